@@ -1,0 +1,32 @@
+#pragma once
+
+#include "CfgMapProjection.h"
+#include "Projections.h"
+
+// Fills a record from the catalogue. The catalogue's loaders implement it;
+// tests hand in their own records.
+class CRecordLoader
+{
+public:
+    virtual ~CRecordLoader() = default;
+    // Loads a grid with its own datum into a reset record.
+    virtual void LoadGridRecord(int gridId, CCfgMapProjection& record) = 0;
+    // Loads a datum alone into a reset record.
+    virtual void LoadDatumRecord(int datumId, CCfgMapProjection& record) = 0;
+};
+
+// The engine with the two records conversions load: owned by the application
+// object for the whole run, or by a batch run or a command for its own.
+struct CConversionContext
+{
+    CProjections engine;
+    CCfgMapProjection source;
+    CCfgMapProjection destination;
+};
+
+// Converts one coordinate in place: x = longitude or easting, y = latitude or
+// northing, z = ellipsoidal height in metres. With reload the two records are
+// loaded afresh through loader. Returns 0 after a conversion, nonzero after
+// showing message 108 or 109 with the coordinate untouched.
+int ConvertCoordinate(CConversionContext& context, CRecordLoader& loader, bool reload, double& x, double& y,
+                      double& z, int sourceDatumId, int sourceGridId, int destinationDatumId, int destinationGridId);

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <memory>
+
+#include "CfgMapProjection.h"
+#include "grids/DatumGrid.h"
+#include "projections/Projection.h"
+
+// The transformation engine: source grid inverse, datum leg to the WGS 84
+// pivot, datum leg from it, destination grid forward.
+class CProjections
+{
+public:
+    CProjections();
+    virtual ~CProjections() = default;
+    CProjections(const CProjections&) = delete;
+    CProjections& operator=(const CProjections&) = delete;
+
+    void SetSource(const CCfgMapProjection& record);
+    void SetDestination(const CCfgMapProjection& record);
+    void Transform();
+
+    static double FromUnits(int unitId, double value);
+    static double ToUnits(int unitId, double metres);
+
+    static void GeodeticToGeocentric(double phi, double lambda, double h, const CCfgMapProjection& ellipsoid,
+                                     double& X, double& Y, double& Z);
+    // h on entry is the start value of the iteration.
+    static void GeocentricToGeodetic(double X, double Y, double Z, const CCfgMapProjection& ellipsoid,
+                                     double& phi, double& lambda, double& h);
+    static void BursaWolfForward(const CCfgMapProjection& datum, double& X, double& Y, double& Z);
+    static void BursaWolfInverse(const CCfgMapProjection& datum, double& X, double& Y, double& Z);
+
+    const CCfgMapProjection& Source() const { return source; }
+    const CCfgMapProjection& Destination() const { return destination; }
+    const CProjection& SourceProjection() const { return *sourceProjection; }
+    const CProjection& DestinationProjection() const { return *destinationProjection; }
+    const CDatumGrid& DatumGrid() const { return *datumGrid; }
+
+    double latitude = 0;  // decimal degrees
+    double longitude = 0;
+    double northing = 0;  // grid unit
+    double easting = 0;
+    double height = 0;    // metres
+
+private:
+    void SetSide(const CCfgMapProjection& record, CCfgMapProjection& copy, std::unique_ptr<CProjection>& projection);
+    void SourceLeg(double& phi, double& lambda, double& h) const;
+    void DestinationLeg(double& phi, double& lambda, double& h) const;
+
+    std::unique_ptr<CProjection> sourceProjection;
+    std::unique_ptr<CProjection> destinationProjection;
+    std::unique_ptr<CDatumGrid> datumGrid;
+    CCfgMapProjection source;
+    CCfgMapProjection destination;
+    const CCfgMapProjection pivot;
+};

@@ -1,0 +1,28 @@
+#include "Projection.h"
+
+#include <cmath>
+
+#include "LengthUnits.h"
+
+void CProjection::InitialiseCommon(const CCfgMapProjection& r)
+{
+    projectionId = r.projectionId;
+    a = r.semiMajorAxis;
+    f = 1.0 / r.inverseFlattening;
+    e2 = 2.0 * f - std::pow(f, 2);
+    e = std::sqrt(e2);
+    e4 = e2 * e2;
+    e6 = e4 * e2;
+    e8 = e6 * e2;
+    b = a * (1.0 - f);
+    phi0 = r.latitudeOrigin * kDegToRad;
+    lambda0 = r.longitudeOrigin * kDegToRad;
+    phi1 = r.parallelNorth * kDegToRad;
+    phi2 = r.parallelSouth * kDegToRad;
+    alpha = r.azimuth * kDegToRad;
+    gamma = r.rectifiedGridAngle * kDegToRad;
+    fe = FromUnits(r.unitId, r.falseEasting);
+    fn = FromUnits(r.unitId, r.falseNorthing);
+    k0 = r.scaleFactor;
+    isSphere = r.inverseFlattening == 0;
+}

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "CfgMapProjection.h"
+
+// Degrees to radians, the one factor used everywhere in the engine.
+inline constexpr double kDegToRad = 0.017453292519943295;
+
+// Base of every map projection. The engine writes phi/lambda (radians) before
+// Forward and x/y (metres, false origin included) before Inverse, and reads
+// the other pair back. The base class itself leaves every field unchanged.
+class CProjection
+{
+public:
+    virtual ~CProjection() = default;
+    virtual void Forward() {}
+    virtual void Inverse() {}
+    virtual void Initialise(const CCfgMapProjection& /*record*/) {}
+
+    double x = 0;
+    double y = 0;
+    double phi = 0;
+    double lambda = 0;
+    double height = 0;
+    double a = 0;
+    double b = 0;
+    double f = 0;
+    double e = 0;
+    double e2 = 0;
+    double e4 = 0;
+    double e6 = 0;
+    double e8 = 0;
+    double phi0 = 0;
+    double lambda0 = 0;
+    double fe = 0;
+    double fn = 0;
+    double phi1 = 0;
+    double phi2 = 0;
+    double k0 = 0;
+    double alpha = 0;
+    double gamma = 0;
+    int projectionId = 0;
+    bool isSphere = false;
+
+protected:
+    // The common derivations every class draws on: the ellipsoid constants,
+    // the angles in radians and the false origin in metres. k0 is the raw
+    // scale factor; classes that treat 0 as 1 replace it themselves.
+    void InitialiseCommon(const CCfgMapProjection& record);
+};

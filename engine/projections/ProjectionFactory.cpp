@@ -1,0 +1,61 @@
+#include "ProjectionFactory.h"
+
+// conformal projection headers
+
+// equal-area and world projection headers
+
+namespace {
+
+std::unique_ptr<CProjection> NewProjection(int projectionId)
+{
+    switch (projectionId)
+    {
+    // conformal projections
+
+    // equal-area and world projections
+
+    default:
+        return std::make_unique<CProjection>();
+    }
+}
+
+} // namespace
+
+std::unique_ptr<CProjection> CreateProjection(const CCfgMapProjection& record)
+{
+    std::unique_ptr<CProjection> p = NewProjection(record.projectionId);
+    p->Initialise(record);
+    return p;
+}
+
+int TranslateProjectionCode(int code)
+{
+    switch (code)
+    {
+    case 9801: return 100;
+    case 9826: return 101;
+    case 9802: return 110;
+    case 9803: return 111;
+    case 9820: return 120;
+    case 9822: return 130;
+    case 9804: return 140;
+    case 9805: return 150;
+    case 9807: return 160;
+    case 9808: return 161;
+    // EPSG's variant A (false origin at the natural origin) is our 180 and
+    // variant B (false origin at the projection centre) our 170, so catalogue
+    // rows holding EPSG codes get EPSG's arithmetic.
+    case 9812: return 180;
+    case 9815: return 170;
+    case 9814: return 190;
+    case 9813: return 200;
+    case 9809: return 210;
+    case 9810: return 220;
+    case 9829: return 220;
+    case 9806: return 230;
+    case 9819: return 240;
+    case 9818: return 250;
+    case 9851: return 300;
+    default: return code;
+    }
+}

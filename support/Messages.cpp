@@ -1,0 +1,59 @@
+#include "Messages.h"
+
+#include <atomic>
+#include <cstdio>
+#include <map>
+
+namespace {
+
+const std::map<int, std::string>& Table()
+{
+    static const std::map<int, std::string> table = {
+        {IDS_NO_SOURCE_DATUM, "You have to select either a source map grid or map datum to perform translations"},
+        {IDS_NO_DESTINATION_DATUM,
+         "You have to select either a destination map grid or map datum to perform translations"},
+    };
+    return table;
+}
+
+class CStandardErrorPresenter : public CMessagePresenter
+{
+public:
+    void Show(int /*id*/, const std::string& text) override
+    {
+        std::fprintf(stderr, "Veltrix Geolynx: %s\n", text.c_str());
+    }
+};
+
+CStandardErrorPresenter standardError;
+std::atomic<CMessagePresenter*> installed{nullptr};
+
+} // namespace
+
+std::string LoadMessage(int id)
+{
+    const auto& table = Table();
+    const auto it = table.find(id);
+    return it == table.end() ? std::string() : it->second;
+}
+
+void SetMessagePresenter(CMessagePresenter* presenter)
+{
+    installed.store(presenter);
+}
+
+CMessagePresenter& MessagePresenter()
+{
+    CMessagePresenter* p = installed.load();
+    return p != nullptr ? *p : standardError;
+}
+
+void ShowMessage(int id)
+{
+    MessagePresenter().Show(id, LoadMessage(id));
+}
+
+void ShowMessageText(const std::string& text)
+{
+    MessagePresenter().Show(0, text);
+}

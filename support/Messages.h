@@ -1,0 +1,33 @@
+#pragma once
+
+#include <string>
+
+// The numbered texts the program shows its users, one table for the window,
+// the command line and the tests.
+enum MessageId
+{
+    IDS_NO_SOURCE_DATUM = 108,
+    IDS_NO_DESTINATION_DATUM = 109,
+};
+
+// The text of a message number; empty when the table has none.
+std::string LoadMessage(int id);
+
+// Shows a message to the user: a message box in the window, standard error on
+// the command line, a recorder in tests.
+class CMessagePresenter
+{
+public:
+    virtual ~CMessagePresenter() = default;
+    virtual void Show(int id, const std::string& text) = 0;
+};
+
+// The presenter installed by the front end that owns the process; until one
+// is installed, messages go to standard error. Passing nullptr restores that.
+void SetMessagePresenter(CMessagePresenter* presenter);
+CMessagePresenter& MessagePresenter();
+
+// Looks the text up and hands it to the installed presenter.
+void ShowMessage(int id);
+// Shows a text that carries no number of its own (a database engine's error).
+void ShowMessageText(const std::string& text);

@@ -1,0 +1,86 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <vector>
+
+#include "ConvertCoordinate.h"
+#include "MessageRecorder.h"
+
+namespace {
+
+// Serves records from memory and keeps a log of what was asked for.
+class CMemoryLoader : public CRecordLoader
+{
+public:
+    void LoadGridRecord(int gridId, CCfgMapProjection& record) override
+    {
+        calls.push_back(gridId);
+        if (grids.count(gridId) != 0)
+            record = grids[gridId];
+    }
+    void LoadDatumRecord(int datumId, CCfgMapProjection& record) override
+    {
+        calls.push_back(-datumId);
+        if (datums.count(datumId) != 0)
+            record = datums[datumId];
+    }
+    std::map<int, CCfgMapProjection> grids, datums;
+    std::vector<int> calls;
+};
+
+} // namespace
+
+TEST(ConvertCoordinate, RefusesASideWithoutADatum)
+{
+    CMessageRecorder recorder;
+    CConversionContext context;
+    CMemoryLoader loader;
+    double x = 1, y = 2, z = 3;
+    EXPECT_NE(ConvertCoordinate(context, loader, true, x, y, z, 0, 5, 4326, 0), 0);
+    EXPECT_NE(ConvertCoordinate(context, loader, true, x, y, z, 4326, 0, 0, 0), 0);
+    EXPECT_EQ(recorder.Ids(), (std::vector<int>{108, 109}));
+    EXPECT_EQ(x, 1);
+    EXPECT_EQ(y, 2);
+    EXPECT_EQ(z, 3);
+    EXPECT_TRUE(loader.calls.empty());
+}
+
+TEST(ConvertCoordinate, LoadsGridsBeforeDatumsAndOnlyOnReload)
+{
+    CMessageRecorder recorder;
+    CConversionContext context;
+    CMemoryLoader loader;
+    CCfgMapProjection shifted;
+    shifted.datumId = 60002;
+    shifted.method = METHOD_MOLODENSKY;
+    shifted.deltaZ = -50;
+    loader.datums[60002] = shifted;
+    loader.datums[4326] = CCfgMapProjection();
+
+    double x = 0, y = 0, z = 0;
+    ASSERT_EQ(ConvertCoordinate(context, loader, true, x, y, z, 60002, 0, 4326, 0), 0);
+    EXPECT_EQ(loader.calls, (std::vector<int>{-60002, -4326}));
+    EXPECT_NEAR(x, 0, 1e-12);
+    EXPECT_NEAR(y, -0.000452, 1e-6); // 50 m south along the meridian's normal
+    EXPECT_NEAR(z, 0, 1e-3);
+
+    x = 0;
+    y = 90;
+    z = 0;
+    ASSERT_EQ(ConvertCoordinate(context, loader, false, x, y, z, 60002, 0, 4326, 0), 0);
+    EXPECT_EQ(loader.calls.size(), 2u); // no reload
+    EXPECT_NEAR(y, 90, 1e-9);
+    EXPECT_NEAR(z, -50, 1e-3);
+
+    // A grid side asks the grid loader, whatever the datum identifier says.
+    CCfgMapProjection grid;
+    grid.projectionId = 200;
+    loader.grids[77] = grid;
+    x = 1000;
+    y = 2000;
+    ASSERT_EQ(ConvertCoordinate(context, loader, true, x, y, z, 4326, 0, 4326, 77), 0);
+    EXPECT_EQ(loader.calls.back(), 77);
+    EXPECT_EQ(x, 0); // base projection: a new object's easting and northing
+    EXPECT_EQ(y, 0);
+    EXPECT_TRUE(recorder.Ids().empty());
+}
