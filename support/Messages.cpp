@@ -12,6 +12,30 @@ const std::map<int, std::string>& Table()
         {IDS_NO_SOURCE_DATUM, "You have to select either a source map grid or map datum to perform translations"},
         {IDS_NO_DESTINATION_DATUM,
          "You have to select either a destination map grid or map datum to perform translations"},
+
+        // --- database layer ---
+
+        // --- end of database layer ---
+
+        // --- catalogue ---
+
+        // --- end of catalogue ---
+
+        // --- main window and distance dialog ---
+
+        // --- end of main window and distance dialog ---
+
+        // --- batch conversion ---
+
+        // --- end of batch conversion ---
+
+        // --- catalogue management dialogs ---
+
+        // --- end of catalogue management dialogs ---
+
+        // --- command line ---
+
+        // --- end of command line ---
     };
     return table;
 }
