@@ -27,7 +27,7 @@ run: build
 	elif [ -x $(BUILD)/bin/geolynx-cli ]; then exec $(BUILD)/bin/geolynx-cli --help; \
 	else echo "no front end has been built yet"; exit 1; fi
 
-test: build build-asan
+test:
 	@tools/run-tests.sh $(BUILD) $(ASAN_BUILD) $(JOBS)
 
 fuzz: bootstrap
