@@ -81,3 +81,14 @@ void ShowMessageText(const std::string& text)
 {
     MessagePresenter().Show(0, text);
 }
+
+bool CMessagePresenter::Ask(int id, const std::string& text)
+{
+    Show(id, text);
+    return false;
+}
+
+bool AskMessage(int id, const std::string& text)
+{
+    return MessagePresenter().Ask(id, text.empty() ? LoadMessage(id) : text);
+}
