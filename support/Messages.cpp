@@ -22,6 +22,10 @@ const std::map<int, std::string>& Table()
         // --- end of catalogue ---
 
         // --- main window and distance dialog ---
+        {IDS_CONFIGURATION_OPEN_FAILED, "Failed to open configuration file, either you have specified an invalid "
+                                        "filename, or access is denied."},
+        {IDS_CONFIGURATION_SAVE_FAILED, "Failed to save configuration file, either you have specified an invalid "
+                                        "filename, or the disk is write protected."},
 
         // --- end of main window and distance dialog ---
 

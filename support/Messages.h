@@ -8,6 +8,11 @@ enum MessageId
 {
     IDS_NO_SOURCE_DATUM = 108,
     IDS_NO_DESTINATION_DATUM = 109,
+
+    // --- main window and distance dialog ---
+    IDS_CONFIGURATION_OPEN_FAILED = 150,
+    IDS_CONFIGURATION_SAVE_FAILED = 151,
+    // --- end of main window and distance dialog ---
 };
 
 // The text of a message number; empty when the table has none.
