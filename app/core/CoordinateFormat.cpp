@@ -1,6 +1,5 @@
 #include "CoordinateFormat.h"
 
-#include <cctype>
 #include <cmath>
 
 #include "NumberText.h"
@@ -13,8 +12,10 @@ double GetCoordinate(CoordinateRow& row, CoordinateAxis axis, bool gridForm, int
     if (gridForm)
         return d;
 
+    // ASCII only: a locale's own case rules (a Turkish dotted I) must not change the letter.
     for (char& c : row.hemisphere)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
     const char* negativeLetter = axis == AxisLatitude ? "S" : "W";
     const double sign = row.hemisphere == negativeLetter ? -1.0 : 1.0;
 

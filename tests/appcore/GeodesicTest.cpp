@@ -148,7 +148,7 @@ TEST(InitialAzimuth, GreatCircleCourseOnTheGeodeticLatitudes)
 TEST(InitialAzimuth, StaysBelowAFullCircle)
 {
     // A course a hair west of north: adding 360 would land on 360 itself.
-    const double course = InitialAzimuth(10, 10, 20, 10 - 1e-14);
+    const double course = InitialAzimuth(10, 10, 20, 10 - 1e-15);
     EXPECT_GE(course, 0);
     EXPECT_LT(course, 360);
     EXPECT_EQ(FormatAzimuth(InitialAzimuth(10, 10, 20, 10)), "0.0");
