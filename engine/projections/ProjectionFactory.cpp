@@ -1,6 +1,7 @@
 #include "ProjectionFactory.h"
 
 // conformal projection headers
+#include "ProjectionTransverseMercator.h"
 
 // equal-area and world projection headers
 
@@ -11,6 +12,9 @@ std::unique_ptr<CProjection> NewProjection(int projectionId)
     switch (projectionId)
     {
     // conformal projections
+    case 160:
+    case 161:
+        return std::make_unique<CProjectionTransverseMercator>();
 
     // equal-area and world projections
 
