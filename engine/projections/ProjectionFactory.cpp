@@ -1,6 +1,8 @@
 #include "ProjectionFactory.h"
 
 // conformal projection headers
+#include "ProjectionLambert.h"
+#include "ProjectionMercator.h"
 #include "ProjectionTransverseMercator.h"
 
 // equal-area and world projection headers
@@ -12,6 +14,14 @@ std::unique_ptr<CProjection> NewProjection(int projectionId)
     switch (projectionId)
     {
     // conformal projections
+    case 100:
+    case 101:
+    case 110:
+    case 111:
+        return std::make_unique<CProjectionLambert>();
+    case 140:
+    case 150:
+        return std::make_unique<CProjectionMercator>();
     case 160:
     case 161:
         return std::make_unique<CProjectionTransverseMercator>();
