@@ -1,8 +1,11 @@
 #include "ProjectionFactory.h"
 
 // conformal projection headers
+#include "ProjectionKrovak.h"
 #include "ProjectionLambert.h"
 #include "ProjectionMercator.h"
+#include "ProjectionObliqueMercator.h"
+#include "ProjectionSwissMercator.h"
 #include "ProjectionTransverseMercator.h"
 
 // equal-area and world projection headers
@@ -22,6 +25,13 @@ std::unique_ptr<CProjection> NewProjection(int projectionId)
     case 140:
     case 150:
         return std::make_unique<CProjectionMercator>();
+    case 170:
+    case 180:
+        return std::make_unique<CProjectionObliqueMercator>();
+    case 190:
+        return std::make_unique<CProjectionSwissMercator>();
+    case 240:
+        return std::make_unique<CProjectionKrovak>();
     case 160:
     case 161:
         return std::make_unique<CProjectionTransverseMercator>();
