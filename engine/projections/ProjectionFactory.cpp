@@ -1,6 +1,12 @@
 #include "ProjectionFactory.h"
 
 // conformal projection headers
+#include "ProjectionKrovak.h"
+#include "ProjectionLambert.h"
+#include "ProjectionMercator.h"
+#include "ProjectionObliqueMercator.h"
+#include "ProjectionSwissMercator.h"
+#include "ProjectionTransverseMercator.h"
 
 // equal-area and world projection headers
 
@@ -11,6 +17,24 @@ std::unique_ptr<CProjection> NewProjection(int projectionId)
     switch (projectionId)
     {
     // conformal projections
+    case 100:
+    case 101:
+    case 110:
+    case 111:
+        return std::make_unique<CProjectionLambert>();
+    case 140:
+    case 150:
+        return std::make_unique<CProjectionMercator>();
+    case 170:
+    case 180:
+        return std::make_unique<CProjectionObliqueMercator>();
+    case 190:
+        return std::make_unique<CProjectionSwissMercator>();
+    case 240:
+        return std::make_unique<CProjectionKrovak>();
+    case 160:
+    case 161:
+        return std::make_unique<CProjectionTransverseMercator>();
 
     // equal-area and world projections
 
