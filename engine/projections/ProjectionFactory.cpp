@@ -3,6 +3,10 @@
 // conformal projection headers
 
 // equal-area and world projection headers
+#include "ProjectionAlbers.h"
+#include "ProjectionBonne.h"
+#include "ProjectionLambertAzimuthal.h"
+#include "ProjectionPolyconic.h"
 
 namespace {
 
@@ -13,6 +17,10 @@ std::unique_ptr<CProjection> NewProjection(int projectionId)
     // conformal projections
 
     // equal-area and world projections
+    case 120: return std::make_unique<CProjectionLambertAzimuthal>();
+    case 130: return std::make_unique<CProjectionAlbers>();
+    case 250: return std::make_unique<CProjectionPolyconic>();
+    case 320: return std::make_unique<CProjectionBonne>();
 
     default:
         return std::make_unique<CProjection>();
