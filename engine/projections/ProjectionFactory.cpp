@@ -5,7 +5,12 @@
 // equal-area and world projection headers
 #include "ProjectionAlbers.h"
 #include "ProjectionBonne.h"
+#include "ProjectionCylEqArea.h"
+#include "ProjectionEquirectangular.h"
+#include "ProjectionGallStereo.h"
 #include "ProjectionLambertAzimuthal.h"
+#include "ProjectionMiller.h"
+#include "ProjectionPlateCarree.h"
 #include "ProjectionPolyconic.h"
 
 namespace {
@@ -20,7 +25,12 @@ std::unique_ptr<CProjection> NewProjection(int projectionId)
     case 120: return std::make_unique<CProjectionLambertAzimuthal>();
     case 130: return std::make_unique<CProjectionAlbers>();
     case 250: return std::make_unique<CProjectionPolyconic>();
+    case 290: return std::make_unique<CProjectionCylEqArea>();
+    case 310: return std::make_unique<CProjectionMiller>();
     case 320: return std::make_unique<CProjectionBonne>();
+    case 330: return std::make_unique<CProjectionGallStereo>();
+    case 350: return std::make_unique<CProjectionEquirectangular>();
+    case 370: return std::make_unique<CProjectionPlateCarree>();
 
     default:
         return std::make_unique<CProjection>();

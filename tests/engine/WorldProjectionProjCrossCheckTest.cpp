@@ -134,3 +134,53 @@ TEST(ProjCrossCheck, Bonne)
             EXPECT_LT(d.inverse, invF == 0 ? 1e-8 : 1e-7);
         }
 }
+
+TEST(ProjCrossCheck, CylindricalEqualArea)
+{
+    const auto pts = Lattice(-170, 180, 10, -85, 85, 5);
+    // PROJ's k_0 is our cos(phi_s) on both figures; its lat_ts adds the
+    // ellipsoid's 1/sqrt(1 - e2 sin^2 phi_s), which we leave out.
+    const double k0 = std::cos(30 * kDegToRad);
+    char def[128];
+    std::snprintf(def, sizeof def, "+proj=cea +lon_0=10 +k_0=%.17g +x_0=500000 +y_0=200000", k0);
+    for (const char* e : {kWgs84, kSphereA})
+    {
+        const double invF = e == kWgs84 ? kWgs84InvF : 0;
+        const auto d = Compare({290, invF, 30, 10, 0, 0, 500000, 200000}, e, def, pts);
+        EXPECT_EQ(d.points, pts.size());
+        EXPECT_LT(d.forward, 1e-4);
+        EXPECT_LT(d.inverse, 1e-6);
+    }
+    // With lat_ts the two differ on the ellipsoid by the factor named above:
+    // x too small and y too large by 1/sqrt(1 - e2/4) = 1.00084 at 30 deg.
+    const auto d = Compare({290, kWgs84InvF, 30, 10, 0, 0, 500000, 200000}, kWgs84,
+                           "+proj=cea +lon_0=10 +lat_ts=30 +x_0=500000 +y_0=200000", pts);
+    EXPECT_GT(d.forward, 1000);
+    EXPECT_LT(d.forward, 20000);
+}
+
+TEST(ProjCrossCheck, SphericalCylindricals)
+{
+    const auto pts = Lattice(-170, 180, 10, -85, 85, 5);
+    struct Row
+    {
+        Params params;
+        const char* def;
+    };
+    const Row rows[] = {
+        {{310, kWgs84InvF, 0, 10, 0, 0, 500000, 200000}, "+proj=mill +lon_0=10 +x_0=500000 +y_0=200000"},
+        {{350, kWgs84InvF, 5, 10, 30, 0, 500000, 200000},
+         "+proj=eqc +lat_0=5 +lat_ts=30 +lon_0=10 +x_0=500000 +y_0=200000"},
+        {{370, kWgs84InvF, 5, 10, 0, 0, 500000, 200000},
+         "+proj=eqc +lat_0=5 +lat_ts=0 +lon_0=10 +x_0=500000 +y_0=200000"},
+        {{330, kWgs84InvF, 0, 10, 0, 0, 500000, 200000}, "+proj=gall +lon_0=10 +x_0=500000 +y_0=200000"},
+    };
+    for (const Row& row : rows)
+    {
+        // These classes use the sphere of radius a whatever the flattening.
+        const auto d = Compare(row.params, kSphereA, row.def, pts);
+        EXPECT_EQ(d.points, pts.size()) << row.def;
+        EXPECT_LT(d.forward, 1e-4) << row.def;
+        EXPECT_LT(d.inverse, 1e-9) << row.def;
+    }
+}

@@ -36,6 +36,12 @@ const Case kCases[] = {
     {"Bonne ellipsoid south", {320, kWgs84InvF, 0, 10, -40, 0, 500000, 200000}, kSeries},
     {"Bonne sphere", {320, kSphere, 0, 10, 40, 0, 500000, 200000}, kClosed},
     {"Bonne sphere south", {320, kSphere, 0, 10, -40, 0, 500000, 200000}, kClosed},
+    {"CylEqArea ellipsoid", {290, kWgs84InvF, 30, 10, 0, 0, 500000, 200000}, kSeries},
+    {"CylEqArea sphere", {290, kSphere, 30, 10, 0, 0, 500000, 200000}, kClosed},
+    {"Miller", {310, kWgs84InvF, 0, 10, 0, 0, 500000, 200000}, kClosed},
+    {"Equirectangular", {350, kWgs84InvF, 5, 10, 30, 0, 500000, 200000}, kClosed},
+    {"PlateCarree", {370, kWgs84InvF, 5, 10, 0, 0, 500000, 200000}, kClosed},
+    {"GallStereo", {330, kWgs84InvF, 0, 10, 0, 0, 500000, 200000}, kClosed},
 };
 
 const double kPoints[][2] = {{45, 20}, {-30, -40}, {60, 100}}; // lat, lon
