@@ -6,12 +6,20 @@
 #include "ProjectionAlbers.h"
 #include "ProjectionBonne.h"
 #include "ProjectionCylEqArea.h"
+#include "ProjectionEckert1.h"
+#include "ProjectionEckert2.h"
+#include "ProjectionEckert3.h"
+#include "ProjectionEckert4.h"
+#include "ProjectionEckert5.h"
+#include "ProjectionEckert6.h"
 #include "ProjectionEquirectangular.h"
 #include "ProjectionGallStereo.h"
 #include "ProjectionLambertAzimuthal.h"
 #include "ProjectionMiller.h"
+#include "ProjectionMollweide.h"
 #include "ProjectionPlateCarree.h"
 #include "ProjectionPolyconic.h"
+#include "ProjectionSinusoidal.h"
 
 namespace {
 
@@ -25,7 +33,15 @@ std::unique_ptr<CProjection> NewProjection(int projectionId)
     case 120: return std::make_unique<CProjectionLambertAzimuthal>();
     case 130: return std::make_unique<CProjectionAlbers>();
     case 250: return std::make_unique<CProjectionPolyconic>();
+    case 260: return std::make_unique<CProjectionMollweide>();
+    case 271: return std::make_unique<CProjectionEckert1>();
+    case 272: return std::make_unique<CProjectionEckert2>();
+    case 273: return std::make_unique<CProjectionEckert3>();
+    case 274: return std::make_unique<CProjectionEckert4>();
+    case 275: return std::make_unique<CProjectionEckert5>();
+    case 276: return std::make_unique<CProjectionEckert6>();
     case 290: return std::make_unique<CProjectionCylEqArea>();
+    case 300: return std::make_unique<CProjectionSinusoidal>();
     case 310: return std::make_unique<CProjectionMiller>();
     case 320: return std::make_unique<CProjectionBonne>();
     case 330: return std::make_unique<CProjectionGallStereo>();

@@ -42,6 +42,17 @@ const Case kCases[] = {
     {"Equirectangular", {350, kWgs84InvF, 5, 10, 30, 0, 500000, 200000}, kClosed},
     {"PlateCarree", {370, kWgs84InvF, 5, 10, 0, 0, 500000, 200000}, kClosed},
     {"GallStereo", {330, kWgs84InvF, 0, 10, 0, 0, 500000, 200000}, kClosed},
+    {"Sinusoidal ellipsoid", {300, kWgs84InvF, 0, 10, 0, 0, 500000, 200000}, kSeries},
+    {"Sinusoidal sphere", {300, kSphere, 0, 10, 0, 0, 500000, 200000}, kClosed},
+    {"Mollweide", {260, kWgs84InvF, 0, 10, 0, 0, 500000, 200000}, kSeries},
+    {"Mollweide sphere", {260, kSphere, 0, 10, 0, 0, 500000, 200000}, kSeries},
+    {"Eckert1", {271, kWgs84InvF, 0, 10, 0, 0, 500000, 200000}, kClosed},
+    {"Eckert2", {272, kWgs84InvF, 0, 10, 0, 0, 500000, 200000}, kClosed},
+    {"Eckert3", {273, kWgs84InvF, 0, 10, 0, 0, 500000, 200000}, kClosed},
+    {"Eckert4", {274, kWgs84InvF, 0, 10, 0, 0, 500000, 200000}, kSeries},
+    {"Eckert5", {275, kWgs84InvF, 0, 10, 0, 0, 500000, 200000}, kClosed},
+    {"Eckert6", {276, kWgs84InvF, 0, 10, 0, 0, 500000, 200000}, kSeries},
+    {"Eckert6 sphere", {276, kSphere, 0, 10, 0, 0, 500000, 200000}, kSeries},
 };
 
 const double kPoints[][2] = {{45, 20}, {-30, -40}, {60, 100}}; // lat, lon
