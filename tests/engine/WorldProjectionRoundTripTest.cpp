@@ -53,6 +53,10 @@ const Case kCases[] = {
     {"Eckert5", {275, kWgs84InvF, 0, 10, 0, 0, 500000, 200000}, kClosed},
     {"Eckert6", {276, kWgs84InvF, 0, 10, 0, 0, 500000, 200000}, kSeries},
     {"Eckert6 sphere", {276, kSphere, 0, 10, 0, 0, 500000, 200000}, kSeries},
+    {"Robinson", {340, kWgs84InvF, 0, 10, 0, 0, 500000, 200000}, kSeries},
+    {"Winkel1", {281, kWgs84InvF, 0, 10, 0, 0, 500000, 200000}, kClosed},
+    {"Loximuthal", {360, kWgs84InvF, 0, 10, 40, 0, 500000, 200000}, kClosed},
+    {"Loximuthal south", {360, kWgs84InvF, 0, 10, -40, 0, 500000, 200000}, kClosed},
 };
 
 const double kPoints[][2] = {{45, 20}, {-30, -40}, {60, 100}}; // lat, lon
