@@ -22,6 +22,10 @@ const std::map<int, std::string>& Table()
         // --- end of catalogue ---
 
         // --- main window and distance dialog ---
+        {IDS_CONFIGURATION_OPEN_FAILED, "Failed to open configuration file, either you have specified an invalid "
+                                        "filename, or access is denied."},
+        {IDS_CONFIGURATION_SAVE_FAILED, "Failed to save configuration file, either you have specified an invalid "
+                                        "filename, or the disk is write protected."},
 
         // --- end of main window and distance dialog ---
 
@@ -87,4 +91,15 @@ void ShowMessage(int id)
 void ShowMessageText(const std::string& text)
 {
     MessagePresenter().Show(0, text);
+}
+
+bool CMessagePresenter::Ask(int id, const std::string& text)
+{
+    Show(id, text);
+    return false;
+}
+
+bool AskMessage(int id, const std::string& text)
+{
+    return MessagePresenter().Ask(id, text.empty() ? LoadMessage(id) : text);
 }

@@ -1,0 +1,85 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+
+#include "CxBase.h"
+#include "CxString.h"
+#include "CxValue.h"
+
+// Schema rowsets for OpenSchema, by their engine numbers.
+enum CxSchemaKind
+{
+    SchemaColumns = 4, // "TABLE_NAME", "COLUMN_NAME" (and "ORDINAL_POSITION")
+    SchemaTables = 20, // "TABLE_NAME", "TABLE_TYPE": "TABLE", "VIEW" or "SYSTEM TABLE"
+};
+
+class CCxAdoBackend;
+struct CCxResult;
+
+// The one gateway to a database. One object per task and thread:
+//   Initialize, Connect(connection string), Execute or OpenRecordset and its
+//   rows, CloseRecordset, Disconnect, Shutdown.
+// The connection string picks the backend:
+//   "Provider=SQLite;Data Source=PATH;"                 native SQLite file
+//   "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=PATH;" native when PATH is a
+//       SQLite file, else an installed ODBC driver for Access files, else a
+//       clear failure
+//   anything else                                        unixODBC SQLDriverConnect
+// Nothing throws; failures are results plus a text in LastMessage, and
+// errors raised by the database engine are also written to the exceptions log.
+class CCxAdo : public CCxBase
+{
+public:
+    CCxAdo();
+    ~CCxAdo() override;
+    CCxAdo(const CCxAdo&) = delete;
+    CCxAdo& operator=(const CCxAdo&) = delete;
+
+    // Text of the last message any operation produced (success texts too).
+    CCxString LastMessage;
+
+    int Initialize();                 // 0 / -1
+    void Shutdown();
+    int Connect(const char* connectionString); // 0 / -1
+    void Disconnect();
+    int Execute(const char* sql);     // 0 / -1
+    // Reads the whole result: 1 positioned on the first row, 0 open but
+    // empty, -1 failure.
+    int OpenRecordset(const char* sql);
+    int OpenSchema(int kind);         // CxSchemaKind; 1 / 0 / -1 as above
+    int GetRecordCount(int& count);   // 0 / -1
+    int GetRecordCount(long& count);
+    int MoveNext();                   // 1 on a row, 0 past the last row, -1 failure
+    void CloseRecordset();
+
+    // The field of the current row; the absent marker on failure.
+    CCxValue GetFieldValue(const char* field);
+    int GetFieldString(const char* field, CCxString& value); // 1 / 0
+    int GetFieldString(const char* field, std::string& value);
+    int GetFieldLong(const char* field, int& value);          // 1 / 0
+    int GetFieldLong(const char* field, long& value);
+    int GetFieldDouble(const char* field, double& value);     // 1 / 0
+    // Writes the field of the current row and saves the row at once. The row
+    // is found by its table's primary key, else by its original values; an
+    // update that would touch no row or several rows is refused and writes
+    // nothing. 1 / 0.
+    int SetFieldDouble(const char* field, double value);
+
+    bool IsInitialized() const { return initialised != 0; }
+    bool IsConnected() const { return connected != 0; }
+    bool IsRecordsetOpen() const { return recordsetOpen != 0; }
+
+private:
+    int initialised = 0;
+    int connected = 0;
+    int recordsetOpen = 0;
+    std::unique_ptr<CCxAdoBackend> backend;
+    std::unique_ptr<CCxResult> result;
+    std::size_t currentRow = 0;
+
+    void EngineError(const char* prefix, const char* argument, int logLine, const std::string& errorText,
+                     const std::string& description);
+    int FindField(const char* field) const;
+};
