@@ -1,5 +1,6 @@
 #include "BatchRunControl.h"
 
+#include "ConvertDatabaseTable.h"
 #include "ConvertShp.h"
 #include "TextFileConversion.h"
 
@@ -34,6 +35,8 @@ bool CBatchRunControl::StartConversion()
     void (*procedure)(CBatchRunControl&) = ConvertTextFile;
     if (settings.ConversionType == CONVERSION_SHAPEFILE)
         procedure = ConvertShapefile;
+    else if (settings.ConversionType == CONVERSION_DATABASE)
+        procedure = ConvertDatabaseTable;
     worker = std::thread(procedure, std::ref(*this));
     return WaitStarted(std::chrono::milliseconds(10000));
 }
