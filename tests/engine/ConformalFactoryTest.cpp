@@ -1,3 +1,4 @@
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
 #include <typeindex>
@@ -74,4 +75,15 @@ TEST(ConformalFactory, EpsgCodeAndIdentifierGiveTheSameGrid)
     EXPECT_EQ(a[0], b[0]);
     EXPECT_EQ(a[1], b[1]);
     EXPECT_GT(a[0], 600000);
+}
+
+// The cross-checks lean on cs2cs; without it they must fail, never pass.
+TEST(ConformalFactory, MissingOracleIsAFailure)
+{
+    const char* saved = std::getenv("PATH");
+    const std::string path = saved ? saved : "";
+    setenv("PATH", "/nonexistent", 1);
+    EXPECT_NONFATAL_FAILURE(Cs2cs("+proj=longlat +ellps=WGS84", "+proj=utm +zone=31 +ellps=WGS84", {{3, 50}}),
+                            "cs2cs failed");
+    setenv("PATH", path.c_str(), 1);
 }
