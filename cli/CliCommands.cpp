@@ -274,8 +274,10 @@ int ConvertStream(const CCliSystem& from, const CCliSystem& to, const CCliPrecis
         {
             output.Append(line, static_cast<std::size_t>(end - line));
             output.Append("\n", 1);
-            std::fprintf(err, "geolynx-cli: line %ld is not a coordinate: %.*s\n", number,
-                         static_cast<int>(end - line), line);
+            // Long lines are quoted by their beginning only.
+            const int shown = static_cast<int>(std::min<std::ptrdiff_t>(end - line, 80));
+            std::fprintf(err, "geolynx-cli: line %ld is not a coordinate: %.*s%s\n", number, shown, line,
+                         end - line > shown ? "..." : "");
             status = CLI_BAD_LINES;
             return true;
         }

@@ -106,6 +106,18 @@ TEST_F(Cli, StreamsLinesInOrderAndReportsTheBadOnes)
     const CliRun clean = Invoke("convert --from 4326 --to 4326", "1.5 2.5\n");
     EXPECT_EQ(clean.status, 0);
     EXPECT_EQ(clean.out, "1.500000000 2.500000000 0.0000\n");
+
+    // Rounding as printf rounds, ties and near-ties included.
+    const CliRun ties = Invoke("convert --from 4326 --to 4326 --precision 2", "0.125 2.675 -0.001\n");
+    char expected[128];
+    std::snprintf(expected, sizeof expected, "%.2f %.2f %.2f\n", 0.125, 2.675, -0.001);
+    EXPECT_EQ(ties.out, expected);
+
+    // A line longer than any read block is still one line.
+    const std::string longLine(3 << 20, 'x');
+    const CliRun huge = Invoke("convert --from 4326 --to 4326", longLine + "\n1 2");
+    EXPECT_EQ(huge.status, 1);
+    EXPECT_EQ(huge.out, longLine + "\n1.000000000 2.000000000 0.0000\n");
 }
 
 TEST_F(Cli, RefusesWhatTheCatalogueDoesNotHave)
