@@ -55,6 +55,8 @@ CGeolynxDlg::CGeolynxDlg(CGeolynxApp& application, std::string configuration, QW
 {
     form = new QWidget(this);
     ui->setupUi(form);
+    // The form places its fields by hand, as the dialog template did.
+    form->setFixedSize(form->size());
     setWindowTitle(form->windowTitle());
     setWindowIcon(style()->standardIcon(QStyle::SP_DriveNetIcon));
 
