@@ -12,16 +12,15 @@ double ParseCoordinateText(std::string& text, int coordinateFormat)
     double d = 0, m = 0, t = 0, s = 0;
     double value = 0;
 
-    for (char& c : text)
+    // One pass: upper case, the sign markers, the hemisphere letters and
+    // signs taken out, everything else but digits and points made blank.
+    std::size_t kept = 0;
+    for (char c : text)
+    {
         if (c >= 'a' && c <= 'z')
             c = static_cast<char>(c - 'a' + 'A');
-
-    if (text.find_first_of("SW-") != std::string::npos)
-        sign = -1;
-
-    std::size_t kept = 0;
-    for (const char c : text)
-    {
+        if (c == 'S' || c == 'W' || c == '-')
+            sign = -1;
         if (c == 'S' || c == 'W' || c == 'N' || c == 'E' || c == '+' || c == '-')
             continue;
         text[kept++] = (c >= '0' && c <= '9') || c == '.' ? c : ' ';
