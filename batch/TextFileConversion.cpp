@@ -283,7 +283,9 @@ void ConvertTextFile(CBatchRunControl& run)
     CLineReader reader(source);
     std::string_view line;
     int end = BATCH_COMPLETED;
-    if (size > 0)
+    // A size the system cannot tell (a pipe) converts as well; only its
+    // progress stays at 0.
+    if (size != 0)
     {
         long long headerBytes = 0;
         if (settings.header != 0 && reader.Next(line))
