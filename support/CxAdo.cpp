@@ -132,9 +132,18 @@ void CCxAdo::EngineError(const char* prefix, const char* argument, int logLine, 
         m += argument;
         m += "],[";
     }
-    m += errorText;
+    // Engine texts may span lines; the message and its log entry are one line.
+    auto oneLine = [](std::string t) {
+        while (!t.empty() && (t.back() == '\n' || t.back() == '\r'))
+            t.pop_back();
+        for (auto& c : t)
+            if (c == '\n' || c == '\r')
+                c = ' ';
+        return t;
+    };
+    m += oneLine(errorText);
     m += "],[";
-    m += description;
+    m += oneLine(description);
     m += "]";
     LastMessage = CCxString::Truncated(MaskPasswords(m));
     LogException(logLine, LastMessage);
