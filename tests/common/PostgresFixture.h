@@ -166,3 +166,4 @@ private:
         return s.str();
     }
 };
+
