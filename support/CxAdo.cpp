@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstdio>
 #include <fstream>
+#include <new>
 #include <regex>
 #include <string>
 
@@ -155,7 +156,13 @@ int CCxAdo::Initialize()
         LastMessage = "ADODB: Failed to initialize, already initialized.";
         return -1;
     }
-    // Nothing to start per thread: each backend's objects are created on Connect.
+    // There is no component system to start per thread. The record set is
+    // created here and reused by every query; the connection comes with Connect.
+    result.reset(new (std::nothrow) CCxResult);
+    if (!result) {
+        LastMessage = "ADODB: Failed to initialize, cannot create instance of ADODB.Connection object.";
+        return -1;
+    }
     initialised = 1;
     LastMessage = "ADODB: Successfully initialized.";
     return 0;
@@ -200,7 +207,7 @@ void CCxAdo::Disconnect()
 {
     if (!initialised || !connected)
         return;
-    result.reset();
+    *result = CCxResult();
     recordsetOpen = 0;
     try {
         if (backend)
@@ -246,7 +253,7 @@ int CCxAdo::OpenRecordset(const char* sql)
         return -1;
     }
     try {
-        result = std::make_unique<CCxResult>(backend->Query(Safe(sql)));
+        *result = backend->Query(Safe(sql));
     } catch (const CCxEngineError& e) {
         EngineError("ADODB: Failed to open recordset: [", Safe(sql), 408, e.errorText, e.description);
         return -1;
@@ -271,7 +278,7 @@ int CCxAdo::OpenSchema(int kind)
         return -1;
     }
     try {
-        result = std::make_unique<CCxResult>(backend->Schema(kind));
+        *result = backend->Schema(kind);
     } catch (const CCxEngineError& e) {
         EngineError("ADODB: Failed to get schema [", std::to_string(kind).c_str(), 345, e.errorText, e.description);
         return -1;
@@ -350,7 +357,7 @@ void CCxAdo::CloseRecordset()
         LastMessage = "ADODB: Failed to close recordset, no recordset opened.";
         return;
     }
-    result.reset();
+    *result = CCxResult();
     currentRow = 0;
     recordsetOpen = 0;
 }
