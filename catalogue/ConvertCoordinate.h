@@ -30,3 +30,7 @@ struct CConversionContext
 // showing message 108 or 109 with the coordinate untouched.
 int ConvertCoordinate(CConversionContext& context, CRecordLoader& loader, bool reload, double& x, double& y,
                       double& z, int sourceDatumId, int sourceGridId, int destinationDatumId, int destinationGridId);
+
+// The same with the records loaded from the catalogue (LoadGridRecord, LoadDatumRecord).
+int ConvertCoordinate(CConversionContext& context, bool reload, double& x, double& y, double& z, int sourceDatumId,
+                      int sourceGridId, int destinationDatumId, int destinationGridId);

@@ -23,6 +23,20 @@ public:
         shown.emplace_back(id, text);
     }
 
+    // Records a question like a message and gives the answer set for it.
+    bool Ask(int id, const std::string& text) override
+    {
+        Show(id, text);
+        std::lock_guard<std::mutex> lock(mutex);
+        return answer;
+    }
+
+    void SetAnswer(bool yes)
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        answer = yes;
+    }
+
     std::vector<std::pair<int, std::string>> Shown() const
     {
         std::lock_guard<std::mutex> lock(mutex);
@@ -47,4 +61,5 @@ public:
 private:
     mutable std::mutex mutex;
     std::vector<std::pair<int, std::string>> shown;
+    bool answer = false;
 };

@@ -22,10 +22,21 @@ const std::map<int, std::string>& Table()
         // --- end of catalogue ---
 
         // --- main window and distance dialog ---
+        {IDS_CONFIGURATION_OPEN_FAILED, "Failed to open configuration file, either you have specified an invalid "
+                                        "filename, or access is denied."},
+        {IDS_CONFIGURATION_SAVE_FAILED, "Failed to save configuration file, either you have specified an invalid "
+                                        "filename, or the disk is write protected."},
 
         // --- end of main window and distance dialog ---
 
         // --- batch conversion ---
+        {184, "You have to select a database table first."},
+        {185, "You have to select the source and destination database fields first."},
+        {501, "Error during conversion: Failed to open input file."},
+        {502, "Error during conversion: Failed to open output file."},
+        {504, "Failed to open input file, please check filename and make sure it is accessible."},
+        {506, "You did not specify a valid filename."},
+        {507, "You cannot specify the same file as source and destination file."},
 
         // --- end of batch conversion ---
 
@@ -80,4 +91,15 @@ void ShowMessage(int id)
 void ShowMessageText(const std::string& text)
 {
     MessagePresenter().Show(0, text);
+}
+
+bool CMessagePresenter::Ask(int id, const std::string& text)
+{
+    Show(id, text);
+    return false;
+}
+
+bool AskMessage(int id, const std::string& text)
+{
+    return MessagePresenter().Ask(id, text.empty() ? LoadMessage(id) : text);
 }

@@ -8,6 +8,11 @@ enum MessageId
 {
     IDS_NO_SOURCE_DATUM = 108,
     IDS_NO_DESTINATION_DATUM = 109,
+
+    // --- main window and distance dialog ---
+    IDS_CONFIGURATION_OPEN_FAILED = 150,
+    IDS_CONFIGURATION_SAVE_FAILED = 151,
+    // --- end of main window and distance dialog ---
 };
 
 // The text of a message number; empty when the table has none.
@@ -20,6 +25,9 @@ class CMessagePresenter
 public:
     virtual ~CMessagePresenter() = default;
     virtual void Show(int id, const std::string& text) = 0;
+    // Asks a question with Yes and No; true only for Yes. Without anyone to
+    // answer (standard error) the answer is No, the safe one.
+    virtual bool Ask(int id, const std::string& text);
 };
 
 // The presenter installed by the front end that owns the process; until one
@@ -29,5 +37,8 @@ CMessagePresenter& MessagePresenter();
 
 // Looks the text up and hands it to the installed presenter.
 void ShowMessage(int id);
+// Asks the question of a message number (or a text of its own when the
+// number has none) through the installed presenter.
+bool AskMessage(int id, const std::string& text = std::string());
 // Shows a text that carries no number of its own (a database engine's error).
 void ShowMessageText(const std::string& text);

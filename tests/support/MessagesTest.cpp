@@ -25,3 +25,19 @@ TEST(Messages, TableAndPresenter)
     CMessageRecorder second;
     EXPECT_EQ(&MessagePresenter(), &second);
 }
+
+TEST(Messages, QuestionsAnswerNoUnlessSomeoneSaysYes)
+{
+    {
+        CMessageRecorder recorder;
+        EXPECT_FALSE(AskMessage(300, "Delete it?"));
+        recorder.SetAnswer(true);
+        EXPECT_TRUE(AskMessage(301, "Delete that?"));
+        ASSERT_EQ(recorder.Ids(), (std::vector<int>{300, 301}));
+        EXPECT_EQ(recorder.Shown()[1].second, "Delete that?");
+    }
+    // Standard error has nobody to say Yes.
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(AskMessage(108));
+    EXPECT_NE(testing::internal::GetCapturedStderr().find(LoadMessage(108)), std::string::npos);
+}
