@@ -470,6 +470,17 @@ TEST_P(CxAdoEngines, TwoThreadsQueryAndUpdateAtOnce)
     EXPECT_EQ(Log(), "");
 }
 
+TEST_P(CxAdoEngines, TextsTravelAsUtf8BothWays)
+{
+    const std::string name = "Z\xc3\xbcrich \xe2\x80\x93 \xce\x95\xce\xbb\xce\xbb\xce\xac\xce\xb4\xce\xb1";
+    Exec("INSERT INTO tblPoints (numId, strName) VALUES (9, '" + name + "')");
+    CCxAdo ado;
+    ASSERT_EQ(Open(ado, "SELECT strName FROM tblPoints WHERE strName = '" + name + "'"), 1) << ado.LastMessage.str();
+    CCxString text;
+    ASSERT_EQ(ado.GetFieldString("strName", text), 1);
+    EXPECT_EQ(text.str(), name);
+}
+
 TEST_P(CxAdoEngines, ConnectTwiceKeepsTheFirstConnection)
 {
     CCxAdo ado;
