@@ -3,6 +3,7 @@
 #include <cctype>
 #include <climits>
 #include <cstdio>
+#include <exception>
 #include <fstream>
 #include <new>
 #include <regex>
@@ -197,6 +198,10 @@ int CCxAdo::Connect(const char* connectionString)
     } catch (const CCxEngineError& e) {
         EngineError("ADODB: Failed to connect [", shown.c_str(), 152, e.errorText, e.description);
         return -1;
+    } catch (const std::exception& e) {
+        // Out of memory reading a result, or any other fault below the layer.
+        EngineError("ADODB: Failed to connect [", shown.c_str(), 152, "Unexpected error", e.what());
+        return -1;
     }
     connected = 1;
     LastMessage.Format("ADODB: Successfully connected to database [%s].", shown.c_str());
@@ -214,6 +219,9 @@ void CCxAdo::Disconnect()
             backend->Close();
     } catch (const CCxEngineError& e) {
         EngineError("Disconnect Failed [", nullptr, 192, e.errorText, e.description);
+    } catch (const std::exception& e) {
+        // Out of memory reading a result, or any other fault below the layer.
+        EngineError("Disconnect Failed [", nullptr, 192, "Unexpected error", e.what());
     }
     backend.reset();
     connected = 0;
@@ -233,6 +241,10 @@ int CCxAdo::Execute(const char* sql)
         backend->Execute(Safe(sql));
     } catch (const CCxEngineError& e) {
         EngineError("ADODB: Failed to execute query [", Safe(sql), 235, e.errorText, e.description);
+        return -1;
+    } catch (const std::exception& e) {
+        // Out of memory reading a result, or any other fault below the layer.
+        EngineError("ADODB: Failed to execute query [", Safe(sql), 235, "Unexpected error", e.what());
         return -1;
     }
     return 0;
@@ -256,6 +268,10 @@ int CCxAdo::OpenRecordset(const char* sql)
         *result = backend->Query(Safe(sql));
     } catch (const CCxEngineError& e) {
         EngineError("ADODB: Failed to open recordset: [", Safe(sql), 408, e.errorText, e.description);
+        return -1;
+    } catch (const std::exception& e) {
+        // Out of memory reading a result, or any other fault below the layer.
+        EngineError("ADODB: Failed to open recordset: [", Safe(sql), 408, "Unexpected error", e.what());
         return -1;
     }
     currentRow = 0;
@@ -281,6 +297,10 @@ int CCxAdo::OpenSchema(int kind)
         *result = backend->Schema(kind);
     } catch (const CCxEngineError& e) {
         EngineError("ADODB: Failed to get schema [", std::to_string(kind).c_str(), 345, e.errorText, e.description);
+        return -1;
+    } catch (const std::exception& e) {
+        // Out of memory reading a result, or any other fault below the layer.
+        EngineError("ADODB: Failed to get schema [", std::to_string(kind).c_str(), 345, "Unexpected error", e.what());
         return -1;
     }
     currentRow = 0;
@@ -569,6 +589,10 @@ int CCxAdo::SetFieldDouble(const char* field, double value)
                 row[i] = CCxValue::Double(value);
     } catch (const CCxEngineError& e) {
         EngineError("ADODB: Failed to set field value [", Safe(field), 1074, e.errorText, e.description);
+        return 0;
+    } catch (const std::exception& e) {
+        // Out of memory reading a result, or any other fault below the layer.
+        EngineError("ADODB: Failed to set field value [", Safe(field), 1074, "Unexpected error", e.what());
         return 0;
     }
     return 1;

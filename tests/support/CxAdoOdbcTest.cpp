@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "AdoBackend.h"
 #include "CxAdo.h"
 #include "ExceptionsLog.h"
 #include "PostgresFixture.h"
@@ -141,6 +142,39 @@ TEST(CxAdoOdbc, SqliteDriverReportsTypesAndSourcesOfColumns)
     ado.MoveNext();
     ado.GetFieldString("strRow", row);
     EXPECT_EQ(row, "two:40.0:30.0");
+}
+
+} // namespace
+
+namespace {
+
+// Drivers that do not say where a column comes from fall back on the query
+// text; only a plain one-table query names its table.
+TEST(CxAdoOdbc, OneTableQueriesNameTheirTable)
+{
+    struct Case {
+        const char* sql;
+        const char* schema;
+        const char* table;
+    } found[] = {
+        {"SELECT * FROM tblPoints", "", "tblPoints"},
+        {"select a,b from Sites where a > 1 order by b", "", "Sites"},
+        {"SELECT x FROM public.sites;", "public", "sites"},
+        {"SELECT x FROM \"My \"\"Odd\"\" Table\" WHERE x IN (SELECT y FROM other)", "", "My \"Odd\" Table"},
+        {"SELECT [Easting] FROM [Survey Points]", "", "Survey Points"},
+        {"SELECT `e` FROM `db`.`pts`", "db", "pts"},
+    };
+    for (const auto& c : found) {
+        std::string schema = "?", table = "?";
+        ASSERT_TRUE(SingleSourceTable(c.sql, schema, table)) << c.sql;
+        EXPECT_EQ(schema, c.schema) << c.sql;
+        EXPECT_EQ(table, c.table) << c.sql;
+    }
+    for (const char* sql : {"SELECT * FROM a, b", "SELECT * FROM a JOIN b ON a.x = b.x", "SELECT * FROM (SELECT 1)",
+                            "SELECT 1", "UPDATE a SET x = 1", "SELECT * FROM a GROUP BY x", "SELECT * FROM a b"}) {
+        std::string schema, table;
+        EXPECT_FALSE(SingleSourceTable(sql, schema, table)) << sql;
+    }
 }
 
 } // namespace
