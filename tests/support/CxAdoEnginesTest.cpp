@@ -479,6 +479,18 @@ TEST_P(CxAdoEngines, TextsTravelAsUtf8BothWays)
     CCxString text;
     ASSERT_EQ(ado.GetFieldString("strName", text), 1);
     EXPECT_EQ(text.str(), name);
+
+    // A text longer than one read of the driver comes whole.
+    std::string longText;
+    for (int i = 0; longText.size() < 10000; ++i)
+        longText += std::to_string(i) + (i % 7 == 0 ? "\xc3\xa9" : " ");
+    Exec("CREATE TABLE tblNotes (numId INTEGER PRIMARY KEY, strNote TEXT)");
+    Exec("INSERT INTO tblNotes VALUES (1, '" + longText + "')");
+    CCxAdo notes;
+    ASSERT_EQ(Open(notes, "SELECT strNote FROM tblNotes"), 1) << notes.LastMessage.str();
+    ASSERT_EQ(notes.GetFieldString("strNote", text), 1);
+    EXPECT_EQ(text.GetLength(), longText.size());
+    EXPECT_TRUE(text.str() == longText);
 }
 
 TEST_P(CxAdoEngines, ConnectTwiceKeepsTheFirstConnection)
