@@ -52,7 +52,9 @@ tblGrids        Every non-deprecated EPSG projected system whose conversion meth
                 numId its EPSG code, numDatum its base system, numProjection the EPSG method code,
                 numUnits the axis unit, parameters mapped onto the columns the engine reads for the
                 projection (MAPPING below), angles in degrees, false easting and northing converted
-                into the system's own unit. numCountry from the first area of use (lowest usage
+                into the system's own unit. Hotine variant B with azimuth and rectified grid angle
+                both 90 degrees (the Swiss grids) is shipped as the Swiss oblique cylindrical method
+                9814, the exact form of that case. numCountry from the first area of use (lowest usage
                 code): the text before " - " matched against country names and aliases, "World"
                 (numId 1, UN M49's code for the world) when nothing matches.
 tblCountries    ISO 3166-1: numId the numeric code, strCountry the common name where iso-codes gives
@@ -514,6 +516,11 @@ def build_grids(src, datum_codes, unit_codes, country_lookup):
                 values[column] = src.to_degrees(pvalue, puom)
         if not complete:
             continue
+        if method == 9815 and values["dblAzimuth"] == 90 and values["dblRectifiedGrid"] == 90:
+            # EPSG's Hotine variant B with both angles 90 degrees is its form of the Swiss oblique
+            # cylindrical projection, which the engine has in its own, exact, form.
+            method = 9814
+            values["dblAzimuth"] = values["dblRectifiedGrid"] = 0.0
         usages = src.rows(
             "SELECT e.name FROM usage u JOIN extent e ON e.auth_name = u.extent_auth_name "
             "AND e.code = u.extent_code WHERE u.object_table_name = 'projected_crs' "
