@@ -265,10 +265,11 @@ TEST_F(CatalogueConversion, SampleOfShippedGridsAgreesWithEpsgThroughCs2cs)
             missing.insert(record.projectionId);
             continue;
         }
-        if (record.projectionId == 111)
+        if (record.projectionId == 111 || record.projectionId == 101)
         {
             // PROJ defines EPSG's Belgian cone (9803) as the plain two-parallel cone without the
-            // 29.2985" rotation, so it is no oracle here; EPSG's worked example checks the engine.
+            // 29.2985" rotation, and has no west orientated cone (9826) at all, so it is no oracle
+            // for these two; EPSG's worked examples check the engine.
             continue;
         }
         const std::string from = " +proj=longlat" + Ellipsoid(record) + " +no_defs +type=crs";

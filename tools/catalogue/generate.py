@@ -106,6 +106,7 @@ PROJECTIONS = [
     (9819, None, FN | FE | CLAT | LON | PN | SCALE | AZ),
     (9820, None, FN | FE | LAT | LON),
     (9822, None, FN | FE | LAT | LON | PN | PS),
+    (9826, None, FN | FE | LAT | LON | SCALE),
     (9829, None, FN | FE | LAT | LON),
     (260, "Mollweide", WORLD),
     (271, "Eckert I", WORLD),
@@ -153,7 +154,7 @@ MAPPING = {
            8806: "dblFalseEasting", 8807: "dblFalseNorthing"},
 }
 for same, like in ((9803, 9802), (9822, 9802), (9807, 9801), (9808, 9801), (9809, 9801),
-                   (9810, 9801), (9818, 9806), (9820, 9806)):
+                   (9810, 9801), (9826, 9801), (9818, 9806), (9820, 9806)):
     MAPPING[same] = MAPPING[like]
 
 LENGTH_COLUMNS = ("dblFalseEasting", "dblFalseNorthing")
