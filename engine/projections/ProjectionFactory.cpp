@@ -1,10 +1,13 @@
 #include "ProjectionFactory.h"
 
 // conformal projection headers
+#include "ProjectionCassiniSoldner.h"
 #include "ProjectionKrovak.h"
 #include "ProjectionLambert.h"
 #include "ProjectionMercator.h"
 #include "ProjectionObliqueMercator.h"
+#include "ProjectionObliqueStereo.h"
+#include "ProjectionPolarStereo.h"
 #include "ProjectionSwissMercator.h"
 #include "ProjectionTransverseMercator.h"
 
@@ -50,6 +53,12 @@ std::unique_ptr<CProjection> NewProjection(int projectionId)
         return std::make_unique<CProjectionObliqueMercator>();
     case 190:
         return std::make_unique<CProjectionSwissMercator>();
+    case 210:
+        return std::make_unique<CProjectionObliqueStereo>();
+    case 220:
+        return std::make_unique<CProjectionPolarStereo>();
+    case 230:
+        return std::make_unique<CProjectionCassiniSoldner>();
     case 240:
         return std::make_unique<CProjectionKrovak>();
     case 160:
