@@ -50,7 +50,8 @@ tblDatums       Every non-deprecated EPSG geographic 2D system, numId its EPSG c
 tblGrids        Every non-deprecated EPSG projected system whose conversion method is in
                 tblProjections, whose base system is in tblDatums and whose axes' unit is in tblUnits:
                 numId its EPSG code, numDatum its base system, numProjection the EPSG method code,
-                numUnits the axis unit, parameters mapped onto the columns the engine reads for the
+                numUnits the axis unit (systems whose axes point west or south are left out unless
+                their method itself gives westings and southings: 9808, 9819, 9826), parameters mapped onto the columns the engine reads for the
                 projection (MAPPING below), angles in degrees, false easting and northing converted
                 into the system's own unit. Hotine variant B with azimuth and rectified grid angle
                 both 90 degrees (the Swiss grids) is shipped as the Swiss oblique cylindrical method
@@ -164,6 +165,10 @@ GRID_COLUMNS = ["numId", "strGrid", "numCountry", "numDatum", "numProjection", "
 DATUM_COLUMNS = ["numId", "strDatum", "numEllipsoid", "numPrime", "numMethod", "strFile",
                  "dblDeltaX", "dblDeltaY", "dblDeltaZ", "dblRotationX", "dblRotationY",
                  "dblRotationZ", "dblScaleFactor"]
+
+# Methods whose own formulas give westings or southings; any other method on west or south pointing
+# axes would need the coordinates negated, which a catalogue row cannot say.
+WESTING_METHODS = {9808, 9819, 9826}
 
 HELMERT_METHODS = {9603: "translation", 9606: "position vector", 9607: "coordinate frame"}
 NTV2_METHOD = 9615
@@ -490,10 +495,12 @@ def build_grids(src, datum_codes, unit_codes, country_lookup):
         method = int(method)
         if method not in methods or int(base) not in datum_codes:
             continue
-        axis_units = {r[0] for r in src.rows(
-            "SELECT uom_code FROM axis WHERE coordinate_system_auth_name = 'EPSG' AND coordinate_system_code = ?",
-            cs_code)}
+        axes = src.rows("SELECT uom_code, orientation FROM axis WHERE coordinate_system_auth_name = 'EPSG' "
+                        "AND coordinate_system_code = ?", cs_code)
+        axis_units = {r[0] for r in axes}
         if len(axis_units) != 1:
+            continue
+        if method not in WESTING_METHODS and any(r[1] in ("west", "south") for r in axes):
             continue
         unit = int(axis_units.pop())
         if unit not in unit_codes:
