@@ -12,6 +12,7 @@ packages=(
   unixodbc unixodbc-dev odbc-postgresql libsqliteodbc
   postgresql postgresql-client
   proj-bin proj-data gdal-bin
+  libgeographiclib-dev
   famfamfam-flag-png iso-codes
   libcli11-dev
 )

@@ -1,16 +1,110 @@
 #include "DatumGrid.h"
 
-int CDatumGrid::LoadFile(const std::string& /*path*/)
+#include <cmath>
+
+#include "DatumGridNTv2.h"
+#include "DatumGridNadcon.h"
+
+namespace {
+
+constexpr double kRadiansPerDegree = 0.017453292519943295;
+
+bool Contains(const std::string& path, const char* part)
 {
+    return path.find(part) != std::string::npos;
+}
+
+// A lattice position held to [0, last]; not-a-number counts as 0.
+double HoldToLattice(double position, int last)
+{
+    if (!(position >= 0))
+        return 0;
+    return position > last ? last : position;
+}
+
+} // namespace
+
+int CDatumGrid::LoadFile(const std::string& path)
+{
+    if (Contains(path, ".gsb") || Contains(path, ".GSB"))
+        return CDatumGridNTv2(*this).Read(path);
+    if (Contains(path, ".las") || Contains(path, ".LAS") || Contains(path, ".los") ||
+        Contains(path, ".LOS"))
+        return CDatumGridNadcon(*this).Read(path);
     return -1;
 }
 
-int CDatumGrid::ShiftForward(double& /*phi*/, double& /*lambda*/) const
+void CDatumGrid::Replace(SubGridList blocks, Kind newKind)
 {
-    return 0;
+    subGrids = std::move(blocks);
+    count = static_cast<int>(subGrids.size());
+    kind = newKind;
 }
 
-int CDatumGrid::ShiftInverse(double& /*phi*/, double& /*lambda*/) const
+double CDatumGrid::Interpolate(const CDatumSubGrid& g, double latitude, double longitude,
+                               ShiftArray which)
 {
-    return 0;
+    if (!g.HasNodes())
+        return 0;
+    const std::vector<float>& v = which == LATITUDE_SHIFTS ? g.latitudeShifts : g.longitudeShifts;
+
+    const double x = HoldToLattice(CDatumSubGrid::RoundPosition((longitude - g.lonMin) / g.lonInc),
+                                   g.cols - 1);
+    const double y = HoldToLattice(CDatumSubGrid::RoundPosition((latitude - g.south) / g.latInc),
+                                   g.rows - 1);
+    const int i = static_cast<int>(x);
+    const int j = static_cast<int>(y);
+    const int i1 = i + 1 < g.cols ? i + 1 : i;
+    const int j1 = j + 1 < g.rows ? j + 1 : j;
+    const double fx = x - i;
+    const double fy = y - j;
+
+    auto at = [&](int row, int col) {
+        return static_cast<double>(v[static_cast<size_t>(row) * static_cast<size_t>(g.cols) +
+                                     static_cast<size_t>(col)]);
+    };
+    const double p = at(j, i) + fx * (at(j, i1) - at(j, i));
+    const double q = at(j1, i) + fx * (at(j1, i1) - at(j1, i));
+    return p + fy * (q - p);
+}
+
+bool CDatumGrid::FindShift(double longitude, double latitude, double& latitudeShift,
+                           double& longitudeShift) const
+{
+    if (kind == KIND_NONE || subGrids.empty() || count <= 0)
+        return false;
+    // NTv2 counts longitudes west positive.
+    const double lon = kind == KIND_NTV2 ? -longitude : longitude;
+    bool found = false;
+    for (const auto& g : subGrids)
+    {
+        if (!g || !g->Covers(latitude, lon))
+            continue;
+        // Child blocks follow their parents, so the last covering one is the
+        // densest.
+        latitudeShift = Interpolate(*g, latitude, lon, LATITUDE_SHIFTS);
+        longitudeShift = Interpolate(*g, latitude, lon, LONGITUDE_SHIFTS);
+        found = true;
+    }
+    return found;
+}
+
+int CDatumGrid::ShiftForward(double& phi, double& lambda) const
+{
+    double dLat = 0, dLon = 0;
+    if (!FindShift(lambda / kRadiansPerDegree, phi / kRadiansPerDegree, dLat, dLon))
+        return 0;
+    lambda -= dLon / 3600 * kRadiansPerDegree;
+    phi += dLat / 3600 * kRadiansPerDegree;
+    return 1;
+}
+
+int CDatumGrid::ShiftInverse(double& phi, double& lambda) const
+{
+    double dLat = 0, dLon = 0;
+    if (!FindShift(lambda / kRadiansPerDegree, phi / kRadiansPerDegree, dLat, dLon))
+        return 0;
+    lambda += dLon / 3600 * kRadiansPerDegree;
+    phi -= dLat / 3600 * kRadiansPerDegree;
+    return 1;
 }

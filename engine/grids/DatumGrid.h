@@ -1,19 +1,61 @@
 #pragma once
 
+#include <memory>
 #include <string>
+#include <vector>
 
-// The engine's one datum shift grid, shared by both datum legs. Until a file
-// is loaded it shifts nothing.
+#include "DatumSubGrid.h"
+
+// The engine's one datum shift grid, shared by both datum legs: the blocks of
+// a NADCON file pair or of an NTv2 file. Until a file is loaded it shifts
+// nothing.
 class CDatumGrid
 {
 public:
+    enum Kind
+    {
+        KIND_NONE = 0,
+        KIND_NADCON = 1,
+        KIND_NTV2 = 2,
+    };
+    enum ShiftArray
+    {
+        LATITUDE_SHIFTS,
+        LONGITUDE_SHIFTS,
+    };
+    using SubGridList = std::vector<std::unique_ptr<CDatumSubGrid>>;
+
+    CDatumGrid() = default;
+    CDatumGrid(const CDatumGrid&) = delete;
+    CDatumGrid& operator=(const CDatumGrid&) = delete;
     virtual ~CDatumGrid() = default;
 
-    // 0 on success, -1 on failure; a failure leaves the grid as it was.
+    // The reader is chosen by the name: ".gsb" NTv2, ".las"/".los" NADCON (either
+    // case). 0 on success; -1 on failure, which leaves the grid as it was.
     int LoadFile(const std::string& path);
-    // Angles in radians, in/out; 1 when a shift was applied.
+    // Decimal degrees, east and north positive. The shifts are arc seconds,
+    // latitude north positive and longitude west positive; the last block in
+    // file order that covers the point gives them.
+    bool FindShift(double longitude, double latitude, double& latitudeShift,
+                   double& longitudeShift) const;
+    // Angles in radians, in/out; 1 when a shift was applied, 0 when the point
+    // lies outside the grid and is left alone.
     int ShiftForward(double& phi, double& lambda) const;
     int ShiftInverse(double& phi, double& lambda) const;
+    // Bilinear interpolation in one block at a point in the block's own
+    // longitude convention. Never reads outside the arrays: positions are
+    // held to the lattice, and a block without nodes gives 0.
+    static double Interpolate(const CDatumSubGrid& subGrid, double latitude, double longitude,
+                              ShiftArray which);
 
-    int kind = 0; // 0 nothing loaded, 1 NADCON pair, 2 NTv2 file
+    // Hands the grid a complete set of blocks read from a file.
+    void Replace(SubGridList blocks, Kind newKind);
+    const SubGridList& SubGrids() const { return subGrids; }
+    int Count() const { return count; }
+
+    int kind = KIND_NONE; // what the last successful load read
+
+private:
+    SubGridList subGrids;
+    int count = 0;
 };

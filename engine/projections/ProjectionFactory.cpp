@@ -1,8 +1,31 @@
 #include "ProjectionFactory.h"
 
 // conformal projection headers
+#include "ProjectionKrovak.h"
+#include "ProjectionLambert.h"
+#include "ProjectionMercator.h"
+#include "ProjectionObliqueMercator.h"
+#include "ProjectionSwissMercator.h"
+#include "ProjectionTransverseMercator.h"
 
 // equal-area and world projection headers
+#include "ProjectionAlbers.h"
+#include "ProjectionBonne.h"
+#include "ProjectionCylEqArea.h"
+#include "ProjectionEckert1.h"
+#include "ProjectionEckert2.h"
+#include "ProjectionEckert3.h"
+#include "ProjectionEckert4.h"
+#include "ProjectionEckert5.h"
+#include "ProjectionEckert6.h"
+#include "ProjectionEquirectangular.h"
+#include "ProjectionGallStereo.h"
+#include "ProjectionLambertAzimuthal.h"
+#include "ProjectionMiller.h"
+#include "ProjectionMollweide.h"
+#include "ProjectionPlateCarree.h"
+#include "ProjectionPolyconic.h"
+#include "ProjectionSinusoidal.h"
 
 namespace {
 
@@ -11,8 +34,43 @@ std::unique_ptr<CProjection> NewProjection(int projectionId)
     switch (projectionId)
     {
     // conformal projections
+    case 100:
+    case 101:
+    case 110:
+    case 111:
+        return std::make_unique<CProjectionLambert>();
+    case 140:
+    case 150:
+        return std::make_unique<CProjectionMercator>();
+    case 170:
+    case 180:
+        return std::make_unique<CProjectionObliqueMercator>();
+    case 190:
+        return std::make_unique<CProjectionSwissMercator>();
+    case 240:
+        return std::make_unique<CProjectionKrovak>();
+    case 160:
+    case 161:
+        return std::make_unique<CProjectionTransverseMercator>();
 
     // equal-area and world projections
+    case 120: return std::make_unique<CProjectionLambertAzimuthal>();
+    case 130: return std::make_unique<CProjectionAlbers>();
+    case 250: return std::make_unique<CProjectionPolyconic>();
+    case 260: return std::make_unique<CProjectionMollweide>();
+    case 271: return std::make_unique<CProjectionEckert1>();
+    case 272: return std::make_unique<CProjectionEckert2>();
+    case 273: return std::make_unique<CProjectionEckert3>();
+    case 274: return std::make_unique<CProjectionEckert4>();
+    case 275: return std::make_unique<CProjectionEckert5>();
+    case 276: return std::make_unique<CProjectionEckert6>();
+    case 290: return std::make_unique<CProjectionCylEqArea>();
+    case 300: return std::make_unique<CProjectionSinusoidal>();
+    case 310: return std::make_unique<CProjectionMiller>();
+    case 320: return std::make_unique<CProjectionBonne>();
+    case 330: return std::make_unique<CProjectionGallStereo>();
+    case 350: return std::make_unique<CProjectionEquirectangular>();
+    case 370: return std::make_unique<CProjectionPlateCarree>();
 
     default:
         return std::make_unique<CProjection>();

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+
+// The texts of the distance dialog.
+
+// "N 52.30'00.00\"" or "S ..." : degrees "%02.0lf", minutes "%02.0lf" and
+// seconds "%05.02lf", minutes and seconds cut by floor, no carry from rounded
+// seconds.
+std::string FormatLatitudeDms(double latitude);
+// "E 004.30'00.00\"" or "W ...": the same with three-digit degrees.
+std::string FormatLongitudeDms(double longitude);
+
+// "%3.2lf Kilometres" of s/1000 from 1000 m on, "%3.0lf Metres" below that
+// and for a distance that is not a number.
+std::string FormatDistance(double metres);
+// "%3.1lf".
+std::string FormatAzimuth(double degrees);

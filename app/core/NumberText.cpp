@@ -1,0 +1,158 @@
+#include "NumberText.h"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <system_error>
+
+namespace {
+
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// Whether a decimal that from_chars could not hold lies above or below the
+// range of a double: the position of its first significant digit relative to
+// the decimal point, moved by the exponent, tells which side it fell off.
+bool OverflowsUpward(std::string_view digits)
+{
+    long long position = 0; // decimal exponent of the first significant digit, plus one
+    bool seenPoint = false;
+    bool seenSignificant = false;
+    std::size_t i = 0;
+    for (; i < digits.size() && digits[i] != 'e' && digits[i] != 'E'; ++i)
+    {
+        const char c = digits[i];
+        if (c == '.')
+        {
+            seenPoint = true;
+            continue;
+        }
+        if (!seenSignificant)
+        {
+            if (c != '0')
+            {
+                seenSignificant = true;
+                if (!seenPoint)
+                    ++position;
+            }
+            else if (seenPoint)
+            {
+                --position;
+            }
+        }
+        else if (!seenPoint)
+        {
+            ++position;
+        }
+    }
+    long long exponent = 0;
+    if (i < digits.size())
+    {
+        ++i;
+        bool negative = false;
+        if (i < digits.size() && (digits[i] == '+' || digits[i] == '-'))
+            negative = digits[i++] == '-';
+        for (; i < digits.size(); ++i)
+        {
+            if (exponent < 1000000)
+                exponent = exponent * 10 + (digits[i] - '0');
+        }
+        if (negative)
+            exponent = -exponent;
+    }
+    return position + exponent > 0;
+}
+
+} // namespace
+
+double LeadingNumber(std::string_view text)
+{
+    std::size_t i = 0;
+    while (i < text.size() && IsBlank(text[i]))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        negative = text[i++] == '-';
+
+    const std::size_t start = i;
+    std::size_t mantissaDigits = 0;
+    while (i < text.size() && IsDigit(text[i]))
+    {
+        ++i;
+        ++mantissaDigits;
+    }
+    if (i < text.size() && text[i] == '.')
+    {
+        ++i;
+        while (i < text.size() && IsDigit(text[i]))
+        {
+            ++i;
+            ++mantissaDigits;
+        }
+    }
+    if (mantissaDigits == 0)
+        return 0.0;
+    // An exponent counts only when at least one digit follows its letter and sign.
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E'))
+    {
+        std::size_t j = i + 1;
+        if (j < text.size() && (text[j] == '+' || text[j] == '-'))
+            ++j;
+        if (j < text.size() && IsDigit(text[j]))
+        {
+            while (j < text.size() && IsDigit(text[j]))
+                ++j;
+            i = j;
+        }
+    }
+
+    const std::string_view number = text.substr(start, i - start);
+    double value = 0.0;
+    const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value,
+                                              std::chars_format::general);
+    (void)end;
+    if (error == std::errc::result_out_of_range)
+        value = OverflowsUpward(number) ? std::numeric_limits<double>::infinity() : 0.0;
+    else if (error != std::errc())
+        value = 0.0;
+    return negative ? -value : value;
+}
+
+std::string FormatFixed(double value, int width, int precision, bool zeroPad)
+{
+    std::string body;
+    if (std::isnan(value) || std::isinf(value))
+    {
+        body = std::signbit(value) ? "-" : "";
+        body += std::isnan(value) ? "nan" : "inf";
+        zeroPad = false;
+    }
+    else
+    {
+        // The largest double has 309 integral digits; the precisions used here are small.
+        char buffer[512];
+        const auto [end, error] =
+            std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, precision);
+        if (error != std::errc())
+            return std::string(); // cannot happen for the precisions the program uses
+        body.assign(buffer, end);
+        // -0.0 and negatives that round to zero keep their sign, as printf's do.
+        if (std::signbit(value) && body.front() != '-')
+            body.insert(body.begin(), '-');
+    }
+    if (width < 0 || static_cast<std::size_t>(width) <= body.size())
+        return body;
+    const std::size_t padding = static_cast<std::size_t>(width) - body.size();
+    if (!zeroPad)
+        return std::string(padding, ' ') + body;
+    const std::size_t signLength = body.front() == '-' ? 1 : 0;
+    body.insert(signLength, padding, '0');
+    return body;
+}

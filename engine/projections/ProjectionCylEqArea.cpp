@@ -1,0 +1,45 @@
+#include "ProjectionCylEqArea.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "EllipsoidSeries.h"
+#include "ProjectionWorldCommon.h"
+
+void CProjectionCylEqArea::Initialise(const CCfgMapProjection& r)
+{
+    a = r.semiMajorAxis;
+    isSphere = r.inverseFlattening == 0;
+    if (!isSphere)
+        InitialiseEccentricity(*this, r);
+    phi0 = r.latitudeOrigin * kDegToRad; // the standard parallel
+    lambda0 = r.longitudeOrigin * kDegToRad;
+    InitialiseFalseOrigin(*this, r);
+    k0 = phi0 == 0 ? 1.0 : std::cos(phi0);
+    if (!isSphere)
+        qp = AuthalicQ(*this, 1.5707963267948966);
+}
+
+void CProjectionCylEqArea::Forward()
+{
+    x = fe + a * k0 * (lambda - lambda0);
+    if (isSphere)
+        y = fn + a * std::sin(phi) / k0;
+    else
+        y = fn + a * AuthalicQ(*this, phi) / (2 * k0);
+}
+
+void CProjectionCylEqArea::Inverse()
+{
+    const double xp = x - fe;
+    const double yp = y - fn;
+    if (isSphere)
+    {
+        phi = std::asin(yp * k0 / a);
+        lambda = lambda0 + xp / (a * k0);
+        return;
+    }
+    const double sinBeta = std::clamp(2 * k0 * yp / (a * qp), -1.0, 1.0);
+    phi = LatitudeFromAuthalic(*this, std::asin(sinBeta));
+    lambda = lambda0 + xp / (k0 * a);
+}

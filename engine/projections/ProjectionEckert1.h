@@ -1,0 +1,12 @@
+#pragma once
+
+#include "Projection.h"
+
+// Eckert I on the sphere of radius a.
+class CProjectionEckert1 : public CProjection
+{
+public:
+    void Forward() override;
+    void Inverse() override;
+    void Initialise(const CCfgMapProjection& record) override;
+};

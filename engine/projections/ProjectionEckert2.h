@@ -1,0 +1,12 @@
+#pragma once
+
+#include "Projection.h"
+
+// Eckert II on the sphere of radius a.
+class CProjectionEckert2 : public CProjection
+{
+public:
+    void Forward() override;
+    void Inverse() override;
+    void Initialise(const CCfgMapProjection& record) override;
+};

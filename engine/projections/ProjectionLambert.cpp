@@ -1,0 +1,87 @@
+#include "ProjectionLambert.h"
+
+#include <cmath>
+
+namespace {
+
+constexpr double kHalfPi = 1.5707963267948966;
+constexpr double kPi = 3.141592653589793;
+// 29.2985 arc seconds, the rotation of the Belgian 1972 cone.
+constexpr double kBelgianRotation = 0.0001420431363598774;
+// Two successive latitudes closer than this end the inverse iteration.
+constexpr double kLatitudeTolerance = 4.85e-10;
+constexpr int kMaxPasses = 100;
+
+} // namespace
+
+double CProjectionLambert::M(double p) const
+{
+    const double s = std::sin(p);
+    return std::cos(p) / std::sqrt(1 - e2 * s * s);
+}
+
+double CProjectionLambert::T(double p) const
+{
+    const double es = e * std::sin(p);
+    return std::tan(kHalfPi / 2 - p / 2) / std::pow((1 - es) / (1 + es), e / 2);
+}
+
+void CProjectionLambert::Initialise(const CCfgMapProjection& r)
+{
+    InitialiseCommon(r);
+    rotation = 0;
+    if (phi0 > kHalfPi)
+        phi0 -= kPi;
+    if (phi1 == 0 && phi2 == 0)
+        phi1 = phi0;
+    if (k0 == 0)
+        k0 = 1;
+    const double m1 = M(phi1);
+    const double t1 = T(phi1);
+    const double t0 = T(phi0);
+    if (projectionId == 110 || projectionId == 111)
+        n = (std::log(m1) - std::log(M(phi2))) / (std::log(t1) - std::log(T(phi2)));
+    else
+        n = std::sin(phi0);
+    if (projectionId == 111)
+        rotation = kBelgianRotation;
+    F = m1 / (n * std::pow(t1, n));
+    rho0 = a * k0 * F * std::pow(t0, n);
+}
+
+void CProjectionLambert::Forward()
+{
+    const double rho = a * k0 * F * std::pow(T(phi), n);
+    const double theta = n * (lambda - lambda0) - rotation;
+    x = projectionId == 101 ? fe - rho * std::sin(theta) : fe + rho * std::sin(theta);
+    y = fn + rho0 - rho * std::cos(theta);
+}
+
+void CProjectionLambert::Inverse()
+{
+    double dx = projectionId == 101 ? fe - x : x - fe;
+    double dy = rho0 - (y - fn);
+    double r = std::sqrt(dx * dx + dy * dy);
+    if (n < 0)
+    {
+        r = -r;
+        dx = -dx;
+        dy = -dy;
+    }
+    const double t = std::pow(r / (a * k0 * F), 1 / n);
+    const double theta = std::atan2(dx, dy);
+    lambda = (theta + rotation) / n + lambda0;
+
+    // Latitude from the isometric function; the value before the first
+    // counts as 0, and a bounded number of passes keeps a point outside the
+    // domain (or not a number) from iterating for ever.
+    double previous = 0;
+    double p = kHalfPi - 2 * std::atan(t);
+    for (int pass = 0; pass < kMaxPasses && !(std::fabs(p - previous) <= kLatitudeTolerance); ++pass)
+    {
+        previous = p;
+        const double es = e * std::sin(p);
+        p = kHalfPi - 2 * std::atan(t * std::pow((1 - es) / (1 + es), e / 2));
+    }
+    phi = p;
+}

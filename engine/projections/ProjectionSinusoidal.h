@@ -1,0 +1,12 @@
+#pragma once
+
+#include "Projection.h"
+
+// Sinusoidal, ellipsoid and sphere (Snyder, chapter 30).
+class CProjectionSinusoidal : public CProjection
+{
+public:
+    void Forward() override;
+    void Inverse() override;
+    void Initialise(const CCfgMapProjection& record) override;
+};

@@ -1,0 +1,62 @@
+#include "ProjectionSwissMercator.h"
+
+#include <cmath>
+
+namespace {
+
+constexpr double kQuarterPi = 0.78539816339744831;
+// The Newton step that ends the latitude iteration, radians.
+constexpr double kStepTolerance = 1e-05;
+constexpr int kMaxPasses = 100;
+
+} // namespace
+
+void CProjectionSwissMercator::Initialise(const CCfgMapProjection& r)
+{
+    InitialiseCommon(r);
+    if (k0 == 0)
+        k0 = 1;
+    const double s0 = std::sin(phi0);
+    alphaS = std::sqrt(1 + e2 * std::pow(std::cos(phi0), 4) / (1 - e2));
+    b0 = std::asin(s0 / alphaS);
+    K = std::log(std::tan(kQuarterPi + b0 / 2)) -
+        alphaS * (std::log(std::tan(kQuarterPi + phi0 / 2)) - (e / 2) * std::log((1 + e * s0) / (1 - e * s0)));
+    R = k0 * a * std::sqrt(1 - e2) / (1 - e2 * s0 * s0);
+}
+
+void CProjectionSwissMercator::Forward()
+{
+    const double es = e * std::sin(phi);
+    const double S =
+        alphaS * (std::log(std::tan(kQuarterPi + phi / 2)) - (e / 2) * std::log((1 + es) / (1 - es))) + K;
+    const double bs = 2 * (std::atan(std::exp(S)) - kQuarterPi);
+    const double l = alphaS * (lambda - lambda0);
+    const double bp = std::asin(std::cos(b0) * std::sin(bs) - std::sin(b0) * std::cos(bs) * std::cos(l));
+    const double lp = std::asin(std::cos(bs) * std::sin(l) / std::cos(bp));
+    x = R * lp + fe;
+    y = R * std::log(std::tan(kQuarterPi + bp / 2)) + fn;
+}
+
+void CProjectionSwissMercator::Inverse()
+{
+    const double bp = 2 * (std::atan(std::exp((y - fn) / R)) - kQuarterPi);
+    const double lp = (x - fe) / R;
+    const double bs = std::asin(std::cos(b0) * std::sin(bp) + std::sin(b0) * std::cos(bp) * std::cos(lp));
+    const double l = std::asin(std::sin(lp) * std::cos(bp) / std::cos(bs));
+    lambda = l / alphaS + lambda0;
+
+    // Newton iteration for the latitude; the step just taken decides, and a
+    // bounded number of passes keeps a value that never settles from spinning.
+    const double C = (K - std::log(std::tan(kQuarterPi + bs / 2))) / alphaS;
+    double p = bs;
+    for (int pass = 0; pass < kMaxPasses; ++pass)
+    {
+        const double s = std::sin(p);
+        const double Fv = std::log(std::tan(kQuarterPi + p / 2)) + C - (e / 2) * std::log((1 + e * s) / (1 - e * s));
+        const double delta = Fv * std::cos(p) * (1 - e2 * s * s) / (1 - e2);
+        p -= delta;
+        if (std::fabs(delta) <= kStepTolerance || std::isnan(delta))
+            break;
+    }
+    phi = p;
+}

@@ -1,0 +1,129 @@
+#include "ConnectionString.h"
+
+#include <cctype>
+
+namespace {
+
+std::string Trim(const std::string& s)
+{
+    std::size_t b = 0, e = s.size();
+    while (b < e && std::isspace(static_cast<unsigned char>(s[b])))
+        ++b;
+    while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1])))
+        --e;
+    return s.substr(b, e - b);
+}
+
+bool EqualNoCase(const std::string& a, const std::string& b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+bool IsPasswordKey(const std::string& key)
+{
+    return EqualNoCase(key, "pwd") || EqualNoCase(key, "password");
+}
+
+} // namespace
+
+CConnectionString::CConnectionString(const std::string& text)
+{
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const std::size_t eq = text.find('=', i);
+        const std::size_t semi = text.find(';', i);
+        if (eq == std::string::npos || (semi != std::string::npos && semi < eq)) {
+            // A piece without '=' carries no pair.
+            if (semi == std::string::npos)
+                break;
+            i = semi + 1;
+            continue;
+        }
+        std::string key = Trim(text.substr(i, eq - i));
+        std::size_t v = eq + 1;
+        while (v < text.size() && text[v] == ' ')
+            ++v;
+        std::string value;
+        std::size_t next;
+        const char open = v < text.size() ? text[v] : '\0';
+        if (open == '{' || open == '"' || open == '\'') {
+            const char close = open == '{' ? '}' : open;
+            std::size_t end = text.find(close, v + 1);
+            if (end == std::string::npos)
+                end = text.size();
+            value = text.substr(v + 1, end - v - 1);
+            next = text.find(';', end);
+        } else {
+            next = text.find(';', v);
+            value = Trim(text.substr(v, next == std::string::npos ? std::string::npos : next - v));
+        }
+        if (!key.empty())
+            pairs.emplace_back(std::move(key), std::move(value));
+        if (next == std::string::npos)
+            break;
+        i = next + 1;
+    }
+}
+
+std::string CConnectionString::Get(const std::string& key) const
+{
+    for (const auto& [k, v] : pairs)
+        if (EqualNoCase(k, key))
+            return v;
+    return std::string();
+}
+
+bool CConnectionString::Has(const std::string& key) const
+{
+    for (const auto& pair : pairs)
+        if (EqualNoCase(pair.first, key))
+            return true;
+    return false;
+}
+
+std::string MaskPasswords(const std::string& text)
+{
+    std::string out;
+    out.reserve(text.size());
+    std::size_t i = 0;
+    while (i < text.size()) {
+        // A key starts the text or follows a separator.
+        const bool atKeyStart = i == 0 || text[i - 1] == ';' || text[i - 1] == '[' || text[i - 1] == ' ' ||
+                                text[i - 1] == ',';
+        if (atKeyStart) {
+            std::size_t k = i;
+            while (k < text.size() && std::isalpha(static_cast<unsigned char>(text[k])))
+                ++k;
+            std::size_t eq = k;
+            while (eq < text.size() && text[eq] == ' ')
+                ++eq;
+            if (k > i && eq < text.size() && text[eq] == '=' && IsPasswordKey(text.substr(i, k - i))) {
+                out.append(text, i, eq + 1 - i);
+                std::size_t v = eq + 1;
+                while (v < text.size() && text[v] == ' ')
+                    ++v;
+                std::size_t end;
+                if (v < text.size() && (text[v] == '{' || text[v] == '"' || text[v] == '\'')) {
+                    const char close = text[v] == '{' ? '}' : text[v];
+                    end = text.find(close, v + 1);
+                    end = end == std::string::npos ? text.size() : end + 1;
+                } else {
+                    end = v;
+                    while (end < text.size() && text[end] != ';' && text[end] != ']')
+                        ++end;
+                }
+                out += "***";
+                i = end;
+                continue;
+            }
+        }
+        out += text[i];
+        ++i;
+    }
+    return out;
+}

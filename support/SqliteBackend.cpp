@@ -1,0 +1,407 @@
+// Native SQLite engine of the database layer.
+//
+// Value types by the column's declared type (checked in this order, the
+// first match wins), then by what the row actually stores:
+//   declared type holds       stored value       value type
+//   BOOL, or is BIT            integer            boolean (11)
+//   DATE or TIME               ISO 8601 text      date (7)
+//                              real               date from a Julian day number
+//                              integer            date from Unix seconds
+//   SMALLINT                   integer            16-bit (2) when it fits, else as INT
+//   TINYINT                    integer            8-bit signed (16) when it fits, else as INT
+//   BIGINT or INT8             integer            64-bit (20)
+//   INT                        integer            32-bit (3) when it fits, else 64-bit (20)
+//   REAL, FLOA or DOUB         integer or real    double (5)
+//   DEC, NUM or MONEY          integer or real    decimal (14)
+//   anything, or none          null               null (1)
+//                              integer            32-bit, or 64-bit when it does not fit
+//                              real               double
+//                              text               text (8)
+//                              blob               bytes
+// A stored value that the declared type cannot hold (text in a REAL column)
+// keeps the type of what is stored.
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cctype>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+
+#include "AdoBackend.h"
+
+namespace {
+
+enum class Declared { None, Boolean, Date, Int16, Int8, Int64, Int, Real, Decimal, Text };
+
+Declared Classify(const char* decltype_)
+{
+    if (decltype_ == nullptr)
+        return Declared::None;
+    std::string d(decltype_);
+    std::transform(d.begin(), d.end(), d.begin(), [](unsigned char c) { return std::toupper(c); });
+    auto has = [&](const char* s) { return d.find(s) != std::string::npos; };
+    if (has("BOOL") || d == "BIT")
+        return Declared::Boolean;
+    if (has("DATE") || has("TIME"))
+        return Declared::Date;
+    if (has("SMALLINT"))
+        return Declared::Int16;
+    if (has("TINYINT"))
+        return Declared::Int8;
+    if (has("BIGINT") || has("INT8"))
+        return Declared::Int64;
+    if (has("INT"))
+        return Declared::Int;
+    if (has("CHAR") || has("CLOB") || has("TEXT"))
+        return Declared::Text;
+    if (has("REAL") || has("FLOA") || has("DOUB"))
+        return Declared::Real;
+    if (has("DEC") || has("NUM") || has("MONEY"))
+        return Declared::Decimal;
+    return Declared::None;
+}
+
+CCxValue IntegerValue(sqlite3_int64 v)
+{
+    if (v >= INT_MIN && v <= INT_MAX)
+        return CCxValue::Integer(CxTypeInt32, v);
+    return CCxValue::Integer(CxTypeInt64, v);
+}
+
+std::string Text(sqlite3_stmt* st, int i)
+{
+    const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(st, i));
+    return p != nullptr ? std::string(p, static_cast<std::size_t>(sqlite3_column_bytes(st, i))) : std::string();
+}
+
+CCxValue Cell(sqlite3_stmt* st, int i, Declared declared)
+{
+    const int stored = sqlite3_column_type(st, i);
+    if (stored == SQLITE_NULL)
+        return CCxValue::Null();
+    switch (declared) {
+    case Declared::Boolean:
+        if (stored == SQLITE_INTEGER)
+            return CCxValue::Boolean(sqlite3_column_int64(st, i) != 0);
+        break;
+    case Declared::Date:
+        if (stored == SQLITE_TEXT) {
+            CxDateTime dt;
+            if (ParseIsoDateTime(Text(st, i), dt))
+                return CCxValue::Date(DayNumberFromDateTime(dt));
+        } else if (stored == SQLITE_FLOAT) {
+            // Julian day number, SQLite's julianday(); day 0 of the tagged value is JD 2415018.5.
+            return CCxValue::Date(sqlite3_column_double(st, i) - 2415018.5);
+        } else if (stored == SQLITE_INTEGER) {
+            // Unix seconds, SQLite's unixepoch(); 25569 days lie between the two epochs.
+            return CCxValue::Date(static_cast<double>(sqlite3_column_int64(st, i)) / 86400.0 + 25569.0);
+        }
+        break;
+    case Declared::Int16:
+        if (stored == SQLITE_INTEGER) {
+            const sqlite3_int64 v = sqlite3_column_int64(st, i);
+            if (v >= SHRT_MIN && v <= SHRT_MAX)
+                return CCxValue::Integer(CxTypeInt16, v);
+            return IntegerValue(v);
+        }
+        break;
+    case Declared::Int8:
+        if (stored == SQLITE_INTEGER) {
+            const sqlite3_int64 v = sqlite3_column_int64(st, i);
+            if (v >= SCHAR_MIN && v <= SCHAR_MAX)
+                return CCxValue::Integer(CxTypeInt8, v);
+            return IntegerValue(v);
+        }
+        break;
+    case Declared::Int64:
+        if (stored == SQLITE_INTEGER)
+            return CCxValue::Integer(CxTypeInt64, sqlite3_column_int64(st, i));
+        break;
+    case Declared::Int:
+        break;
+    case Declared::Real:
+        if (stored == SQLITE_INTEGER || stored == SQLITE_FLOAT)
+            return CCxValue::Double(sqlite3_column_double(st, i));
+        break;
+    case Declared::Decimal:
+        if (stored == SQLITE_INTEGER || stored == SQLITE_FLOAT)
+            return CCxValue::Decimal(Text(st, i));
+        break;
+    case Declared::Text:
+    case Declared::None:
+        break;
+    }
+    switch (stored) {
+    case SQLITE_INTEGER:
+        return IntegerValue(sqlite3_column_int64(st, i));
+    case SQLITE_FLOAT:
+        return CCxValue::Double(sqlite3_column_double(st, i));
+    case SQLITE_TEXT:
+        return CCxValue::Text(Text(st, i));
+    default: {
+        const auto* p = static_cast<const unsigned char*>(sqlite3_column_blob(st, i));
+        const int n = sqlite3_column_bytes(st, i);
+        return CCxValue::Bytes(std::vector<unsigned char>(p, p + n));
+    }
+    }
+}
+
+class CStatement
+{
+public:
+    CStatement() = default;
+    ~CStatement() { sqlite3_finalize(st); }
+    CStatement(const CStatement&) = delete;
+    CStatement& operator=(const CStatement&) = delete;
+    sqlite3_stmt* st = nullptr;
+};
+
+bool OnlyBlanks(const char* p)
+{
+    for (; p != nullptr && *p != '\0'; ++p)
+        if (!std::isspace(static_cast<unsigned char>(*p)) && *p != ';')
+            return false;
+    return true;
+}
+
+class CSqliteBackend : public CCxAdoBackend
+{
+public:
+    explicit CSqliteBackend(sqlite3* handle) : db(handle) {}
+    ~CSqliteBackend() override
+    {
+        try {
+            Close();
+        } catch (...) {
+        }
+    }
+
+    [[noreturn]] void Fail(int rc)
+    {
+        throw CCxEngineError{sqlite3_errstr(rc), db != nullptr ? sqlite3_errmsg(db) : ""};
+    }
+
+    void Execute(const std::string& sql) override
+    {
+        const char* tail = sql.c_str();
+        while (!OnlyBlanks(tail)) {
+            CStatement s;
+            const char* next = nullptr;
+            int rc = sqlite3_prepare_v2(db, tail, -1, &s.st, &next);
+            if (rc != SQLITE_OK)
+                Fail(rc);
+            if (s.st != nullptr) {
+                while ((rc = sqlite3_step(s.st)) == SQLITE_ROW) {
+                }
+                if (rc != SQLITE_DONE)
+                    Fail(rc);
+            }
+            tail = next;
+        }
+    }
+
+    CCxResult Query(const std::string& sql) override
+    {
+        CStatement s;
+        const char* tail = nullptr;
+        const int rc = sqlite3_prepare_v2(db, sql.c_str(), -1, &s.st, &tail);
+        if (rc != SQLITE_OK)
+            Fail(rc);
+        if (s.st == nullptr)
+            throw CCxEngineError{"No statement", "the query text holds no SQL statement"};
+        if (!OnlyBlanks(tail))
+            throw CCxEngineError{"Several statements", "a query is one statement; the text goes on after it"};
+        return Read(s.st);
+    }
+
+    CCxResult Read(sqlite3_stmt* st)
+    {
+        CCxResult result;
+        const int n = sqlite3_column_count(st);
+        if (n == 0)
+            throw CCxEngineError{"No result", "the statement returns no rows to read"};
+        std::vector<Declared> declared;
+        for (int i = 0; i < n; ++i) {
+            CCxColumn c;
+            c.name = sqlite3_column_name(st, i);
+            if (const char* t = sqlite3_column_table_name(st, i))
+                c.baseTable = t;
+            if (const char* o = sqlite3_column_origin_name(st, i))
+                c.baseColumn = o;
+            if (const char* d = sqlite3_column_database_name(st, i); d != nullptr && std::string(d) != "main")
+                c.baseSchema = d;
+            result.columns.push_back(std::move(c));
+            declared.push_back(Classify(sqlite3_column_decltype(st, i)));
+        }
+        int rc;
+        while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+            std::vector<CCxValue> row;
+            row.reserve(static_cast<std::size_t>(n));
+            for (int i = 0; i < n; ++i)
+                row.push_back(Cell(st, i, declared[static_cast<std::size_t>(i)]));
+            result.rows.push_back(std::move(row));
+        }
+        if (rc != SQLITE_DONE)
+            Fail(rc);
+        return result;
+    }
+
+    CCxResult Schema(int kind) override
+    {
+        // The rowsets carry the column names of the OLE DB schema rowsets.
+        const char* sql = nullptr;
+        if (kind == 20)
+            sql = "SELECT NULL AS TABLE_CATALOG, NULL AS TABLE_SCHEMA, name AS TABLE_NAME, "
+                  "CASE WHEN name LIKE 'sqlite\\_%' ESCAPE '\\' THEN 'SYSTEM TABLE' "
+                  "WHEN type = 'view' THEN 'VIEW' ELSE 'TABLE' END AS TABLE_TYPE, NULL AS DESCRIPTION "
+                  "FROM sqlite_schema WHERE type IN ('table', 'view') ORDER BY TABLE_TYPE, name";
+        else if (kind == 4)
+            sql = "SELECT NULL AS TABLE_CATALOG, NULL AS TABLE_SCHEMA, m.name AS TABLE_NAME, "
+                  "p.name AS COLUMN_NAME, p.cid + 1 AS ORDINAL_POSITION, "
+                  "CASE WHEN p.\"notnull\" THEN 0 ELSE 1 END AS IS_NULLABLE, p.type AS TYPE_NAME "
+                  "FROM sqlite_schema AS m JOIN pragma_table_info(m.name) AS p "
+                  "WHERE m.type IN ('table', 'view') ORDER BY m.name, p.cid";
+        else
+            throw CCxEngineError{"Unsupported schema", "this schema kind is not provided; use 4 (columns) or 20 (tables)"};
+        CCxResult result = Query(sql);
+        for (auto& c : result.columns)
+            c.baseTable.clear();
+        result.updatable = false;
+        return result;
+    }
+
+    std::vector<std::string> PrimaryKey(const std::string& schema, const std::string& table) override
+    {
+        CStatement s;
+        const std::string sql = "SELECT name FROM pragma_table_info(?1" +
+                                std::string(schema.empty() ? "" : ", ?2") + ") WHERE pk > 0 ORDER BY pk";
+        int rc = sqlite3_prepare_v2(db, sql.c_str(), -1, &s.st, nullptr);
+        if (rc != SQLITE_OK)
+            Fail(rc);
+        sqlite3_bind_text(s.st, 1, table.c_str(), -1, SQLITE_TRANSIENT);
+        if (!schema.empty())
+            sqlite3_bind_text(s.st, 2, schema.c_str(), -1, SQLITE_TRANSIENT);
+        std::vector<std::string> keys;
+        while ((rc = sqlite3_step(s.st)) == SQLITE_ROW)
+            keys.push_back(Text(s.st, 0));
+        if (rc != SQLITE_DONE)
+            Fail(rc);
+        return keys;
+    }
+
+    void Bind(sqlite3_stmt* st, int index, const CCxValue& v)
+    {
+        switch (v.Type()) {
+        case CxTypeSingle:
+        case CxTypeDouble:
+            sqlite3_bind_double(st, index, v.AsReal());
+            break;
+        case CxTypeText:
+        case CxTypeDecimal:
+            sqlite3_bind_text(st, index, v.AsText().c_str(), static_cast<int>(v.AsText().size()), SQLITE_TRANSIENT);
+            break;
+        case CxTypeBytes:
+            sqlite3_bind_blob(st, index, v.AsBytes().data(), static_cast<int>(v.AsBytes().size()), SQLITE_TRANSIENT);
+            break;
+        default:
+            sqlite3_bind_int64(st, index, v.AsInteger());
+            break;
+        }
+    }
+
+    void UpdateOne(const CCxRowUpdate& update, double value) override
+    {
+        Execute("BEGIN IMMEDIATE");
+        try {
+            CStatement s;
+            const std::string sql = BuildUpdateStatement(update);
+            int rc = sqlite3_prepare_v2(db, sql.c_str(), -1, &s.st, nullptr);
+            if (rc != SQLITE_OK)
+                Fail(rc);
+            sqlite3_bind_double(s.st, 1, value);
+            int index = 2;
+            for (const auto& m : update.match)
+                if (!m.second.IsNull())
+                    Bind(s.st, index++, m.second);
+            rc = sqlite3_step(s.st);
+            if (rc != SQLITE_DONE)
+                Fail(rc);
+            const int changed = sqlite3_changes(db);
+            if (changed != 1) {
+                char text[160];
+                std::snprintf(text, sizeof text,
+                              "the row is not identified: the update would change %d rows; nothing was written",
+                              changed);
+                throw CCxEngineError{"Row not identified", text};
+            }
+            Execute("COMMIT");
+        } catch (...) {
+            sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+            throw;
+        }
+    }
+
+    void Close() override
+    {
+        if (db != nullptr) {
+            const int rc = sqlite3_close(db);
+            db = nullptr;
+            if (rc != SQLITE_OK)
+                throw CCxEngineError{sqlite3_errstr(rc), "the database could not be closed"};
+        }
+    }
+
+private:
+    sqlite3* db = nullptr;
+};
+
+} // namespace
+
+std::unique_ptr<CCxAdoBackend> OpenSqliteBackend(const std::string& path, bool create)
+{
+    sqlite3* db = nullptr;
+    const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
+    const int rc = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
+    if (rc != SQLITE_OK) {
+        CCxEngineError e{sqlite3_errstr(rc), db != nullptr ? sqlite3_errmsg(db) : ""};
+        if (rc == SQLITE_CANTOPEN)
+            e.description += ": " + path;
+        sqlite3_close(db);
+        throw e;
+    }
+    // The engine's command time-out of 10 seconds: how long to wait for a lock.
+    sqlite3_busy_timeout(db, 10000);
+    auto backend = std::make_unique<CSqliteBackend>(db);
+    // Opening is lazy; reading the schema proves the file is a database.
+    backend->Execute("SELECT count(*) FROM sqlite_schema");
+    return backend;
+}
+
+std::string QuoteIdentifier(const std::string& name, char quote)
+{
+    std::string out(1, quote);
+    for (char c : name) {
+        out += c;
+        if (c == quote)
+            out += c;
+    }
+    out += quote;
+    return out;
+}
+
+std::string BuildUpdateStatement(const CCxRowUpdate& update, char quote)
+{
+    std::string sql = "UPDATE ";
+    if (!update.schema.empty())
+        sql += QuoteIdentifier(update.schema, quote) + ".";
+    sql += QuoteIdentifier(update.table, quote) + " SET " + QuoteIdentifier(update.column, quote) + " = ? WHERE ";
+    for (std::size_t i = 0; i < update.match.size(); ++i) {
+        if (i > 0)
+            sql += " AND ";
+        sql += QuoteIdentifier(update.match[i].first, quote);
+        sql += update.match[i].second.IsNull() ? " IS NULL" : " = ?";
+    }
+    return sql;
+}

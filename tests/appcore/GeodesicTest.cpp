@@ -1,0 +1,193 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+#include "DistanceText.h"
+#include "Geodesic.h"
+
+namespace {
+
+struct Pair
+{
+    double lat1, lon1, lat2, lon2;
+};
+
+struct GeodAnswer
+{
+    double azimuth12; // degrees in [0, 360)
+    double azimuth21; // at the second point, back towards the first
+    double distance;  // metres
+};
+
+double FullCircle(double degrees)
+{
+    return degrees < 0 ? degrees + 360 : degrees;
+}
+
+// PROJ's geod solves the inverse problem with Karney's algorithm; on a sphere
+// its courses are the great-circle ones. A missing or failing geod fails the
+// calling test.
+std::vector<GeodAnswer> Geod(const std::string& ellipsoid, const std::vector<Pair>& pairs)
+{
+    const auto input = std::filesystem::temp_directory_path() / ("geolynx-geod-" + std::to_string(::getpid()));
+    {
+        std::ofstream out(input);
+        out.precision(17);
+        for (const auto& p : pairs)
+            out << p.lat1 << ' ' << p.lon1 << ' ' << p.lat2 << ' ' << p.lon2 << '\n';
+    }
+    const std::string command = "geod " + ellipsoid + " -I +units=m -f %.12f -F %.6f < '" + input.string() + "' 2>&1";
+    std::vector<GeodAnswer> answers;
+    std::string output;
+    if (FILE* pipe = ::popen(command.c_str(), "r"))
+    {
+        char buffer[256];
+        while (std::fgets(buffer, sizeof buffer, pipe))
+            output += buffer;
+        const int status = ::pclose(pipe);
+        EXPECT_EQ(status, 0) << "geod (proj-bin) is needed as the reference: " << output;
+    }
+    else
+    {
+        ADD_FAILURE() << "cannot run geod";
+    }
+    std::filesystem::remove(input);
+    std::istringstream lines(output);
+    GeodAnswer a;
+    while (lines >> a.azimuth12 >> a.azimuth21 >> a.distance)
+    {
+        a.azimuth12 = FullCircle(a.azimuth12);
+        a.azimuth21 = FullCircle(a.azimuth21);
+        answers.push_back(a);
+    }
+    EXPECT_EQ(answers.size(), pairs.size()) << output;
+    return answers;
+}
+
+double AngleDifference(double x, double y)
+{
+    const double d = std::fabs(x - y);
+    return std::min(d, 360 - d);
+}
+
+} // namespace
+
+TEST(GeodesicDistance, VincentyAgreesWithKarneyToAMillimetre)
+{
+    const std::vector<Pair> pairs = {
+        {52, 4, 51, 5},           {51.477928, -0.001545, 40.689247, -74.044502},
+        {-33.9, 18.4, -34.6, -58.4}, {0, 0, -1, 0},
+        {89.9, 0, -89.9, 0},      {60, 10, 60.000001, 10},
+        {-45, 170, 45, -170},     {10, 20, 10, 20.5},
+        {0, 0, 10, 170},          {-80, -100, 70, 60},
+    };
+    const auto reference = Geod("+ellps=WGS84", pairs);
+    ASSERT_EQ(reference.size(), pairs.size());
+    for (std::size_t i = 0; i < pairs.size(); ++i)
+    {
+        const auto& p = pairs[i];
+        const auto result = ComputeDistanceAndAzimuths(p.lat1, p.lon1, p.lat2, p.lon2);
+        EXPECT_FALSE(result.fromKarney) << i;
+        EXPECT_NEAR(result.distance, reference[i].distance, 0.001) << i;
+        EXPECT_EQ(GeodesicDistance(p.lat1, p.lon1, p.lat2, p.lon2), result.distance) << i;
+    }
+}
+
+TEST(GeodesicDistance, KarneyWhereVincentyHasNoAnswer)
+{
+    // Nearly antipodal pairs where the longitude iteration does not settle, and
+    // distinct points on the equator (0/0 in cos 2 sigma_m), both short of and
+    // beyond the antipode, where the shortest line leaves the equator.
+    const std::vector<Pair> pairs = {
+        {0, 0, 0.5, 179.7},   {0, 0, -0.5, -179.7}, {10, 0, -10.1, 179.8}, {0, 0, 0, 1},
+        {0, 10, 0, -20},      {0, 0, 0, 179.5},     {0, 0, 0, 180},         {0, -90, 0, 90},
+    };
+    const auto reference = Geod("+ellps=WGS84", pairs);
+    ASSERT_EQ(reference.size(), pairs.size());
+    for (std::size_t i = 0; i < pairs.size(); ++i)
+    {
+        const auto& p = pairs[i];
+        const auto result = ComputeDistanceAndAzimuths(p.lat1, p.lon1, p.lat2, p.lon2);
+        EXPECT_TRUE(result.fromKarney) << i;
+        EXPECT_NEAR(result.distance, reference[i].distance, 0.001) << i;
+        EXPECT_NEAR(GeodesicDistance(p.lat1, p.lon1, p.lat2, p.lon2), reference[i].distance, 0.001) << i;
+        EXPECT_LT(AngleDifference(result.forwardAzimuth, reference[i].azimuth12), 1e-9) << i;
+        EXPECT_LT(AngleDifference(result.reverseAzimuth, reference[i].azimuth21), 1e-9) << i;
+        EXPECT_GE(result.forwardAzimuth, 0);
+        EXPECT_LT(result.forwardAzimuth, 360);
+        EXPECT_GE(result.reverseAzimuth, 0);
+        EXPECT_LT(result.reverseAzimuth, 360);
+    }
+}
+
+TEST(InitialAzimuth, GreatCircleCourseOnTheGeodeticLatitudes)
+{
+    const std::vector<Pair> pairs = {
+        {52, 4, 51, 5},   {-33.9, 18.4, -34.6, -58.4}, {0, 0, -1, 0}, {0, 0, 0, -1},
+        {70, -100, 80, 60}, {-10, 170, 15, -175},       {45, 0, 45, 90}, {1e-4, 0, 0, 1e-4},
+    };
+    // On a sphere geod's courses are great-circle courses.
+    const auto reference = Geod("+a=6378137 +b=6378137", pairs);
+    ASSERT_EQ(reference.size(), pairs.size());
+    for (std::size_t i = 0; i < pairs.size(); ++i)
+    {
+        const auto& p = pairs[i];
+        EXPECT_LT(AngleDifference(InitialAzimuth(p.lat1, p.lon1, p.lat2, p.lon2), reference[i].azimuth12), 1e-9) << i;
+        EXPECT_LT(AngleDifference(InitialAzimuth(p.lat2, p.lon2, p.lat1, p.lon1), reference[i].azimuth21), 1e-9) << i;
+    }
+}
+
+TEST(InitialAzimuth, StaysBelowAFullCircle)
+{
+    // A course a hair west of north: adding 360 would land on 360 itself.
+    const double course = InitialAzimuth(10, 10, 20, 10 - 1e-15);
+    EXPECT_GE(course, 0);
+    EXPECT_LT(course, 360);
+    EXPECT_EQ(FormatAzimuth(InitialAzimuth(10, 10, 20, 10)), "0.0");
+    EXPECT_FALSE(std::signbit(InitialAzimuth(5, 5, 5, 5)));
+}
+
+TEST(DistanceDialog, PublishedExamples)
+{
+    auto r = ComputeDistanceAndAzimuths(52, 4, 51, 5);
+    EXPECT_EQ(FormatDistance(r.distance), "131.15 Kilometres");
+    EXPECT_EQ(FormatAzimuth(r.forwardAzimuth), "147.7");
+    EXPECT_EQ(FormatAzimuth(r.reverseAzimuth), "328.5");
+
+    r = ComputeDistanceAndAzimuths(48.2, 16.37, 48.2, 16.37);
+    EXPECT_EQ(FormatDistance(r.distance), "  0 Metres");
+    EXPECT_EQ(FormatAzimuth(r.forwardAzimuth), "0.0");
+    EXPECT_EQ(FormatAzimuth(r.reverseAzimuth), "0.0");
+
+    r = ComputeDistanceAndAzimuths(0, 0, -1, 0);
+    EXPECT_EQ(FormatAzimuth(r.forwardAzimuth), "180.0");
+    EXPECT_EQ(FormatAzimuth(r.reverseAzimuth), "0.0");
+    EXPECT_EQ(FormatAzimuth(InitialAzimuth(0, 10, 0, 9)), "270.0");
+
+    EXPECT_EQ(FormatDistance(999.6), "1000 Metres"); // the form is chosen before rounding
+    EXPECT_EQ(FormatDistance(1000), "1.00 Kilometres");
+    EXPECT_EQ(FormatDistance(12.4), " 12 Metres");
+    EXPECT_EQ(FormatDistance(std::nan("")), "nan Metres");
+}
+
+TEST(DistanceDialog, DegreesMinutesSecondsTexts)
+{
+    EXPECT_EQ(FormatLatitudeDms(-33.5), "S 33.30'00.00\"");
+    EXPECT_EQ(FormatLongitudeDms(4.5), "E 004.30'00.00\"");
+    EXPECT_EQ(FormatLatitudeDms(0), "N 00.00'00.00\"");
+    EXPECT_EQ(FormatLongitudeDms(-0.0), "E 000.00'00.00\"");
+    EXPECT_EQ(FormatLongitudeDms(-179.5), "W 179.30'00.00\"");
+    // (v - D) * 60 just below 54: minutes 53, seconds rounded to 60.00, no carry.
+    EXPECT_EQ(FormatLatitudeDms(-33.9), "S 33.53'60.00\"");
+    // (v - D) * 60 rounded up onto 46 with v - D below 46/60: zero seconds, not "-0.00".
+    EXPECT_EQ(FormatLatitudeDms(4 + 46.0 / 60), "N 04.46'00.00\"");
+    EXPECT_EQ(FormatLongitudeDms(12.345678), "E 012.20'44.44\"");
+}
