@@ -222,7 +222,7 @@ void CDialogSelectDatum::FillList()
 
 void CDialogSelectDatum::ShowDatum()
 {
-    for (QLineEdit* field : {ui->datumName, ui->ellipsoidName, ui->meridianName, ui->gridFile, ui->scaleFactor,
+    for (QLineEdit* field : std::initializer_list<QLineEdit*>{ui->datumName, ui->ellipsoidName, ui->meridianName, ui->gridFile, ui->scaleFactor,
                              ui->translationX, ui->translationY, ui->translationZ, ui->rotationX, ui->rotationY,
                              ui->rotationZ})
         field->clear();
@@ -374,7 +374,7 @@ void CDialogSelectDatum::StartEditing()
 
 void CDialogSelectDatum::EndEditing()
 {
-    for (QLineEdit* field : {ui->gridFile, ui->datumName, ui->translationX, ui->translationY, ui->translationZ,
+    for (QLineEdit* field : std::initializer_list<QLineEdit*>{ui->gridFile, ui->datumName, ui->translationX, ui->translationY, ui->translationZ,
                              ui->rotationX, ui->rotationY, ui->rotationZ, ui->scaleFactor})
         field->setReadOnly(true);
     ui->ellipsoidSelectButton->setEnabled(false);
@@ -399,7 +399,7 @@ void CDialogSelectDatum::OnAdd()
     // the user sees.
     ui->ellipsoidName->clear();
     ellipsoidId = 0;
-    for (QLineEdit* field : {ui->scaleFactor, ui->translationX, ui->translationY, ui->translationZ, ui->rotationX,
+    for (QLineEdit* field : std::initializer_list<QLineEdit*>{ui->scaleFactor, ui->translationX, ui->translationY, ui->translationZ, ui->rotationX,
                              ui->rotationY, ui->rotationZ})
         field->setText(QStringLiteral("0.000"));
     meridianId = kGreenwich;

@@ -229,8 +229,13 @@ void CDialogSelectGrid::FillGridList()
         int count = 0;
         ado.GetRecordCount(count);
         rows.reserve(count);
-        // Icons are shared by reference; look each country's up once.
-        std::vector<std::pair<int, QIcon>> iconOf;
+        // SQLite 3.40 names the grid's key of this statement's parenthesised
+        // join "numId:1" (the name it gives to the second numId of the inner
+        // join); other engines keep "numId". Probe once, so a missing name is
+        // logged at most once per fill rather than once per row.
+        const char* idField = "numId:1";
+        if (ado.GetFieldValue(idField).IsAbsent())
+            idField = "numId";
         do
         {
             std::string country;
@@ -239,7 +244,7 @@ void CDialogSelectGrid::FillGridList()
             int countryOfRow = 0;
             ado.GetFieldString("strCountry", country);
             ado.GetFieldString("strGrid", grid);
-            ado.GetFieldLong("numId", id);
+            ado.GetFieldLong(idField, id);
             ado.GetFieldLong("numCountry", countryOfRow);
             auto* item = new QTreeWidgetItem({FromUtf8(country), EpsgCell(id), FromUtf8(grid)});
             item->setIcon(0, flags.Icon(CFlagIconList::ImageIndex(app, countryOfRow)));
@@ -263,7 +268,7 @@ void CDialogSelectGrid::FillGridList()
 
 void CDialogSelectGrid::ShowGrid()
 {
-    for (QLineEdit* field : {ui->scaleFactor, ui->azimuth, ui->rectifiedGridAngle, ui->falseNorthing,
+    for (QLineEdit* field : std::initializer_list<QLineEdit*>{ui->scaleFactor, ui->azimuth, ui->rectifiedGridAngle, ui->falseNorthing,
                              ui->falseEasting, ui->latitude, ui->longitude, ui->parallelNorth, ui->parallelSouth,
                              ui->datumName, ui->countryName, ui->gridName})
         field->clear();
@@ -435,7 +440,7 @@ void CDialogSelectGrid::StartEditing()
 
 void CDialogSelectGrid::EndEditing()
 {
-    for (QLineEdit* field : {ui->gridName, ui->falseNorthing, ui->falseEasting, ui->latitude, ui->longitude,
+    for (QLineEdit* field : std::initializer_list<QLineEdit*>{ui->gridName, ui->falseNorthing, ui->falseEasting, ui->latitude, ui->longitude,
                              ui->parallelNorth, ui->parallelSouth, ui->azimuth, ui->rectifiedGridAngle,
                              ui->scaleFactor})
         field->setReadOnly(true);
@@ -460,7 +465,7 @@ void CDialogSelectGrid::OnAdd()
     // user sees.
     ui->datumName->clear();
     SelectedDatumId = 0;
-    for (QLineEdit* field : {ui->falseNorthing, ui->falseEasting, ui->azimuth, ui->rectifiedGridAngle, ui->latitude,
+    for (QLineEdit* field : std::initializer_list<QLineEdit*>{ui->falseNorthing, ui->falseEasting, ui->azimuth, ui->rectifiedGridAngle, ui->latitude,
                              ui->longitude, ui->parallelNorth, ui->parallelSouth})
         field->setText(QStringLiteral("0.0"));
     ui->scaleFactor->setText(QStringLiteral("1.0"));
@@ -575,7 +580,7 @@ bool CDialogSelectGrid::Validate()
         ShowMessage(IDS_GRID_NEEDS_NAME);
         return false;
     }
-    for (QLineEdit* field : {ui->scaleFactor, ui->falseNorthing, ui->falseEasting, ui->latitude, ui->longitude,
+    for (QLineEdit* field : std::initializer_list<QLineEdit*>{ui->scaleFactor, ui->falseNorthing, ui->falseEasting, ui->latitude, ui->longitude,
                              ui->parallelNorth, ui->parallelSouth, ui->azimuth, ui->rectifiedGridAngle})
     {
         if (field->text().isEmpty())

@@ -8,6 +8,7 @@
 #include "FlagIconList.h"
 
 class CGeolynxApp;
+class QItemSelection;
 class QLineEdit;
 
 namespace Ui {
