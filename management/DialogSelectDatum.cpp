@@ -145,8 +145,10 @@ CDialogSelectDatum::CDialogSelectDatum(QWidget* parent, int mode)
         b->setIcon(s->standardIcon(QStyle::SP_FileDialogContentsView));
     ui->okButton->setIcon(s->standardIcon(QStyle::SP_DialogOkButton));
     ui->cancelButton->setIcon(s->standardIcon(QStyle::SP_DialogCancelButton));
-    ui->conversionList->addItems(
-        {tr("None"), tr("Molodensky"), tr("Bursa Wolf"), tr("NADCON"), tr("HARN/HPGN"), tr("NTv2")});
+    const QStringList methods = {tr("None"), tr("Molodensky"), tr("Bursa Wolf"),
+                                 tr("NADCON"), tr("HARN/HPGN"), tr("NTv2")};
+    for (int i = 0; i < methods.size(); ++i)
+        ui->conversionList->addItem(methods[i], i);
     ui->conversionList->setCurrentIndex(MethodNone);
     ui->linkButton->setToolTip(QString::fromLatin1(kDatumsPage));
 
