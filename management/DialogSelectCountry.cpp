@@ -76,6 +76,7 @@ void CDialogSelectCountry::FillList()
     QListWidget* list = ui->countryList;
     list->setUpdatesEnabled(false);
     list->clear();
+    mark = -1;
     flags.LoadCountryFlags(app);
     auto* all = new QListWidgetItem(tr(" All Countries"));
     all->setData(Qt::UserRole, 0);
@@ -135,8 +136,8 @@ void CDialogSelectCountry::SelectRow(int id)
 
 void CDialogSelectCountry::TakeMarkedRow()
 {
-    const QListWidgetItem* mark = ui->countryList->currentItem();
-    SelectedCountryId = mark != nullptr ? mark->data(Qt::UserRole).toInt() : 0;
+    const QListWidgetItem* marked = ui->countryList->item(mark);
+    SelectedCountryId = marked != nullptr ? marked->data(Qt::UserRole).toInt() : 0;
     ShowCountry();
 }
 
@@ -144,6 +145,7 @@ void CDialogSelectCountry::OnSelectionChanged(const QItemSelection& selected, co
 {
     for (const QModelIndex& index : selected.indexes())
     {
+        mark = index.row();
         const int id = index.data(Qt::UserRole).toInt();
         if (id != 0)
         {

@@ -197,6 +197,7 @@ void CDialogSelectDatum::FillList()
     QTreeWidget* list = ui->datumList;
     list->setUpdatesEnabled(false);
     list->clear();
+    mark = -1;
     QList<QTreeWidgetItem*> rows;
     if (filterMode == 1)
     {
@@ -285,8 +286,8 @@ void CDialogSelectDatum::SelectRow(int id)
 
 void CDialogSelectDatum::TakeMarkedRow()
 {
-    const QModelIndex mark = ui->datumList->currentIndex();
-    SelectedDatumId = mark.isValid() ? mark.siblingAtColumn(0).data(Qt::UserRole).toInt() : 0;
+    const QTreeWidgetItem* marked = ui->datumList->topLevelItem(mark);
+    SelectedDatumId = marked != nullptr ? marked->data(0, Qt::UserRole).toInt() : 0;
     ShowDatum();
 }
 
@@ -296,6 +297,7 @@ void CDialogSelectDatum::OnSelectionChanged(const QItemSelection& selected, cons
     {
         if (index.column() != 0)
             continue;
+        mark = index.row();
         const int id = index.data(Qt::UserRole).toInt();
         if (id != 0)
         {

@@ -100,6 +100,7 @@ void CDialogSelectEllipsoid::FillList()
     });
     QTreeWidget* list = ui->ellipsoidList;
     list->clear();
+    mark = -1;
     QList<QTreeWidgetItem*> items;
     for (const Row& row : rows)
     {
@@ -152,8 +153,8 @@ void CDialogSelectEllipsoid::SelectRow(int id)
 
 void CDialogSelectEllipsoid::TakeMarkedRow()
 {
-    const QModelIndex mark = ui->ellipsoidList->currentIndex();
-    SelectedEllipsoidId = mark.isValid() ? mark.siblingAtColumn(0).data(Qt::UserRole).toInt() : 0;
+    const QTreeWidgetItem* marked = ui->ellipsoidList->topLevelItem(mark);
+    SelectedEllipsoidId = marked != nullptr ? marked->data(0, Qt::UserRole).toInt() : 0;
     ShowEllipsoid();
 }
 
@@ -163,6 +164,7 @@ void CDialogSelectEllipsoid::OnSelectionChanged(const QItemSelection& selected, 
     {
         if (index.column() != 0)
             continue;
+        mark = index.row();
         const int id = index.data(Qt::UserRole).toInt();
         if (id != 0)
         {

@@ -47,6 +47,9 @@ private:
     int adding = 0;
     int modifying = 0;
     bool opened = false;
+    // The list's selection mark: the row last selected or set, which OK and
+    // double-click take (-1: none). Focus alone never sets it.
+    int mark = -1;
 
     void FillList();
     void ShowEllipsoid();

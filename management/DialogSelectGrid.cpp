@@ -220,6 +220,7 @@ void CDialogSelectGrid::FillGridList()
     QApplication::setOverrideCursor(Qt::WaitCursor);
     list->setUpdatesEnabled(false);
     list->clear();
+    mark = -1;
 
     const std::string sql = ComposeGridListQuery(countryFilter, datumFilter, sortColumn, sortDirection);
     QList<QTreeWidgetItem*> rows;
@@ -263,7 +264,10 @@ void CDialogSelectGrid::FillGridList()
     QApplication::restoreOverrideCursor();
     // The selection mark on row 0, without selecting it.
     if (list->topLevelItemCount() > 0)
+    {
+        mark = 0;
         list->selectionModel()->setCurrentIndex(list->model()->index(0, 0), QItemSelectionModel::NoUpdate);
+    }
 }
 
 void CDialogSelectGrid::ShowGrid()
@@ -350,8 +354,8 @@ void CDialogSelectGrid::SelectRow(int id)
 
 void CDialogSelectGrid::TakeMarkedRow()
 {
-    const QModelIndex mark = ui->gridList->currentIndex();
-    SelectedGridId = mark.isValid() ? mark.siblingAtColumn(0).data(Qt::UserRole).toInt() : 0;
+    const QTreeWidgetItem* marked = ui->gridList->topLevelItem(mark);
+    SelectedGridId = marked != nullptr ? marked->data(0, Qt::UserRole).toInt() : 0;
     ShowGrid();
 }
 
@@ -377,6 +381,7 @@ void CDialogSelectGrid::OnSelectionChanged(const QItemSelection& selected, const
     {
         if (index.column() != 0)
             continue;
+        mark = index.row();
         const int id = index.data(Qt::UserRole).toInt();
         if (id != 0)
         {

@@ -78,6 +78,9 @@ private:
     int adding = 0;
     int modifying = 0;
     bool columnsSized = false;
+    // The list's selection mark: the row last selected or set, which OK and
+    // double-click take (-1: none). Focus alone never sets it.
+    int mark = -1;
 
     void FillUnitList();
     void FillProjectionList();

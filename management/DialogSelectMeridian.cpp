@@ -29,6 +29,11 @@ CDialogSelectMeridian::CDialogSelectMeridian(QWidget* parent)
     FillList();
     ui->okButton->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
     ui->cancelButton->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
+    connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this](const QItemSelection& selected) {
+                for (const QModelIndex& index : selected.indexes())
+                    mark = index.row();
+            });
     connect(list, &QTreeWidget::itemDoubleClicked, this, &CDialogSelectMeridian::accept);
     connect(ui->okButton, &QPushButton::clicked, this, &CDialogSelectMeridian::accept);
     connect(ui->cancelButton, &QPushButton::clicked, this, &CDialogSelectMeridian::reject);
@@ -103,6 +108,7 @@ void CDialogSelectMeridian::FillList()
     });
     QTreeWidget* list = ui->meridianList;
     list->clear();
+    mark = -1;
     QList<QTreeWidgetItem*> items;
     for (const Row& row : rows)
     {
@@ -117,8 +123,8 @@ void CDialogSelectMeridian::FillList()
 
 void CDialogSelectMeridian::accept()
 {
-    const QModelIndex mark = ui->meridianList->currentIndex();
-    SelectedMeridianId = mark.isValid() ? mark.siblingAtColumn(0).data(Qt::UserRole).toInt() : 0;
+    const QTreeWidgetItem* marked = ui->meridianList->topLevelItem(mark);
+    SelectedMeridianId = marked != nullptr ? marked->data(0, Qt::UserRole).toInt() : 0;
     if (SelectedMeridianId != 0)
         QDialog::accept();
 }

@@ -33,6 +33,9 @@ protected:
 private:
     std::unique_ptr<Ui::CDialogSelectMeridian> ui;
     bool opened = false;
+    // The list's selection mark: the row last selected or set, which OK and
+    // double-click take (-1: none). Focus alone never sets it.
+    int mark = -1;
 
     void FillList();
 };
