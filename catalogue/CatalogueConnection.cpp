@@ -1,6 +1,7 @@
 #include "CatalogueConnection.h"
 
 #include <atomic>
+#include <cctype>
 #include <filesystem>
 #include <system_error>
 #include <unistd.h>

@@ -91,3 +91,11 @@ void CCatalogueRecordLoader::LoadDatumRecord(int datumId, CCfgMapProjection& rec
 {
     ::LoadDatumRecord(datumId, record);
 }
+
+int ConvertCoordinate(CConversionContext& context, bool reload, double& x, double& y, double& z, int sourceDatumId,
+                      int sourceGridId, int destinationDatumId, int destinationGridId)
+{
+    CCatalogueRecordLoader loader;
+    return ConvertCoordinate(context, loader, reload, x, y, z, sourceDatumId, sourceGridId, destinationDatumId,
+                             destinationGridId);
+}

@@ -1,6 +1,5 @@
 #include "ConvertCoordinate.h"
 
-#include "CatalogueLoaders.h"
 #include "Messages.h"
 
 namespace {
@@ -65,12 +64,4 @@ int ConvertCoordinate(CConversionContext& context, CRecordLoader& loader, bool r
         x = engine.longitude;
     }
     return 0;
-}
-
-int ConvertCoordinate(CConversionContext& context, bool reload, double& x, double& y, double& z, int sourceDatumId,
-                      int sourceGridId, int destinationDatumId, int destinationGridId)
-{
-    CCatalogueRecordLoader loader;
-    return ConvertCoordinate(context, loader, reload, x, y, z, sourceDatumId, sourceGridId, destinationDatumId,
-                             destinationGridId);
 }

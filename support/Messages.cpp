@@ -30,6 +30,13 @@ const std::map<int, std::string>& Table()
         // --- end of main window and distance dialog ---
 
         // --- batch conversion ---
+        {184, "You have to select a database table first."},
+        {185, "You have to select the source and destination database fields first."},
+        {501, "Error during conversion: Failed to open input file."},
+        {502, "Error during conversion: Failed to open output file."},
+        {504, "Failed to open input file, please check filename and make sure it is accessible."},
+        {506, "You did not specify a valid filename."},
+        {507, "You cannot specify the same file as source and destination file."},
 
         // --- end of batch conversion ---
 

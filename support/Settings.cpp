@@ -2,6 +2,8 @@
 
 #include <cctype>
 #include <fstream>
+#include <map>
+#include <mutex>
 #include <sstream>
 
 #include "Paths.h"
@@ -47,10 +49,31 @@ bool ReadFromFile(const std::string& file, const char* name, CCxString& value)
     return true;
 }
 
+std::mutex overridesLock;
+std::map<std::string, std::string> overrides;
+
+bool ReadOverride(const char* name, CCxString& value)
+{
+    std::lock_guard<std::mutex> guard(overridesLock);
+    const auto it = overrides.find(name);
+    if (it == overrides.end())
+        return false;
+    value = it->second;
+    return true;
+}
+
 } // namespace
+
+void OverrideSetting(const char* name, const std::string& value)
+{
+    std::lock_guard<std::mutex> guard(overridesLock);
+    overrides[name] = value;
+}
 
 int ReadSetting(const char* name, CCxString& value)
 {
+    if (ReadOverride(name, value))
+        return 0;
     std::stringstream dirs(MachineConfigDirs());
     std::string dir;
     while (std::getline(dirs, dir, ':')) {

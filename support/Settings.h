@@ -22,3 +22,7 @@ void ReadConnectionString(CCxString& value);
 // The program's folder ("ProgramRoot"); when no file sets one,
 // DefaultProgramRoot() (<executable folder>/../share/geolynx).
 void ReadProgramRoot(CCxString& value);
+
+// A value given for this process only (the command line's --catalogue): it
+// wins over every settings file until the process ends.
+void OverrideSetting(const char* name, const std::string& value);

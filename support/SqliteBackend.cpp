@@ -216,6 +216,27 @@ public:
         return Read(s.st);
     }
 
+    // SQLite renames a column of a join "numId:1" when it thinks the name
+    // taken; where no other column of the result has that name the table's
+    // own column name is the one callers ask for.
+    static void RestoreColumnNames(std::vector<CCxColumn>& columns)
+    {
+        for (CCxColumn& c : columns) {
+            const std::string& origin = c.baseColumn;
+            if (origin.empty() || c.name.size() <= origin.size() + 1 || c.name.compare(0, origin.size(), origin) != 0 ||
+                c.name[origin.size()] != ':')
+                continue;
+            const std::string suffix = c.name.substr(origin.size() + 1);
+            if (suffix.find_first_not_of("0123456789") != std::string::npos)
+                continue;
+            bool taken = false;
+            for (const CCxColumn& other : columns)
+                taken = taken || other.name == origin;
+            if (!taken)
+                c.name = origin;
+        }
+    }
+
     CCxResult Read(sqlite3_stmt* st)
     {
         CCxResult result;
@@ -235,6 +256,7 @@ public:
             result.columns.push_back(std::move(c));
             declared.push_back(Classify(sqlite3_column_decltype(st, i)));
         }
+        RestoreColumnNames(result.columns);
         int rc;
         while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
             std::vector<CCxValue> row;

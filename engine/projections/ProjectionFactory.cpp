@@ -1,10 +1,13 @@
 #include "ProjectionFactory.h"
 
 // conformal projection headers
+#include "ProjectionCassiniSoldner.h"
 #include "ProjectionKrovak.h"
 #include "ProjectionLambert.h"
 #include "ProjectionMercator.h"
 #include "ProjectionObliqueMercator.h"
+#include "ProjectionObliqueStereo.h"
+#include "ProjectionPolarStereo.h"
 #include "ProjectionSwissMercator.h"
 #include "ProjectionTransverseMercator.h"
 
@@ -21,11 +24,14 @@
 #include "ProjectionEquirectangular.h"
 #include "ProjectionGallStereo.h"
 #include "ProjectionLambertAzimuthal.h"
+#include "ProjectionLoximuthal.h"
 #include "ProjectionMiller.h"
 #include "ProjectionMollweide.h"
 #include "ProjectionPlateCarree.h"
 #include "ProjectionPolyconic.h"
+#include "ProjectionRobinson.h"
 #include "ProjectionSinusoidal.h"
+#include "ProjectionWinkel1.h"
 
 namespace {
 
@@ -47,6 +53,12 @@ std::unique_ptr<CProjection> NewProjection(int projectionId)
         return std::make_unique<CProjectionObliqueMercator>();
     case 190:
         return std::make_unique<CProjectionSwissMercator>();
+    case 210:
+        return std::make_unique<CProjectionObliqueStereo>();
+    case 220:
+        return std::make_unique<CProjectionPolarStereo>();
+    case 230:
+        return std::make_unique<CProjectionCassiniSoldner>();
     case 240:
         return std::make_unique<CProjectionKrovak>();
     case 160:
@@ -64,12 +76,15 @@ std::unique_ptr<CProjection> NewProjection(int projectionId)
     case 274: return std::make_unique<CProjectionEckert4>();
     case 275: return std::make_unique<CProjectionEckert5>();
     case 276: return std::make_unique<CProjectionEckert6>();
+    case 281: return std::make_unique<CProjectionWinkel1>();
     case 290: return std::make_unique<CProjectionCylEqArea>();
     case 300: return std::make_unique<CProjectionSinusoidal>();
     case 310: return std::make_unique<CProjectionMiller>();
     case 320: return std::make_unique<CProjectionBonne>();
     case 330: return std::make_unique<CProjectionGallStereo>();
+    case 340: return std::make_unique<CProjectionRobinson>();
     case 350: return std::make_unique<CProjectionEquirectangular>();
+    case 360: return std::make_unique<CProjectionLoximuthal>();
     case 370: return std::make_unique<CProjectionPlateCarree>();
 
     default:

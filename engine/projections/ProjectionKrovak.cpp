@@ -60,7 +60,7 @@ void CProjectionKrovak::Inverse()
     };
     double previous = U;
     double p = next(U);
-    for (int pass = 0; pass < kMaxPasses && !(std::fabs(p - previous) < kLatitudeTolerance); ++pass)
+    for (int pass = 1; pass < kMaxPasses && !(std::fabs(p - previous) < kLatitudeTolerance); ++pass)
     {
         previous = p;
         p = next(p);

@@ -168,6 +168,12 @@ inline std::vector<Pair> LatLonPoints(const Domain& d)
     return pts;
 }
 
+// Difference of two longitudes in degrees, reduced to -180..180.
+inline double LongitudeDifference(double a, double b)
+{
+    return std::remainder(a - b, 360.0);
+}
+
 struct CrossCheckResult
 {
     double forwardMetres = 0;  // largest distance of our forward from PROJ's
@@ -213,12 +219,12 @@ inline CrossCheckResult CrossCheck(const CCfgMapProjection& r, const std::string
 
         const Pair mine = Inv(*p, ours[i][0], ours[i][1]);
         const double dLat = (mine[0] - back[i][1]) * kDegToRad * a;
-        const double dLon = (mine[1] - back[i][0]) * kDegToRad * a * std::cos(geo[i][0] * kDegToRad);
+        const double dLon = LongitudeDifference(mine[1], back[i][0]) * kDegToRad * a * std::cos(geo[i][0] * kDegToRad);
         const double di = std::hypot(dLat, dLon);
         EXPECT_LE(di, toleranceMetres) << "inverse at lat " << geo[i][0] << " lon " << geo[i][1];
         res.inverseMetres = std::max(res.inverseMetres, std::isnan(di) ? INFINITY : di);
 
-        const double rt = std::max(std::fabs(mine[0] - geo[i][0]), std::fabs(mine[1] - geo[i][1]));
+        const double rt = std::max(std::fabs(mine[0] - geo[i][0]), std::fabs(LongitudeDifference(mine[1], geo[i][1])));
         EXPECT_LE(rt, roundTripDegrees) << "round trip at lat " << geo[i][0] << " lon " << geo[i][1];
         res.roundTripDegrees = std::max(res.roundTripDegrees, std::isnan(rt) ? INFINITY : rt);
     }

@@ -1,0 +1,21 @@
+#include "DialogAbout.h"
+
+#include <QDesktopServices>
+#include <QStyle>
+#include <QUrl>
+
+#include "ui_DialogAbout.h"
+
+CDialogAbout::CDialogAbout(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::CDialogAbout>())
+{
+    ui->setupUi(this);
+    setFixedSize(size());
+    ui->icon->setPixmap(style()->standardIcon(QStyle::SP_ComputerIcon).pixmap(48, 48));
+    ui->versionText->setText(QString::asprintf("Veltrix Geolynx %s", kProductVersion));
+    ui->websiteText->setText(QString::fromLatin1(kProductWebsite));
+    connect(ui->websiteButton, &QPushButton::clicked, this,
+            [] { QDesktopServices::openUrl(QUrl(QString::fromLatin1(kProductWebsite))); });
+    connect(ui->okButton, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+CDialogAbout::~CDialogAbout() = default;

@@ -1,0 +1,10 @@
+#include "GeolynxApp.h"
+
+#include "Paths.h"
+
+std::string CurrentConfigurationPath()
+{
+    const std::string folder = UserStateFolder();
+    EnsureFolder(folder);
+    return folder + "/current.glx";
+}

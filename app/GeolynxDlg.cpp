@@ -1,0 +1,527 @@
+#include "GeolynxDlg.h"
+
+#include <QAction>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "CatalogueLoaders.h"
+#include "CatalogueLookups.h"
+#include "ConfigurationRecord.h"
+#include "DialogAbout.h"
+#include "DialogDistance.h"
+#include "DistanceText.h"
+#include "GeolynxApp.h"
+#include "Messages.h"
+#include "NumberText.h"
+#include "ui_GeolynxDlg.h"
+
+namespace {
+
+constexpr int kWgs84 = 4326;
+// Distance of the hemisphere field from the first field, and the widths of
+// the fields in each form.
+constexpr int kHemisphereOffset = 140;
+constexpr int kRowSpacing = 25;
+
+const char* SidePrefix(CGeolynxDlg::Side side)
+{
+    return side == CGeolynxDlg::Source ? "source" : "destination";
+}
+
+QString Text(const std::string& s)
+{
+    return QString::fromStdString(s);
+}
+
+std::string Std(const QString& s)
+{
+    return s.toStdString();
+}
+
+} // namespace
+
+CGeolynxDlg::CGeolynxDlg(CGeolynxApp& application, std::string configuration, QWidget* parent)
+    : QDialog(parent), app(application), configurationPath(std::move(configuration)),
+      ui(std::make_unique<Ui::CGeolynxDlg>())
+{
+    form = new QWidget(this);
+    ui->setupUi(form);
+    setWindowTitle(form->windowTitle());
+    setWindowIcon(style()->standardIcon(QStyle::SP_DriveNetIcon));
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(form);
+    BuildMenu();
+    layout->setMenuBar(menu);
+
+    for (Side side : {Source, Destination})
+    {
+        const QString p = QString::fromLatin1(SidePrefix(side));
+        auto edit = [&](const char* name) { return form->findChild<QLineEdit*>(p + QLatin1String(name)); };
+        auto label = [&](const char* name) { return form->findChild<QLabel*>(p + QLatin1String(name)); };
+        auto radio = [&](const char* name) { return form->findChild<QRadioButton*>(p + QLatin1String(name)); };
+        SideControls& c = controls[side];
+        c.gridName = edit("GridName");
+        c.datumName = edit("DatumName");
+        c.note = label("Note");
+        c.latitudeLabel = label("LatitudeLabel");
+        c.longitudeLabel = label("LongitudeLabel");
+        c.latitude = {edit("Latitude1"), edit("Latitude2"), edit("Latitude3"), edit("LatitudeHemisphere")};
+        c.longitude = {edit("Longitude1"), edit("Longitude2"), edit("Longitude3"), edit("LongitudeHemisphere")};
+        c.latitudeUnit = label("LatitudeUnit");
+        c.longitudeUnit = label("LongitudeUnit");
+        c.modes = {radio("ModeDegrees"), radio("ModeDegreesMinutes"), radio("ModeDegreesMinutesSeconds")};
+        c.altitude = edit("Altitude");
+
+        for (int m = 0; m < 3; ++m)
+            connect(c.modes[m], &QRadioButton::clicked, this, [this, side, m] { ChangeMode(side, m + 1); });
+        auto button = [&](const char* name) { return form->findChild<QPushButton*>(p + QLatin1String(name)); };
+        connect(button("GridSelect"), &QPushButton::clicked, this, [this, side] { SelectGrid(side); });
+        connect(button("DatumSelect"), &QPushButton::clicked, this, [this, side] { SelectDatum(side); });
+        connect(button("Map"), &QPushButton::clicked, this, [this, side] { ShowMap(side); });
+        button("GridSelect")->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
+        button("DatumSelect")->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
+        button("Map")->setIcon(style()->standardIcon(QStyle::SP_DirLinkIcon));
+        // The radios act as three buttons of one group per side.
+        for (QRadioButton* r : c.modes)
+            r->setAutoExclusive(false);
+    }
+    fieldLeft = controls[Source].latitude[0]->x();
+
+    connect(ui->transformButton, &QPushButton::clicked, this, &CGeolynxDlg::Transform);
+    connect(ui->swapButton, &QPushButton::clicked, this, &CGeolynxDlg::Swap);
+    connect(ui->clearButton, &QPushButton::clicked, this, &CGeolynxDlg::Clear);
+    connect(ui->exitButton, &QPushButton::clicked, this, &QDialog::accept);
+    connect(ui->batchButton, &QPushButton::clicked, this, [this] { OpenBatch(); });
+    ui->transformButton->setIcon(style()->standardIcon(QStyle::SP_DialogApplyButton));
+    ui->swapButton->setIcon(style()->standardIcon(QStyle::SP_BrowserReload));
+    ui->clearButton->setIcon(style()->standardIcon(QStyle::SP_DialogResetButton));
+    ui->exitButton->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
+    ui->batchButton->setIcon(style()->standardIcon(QStyle::SP_FileDialogListView));
+    ui->batchButton->setEnabled(batchAction->isEnabled());
+    ui->transformButton->setDefault(true);
+    ui->transformButton->setAutoDefault(true);
+
+    openUrl = [](const QString& url) { QDesktopServices::openUrl(QUrl(url)); };
+
+    PushTexts();
+    if (!configurationPath.empty())
+        LoadConfiguration(configurationPath);
+    UpdateLayout();
+    PushTexts();
+    setFixedSize(sizeHint());
+}
+
+CGeolynxDlg::~CGeolynxDlg() = default;
+
+void CGeolynxDlg::BuildMenu()
+{
+    menu = new QMenuBar(this);
+    QMenu* file = menu->addMenu(tr("&File"));
+    connect(file->addAction(tr("&Save Configuration...")), &QAction::triggered, this, [this] {
+        QString path = QFileDialog::getSaveFileName(this, QString(), QString(), tr("Configuration Files (*.glx)"),
+                                                    nullptr, QFileDialog::DontConfirmOverwrite);
+        if (path.isEmpty())
+            return;
+        if (QFileInfo(path).suffix().isEmpty())
+            path += QLatin1String(".glx");
+        SaveConfiguration(Std(path));
+    });
+    connect(file->addAction(tr("&Load Configuration...")), &QAction::triggered, this, [this] {
+        const QString path =
+            QFileDialog::getOpenFileName(this, QString(), QString(), tr("Configuration Files (*.glx)"));
+        if (!path.isEmpty())
+            LoadConfiguration(Std(path));
+    });
+    file->addSeparator();
+    connect(file->addAction(tr("E&xit")), &QAction::triggered, this, &QDialog::accept);
+
+    QMenu* tools = menu->addMenu(tr("&Tools"));
+    QMenu* preferences = tools->addMenu(tr("Preferences"));
+    manageGrids = preferences->addAction(tr("Manage Grids..."));
+    manageDatums = preferences->addAction(tr("Manage Datums..."));
+    manageEllipsoids = preferences->addAction(tr("Manage Ellipsoids..."));
+    manageCountries = preferences->addAction(tr("Manage Countries..."));
+    connect(tools->addAction(tr("Calculate Distance...")), &QAction::triggered, this,
+            &CGeolynxDlg::CalculateDistance);
+    batchAction = tools->addAction(tr("Batch Conversion..."));
+    connect(batchAction, &QAction::triggered, this, [this] { OpenBatch(); });
+    batchAction->setEnabled(false);
+    ConnectManagement();
+
+    QMenu* help = menu->addMenu(tr("&Help"));
+    connect(help->addAction(tr("&About...")), &QAction::triggered, this, [this] {
+        CDialogAbout about(this);
+        about.exec();
+    });
+}
+
+void CGeolynxDlg::PullTexts()
+{
+    for (Side side : {Source, Destination})
+    {
+        const SideControls& c = controls[side];
+        CoordinateSide& s = sides[side];
+        for (auto [row, edits] : {std::pair{&s.latitude, &c.latitude}, std::pair{&s.longitude, &c.longitude}})
+        {
+            row->first = Std((*edits)[0]->text());
+            row->second = Std((*edits)[1]->text());
+            row->third = Std((*edits)[2]->text());
+            row->hemisphere = Std((*edits)[3]->text());
+        }
+        s.altitude = Std(c.altitude->text());
+    }
+}
+
+void CGeolynxDlg::PushTexts()
+{
+    for (Side side : {Source, Destination})
+    {
+        const SideControls& c = controls[side];
+        const CoordinateSide& s = sides[side];
+        for (auto [row, edits] : {std::pair{&s.latitude, &c.latitude}, std::pair{&s.longitude, &c.longitude}})
+        {
+            (*edits)[0]->setText(Text(row->first));
+            (*edits)[1]->setText(Text(row->second));
+            (*edits)[2]->setText(Text(row->third));
+            (*edits)[3]->setText(Text(row->hemisphere));
+        }
+        c.altitude->setText(Text(s.altitude));
+        c.gridName->setText(QString::fromUtf8(gridNames[side].c_str()));
+        c.datumName->setText(QString::fromUtf8(datumNames[side].c_str()));
+        c.latitudeUnit->setText(QString::fromUtf8(unitLabels[side].c_str()));
+    }
+}
+
+void CGeolynxDlg::UpdateLayout()
+{
+    LayoutSide(Source);
+    LayoutSide(Destination);
+}
+
+void CGeolynxDlg::LayoutSide(Side side)
+{
+    SideControls& c = controls[side];
+    const CoordinateSide& s = sides[side];
+    for (int i = 0; i < 4; ++i)
+    {
+        c.latitude[i]->hide();
+        c.longitude[i]->hide();
+    }
+    c.latitudeUnit->hide();
+    c.longitudeUnit->hide();
+    c.latitudeUnit->setText(QString::fromUtf8(unitLabels[side].c_str()));
+    c.longitudeUnit->setText(c.latitudeUnit->text());
+
+    // Left edge and width of each field in the form the side shows; a width
+    // of 0 hides the field.
+    struct Slot
+    {
+        int x;
+        int width;
+    };
+    std::array<Slot, 4> placement{};
+    if (s.IsGridForm())
+    {
+        c.latitudeLabel->setText(tr("Northing:"));
+        c.longitudeLabel->setText(tr("Easting:"));
+        for (QRadioButton* r : c.modes)
+            r->hide();
+        c.note->show();
+        c.latitudeUnit->show();
+        c.longitudeUnit->show();
+        placement = {Slot{0, 160}, Slot{0, 0}, Slot{0, 0}, Slot{0, 0}};
+    }
+    else
+    {
+        c.latitudeLabel->setText(tr("Latitude:"));
+        c.longitudeLabel->setText(tr("Longitude:"));
+        for (int m = 0; m < 3; ++m)
+        {
+            c.modes[m]->show();
+            c.modes[m]->setChecked(s.displayMode == m + 1);
+        }
+        c.note->hide();
+        switch (s.displayMode)
+        {
+        case ModeDegrees:
+            placement = {Slot{0, 130}, Slot{0, 0}, Slot{0, 0}, Slot{kHemisphereOffset, 20}};
+            break;
+        case ModeDegreesMinutes:
+            placement = {Slot{0, 40}, Slot{50, 80}, Slot{0, 0}, Slot{kHemisphereOffset, 20}};
+            break;
+        case ModeDegreesMinutesSeconds:
+            placement = {Slot{0, 40}, Slot{50, 30}, Slot{90, 40}, Slot{kHemisphereOffset, 20}};
+            break;
+        default:
+            break;
+        }
+    }
+    const int top = c.latitude[0]->y();
+    const int height = c.latitude[0]->height();
+    for (int i = 0; i < 4; ++i)
+    {
+        if (placement[i].width == 0)
+            continue;
+        c.latitude[i]->setGeometry(fieldLeft + placement[i].x, top, placement[i].width, height);
+        c.longitude[i]->setGeometry(fieldLeft + placement[i].x, top + kRowSpacing, placement[i].width, height);
+        c.latitude[i]->show();
+        c.longitude[i]->show();
+    }
+}
+
+double CGeolynxDlg::Read(Side side, CoordinateAxis axis)
+{
+    PullTexts();
+    return sides[side].Read(axis);
+}
+
+void CGeolynxDlg::Write(Side side, CoordinateAxis axis, double value)
+{
+    sides[side].Write(axis, value);
+    PushTexts();
+}
+
+void CGeolynxDlg::WriteAltitude(Side side, double altitude)
+{
+    sides[side].altitude = FormatAltitude(altitude);
+}
+
+void CGeolynxDlg::ChangeMode(Side side, int mode)
+{
+    const double latitude = Read(side, AxisLatitude);
+    const double longitude = Read(side, AxisLongitude);
+    sides[side].displayMode = mode;
+    Write(side, AxisLatitude, latitude);
+    Write(side, AxisLongitude, longitude);
+    UpdateLayout();
+}
+
+void CGeolynxDlg::ReloadNames(Side side)
+{
+    LookupGridName(sides[side].gridId, gridNames[side]);
+    LookupDatumName(sides[side].datumId, datumNames[side]);
+}
+
+void CGeolynxDlg::ReloadUnit(Side side)
+{
+    LookupGridUnitName(sides[side].gridId, unitLabels[side]);
+}
+
+void CGeolynxDlg::Transform()
+{
+    double y = Read(Source, AxisLatitude);
+    double x = Read(Source, AxisLongitude);
+    double z = ReadAltitude(sides[Source].altitude);
+    const CoordinateSide& s = sides[Source];
+    const CoordinateSide& d = sides[Destination];
+    CCatalogueRecordLoader loader;
+    if (ConvertCoordinate(app.conversion, loader, true, x, y, z, s.datumId, s.gridId, d.datumId, d.gridId) != 0)
+        return;
+    Write(Destination, AxisLatitude, y);
+    Write(Destination, AxisLongitude, x);
+    WriteAltitude(Destination, z);
+    PushTexts();
+}
+
+void CGeolynxDlg::Swap()
+{
+    const double destinationLatitude = Read(Destination, AxisLatitude);
+    const double destinationLongitude = Read(Destination, AxisLongitude);
+    const double destinationAltitude = ReadAltitude(sides[Destination].altitude);
+    const double sourceLatitude = Read(Source, AxisLatitude);
+    const double sourceLongitude = Read(Source, AxisLongitude);
+    const double sourceAltitude = ReadAltitude(sides[Source].altitude);
+
+    std::swap(sides[Source].displayMode, sides[Destination].displayMode);
+    std::swap(sides[Source].gridId, sides[Destination].gridId);
+    std::swap(sides[Source].datumId, sides[Destination].datumId);
+
+    Write(Source, AxisLatitude, destinationLatitude);
+    Write(Source, AxisLongitude, destinationLongitude);
+    WriteAltitude(Source, destinationAltitude);
+    Write(Destination, AxisLatitude, sourceLatitude);
+    Write(Destination, AxisLongitude, sourceLongitude);
+    WriteAltitude(Destination, sourceAltitude);
+
+    for (Side side : {Source, Destination})
+    {
+        ReloadNames(side);
+        ReloadUnit(side);
+    }
+    UpdateLayout();
+    PushTexts();
+}
+
+void CGeolynxDlg::Clear()
+{
+    if (!AskMessage(0, "Are you sure you want to reset all fields?"))
+        return;
+    for (Side side : {Destination, Source})
+    {
+        sides[side].gridId = 0;
+        sides[side].datumId = 0;
+        sides[side].displayMode = ModeDegreesMinutesSeconds;
+    }
+    for (Side side : {Destination, Source})
+    {
+        Write(side, AxisLatitude, 0);
+        Write(side, AxisLongitude, 0);
+        WriteAltitude(side, 0);
+    }
+    ReloadNames(Destination);
+    ReloadNames(Source);
+    UpdateLayout();
+    PushTexts();
+}
+
+void CGeolynxDlg::SelectGrid(Side side)
+{
+    PullTexts();
+    CoordinateSide& s = sides[side];
+    int gridId = s.gridId;
+    int datumId = s.datumId;
+    if (chooseGrid && chooseGrid(gridId, datumId))
+    {
+        s.gridId = gridId;
+        s.datumId = datumId;
+        if (s.displayMode != ModeGrid)
+        {
+            s.displayMode = ModeGrid;
+            Write(side, AxisLatitude, 0);
+            Write(side, AxisLongitude, 0);
+        }
+        ReloadNames(side);
+        ReloadUnit(side);
+        UpdateLayout();
+    }
+    PushTexts();
+}
+
+void CGeolynxDlg::SelectDatum(Side side)
+{
+    PullTexts();
+    CoordinateSide& s = sides[side];
+    int datumId = s.datumId;
+    if (chooseDatum && chooseDatum(datumId))
+    {
+        if (s.displayMode == ModeGrid)
+        {
+            s.gridId = 0;
+            s.displayMode = ModeDegreesMinutesSeconds;
+            Write(side, AxisLatitude, 0);
+            Write(side, AxisLongitude, 0);
+        }
+        s.datumId = datumId;
+        ReloadNames(side);
+        UpdateLayout();
+    }
+    PushTexts();
+}
+
+bool CGeolynxDlg::ConvertToWgs84(Side side, double& latitude, double& longitude)
+{
+    latitude = Read(side, AxisLatitude);
+    longitude = Read(side, AxisLongitude);
+    double z = ReadAltitude(sides[side].altitude);
+    CCatalogueRecordLoader loader;
+    return ConvertCoordinate(app.conversion, loader, true, longitude, latitude, z, sides[side].datumId,
+                             sides[side].gridId, kWgs84, 0) == 0;
+}
+
+void CGeolynxDlg::ShowMap(Side side)
+{
+    if (sides[side].datumId == 0)
+    {
+        ShowMessage(side == Source ? IDS_NO_SOURCE_DATUM : IDS_NO_DESTINATION_DATUM);
+        return;
+    }
+    double latitude = 0;
+    double longitude = 0;
+    if (!ConvertToWgs84(side, latitude, longitude))
+        return;
+    const std::string query = "q=" + FormatFixed(latitude, 3, 6, false) + "," + FormatFixed(longitude, 3, 6, false);
+    openUrl(Text("https://www.google.com/maps?" + query));
+}
+
+void CGeolynxDlg::CalculateDistance()
+{
+    double fromLatitude = 0;
+    double fromLongitude = 0;
+    double toLatitude = 0;
+    double toLongitude = 0;
+    if (!ConvertToWgs84(Source, fromLatitude, fromLongitude))
+        return;
+    if (!ConvertToWgs84(Destination, toLatitude, toLongitude))
+        return;
+    CDialogDistance dialog(fromLatitude, fromLongitude, toLatitude, toLongitude, this);
+    dialog.exec();
+}
+
+void CGeolynxDlg::SaveConfiguration(const std::string& path)
+{
+    PullTexts();
+    const ConfigurationRecord record = CaptureConfiguration(sides[Source], sides[Destination]);
+    if (!record.Save(path))
+        ShowMessage(IDS_CONFIGURATION_SAVE_FAILED);
+}
+
+void CGeolynxDlg::LoadConfiguration(const std::string& path)
+{
+    ConfigurationRecord record;
+    switch (record.Load(path))
+    {
+    case ConfigurationLoadResult::Loaded:
+        break;
+    case ConfigurationLoadResult::CannotOpen:
+        // The current configuration is absent on a first start.
+        if (path.find("current.glx") == std::string::npos)
+            ShowMessage(IDS_CONFIGURATION_OPEN_FAILED);
+        return;
+    case ConfigurationLoadResult::TooShort:
+        return;
+    }
+    ApplyConfiguration(record, sides[Source], sides[Destination]);
+    LookupDatumName(sides[Destination].datumId, datumNames[Destination]);
+    LookupDatumName(sides[Source].datumId, datumNames[Source]);
+    LookupGridName(sides[Destination].gridId, gridNames[Destination]);
+    LookupGridName(sides[Source].gridId, gridNames[Source]);
+    ReloadUnit(Destination);
+    ReloadUnit(Source);
+    UpdateLayout();
+    PushTexts();
+}
+
+void CGeolynxDlg::done(int result)
+{
+    if (!closing)
+    {
+        closing = true;
+        if (!configurationPath.empty())
+            SaveConfiguration(configurationPath);
+    }
+    QDialog::done(result);
+}
+
+void CGeolynxDlg::ConnectManagement()
+{
+    // The management dialogs are not part of this build yet.
+    for (QAction* action : {manageGrids, manageDatums, manageEllipsoids, manageCountries})
+        action->setEnabled(false);
+}
+
+void CGeolynxDlg::OpenBatch()
+{
+    // The batch wizard is not part of this build yet; the button and the menu
+    // item stay disabled.
+}

@@ -1,0 +1,115 @@
+#pragma once
+
+#include <QDialog>
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "CoordinateFormat.h"
+#include "CxString.h"
+
+class CGeolynxApp;
+class QAction;
+class QLabel;
+class QLineEdit;
+class QMenuBar;
+class QRadioButton;
+
+namespace Ui {
+class CGeolynxDlg;
+}
+
+// The main window: a source and a destination side, each a grid or a datum
+// with one coordinate, and the commands that convert between them. The texts
+// of the fields are the state; every command reads them, works and writes
+// them back.
+class CGeolynxDlg : public QDialog
+{
+    Q_OBJECT
+public:
+    enum Side
+    {
+        Source,
+        Destination
+    };
+
+    // The window loads configurationPath when it opens and saves it on every
+    // way of closing; an empty path keeps no current configuration.
+    CGeolynxDlg(CGeolynxApp& app, std::string configurationPath, QWidget* parent = nullptr);
+    ~CGeolynxDlg() override;
+
+    // Choosers for the Select buttons: given the side's current id they
+    // return true with the chosen grid (and its datum) or datum. Replaceable
+    // so that tests can choose without a modal dialog.
+    std::function<bool(int& gridId, int& datumId)> chooseGrid;
+    std::function<bool(int& datumId)> chooseDatum;
+    // Opens a web address; the default hands it to the desktop.
+    std::function<void(const QString& url)> openUrl;
+
+    // The commands, as the buttons and menu items run them.
+    void Transform();
+    void Swap();
+    void Clear();
+    void SelectGrid(Side side);
+    void SelectDatum(Side side);
+    void ShowMap(Side side);
+    void CalculateDistance();
+    void SaveConfiguration(const std::string& path);
+    // Opens the batch conversion wizard with the window's four identifiers.
+    void OpenBatch();
+    void LoadConfiguration(const std::string& path);
+
+    const CoordinateSide& SideState(Side side) const { return sides[side]; }
+
+public slots:
+    void done(int result) override;
+
+private:
+    struct SideControls
+    {
+        QLineEdit* gridName;
+        QLineEdit* datumName;
+        QLabel* note;
+        QLabel* latitudeLabel;
+        QLabel* longitudeLabel;
+        std::array<QLineEdit*, 4> latitude;
+        std::array<QLineEdit*, 4> longitude;
+        QLabel* latitudeUnit;
+        QLabel* longitudeUnit;
+        std::array<QRadioButton*, 3> modes;
+        QLineEdit* altitude;
+    };
+
+    void BuildMenu();
+    void ConnectManagement();
+    void PullTexts();
+    void PushTexts();
+    void UpdateLayout();
+    void LayoutSide(Side side);
+    void ChangeMode(Side side, int mode);
+    void ReloadNames(Side side);
+    void ReloadUnit(Side side);
+    bool ConvertToWgs84(Side side, double& latitude, double& longitude);
+    double Read(Side side, CoordinateAxis axis);
+    void Write(Side side, CoordinateAxis axis, double value);
+    void WriteAltitude(Side side, double altitude);
+
+    CGeolynxApp& app;
+    std::string configurationPath;
+    std::unique_ptr<Ui::CGeolynxDlg> ui;
+    QWidget* form = nullptr;
+    QMenuBar* menu = nullptr;
+    QAction* manageGrids = nullptr;
+    QAction* manageDatums = nullptr;
+    QAction* manageEllipsoids = nullptr;
+    QAction* manageCountries = nullptr;
+    QAction* batchAction = nullptr;
+    std::array<SideControls, 2> controls{};
+    std::array<CoordinateSide, 2> sides;
+    std::array<CCxString, 2> gridNames{"None", "None"};
+    std::array<CCxString, 2> datumNames{"None", "None"};
+    std::array<CCxString, 2> unitLabels{"Meter", "Meter"};
+    int fieldLeft = 0;
+    bool closing = false;
+};

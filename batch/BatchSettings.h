@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// The settings of one batch run. The wizard's pages write them; the workers
+// only read them.
+struct BatchSettings
+{
+    std::int32_t sourceGrid = 0;      // 0 = the source is geographic
+    std::int32_t destinationGrid = 0; // 0 = geographic
+    std::int32_t sourceDatum = 0;     // for a grid: the grid's datum
+    std::int32_t destinationDatum = 0;
+    std::int32_t ConversionType = 0;   // 0 text/CSV file, 1 ESRI shapefile, 2 database table
+    std::int32_t CoordinateFormat = 0; // 0..4, see ParseCoordinateText
+    std::int32_t SeparatorChoice = 0;  // 0 autodetect, 1 comma, 2 semicolon, 3 pipe, 4 space, 5 tab
+    std::int32_t header = 0;           // 1: the text file's first line holds column headers
+    std::string sourceFile;
+    std::string destinationFile;
+    std::string connectionString;
+    std::string resolvedSeparator; // found by autodetection, or the fixed one
+    std::string table;
+    std::int32_t longitudeColumn = 1; // 1-based field numbers in a text line
+    std::int32_t latitudeColumn = 2;
+    std::int32_t altitudeColumn = 3; // 0 = none
+    std::string sourceField1;        // latitude or northing column of a table
+    std::string sourceField2;        // longitude or easting
+    std::string destinationField1;   // receives the latitude or northing
+    std::string destinationField2;   // receives the longitude or easting
+};
+
+enum ConversionTypes
+{
+    CONVERSION_TEXT = 0,
+    CONVERSION_SHAPEFILE = 1,
+    CONVERSION_DATABASE = 2,
+};

@@ -1,0 +1,20 @@
+#include "NumericLocale.h"
+
+namespace {
+
+locale_t CLocale()
+{
+    static const locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
+    return c;
+}
+
+} // namespace
+
+CNumericLocale::CNumericLocale() : previous(uselocale(CLocale()))
+{
+}
+
+CNumericLocale::~CNumericLocale()
+{
+    uselocale(previous);
+}

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <locale.h>
+
+// Switches the calling thread to the C locale's numbers while it lives, so
+// that strtod, sscanf and printf use "." whatever locale the program set.
+class CNumericLocale
+{
+public:
+    CNumericLocale();
+    ~CNumericLocale();
+    CNumericLocale(const CNumericLocale&) = delete;
+    CNumericLocale& operator=(const CNumericLocale&) = delete;
+
+private:
+    locale_t previous;
+};

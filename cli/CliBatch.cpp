@@ -1,0 +1,81 @@
+#include "CliBatch.h"
+
+#include <memory>
+#include <mutex>
+#include <string>
+#include <unistd.h>
+
+#include "BatchRunControl.h"
+#include "CatalogueLoaders.h"
+#include "CliCommands.h"
+#include "TextFileConversion.h"
+
+namespace {
+
+// Prints what the converter reports as it happens: the status texts on their
+// own lines and, on a terminal, the percentage as a bar redrawn in place.
+class CCliBatchSink : public CBatchSink
+{
+public:
+    explicit CCliBatchSink(std::FILE* stream) : err(stream), terminal(::isatty(::fileno(stream)) != 0) {}
+
+    void Post(const BatchNotice& notice) override
+    {
+        std::lock_guard<std::mutex> guard(mutex);
+        if (notice.code == BATCH_PROGRESS)
+        {
+            if (!terminal || notice.percentage == shownPercentage)
+                return;
+            shownPercentage = notice.percentage;
+            const int filled = notice.percentage / 2;
+            std::fprintf(err, "\r[%s%s] %3d%%", std::string(static_cast<std::size_t>(filled), '#').c_str(),
+                         std::string(static_cast<std::size_t>(50 - filled), ' ').c_str(), notice.percentage);
+            barShown = true;
+            return;
+        }
+        if (barShown)
+        {
+            std::fputc('\n', err);
+            barShown = false;
+        }
+        std::fprintf(err, "%s\n", notice.text.c_str());
+        last = notice.code;
+    }
+
+    int LastCode()
+    {
+        std::lock_guard<std::mutex> guard(mutex);
+        return last;
+    }
+
+private:
+    std::FILE* err;
+    bool terminal;
+    std::mutex mutex;
+    int shownPercentage = -1;
+    bool barShown = false;
+    int last = 0;
+};
+
+} // namespace
+
+int RunBatch(const BatchSettings& settings, std::FILE* err)
+{
+    BatchSettings run = settings;
+    // The layout page finds the separator before a run; so does the command.
+    if (run.ConversionType == CONVERSION_TEXT)
+        FillFieldLists(run);
+    auto context = std::make_unique<CConversionContext>();
+    CCatalogueRecordLoader loader;
+    CCliBatchSink sink(err);
+    bool completed = false;
+    {
+        CBatchRunControl control(run, *context, loader, sink);
+        if (control.StartConversion())
+        {
+            control.Join();
+            completed = sink.LastCode() == BATCH_COMPLETED;
+        }
+    }
+    return completed ? CLI_OK : CLI_ERROR;
+}

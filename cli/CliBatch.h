@@ -1,0 +1,10 @@
+#pragma once
+
+#include <cstdio>
+
+#include "BatchSettings.h"
+
+// Runs one batch conversion with the converters the wizard uses, printing
+// their status texts to err and, when err is a terminal, a progress bar.
+// CLI_OK only when the converter reported completion.
+int RunBatch(const BatchSettings& settings, std::FILE* err);

@@ -1,0 +1,409 @@
+#include "CliCommands.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "CatalogueConnection.h"
+#include "CatalogueLoaders.h"
+#include "CatalogueLookups.h"
+#include "CatalogueStatements.h"
+#include "ConvertCoordinate.h"
+#include "CxAdo.h"
+#include "Geodesic.h"
+#include "Messages.h"
+
+namespace {
+
+bool ParseIdentifier(std::string_view text, int& id)
+{
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, id);
+    return ec == std::errc() && ptr == end;
+}
+
+bool GridExists(int gridId)
+{
+    CCxString name("Unknown Grid");
+    LookupGridName(gridId, name);
+    return !(name == "Unknown Grid");
+}
+
+bool DatumExists(int datumId)
+{
+    CCxString name("Unknown Datum");
+    LookupDatumName(datumId, name);
+    return !(name == "Unknown Datum");
+}
+
+CCliSystem GridSystem(int gridId)
+{
+    CCliSystem system;
+    if (gridId == 0 || !GridExists(gridId))
+        return system;
+    CCfgMapProjection record;
+    record.datumId = 0;
+    LoadGridRecord(record, gridId);
+    system.gridId = gridId;
+    system.datumId = record.datumId;
+    return system;
+}
+
+// Room WriteFixed may take: the widest double in fixed notation with 17
+// decimals.
+constexpr std::size_t kFixedLimit = 340;
+
+// Writes value with the given decimals, as printf's "%.*f" writes it in the
+// C locale. Most values are far from a rounding tie, and those are written
+// from one scaled integer; the others, and every value out of that range,
+// take the exact library conversion.
+char* WriteFixed(char* out, double value, int decimals)
+{
+    static constexpr double kPowers[] = {1,    1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,
+                                         1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17};
+    char buffer[64];
+    if (decimals >= 0 && decimals <= 17 && std::isfinite(value))
+    {
+        const double scaled = std::fabs(value) * kPowers[decimals];
+        const double whole = std::floor(scaled);
+        // The product carries at most half an ulp of error; a fraction that
+        // far from one half rounds the same way as the exact decimal.
+        if (scaled < 9.0e15 && std::fabs(scaled - whole - 0.5) > scaled * 4e-16 + 1e-300)
+        {
+            auto digits = static_cast<unsigned long long>(whole) + (scaled - whole > 0.5 ? 1 : 0);
+            char* end = buffer + sizeof buffer;
+            char* p = end;
+            for (int i = 0; i < decimals; ++i)
+            {
+                *--p = static_cast<char>('0' + digits % 10);
+                digits /= 10;
+            }
+            if (decimals > 0)
+                *--p = '.';
+            do
+            {
+                *--p = static_cast<char>('0' + digits % 10);
+                digits /= 10;
+            } while (digits != 0);
+            if (std::signbit(value))
+                *--p = '-';
+            const auto length = static_cast<std::size_t>(end - p);
+            std::memcpy(out, p, length);
+            return out + length;
+        }
+    }
+    const auto [ptr, ec] = std::to_chars(out, out + kFixedLimit, value, std::chars_format::fixed, decimals);
+    if (ec == std::errc())
+        return ptr;
+    std::memcpy(out, "nan", 3);
+    return out + 3;
+}
+
+void AppendFixed(std::string& out, double value, int decimals)
+{
+    char buffer[kFixedLimit];
+    out.append(buffer, WriteFixed(buffer, value, decimals));
+}
+
+// Writes "X Y Z" and a line feed; needs 3 * kFixedLimit + 3 bytes of room.
+char* WriteCoordinate(char* p, const CCliSystem& to, const CCliPrecision& precision, double x, double y, double z)
+{
+    const int decimals = to.gridId != 0 ? precision.grid : precision.degrees;
+    p = WriteFixed(p, x, decimals);
+    *p++ = ' ';
+    p = WriteFixed(p, y, decimals);
+    *p++ = ' ';
+    p = WriteFixed(p, z, precision.height);
+    *p++ = '\n';
+    return p;
+}
+
+// Output gathered in one large buffer and written in few calls.
+class COutputBuffer
+{
+public:
+    explicit COutputBuffer(std::FILE* stream) : out(stream), buffer(1 << 20) {}
+    ~COutputBuffer() { Flush(); }
+    COutputBuffer(const COutputBuffer&) = delete;
+    COutputBuffer& operator=(const COutputBuffer&) = delete;
+
+    // Room for at least n more bytes at Position().
+    char* Reserve(std::size_t n)
+    {
+        if (used + n > buffer.size())
+        {
+            Flush();
+            if (n > buffer.size())
+                buffer.resize(n);
+        }
+        return buffer.data() + used;
+    }
+    void Commit(char* end) { used = static_cast<std::size_t>(end - buffer.data()); }
+    void Append(const char* data, std::size_t n)
+    {
+        std::memcpy(Reserve(n), data, n);
+        used += n;
+    }
+    void Flush()
+    {
+        std::fwrite(buffer.data(), 1, used, out);
+        used = 0;
+    }
+
+private:
+    std::FILE* out;
+    std::vector<char> buffer;
+    std::size_t used = 0;
+};
+
+bool IsSeparator(char c)
+{
+    return c == ' ' || c == '\t' || c == ',' || c == '\r';
+}
+
+// Reads "X Y [Z]" separated by blanks, tabs or commas; anything else on the
+// line makes it not a coordinate.
+bool ParseCoordinateLine(const char* p, const char* end, double values[3], int& count)
+{
+    count = 0;
+    while (true)
+    {
+        while (p < end && IsSeparator(*p))
+            ++p;
+        if (p == end)
+            return count >= 2;
+        if (count == 3)
+            return false;
+        if (*p == '+')
+            ++p;
+        double v = 0;
+        const auto [next, ec] = std::from_chars(p, end, v, std::chars_format::general);
+        if (ec != std::errc() || next == p || !std::isfinite(v))
+            return false;
+        if (next < end && !IsSeparator(*next))
+            return false;
+        values[count++] = v;
+        p = next;
+    }
+}
+
+bool CheckSystems(const CCliSystem& from, const CCliSystem& to)
+{
+    if (from.datumId == 0 || !DatumExists(from.datumId))
+    {
+        ShowMessage(IDS_NO_SOURCE_DATUM);
+        return false;
+    }
+    if (to.datumId == 0 || !DatumExists(to.datumId))
+    {
+        ShowMessage(IDS_NO_DESTINATION_DATUM);
+        return false;
+    }
+    return true;
+}
+
+std::string Lower(std::string s)
+{
+    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return s;
+}
+
+} // namespace
+
+bool ResolveSystem(const std::string& text, CCliSystem& system)
+{
+    int id = 0;
+    std::string_view view(text);
+    if (view.starts_with("grid:"))
+    {
+        if (!ParseIdentifier(view.substr(5), id))
+            return false;
+        system = GridSystem(id);
+        return true;
+    }
+    if (view.starts_with("datum:"))
+    {
+        if (!ParseIdentifier(view.substr(6), id))
+            return false;
+        system = CCliSystem{id, 0};
+        return true;
+    }
+    if (!ParseIdentifier(view, id))
+        return false;
+    system = GridExists(id) ? GridSystem(id) : CCliSystem{id, 0};
+    return true;
+}
+
+int ConvertOne(const CCliSystem& from, const CCliSystem& to, const CCliPrecision& precision, double x, double y,
+               double z, std::FILE* out)
+{
+    if (!CheckSystems(from, to))
+        return CLI_ERROR;
+    auto context = std::make_unique<CConversionContext>();
+    CCatalogueRecordLoader loader;
+    if (ConvertCoordinate(*context, loader, true, x, y, z, from.datumId, from.gridId, to.datumId, to.gridId) != 0)
+        return CLI_ERROR;
+    char line[3 * kFixedLimit + 3];
+    std::fwrite(line, 1, static_cast<std::size_t>(WriteCoordinate(line, to, precision, x, y, z) - line), out);
+    return CLI_OK;
+}
+
+int ConvertStream(const CCliSystem& from, const CCliSystem& to, const CCliPrecision& precision, std::FILE* in,
+                  std::FILE* out, std::FILE* err)
+{
+    if (!CheckSystems(from, to))
+        return CLI_ERROR;
+    auto context = std::make_unique<CConversionContext>();
+    CCatalogueRecordLoader loader;
+    bool loaded = false;
+    int status = CLI_OK;
+    long number = 0;
+    COutputBuffer output(out);
+
+    // One line without its line feed; false stops the stream.
+    auto convertLine = [&](const char* line, const char* end) {
+        ++number;
+        double v[3] = {0, 0, 0};
+        int count = 0;
+        if (!ParseCoordinateLine(line, end, v, count))
+        {
+            output.Append(line, static_cast<std::size_t>(end - line));
+            output.Append("\n", 1);
+            std::fprintf(err, "geolynx-cli: line %ld is not a coordinate: %.*s\n", number,
+                         static_cast<int>(end - line), line);
+            status = CLI_BAD_LINES;
+            return true;
+        }
+        if (ConvertCoordinate(*context, loader, !loaded, v[0], v[1], v[2], from.datumId, from.gridId, to.datumId,
+                              to.gridId) != 0)
+            return false;
+        loaded = true;
+        output.Commit(WriteCoordinate(output.Reserve(3 * kFixedLimit + 3), to, precision, v[0], v[1], v[2]));
+        return true;
+    };
+
+    // Lines are cut from large blocks of input; a line longer than the block
+    // makes the block grow, so every line is read whole.
+    std::vector<char> block(1 << 20);
+    std::size_t held = 0;
+    bool more = true;
+    while (more)
+    {
+        const std::size_t n = std::fread(block.data() + held, 1, block.size() - held, in);
+        held += n;
+        more = n != 0;
+        std::size_t start = 0;
+        while (start < held)
+        {
+            const char* begin = block.data() + start;
+            const auto* feed = static_cast<const char*>(std::memchr(begin, '\n', held - start));
+            if (feed == nullptr)
+                break;
+            if (!convertLine(begin, feed))
+                return CLI_ERROR;
+            start = static_cast<std::size_t>(feed - block.data()) + 1;
+        }
+        if (!more)
+        {
+            if (start < held && !convertLine(block.data() + start, block.data() + held))
+                return CLI_ERROR;
+            break;
+        }
+        std::memmove(block.data(), block.data() + start, held - start);
+        held -= start;
+        if (held == block.size())
+            block.resize(block.size() * 2);
+    }
+    output.Flush();
+    std::fflush(out);
+    return status;
+}
+
+int ListCatalogue(const std::string& kind, int countryId, int datumId, const std::string& search, std::FILE* out,
+                  std::FILE* err)
+{
+    struct Listing
+    {
+        const char* kind;
+        const char* nameField;
+    };
+    static const Listing listings[] = {
+        {"grids", "strGrid"},          {"datums", "strDatum"}, {"ellipsoids", "strEllipsoid"},
+        {"meridians", "strMeridian"},  {"countries", "strCountry"}, {"units", "strUnit"},
+        {"projections", "strProjection"},
+    };
+    const Listing* listing = nullptr;
+    for (const Listing& l : listings)
+        if (kind == l.kind)
+            listing = &l;
+    if (listing == nullptr)
+    {
+        std::fprintf(err, "geolynx-cli: nothing to list called \"%s\"\n", kind.c_str());
+        return CLI_ERROR;
+    }
+
+    std::string sql;
+    if (kind == "grids")
+        sql = ComposeGridListQuery(countryId, datumId, 2, 0);
+    else if (kind == "datums")
+        sql = CatalogueSql::D3;
+    else if (kind == "ellipsoids")
+        sql = CatalogueSql::E2;
+    else if (kind == "meridians")
+        sql = CatalogueSql::M2;
+    else if (kind == "countries")
+        sql = CatalogueSql::C3;
+    else if (kind == "units")
+        sql = CatalogueSql::U1;
+    else
+        sql = CatalogueSql::P1;
+
+    CCxAdo ado;
+    if (!OpenCatalogue(ado))
+    {
+        std::fprintf(err, "geolynx-cli: %s\n", ado.LastMessage.c_str());
+        return CLI_ERROR;
+    }
+    const int opened = ado.OpenRecordset(sql.c_str());
+    if (opened < 0)
+    {
+        std::fprintf(err, "geolynx-cli: %s\n", ado.LastMessage.c_str());
+        return CLI_ERROR;
+    }
+    const std::string wanted = Lower(search);
+    std::string output;
+    for (int row = opened; row == 1; row = ado.MoveNext())
+    {
+        int id = 0;
+        std::string name;
+        ado.GetFieldLong("numId", id);
+        ado.GetFieldString(listing->nameField, name);
+        if (!wanted.empty() && Lower(name).find(wanted) == std::string::npos)
+            continue;
+        output += std::to_string(id);
+        output += '\t';
+        output += name;
+        output += '\n';
+    }
+    std::fputs(output.c_str(), out);
+    return CLI_OK;
+}
+
+int PrintDistance(double lat1, double lon1, double lat2, double lon2, std::FILE* out)
+{
+    const DistanceAndAzimuths d = ComputeDistanceAndAzimuths(lat1, lon1, lat2, lon2);
+    std::string line;
+    AppendFixed(line, d.distance, 3);
+    line += ' ';
+    AppendFixed(line, d.forwardAzimuth, 6);
+    line += ' ';
+    AppendFixed(line, d.reverseAzimuth, 6);
+    line += '\n';
+    std::fputs(line.c_str(), out);
+    return CLI_OK;
+}

@@ -1,0 +1,258 @@
+// geolynx-cli: conversions, batch runs, catalogue listings and distances for
+// scripts and pipelines.
+#include <CLI/CLI.hpp>
+#include <cstdio>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "CliBatch.h"
+#include "CliCommands.h"
+#include "Messages.h"
+#include "Settings.h"
+
+namespace {
+
+constexpr const char* kVersion = "3.2.12.208";
+
+// Messages of the catalogue and the conversion go to standard error with the
+// program's name in front.
+class CCliPresenter : public CMessagePresenter
+{
+public:
+    void Show(int /*id*/, const std::string& text) override { std::fprintf(stderr, "geolynx-cli: %s\n", text.c_str()); }
+};
+
+struct BatchOptions
+{
+    std::string from;
+    std::string to;
+    std::string input;
+    std::string output;
+    std::string separator = "auto";
+    bool header = false;
+    int xColumn = 1;
+    int yColumn = 2;
+    int zColumn = 3;
+    std::string format = "dd";
+    std::string connection;
+    std::string table;
+    std::vector<std::string> sourceFields;
+    std::vector<std::string> destinationFields;
+};
+
+bool ResolveBoth(const std::string& fromText, const std::string& toText, CCliSystem& from, CCliSystem& to)
+{
+    if (!ResolveSystem(fromText, from))
+    {
+        std::fprintf(stderr, "geolynx-cli: --from: \"%s\" is not grid:ID, datum:ID or ID\n", fromText.c_str());
+        return false;
+    }
+    if (!ResolveSystem(toText, to))
+    {
+        std::fprintf(stderr, "geolynx-cli: --to: \"%s\" is not grid:ID, datum:ID or ID\n", toText.c_str());
+        return false;
+    }
+    return true;
+}
+
+int SeparatorChoice(const std::string& name)
+{
+    static const char* const names[] = {"auto", "comma", "semicolon", "pipe", "space", "tab"};
+    for (int i = 0; i < 6; ++i)
+        if (name == names[i])
+            return i;
+    return 0;
+}
+
+int FormatChoice(const std::string& name)
+{
+    static const char* const names[] = {"dd", "dm", "dm-packed", "dms", "dms-packed"};
+    for (int i = 0; i < 5; ++i)
+        if (name == names[i])
+            return i;
+    return 0;
+}
+
+int RunBatchCommand(int type, const BatchOptions& o)
+{
+    CCliSystem from;
+    CCliSystem to;
+    if (!ResolveBoth(o.from, o.to, from, to))
+        return CLI_ERROR;
+    if (from.datumId == 0)
+    {
+        ShowMessage(IDS_NO_SOURCE_DATUM);
+        return CLI_ERROR;
+    }
+    if (to.datumId == 0)
+    {
+        ShowMessage(IDS_NO_DESTINATION_DATUM);
+        return CLI_ERROR;
+    }
+    BatchSettings settings;
+    settings.sourceGrid = from.gridId;
+    settings.sourceDatum = from.datumId;
+    settings.destinationGrid = to.gridId;
+    settings.destinationDatum = to.datumId;
+    settings.ConversionType = type;
+    settings.sourceFile = o.input;
+    settings.destinationFile = o.output;
+    settings.SeparatorChoice = SeparatorChoice(o.separator);
+    settings.header = o.header ? 1 : 0;
+    settings.longitudeColumn = o.xColumn;
+    settings.latitudeColumn = o.yColumn;
+    settings.altitudeColumn = o.zColumn;
+    settings.CoordinateFormat = FormatChoice(o.format);
+    settings.connectionString = o.connection;
+    settings.table = o.table;
+    if (o.sourceFields.size() == 2)
+    {
+        settings.sourceField1 = o.sourceFields[0];
+        settings.sourceField2 = o.sourceFields[1];
+    }
+    if (o.destinationFields.size() == 2)
+    {
+        settings.destinationField1 = o.destinationFields[0];
+        settings.destinationField2 = o.destinationFields[1];
+    }
+    return RunBatch(settings, stderr);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    CCliPresenter presenter;
+    SetMessagePresenter(&presenter);
+
+    CLI::App app{"Veltrix Geolynx: converts coordinates between coordinate reference systems.\n"
+                 "SYSTEM is grid:ID, datum:ID or a bare ID (a grid when the catalogue has one of that ID, "
+                 "else a datum).",
+                 "geolynx-cli"};
+    app.set_version_flag("--version", std::string("geolynx-cli ") + kVersion);
+    app.require_subcommand(1);
+    std::string catalogue;
+    app.add_option("--catalogue", catalogue, "connection string of the catalogue (default: the user's SQLite file)");
+
+    int status = CLI_OK;
+    // The command chosen runs once the whole line, --catalogue included, is read.
+    std::function<void()> action;
+
+    // convert
+    CLI::App* convert = app.add_subcommand("convert", "convert one coordinate, or standard input line by line");
+    std::string from;
+    std::string to;
+    std::optional<int> precision;
+    std::vector<double> coordinate;
+    convert->add_option("--from", from, "source SYSTEM")->required();
+    convert->add_option("--to", to, "destination SYSTEM")->required();
+    convert->add_option("--precision", precision, "decimals of every printed number (default 9 for degrees, 4 "
+                                                  "for grid units and heights)")
+        ->check(CLI::Range(0, 17));
+    convert->add_option("coordinate", coordinate, "X Y [Z]: longitude or easting, latitude or northing, height")
+        ->expected(0, 3);
+    convert->callback([&] { action = [&] {
+        CCliSystem source;
+        CCliSystem destination;
+        if (!ResolveBoth(from, to, source, destination))
+        {
+            status = CLI_ERROR;
+            return;
+        }
+        CCliPrecision p;
+        if (precision)
+            p = CCliPrecision{*precision, *precision, *precision};
+        if (coordinate.empty())
+            status = ConvertStream(source, destination, p, stdin, stdout, stderr);
+        else if (coordinate.size() == 1)
+        {
+            std::fprintf(stderr, "geolynx-cli: give X and Y (and Z), or nothing to read standard input\n");
+            status = CLI_ERROR;
+        }
+        else
+            status = ConvertOne(source, destination, p, coordinate[0], coordinate[1],
+                                coordinate.size() == 3 ? coordinate[2] : 0.0, stdout);
+    }; });
+
+    // batch
+    CLI::App* batch = app.add_subcommand("batch", "convert a text file, a shapefile or a database table");
+    batch->require_subcommand(1);
+    BatchOptions options;
+    auto common = [&](CLI::App* command) {
+        command->add_option("--from", options.from, "source SYSTEM")->required();
+        command->add_option("--to", options.to, "destination SYSTEM")->required();
+    };
+    CLI::App* text = batch->add_subcommand("text", "convert a delimited text file");
+    common(text);
+    text->add_option("--input", options.input, "text file to read")->required();
+    text->add_option("--output", options.output, "text file to write")->required();
+    text->add_option("--separator", options.separator, "field separator (default: autodetect)")
+        ->check(CLI::IsMember({"auto", "comma", "semicolon", "pipe", "space", "tab"}));
+    text->add_flag("--header", options.header, "the first line holds column names");
+    text->add_option("--x-column", options.xColumn, "field of the longitude or easting (default 1)")
+        ->check(CLI::PositiveNumber);
+    text->add_option("--y-column", options.yColumn, "field of the latitude or northing (default 2)")
+        ->check(CLI::PositiveNumber);
+    text->add_option("--z-column", options.zColumn, "field of the height, 0 for none (default 3)")
+        ->check(CLI::NonNegativeNumber);
+    text->add_option("--format", options.format, "how geographic coordinates are written (default dd)")
+        ->check(CLI::IsMember({"dd", "dm", "dm-packed", "dms", "dms-packed"}));
+    text->callback([&] { action = [&] { status = RunBatchCommand(CONVERSION_TEXT, options); }; });
+
+    CLI::App* shapefile = batch->add_subcommand("shapefile", "convert an ESRI shapefile");
+    common(shapefile);
+    shapefile->add_option("--input", options.input, "shapefile to read (.shp)")->required();
+    shapefile->add_option("--output", options.output, "shapefile to write (.shp)")->required();
+    shapefile->callback([&] { action = [&] { status = RunBatchCommand(CONVERSION_SHAPEFILE, options); }; });
+
+    CLI::App* table = batch->add_subcommand("table", "convert two columns of a database table");
+    common(table);
+    table->add_option("--connection", options.connection, "connection string of the database")->required();
+    table->add_option("--table", options.table, "table name")->required();
+    table->add_option("--source-fields", options.sourceFields, "LATITUDE LONGITUDE columns to read")
+        ->expected(2)
+        ->required();
+    table->add_option("--destination-fields", options.destinationFields, "LATITUDE LONGITUDE columns to write")
+        ->expected(2)
+        ->required();
+    table->callback([&] { action = [&] { status = RunBatchCommand(CONVERSION_DATABASE, options); }; });
+
+    // list
+    CLI::App* list = app.add_subcommand("list", "list catalogue rows: identifier TAB name");
+    std::string kind;
+    int countryFilter = 0;
+    int datumFilter = 0;
+    std::string search;
+    list->add_option("kind", kind, "what to list")
+        ->required()
+        ->check(CLI::IsMember({"grids", "datums", "ellipsoids", "meridians", "countries", "units", "projections"}));
+    list->add_option("--country", countryFilter, "grids of this country only");
+    list->add_option("--datum", datumFilter, "grids on this datum only");
+    list->add_option("--search", search, "names containing this text (any case)");
+    list->callback([&] { action = [&] { status = ListCatalogue(kind, countryFilter, datumFilter, search, stdout, stderr); }; });
+
+    // distance
+    CLI::App* distance = app.add_subcommand("distance", "distance in metres and azimuths on WGS 84");
+    std::vector<double> points;
+    distance->add_option("LAT1 LON1 LAT2 LON2", points, "two positions in decimal degrees")->expected(4)->required();
+    distance->callback([&] { action = [&] { status = PrintDistance(points[0], points[1], points[2], points[3], stdout); }; });
+
+    try
+    {
+        app.parse(argc, argv);
+    }
+    catch (const CLI::ParseError& e)
+    {
+        const int code = app.exit(e);
+        SetMessagePresenter(nullptr);
+        return code == 0 ? 0 : CLI_ERROR;
+    }
+    if (!catalogue.empty())
+        OverrideSetting("ConnectionString", catalogue);
+    if (action)
+        action();
+    SetMessagePresenter(nullptr);
+    return status;
+}

@@ -1,0 +1,75 @@
+#include "ProjectionObliqueStereo.h"
+
+#include <cmath>
+
+namespace {
+
+constexpr double kQuarterPi = 0.78539816339744831;
+constexpr double kHalfPi = 1.5707963267948966;
+
+} // namespace
+
+void CProjectionObliqueStereo::Initialise(const CCfgMapProjection& r)
+{
+    InitialiseCommon(r);
+    if (k0 == 0)
+        k0 = 1;
+    const double s0 = std::sin(phi0);
+    const double w = 1 - e2 * s0 * s0;
+    const double nu0 = a / std::sqrt(w);
+    const double rho0 = nu0 * (1 - e2) / w;
+    R = std::sqrt(rho0 * nu0);
+    n = std::sqrt(1 + e2 * std::pow(std::cos(phi0), 4) / (1 - e2));
+    chi0 = std::atan(std::tan(phi0) * std::sqrt(rho0 / nu0));
+    c = std::log(std::tan(kQuarterPi + chi0 / 2)) -
+        n * (std::log(std::tan(kQuarterPi + phi0 / 2)) - (e / 2) * std::log((1 + e * s0) / (1 - e * s0)));
+}
+
+void CProjectionObliqueStereo::Forward()
+{
+    const double es = e * std::sin(phi);
+    const double chi =
+        2 * std::atan(std::exp(n * (std::log(std::tan(kQuarterPi + phi / 2)) - (e / 2) * std::log((1 + es) / (1 - es))) +
+                               c)) -
+        kHalfPi;
+    const double delta = n * (lambda - lambda0);
+    const double sh1 = std::sin((chi - chi0) / 2);
+    const double sh2 = std::sin(delta / 2);
+    const double h = sh1 * sh1 + std::cos(chi0) * std::cos(chi) * sh2 * sh2;
+    const double sigma = 2 * std::atan(std::sqrt(h) / std::sqrt(1 - h));
+    // At the origin itself both offsets are 0/0; the origin is the false origin.
+    if (sigma == 0)
+    {
+        x = fe;
+        y = fn;
+        return;
+    }
+    const double rho = 2 * R * k0 * std::tan(sigma / 2);
+    x = fe + rho * std::cos(chi) * std::sin(delta) / std::sin(sigma);
+    y = fn + rho * (std::sin(chi) - std::sin(chi0) * std::cos(sigma)) / (std::cos(chi0) * std::sin(sigma));
+}
+
+void CProjectionObliqueStereo::Inverse()
+{
+    const double dx = x - fe;
+    const double dy = y - fn;
+    const double rho = std::sqrt(dx * dx + dy * dy);
+    // The false origin has no direction; it is the origin.
+    if (rho == 0)
+    {
+        phi = phi0;
+        lambda = lambda0;
+        return;
+    }
+    const double sigma = 2 * std::atan2(rho, 2 * R * k0);
+    const double chi = std::asin(std::cos(sigma) * std::sin(chi0) + std::sin(sigma) * std::cos(chi0) * dy / rho);
+    lambda = std::asin(std::sin(sigma) * (dx / rho) / std::cos(chi)) / n + lambda0;
+    const double psi = (std::log(std::tan(kQuarterPi + chi / 2)) - c) / n;
+    double p = 2 * std::atan(std::exp(psi)) - kHalfPi;
+    for (int i = 0; i < 5; ++i)
+    {
+        const double es = e * std::sin(p);
+        p = 2 * std::atan(std::exp(psi + (e / 2) * std::log((1 + es) / (1 - es)))) - kHalfPi;
+    }
+    phi = p;
+}

@@ -1,0 +1,12 @@
+#pragma once
+
+#include "Projection.h"
+
+// Robinson, interpolated in its table of 5 degree nodes, on the sphere of radius a.
+class CProjectionRobinson : public CProjection
+{
+public:
+    void Forward() override;
+    void Inverse() override;
+    void Initialise(const CCfgMapProjection& record) override;
+};

@@ -1,0 +1,192 @@
+// geolynx-cli run as a script would run it: the built binary, its standard
+// streams and its exit status, on the shipped catalogue in a private folder.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct CliRun
+{
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+class Cli : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        home = fs::temp_directory_path() / ("geolynx-cli-" + std::to_string(::getpid()) + "-" +
+                                            testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(home);
+        fs::create_directories(home);
+        for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME"})
+            ::setenv(name, (home / name).c_str(), 1);
+        ::setenv("XDG_CONFIG_DIRS", (home / "etc").c_str(), 1);
+    }
+    void TearDown() override { fs::remove_all(home); }
+
+    // Runs the program with arguments (shell words) and input on standard input.
+    CliRun Invoke(const std::string& arguments, const std::string& input = std::string()) const
+    {
+        const fs::path in = home / "stdin.txt";
+        const fs::path err = home / "stderr.txt";
+        std::ofstream(in) << input;
+        const std::string command = std::string(GEOLYNX_BIN_DIR) + "/geolynx-cli " + arguments + " <" +
+                                    in.string() + " 2>" + err.string();
+        CliRun run;
+        std::FILE* pipe = ::popen(command.c_str(), "r");
+        if (pipe == nullptr)
+            return run;
+        char buffer[4096];
+        std::size_t n = 0;
+        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+            run.out.append(buffer, n);
+        const int status = ::pclose(pipe);
+        run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        std::ostringstream errText;
+        errText << std::ifstream(err).rdbuf();
+        run.err = errText.str();
+        return run;
+    }
+
+    std::string Write(const char* name, const std::string& text) const
+    {
+        const fs::path path = home / name;
+        std::ofstream(path) << text;
+        return path.string();
+    }
+
+    fs::path home;
+};
+
+TEST_F(Cli, ConvertsOneCoordinateBetweenCatalogueSystems)
+{
+    CliRun r = Invoke("convert --from 4326 --to 32631 5 52");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "637294.3659 5762926.8129 0.0000\n");
+
+    // And back, naming the systems explicitly, with a height.
+    r = Invoke("convert --from grid:32631 --to datum:4326 637294.3659 5762926.8129 12.5");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "5.000000000 52.000000000 12.5000\n");
+
+    r = Invoke("convert --from 4326 --to 32631 --precision 1 5 52");
+    EXPECT_EQ(r.out, "637294.4 5762926.8 0.0\n");
+
+    // Southern hemisphere and negative longitudes are plain arguments.
+    r = Invoke("convert --from 4326 --to 32723 -45 -23");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.substr(0, 7), "500000.");
+}
+
+TEST_F(Cli, StreamsLinesInOrderAndReportsTheBadOnes)
+{
+    const CliRun r = Invoke("convert --from 4326 --to 32631", "5 52\nnot a coordinate\n5,52,10\n\t3  51 \n1 2 3 4\n");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "637294.3659 5762926.8129 0.0000\n"
+                     "not a coordinate\n"
+                     "637294.3659 5762926.8129 10.0000\n"
+                     "500000.0000 5649824.8883 0.0000\n"
+                     "1 2 3 4\n");
+    EXPECT_NE(r.err.find("line 2"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("line 5"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("line 1 "), std::string::npos) << r.err;
+
+    const CliRun clean = Invoke("convert --from 4326 --to 4326", "1.5 2.5\n");
+    EXPECT_EQ(clean.status, 0);
+    EXPECT_EQ(clean.out, "1.500000000 2.500000000 0.0000\n");
+}
+
+TEST_F(Cli, RefusesWhatTheCatalogueDoesNotHave)
+{
+    CliRun r = Invoke("convert --from 999999 --to 4326 1 2");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("You have to select either a source map grid or map datum to perform translations"),
+              std::string::npos)
+        << r.err;
+    EXPECT_TRUE(r.out.empty());
+
+    r = Invoke("convert --from 4326 --to datum:999999", "1 2\n");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("destination map grid or map datum"), std::string::npos) << r.err;
+
+    r = Invoke("convert --from grid:abc --to 4326 1 2");
+    EXPECT_EQ(r.status, 2);
+    r = Invoke("convert --to 4326 1 2");
+    EXPECT_EQ(r.status, 2);
+
+    // A catalogue that is not a database finds nothing either.
+    const std::string bad = Write("bad.db", "this is not a database");
+    r = Invoke("--catalogue 'Provider=SQLite;Data Source=" + bad + ";' convert --from 4326 --to 4326 1 2");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("source map grid"), std::string::npos) << r.err;
+}
+
+TEST_F(Cli, ListsCatalogueRowsWithTheirFilters)
+{
+    CliRun r = Invoke("list datums --search 'wgs 84'");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("4326\tWGS 84\n"), std::string::npos);
+    for (std::istringstream lines(r.out); !lines.eof();)
+    {
+        std::string line;
+        std::getline(lines, line);
+        if (!line.empty())
+        {
+            EXPECT_NE(line.find("WGS 84"), std::string::npos) << line;
+        }
+    }
+
+    r = Invoke("list grids --datum 4326 --search 'utm zone 31n'");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "32631\tWGS 84 / UTM zone 31N\n");
+    r = Invoke("list grids --datum 4267 --search 'utm zone 31n'");
+    EXPECT_EQ(r.out, "");
+
+    r = Invoke("list units");
+    EXPECT_NE(r.out.find("9001\t"), std::string::npos);
+    r = Invoke("list everything");
+    EXPECT_EQ(r.status, 2);
+}
+
+TEST_F(Cli, PrintsDistanceAndAzimuths)
+{
+    const CliRun r = Invoke("distance 52 4 51 5");
+    EXPECT_EQ(r.status, 0) << r.err;
+    double distance = 0;
+    double forward = 0;
+    double reverse = 0;
+    ASSERT_EQ(std::sscanf(r.out.c_str(), "%lf %lf %lf", &distance, &forward, &reverse), 3) << r.out;
+    EXPECT_NEAR(distance / 1000, 131.15, 0.005);
+    EXPECT_NEAR(forward, 147.7, 0.05);
+    EXPECT_NEAR(reverse, 328.5, 0.05);
+}
+
+TEST_F(Cli, ConvertsATextFile)
+{
+    const std::string input = Write("in.csv", "lon;lat;h;name\n5;52;0;Apeldoorn\n3;51;7;Ghent\n");
+    const std::string output = (home / "out.csv").string();
+    const CliRun r = Invoke("batch text --from 4326 --to 32631 --header --input " + input + " --output " + output);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("Conversion completed"), std::string::npos) << r.err;
+    std::ostringstream text;
+    text << std::ifstream(output).rdbuf();
+    EXPECT_EQ(text.str(), "lon;lat;h;name\n637294.37;5762926.81;0.00;Apeldoorn\n500000.00;5649824.89;7.00;Ghent\n");
+
+    const CliRun missing = Invoke("batch text --from 4326 --to 32631 --input " + (home / "absent.csv").string() +
+                            " --output " + output);
+    EXPECT_NE(missing.status, 0);
+}
+
+} // namespace
