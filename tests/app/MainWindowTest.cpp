@@ -20,6 +20,7 @@
 #include "GeolynxApp.h"
 #include "GeolynxDlg.h"
 #include "MessageRecorder.h"
+#include "ScratchFolder.h"
 
 namespace fs = std::filesystem;
 
@@ -48,22 +49,12 @@ class MainWindow : public testing::Test
 protected:
     void SetUp() override
     {
-        home = fs::temp_directory_path() / ("geolynx-window-" + std::to_string(::getpid()) + "-" +
-                                            testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(home);
-        fs::create_directories(home);
-        for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME"})
-            ::setenv(name, (home / name).c_str(), 1);
-        ::setenv("XDG_CONFIG_DIRS", (home / "etc").c_str(), 1);
+        home = scratch.Path();
         configuration = (home / "current.glx").string();
         Open();
     }
 
-    void TearDown() override
-    {
-        window.reset();
-        fs::remove_all(home);
-    }
+    void TearDown() override { window.reset(); }
 
     void Open()
     {
@@ -111,6 +102,7 @@ protected:
         Type("sourceLongitude3", lonSec);
     }
 
+    CScratchFolder scratch;
     fs::path home;
     std::string configuration;
     CGeolynxApp app;

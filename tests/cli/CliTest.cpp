@@ -10,6 +10,8 @@
 #include <string>
 #include <sys/wait.h>
 
+#include "ScratchFolder.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -24,17 +26,7 @@ struct CliRun
 class Cli : public testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        home = fs::temp_directory_path() / ("geolynx-cli-" + std::to_string(::getpid()) + "-" +
-                                            testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(home);
-        fs::create_directories(home);
-        for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME"})
-            ::setenv(name, (home / name).c_str(), 1);
-        ::setenv("XDG_CONFIG_DIRS", (home / "etc").c_str(), 1);
-    }
-    void TearDown() override { fs::remove_all(home); }
+    void SetUp() override { home = scratch.Path(); }
 
     // Runs the program with arguments (shell words) and input on standard input.
     CliRun Invoke(const std::string& arguments, const std::string& input = std::string()) const
@@ -67,6 +59,7 @@ protected:
         return path.string();
     }
 
+    CScratchFolder scratch;
     fs::path home;
 };
 
