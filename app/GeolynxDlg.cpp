@@ -18,6 +18,10 @@
 #include "ConfigurationRecord.h"
 #include "DialogAbout.h"
 #include "DialogDistance.h"
+#include "DialogSelectCountry.h"
+#include "DialogSelectDatum.h"
+#include "DialogSelectEllipsoid.h"
+#include "DialogSelectGrid.h"
 #include "DistanceText.h"
 #include "GeolynxApp.h"
 #include "Messages.h"
@@ -115,6 +119,23 @@ CGeolynxDlg::CGeolynxDlg(CGeolynxApp& application, std::string configuration, QW
     ui->transformButton->setAutoDefault(true);
 
     openUrl = [](const QString& url) { QDesktopServices::openUrl(QUrl(url)); };
+    chooseGrid = [this](int& gridId, int& datumId) {
+        CDialogSelectGrid dialog(app, this);
+        dialog.SelectedGridId = gridId;
+        if (dialog.exec() != QDialog::Accepted)
+            return false;
+        gridId = dialog.SelectedGridId;
+        datumId = dialog.SelectedDatumId;
+        return true;
+    };
+    chooseDatum = [this](int& datumId) {
+        CDialogSelectDatum dialog(this);
+        dialog.SelectedDatumId = datumId;
+        if (dialog.exec() != QDialog::Accepted)
+            return false;
+        datumId = dialog.SelectedDatumId;
+        return true;
+    };
 
     PushTexts();
     if (!configurationPath.empty())
@@ -522,9 +543,24 @@ void CGeolynxDlg::done(int result)
 
 void CGeolynxDlg::ConnectManagement()
 {
-    // The management dialogs are not part of this build yet.
-    for (QAction* action : {manageGrids, manageDatums, manageEllipsoids, manageCountries})
-        action->setEnabled(false);
+    // Opened for management only: what the user chooses there is not taken,
+    // and the window's names stay as they are.
+    connect(manageGrids, &QAction::triggered, this, [this] {
+        CDialogSelectGrid dialog(app, this);
+        dialog.exec();
+    });
+    connect(manageDatums, &QAction::triggered, this, [this] {
+        CDialogSelectDatum dialog(this);
+        dialog.exec();
+    });
+    connect(manageEllipsoids, &QAction::triggered, this, [this] {
+        CDialogSelectEllipsoid dialog(this);
+        dialog.exec();
+    });
+    connect(manageCountries, &QAction::triggered, this, [this] {
+        CDialogSelectCountry dialog(app, this);
+        dialog.exec();
+    });
 }
 
 void CGeolynxDlg::OpenBatch()

@@ -3,7 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QAction>
 #include <QImage>
+#include <QTimer>
+#include <functional>
+#include <memory>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -329,6 +333,45 @@ TEST_F(MainWindow, RendersAfterAConversion)
     EXPECT_GT(distinct, 0);
     // Kept beside the test program for the documentation's screenshot.
     EXPECT_TRUE(image.save(QString::fromLatin1(GEOLYNX_BIN_DIR "/main-window.png")));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(MainWindow, SelectButtonsAndManageItemsOpenTheCatalogueDialogs)
+{
+    CGeolynxDlg plain(app, std::string());
+    std::vector<QString> opened;
+    auto expectDialog = [&opened](const std::function<void()>& command) {
+        auto name = std::make_shared<QString>();
+        QTimer::singleShot(0, [name] {
+            if (QWidget* modal = QApplication::activeModalWidget())
+            {
+                *name = QString::fromLatin1(modal->metaObject()->className());
+                if (auto* dialog = qobject_cast<QDialog*>(modal))
+                    dialog->reject();
+            }
+        });
+        command();
+        opened.push_back(*name);
+    };
+    expectDialog([&] { plain.SelectGrid(CGeolynxDlg::Source); });
+    expectDialog([&] { plain.SelectDatum(CGeolynxDlg::Destination); });
+    for (const char* item : {"Manage Grids...", "Manage Datums...", "Manage Ellipsoids...", "Manage Countries..."})
+    {
+        QAction* action = nullptr;
+        for (QAction* a : plain.findChildren<QAction*>())
+            if (a->text() == QString::fromLatin1(item))
+                action = a;
+        ASSERT_NE(action, nullptr) << item;
+        expectDialog([action] { action->trigger(); });
+    }
+    EXPECT_EQ(opened, (std::vector<QString>{"CDialogSelectGrid", "CDialogSelectDatum", "CDialogSelectGrid",
+                                            "CDialogSelectDatum", "CDialogSelectEllipsoid", "CDialogSelectCountry"}));
+    // Cancelled choices change nothing.
+    EXPECT_EQ(plain.SideState(CGeolynxDlg::Source).gridId, 0);
+    EXPECT_EQ(plain.SideState(CGeolynxDlg::Destination).datumId, 0);
 }
 
 } // namespace
