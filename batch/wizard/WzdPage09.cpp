@@ -1,5 +1,6 @@
 #include "WzdPage09.h"
 
+#include <QHeaderView>
 #include <QStringList>
 #include <algorithm>
 #include <QTreeWidgetItem>
@@ -34,6 +35,7 @@ void CWzdPage09::CreateColumns()
         headings << QStringLiteral("Altitude");
     ui->previewList->setColumnCount(static_cast<int>(headings.size()));
     ui->previewList->setHeaderLabels(headings);
+    ui->previewList->header()->setStretchLastSection(false);
     // The columns share the list's width less a scroll bar's room, made even.
     int width = ui->previewList->width() - 25;
     if (width % 2 != 0)

@@ -142,6 +142,10 @@ TEST_F(TextWizard, CsvFileThroughEveryPage)
     EXPECT_EQ(preview->headerItem()->text(0), "Longitude");
     EXPECT_EQ(preview->headerItem()->text(1), "Latitude");
     EXPECT_EQ(preview->headerItem()->text(2), "Altitude");
+    // Three equal columns over the list's width less the scroll bar's room.
+    const int room = preview->width() - 25 - (preview->width() - 25) % 2;
+    EXPECT_EQ(preview->columnWidth(0), room / 3) << preview->width();
+    EXPECT_EQ(preview->columnWidth(2), room / 3);
     ASSERT_EQ(preview->topLevelItemCount(), 2);
     EXPECT_EQ(preview->topLevelItem(0)->text(0), "5.0");
     EXPECT_EQ(preview->topLevelItem(0)->text(1), "52.0");
