@@ -18,6 +18,10 @@
 #include "ConfigurationRecord.h"
 #include "DialogAbout.h"
 #include "DialogDistance.h"
+#include "DialogSelectCountry.h"
+#include "DialogSelectDatum.h"
+#include "DialogSelectEllipsoid.h"
+#include "DialogSelectGrid.h"
 #include "DistanceText.h"
 #include "GeolynxApp.h"
 #include "Messages.h"
@@ -55,6 +59,8 @@ CGeolynxDlg::CGeolynxDlg(CGeolynxApp& application, std::string configuration, QW
 {
     form = new QWidget(this);
     ui->setupUi(form);
+    // The form places its fields by hand, as the dialog template did.
+    form->setFixedSize(form->size());
     setWindowTitle(form->windowTitle());
     setWindowIcon(style()->standardIcon(QStyle::SP_DriveNetIcon));
 
@@ -113,6 +119,23 @@ CGeolynxDlg::CGeolynxDlg(CGeolynxApp& application, std::string configuration, QW
     ui->transformButton->setAutoDefault(true);
 
     openUrl = [](const QString& url) { QDesktopServices::openUrl(QUrl(url)); };
+    chooseGrid = [this](int& gridId, int& datumId) {
+        CDialogSelectGrid dialog(app, this);
+        dialog.SelectedGridId = gridId;
+        if (dialog.exec() != QDialog::Accepted)
+            return false;
+        gridId = dialog.SelectedGridId;
+        datumId = dialog.SelectedDatumId;
+        return true;
+    };
+    chooseDatum = [this](int& datumId) {
+        CDialogSelectDatum dialog(this);
+        dialog.SelectedDatumId = datumId;
+        if (dialog.exec() != QDialog::Accepted)
+            return false;
+        datumId = dialog.SelectedDatumId;
+        return true;
+    };
 
     PushTexts();
     if (!configurationPath.empty())
@@ -196,8 +219,13 @@ void CGeolynxDlg::PushTexts()
             (*edits)[3]->setText(Text(row->hemisphere));
         }
         c.altitude->setText(Text(s.altitude));
-        c.gridName->setText(QString::fromUtf8(gridNames[side].c_str()));
-        c.datumName->setText(QString::fromUtf8(datumNames[side].c_str()));
+        // Long names show their beginning, and whole as a tool tip.
+        for (auto [edit, name] : {std::pair{c.gridName, &gridNames[side]}, std::pair{c.datumName, &datumNames[side]}})
+        {
+            edit->setText(QString::fromUtf8(name->c_str()));
+            edit->setCursorPosition(0);
+            edit->setToolTip(edit->text());
+        }
         c.latitudeUnit->setText(QString::fromUtf8(unitLabels[side].c_str()));
     }
 }
@@ -514,9 +542,24 @@ void CGeolynxDlg::done(int result)
 
 void CGeolynxDlg::ConnectManagement()
 {
-    // The management dialogs are not part of this build yet.
-    for (QAction* action : {manageGrids, manageDatums, manageEllipsoids, manageCountries})
-        action->setEnabled(false);
+    // Opened for management only: what the user chooses there is not taken,
+    // and the window's names stay as they are.
+    connect(manageGrids, &QAction::triggered, this, [this] {
+        CDialogSelectGrid dialog(app, this);
+        dialog.exec();
+    });
+    connect(manageDatums, &QAction::triggered, this, [this] {
+        CDialogSelectDatum dialog(this);
+        dialog.exec();
+    });
+    connect(manageEllipsoids, &QAction::triggered, this, [this] {
+        CDialogSelectEllipsoid dialog(this);
+        dialog.exec();
+    });
+    connect(manageCountries, &QAction::triggered, this, [this] {
+        CDialogSelectCountry dialog(app, this);
+        dialog.exec();
+    });
 }
 
 void CGeolynxDlg::OpenBatch()

@@ -103,10 +103,10 @@ std::string MaskPasswords(const std::string& text)
             while (eq < text.size() && text[eq] == ' ')
                 ++eq;
             if (k > i && eq < text.size() && text[eq] == '=' && IsPasswordKey(text.substr(i, k - i))) {
-                out.append(text, i, eq + 1 - i);
                 std::size_t v = eq + 1;
                 while (v < text.size() && text[v] == ' ')
                     ++v;
+                out.append(text, i, v - i);
                 std::size_t end;
                 if (v < text.size() && (text[v] == '{' || text[v] == '"' || text[v] == '\'')) {
                     const char close = text[v] == '{' ? '}' : text[v];

@@ -3,6 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QAction>
+#include <QImage>
+#include <QTimer>
+#include <functional>
+#include <memory>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -15,6 +20,7 @@
 #include "GeolynxApp.h"
 #include "GeolynxDlg.h"
 #include "MessageRecorder.h"
+#include "ScratchFolder.h"
 
 namespace fs = std::filesystem;
 
@@ -43,22 +49,12 @@ class MainWindow : public testing::Test
 protected:
     void SetUp() override
     {
-        home = fs::temp_directory_path() / ("geolynx-window-" + std::to_string(::getpid()) + "-" +
-                                            testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(home);
-        fs::create_directories(home);
-        for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME"})
-            ::setenv(name, (home / name).c_str(), 1);
-        ::setenv("XDG_CONFIG_DIRS", (home / "etc").c_str(), 1);
+        home = scratch.Path();
         configuration = (home / "current.glx").string();
         Open();
     }
 
-    void TearDown() override
-    {
-        window.reset();
-        fs::remove_all(home);
-    }
+    void TearDown() override { window.reset(); }
 
     void Open()
     {
@@ -106,6 +102,7 @@ protected:
         Type("sourceLongitude3", lonSec);
     }
 
+    CScratchFolder scratch;
     fs::path home;
     std::string configuration;
     CGeolynxApp app;
@@ -300,6 +297,73 @@ TEST_F(MainWindow, TheStateSurvivesARestart)
     messages.Clear();
     window->SaveConfiguration((home / "no" / "such" / "folder.glx").string());
     EXPECT_EQ(messages.Ids(), std::vector<int>{151});
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(MainWindow, RendersAfterAConversion)
+{
+    Click("sourceDatumSelect");
+    Click("destinationGridSelect");
+    TypeSource("52", "22", "15.40", "4", "53", "32.10");
+    Click("transformButton");
+    window->show();
+    QApplication::processEvents();
+    const QImage image = window->grab().toImage();
+    // The whole form shows, below the menu bar.
+    EXPECT_GE(window->width(), 700);
+    EXPECT_GE(window->height(), 320);
+    ASSERT_EQ(image.size(), window->size());
+    // Something was drawn: the picture is not one flat colour.
+    int distinct = 0;
+    const QRgb first = image.pixel(0, 0);
+    for (int y = 0; y < image.height() && distinct == 0; y += 7)
+        for (int x = 0; x < image.width(); x += 7)
+            distinct += image.pixel(x, y) != first ? 1 : 0;
+    EXPECT_GT(distinct, 0);
+    // Kept beside the test program for the documentation's screenshot.
+    EXPECT_TRUE(image.save(QString::fromLatin1(GEOLYNX_BIN_DIR "/main-window.png")));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(MainWindow, SelectButtonsAndManageItemsOpenTheCatalogueDialogs)
+{
+    CGeolynxDlg plain(app, std::string());
+    std::vector<QString> opened;
+    auto expectDialog = [&opened](const std::function<void()>& command) {
+        auto name = std::make_shared<QString>();
+        QTimer::singleShot(0, [name] {
+            if (QWidget* modal = QApplication::activeModalWidget())
+            {
+                *name = QString::fromLatin1(modal->metaObject()->className());
+                if (auto* dialog = qobject_cast<QDialog*>(modal))
+                    dialog->reject();
+            }
+        });
+        command();
+        opened.push_back(*name);
+    };
+    expectDialog([&] { plain.SelectGrid(CGeolynxDlg::Source); });
+    expectDialog([&] { plain.SelectDatum(CGeolynxDlg::Destination); });
+    for (const char* item : {"Manage Grids...", "Manage Datums...", "Manage Ellipsoids...", "Manage Countries..."})
+    {
+        QAction* action = nullptr;
+        for (QAction* a : plain.findChildren<QAction*>())
+            if (a->text() == QString::fromLatin1(item))
+                action = a;
+        ASSERT_NE(action, nullptr) << item;
+        expectDialog([action] { action->trigger(); });
+    }
+    EXPECT_EQ(opened, (std::vector<QString>{"CDialogSelectGrid", "CDialogSelectDatum", "CDialogSelectGrid",
+                                            "CDialogSelectDatum", "CDialogSelectEllipsoid", "CDialogSelectCountry"}));
+    // Cancelled choices change nothing.
+    EXPECT_EQ(plain.SideState(CGeolynxDlg::Source).gridId, 0);
+    EXPECT_EQ(plain.SideState(CGeolynxDlg::Destination).datumId, 0);
 }
 
 } // namespace

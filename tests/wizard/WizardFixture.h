@@ -29,6 +29,7 @@
 #include "BatchRunControl.h"
 #include "GeolynxApp.h"
 #include "MessageRecorder.h"
+#include "ScratchFolder.h"
 #include "WzdPage10.h"
 #include "WzdSheet.h"
 
@@ -94,22 +95,7 @@ inline void WriteFile(const std::string& path, const std::string& bytes)
 class WizardTest : public testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        home = fs::temp_directory_path() / ("geolynx-wizard-" + std::to_string(::getpid()) + "-" +
-                                            testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(home);
-        fs::create_directories(home);
-        for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME"})
-            ::setenv(name, (home / name).c_str(), 1);
-        ::setenv("XDG_CONFIG_DIRS", (home / "etc").c_str(), 1);
-    }
-
-    void TearDown() override
-    {
-        sheet.reset();
-        fs::remove_all(home);
-    }
+    void TearDown() override { sheet.reset(); }
 
     // Opens the wizard with the main window's four identifiers.
     void Open(int sourceGrid = 0, int destinationGrid = 0, int sourceDatum = 0, int destinationDatum = 0)
@@ -222,7 +208,8 @@ protected:
         Next();
     }
 
-    fs::path home;
+    CScratchFolder scratch;
+    fs::path home{scratch.Path()};
     CThreadRecorder messages;
     CGeolynxApp app;
     std::unique_ptr<CWzdSheet> sheet;
