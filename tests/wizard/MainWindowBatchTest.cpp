@@ -5,6 +5,8 @@
 #include <QAction>
 #include <QTimer>
 
+#include "DialogSelectDatum.h"
+#include "DialogSelectGrid.h"
 #include "GeolynxDlg.h"
 
 namespace {
@@ -92,6 +94,63 @@ TEST_F(MainWindowBatch, ButtonAndMenuItemOpenTheWizardWithTheWindowsIdentifiers)
     EXPECT_EQ(again.settings.destinationDatum, kWgs84);
     EXPECT_TRUE(messages.Shown().empty());
     window.close();
+}
+
+// Accepts the first visible dialog of type T as it stands, noting the
+// identifier it was opened with.
+template <class T, class Read>
+void AcceptWhenShown(int& preselected, Read read)
+{
+    auto* timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, [timer, &preselected, read] {
+        for (QWidget* widget : QApplication::topLevelWidgets())
+        {
+            auto* dialog = qobject_cast<T*>(widget);
+            if (dialog == nullptr || !dialog->isVisible())
+                continue;
+            preselected = read(*dialog);
+            dialog->accept();
+            timer->deleteLater();
+            return;
+        }
+    });
+    timer->start(10);
+}
+
+TEST_F(MainWindowBatch, SystemPagesChooseThroughTheCatalogueDialogs)
+{
+    const std::string source = Path("points.csv");
+    WriteFile(source, "5,52\n");
+    sheet = std::make_unique<CWzdSheet>(app, kUtm31, 0, kWgs84, 0);
+    sheet->chooseFile = [&](const QString&, const QString&, bool save, const QString&) {
+        return QString::fromStdString(save ? Path("out.csv") : source);
+    };
+    sheet->show();
+    Next();
+    Click("sourceBrowse");
+    Click("destinationBrowse");
+    Next();
+    ASSERT_EQ(Page(), CWzdSheet::PageSource);
+
+    // The grid dialog opens on the current grid; confirmed, the grid and its
+    // datum are stored.
+    int preselected = -1;
+    AcceptWhenShown<CDialogSelectGrid>(preselected, [](CDialogSelectGrid& d) { return d.SelectedGridId; });
+    Click("sourceGridSelect");
+    EXPECT_EQ(preselected, kUtm31);
+    EXPECT_EQ(sheet->settings.sourceGrid, kUtm31);
+    EXPECT_EQ(sheet->settings.sourceDatum, kWgs84);
+
+    // The datum dialog likewise; a datum clears the grid.
+    preselected = -1;
+    AcceptWhenShown<CDialogSelectDatum>(preselected, [](CDialogSelectDatum& d) { return d.SelectedDatumId; });
+    Click("sourceDatumSelect");
+    EXPECT_EQ(preselected, kWgs84);
+    EXPECT_EQ(sheet->settings.sourceGrid, 0);
+    EXPECT_EQ(sheet->settings.sourceDatum, kWgs84);
+    EXPECT_EQ(Text("sourceGridName"), "Geographic ( Longitude / Latitude )");
+    EXPECT_EQ(Text("sourceDatumName"), "WGS 84");
+    EXPECT_TRUE(messages.Shown().empty());
 }
 
 } // namespace
