@@ -179,7 +179,6 @@ void CGeolynxDlg::BuildMenu()
             &CGeolynxDlg::CalculateDistance);
     batchAction = tools->addAction(tr("Batch Conversion..."));
     connect(batchAction, &QAction::triggered, this, [this] { OpenBatch(); });
-    batchAction->setEnabled(false);
     ConnectManagement();
 
     QMenu* help = menu->addMenu(tr("&Help"));
@@ -565,6 +564,9 @@ void CGeolynxDlg::ConnectManagement()
 
 void CGeolynxDlg::OpenBatch()
 {
-    // The batch wizard is not part of this build yet; the button and the menu
-    // item stay disabled.
+    // Defined with the wizard (WzdSheet.h): runs it modally over this window.
+    void RunBatchWizard(CGeolynxApp & app, int sourceGrid, int destinationGrid, int sourceDatum,
+                        int destinationDatum, QWidget* parent);
+    RunBatchWizard(app, sides[Source].gridId, sides[Destination].gridId, sides[Source].datumId,
+                   sides[Destination].datumId, this);
 }

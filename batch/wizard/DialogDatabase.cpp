@@ -1,0 +1,47 @@
+#include "DialogDatabase.h"
+
+#include <QTimer>
+
+#include "CxAdo.h"
+#include "Messages.h"
+#include "ui_DialogDatabase.h"
+
+CDialogDatabase::CDialogDatabase(std::string connection, QWidget* parent)
+    : QDialog(parent), ui(std::make_unique<Ui::CDialogDatabase>()), connectionString(std::move(connection))
+{
+    ui->setupUi(this);
+    setWindowTitle(QString());
+}
+
+CDialogDatabase::~CDialogDatabase() = default;
+
+void CDialogDatabase::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (started)
+        return;
+    started = true;
+    // The dialog is on screen before the connection, which may take a while,
+    // holds the user-interface thread.
+    QTimer::singleShot(kDelay, this, &CDialogDatabase::Test);
+}
+
+void CDialogDatabase::Test()
+{
+    bool connected = false;
+    {
+        CCxAdo ado;
+        if (ado.Initialize() != 0)
+            ShowMessageText(ado.LastMessage.str());
+        else if (ado.Connect(connectionString.c_str()) != 0)
+            ShowMessageText(ado.LastMessage.str());
+        else
+            connected = true;
+        ado.Disconnect();
+        ado.Shutdown();
+    }
+    if (connected)
+        accept();
+    else
+        reject();
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QWizardPage>
+
+class CWzdSheet;
+struct BatchSettings;
+
+// What every page of the batch wizard shares: the sheet whose settings it
+// writes, and its activation, which runs each time the page becomes the
+// current one, going forward or back.
+class CWzdPage : public QWizardPage
+{
+    Q_OBJECT
+public:
+    CWzdPage(CWzdSheet& sheet, const char* caption, const char* headerTitle);
+
+    // The page becomes the current one.
+    virtual void OnSetActive() {}
+
+    CWzdSheet& Sheet() const { return sheet; }
+    BatchSettings& Settings() const;
+
+private:
+    CWzdSheet& sheet;
+};

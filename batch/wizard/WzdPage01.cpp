@@ -1,0 +1,41 @@
+#include "WzdPage01.h"
+
+#include "WzdSheet.h"
+#include "ui_WzdPage01.h"
+
+CWzdPage01::CWzdPage01(CWzdSheet& sheet)
+    : CWzdPage(sheet, "Select the type of conversion you want to perform",
+               "Select the type of conversion you want to perform"),
+      ui(std::make_unique<Ui::CWzdPage01>())
+{
+    ui->setupUi(this);
+    // A click sets the type at once.
+    connect(ui->textRadio, &QRadioButton::clicked, this, [this] { Settings().ConversionType = CONVERSION_TEXT; });
+    connect(ui->shapefileRadio, &QRadioButton::clicked, this,
+            [this] { Settings().ConversionType = CONVERSION_SHAPEFILE; });
+    connect(ui->databaseRadio, &QRadioButton::clicked, this,
+            [this] { Settings().ConversionType = CONVERSION_DATABASE; });
+}
+
+CWzdPage01::~CWzdPage01() = default;
+
+void CWzdPage01::OnSetActive()
+{
+    switch (Settings().ConversionType)
+    {
+    case CONVERSION_SHAPEFILE:
+        ui->shapefileRadio->setChecked(true);
+        break;
+    case CONVERSION_DATABASE:
+        ui->databaseRadio->setChecked(true);
+        break;
+    default:
+        ui->textRadio->setChecked(true);
+        break;
+    }
+}
+
+int CWzdPage01::nextId() const
+{
+    return Settings().ConversionType == CONVERSION_DATABASE ? CWzdSheet::PageDataSource : CWzdSheet::PageFiles;
+}

@@ -1,0 +1,76 @@
+#include "WzdPage02.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+#include "BatchMessages.h"
+#include "Messages.h"
+#include "WzdSheet.h"
+#include "ui_WzdPage02.h"
+
+CWzdPage02::CWzdPage02(CWzdSheet& sheet)
+    : CWzdPage(sheet, "Please select source and destination file",
+               "Select the source and destination files used during conversion"),
+      ui(std::make_unique<Ui::CWzdPage02>())
+{
+    ui->setupUi(this);
+    connect(ui->sourceBrowse, &QPushButton::clicked, this, [this] { Browse(false); });
+    connect(ui->destinationBrowse, &QPushButton::clicked, this, [this] { Browse(true); });
+}
+
+CWzdPage02::~CWzdPage02() = default;
+
+void CWzdPage02::OnSetActive()
+{
+    ui->sourceFile->setText(QString::fromStdString(Settings().sourceFile));
+    ui->destinationFile->setText(QString::fromStdString(Settings().destinationFile));
+}
+
+int CWzdPage02::nextId() const
+{
+    return CWzdSheet::PageSource;
+}
+
+void CWzdPage02::Browse(bool save)
+{
+    const bool shapefile = Settings().ConversionType == CONVERSION_SHAPEFILE;
+    const QString filter = shapefile ? QStringLiteral("ESRI Shape Files (*.shp)|*.shp||")
+                                     : QStringLiteral("All Files (*.*)|*.*|CSV Files (*.csv)|*.csv|"
+                                                      "TXT/ASCII Files (*.txt)|*.txt||");
+    const QString extension = shapefile ? QStringLiteral("shp") : QStringLiteral("txt");
+    QLineEdit* field = save ? ui->destinationFile : ui->sourceFile;
+    if (!Sheet().chooseFile)
+        return;
+    const QString path = Sheet().chooseFile(filter, extension, save, field->text());
+    if (!path.isEmpty())
+        field->setText(path);
+}
+
+bool CWzdPage02::validatePage()
+{
+    const std::string source = ui->sourceFile->text().toStdString();
+    const std::string destination = ui->destinationFile->text().toStdString();
+    if (source.empty() || destination.empty())
+    {
+        ShowMessage(IDS_BATCH_NO_FILENAME);
+        return false;
+    }
+    if (source == destination)
+    {
+        ShowMessage(IDS_BATCH_SAME_FILE);
+        return false;
+    }
+    // A folder opens for reading too, but holds nothing to convert.
+    std::error_code error;
+    std::FILE* file = std::filesystem::is_directory(source, error) ? nullptr : std::fopen(source.c_str(), "r");
+    if (file == nullptr)
+    {
+        ShowMessage(IDS_BATCH_OPEN_SOURCE);
+        return false;
+    }
+    std::fclose(file);
+    Settings().sourceFile = source;
+    Settings().destinationFile = destination;
+    return true;
+}

@@ -1,0 +1,36 @@
+#include "WzdPage04.h"
+
+#include "Messages.h"
+#include "WzdSheet.h"
+
+namespace {
+
+const CWzdSystemPage::Texts kTexts{
+    "Select Source File",
+    "Select the source coordinate system used",
+    "Select the map grid used in the file, or keep untouched if it is Latitude / Longitude:",
+    "If Latitude / Longitude, please select the map datum used in the file:",
+    "source",
+    IDS_NO_SOURCE_DATUM,
+};
+
+} // namespace
+
+CWzdPage04::CWzdPage04(CWzdSheet& sheet) : CWzdSystemPage(sheet, kTexts)
+{
+}
+
+std::int32_t& CWzdPage04::GridId() const
+{
+    return Settings().sourceGrid;
+}
+
+std::int32_t& CWzdPage04::DatumId() const
+{
+    return Settings().sourceDatum;
+}
+
+int CWzdPage04::nextId() const
+{
+    return CWzdSheet::PageDestination;
+}

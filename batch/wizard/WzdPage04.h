@@ -1,0 +1,17 @@
+#pragma once
+
+#include "WzdSystemPage.h"
+
+// The source coordinate system of the data.
+class CWzdPage04 : public CWzdSystemPage
+{
+    Q_OBJECT
+public:
+    explicit CWzdPage04(CWzdSheet& sheet);
+
+    int nextId() const override;
+
+protected:
+    std::int32_t& GridId() const override;
+    std::int32_t& DatumId() const override;
+};

@@ -1,0 +1,44 @@
+#include "WzdPage05.h"
+
+#include "Messages.h"
+#include "WzdSheet.h"
+
+namespace {
+
+const CWzdSystemPage::Texts kTexts{
+    "Select Destination File",
+    "Select the destination coordinate system to convert to",
+    "Select the destination map grid, or keep untouched if it is Latitude / Longitude:",
+    "If Latitude / Longitude, please select the destination map datum:",
+    "destination",
+    IDS_NO_DESTINATION_DATUM,
+};
+
+} // namespace
+
+CWzdPage05::CWzdPage05(CWzdSheet& sheet) : CWzdSystemPage(sheet, kTexts)
+{
+}
+
+std::int32_t& CWzdPage05::GridId() const
+{
+    return Settings().destinationGrid;
+}
+
+std::int32_t& CWzdPage05::DatumId() const
+{
+    return Settings().destinationDatum;
+}
+
+int CWzdPage05::nextId() const
+{
+    switch (Settings().ConversionType)
+    {
+    case CONVERSION_SHAPEFILE:
+        return CWzdSheet::PageStart;
+    case CONVERSION_DATABASE:
+        return CWzdSheet::PageTable;
+    default:
+        return CWzdSheet::PageLayout;
+    }
+}

@@ -1,0 +1,163 @@
+#include "WzdPage07.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QStringList>
+#include <algorithm>
+
+#include "BatchMessages.h"
+#include "CxAdo.h"
+#include "Messages.h"
+#include "WzdSheet.h"
+#include "ui_WzdPage07.h"
+
+namespace {
+
+// The lists keep their entries in alphabetical order.
+void FillSorted(QComboBox* list, QStringList entries, const char* prompt)
+{
+    std::sort(entries.begin(), entries.end(), [](const QString& a, const QString& b) {
+        const int c = a.compare(b, Qt::CaseInsensitive);
+        return c != 0 ? c < 0 : a < b;
+    });
+    const QSignalBlocker quiet(list);
+    list->clear();
+    list->addItems(entries);
+    list->setCurrentIndex(-1);
+    list->setPlaceholderText(QString::fromUtf8(prompt));
+}
+
+class CBusyCursor
+{
+public:
+    CBusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~CBusyCursor() { QApplication::restoreOverrideCursor(); }
+    CBusyCursor(const CBusyCursor&) = delete;
+    CBusyCursor& operator=(const CBusyCursor&) = delete;
+};
+
+} // namespace
+
+CWzdPage07::CWzdPage07(CWzdSheet& sheet)
+    : CWzdPage(sheet, "Select database source and target fields", "Select database table and fields"),
+      ui(std::make_unique<Ui::CWzdPage07>())
+{
+    ui->setupUi(this);
+    fieldLists = {ui->sourceField1, ui->sourceField2, ui->destinationField1, ui->destinationField2};
+    connect(ui->tableList, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (index < 0)
+            return;
+        table = ui->tableList->itemText(index);
+        FillColumnLists();
+    });
+    for (std::size_t i = 0; i < fieldLists.size(); ++i)
+        connect(fieldLists[i], &QComboBox::currentIndexChanged, this, [this, i](int index) {
+            fields[i] = index < 0 ? QString() : fieldLists[i]->itemText(index);
+        });
+}
+
+CWzdPage07::~CWzdPage07() = default;
+
+int CWzdPage07::nextId() const
+{
+    return CWzdSheet::PagePreview;
+}
+
+void CWzdPage07::OnSetActive()
+{
+    if (created)
+        return;
+    created = true;
+    const bool sourceGrid = Settings().sourceGrid != 0;
+    const bool destinationGrid = Settings().destinationGrid != 0;
+    ui->sourceField1Label->setText(sourceGrid ? QStringLiteral("Source Northing Field:")
+                                              : QStringLiteral("Source Latitude Field:"));
+    ui->sourceField2Label->setText(sourceGrid ? QStringLiteral("Source Easting Field:")
+                                              : QStringLiteral("Source Longitude Field:"));
+    ui->destinationField1Label->setText(destinationGrid ? QStringLiteral("Destination Northing Field:")
+                                                        : QStringLiteral("Destination Latitude Field:"));
+    ui->destinationField2Label->setText(destinationGrid ? QStringLiteral("Destination Easting Field:")
+                                                        : QStringLiteral("Destination Longitude Field:"));
+    FillTableList();
+}
+
+void CWzdPage07::FillTableList()
+{
+    CBusyCursor busy;
+    QStringList tables;
+    CCxAdo ado;
+    if (ado.Initialize() == 0 && ado.Connect(Settings().connectionString.c_str()) == 0)
+    {
+        if (ado.OpenSchema(SchemaTables) == 1)
+        {
+            do
+            {
+                std::string type;
+                std::string name;
+                // Views and system tables are left out.
+                if (ado.GetFieldString("TABLE_TYPE", type) == 1 && type == "TABLE" &&
+                    ado.GetFieldString("TABLE_NAME", name) == 1)
+                    tables << QString::fromStdString(name);
+            } while (ado.MoveNext() == 1);
+        }
+        ado.CloseRecordset();
+    }
+    ado.Disconnect();
+    ado.Shutdown();
+    FillSorted(ui->tableList, tables, "Select Table...");
+}
+
+void CWzdPage07::FillColumnLists()
+{
+    // Names chosen from another table's lists no longer apply.
+    fields = {};
+    for (QComboBox* list : fieldLists)
+    {
+        const QSignalBlocker quiet(list);
+        list->clear();
+    }
+    CBusyCursor busy;
+    QStringList columns;
+    const std::string chosen = table.toStdString();
+    CCxAdo ado;
+    if (ado.Initialize() == 0 && ado.Connect(Settings().connectionString.c_str()) == 0)
+    {
+        if (ado.OpenSchema(SchemaColumns) == 1)
+        {
+            do
+            {
+                std::string tableName;
+                std::string column;
+                if (ado.GetFieldString("TABLE_NAME", tableName) == 1 && tableName == chosen &&
+                    ado.GetFieldString("COLUMN_NAME", column) == 1)
+                    columns << QString::fromStdString(column);
+            } while (ado.MoveNext() == 1);
+        }
+        ado.CloseRecordset();
+    }
+    ado.Disconnect();
+    ado.Shutdown();
+    for (QComboBox* list : fieldLists)
+        FillSorted(list, columns, "Select Field...");
+}
+
+bool CWzdPage07::validatePage()
+{
+    if (table.isEmpty())
+    {
+        ShowMessage(IDS_BATCH_NO_TABLE);
+        return false;
+    }
+    if (std::any_of(fields.begin(), fields.end(), [](const QString& f) { return f.isEmpty(); }))
+    {
+        ShowMessage(IDS_BATCH_NO_FIELDS);
+        return false;
+    }
+    BatchSettings& settings = Settings();
+    settings.table = table.toStdString();
+    settings.sourceField1 = fields[0].toStdString();
+    settings.sourceField2 = fields[1].toStdString();
+    settings.destinationField1 = fields[2].toStdString();
+    settings.destinationField2 = fields[3].toStdString();
+    return true;
+}

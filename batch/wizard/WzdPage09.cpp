@@ -1,0 +1,72 @@
+#include "WzdPage09.h"
+
+#include <QHeaderView>
+#include <QStringList>
+#include <algorithm>
+#include <QTreeWidgetItem>
+
+#include "ConvertDatabaseTable.h"
+#include "TextFileConversion.h"
+#include "WzdSheet.h"
+#include "ui_WzdPage09.h"
+
+CWzdPage09::CWzdPage09(CWzdSheet& sheet)
+    : CWzdPage(sheet, "Preview Values", "Preview and check source coordinates"),
+      ui(std::make_unique<Ui::CWzdPage09>())
+{
+    ui->setupUi(this);
+}
+
+CWzdPage09::~CWzdPage09() = default;
+
+int CWzdPage09::nextId() const
+{
+    return CWzdSheet::PageStart;
+}
+
+void CWzdPage09::CreateColumns()
+{
+    QStringList headings;
+    if (Settings().sourceGrid != 0)
+        headings << QStringLiteral("Easting") << QStringLiteral("Northing");
+    else
+        headings << QStringLiteral("Longitude") << QStringLiteral("Latitude");
+    if (Settings().altitudeColumn != 0)
+        headings << QStringLiteral("Altitude");
+    ui->previewList->setColumnCount(static_cast<int>(headings.size()));
+    ui->previewList->setHeaderLabels(headings);
+    ui->previewList->header()->setStretchLastSection(false);
+    // The columns share the list's width less a scroll bar's room, made even.
+    int width = ui->previewList->width() - 25;
+    if (width % 2 != 0)
+        width -= 1;
+    const int column = std::max(width, 0) / static_cast<int>(headings.size());
+    for (int i = 0; i < headings.size(); ++i)
+        ui->previewList->setColumnWidth(i, column);
+}
+
+void CWzdPage09::OnSetActive()
+{
+    if (!created)
+    {
+        created = true;
+        CreateColumns();
+    }
+    const BatchSettings& settings = Settings();
+    ui->previewList->clear();
+    if (settings.ConversionType == CONVERSION_TEXT)
+        Show(PreviewTextFile(settings));
+    else if (settings.ConversionType == CONVERSION_DATABASE)
+        Show(PreviewDatabaseTable(settings));
+}
+
+void CWzdPage09::Show(const std::vector<std::vector<std::string>>& rows)
+{
+    const int columns = ui->previewList->columnCount();
+    for (const auto& row : rows)
+    {
+        auto* item = new QTreeWidgetItem(ui->previewList);
+        for (int i = 0; i < columns && i < static_cast<int>(row.size()); ++i)
+            item->setText(i, QString::fromStdString(row[static_cast<std::size_t>(i)]));
+    }
+}

@@ -1,0 +1,92 @@
+#include "WzdPage10.h"
+
+#include <QAbstractButton>
+
+#include "GeolynxApp.h"
+#include "WzdSheet.h"
+#include "ui_WzdPage10.h"
+
+CWzdPage10::CWzdPage10(CWzdSheet& sheet)
+    : CWzdPage(sheet, "Start Conversion", "Start the coordinate conversion"), ui(std::make_unique<Ui::CWzdPage10>())
+{
+    ui->setupUi(this);
+    sink = std::make_unique<CWzdRunSink>(*this, [this](const BatchNotice& notice) { Notify(notice); });
+    run = std::make_unique<CBatchRunControl>(sheet.settings, sheet.App().conversion, sheet.Loader(), *sink);
+    ui->statusText->setText(QString::fromStdString(run->StatusText()));
+    ui->progressBar->setRange(0, 100);
+    ui->progressBar->setValue(0);
+    connect(ui->cancelButton, &QPushButton::clicked, this, &CWzdPage10::CancelOperation);
+    ui->cancelButton->setEnabled(false);
+}
+
+CWzdPage10::~CWzdPage10()
+{
+    EndRun();
+}
+
+int CWzdPage10::nextId() const
+{
+    return -1;
+}
+
+void CWzdPage10::OnSetActive()
+{
+    UpdateRunState();
+}
+
+bool CWzdPage10::isComplete() const
+{
+    return run->RunState().finish;
+}
+
+bool CWzdPage10::validatePage()
+{
+    if (run->Completed() == 1)
+        return true;
+    StartConversion();
+    return false;
+}
+
+void CWzdPage10::StartConversion()
+{
+    sink->Open();
+    if (run->StartConversion())
+        UpdateRunState();
+}
+
+void CWzdPage10::CancelOperation()
+{
+    run->CancelOperation();
+}
+
+void CWzdPage10::EndRun()
+{
+    if (!run)
+        return;
+    run->CancelOperation();
+    // A worker waiting for this thread is let go, then waited for.
+    sink->Close();
+    run->Join();
+}
+
+void CWzdPage10::UpdateRunState()
+{
+    const BatchButtons buttons = run->RunState();
+    ui->cancelButton->setEnabled(buttons.cancel);
+    if (Sheet().currentPage() != this)
+        return;
+    // The wizard sets Finish from isComplete and Back from the pages
+    // visited; Back then follows the run state.
+    emit completeChanged();
+    if (QAbstractButton* back = Sheet().button(QWizard::BackButton))
+        back->setEnabled(buttons.back);
+}
+
+void CWzdPage10::Notify(const BatchNotice& notice)
+{
+    run->Apply(notice);
+    ui->statusText->setText(QString::fromStdString(run->StatusText()));
+    ui->progressBar->setValue(run->Progress());
+    if (notice.code == BATCH_COMPLETED || notice.code == BATCH_STOPPED)
+        UpdateRunState();
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <memory>
+
+#include "BatchRunControl.h"
+#include "WzdPage.h"
+#include "WzdRunSink.h"
+
+namespace Ui {
+class CWzdPage10;
+}
+
+// The start page: Finish starts a run on a worker thread (or, after a
+// completed run, closes the wizard); the page shows the worker's status text
+// and progress, and Cancel Operation asks the worker to stop.
+class CWzdPage10 : public CWzdPage
+{
+    Q_OBJECT
+public:
+    explicit CWzdPage10(CWzdSheet& sheet);
+    // Ends a run still in progress first.
+    ~CWzdPage10() override;
+
+    void OnSetActive() override;
+    int nextId() const override;
+    bool isComplete() const override;
+    // Finish: closes the wizard after a completed run, else starts one.
+    bool validatePage() override;
+
+    void StartConversion();
+    void CancelOperation();
+    // Sets the wizard's buttons and Cancel Operation from the run state.
+    void UpdateRunState();
+    // Cancels a run in progress and waits for its worker to end.
+    void EndRun();
+
+    CBatchRunControl& RunControl() { return *run; }
+
+private:
+    // A worker's notification, on the user-interface thread.
+    void Notify(const BatchNotice& notice);
+
+    std::unique_ptr<Ui::CWzdPage10> ui;
+    std::unique_ptr<CWzdRunSink> sink;
+    std::unique_ptr<CBatchRunControl> run;
+};

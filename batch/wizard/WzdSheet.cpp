@@ -1,0 +1,149 @@
+#include "WzdSheet.h"
+
+#include <QFileDialog>
+#include <QPainter>
+#include <QPixmap>
+#include <QStyle>
+
+#include "GeolynxApp.h"
+#include "WzdPage.h"
+#include "WzdPage01.h"
+#include "WzdPage02.h"
+#include "WzdPage03.h"
+#include "WzdPage04.h"
+#include "WzdPage05.h"
+#include "WzdPage06.h"
+#include "WzdPage07.h"
+#include "WzdPage09.h"
+#include "WzdPage10.h"
+
+#if __has_include("DialogSelectGrid.h") && __has_include("DialogSelectDatum.h")
+#include "DialogSelectDatum.h"
+#include "DialogSelectGrid.h"
+#define GEOLYNX_HAVE_SELECTION_DIALOGS 1
+#endif
+
+namespace {
+
+// The header image: the program's icon on the wizard's banner.
+QPixmap HeaderImage(const QStyle& style)
+{
+    QPixmap image(48, 48);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.drawPixmap(0, 0, style.standardIcon(QStyle::SP_DriveNetIcon).pixmap(48, 48));
+    return image;
+}
+
+} // namespace
+
+CWzdSheet::CWzdSheet(CGeolynxApp& app_, int sourceGrid, int destinationGrid, int sourceDatum,
+                     int destinationDatum, QWidget* parent)
+    : QWizard(parent), app(app_)
+{
+    settings.sourceGrid = sourceGrid;
+    settings.destinationGrid = destinationGrid;
+    settings.sourceDatum = sourceDatum;
+    settings.destinationDatum = destinationDatum;
+
+    setWindowTitle(QStringLiteral("Batch Conversion Wizard"));
+    // The header shows each page's header title, as the wizard-97 style does.
+    setWizardStyle(QWizard::ModernStyle);
+    setPixmap(QWizard::LogoPixmap, HeaderImage(*style()));
+    setOption(QWizard::NoBackButtonOnStartPage, false);
+
+    setPage(PageType, new CWzdPage01(*this));
+    setPage(PageFiles, new CWzdPage02(*this));
+    setPage(PageDataSource, new CWzdPage03(*this));
+    setPage(PageSource, new CWzdPage04(*this));
+    setPage(PageDestination, new CWzdPage05(*this));
+    setPage(PageLayout, new CWzdPage06(*this));
+    setPage(PageTable, new CWzdPage07(*this));
+    setPage(PagePreview, new CWzdPage09(*this));
+    startPage = new CWzdPage10(*this);
+    setPage(PageStart, startPage);
+    setStartId(PageType);
+
+    // Each switch of pages, forward or back, activates the new page once the
+    // wizard has set its own buttons, so a page may change them.
+    connect(this, &QWizard::currentIdChanged, this, &CWzdSheet::Activate);
+
+#ifdef GEOLYNX_HAVE_SELECTION_DIALOGS
+    chooseGrid = [this](int& gridId, int& datumId) {
+        CDialogSelectGrid dialog(app, this);
+        dialog.SelectedGridId = gridId;
+        if (dialog.exec() != QDialog::Accepted)
+            return false;
+        gridId = dialog.SelectedGridId;
+        datumId = dialog.SelectedDatumId;
+        return true;
+    };
+    chooseDatum = [this](int& datumId) {
+        CDialogSelectDatum dialog(this);
+        dialog.SelectedDatumId = datumId;
+        if (dialog.exec() != QDialog::Accepted)
+            return false;
+        datumId = dialog.SelectedDatumId;
+        return true;
+    };
+#endif
+    chooseFile = [this](const QString& filter, const QString& defaultExtension, bool save, const QString& current) {
+        QFileDialog dialog(this);
+        dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+        dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+        dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+        dialog.setNameFilters(FileFilters(filter));
+        dialog.setDefaultSuffix(defaultExtension);
+        if (!current.isEmpty())
+            dialog.selectFile(current);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return QString();
+        return dialog.selectedFiles().constFirst();
+    };
+}
+
+CWzdSheet::~CWzdSheet()
+{
+    // The worker must be gone before any page is.
+    startPage->EndRun();
+}
+
+QStringList CWzdSheet::FileFilters(const QString& filter)
+{
+    QStringList filters;
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
+    {
+        if (parts[i].isEmpty())
+            break;
+        QString patterns = parts[i + 1];
+        patterns.replace(QLatin1String("*.*"), QLatin1String("*"));
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        // The name's own pattern list gives way to the one the dialog uses.
+        QString name = parts[i];
+        const qsizetype open = name.lastIndexOf(QLatin1String(" ("));
+        if (open > 0)
+            name.truncate(open);
+        filters << name + QLatin1String(" (") + patterns + QLatin1Char(')');
+    }
+    return filters;
+}
+
+void CWzdSheet::done(int result)
+{
+    startPage->EndRun();
+    QWizard::done(result);
+}
+
+void CWzdSheet::Activate(int id)
+{
+    if (auto* wizardPage = dynamic_cast<CWzdPage*>(page(id)))
+        wizardPage->OnSetActive();
+}
+
+void RunBatchWizard(CGeolynxApp& app, int sourceGrid, int destinationGrid, int sourceDatum, int destinationDatum,
+                    QWidget* parent)
+{
+    CWzdSheet sheet(app, sourceGrid, destinationGrid, sourceDatum, destinationDatum, parent);
+    sheet.exec();
+}

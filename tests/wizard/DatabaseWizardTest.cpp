@@ -1,0 +1,378 @@
+// Database table runs through the real pages: the data source page in both
+// modes with its connection test, the table page with its lists and checks,
+// the table preview, a SQLite table as a file and through ODBC, PostgreSQL
+// through ODBC, a cancelled run, the run after it and closing mid-run.
+#include "WizardFixture.h"
+
+#include <QTreeWidget>
+
+#include "CxAdo.h"
+
+#if __has_include("PostgresFixture.h")
+#include "PostgresFixture.h"
+#define GEOLYNX_HAVE_POSTGRES_FIXTURE 1
+#endif
+
+namespace {
+
+using namespace wizardtest;
+
+const QString kJet = QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=");
+
+// Runs statements on a database; the first failure fails the test.
+void RunStatements(const std::string& connection, const std::vector<std::string>& statements)
+{
+    CCxAdo ado;
+    ASSERT_EQ(ado.Initialize(), 0);
+    ASSERT_EQ(ado.Connect(connection.c_str()), 0) << ado.LastMessage.str();
+    for (const std::string& sql : statements)
+        ASSERT_EQ(ado.Execute(sql.c_str()), 0) << sql << ": " << ado.LastMessage.str();
+}
+
+struct Row
+{
+    double lat, lon, north, east;
+};
+
+std::vector<Row> ReadRows(const std::string& connection, const std::string& table = "points")
+{
+    std::vector<Row> rows;
+    CCxAdo ado;
+    if (ado.Initialize() != 0 || ado.Connect(connection.c_str()) != 0)
+        return rows;
+    const std::string sql = "SELECT lat, lon, north, east FROM " + table + " ORDER BY id";
+    if (ado.OpenRecordset(sql.c_str()) == 1)
+    {
+        do
+        {
+            Row r{};
+            ado.GetFieldDouble("lat", r.lat);
+            ado.GetFieldDouble("lon", r.lon);
+            ado.GetFieldDouble("north", r.north);
+            ado.GetFieldDouble("east", r.east);
+            rows.push_back(r);
+        } while (ado.MoveNext() == 1);
+    }
+    return rows;
+}
+
+class DatabaseWizard : public WizardTest
+{
+protected:
+    void SetUp() override
+    {
+        WizardTest::SetUp();
+        database = Path("points.db");
+        native = "Provider=SQLite;Data Source=" + database + ";Create=Yes;";
+    }
+
+    // A table of two points, a second table and a view of the first.
+    void CreateDatabase(int count = 0)
+    {
+        std::vector<std::string> statements = {
+            "CREATE TABLE points (id INTEGER PRIMARY KEY, lat DOUBLE, lon DOUBLE, north DOUBLE, east DOUBLE)",
+            "CREATE TABLE other (a INTEGER, b TEXT)",
+            "CREATE VIEW pointview AS SELECT * FROM points",
+        };
+        if (count == 0)
+        {
+            statements.push_back("INSERT INTO points VALUES (1, 52.0, 5.0, 0, 0)");
+            statements.push_back("INSERT INTO points VALUES (2, 52.1, 4.5, 0, 0)");
+        }
+        else
+        {
+            statements.push_back("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " +
+                                 std::to_string(count) + ") INSERT INTO points SELECT i, 52.0, 5.0, 0, 0 FROM n");
+        }
+        RunStatements(native, statements);
+    }
+
+    // From the type page to the table page over the database file.
+    void ToTablePage()
+    {
+        Open();
+        Click("databaseRadio");
+        Next();
+        Browse("databaseBrowse", database);
+        Next();
+        ChooseSystems();
+    }
+
+    void ChooseFields()
+    {
+        Choose("tableList", "points");
+        Choose("sourceField1", "lat");
+        Choose("sourceField2", "lon");
+        Choose("destinationField1", "north");
+        Choose("destinationField2", "east");
+    }
+
+    std::string database;
+    std::string native;
+};
+
+// cs2cs, WGS 84 to UTM zone 31N: 5 52 -> 637294.3659 5762926.8129,
+// 4.5 52.1 -> 602743.3363 5773221.9437; stored with three decimals.
+void ExpectConverted(const std::vector<Row>& rows)
+{
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_NEAR(rows[0].north, 5762926.813, 1e-9);
+    EXPECT_NEAR(rows[0].east, 637294.366, 1e-9);
+    EXPECT_NEAR(rows[1].north, 5773221.944, 1e-9);
+    EXPECT_NEAR(rows[1].east, 602743.336, 1e-9);
+    EXPECT_EQ(rows[1].lat, 52.1);
+    EXPECT_EQ(rows[1].lon, 4.5);
+}
+
+TEST_F(DatabaseWizard, SqliteFileThroughEveryPage)
+{
+    CreateDatabase();
+    Open();
+    Click("databaseRadio");
+    Next();
+
+    // Data source page, file mode: the string follows the path.
+    ASSERT_EQ(Page(), CWzdSheet::PageDataSource);
+    EXPECT_EQ(sheet->currentPage()->title(), "Select the database source or file to be converted");
+    EXPECT_TRUE(Find<QAbstractButton>("accessRadio")->isChecked());
+    EXPECT_TRUE(Find<QLineEdit>("databasePath")->isEnabled());
+    EXPECT_FALSE(Find<QLineEdit>("connectionString")->isEnabled());
+    EXPECT_TRUE(Find<QPushButton>("testButton")->isEnabled());
+    QTest::keyClicks(Find<QLineEdit>("databasePath"), "/no");
+    EXPECT_EQ(Text("connectionString"), kJet + "/no;");
+    QTest::keyClicks(Find<QLineEdit>("databasePath"), "where.db");
+    EXPECT_EQ(Text("connectionString"), kJet + "/nowhere.db;");
+    // A path that opens nothing: the layer's message after the wait dialog,
+    // and the page stays.
+    Next();
+    EXPECT_EQ(Page(), CWzdSheet::PageDataSource);
+    ASSERT_EQ(messages.Shown().size(), 1u);
+    EXPECT_FALSE(messages.Shown()[0].second.empty());
+    messages.Clear();
+
+    Browse("databaseBrowse", database);
+    EXPECT_TRUE(requests.back().filter.startsWith("Database Files (*.sqlite *.db *.mdb)|"));
+    EXPECT_TRUE(requests.back().filter.contains("MS Access Files (*.mdb)|*.mdb|"));
+    EXPECT_EQ(Text("databasePath"), QString::fromStdString(database));
+    EXPECT_EQ(Text("connectionString"), kJet + QString::fromStdString(database) + ";");
+    Click("testButton");
+    ASSERT_EQ(messages.Shown().size(), 1u);
+    EXPECT_EQ(messages.Shown()[0].second, "Connection OK!");
+    messages.Clear();
+    Next();
+    EXPECT_EQ(sheet->settings.connectionString, "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + database + ";");
+    ChooseSystems();
+
+    // Table page: labels by the systems, tables only, sorted lists, checks.
+    ASSERT_EQ(Page(), CWzdSheet::PageTable);
+    EXPECT_EQ(sheet->currentPage()->title(), "Select database table and fields");
+    EXPECT_EQ(Label("sourceField1Label"), "Source Latitude Field:");
+    EXPECT_EQ(Label("sourceField2Label"), "Source Longitude Field:");
+    EXPECT_EQ(Label("destinationField1Label"), "Destination Northing Field:");
+    EXPECT_EQ(Label("destinationField2Label"), "Destination Easting Field:");
+    EXPECT_EQ(Entries("tableList"), (QStringList{"other", "points"}));
+    EXPECT_EQ(Find<QComboBox>("tableList")->placeholderText(), "Select Table...");
+    Next();
+    EXPECT_EQ(messages.Ids(), std::vector<int>{184});
+    Choose("tableList", "other");
+    EXPECT_EQ(Entries("sourceField1"), (QStringList{"a", "b"}));
+    Choose("sourceField1", "a");
+    Choose("tableList", "points");
+    EXPECT_EQ(Entries("destinationField2"), (QStringList{"east", "id", "lat", "lon", "north"}));
+    EXPECT_EQ(Find<QComboBox>("sourceField1")->placeholderText(), "Select Field...");
+    Choose("sourceField1", "lat");
+    Choose("sourceField2", "lon");
+    Choose("destinationField1", "north");
+    Next();
+    EXPECT_EQ(messages.Ids(), (std::vector<int>{184, 185}));
+    EXPECT_TRUE(sheet->settings.table.empty());
+    Choose("destinationField2", "east");
+    Next();
+    EXPECT_EQ(sheet->settings.table, "points");
+    EXPECT_EQ(sheet->settings.sourceField1, "lat");
+    EXPECT_EQ(sheet->settings.destinationField2, "east");
+
+    // Preview: the last record read at the top, longitude first.
+    ASSERT_EQ(Page(), CWzdSheet::PagePreview);
+    auto* preview = Find<QTreeWidget>("previewList");
+    EXPECT_EQ(preview->headerItem()->text(0), "Longitude");
+    ASSERT_EQ(preview->topLevelItemCount(), 2);
+    EXPECT_EQ(preview->topLevelItem(0)->text(0), "4.500000");
+    EXPECT_EQ(preview->topLevelItem(0)->text(1), "52.100000");
+    EXPECT_EQ(preview->topLevelItem(1)->text(1), "52.000000");
+    Back();
+    EXPECT_EQ(Page(), CWzdSheet::PageTable);
+    // The choices stay when the page is shown again.
+    EXPECT_EQ(Find<QComboBox>("sourceField2")->currentText(), "lon");
+    Next();
+    Next();
+
+    ASSERT_EQ(Page(), CWzdSheet::PageStart);
+    Finish();
+    ASSERT_TRUE(WaitForEnd());
+    EXPECT_EQ(Status(), "Conversion completed. Press 'Finish' to continue.");
+    EXPECT_EQ(Progress(), 100);
+    ExpectConverted(ReadRows(native));
+    EXPECT_EQ(messages.Ids(), (std::vector<int>{184, 185}));
+    Back();
+    EXPECT_EQ(Page(), CWzdSheet::PageStart);
+    Finish();
+    EXPECT_FALSE(sheet->isVisible());
+}
+
+TEST_F(DatabaseWizard, OdbcConnectionStringIsUsedAsTyped)
+{
+    CreateDatabase();
+    Open();
+    Click("databaseRadio");
+    Next();
+    Click("odbcRadio");
+    EXPECT_FALSE(Find<QLineEdit>("databasePath")->isEnabled());
+    EXPECT_FALSE(Find<QPushButton>("databaseBrowse")->isEnabled());
+    EXPECT_TRUE(Find<QLineEdit>("connectionString")->isEnabled());
+    const std::string typed = "Driver={SQLite3};Database=" + database + ";";
+    Find<QLineEdit>("connectionString")->clear();
+    QTest::keyClicks(Find<QLineEdit>("connectionString"), QString::fromStdString(typed));
+    Click("testButton");
+    ASSERT_EQ(messages.Shown().size(), 1u);
+    EXPECT_EQ(messages.Shown()[0].second, "Connection OK!");
+    messages.Clear();
+    Next();
+    EXPECT_EQ(sheet->settings.connectionString, typed);
+    ChooseSystems();
+    ASSERT_EQ(Page(), CWzdSheet::PageTable);
+    EXPECT_EQ(Entries("tableList"), (QStringList{"other", "points"}));
+    ChooseFields();
+    Next();
+    Next();
+    Finish();
+    ASSERT_TRUE(WaitForEnd());
+    EXPECT_EQ(Status(), "Conversion completed. Press 'Finish' to continue.");
+    ExpectConverted(ReadRows(native));
+    EXPECT_TRUE(messages.Shown().empty());
+}
+
+TEST_F(DatabaseWizard, CancelOperationLeavesTheRestUntouchedAndFinishRestarts)
+{
+    // Every record is saved on its own, so a few hundred take a while.
+    const int count = 200;
+    CreateDatabase(count);
+    ToTablePage();
+    ChooseFields();
+    Next();
+    Next();
+    ASSERT_EQ(Page(), CWzdSheet::PageStart);
+    Finish();
+    EXPECT_TRUE(CancelEnabled());
+    Click("cancelButton");
+    ASSERT_TRUE(WaitForEnd());
+    EXPECT_EQ(Status(), "Conversion aborted. Press 'Finish' to restart.");
+    EXPECT_EQ(Progress(), 0);
+    EXPECT_TRUE(Shown(QWizard::BackButton));
+    EXPECT_TRUE(Shown(QWizard::FinishButton));
+    std::vector<Row> rows = ReadRows(native);
+    ASSERT_EQ(rows.size(), static_cast<std::size_t>(count));
+    int converted = 0;
+    for (const Row& r : rows)
+        converted += r.east != 0 ? 1 : 0;
+    // The record in progress is still converted, the rest stay as they were.
+    EXPECT_GE(converted, 1);
+    EXPECT_LT(converted, count);
+    for (int i = 0; i < converted; ++i)
+        ASSERT_NEAR(rows[static_cast<std::size_t>(i)].east, 637294.366, 1e-9) << i;
+
+    // Back to change nothing, then the whole table again.
+    Back();
+    EXPECT_EQ(Page(), CWzdSheet::PagePreview);
+    Next();
+    Finish();
+    ASSERT_TRUE(WaitForEnd(120000));
+    EXPECT_EQ(Status(), "Conversion completed. Press 'Finish' to continue.");
+    rows = ReadRows(native);
+    EXPECT_NEAR(rows.back().north, 5762926.813, 1e-9);
+    EXPECT_TRUE(messages.Shown().empty());
+}
+
+TEST_F(DatabaseWizard, ClosingMidRunCancelsAndWaitsForTheWorker)
+{
+    const int count = 200;
+    CreateDatabase(count);
+    ToTablePage();
+    ChooseFields();
+    Next();
+    Next();
+    Finish();
+    ASSERT_EQ(sheet->StartPage().RunControl().Running(), 1);
+    sheet->reject();
+    EXPECT_FALSE(sheet->isVisible());
+    EXPECT_EQ(sheet->StartPage().RunControl().Running(), 0);
+    // The worker has ended: nothing changes the table any more.
+    const std::vector<Row> first = ReadRows(native);
+    int converted = 0;
+    for (const Row& r : first)
+        converted += r.east != 0 ? 1 : 0;
+    EXPECT_LT(converted, count);
+    QTest::qWait(50);
+    int later = 0;
+    for (const Row& r : ReadRows(native))
+        later += r.east != 0 ? 1 : 0;
+    EXPECT_EQ(later, converted);
+    sheet.reset();
+}
+
+TEST_F(DatabaseWizard, AFailedRunShowsTheDatabaseMessageOnTheWindowsThread)
+{
+    CreateDatabase();
+    ToTablePage();
+    ChooseFields();
+    Next();
+    Next();
+    // The table goes away before the run.
+    RunStatements(native, {"DROP VIEW pointview", "DROP TABLE points"});
+    Finish();
+    ASSERT_TRUE(WaitForEnd());
+    EXPECT_EQ(Status(), "Conversion failed. Press 'Finish' to restart.");
+    ASSERT_EQ(messages.Shown().size(), 1u);
+    EXPECT_NE(messages.Shown()[0].second.find("points"), std::string::npos) << messages.Shown()[0].second;
+    EXPECT_EQ(messages.OnWindowThread(), std::vector<bool>{true});
+    EXPECT_TRUE(Shown(QWizard::BackButton));
+    EXPECT_TRUE(Shown(QWizard::FinishButton));
+}
+
+#ifdef GEOLYNX_HAVE_POSTGRES_FIXTURE
+TEST_F(DatabaseWizard, PostgresqlTableThroughOdbc)
+{
+    static CPostgresServer server("wizard");
+    ASSERT_TRUE(server.Running()) << server.Error();
+    ASSERT_TRUE(server.Psql("DROP TABLE IF EXISTS points; DROP TABLE IF EXISTS other;"
+                            "CREATE TABLE points (id integer PRIMARY KEY, lat double precision, lon double "
+                            "precision, north double precision, east double precision);"
+                            "CREATE TABLE other (a integer);"
+                            "CREATE VIEW pointview AS SELECT * FROM points;"
+                            "INSERT INTO points VALUES (1, 52.0, 5.0, 0, 0), (2, 52.1, 4.5, 0, 0);"));
+    Open();
+    Click("databaseRadio");
+    Next();
+    Click("odbcRadio");
+    Find<QLineEdit>("connectionString")->clear();
+    QTest::keyClicks(Find<QLineEdit>("connectionString"), QString::fromStdString(server.ConnectionString()));
+    Next();
+    ASSERT_EQ(Page(), CWzdSheet::PageSource) << (messages.Shown().empty() ? "" : messages.Shown()[0].second);
+    ChooseSystems();
+    ASSERT_EQ(Page(), CWzdSheet::PageTable);
+    EXPECT_TRUE(Entries("tableList").contains("points"));
+    EXPECT_FALSE(Entries("tableList").contains("pointview"));
+    ChooseFields();
+    Next();
+    ASSERT_EQ(Page(), CWzdSheet::PagePreview);
+    EXPECT_EQ(Find<QTreeWidget>("previewList")->topLevelItemCount(), 2);
+    Next();
+    Finish();
+    ASSERT_TRUE(WaitForEnd());
+    EXPECT_EQ(Status(), "Conversion completed. Press 'Finish' to continue.");
+    ExpectConverted(ReadRows(server.ConnectionString()));
+    EXPECT_TRUE(messages.Shown().empty());
+}
+#endif
+
+} // namespace

@@ -1,0 +1,63 @@
+// The picture of the start page during a run in docs/: taken when
+// GEOLYNX_WIZARD_SCREENSHOT names the file to write, under a real display
+// (xvfb-run), e.g.
+//   GEOLYNX_WIZARD_SCREENSHOT=docs/wizard-start-page.png xvfb-run -a
+//       build/bin/wizard_tests --gtest_filter='Screenshot*'
+#include "WizardFixture.h"
+
+#include <QImage>
+#include <QPixmap>
+
+#include "CxAdo.h"
+
+namespace {
+
+using namespace wizardtest;
+
+using Screenshot = WizardTest;
+
+TEST_F(Screenshot, StartPageDuringARun)
+{
+    const char* target = std::getenv("GEOLYNX_WIZARD_SCREENSHOT");
+    if (target == nullptr || *target == '\0')
+        GTEST_SKIP() << "GEOLYNX_WIZARD_SCREENSHOT names no file";
+
+    // A table large enough to be caught halfway.
+    const std::string database = Path("survey.db");
+    {
+        CCxAdo ado;
+        ASSERT_EQ(ado.Initialize(), 0);
+        ASSERT_EQ(ado.Connect(("Provider=SQLite;Data Source=" + database + ";Create=Yes;").c_str()), 0);
+        ASSERT_EQ(ado.Execute("CREATE TABLE survey (id INTEGER PRIMARY KEY, lat DOUBLE, lon DOUBLE, "
+                              "northing DOUBLE, easting DOUBLE)"),
+                  0);
+        ASSERT_EQ(ado.Execute("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 400) "
+                              "INSERT INTO survey SELECT i, 52.0 + i * 0.001, 5.0, 0, 0 FROM n"),
+                  0);
+    }
+    Open();
+    sheet->resize(640, 460);
+    Click("databaseRadio");
+    Next();
+    Browse("databaseBrowse", database);
+    Next();
+    ChooseSystems();
+    Choose("tableList", "survey");
+    Choose("sourceField1", "lat");
+    Choose("sourceField2", "lon");
+    Choose("destinationField1", "northing");
+    Choose("destinationField2", "easting");
+    Next();
+    Next();
+    ASSERT_EQ(Page(), CWzdSheet::PageStart);
+    Finish();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return Progress() >= 40; }, 60000));
+    const QImage image = sheet->grab().toImage();
+    EXPECT_TRUE(CancelEnabled());
+    Click("cancelButton");
+    ASSERT_TRUE(WaitForEnd());
+    ASSERT_FALSE(image.isNull());
+    ASSERT_TRUE(image.save(QString::fromLocal8Bit(target)));
+}
+
+} // namespace
