@@ -19,10 +19,13 @@ cmake --build "$dir" --target fuzz_targets -j "$jobs"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
-# target name -> seed folder
-declare -A seeds=([fuzz_ntv2]=ntv2 [fuzz_nadcon]=nadcon)
+# target name -> seed folder (fuzz/make-seeds.py writes all but the grids')
+declare -A seeds=([fuzz_ntv2]=ntv2 [fuzz_nadcon]=nadcon [fuzz_configuration]=configuration
+  [fuzz_shapefile]=shapefile [fuzz_text]=text [fuzz_connection_string]=connection_string
+  [fuzz_database_value]=database_value)
+targets=${FUZZ_TARGETS:-"fuzz_ntv2 fuzz_nadcon fuzz_configuration fuzz_shapefile fuzz_text fuzz_connection_string fuzz_database_value"}
 failed=0
-for target in fuzz_ntv2 fuzz_nadcon; do
+for target in $targets; do
   corpus="$dir/corpus/$target"
   artifacts="$dir/artifacts/$target"
   mkdir -p "$corpus" "$artifacts"
@@ -35,6 +38,8 @@ for target in fuzz_ntv2 fuzz_nadcon; do
     failed=1
   else
     grep -E "^(stat::number_of_executed_units|stat::peak_rss_mb)" "$dir/$target.log" || true
+    # The last status line carries the coverage: "cov:" edges, "ft:" features.
+    grep -E "#[0-9]+.*cov: " "$dir/$target.log" | tail -n 1 || true
     echo "== $target: no finding"
   fi
 done
