@@ -11,10 +11,17 @@ dir=${FUZZ_BUILD:-build-fuzz}
 jobs=${JOBS:-2}
 
 if [ ! -f "$dir/build.ninja" ]; then
-  cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGEOLYNX_FUZZ=ON \
+  # The module libraries the targets link (engine, catalogue) carry the
+  # sanitizers too, so what a reader hands them is checked as well.
+  cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGEOLYNX_FUZZ=ON -DGEOLYNX_SANITIZE=ON \
     -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
 fi
 cmake --build "$dir" --target fuzz_targets -j "$jobs"
+
+# The targets write their inputs to scratch files; memory-backed when possible.
+scratch=$(mktemp -d "$( [ -w /dev/shm ] && echo /dev/shm || echo "$PWD/$dir")/geolynx-fuzz-XXXXXX")
+trap 'rm -rf "$scratch"' EXIT
+export TMPDIR=$scratch
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1

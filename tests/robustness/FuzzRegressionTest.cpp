@@ -10,6 +10,7 @@
 #include <string>
 
 #include "../batch/BatchTestSupport.h"
+#include "ConnectionString.h"
 #include "CxAdo.h"
 #include "CxValue.h"
 
@@ -112,4 +113,32 @@ TEST(FuzzRegression, DayNumbersOfAnySizeGiveACalendarDate)
     EXPECT_TRUE(IsDateDayNumber(-657434.0));
     EXPECT_FALSE(IsDateDayNumber(-657434.5));
     EXPECT_FALSE(IsDateDayNumber(std::nan("")));
+}
+
+// fuzz_connection_string: the parser trims any white space around a key and
+// reads a ']' as part of a value, but the masking only knew blanks before a
+// key and ended every value at a ']', so messages showed these passwords,
+// whole or in part.
+TEST(FuzzRegression, PasswordsThatTheParserReadsAreMaskedWhole)
+{
+    const char* const texts[] = {
+        "Driver=x;\tPwd=secret;Server=s",
+        "Driver=x;\nPassword=secret",
+        "Driver=x;Pwd\t=secret",
+        "DSN=geo; Password= se]cret] , tail",
+    };
+    for (const char* text : texts)
+    {
+        SCOPED_TRACE(text);
+        const CConnectionString parsed(text);
+        const std::string password = parsed.Has("Pwd") ? parsed.Get("Pwd") : parsed.Get("Password");
+        ASSERT_FALSE(password.empty());
+        const std::string masked = MaskPasswords(text);
+        EXPECT_EQ(masked.find("cret"), std::string::npos) << masked;
+        EXPECT_NE(masked.find("***"), std::string::npos) << masked;
+        EXPECT_EQ(CConnectionString(masked).Get(parsed.Has("Pwd") ? "Pwd" : "Password"), "***");
+    }
+    // Inside brackets a ']' still ends the value, and the rest of the message stays.
+    EXPECT_EQ(MaskPasswords("Failed [Driver=d;pwd = p1] , retry"), "Failed [Driver=d;pwd = ***] , retry");
+    EXPECT_EQ(MaskPasswords("Driver=x;\tPwd=secret;Server=s"), "Driver=x;\tPwd=***;Server=s");
 }
