@@ -55,6 +55,8 @@ CGeolynxDlg::CGeolynxDlg(CGeolynxApp& application, std::string configuration, QW
 {
     form = new QWidget(this);
     ui->setupUi(form);
+    // The form places its fields by hand, as the dialog template did.
+    form->setFixedSize(form->size());
     setWindowTitle(form->windowTitle());
     setWindowIcon(style()->standardIcon(QStyle::SP_DriveNetIcon));
 
@@ -197,8 +199,13 @@ void CGeolynxDlg::PushTexts()
             (*edits)[3]->setText(Text(row->hemisphere));
         }
         c.altitude->setText(Text(s.altitude));
-        c.gridName->setText(QString::fromUtf8(gridNames[side].c_str()));
-        c.datumName->setText(QString::fromUtf8(datumNames[side].c_str()));
+        // Long names show their beginning, and whole as a tool tip.
+        for (auto [edit, name] : {std::pair{c.gridName, &gridNames[side]}, std::pair{c.datumName, &datumNames[side]}})
+        {
+            edit->setText(QString::fromUtf8(name->c_str()));
+            edit->setCursorPosition(0);
+            edit->setToolTip(edit->text());
+        }
         c.latitudeUnit->setText(QString::fromUtf8(unitLabels[side].c_str()));
     }
 }

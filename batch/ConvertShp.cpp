@@ -166,9 +166,18 @@ int CConvertShp::ConvertHeader()
 
 int CConvertShp::ConvertPoint(unsigned char* content, std::size_t length, int shapeType)
 {
-    // X, Y, then Z and M, or M alone: copied as they are.
-    const std::size_t needed = shapeType == 1 ? 20 : 28;
+    // X, Y and, for a PointM, the measure, copied as it is.
+    const std::size_t needed = shapeType == 21 ? 28 : 20;
     if (length < needed)
+        return -1;
+    return ConvertPair(content + 4);
+}
+
+int CConvertShp::ConvertPointZ(unsigned char* content, std::size_t length)
+{
+    // X, Y, Z and, when the content length has room for it, M: Z and M are
+    // copied as they are.
+    if (length < 28)
         return -1;
     return ConvertPair(content + 4);
 }
@@ -257,9 +266,11 @@ int CConvertShp::ConvertRecords()
         case 0:
             break;
         case 1:
-        case 11:
         case 21:
             result = ConvertPoint(record.data(), record.size(), shapeType);
+            break;
+        case 11:
+            result = ConvertPointZ(record.data(), record.size());
             break;
         case 8:
         case 18:

@@ -39,6 +39,7 @@ public:
     // Record handlers: content is a whole record content, shape type
     // included, its length already known to be within the file.
     int ConvertPoint(unsigned char* content, std::size_t length, int shapeType);
+    int ConvertPointZ(unsigned char* content, std::size_t length);
     int ConvertMultiPoint(unsigned char* content, std::size_t length, int shapeType);
     int ConvertPolyShape(unsigned char* content, std::size_t length, int shapeType);
     // Converts a pair in place through the run's coordinate systems.

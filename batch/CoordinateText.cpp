@@ -1,5 +1,6 @@
 #include "CoordinateText.h"
 
+#include <charconv>
 #include <cstdio>
 
 #include "NumericLocale.h"
@@ -11,22 +12,20 @@ double ParseCoordinateText(std::string& text, int coordinateFormat)
     double d = 0, m = 0, t = 0, s = 0;
     double value = 0;
 
-    for (char& c : text)
+    // One pass: upper case, the sign markers, the hemisphere letters and
+    // signs taken out, everything else but digits and points made blank.
+    std::size_t kept = 0;
+    for (char c : text)
+    {
         if (c >= 'a' && c <= 'z')
             c = static_cast<char>(c - 'a' + 'A');
-
-    if (text.find_first_of("SW-") != std::string::npos)
-        sign = -1;
-
-    std::string kept;
-    kept.reserve(text.size());
-    for (const char c : text)
-    {
+        if (c == 'S' || c == 'W' || c == '-')
+            sign = -1;
         if (c == 'S' || c == 'W' || c == 'N' || c == 'E' || c == '+' || c == '-')
             continue;
-        kept += (c >= '0' && c <= '9') || c == '.' ? c : ' ';
+        text[kept++] = (c >= '0' && c <= '9') || c == '.' ? c : ' ';
     }
-    text = kept;
+    text.resize(kept);
 
     auto pointsToBlanks = [&text] {
         for (char& c : text)
@@ -37,8 +36,17 @@ double ParseCoordinateText(std::string& text, int coordinateFormat)
     switch (coordinateFormat)
     {
     case 0:
-        std::sscanf(text.c_str(), "%lf", &value);
+    {
+        // The text holds digits, points and blanks alone here, where "%lf"
+        // reads exactly what from_chars reads after the leading blanks.
+        const char* first = text.data();
+        const char* last = first + text.size();
+        while (first != last && *first == ' ')
+            ++first;
+        if (std::from_chars(first, last, value).ec != std::errc())
+            value = 0;
         break;
+    }
     case 1:
         pointsToBlanks();
         std::sscanf(text.c_str(), "%3lf %2lf %3lf", &d, &m, &t);

@@ -15,3 +15,10 @@ public:
 private:
     locale_t previous;
 };
+
+#include <string_view>
+
+// The number at the start of text as strtod reads it in the C locale
+// (leading white space, a sign, decimal or hexadecimal digits, inf, nan); 0
+// when there is none.
+double ReadLeadingNumber(std::string_view text);

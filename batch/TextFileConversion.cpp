@@ -1,9 +1,11 @@
 #include "TextFileConversion.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <stdio_ext.h>
 #include <sys/types.h>
 
 #include "BatchMessages.h"
@@ -56,6 +58,14 @@ private:
     std::size_t capacity = 0;
 };
 
+// The worker alone uses its streams: no locking, and large buffers. Called
+// before any other operation on the stream.
+void Stream(std::FILE* file)
+{
+    __fsetlocking(file, FSETLOCKING_BYCALLER);
+    std::setvbuf(file, nullptr, _IOFBF, 1 << 18);
+}
+
 bool AtEnd(std::FILE* file)
 {
     const int c = std::getc(file);
@@ -71,18 +81,19 @@ bool SameFile(const std::string& a, const std::string& b)
     return std::filesystem::equivalent(a, b, error) && !error;
 }
 
-double FieldNumber(std::string_view field, std::string& scratch)
+double FieldNumber(std::string_view field)
 {
-    scratch.assign(field);
-    return std::strtod(scratch.c_str(), nullptr);
+    return ReadLeadingNumber(field);
 }
 
-void WriteNumber(std::FILE* out, const char* format, double value)
+// Appends value as printf's "%3.<decimals>lf" writes it: to_chars with a
+// precision rounds exactly as printf does, and the width 3 never pads since
+// at least one decimal follows the point.
+void AppendFixed(std::string& out, double value, int decimals)
 {
-    char text[512];
-    const int n = std::snprintf(text, sizeof text, format, value);
-    if (n > 0)
-        std::fwrite(text, 1, std::min<std::size_t>(static_cast<std::size_t>(n), sizeof text - 1), out);
+    char text[400];
+    const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
+    out.append(text, result.ec == std::errc() ? static_cast<std::size_t>(result.ptr - text) : 0);
 }
 
 } // namespace
@@ -245,6 +256,7 @@ void ConvertTextFile(CBatchRunControl& run)
         run.Post(BATCH_STOPPED, kBatchFailedText);
         return;
     }
+    Stream(source);
     std::fseek(source, 0, SEEK_END);
     const long long size = ftello(source);
     std::fseek(source, 0, SEEK_SET);
@@ -266,24 +278,34 @@ void ConvertTextFile(CBatchRunControl& run)
         run.Post(BATCH_STOPPED, kBatchFailedText);
         return;
     }
+    Stream(destination);
 
     CLineReader reader(source);
     std::string_view line;
     int end = BATCH_COMPLETED;
-    if (size > 0)
+    // A size the system cannot tell (a pipe) converts as well; only its
+    // progress stays at 0.
+    if (size != 0)
     {
+        long long headerBytes = 0;
         if (settings.header != 0 && reader.Next(line))
+        {
             std::fwrite(line.data(), 1, line.size(), destination);
+            headerBytes = static_cast<long long>(line.size());
+        }
 
         const std::string separator = ResolveSeparator(settings);
         const char joint = separator.empty() ? '\0' : separator.front();
         const bool gridSource = settings.sourceGrid != 0;
-        const char* format = settings.destinationGrid != 0 ? "%3.2lf" : "%3.6lf";
+        // "%3.2lf" for grid units, "%3.6lf" for degrees.
+        const int decimals = settings.destinationGrid != 0 ? 2 : 6;
         const long long lonColumn = settings.longitudeColumn;
         const long long latColumn = settings.latitudeColumn;
         const long long altColumn = settings.altitudeColumn;
         std::vector<std::string_view> fields;
-        std::string scratch;
+        std::string scratch, out;
+        // Bytes read so far; ftello would ask the system once a line.
+        long long position = headerBytes;
 
         if (!AtEnd(source))
         {
@@ -297,8 +319,9 @@ void ConvertTextFile(CBatchRunControl& run)
                 if (!reader.Next(line))
                     break;
                 keepGoing = run.Running();
+                position += static_cast<long long>(line.size());
 
-                const int percentage = BatchPercentage(ftello(source), size);
+                const int percentage = BatchPercentage(position, size);
                 if (percentage != lastPercentage)
                 {
                     run.PostProgress(percentage);
@@ -314,7 +337,7 @@ void ConvertTextFile(CBatchRunControl& run)
                         continue;
                     auto coordinate = [&] {
                         if (gridSource)
-                            return FieldNumber(fields[i], scratch);
+                            return FieldNumber(fields[i]);
                         scratch.assign(fields[i]);
                         return ParseCoordinateText(scratch, settings.CoordinateFormat);
                     };
@@ -323,7 +346,7 @@ void ConvertTextFile(CBatchRunControl& run)
                     if (n == latColumn)
                         y = coordinate();
                     if (altColumn != 0 && n == altColumn)
-                        altitude = FieldNumber(fields[i], scratch);
+                        altitude = FieldNumber(fields[i]);
                 }
 
                 if (ConvertCoordinate(run.Context(), run.Loader(), reload, x, y, altitude, settings.sourceDatum,
@@ -337,21 +360,23 @@ void ConvertTextFile(CBatchRunControl& run)
                 }
                 reload = false;
 
+                out.clear();
                 for (std::size_t i = 0; i < fields.size(); ++i)
                 {
                     const long long n = static_cast<long long>(i) + 1;
                     if (i > 0)
-                        std::fputc(joint, destination);
+                        out += joint;
                     if (n == lonColumn)
-                        WriteNumber(destination, format, x);
+                        AppendFixed(out, x, decimals);
                     else if (n == latColumn)
-                        WriteNumber(destination, format, y);
+                        AppendFixed(out, y, decimals);
                     else if (altColumn != 0 && n == altColumn)
-                        WriteNumber(destination, "%3.2lf", altitude);
+                        AppendFixed(out, altitude, 2);
                     else
-                        std::fwrite(fields[i].data(), 1, fields[i].size(), destination);
+                        out.append(fields[i]);
                 }
-                std::fputc('\n', destination);
+                out += '\n';
+                std::fwrite(out.data(), 1, out.size(), destination);
 
                 if (AtEnd(source))
                 {

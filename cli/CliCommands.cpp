@@ -54,29 +54,112 @@ CCliSystem GridSystem(int gridId)
     return system;
 }
 
-// Appends value with the given decimals; the C library's conversions are
-// locale-free here.
-void AppendFixed(std::string& out, double value, int decimals)
+// Room WriteFixed may take: the widest double in fixed notation with 17
+// decimals.
+constexpr std::size_t kFixedLimit = 340;
+
+// Writes value with the given decimals, as printf's "%.*f" writes it in the
+// C locale. Most values are far from a rounding tie, and those are written
+// from one scaled integer; the others, and every value out of that range,
+// take the exact library conversion.
+char* WriteFixed(char* out, double value, int decimals)
 {
+    static constexpr double kPowers[] = {1,    1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,
+                                         1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17};
     char buffer[64];
-    const auto [ptr, ec] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+    if (decimals >= 0 && decimals <= 17 && std::isfinite(value))
+    {
+        const double scaled = std::fabs(value) * kPowers[decimals];
+        const double whole = std::floor(scaled);
+        // The product carries at most half an ulp of error; a fraction that
+        // far from one half rounds the same way as the exact decimal.
+        if (scaled < 9.0e15 && std::fabs(scaled - whole - 0.5) > scaled * 4e-16 + 1e-300)
+        {
+            auto digits = static_cast<unsigned long long>(whole) + (scaled - whole > 0.5 ? 1 : 0);
+            char* end = buffer + sizeof buffer;
+            char* p = end;
+            for (int i = 0; i < decimals; ++i)
+            {
+                *--p = static_cast<char>('0' + digits % 10);
+                digits /= 10;
+            }
+            if (decimals > 0)
+                *--p = '.';
+            do
+            {
+                *--p = static_cast<char>('0' + digits % 10);
+                digits /= 10;
+            } while (digits != 0);
+            if (std::signbit(value))
+                *--p = '-';
+            const auto length = static_cast<std::size_t>(end - p);
+            std::memcpy(out, p, length);
+            return out + length;
+        }
+    }
+    const auto [ptr, ec] = std::to_chars(out, out + kFixedLimit, value, std::chars_format::fixed, decimals);
     if (ec == std::errc())
-        out.append(buffer, ptr);
-    else
-        out += "nan";
+        return ptr;
+    std::memcpy(out, "nan", 3);
+    return out + 3;
 }
 
-void AppendCoordinate(std::string& out, const CCliSystem& to, const CCliPrecision& precision, double x, double y,
-                      double z)
+void AppendFixed(std::string& out, double value, int decimals)
+{
+    char buffer[kFixedLimit];
+    out.append(buffer, WriteFixed(buffer, value, decimals));
+}
+
+// Writes "X Y Z" and a line feed; needs 3 * kFixedLimit + 3 bytes of room.
+char* WriteCoordinate(char* p, const CCliSystem& to, const CCliPrecision& precision, double x, double y, double z)
 {
     const int decimals = to.gridId != 0 ? precision.grid : precision.degrees;
-    AppendFixed(out, x, decimals);
-    out += ' ';
-    AppendFixed(out, y, decimals);
-    out += ' ';
-    AppendFixed(out, z, precision.height);
-    out += '\n';
+    p = WriteFixed(p, x, decimals);
+    *p++ = ' ';
+    p = WriteFixed(p, y, decimals);
+    *p++ = ' ';
+    p = WriteFixed(p, z, precision.height);
+    *p++ = '\n';
+    return p;
 }
+
+// Output gathered in one large buffer and written in few calls.
+class COutputBuffer
+{
+public:
+    explicit COutputBuffer(std::FILE* stream) : out(stream), buffer(1 << 20) {}
+    ~COutputBuffer() { Flush(); }
+    COutputBuffer(const COutputBuffer&) = delete;
+    COutputBuffer& operator=(const COutputBuffer&) = delete;
+
+    // Room for at least n more bytes at Position().
+    char* Reserve(std::size_t n)
+    {
+        if (used + n > buffer.size())
+        {
+            Flush();
+            if (n > buffer.size())
+                buffer.resize(n);
+        }
+        return buffer.data() + used;
+    }
+    void Commit(char* end) { used = static_cast<std::size_t>(end - buffer.data()); }
+    void Append(const char* data, std::size_t n)
+    {
+        std::memcpy(Reserve(n), data, n);
+        used += n;
+    }
+    void Flush()
+    {
+        std::fwrite(buffer.data(), 1, used, out);
+        used = 0;
+    }
+
+private:
+    std::FILE* out;
+    std::vector<char> buffer;
+    std::size_t used = 0;
+};
 
 bool IsSeparator(char c)
 {
@@ -165,9 +248,8 @@ int ConvertOne(const CCliSystem& from, const CCliSystem& to, const CCliPrecision
     CCatalogueRecordLoader loader;
     if (ConvertCoordinate(*context, loader, true, x, y, z, from.datumId, from.gridId, to.datumId, to.gridId) != 0)
         return CLI_ERROR;
-    std::string line;
-    AppendCoordinate(line, to, precision, x, y, z);
-    std::fputs(line.c_str(), out);
+    char line[3 * kFixedLimit + 3];
+    std::fwrite(line, 1, static_cast<std::size_t>(WriteCoordinate(line, to, precision, x, y, z) - line), out);
     return CLI_OK;
 }
 
@@ -180,50 +262,66 @@ int ConvertStream(const CCliSystem& from, const CCliSystem& to, const CCliPrecis
     CCatalogueRecordLoader loader;
     bool loaded = false;
     int status = CLI_OK;
-
-    std::string output;
-    output.reserve(1 << 20);
-    char* line = nullptr;
-    std::size_t capacity = 0;
     long number = 0;
-    ssize_t length = 0;
-    while ((length = ::getline(&line, &capacity, in)) >= 0)
-    {
+    COutputBuffer output(out);
+
+    // One line without its line feed; false stops the stream.
+    auto convertLine = [&](const char* line, const char* end) {
         ++number;
-        const char* end = line + length;
-        const bool newline = length > 0 && end[-1] == '\n';
-        if (newline)
-            --end;
         double v[3] = {0, 0, 0};
         int count = 0;
         if (!ParseCoordinateLine(line, end, v, count))
         {
-            output.append(line, static_cast<std::size_t>(length));
-            if (!newline)
-                output += '\n';
-            std::fprintf(err, "geolynx-cli: line %ld is not a coordinate: %.*s\n", number,
-                         static_cast<int>(end - line), line);
+            output.Append(line, static_cast<std::size_t>(end - line));
+            output.Append("\n", 1);
+            // Long lines are quoted by their beginning only.
+            const int shown = static_cast<int>(std::min<std::ptrdiff_t>(end - line, 80));
+            std::fprintf(err, "geolynx-cli: line %ld is not a coordinate: %.*s%s\n", number, shown, line,
+                         end - line > shown ? "..." : "");
             status = CLI_BAD_LINES;
+            return true;
         }
-        else
+        if (ConvertCoordinate(*context, loader, !loaded, v[0], v[1], v[2], from.datumId, from.gridId, to.datumId,
+                              to.gridId) != 0)
+            return false;
+        loaded = true;
+        output.Commit(WriteCoordinate(output.Reserve(3 * kFixedLimit + 3), to, precision, v[0], v[1], v[2]));
+        return true;
+    };
+
+    // Lines are cut from large blocks of input; a line longer than the block
+    // makes the block grow, so every line is read whole.
+    std::vector<char> block(1 << 20);
+    std::size_t held = 0;
+    bool more = true;
+    while (more)
+    {
+        const std::size_t n = std::fread(block.data() + held, 1, block.size() - held, in);
+        held += n;
+        more = n != 0;
+        std::size_t start = 0;
+        while (start < held)
         {
-            if (ConvertCoordinate(*context, loader, !loaded, v[0], v[1], v[2], from.datumId, from.gridId,
-                                  to.datumId, to.gridId) != 0)
-            {
-                std::free(line);
+            const char* begin = block.data() + start;
+            const auto* feed = static_cast<const char*>(std::memchr(begin, '\n', held - start));
+            if (feed == nullptr)
+                break;
+            if (!convertLine(begin, feed))
                 return CLI_ERROR;
-            }
-            loaded = true;
-            AppendCoordinate(output, to, precision, v[0], v[1], v[2]);
+            start = static_cast<std::size_t>(feed - block.data()) + 1;
         }
-        if (output.size() >= (1 << 20) - 256)
+        if (!more)
         {
-            std::fwrite(output.data(), 1, output.size(), out);
-            output.clear();
+            if (start < held && !convertLine(block.data() + start, block.data() + held))
+                return CLI_ERROR;
+            break;
         }
+        std::memmove(block.data(), block.data() + start, held - start);
+        held -= start;
+        if (held == block.size())
+            block.resize(block.size() * 2);
     }
-    std::free(line);
-    std::fwrite(output.data(), 1, output.size(), out);
+    output.Flush();
     std::fflush(out);
     return status;
 }

@@ -3,7 +3,9 @@
 #include <cctype>
 #include <climits>
 #include <cstdio>
+#include <exception>
 #include <fstream>
+#include <new>
 #include <regex>
 #include <string>
 
@@ -132,9 +134,18 @@ void CCxAdo::EngineError(const char* prefix, const char* argument, int logLine, 
         m += argument;
         m += "],[";
     }
-    m += errorText;
+    // Engine texts may span lines; the message and its log entry are one line.
+    auto oneLine = [](std::string t) {
+        while (!t.empty() && (t.back() == '\n' || t.back() == '\r'))
+            t.pop_back();
+        for (auto& c : t)
+            if (c == '\n' || c == '\r')
+                c = ' ';
+        return t;
+    };
+    m += oneLine(errorText);
     m += "],[";
-    m += description;
+    m += oneLine(description);
     m += "]";
     LastMessage = CCxString::Truncated(MaskPasswords(m));
     LogException(logLine, LastMessage);
@@ -146,7 +157,13 @@ int CCxAdo::Initialize()
         LastMessage = "ADODB: Failed to initialize, already initialized.";
         return -1;
     }
-    // Nothing to start per thread: each backend's objects are created on Connect.
+    // There is no component system to start per thread. The record set is
+    // created here and reused by every query; the connection comes with Connect.
+    result.reset(new (std::nothrow) CCxResult);
+    if (!result) {
+        LastMessage = "ADODB: Failed to initialize, cannot create instance of ADODB.Connection object.";
+        return -1;
+    }
     initialised = 1;
     LastMessage = "ADODB: Successfully initialized.";
     return 0;
@@ -181,6 +198,10 @@ int CCxAdo::Connect(const char* connectionString)
     } catch (const CCxEngineError& e) {
         EngineError("ADODB: Failed to connect [", shown.c_str(), 152, e.errorText, e.description);
         return -1;
+    } catch (const std::exception& e) {
+        // Out of memory reading a result, or any other fault below the layer.
+        EngineError("ADODB: Failed to connect [", shown.c_str(), 152, "Unexpected error", e.what());
+        return -1;
     }
     connected = 1;
     LastMessage.Format("ADODB: Successfully connected to database [%s].", shown.c_str());
@@ -191,13 +212,16 @@ void CCxAdo::Disconnect()
 {
     if (!initialised || !connected)
         return;
-    result.reset();
+    *result = CCxResult();
     recordsetOpen = 0;
     try {
         if (backend)
             backend->Close();
     } catch (const CCxEngineError& e) {
         EngineError("Disconnect Failed [", nullptr, 192, e.errorText, e.description);
+    } catch (const std::exception& e) {
+        // Out of memory reading a result, or any other fault below the layer.
+        EngineError("Disconnect Failed [", nullptr, 192, "Unexpected error", e.what());
     }
     backend.reset();
     connected = 0;
@@ -218,6 +242,10 @@ int CCxAdo::Execute(const char* sql)
     } catch (const CCxEngineError& e) {
         EngineError("ADODB: Failed to execute query [", Safe(sql), 235, e.errorText, e.description);
         return -1;
+    } catch (const std::exception& e) {
+        // Out of memory reading a result, or any other fault below the layer.
+        EngineError("ADODB: Failed to execute query [", Safe(sql), 235, "Unexpected error", e.what());
+        return -1;
     }
     return 0;
 }
@@ -237,9 +265,13 @@ int CCxAdo::OpenRecordset(const char* sql)
         return -1;
     }
     try {
-        result = std::make_unique<CCxResult>(backend->Query(Safe(sql)));
+        *result = backend->Query(Safe(sql));
     } catch (const CCxEngineError& e) {
         EngineError("ADODB: Failed to open recordset: [", Safe(sql), 408, e.errorText, e.description);
+        return -1;
+    } catch (const std::exception& e) {
+        // Out of memory reading a result, or any other fault below the layer.
+        EngineError("ADODB: Failed to open recordset: [", Safe(sql), 408, "Unexpected error", e.what());
         return -1;
     }
     currentRow = 0;
@@ -262,9 +294,13 @@ int CCxAdo::OpenSchema(int kind)
         return -1;
     }
     try {
-        result = std::make_unique<CCxResult>(backend->Schema(kind));
+        *result = backend->Schema(kind);
     } catch (const CCxEngineError& e) {
         EngineError("ADODB: Failed to get schema [", std::to_string(kind).c_str(), 345, e.errorText, e.description);
+        return -1;
+    } catch (const std::exception& e) {
+        // Out of memory reading a result, or any other fault below the layer.
+        EngineError("ADODB: Failed to get schema [", std::to_string(kind).c_str(), 345, "Unexpected error", e.what());
         return -1;
     }
     currentRow = 0;
@@ -341,7 +377,7 @@ void CCxAdo::CloseRecordset()
         LastMessage = "ADODB: Failed to close recordset, no recordset opened.";
         return;
     }
-    result.reset();
+    *result = CCxResult();
     currentRow = 0;
     recordsetOpen = 0;
 }
@@ -553,6 +589,10 @@ int CCxAdo::SetFieldDouble(const char* field, double value)
                 row[i] = CCxValue::Double(value);
     } catch (const CCxEngineError& e) {
         EngineError("ADODB: Failed to set field value [", Safe(field), 1074, e.errorText, e.description);
+        return 0;
+    } catch (const std::exception& e) {
+        // Out of memory reading a result, or any other fault below the layer.
+        EngineError("ADODB: Failed to set field value [", Safe(field), 1074, "Unexpected error", e.what());
         return 0;
     }
     return 1;

@@ -56,15 +56,26 @@ CCxString& CCxString::operator+=(char c)
 int CCxString::Format(const char* format, ...)
 {
     char buffer[FormatLimit + 1];
-    va_list args;
+    va_list args, again;
     va_start(args, format);
+    va_copy(again, args);
     const int n = std::vsnprintf(buffer, sizeof buffer, format, args);
     va_end(args);
     if (n < 0) {
+        va_end(again);
         text.clear();
         return 0;
     }
-    text = Truncated(std::string(buffer, static_cast<std::size_t>(n) < FormatLimit ? n : FormatLimit));
+    if (static_cast<std::size_t>(n) <= FormatLimit) {
+        text.assign(buffer, static_cast<std::size_t>(n));
+    } else {
+        // Formatted whole once more so the cut can see where a character ends.
+        std::string full(static_cast<std::size_t>(n) + 1, '\0');
+        std::vsnprintf(full.data(), full.size(), format, again);
+        full.resize(static_cast<std::size_t>(n));
+        text = Truncated(std::move(full));
+    }
+    va_end(again);
     return static_cast<int>(text.size());
 }
 

@@ -25,8 +25,12 @@ std::string HomeFolder()
     const char* home = std::getenv("HOME");
     if (home != nullptr && home[0] == '/')
         return home;
-    if (const passwd* pw = getpwuid(getuid()); pw != nullptr && pw->pw_dir != nullptr)
-        return pw->pw_dir;
+    passwd entry{};
+    passwd* found = nullptr;
+    char buffer[4096];
+    if (getpwuid_r(getuid(), &entry, buffer, sizeof buffer, &found) == 0 && found != nullptr &&
+        found->pw_dir != nullptr)
+        return found->pw_dir;
     return "/";
 }
 

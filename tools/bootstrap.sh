@@ -17,6 +17,24 @@ packages=(
   libcli11-dev
 )
 
+# --- database layer: ODBC drivers ---
+# The Debian packages register their drivers with odbcinst when they are
+# installed; this puts back a registration that has gone missing.
+register_odbc_drivers() {
+  command -v odbcinst >/dev/null 2>&1 || return 0
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  if ! odbcinst -q -d -n SQLite3 >/dev/null 2>&1 && [ -f /usr/share/sqliteodbc/unixodbc.ini ]; then
+    echo "bootstrap: registering the SQLite ODBC drivers"
+    $sudo odbcinst -i -d -f /usr/share/sqliteodbc/unixodbc.ini >/dev/null
+  fi
+  if ! odbcinst -q -d -n "PostgreSQL ANSI" >/dev/null 2>&1 && [ -f /usr/share/psqlodbc/odbcinst.ini.template ]; then
+    echo "bootstrap: registering the PostgreSQL ODBC drivers"
+    $sudo odbcinst -i -d -f /usr/share/psqlodbc/odbcinst.ini.template >/dev/null
+  fi
+}
+# --- end of database layer: ODBC drivers ---
+
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
@@ -24,7 +42,10 @@ for p in "${packages[@]}"; do
   fi
 done
 
-[ ${#missing[@]} -eq 0 ] && exit 0
+if [ ${#missing[@]} -eq 0 ]; then
+  register_odbc_drivers
+  exit 0
+fi
 
 sudo=""
 [ "$(id -u)" -ne 0 ] && sudo="sudo"
@@ -32,3 +53,4 @@ echo "bootstrap: installing ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
 $sudo apt-get update -q
 $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+register_odbc_drivers

@@ -32,4 +32,29 @@ if command -v cct > /dev/null && [ -f "$grid" ]; then
   end=$(date +%s.%N)
   awk -v s="$start" -v e="$end" 'BEGIN { printf "== peer: cct start, grid open and one point: %.1f ms\n", (e - s) * 1000 }'
 fi
+# Command-line pipe mode against cs2cs: the same million points from WGS 84 to
+# UTM zone 31N (cs2cs reads latitude first for EPSG:4326). Wall and CPU time
+# of each, and the ratio of throughputs.
+cli="$build/bin/geolynx-cli"
+if [ -x "$cli" ] && command -v cs2cs > /dev/null; then
+  points=${PIPE_POINTS:-1000000}
+  work=$(mktemp -d)
+  export HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" XDG_STATE_HOME="$work/state"
+  export XDG_CONFIG_DIRS="$work/etc"
+  awk -v n="$points" 'BEGIN { srand(7); for (i = 0; i < n; i++) printf "%.9f %.9f\n", rand() * 6, 40 + rand() * 20 }' > "$work/lonlat"
+  awk '{ print $2, $1 }' "$work/lonlat" > "$work/latlon"
+  "$cli" convert --from 4326 --to 32631 0 0 > /dev/null # first use copies the catalogue
+  TIMEFORMAT='%R %U %S'
+  ours=$( { time "$cli" convert --from 4326 --to 32631 < "$work/lonlat" > "$work/ours"; } 2>&1 )
+  peer=$( { time cs2cs -f %.4f EPSG:4326 EPSG:32631 < "$work/latlon" > "$work/peer"; } 2>&1 )
+  awk -v n="$points" -v o="$ours" -v p="$peer" 'BEGIN {
+    split(o, a, " "); split(p, b, " ");
+    printf "== geolynx-cli convert 4326 -> 32631: %d points, wall %.2f s, cpu %.2f s, %.0f points/s (cpu)\n", n, a[1], a[2] + a[3], n / (a[2] + a[3]);
+    printf "== peer: cs2cs EPSG:4326 EPSG:32631: %d points, wall %.2f s, cpu %.2f s, %.0f points/s (cpu)\n", n, b[1], b[2] + b[3], n / (b[2] + b[3]);
+    printf "== throughput ratio (cpu): %.1f x, (wall): %.1f x\n", (b[2] + b[3]) / (a[2] + a[3]), b[1] / a[1] }'
+  # Both must agree to the printed tenth of a millimetre.
+  paste "$work/ours" "$work/peer" | awk '{ dx = $1 - $4; dy = $2 - $5; if (dx < 0) dx = -dx; if (dy < 0) dy = -dy;
+    if (dx > m) m = dx; if (dy > m) m = dy } END { printf "== largest difference from cs2cs: %.4f m\n", m }'
+  rm -rf "$work"
+fi
 exit $status

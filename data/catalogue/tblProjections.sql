@@ -35,5 +35,6 @@ INSERT INTO tblProjections (numId, strProjection, numFields) VALUES (9818, 'Amer
 INSERT INTO tblProjections (numId, strProjection, numFields) VALUES (9819, 'Krovak', 1243);
 INSERT INTO tblProjections (numId, strProjection, numFields) VALUES (9820, 'Lambert Azimuthal Equal Area', 15);
 INSERT INTO tblProjections (numId, strProjection, numFields) VALUES (9822, 'Albers Equal Area', 63);
+INSERT INTO tblProjections (numId, strProjection, numFields) VALUES (9826, 'Lambert Conic Conformal (West Orientated)', 79);
 INSERT INTO tblProjections (numId, strProjection, numFields) VALUES (9829, 'Polar Stereographic (variant B)', 15);
 COMMIT;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -300,6 +301,34 @@ TEST_F(MainWindow, TheStateSurvivesARestart)
     messages.Clear();
     window->SaveConfiguration((home / "no" / "such" / "folder.glx").string());
     EXPECT_EQ(messages.Ids(), std::vector<int>{151});
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(MainWindow, RendersAfterAConversion)
+{
+    Click("sourceDatumSelect");
+    Click("destinationGridSelect");
+    TypeSource("52", "22", "15.40", "4", "53", "32.10");
+    Click("transformButton");
+    window->show();
+    QApplication::processEvents();
+    const QImage image = window->grab().toImage();
+    // The whole form shows, below the menu bar.
+    EXPECT_GE(window->width(), 700);
+    EXPECT_GE(window->height(), 320);
+    ASSERT_EQ(image.size(), window->size());
+    // Something was drawn: the picture is not one flat colour.
+    int distinct = 0;
+    const QRgb first = image.pixel(0, 0);
+    for (int y = 0; y < image.height() && distinct == 0; y += 7)
+        for (int x = 0; x < image.width(); x += 7)
+            distinct += image.pixel(x, y) != first ? 1 : 0;
+    EXPECT_GT(distinct, 0);
+    // Kept beside the test program for the documentation's screenshot.
+    EXPECT_TRUE(image.save(QString::fromLatin1(GEOLYNX_BIN_DIR "/main-window.png")));
 }
 
 } // namespace

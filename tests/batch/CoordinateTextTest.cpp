@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdlib>
 #include <string>
 
 #include "CoordinateText.h"
+#include "NumericLocale.h"
 
 namespace {
 
@@ -49,4 +52,18 @@ TEST(ParseCoordinateText, DegreesMinutesAndSeconds)
     EXPECT_NEAR(Parse("0043015.50", 4), 4.504306, 5e-7);
     EXPECT_EQ(Parse("523015", 4), 0);
     EXPECT_EQ(Parse("52.5", 7), 0);
+}
+
+TEST(ReadLeadingNumber, ReadsAsStrtodDoes)
+{
+    for (const char* text : {"12.5", "  -3.25e2xyz", "+7", "+-7", "-+7", "0x1A", "-0X10p1", "inf", "-nan", ".5",
+                             "5.", ".", "", "abc", "1e400", "1e-400", "\t\n 42,3", "- 4", "1.5E-3"})
+    {
+        const double expected = std::strtod(text, nullptr);
+        const double read = ReadLeadingNumber(text);
+        if (std::isnan(expected))
+            EXPECT_TRUE(std::isnan(read)) << text;
+        else
+            EXPECT_EQ(read, expected) << text;
+    }
 }

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <sstream>
+#include <thread>
 
 #include "BatchMessages.h"
 #include "MessageRecorder.h"
@@ -380,4 +381,21 @@ TEST(ConvertTextFile, CancellationConvertsTheCurrentLineAndAtMostOneMore)
         EXPECT_EQ(lines[0], "10.000000,20.000000");
         ExpectOneEnd(r.sink, BATCH_STOPPED, kBatchAbortedText);
     }
+}
+
+TEST(ConvertTextFile, ASourceOfUnknownSizeConverts)
+{
+    CTempFolder folder;
+    CRun r(TextSettings(folder));
+    r.settings.altitudeColumn = 0;
+    ASSERT_EQ(mkfifo(r.settings.sourceFile.c_str(), 0600), 0);
+    std::thread writer([&r] {
+        std::FILE* pipe = std::fopen(r.settings.sourceFile.c_str(), "w");
+        std::fputs("4.5,52.1\n6,7\n", pipe);
+        std::fclose(pipe);
+    });
+    r(ConvertTextFile);
+    writer.join();
+    EXPECT_EQ(ReadFile(r.settings.destinationFile), "4.500000,52.100000\n6.000000,7.000000\n");
+    ExpectOneEnd(r.sink, BATCH_COMPLETED, kBatchCompletedText);
 }

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <filesystem>
 #include <set>
+#include <thread>
 
 #include "CatalogueConnection.h"
 #include "CatalogueFixture.h"
@@ -287,6 +288,32 @@ TEST_F(CatalogueFirstUse, MissingUserCatalogueIsCopiedFromTheShippedOne)
     EXPECT_EQ(ReadTextFile(shipped), shippedBytes);
 
     // A second start finds the user's catalogue and keeps it.
+    LookupCountryName(50001, name);
+    EXPECT_EQ(name, "Mine");
+}
+
+TEST_F(CatalogueFirstUse, TasksRacingAtFirstUseShareOneCatalogue)
+{
+    UseConnection("");
+    std::vector<std::thread> tasks;
+    std::vector<std::string> names(6);
+    for (size_t i = 0; i < names.size(); ++i)
+        tasks.emplace_back([&names, i] {
+            CCxString name;
+            LookupDatumName(4326, name);
+            names[i] = name.str();
+        });
+    for (std::thread& task : tasks)
+        task.join();
+    for (const std::string& name : names)
+        EXPECT_EQ(name, "WGS 84");
+    const fs::path folder = home / "data" / "Veltrix" / "Geolynx";
+    // One catalogue and no copies left behind.
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
+    std::string sql;
+    ASSERT_TRUE(FormatCountryInsert(50001, {"Mine", ""}, sql));
+    EXPECT_EQ(RunCatalogueStatement(sql), 0);
+    CCxString name;
     LookupCountryName(50001, name);
     EXPECT_EQ(name, "Mine");
 }

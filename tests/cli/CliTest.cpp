@@ -106,6 +106,18 @@ TEST_F(Cli, StreamsLinesInOrderAndReportsTheBadOnes)
     const CliRun clean = Invoke("convert --from 4326 --to 4326", "1.5 2.5\n");
     EXPECT_EQ(clean.status, 0);
     EXPECT_EQ(clean.out, "1.500000000 2.500000000 0.0000\n");
+
+    // Rounding as printf rounds, ties and near-ties included.
+    const CliRun ties = Invoke("convert --from 4326 --to 4326 --precision 2", "0.125 2.675 -0.001\n");
+    char expected[128];
+    std::snprintf(expected, sizeof expected, "%.2f %.2f %.2f\n", 0.125, 2.675, -0.001);
+    EXPECT_EQ(ties.out, expected);
+
+    // A line longer than any read block is still one line.
+    const std::string longLine(3 << 20, 'x');
+    const CliRun huge = Invoke("convert --from 4326 --to 4326", longLine + "\n1 2");
+    EXPECT_EQ(huge.status, 1);
+    EXPECT_EQ(huge.out, longLine + "\n1.000000000 2.000000000 0.0000\n");
 }
 
 TEST_F(Cli, RefusesWhatTheCatalogueDoesNotHave)
@@ -187,6 +199,55 @@ TEST_F(Cli, ConvertsATextFile)
     const CliRun missing = Invoke("batch text --from 4326 --to 32631 --input " + (home / "absent.csv").string() +
                             " --output " + output);
     EXPECT_NE(missing.status, 0);
+}
+
+TEST_F(Cli, ConvertsAShapefileAndATable)
+{
+    // A point shapefile made by GDAL, converted, and read back by GDAL.
+    Write("points.csv", "lon,lat,name\n5,52,Apeldoorn\n3,51,Ghent\n");
+    const fs::path shp = home / "points.shp";
+    ASSERT_EQ(std::system(("ogr2ogr -q -f 'ESRI Shapefile' " + shp.string() + " " + (home / "points.csv").string() +
+                           " -oo X_POSSIBLE_NAMES=lon -oo Y_POSSIBLE_NAMES=lat")
+                              .c_str()),
+              0);
+    const fs::path utm = home / "points_utm.shp";
+    CliRun r = Invoke("batch shapefile --from 4326 --to 32631 --input " + shp.string() + " --output " + utm.string());
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("Conversion completed"), std::string::npos) << r.err;
+    std::FILE* info = ::popen(("ogrinfo -q -al " + utm.string()).c_str(), "r");
+    ASSERT_NE(info, nullptr);
+    std::string listing;
+    char buffer[4096];
+    for (std::size_t n = 0; (n = std::fread(buffer, 1, sizeof buffer, info)) > 0;)
+        listing.append(buffer, n);
+    ASSERT_EQ(::pclose(info), 0) << "ogrinfo cannot read the converted shapefile";
+    EXPECT_NE(listing.find("POINT (637294.36"), std::string::npos) << listing;
+    EXPECT_NE(listing.find("Ghent"), std::string::npos) << listing;
+
+    // A SQLite table converted in place.
+    const fs::path db = home / "points.db";
+    ASSERT_EQ(std::system(("sqlite3 " + db.string() +
+                           " 'CREATE TABLE points ( id INTEGER PRIMARY KEY, lat DOUBLE, lon DOUBLE, northing DOUBLE, "
+                           "easting DOUBLE ); INSERT INTO points VALUES ( 1, 52, 5, 0, 0 ), ( 2, 51, 3, 0, 0 );'")
+                              .c_str()),
+              0);
+    r = Invoke("batch table --from 4326 --to 32631 --connection 'Provider=SQLite;Data Source=" + db.string() +
+               ";' --table points --source-fields lat lon --destination-fields northing easting");
+    EXPECT_EQ(r.status, 0) << r.err;
+    std::FILE* rows = ::popen(("sqlite3 " + db.string() + " 'SELECT northing, easting FROM points ORDER BY id'").c_str(),
+                              "r");
+    ASSERT_NE(rows, nullptr);
+    double northing = 0;
+    double easting = 0;
+    ASSERT_EQ(std::fscanf(rows, "%lf|%lf", &northing, &easting), 2);
+    EXPECT_NEAR(northing, 5762926.8129, 0.01);
+    EXPECT_NEAR(easting, 637294.3659, 0.01);
+    ::pclose(rows);
+
+    // A table that is not there fails the run.
+    r = Invoke("batch table --from 4326 --to 32631 --connection 'Provider=SQLite;Data Source=" + db.string() +
+               ";' --table nowhere --source-fields lat lon --destination-fields northing easting");
+    EXPECT_EQ(r.status, 2);
 }
 
 } // namespace

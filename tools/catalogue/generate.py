@@ -50,9 +50,12 @@ tblDatums       Every non-deprecated EPSG geographic 2D system, numId its EPSG c
 tblGrids        Every non-deprecated EPSG projected system whose conversion method is in
                 tblProjections, whose base system is in tblDatums and whose axes' unit is in tblUnits:
                 numId its EPSG code, numDatum its base system, numProjection the EPSG method code,
-                numUnits the axis unit, parameters mapped onto the columns the engine reads for the
+                numUnits the axis unit (systems whose axes point west or south are left out unless
+                their method itself gives westings and southings: 9808, 9819, 9826), parameters mapped onto the columns the engine reads for the
                 projection (MAPPING below), angles in degrees, false easting and northing converted
-                into the system's own unit. numCountry from the first area of use (lowest usage
+                into the system's own unit. Hotine variant B with azimuth and rectified grid angle
+                both 90 degrees (the Swiss grids) is shipped as the Swiss oblique cylindrical method
+                9814, the exact form of that case. numCountry from the first area of use (lowest usage
                 code): the text before " - " matched against country names and aliases, "World"
                 (numId 1, UN M49's code for the world) when nothing matches.
 tblCountries    ISO 3166-1: numId the numeric code, strCountry the common name where iso-codes gives
@@ -104,6 +107,7 @@ PROJECTIONS = [
     (9819, None, FN | FE | CLAT | LON | PN | SCALE | AZ),
     (9820, None, FN | FE | LAT | LON),
     (9822, None, FN | FE | LAT | LON | PN | PS),
+    (9826, None, FN | FE | LAT | LON | SCALE),
     (9829, None, FN | FE | LAT | LON),
     (260, "Mollweide", WORLD),
     (271, "Eckert I", WORLD),
@@ -151,7 +155,7 @@ MAPPING = {
            8806: "dblFalseEasting", 8807: "dblFalseNorthing"},
 }
 for same, like in ((9803, 9802), (9822, 9802), (9807, 9801), (9808, 9801), (9809, 9801),
-                   (9810, 9801), (9818, 9806), (9820, 9806)):
+                   (9810, 9801), (9826, 9801), (9818, 9806), (9820, 9806)):
     MAPPING[same] = MAPPING[like]
 
 LENGTH_COLUMNS = ("dblFalseEasting", "dblFalseNorthing")
@@ -161,6 +165,10 @@ GRID_COLUMNS = ["numId", "strGrid", "numCountry", "numDatum", "numProjection", "
 DATUM_COLUMNS = ["numId", "strDatum", "numEllipsoid", "numPrime", "numMethod", "strFile",
                  "dblDeltaX", "dblDeltaY", "dblDeltaZ", "dblRotationX", "dblRotationY",
                  "dblRotationZ", "dblScaleFactor"]
+
+# Methods whose own formulas give westings or southings; any other method on west or south pointing
+# axes would need the coordinates negated, which a catalogue row cannot say.
+WESTING_METHODS = {9808, 9819, 9826}
 
 HELMERT_METHODS = {9603: "translation", 9606: "position vector", 9607: "coordinate frame"}
 NTV2_METHOD = 9615
@@ -487,10 +495,12 @@ def build_grids(src, datum_codes, unit_codes, country_lookup):
         method = int(method)
         if method not in methods or int(base) not in datum_codes:
             continue
-        axis_units = {r[0] for r in src.rows(
-            "SELECT uom_code FROM axis WHERE coordinate_system_auth_name = 'EPSG' AND coordinate_system_code = ?",
-            cs_code)}
+        axes = src.rows("SELECT uom_code, orientation FROM axis WHERE coordinate_system_auth_name = 'EPSG' "
+                        "AND coordinate_system_code = ?", cs_code)
+        axis_units = {r[0] for r in axes}
         if len(axis_units) != 1:
+            continue
+        if method not in WESTING_METHODS and any(r[1] in ("west", "south") for r in axes):
             continue
         unit = int(axis_units.pop())
         if unit not in unit_codes:
@@ -514,6 +524,11 @@ def build_grids(src, datum_codes, unit_codes, country_lookup):
                 values[column] = src.to_degrees(pvalue, puom)
         if not complete:
             continue
+        if method == 9815 and values["dblAzimuth"] == 90 and values["dblRectifiedGrid"] == 90:
+            # EPSG's Hotine variant B with both angles 90 degrees is its form of the Swiss oblique
+            # cylindrical projection, which the engine has in its own, exact, form.
+            method = 9814
+            values["dblAzimuth"] = values["dblRectifiedGrid"] = 0.0
         usages = src.rows(
             "SELECT e.name FROM usage u JOIN extent e ON e.auth_name = u.extent_auth_name "
             "AND e.code = u.extent_code WHERE u.object_table_name = 'projected_crs' "

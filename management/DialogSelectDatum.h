@@ -1,0 +1,91 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+#include <functional>
+#include <memory>
+
+class QItemSelection;
+class QLineEdit;
+
+namespace Ui {
+class CDialogSelectDatum;
+}
+
+// Chooses a geodetic datum and keeps the datums of the catalogue: the list
+// by name, the datum's ellipsoid, prime meridian and transformation to
+// WGS 84, and Add, Modify and Delete. In filter mode the list starts with
+// " Show all datums", which stands for datum 0. A caller sets
+// SelectedDatumId to preselect, runs the dialog and on OK takes it.
+class CDialogSelectDatum : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit CDialogSelectDatum(QWidget* parent = nullptr, int filterMode = 0);
+    ~CDialogSelectDatum() override;
+
+    int SelectedDatumId = 0;
+    int FilterMode() const { return filterMode; }
+
+    // The choosers of the Select buttons; true with the chosen identifier.
+    // The defaults run the ellipsoid and prime meridian dialogs.
+    std::function<bool(int& ellipsoidId)> chooseEllipsoid;
+    std::function<bool(int& meridianId)> chooseMeridian;
+    // Given the file to start on, the grid file the user chose; empty when
+    // cancelled. The default is the platform's file-open dialog.
+    std::function<QString(const QString& startPath)> chooseGridFile;
+    std::function<void(const QString& url)> openUrl;
+
+    static constexpr const char* kDatumsPage = "https://www.veltrix.example/resources/datums";
+    static constexpr int kGreenwich = 8901;
+
+    enum State
+    {
+        Browsing,
+        Adding,
+        Modifying
+    };
+    State CurrentState() const;
+    int EllipsoidId() const { return ellipsoidId; }
+    int MeridianId() const { return meridianId; }
+    int Method() const { return method; }
+
+public slots:
+    void accept() override;
+    void reject() override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    std::unique_ptr<Ui::CDialogSelectDatum> ui;
+    int filterMode = 0;
+    int ellipsoidId = 0;
+    int meridianId = 0;
+    int method = 0;
+    int adding = 0;
+    int modifying = 0;
+    bool opened = false;
+    // The list's selection mark: the row last selected or set, which OK and
+    // double-click take (-1: none). Focus alone never sets it.
+    int mark = -1;
+
+    void FillList();
+    void ShowDatum();
+    void SelectRow(int id);
+    void TakeMarkedRow();
+    void ApplyMethodRule(bool resetFirst);
+    void StartEditing();
+    void EndEditing();
+    bool Validate();
+
+    void OnSelectionChanged(const QItemSelection& selected, const QItemSelection& deselected);
+    void OnDoubleClicked();
+    void OnMethodChosen(int index);
+    void OnAdd();
+    void OnModify();
+    void OnDelete();
+    void OnSelectEllipsoid();
+    void OnSelectMeridian();
+    void OnSelectGridFile();
+};

@@ -1,0 +1,174 @@
+#include <QListWidget>
+
+#include "DialogSelectCountry.h"
+#include "GeolynxApp.h"
+#include "ManagementFixture.h"
+
+namespace {
+
+class CountryDialogTest : public ManagementTest
+{
+protected:
+    CGeolynxApp app;
+
+    std::unique_ptr<CDialogSelectCountry> Open(int preselect = 0)
+    {
+        auto dialog = std::make_unique<CDialogSelectCountry>(app);
+        dialog->SelectedCountryId = preselect;
+        dialog->chooseFlagFile = [this](const QString& start) {
+            flagStart = start;
+            return nextFlag;
+        };
+        dialog->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
+        return dialog;
+    }
+
+    static QListWidget* List(CDialogSelectCountry& d) { return Find<QListWidget>(&d, "countryList"); }
+
+    static int SelectedId(CDialogSelectCountry& d)
+    {
+        const QList<QListWidgetItem*> selected = List(d)->selectedItems();
+        return selected.size() == 1 ? selected.front()->data(Qt::UserRole).toInt() : -1;
+    }
+
+    void AddCountry(CDialogSelectCountry& d, const QString& name)
+    {
+        Click(&d, "addButton");
+        Type(&d, "countryName", name);
+        Click(&d, "okButton");
+    }
+
+    QString nextFlag;
+    QString flagStart;
+};
+
+TEST_F(CountryDialogTest, OkAtOnceReturnsZeroAndTheListStartsWithAllCountries)
+{
+    auto d = Open();
+    QListWidget* list = List(*d);
+    ASSERT_EQ(list->count(), Count("SELECT COUNT(*) FROM tblCountries") + 1);
+    EXPECT_EQ(list->item(0)->text(), QStringLiteral(" All Countries"));
+    EXPECT_TRUE(list->item(0)->icon().isNull());
+    const std::vector<std::string> names = Column("SELECT strCountry FROM tblCountries ORDER BY strCountry");
+    for (int i = 1; i < list->count(); ++i)
+    {
+        ASSERT_EQ(list->item(i)->text().toStdString(), names[static_cast<size_t>(i - 1)]);
+        ASSERT_FALSE(list->item(i)->icon().isNull()) << i;
+    }
+    // The application's table holds the countries in the flags' order.
+    EXPECT_EQ(app.countryImageCount, static_cast<int>(names.size()));
+    EXPECT_EQ(std::to_string(app.countryImageTable[0]),
+              Scalar("SELECT numId FROM tblCountries ORDER BY strCountry LIMIT 1"));
+    Click(d.get(), "okButton");
+    EXPECT_EQ(d->result(), QDialog::Accepted);
+    EXPECT_EQ(d->SelectedCountryId, 0);
+}
+
+TEST_F(CountryDialogTest, PreselectedCountryIsShownAndDoubleClickOnAllCountriesReturnsZero)
+{
+    auto d = Open(250);
+    EXPECT_EQ(SelectedId(*d), 250);
+    EXPECT_EQ(Text(d.get(), "countryName"), QStringLiteral("France"));
+    EXPECT_EQ(Text(d.get(), "flagFile"), QStringLiteral("fr.png"));
+    QListWidget* list = List(*d);
+    list->scrollToItem(list->item(0));
+    const QPoint at = list->visualItemRect(list->item(0)).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+    EXPECT_EQ(d->result(), QDialog::Accepted);
+    EXPECT_EQ(d->SelectedCountryId, 0);
+}
+
+TEST_F(CountryDialogTest, NewCountriesAreUniqueByExactNameAndGet50001)
+{
+    auto d = Open();
+    AddCountry(*d, QStringLiteral("France"));
+    EXPECT_EQ(messages.Ids(), std::vector<int>{402});
+    EXPECT_EQ(d->CurrentState(), CDialogSelectCountry::Adding);
+    messages.Clear();
+    Type(d.get(), "countryName", QStringLiteral(" All Countries"));
+    Click(d.get(), "okButton");
+    EXPECT_EQ(messages.Ids(), std::vector<int>{402});
+    messages.Clear();
+    Type(d.get(), "countryName", QString());
+    Click(d.get(), "okButton");
+    EXPECT_EQ(messages.Ids(), std::vector<int>{400});
+    messages.Clear();
+    Type(d.get(), "countryName", QStringLiteral("FRANCE"));
+    Click(d.get(), "okButton");
+    EXPECT_TRUE(messages.Ids().empty());
+    EXPECT_EQ(Scalar("SELECT strCountry FROM tblCountries WHERE numId = 50001"), "FRANCE");
+    EXPECT_EQ(d->SelectedCountryId, 50001);
+    EXPECT_EQ(SelectedId(*d), 50001);
+    EXPECT_EQ(d->CurrentState(), CDialogSelectCountry::Browsing);
+
+    // A name with a quote saves as typed.
+    AddCountry(*d, QStringLiteral("Côte d'Azur"));
+    EXPECT_EQ(Scalar("SELECT strCountry FROM tblCountries WHERE numId = 50002"), "Côte d'Azur");
+    EXPECT_EQ(SelectedId(*d), 50002);
+}
+
+TEST_F(CountryDialogTest, RenamingKeepsNamesUniqueButMayKeepItsOwn)
+{
+    auto d = Open(250);
+    Click(d.get(), "modifyButton");
+    EXPECT_EQ(d->CurrentState(), CDialogSelectCountry::Modifying);
+    Type(d.get(), "countryName", QStringLiteral("Germany"));
+    Click(d.get(), "okButton");
+    EXPECT_EQ(messages.Ids(), std::vector<int>{402});
+    EXPECT_EQ(Scalar("SELECT strCountry FROM tblCountries WHERE numId = 250"), "France");
+    messages.Clear();
+
+    Type(d.get(), "countryName", QStringLiteral("France"));
+    nextFlag = QString::fromStdString((programRoot / "Flags" / "de.png").string());
+    Click(d.get(), "browseButton");
+    EXPECT_EQ(flagStart, QString::fromStdString((programRoot / "Flags" / "fr.png").string()));
+    EXPECT_EQ(Text(d.get(), "flagFile"), QStringLiteral("de.png"));
+    Click(d.get(), "okButton");
+    EXPECT_TRUE(messages.Ids().empty());
+    EXPECT_EQ(Scalar("SELECT strCountry || '|' || strFlag FROM tblCountries WHERE numId = 250"), "France|de.png");
+    EXPECT_EQ(SelectedId(*d), 250);
+}
+
+TEST_F(CountryDialogTest, CountryUsedByAGridCannotBeRemoved)
+{
+    auto d = Open(250);
+    ASSERT_GT(Count("SELECT COUNT(*) FROM tblGrids WHERE numCountry = 250"), 0);
+    messages.SetAnswer(true);
+    Click(d.get(), "removeButton");
+    EXPECT_EQ(messages.Ids(), std::vector<int>{305});
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM tblCountries WHERE numId = 250"), 1);
+}
+
+TEST_F(CountryDialogTest, UnusedCountryIsRemovedOnYesOnly)
+{
+    Sql("INSERT INTO tblCountries (numId, strCountry, strFlag) VALUES (50001, 'Atlantis', '')");
+    auto d = Open(50001);
+    // A country without a flag file gets the default flag.
+    EXPECT_FALSE(List(*d)->selectedItems().front()->icon().isNull());
+    messages.SetAnswer(false);
+    Click(d.get(), "removeButton");
+    EXPECT_EQ(messages.Ids(), std::vector<int>{304});
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM tblCountries WHERE numId = 50001"), 1);
+    messages.SetAnswer(true);
+    Click(d.get(), "removeButton");
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM tblCountries WHERE numId = 50001"), 0);
+    EXPECT_EQ(List(*d)->count(), Count("SELECT COUNT(*) FROM tblCountries") + 1);
+}
+
+TEST_F(CountryDialogTest, CancelWhileAddingDropsTheEntry)
+{
+    auto d = Open(250);
+    Click(d.get(), "addButton");
+    EXPECT_TRUE(Find<QPushButton>(d.get(), "browseButton")->isEnabled());
+    EXPECT_FALSE(List(*d)->isEnabled());
+    Type(d.get(), "countryName", QStringLiteral("Never"));
+    Click(d.get(), "cancelButton");
+    EXPECT_TRUE(d->isVisible());
+    EXPECT_EQ(Text(d.get(), "countryName"), QStringLiteral("France"));
+    EXPECT_FALSE(Find<QPushButton>(d.get(), "browseButton")->isEnabled());
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM tblCountries WHERE strCountry = 'Never'"), 0);
+}
+
+} // namespace

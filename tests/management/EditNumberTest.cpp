@@ -1,0 +1,80 @@
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QImage>
+
+#include "EditNumber.h"
+#include "GridList.h"
+#include "ManagementFixture.h"
+
+namespace {
+
+using EditNumberTest = ManagementTest;
+
+TEST_F(EditNumberTest, TypedCharactersOtherThanNumberCharactersAreDropped)
+{
+    CEditNumber edit;
+    edit.show();
+    QTest::keyClicks(&edit, QStringLiteral("a1b2,5.e-+x"));
+    EXPECT_EQ(edit.text(), QStringLiteral("125.-+"));
+    QTest::keyClick(&edit, Qt::Key_Backspace);
+    EXPECT_EQ(edit.text(), QStringLiteral("125.-"));
+    QTest::keyClick(&edit, Qt::Key_Home);
+    QTest::keyClick(&edit, Qt::Key_Delete);
+    EXPECT_EQ(edit.text(), QStringLiteral("25.-"));
+}
+
+TEST_F(EditNumberTest, PasteKeepsTheLeadingNumberOnly)
+{
+    CEditNumber edit;
+    edit.show();
+    QGuiApplication::clipboard()->setText(QStringLiteral("12.5 m"));
+    QTest::keyClick(&edit, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(edit.text(), QStringLiteral("12.5"));
+
+    edit.clear();
+    QGuiApplication::clipboard()->setText(QStringLiteral("m12"));
+    QTest::keyClick(&edit, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(edit.text(), QString());
+
+    // The paste replaces the selection.
+    edit.setText(QStringLiteral("1000"));
+    edit.setSelection(1, 2);
+    QGuiApplication::clipboard()->setText(QStringLiteral("-7e3 x"));
+    edit.Paste();
+    EXPECT_EQ(edit.text(), QStringLiteral("1-70"));
+
+    edit.setReadOnly(true);
+    edit.selectAll();
+    QGuiApplication::clipboard()->setText(QStringLiteral("5"));
+    edit.Paste();
+    EXPECT_EQ(edit.text(), QStringLiteral("1-70"));
+
+    edit.setReadOnly(false);
+    QGuiApplication::clipboard()->setImage(QImage(2, 2, QImage::Format_RGB32));
+    edit.selectAll();
+    edit.Paste();
+    EXPECT_EQ(edit.text(), QStringLiteral("1-70"));
+}
+
+TEST_F(EditNumberTest, GridListPaintsEvenAndOddRowsInTheirColours)
+{
+    CGridList list;
+    list.setColumnCount(1);
+    list.setSelectionMode(QAbstractItemView::NoSelection);
+    list.setFocusPolicy(Qt::NoFocus);
+    for (int i = 0; i < 3; ++i)
+        list.addTopLevelItem(new QTreeWidgetItem({QString()}));
+    list.resize(200, 120);
+    list.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
+    list.setCurrentIndex(QModelIndex());
+    const QImage image = list.viewport()->grab().toImage();
+    for (int row = 0; row < 3; ++row)
+    {
+        const QRect rect = list.visualItemRect(list.topLevelItem(row));
+        const QColor seen = image.pixelColor(rect.right() - 2, rect.center().y());
+        EXPECT_EQ(seen, row % 2 == 0 ? QColor(253, 241, 249) : QColor(196, 238, 254)) << row;
+    }
+}
+
+} // namespace
