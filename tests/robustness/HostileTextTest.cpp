@@ -16,7 +16,9 @@
 #include "CatalogueLookups.h"
 #include "CatalogueStatements.h"
 #include "ConvertDatabaseTable.h"
+#include "CxAdo.h"
 #include "MessageRecorder.h"
+#include "PostgresFixture.h"
 
 namespace {
 
@@ -292,3 +294,74 @@ TEST_P(HostileTableNames, ConvertEveryRecordIntoTheNamedColumns)
 
 INSTANTIATE_TEST_SUITE_P(Backend, HostileTableNames, ::testing::Values(false, true),
                          [](const auto& info) { return info.param ? "Odbc" : "Native"; });
+
+// The same names on PostgreSQL through psqlODBC, with and without a primary key.
+TEST(HostileTableNamesOnPostgres, ConvertEveryRecordIntoTheNamedColumns)
+{
+    ASSERT_TRUE(HaveTool("cs2cs")) << "PROJ's cs2cs is needed as the oracle";
+    static CPostgresServer server;
+    ASSERT_TRUE(server.Running()) << server.Error();
+    const std::vector<HostileTable> tables = {
+        {"my \"odd\" table; DROP TABLE x; --", "north ing", "east \"x\"", "out'lat", "select", true},
+        {"from where", "order by", "'; --", "lat \"\" out", " lon out ", false},
+    };
+    for (const HostileTable& t : tables)
+    {
+        SCOPED_TRACE(t.table);
+        std::string sql = "CREATE TABLE " + Quoted(t.table) + " (" + (t.keyed ? "id integer PRIMARY KEY, " : "id integer, ") +
+                          Quoted(t.north) + " double precision, " + Quoted(t.east) + " double precision, " +
+                          Quoted(t.northOut) + " double precision, " + Quoted(t.eastOut) +
+                          " double precision, \"x\" text);\n";
+        std::vector<Point3> points;
+        for (int i = 0; i < 12; ++i)
+        {
+            points.push_back({0.5 + 0.25 * i, 40.25 + 0.5 * i, 0});
+            char row[64];
+            std::snprintf(row, sizeof row, "%d, %.2f, %.2f", i, points.back().y, points.back().x);
+            sql += "INSERT INTO " + Quoted(t.table) + " (id, " + Quoted(t.north) + ", " + Quoted(t.east) +
+                   ", \"x\") VALUES (" + row + ", 'it''s; row " + std::to_string(i) + "');\n";
+        }
+        ASSERT_TRUE(server.Psql(sql));
+
+        BatchSettings s;
+        s.ConversionType = CONVERSION_DATABASE;
+        s.sourceDatum = WGS84;
+        s.destinationDatum = WGS84;
+        s.destinationGrid = UTM31N;
+        s.connectionString = server.ConnectionString();
+        s.table = t.table;
+        s.sourceField1 = t.north;
+        s.sourceField2 = t.east;
+        s.destinationField1 = t.northOut;
+        s.destinationField2 = t.eastOut;
+        CMessageRecorder recorder;
+        CRun run(s);
+        run(ConvertDatabaseTable);
+        ExpectOneEnd(run.sink, BATCH_COMPLETED, kBatchCompletedText);
+        EXPECT_TRUE(recorder.Shown().empty()) << recorder.Shown().front().second;
+
+        CTempFolder folder;
+        const auto expected = Cs2cs(kWgs84Proj, kUtm31Proj, points, folder);
+        ASSERT_EQ(expected.size(), points.size());
+        CCxAdo ado;
+        ASSERT_EQ(ado.Initialize(), 0);
+        ASSERT_EQ(ado.Connect(server.ConnectionString().c_str()), 0) << ado.LastMessage.str();
+        ASSERT_EQ(ado.OpenRecordset(("SELECT * FROM " + Quoted(t.table) + " ORDER BY id").c_str()), 1);
+        int rows = 0;
+        do
+        {
+            int id = -1;
+            double north = 0, east = 0;
+            std::string x;
+            ASSERT_EQ(ado.GetFieldLong("id", id), 1);
+            ASSERT_EQ(ado.GetFieldDouble(t.northOut.c_str(), north), 1);
+            ASSERT_EQ(ado.GetFieldDouble(t.eastOut.c_str(), east), 1);
+            ASSERT_EQ(ado.GetFieldString("x", x), 1);
+            EXPECT_NEAR(north, expected[id].y, 0.0006) << id;
+            EXPECT_NEAR(east, expected[id].x, 0.0006) << id;
+            EXPECT_EQ(x, "it's; row " + std::to_string(id));
+            ++rows;
+        } while (ado.MoveNext() == 1);
+        EXPECT_EQ(rows, 12);
+    }
+}

@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#if __has_include("PostgresFixture.h")
-
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -193,12 +191,3 @@ TEST(PostgresStop, ServerStoppedMidTableEndsFailedAndKeepsConvertedRecords)
     EXPECT_EQ(converted, kStopAt);
     EXPECT_EQ(converted + untouched, kRecords);
 }
-
-#else
-
-TEST(PostgresStop, ServerStoppedMidTableEndsFailedAndKeepsConvertedRecords)
-{
-    GTEST_SKIP() << "the private PostgreSQL server fixture is not in this tree";
-}
-
-#endif
