@@ -4,13 +4,17 @@
 
 namespace {
 
-void LoadRecord(CRecordLoader& loader, CCfgMapProjection& record, int datumId, int gridId)
+// False when the loader found nothing: a missing row, or a catalogue it could not reach, would
+// otherwise leave the reset record, and the point would be converted as WGS 84.
+bool LoadRecord(CRecordLoader& loader, CCfgMapProjection& record, int datumId, int gridId)
 {
     record.Reset();
+    record.datumId = 0;
     if (gridId != 0)
         loader.LoadGridRecord(gridId, record);
     else
         loader.LoadDatumRecord(datumId, record);
+    return record.datumId != 0;
 }
 
 } // namespace
@@ -44,8 +48,16 @@ int ConvertCoordinate(CConversionContext& context, CRecordLoader& loader, bool r
 
     if (reload)
     {
-        LoadRecord(loader, context.source, sourceDatumId, sourceGridId);
-        LoadRecord(loader, context.destination, destinationDatumId, destinationGridId);
+        if (!LoadRecord(loader, context.source, sourceDatumId, sourceGridId))
+        {
+            ShowMessage(IDS_NO_SOURCE_DATUM);
+            return 1;
+        }
+        if (!LoadRecord(loader, context.destination, destinationDatumId, destinationGridId))
+        {
+            ShowMessage(IDS_NO_DESTINATION_DATUM);
+            return 1;
+        }
     }
 
     engine.SetSource(context.source);

@@ -230,13 +230,7 @@ void CDialogSelectGrid::FillGridList()
         int count = 0;
         ado.GetRecordCount(count);
         rows.reserve(count);
-        // SQLite 3.40 names the grid's key of this statement's parenthesised
-        // join "numId:1" (the name it gives to the second numId of the inner
-        // join); other engines keep "numId". Probe once, so a missing name is
-        // logged at most once per fill rather than once per row.
-        const char* idField = "numId:1";
-        if (ado.GetFieldValue(idField).IsAbsent())
-            idField = "numId";
+        const char* idField = "numId";
         do
         {
             std::string country;

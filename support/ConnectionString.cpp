@@ -91,16 +91,18 @@ std::string MaskPasswords(const std::string& text)
     std::string out;
     out.reserve(text.size());
     std::size_t i = 0;
+    // A ']' ends a value only inside brackets, "[...;Pwd=x]": elsewhere it may be part of the password.
+    int brackets = 0;
     while (i < text.size()) {
-        // A key starts the text or follows a separator.
-        const bool atKeyStart = i == 0 || text[i - 1] == ';' || text[i - 1] == '[' || text[i - 1] == ' ' ||
-                                text[i - 1] == ',';
+        // A key starts the text or follows a separator; white space of any kind, as the parser trims it.
+        const bool atKeyStart = i == 0 || text[i - 1] == ';' || text[i - 1] == '[' || text[i - 1] == ',' ||
+                                std::isspace(static_cast<unsigned char>(text[i - 1]));
         if (atKeyStart) {
             std::size_t k = i;
             while (k < text.size() && std::isalpha(static_cast<unsigned char>(text[k])))
                 ++k;
             std::size_t eq = k;
-            while (eq < text.size() && text[eq] == ' ')
+            while (eq < text.size() && std::isspace(static_cast<unsigned char>(text[eq])))
                 ++eq;
             if (k > i && eq < text.size() && text[eq] == '=' && IsPasswordKey(text.substr(i, k - i))) {
                 std::size_t v = eq + 1;
@@ -114,7 +116,7 @@ std::string MaskPasswords(const std::string& text)
                     end = end == std::string::npos ? text.size() : end + 1;
                 } else {
                     end = v;
-                    while (end < text.size() && text[end] != ';' && text[end] != ']')
+                    while (end < text.size() && text[end] != ';' && (text[end] != ']' || brackets == 0))
                         ++end;
                 }
                 out += "***";
@@ -122,6 +124,10 @@ std::string MaskPasswords(const std::string& text)
                 continue;
             }
         }
+        if (text[i] == '[')
+            ++brackets;
+        else if (text[i] == ']' && brackets > 0)
+            --brackets;
         out += text[i];
         ++i;
     }

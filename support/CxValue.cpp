@@ -130,9 +130,17 @@ double DayNumberFromDateTime(const CxDateTime& dt)
     return days >= 0 ? static_cast<double>(days) + fraction : static_cast<double>(days) - fraction;
 }
 
+bool IsDateDayNumber(double dayNumber)
+{
+    return dayNumber >= -657434.0 && dayNumber < 2958466.0;
+}
+
 CxDateTime DateTimeFromDayNumber(double dayNumber)
 {
     CxDateTime dt;
+    // Beyond the span the day number would not fit the calendar arithmetic.
+    if (!IsDateDayNumber(dayNumber))
+        dayNumber = std::isnan(dayNumber) ? 0.0 : dayNumber < 0 ? -657434.0 : 2958465.999988426;
     double whole = std::trunc(dayNumber);
     double fraction = std::fabs(dayNumber - whole);
     // Round to the millisecond so 14:05 does not read as 14:04:59.999.

@@ -80,6 +80,9 @@ struct CxDateTime
     double second = 0.0;
 };
 double DayNumberFromDateTime(const CxDateTime& dt);
+// The span of day numbers a date may hold: 1 January 100 to 31 December 9999.
+bool IsDateDayNumber(double dayNumber);
+// A day number outside that span reads as the span's nearer end, NaN as day 0.
 CxDateTime DateTimeFromDayNumber(double dayNumber);
 // Reads "YYYY-MM-DD", "YYYY-MM-DD HH:MM[:SS[.fff]]" or with 'T' (a trailing
 // 'Z' or offset is ignored). False when the text is no such date.

@@ -7,6 +7,7 @@
 //   DATE or TIME               ISO 8601 text      date (7)
 //                              real               date from a Julian day number
 //                              integer            date from Unix seconds
+//                              (a number outside the years 100 to 9999 keeps its stored type)
 //   SMALLINT                   integer            16-bit (2) when it fits, else as INT
 //   TINYINT                    integer            8-bit signed (16) when it fits, else as INT
 //   BIGINT or INT8             integer            64-bit (20)
@@ -93,10 +94,14 @@ CCxValue Cell(sqlite3_stmt* st, int i, Declared declared)
                 return CCxValue::Date(DayNumberFromDateTime(dt));
         } else if (stored == SQLITE_FLOAT) {
             // Julian day number, SQLite's julianday(); day 0 of the tagged value is JD 2415018.5.
-            return CCxValue::Date(sqlite3_column_double(st, i) - 2415018.5);
+            // A number beyond the dates' span is no date and keeps its stored type.
+            if (const double day = sqlite3_column_double(st, i) - 2415018.5; IsDateDayNumber(day))
+                return CCxValue::Date(day);
         } else if (stored == SQLITE_INTEGER) {
             // Unix seconds, SQLite's unixepoch(); 25569 days lie between the two epochs.
-            return CCxValue::Date(static_cast<double>(sqlite3_column_int64(st, i)) / 86400.0 + 25569.0);
+            if (const double day = static_cast<double>(sqlite3_column_int64(st, i)) / 86400.0 + 25569.0;
+                IsDateDayNumber(day))
+                return CCxValue::Date(day);
         }
         break;
     case Declared::Int16:

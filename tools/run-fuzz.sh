@@ -11,18 +11,28 @@ dir=${FUZZ_BUILD:-build-fuzz}
 jobs=${JOBS:-2}
 
 if [ ! -f "$dir/build.ninja" ]; then
-  cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGEOLYNX_FUZZ=ON \
+  # The module libraries the targets link (engine, catalogue) carry the
+  # sanitizers too, so what a reader hands them is checked as well.
+  cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGEOLYNX_FUZZ=ON -DGEOLYNX_SANITIZE=ON \
     -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
 fi
 cmake --build "$dir" --target fuzz_targets -j "$jobs"
 
+# The targets write their inputs to scratch files; memory-backed when possible.
+scratch=$(mktemp -d "$( [ -w /dev/shm ] && echo /dev/shm || echo "$PWD/$dir")/geolynx-fuzz-XXXXXX")
+trap 'rm -rf "$scratch"' EXIT
+export TMPDIR=$scratch
+
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
-# target name -> seed folder
-declare -A seeds=([fuzz_ntv2]=ntv2 [fuzz_nadcon]=nadcon)
+# target name -> seed folder (fuzz/make-seeds.py writes all but the grids')
+declare -A seeds=([fuzz_ntv2]=ntv2 [fuzz_nadcon]=nadcon [fuzz_configuration]=configuration
+  [fuzz_shapefile]=shapefile [fuzz_text]=text [fuzz_connection_string]=connection_string
+  [fuzz_database_value]=database_value)
+targets=${FUZZ_TARGETS:-"fuzz_ntv2 fuzz_nadcon fuzz_configuration fuzz_shapefile fuzz_text fuzz_connection_string fuzz_database_value"}
 failed=0
-for target in fuzz_ntv2 fuzz_nadcon; do
+for target in $targets; do
   corpus="$dir/corpus/$target"
   artifacts="$dir/artifacts/$target"
   mkdir -p "$corpus" "$artifacts"
@@ -35,6 +45,8 @@ for target in fuzz_ntv2 fuzz_nadcon; do
     failed=1
   else
     grep -E "^(stat::number_of_executed_units|stat::peak_rss_mb)" "$dir/$target.log" || true
+    # The last status line carries the coverage: "cov:" edges, "ft:" features.
+    grep -E "#[0-9]+.*cov: " "$dir/$target.log" | tail -n 1 || true
     echo "== $target: no finding"
   fi
 done

@@ -1,75 +1,55 @@
-// Opening the grid dialog on the full shipped catalogue: the dialog's
-// construction reads the flags, the units, every grid of G3 and the
-// projections, so one iteration is the wait a user sees before the list is
-// filled. Run offscreen on a copy of the shipped catalogue in a temporary
-// home.
-#include <benchmark/benchmark.h>
-#include <unistd.h>
-
+// Opening the grid dialog on the full shipped catalogue, on the offscreen
+// platform: construction reads the flags, the units, every grid of the list
+// statement and the projections, so one opening is the wait a user sees
+// before the list is filled. The user's catalogue is created from the
+// shipped one before the first measured opening. Prints the median and the
+// worst of several openings and the number of rows.
 #include <QApplication>
 #include <QTreeWidget>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <memory>
+#include <string>
+#include <vector>
 
 #include "DialogSelectGrid.h"
 #include "GeolynxApp.h"
 #include "MessageRecorder.h"
 
-namespace {
+namespace fs = std::filesystem;
 
-struct BenchHome
+int main(int argc, char** argv)
 {
-    std::filesystem::path root =
-        std::filesystem::temp_directory_path() / ("geolynx-bench-grid-" + std::to_string(::getpid()));
+    const fs::path home = fs::temp_directory_path() / ("geolynx-grid-dialog-" + std::to_string(::getpid()));
+    fs::create_directories(home);
+    for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME"})
+        ::setenv(name, (home / name).c_str(), 1);
+    ::setenv("XDG_CONFIG_DIRS", (home / "etc").c_str(), 1);
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
 
-    BenchHome()
-    {
-        std::filesystem::remove_all(root);
-        std::filesystem::create_directories(root / "config" / "Veltrix");
-        std::filesystem::create_directories(root / "etc");
-        const std::filesystem::path catalogue = root / "catalogue.db";
-        std::filesystem::copy_file(std::filesystem::path(GEOLYNX_PROGRAM_ROOT) / "catalogue.db", catalogue);
-        std::filesystem::permissions(catalogue, std::filesystem::perms::owner_write,
-                                     std::filesystem::perm_options::add);
-        ::setenv("HOME", root.c_str(), 1);
-        ::setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
-        ::setenv("XDG_CONFIG_DIRS", (root / "etc").c_str(), 1);
-        ::setenv("XDG_DATA_HOME", (root / "data").c_str(), 1);
-        ::setenv("XDG_STATE_HOME", (root / "state").c_str(), 1);
-        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        std::ofstream(root / "config" / "Veltrix" / "Geolynx.conf")
-            << "ConnectionString = Provider=SQLite;Data Source=" << catalogue.string() << ";\n"
-            << "ProgramRoot = " << GEOLYNX_PROGRAM_ROOT << "\n";
-    }
-
-    ~BenchHome()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(root, ignored);
-    }
-};
-
-void OpenGridDialog(benchmark::State& state)
-{
-    static BenchHome home;
-    static int argc = 1;
-    static char name[] = "bench_GridDialogBench";
-    static char* argv[] = {name, nullptr};
-    static QApplication application(argc, argv);
+    QApplication qt(argc, argv);
     CMessageRecorder messages;
     CGeolynxApp app;
     int rows = 0;
-    for (auto _ : state)
     {
-        CDialogSelectGrid dialog(app);
-        rows = dialog.findChild<QTreeWidget*>(QStringLiteral("gridList"))->topLevelItemCount();
-        benchmark::DoNotOptimize(rows);
+        // The first use copies the shipped catalogue; not part of an opening.
+        CDialogSelectGrid warmUp(app);
     }
-    state.counters["rows"] = rows;
+    std::vector<double> times;
+    for (int i = 0; i < 15; ++i)
+    {
+        const auto start = std::chrono::steady_clock::now();
+        CDialogSelectGrid dialog(app);
+        dialog.show();
+        QApplication::processEvents();
+        times.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+        rows = dialog.findChild<QTreeWidget*>(QStringLiteral("gridList"))->topLevelItemCount();
+    }
+    std::sort(times.begin(), times.end());
+    std::printf("== grid dialog opening to a filled list of %d rows: median %.1f ms, worst %.1f ms over %zu\n", rows,
+                times[times.size() / 2], times.back(), times.size());
+    fs::remove_all(home);
+    return rows > 0 ? 0 : 1;
 }
-
-} // namespace
-
-BENCHMARK(OpenGridDialog)->Unit(benchmark::kMillisecond)->MinTime(2.0);

@@ -83,6 +83,40 @@ TEST_F(Cli, ConvertsOneCoordinateBetweenCatalogueSystems)
     EXPECT_EQ(r.out.substr(0, 7), "500000.");
 }
 
+// EPSG guidance note 7-2's worked examples, through the shipped catalogue's
+// own identifiers: a datum and a grid on it, printed to the example's
+// precision (grid units as the grid has them).
+TEST_F(Cli, ReproducesEpsgWorkedExamplesByIdentifier)
+{
+    struct Example
+    {
+        const char* from;
+        const char* to;
+        const char* point;
+        double x;
+        double y;
+        double tolerance;
+    };
+    const Example examples[] = {
+        {"4277", "27700", "0.5 50.5", 577274.98, 69740.49, 0.01},                    // transverse Mercator
+        {"4267", "32040", "-96 28.5", 2963503.91, 254759.80, 0.01},                  // Lambert 2SP, US feet
+        {"4289", "28992", "6 53", 196105.283, 557057.739, 0.001},                    // oblique stereographic
+        {"4326", "32661", "44 73", 3320416.75, 632668.43, 0.01},                     // polar stereographic
+        {"4302", "2314", "-62 10", 66644.94 * 0.66, 82536.22 * 0.66, 0.01},          // Cassini, Clarke's feet
+        {"4156", "5513", "16.849771944 50.209011667", 568990.997, 1050538.643, 0.02}, // Krovak
+    };
+    for (const Example& e : examples)
+    {
+        const CliRun r = Invoke(std::string("convert --from ") + e.from + " --to " + e.to + " " + e.point);
+        ASSERT_EQ(r.status, 0) << e.to << ": " << r.err;
+        double x = 0;
+        double y = 0;
+        ASSERT_EQ(std::sscanf(r.out.c_str(), "%lf %lf", &x, &y), 2) << r.out;
+        EXPECT_NEAR(x, e.x, e.tolerance) << e.to;
+        EXPECT_NEAR(y, e.y, e.tolerance) << e.to;
+    }
+}
+
 TEST_F(Cli, StreamsLinesInOrderAndReportsTheBadOnes)
 {
     const CliRun r = Invoke("convert --from 4326 --to 32631", "5 52\nnot a coordinate\n5,52,10\n\t3  51 \n1 2 3 4\n");
