@@ -42,14 +42,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string masked = MaskPasswords(text);
     // Read back, the masked text holds no password the original held. Inside
     // brackets a ']' ends a value, so there the parser and the masking differ
-    // by design.
-    const CConnectionString again(masked);
-    if (again.Pairs().size() == cs.Pairs().size() && text.find('[') == std::string::npos)
-        for (std::size_t i = 0; i < cs.Pairs().size(); ++i)
+    // by design. Masking may change how the rest of the text splits, so the
+    // passwords are compared as sets, not pair by pair.
+    if (text.find('[') == std::string::npos)
+    {
+        const CConnectionString again(masked);
+        for (const auto& [key, value] : cs.Pairs())
         {
-            const auto& [key, value] = cs.Pairs()[i];
-            if (IsPasswordKey(key) && !value.empty() && value != "***" && again.Pairs()[i].second == value)
-                __builtin_trap();
+            if (!IsPasswordKey(key) || value.empty() || value.find("***") != std::string::npos)
+                continue;
+            for (const auto& [otherKey, otherValue] : again.Pairs())
+                if (IsPasswordKey(otherKey) && otherValue == value)
+                    __builtin_trap();
         }
+    }
     return 0;
 }

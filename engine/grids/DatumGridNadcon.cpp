@@ -46,9 +46,11 @@ bool ReadHeader(CGridFile& file, Header& h)
     h.dy = Float(b + 24);
     if (h.nc <= 0 || h.nr <= 0)
         return false;
-    // A header record and NR data records of NC + 1 words each.
-    const int64_t needed = (int64_t(h.nr) + 1) * (int64_t(h.nc) + 1) * 4;
-    return needed <= file.Size();
+    // A header record and NR data records of NC + 1 words each, counted by
+    // division: the product of two large counts overflows 64 bits.
+    const int64_t words = file.Size() / 4;
+    const int64_t columns = int64_t(h.nc) + 1, rows = int64_t(h.nr) + 1;
+    return columns <= words && rows <= words / columns;
 }
 
 std::string ReplaceFirst(const std::string& path, const char* from, const char* to)

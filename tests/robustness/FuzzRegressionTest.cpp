@@ -10,9 +10,12 @@
 #include <string>
 
 #include "../batch/BatchTestSupport.h"
+#include "../engine/GridTestFiles.h"
 #include "ConnectionString.h"
 #include "CxAdo.h"
 #include "CxValue.h"
+#include "DatumGrid.h"
+#include "DatumGridNadcon.h"
 
 using namespace batchtest;
 
@@ -141,4 +144,60 @@ TEST(FuzzRegression, PasswordsThatTheParserReadsAreMaskedWhole)
     // Inside brackets a ']' still ends the value, and the rest of the message stays.
     EXPECT_EQ(MaskPasswords("Failed [Driver=d;pwd = p1] , retry"), "Failed [Driver=d;pwd = ***] , retry");
     EXPECT_EQ(MaskPasswords("Driver=x;\tPwd=secret;Server=s"), "Driver=x;\tPwd=***;Server=s");
+}
+
+// fuzz_nadcon: the size check of a NADCON header multiplied (NR + 1), (NC + 1)
+// and 4 in 64 bits, which overflows for counts near 2^31 (undefined
+// behaviour; a wrapped product could also pass the check). Such a header is
+// now refused, and one that exactly fits the file is still read.
+TEST(FuzzRegression, NadconCountsWhoseProductOverflowsAreRefused)
+{
+    auto header = [](std::int32_t nc, std::int32_t nr) {
+        std::string b(64, ' ');
+        auto word = [&b](std::uint32_t w) {
+            for (int i = 0; i < 4; ++i)
+                b += static_cast<char>((w >> (8 * i)) & 0xff);
+        };
+        auto real = [&word](float f) {
+            std::uint32_t w;
+            std::memcpy(&w, &f, 4);
+            word(w);
+        };
+        word(static_cast<std::uint32_t>(nc));
+        word(static_cast<std::uint32_t>(nr));
+        word(1);
+        real(-100.0f);
+        real(0.25f);
+        real(30.0f);
+        real(0.25f);
+        return b;
+    };
+    for (const auto& [nc, nr] : {std::pair{0x7fffffff, 0x7fffffff}, std::pair{0x40000000, 0x7ffffffe},
+                                 std::pair{0x7fffffff, 1}})
+    {
+        SCOPED_TRACE(std::to_string(nc) + " x " + std::to_string(nr));
+        std::string las = header(nc, nr) + std::string(4096, '\0');
+        std::string los = las;
+        std::FILE* a = fmemopen(las.data(), las.size(), "rb");
+        std::FILE* o = fmemopen(los.data(), los.size(), "rb");
+        CDatumGrid grid;
+        EXPECT_NE(CDatumGridNadcon(grid).Read(a, o), 0);
+        EXPECT_EQ(grid.kind, CDatumGrid::KIND_NONE);
+        EXPECT_EQ(grid.Count(), 0);
+        std::fclose(a);
+        std::fclose(o);
+    }
+    // A grid that exactly fills its files is still read; one word less is refused.
+    gridtest::NadconGrid sound;
+    for (const std::size_t cut : {0, 4})
+    {
+        std::string las = sound.FileBytes(true), los = sound.FileBytes(false);
+        las.resize(las.size() - cut);
+        std::FILE* a = fmemopen(las.data(), las.size(), "rb");
+        std::FILE* o = fmemopen(los.data(), los.size(), "rb");
+        CDatumGrid grid;
+        EXPECT_EQ(CDatumGridNadcon(grid).Read(a, o) == 0, cut == 0);
+        std::fclose(a);
+        std::fclose(o);
+    }
 }

@@ -89,7 +89,7 @@ void WriteShapefile(const std::string& shp, const std::vector<Point>& points)
     const std::string base = shp.substr(0, shp.size() - 4);
     WriteFile(shp, main);
     WriteFile(base + ".shx", index);
-    WriteFile(base + ".dbf", std::string("\x03\x7a\x0c\x09attribute bytes\x1a", 21));
+    WriteFile(base + ".dbf", std::string("\x03\x7a\x0c\x09") + "attribute bytes" + std::string(1, '\x1a'));
 }
 
 class ShapefileWizard : public WizardTest

@@ -137,6 +137,7 @@ TEST_F(TextWizard, CsvFileThroughEveryPage)
 
     // Preview: raw texts after the header line.
     ASSERT_EQ(Page(), CWzdSheet::PagePreview);
+    EXPECT_EQ(sheet->currentPage()->title(), "Preview and check source coordinates");
     auto* preview = Find<QTreeWidget>("previewList");
     ASSERT_EQ(preview->columnCount(), 3);
     EXPECT_EQ(preview->headerItem()->text(0), "Longitude");
@@ -157,6 +158,7 @@ TEST_F(TextWizard, CsvFileThroughEveryPage)
 
     // Start page: configured, then running, then completed.
     ASSERT_EQ(Page(), CWzdSheet::PageStart);
+    EXPECT_EQ(sheet->currentPage()->title(), "Start the coordinate conversion");
     EXPECT_EQ(Status(), "Conversion has been configured. Please click the \"Finish\" button to start the "
                         "conversion process.");
     EXPECT_TRUE(Shown(QWizard::BackButton));
