@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 #include "CatalogueConnection.h"
@@ -123,43 +125,6 @@ char* WriteCoordinate(char* p, const CCliSystem& to, const CCliPrecision& precis
     return p;
 }
 
-// Output gathered in one large buffer and written in few calls.
-class COutputBuffer
-{
-public:
-    explicit COutputBuffer(std::FILE* stream) : out(stream), buffer(1 << 20) {}
-    ~COutputBuffer() { Flush(); }
-    COutputBuffer(const COutputBuffer&) = delete;
-    COutputBuffer& operator=(const COutputBuffer&) = delete;
-
-    // Room for at least n more bytes at Position().
-    char* Reserve(std::size_t n)
-    {
-        if (used + n > buffer.size())
-        {
-            Flush();
-            if (n > buffer.size())
-                buffer.resize(n);
-        }
-        return buffer.data() + used;
-    }
-    void Commit(char* end) { used = static_cast<std::size_t>(end - buffer.data()); }
-    void Append(const char* data, std::size_t n)
-    {
-        std::memcpy(Reserve(n), data, n);
-        used += n;
-    }
-    void Flush()
-    {
-        std::fwrite(buffer.data(), 1, used, out);
-        used = 0;
-    }
-
-private:
-    std::FILE* out;
-    std::vector<char> buffer;
-    std::size_t used = 0;
-};
 
 bool IsSeparator(char c)
 {
@@ -253,39 +218,144 @@ int ConvertOne(const CCliSystem& from, const CCliSystem& to, const CCliPrecision
     return CLI_OK;
 }
 
+namespace {
+
+// Hands out each record the catalogue gave once, so the workers of a stream
+// share one catalogue load.
+class CSharedRecordLoader : public CRecordLoader
+{
+public:
+    void LoadGridRecord(int gridId, CCfgMapProjection& record) override { Load(true, gridId, record); }
+    void LoadDatumRecord(int datumId, CCfgMapProjection& record) override { Load(false, datumId, record); }
+
+private:
+    void Load(bool grid, int id, CCfgMapProjection& record)
+    {
+        std::lock_guard<std::mutex> guard(mutex);
+        for (const Entry& e : entries)
+            if (e.grid == grid && e.id == id)
+            {
+                record = e.record;
+                return;
+            }
+        if (grid)
+            catalogue.LoadGridRecord(id, record);
+        else
+            catalogue.LoadDatumRecord(id, record);
+        entries.push_back(Entry{grid, id, record});
+    }
+
+    struct Entry
+    {
+        bool grid;
+        int id;
+        CCfgMapProjection record;
+    };
+    std::mutex mutex;
+    std::vector<Entry> entries;
+    CCatalogueRecordLoader catalogue;
+};
+
+// One worker's share of a block: its own engine, its output and the
+// positions (within the block's lines) of the lines that were not
+// coordinates.
+struct CStreamWorker
+{
+    std::unique_ptr<CConversionContext> context = std::make_unique<CConversionContext>();
+    bool loaded = false;
+    std::vector<char> output;
+    std::vector<std::size_t> bad;
+    bool failed = false;
+};
+
+struct CLine
+{
+    const char* begin;
+    const char* end;
+};
+
+void ConvertLines(CStreamWorker& worker, CRecordLoader& loader, const CCliSystem& from, const CCliSystem& to,
+                  const CCliPrecision& precision, const CLine* lines, std::size_t first, std::size_t count)
+{
+    worker.output.clear();
+    worker.bad.clear();
+    for (std::size_t i = first; i < first + count; ++i)
+    {
+        const CLine& line = lines[i];
+        double v[3] = {0, 0, 0};
+        int n = 0;
+        const std::size_t at = worker.output.size();
+        if (!ParseCoordinateLine(line.begin, line.end, v, n))
+        {
+            worker.output.insert(worker.output.end(), line.begin, line.end);
+            worker.output.push_back('\n');
+            worker.bad.push_back(i);
+            continue;
+        }
+        if (ConvertCoordinate(*worker.context, loader, !worker.loaded, v[0], v[1], v[2], from.datumId, from.gridId,
+                              to.datumId, to.gridId) != 0)
+        {
+            worker.failed = true;
+            return;
+        }
+        worker.loaded = true;
+        worker.output.resize(at + 3 * kFixedLimit + 3);
+        char* end = WriteCoordinate(worker.output.data() + at, to, precision, v[0], v[1], v[2]);
+        worker.output.resize(static_cast<std::size_t>(end - worker.output.data()));
+    }
+}
+
+} // namespace
+
 int ConvertStream(const CCliSystem& from, const CCliSystem& to, const CCliPrecision& precision, std::FILE* in,
                   std::FILE* out, std::FILE* err)
 {
     if (!CheckSystems(from, to))
         return CLI_ERROR;
-    auto context = std::make_unique<CConversionContext>();
-    CCatalogueRecordLoader loader;
-    bool loaded = false;
+    CSharedRecordLoader loader;
+    // Blocks of many lines are cut into one share a core; the output keeps
+    // the input's order.
+    const unsigned cores = std::max(1u, std::min(4u, std::thread::hardware_concurrency()));
+    std::vector<CStreamWorker> workers(cores);
+    constexpr std::size_t kLinesPerWorker = 2048;
     int status = CLI_OK;
     long number = 0;
-    COutputBuffer output(out);
+    std::vector<CLine> lines;
 
-    // One line without its line feed; false stops the stream.
-    auto convertLine = [&](const char* line, const char* end) {
-        ++number;
-        double v[3] = {0, 0, 0};
-        int count = 0;
-        if (!ParseCoordinateLine(line, end, v, count))
+    auto convertBlock = [&]() {
+        const std::size_t total = lines.size();
+        const std::size_t shares =
+            std::max<std::size_t>(1, std::min<std::size_t>(workers.size(), total / kLinesPerWorker));
+        const std::size_t each = (total + shares - 1) / shares;
+        std::vector<std::thread> threads;
+        for (std::size_t w = 1; w < shares; ++w)
         {
-            output.Append(line, static_cast<std::size_t>(end - line));
-            output.Append("\n", 1);
-            // Long lines are quoted by their beginning only.
-            const int shown = static_cast<int>(std::min<std::ptrdiff_t>(end - line, 80));
-            std::fprintf(err, "geolynx-cli: line %ld is not a coordinate: %.*s%s\n", number, shown, line,
-                         end - line > shown ? "..." : "");
-            status = CLI_BAD_LINES;
-            return true;
+            const std::size_t first = std::min(total, w * each);
+            threads.emplace_back(ConvertLines, std::ref(workers[w]), std::ref(loader), std::cref(from), std::cref(to),
+                                 std::cref(precision), lines.data(), first, std::min(each, total - first));
         }
-        if (ConvertCoordinate(*context, loader, !loaded, v[0], v[1], v[2], from.datumId, from.gridId, to.datumId,
-                              to.gridId) != 0)
-            return false;
-        loaded = true;
-        output.Commit(WriteCoordinate(output.Reserve(3 * kFixedLimit + 3), to, precision, v[0], v[1], v[2]));
+        ConvertLines(workers[0], loader, from, to, precision, lines.data(), 0, std::min(each, total));
+        for (std::thread& t : threads)
+            t.join();
+        for (std::size_t w = 0; w < shares; ++w)
+        {
+            CStreamWorker& worker = workers[w];
+            if (worker.failed)
+                return false;
+            for (const std::size_t i : worker.bad)
+            {
+                // Long lines are quoted by their beginning only.
+                const CLine& line = lines[i];
+                const int shown = static_cast<int>(std::min<std::ptrdiff_t>(line.end - line.begin, 80));
+                std::fprintf(err, "geolynx-cli: line %ld is not a coordinate: %.*s%s\n",
+                             number + static_cast<long>(i) + 1, shown, line.begin,
+                             line.end - line.begin > shown ? "..." : "");
+                status = CLI_BAD_LINES;
+            }
+            std::fwrite(worker.output.data(), 1, worker.output.size(), out);
+        }
+        number += static_cast<long>(total);
+        lines.clear();
         return true;
     };
 
@@ -306,22 +376,21 @@ int ConvertStream(const CCliSystem& from, const CCliSystem& to, const CCliPrecis
             const auto* feed = static_cast<const char*>(std::memchr(begin, '\n', held - start));
             if (feed == nullptr)
                 break;
-            if (!convertLine(begin, feed))
-                return CLI_ERROR;
+            lines.push_back(CLine{begin, feed});
             start = static_cast<std::size_t>(feed - block.data()) + 1;
         }
-        if (!more)
+        if (!more && start < held)
         {
-            if (start < held && !convertLine(block.data() + start, block.data() + held))
-                return CLI_ERROR;
-            break;
+            lines.push_back(CLine{block.data() + start, block.data() + held});
+            start = held;
         }
+        if (!convertBlock())
+            return CLI_ERROR;
         std::memmove(block.data(), block.data() + start, held - start);
         held -= start;
         if (held == block.size())
             block.resize(block.size() * 2);
     }
-    output.Flush();
     std::fflush(out);
     return status;
 }

@@ -140,6 +140,30 @@ TEST_F(Cli, StreamsLinesInOrderAndReportsTheBadOnes)
     std::snprintf(expected, sizeof expected, "%.2f %.2f %.2f\n", 0.125, 2.675, -0.001);
     EXPECT_EQ(ties.out, expected);
 
+    // Many lines are converted in shares side by side; the output keeps the
+    // input's order and the bad lines their numbers.
+    std::string many;
+    std::string expectedMany;
+    for (int i = 1; i <= 20000; ++i)
+    {
+        if (i == 5000 || i == 19999)
+        {
+            many += "bad\n";
+            expectedMany += "bad\n";
+            continue;
+        }
+        many += std::to_string(i % 180) + " " + std::to_string(i % 90) + "\n";
+        char line[96];
+        std::snprintf(line, sizeof line, "%.9f %.9f 0.0000\n", double(i % 180), double(i % 90));
+        expectedMany += line;
+    }
+    const CliRun shares = Invoke("convert --from 4326 --to 4326", many);
+    EXPECT_EQ(shares.status, 1);
+    EXPECT_TRUE(shares.out == expectedMany);
+    EXPECT_NE(shares.err.find("line 5000 "), std::string::npos) << shares.err;
+    EXPECT_NE(shares.err.find("line 19999 "), std::string::npos) << shares.err;
+    EXPECT_LT(shares.err.find("line 5000 "), shares.err.find("line 19999 "));
+
     // A line longer than any read block is still one line.
     const std::string longLine(3 << 20, 'x');
     const CliRun huge = Invoke("convert --from 4326 --to 4326", longLine + "\n1 2");
