@@ -352,7 +352,8 @@ int ConvertStream(const CCliSystem& from, const CCliSystem& to, const CCliPrecis
                              line.end - line.begin > shown ? "..." : "");
                 status = CLI_BAD_LINES;
             }
-            std::fwrite(worker.output.data(), 1, worker.output.size(), out);
+            if (!worker.output.empty())
+                std::fwrite(worker.output.data(), 1, worker.output.size(), out);
         }
         number += static_cast<long>(total);
         lines.clear();
@@ -384,7 +385,7 @@ int ConvertStream(const CCliSystem& from, const CCliSystem& to, const CCliPrecis
             lines.push_back(CLine{block.data() + start, block.data() + held});
             start = held;
         }
-        if (!convertBlock())
+        if (!lines.empty() && !convertBlock())
             return CLI_ERROR;
         std::memmove(block.data(), block.data() + start, held - start);
         held -= start;

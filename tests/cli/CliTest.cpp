@@ -168,7 +168,7 @@ TEST_F(Cli, StreamsLinesInOrderAndReportsTheBadOnes)
     const std::string longLine(3 << 20, 'x');
     const CliRun huge = Invoke("convert --from 4326 --to 4326", longLine + "\n1 2");
     EXPECT_EQ(huge.status, 1);
-    EXPECT_EQ(huge.out, longLine + "\n1.000000000 2.000000000 0.0000\n");
+    EXPECT_TRUE(huge.out == longLine + "\n1.000000000 2.000000000 0.0000\n") << huge.out.size() << " bytes";
 }
 
 TEST_F(Cli, RefusesWhatTheCatalogueDoesNotHave)
