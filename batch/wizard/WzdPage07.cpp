@@ -1,6 +1,5 @@
 #include "WzdPage07.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QStringList>
 #include <algorithm>
@@ -8,6 +7,7 @@
 #include "BatchMessages.h"
 #include "CxAdo.h"
 #include "Messages.h"
+#include "WzdBusyCursor.h"
 #include "WzdSheet.h"
 #include "ui_WzdPage07.h"
 
@@ -26,15 +26,6 @@ void FillSorted(QComboBox* list, QStringList entries, const char* prompt)
     list->setCurrentIndex(-1);
     list->setPlaceholderText(QString::fromUtf8(prompt));
 }
-
-class CBusyCursor
-{
-public:
-    CBusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~CBusyCursor() { QApplication::restoreOverrideCursor(); }
-    CBusyCursor(const CBusyCursor&) = delete;
-    CBusyCursor& operator=(const CBusyCursor&) = delete;
-};
 
 } // namespace
 
@@ -83,7 +74,7 @@ void CWzdPage07::OnSetActive()
 
 void CWzdPage07::FillTableList()
 {
-    CBusyCursor busy;
+    CWzdBusyCursor busy;
     QStringList tables;
     CCxAdo ado;
     if (ado.Initialize() == 0 && ado.Connect(Settings().connectionString.c_str()) == 0)
@@ -116,7 +107,7 @@ void CWzdPage07::FillColumnLists()
         const QSignalBlocker quiet(list);
         list->clear();
     }
-    CBusyCursor busy;
+    CWzdBusyCursor busy;
     QStringList columns;
     const std::string chosen = table.toStdString();
     CCxAdo ado;

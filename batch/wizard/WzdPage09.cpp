@@ -7,6 +7,7 @@
 
 #include "ConvertDatabaseTable.h"
 #include "TextFileConversion.h"
+#include "WzdBusyCursor.h"
 #include "WzdSheet.h"
 #include "ui_WzdPage09.h"
 
@@ -57,7 +58,14 @@ void CWzdPage09::OnSetActive()
     if (settings.ConversionType == CONVERSION_TEXT)
         Show(PreviewTextFile(settings));
     else if (settings.ConversionType == CONVERSION_DATABASE)
-        Show(PreviewDatabaseTable(settings));
+    {
+        std::vector<std::vector<std::string>> rows;
+        {
+            CWzdBusyCursor busy;
+            rows = PreviewDatabaseTable(settings);
+        }
+        Show(rows);
+    }
 }
 
 void CWzdPage09::Show(const std::vector<std::vector<std::string>>& rows)
