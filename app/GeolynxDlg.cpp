@@ -26,6 +26,7 @@
 #include "GeolynxApp.h"
 #include "Messages.h"
 #include "NumberText.h"
+#include "WzdSheet.h"
 #include "ui_GeolynxDlg.h"
 
 namespace {
@@ -564,9 +565,6 @@ void CGeolynxDlg::ConnectManagement()
 
 void CGeolynxDlg::OpenBatch()
 {
-    // Defined with the wizard (WzdSheet.h): runs it modally over this window.
-    void RunBatchWizard(CGeolynxApp & app, int sourceGrid, int destinationGrid, int sourceDatum,
-                        int destinationDatum, QWidget* parent);
     RunBatchWizard(app, sides[Source].gridId, sides[Destination].gridId, sides[Source].datumId,
                    sides[Destination].datumId, this);
 }

@@ -67,7 +67,10 @@ bool ReadOverride(const char* name, CCxString& value)
 void OverrideSetting(const char* name, const std::string& value)
 {
     std::lock_guard<std::mutex> guard(overridesLock);
-    overrides[name] = value;
+    if (value.empty())
+        overrides.erase(name);
+    else
+        overrides[name] = value;
 }
 
 int ReadSetting(const char* name, CCxString& value)

@@ -24,5 +24,6 @@ void ReadConnectionString(CCxString& value);
 void ReadProgramRoot(CCxString& value);
 
 // A value given for this process only (the command line's --catalogue): it
-// wins over every settings file until the process ends.
+// wins over every settings file until the process ends. An empty value
+// removes it again.
 void OverrideSetting(const char* name, const std::string& value);

@@ -48,4 +48,7 @@ TEST(Settings, AnOverrideWinsOverEveryFile)
     OverrideSetting("ProgramRoot", "/given/on/the/command/line");
     ReadProgramRoot(value);
     EXPECT_EQ(value, "/given/on/the/command/line");
+    OverrideSetting("ProgramRoot", "");
+    ReadProgramRoot(value);
+    EXPECT_EQ(value, "/from/the/file");
 }
