@@ -207,8 +207,7 @@ bool ResolveSystem(const std::string& text, CCliSystem& system)
 int ConvertOne(const CCliSystem& from, const CCliSystem& to, const CCliPrecision& precision, double x, double y,
                double z, std::FILE* out)
 {
-    if (!CheckSystems(from, to))
-        return CLI_ERROR;
+    // The conversion itself refuses a system the catalogue lacks, with its message.
     auto context = std::make_unique<CConversionContext>();
     CCatalogueRecordLoader loader;
     if (ConvertCoordinate(*context, loader, true, x, y, z, from.datumId, from.gridId, to.datumId, to.gridId) != 0)
