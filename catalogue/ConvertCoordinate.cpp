@@ -25,12 +25,12 @@ int ConvertCoordinate(CConversionContext& context, CRecordLoader& loader, bool r
     if (sourceDatumId == 0)
     {
         ShowMessage(IDS_NO_SOURCE_DATUM);
-        return 1;
+        return kConvertRefused;
     }
     if (destinationDatumId == 0)
     {
         ShowMessage(IDS_NO_DESTINATION_DATUM);
-        return 1;
+        return kConvertRefused;
     }
 
     CProjections& engine = context.engine;
@@ -51,18 +51,20 @@ int ConvertCoordinate(CConversionContext& context, CRecordLoader& loader, bool r
         if (!LoadRecord(loader, context.source, sourceDatumId, sourceGridId))
         {
             ShowMessage(IDS_NO_SOURCE_DATUM);
-            return 1;
+            return kConvertRefused;
         }
         if (!LoadRecord(loader, context.destination, destinationDatumId, destinationGridId))
         {
             ShowMessage(IDS_NO_DESTINATION_DATUM);
-            return 1;
+            return kConvertRefused;
         }
     }
 
     engine.SetSource(context.source);
     engine.SetDestination(context.destination);
     engine.Transform();
+    if (!engine.Failure().empty())
+        return kConvertPointFailed;
 
     z = engine.height;
     if (destinationGridId != 0)
@@ -75,5 +77,5 @@ int ConvertCoordinate(CConversionContext& context, CRecordLoader& loader, bool r
         y = engine.latitude;
         x = engine.longitude;
     }
-    return 0;
+    return kConvertDone;
 }

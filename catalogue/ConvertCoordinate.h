@@ -17,6 +17,13 @@ public:
 
 // The engine with the two records conversions load: owned by the application
 // object for the whole run, or by a batch run or a command for its own.
+enum : int
+{
+    kConvertDone = 0,
+    kConvertRefused = 1,
+    kConvertPointFailed = 2,
+};
+
 struct CConversionContext
 {
     CProjections engine;
@@ -26,8 +33,13 @@ struct CConversionContext
 
 // Converts one coordinate in place: x = longitude or easting, y = latitude or
 // northing, z = ellipsoidal height in metres. With reload the two records are
-// loaded afresh through loader. Returns 0 after a conversion, nonzero after
-// showing message 108 or 109 with the coordinate untouched.
+// loaded afresh through loader. Returns kConvertDone after a conversion;
+// kConvertRefused after showing a message (108, 109 or why the systems cannot
+// be used at all), with the coordinate untouched; kConvertPointFailed, with
+// no message shown and the coordinate untouched, when this one point cannot
+// be converted (a latitude beyond the poles, a grid coordinate off the
+// ellipsoid, no finite result): context.engine.Failure() says why, and the
+// records stay loaded for the next point.
 int ConvertCoordinate(CConversionContext& context, CRecordLoader& loader, bool reload, double& x, double& y,
                       double& z, int sourceDatumId, int sourceGridId, int destinationDatumId, int destinationGridId);
 

@@ -210,7 +210,11 @@ int ConvertOne(const CCliSystem& from, const CCliSystem& to, const CCliPrecision
     // The conversion itself refuses a system the catalogue lacks, with its message.
     auto context = std::make_unique<CConversionContext>();
     CCatalogueRecordLoader loader;
-    if (ConvertCoordinate(*context, loader, true, x, y, z, from.datumId, from.gridId, to.datumId, to.gridId) != 0)
+    const int result =
+        ConvertCoordinate(*context, loader, true, x, y, z, from.datumId, from.gridId, to.datumId, to.gridId);
+    if (result == kConvertPointFailed)
+        std::fprintf(stderr, "geolynx-cli: not converted: %s\n", context->engine.Failure().c_str());
+    if (result != kConvertDone)
         return CLI_ERROR;
     char line[3 * kFixedLimit + 3];
     std::fwrite(line, 1, static_cast<std::size_t>(WriteCoordinate(line, to, precision, x, y, z) - line), out);
@@ -291,13 +295,21 @@ void ConvertLines(CStreamWorker& worker, CRecordLoader& loader, const CCliSystem
             worker.bad.push_back(i);
             continue;
         }
-        if (ConvertCoordinate(*worker.context, loader, !worker.loaded, v[0], v[1], v[2], from.datumId, from.gridId,
-                              to.datumId, to.gridId) != 0)
+        const int result = ConvertCoordinate(*worker.context, loader, !worker.loaded, v[0], v[1], v[2], from.datumId,
+                                             from.gridId, to.datumId, to.gridId);
+        if (result == kConvertRefused)
         {
             worker.failed = true;
             return;
         }
         worker.loaded = true;
+        if (result == kConvertPointFailed)
+        {
+            worker.output.insert(worker.output.end(), line.begin, line.end);
+            worker.output.push_back('\n');
+            worker.bad.push_back(i);
+            continue;
+        }
         worker.output.resize(at + 3 * kFixedLimit + 3);
         char* end = WriteCoordinate(worker.output.data() + at, to, precision, v[0], v[1], v[2]);
         worker.output.resize(static_cast<std::size_t>(end - worker.output.data()));

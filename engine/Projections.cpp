@@ -7,6 +7,7 @@
 
 namespace {
 
+constexpr double kHalfPi = 1.5707963267948966;
 constexpr double kRadiansPerArcSecond = 4.84813681109536e-06;
 
 // First eccentricity squared of an ellipsoid given by its inverse flattening;
@@ -186,6 +187,30 @@ void CProjections::DestinationLeg(double& phi, double& lambda, double& h) const
 
 void CProjections::Transform()
 {
+    failure.clear();
+    if (!std::isfinite(height))
+    {
+        failure = "the height is not a number";
+        return;
+    }
+    if (source.projectionId != 0 && (!std::isfinite(easting) || !std::isfinite(northing)))
+    {
+        failure = "the grid coordinate is not a number";
+        return;
+    }
+    if (source.projectionId == 0)
+    {
+        if (!std::isfinite(latitude) || std::fabs(latitude) > 90)
+        {
+            failure = "the latitude lies beyond 90 degrees";
+            return;
+        }
+        if (!std::isfinite(longitude) || std::fabs(longitude) > 360)
+        {
+            failure = "the longitude lies beyond 360 degrees";
+            return;
+        }
+    }
     sourceProjection->height = height;
 
     double phi, lambda, h;
@@ -197,6 +222,13 @@ void CProjections::Transform()
         phi = sourceProjection->phi;
         lambda = sourceProjection->lambda;
         h = sourceProjection->height;
+        // An inverse that leaves the ellipsoid gives a latitude beyond the
+        // poles or no number at all; such a point has no position to convert.
+        if (!std::isfinite(phi) || !std::isfinite(lambda) || std::fabs(phi) > kHalfPi + 1e-12)
+        {
+            failure = "the grid coordinate lies outside the projection's domain";
+            return;
+        }
     }
     else
     {
@@ -219,12 +251,25 @@ void CProjections::Transform()
         destinationProjection->lambda = lambda;
         destinationProjection->height = h;
         destinationProjection->Forward();
-        easting = ::ToUnits(destination.unitId, destinationProjection->x);
-        northing = ::ToUnits(destination.unitId, destinationProjection->y);
-        height = destinationProjection->height;
+        const double x = ::ToUnits(destination.unitId, destinationProjection->x);
+        const double y = ::ToUnits(destination.unitId, destinationProjection->y);
+        const double z = destinationProjection->height;
+        if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(z))
+        {
+            failure = "the point lies outside the destination projection's domain";
+            return;
+        }
+        easting = x;
+        northing = y;
+        height = z;
     }
     else
     {
+        if (!std::isfinite(phi) || !std::isfinite(lambda) || !std::isfinite(h))
+        {
+            failure = "the datum shift gives no finite result for the point";
+            return;
+        }
         latitude = phi / kDegToRad;
         longitude = lambda / kDegToRad;
         height = h;

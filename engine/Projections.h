@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "CfgMapProjection.h"
 #include "grids/DatumGrid.h"
@@ -18,7 +19,11 @@ public:
 
     void SetSource(const CCfgMapProjection& record);
     void SetDestination(const CCfgMapProjection& record);
+    // Converts the point in the public members. When the point cannot be
+    // converted the members keep their input and Failure() says why.
     void Transform();
+    // Empty after a converted point.
+    const std::string& Failure() const { return failure; }
 
     static double FromUnits(int unitId, double value);
     static double ToUnits(int unitId, double metres);
@@ -54,4 +59,5 @@ private:
     CCfgMapProjection source;
     CCfgMapProjection destination;
     const CCfgMapProjection pivot;
+    std::string failure;
 };

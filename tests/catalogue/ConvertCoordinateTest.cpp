@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <map>
 #include <vector>
 
@@ -76,11 +77,40 @@ TEST(ConvertCoordinate, LoadsGridsBeforeDatumsAndOnlyOnReload)
     CCfgMapProjection grid;
     grid.projectionId = 200;
     loader.grids[77] = grid;
-    x = 1000;
-    y = 2000;
+    x = 10;
+    y = 20;
     ASSERT_EQ(ConvertCoordinate(context, loader, true, x, y, z, 4326, 0, 4326, 77), 0);
     EXPECT_EQ(loader.calls.back(), 77);
     EXPECT_EQ(x, 0); // base projection: a new object's easting and northing
     EXPECT_EQ(y, 0);
+    EXPECT_TRUE(recorder.Ids().empty());
+}
+
+// A point that has no position is refused on its own: nothing shown, the
+// coordinate untouched, the records kept for the next point.
+TEST(ConvertCoordinate, RefusesAPointWithoutAPositionAndKeepsItsRecords)
+{
+    CMessageRecorder recorder;
+    CConversionContext context;
+    CMemoryLoader loader;
+    loader.datums[4326] = CCfgMapProjection();
+
+    const double inputs[][2] = {{5, 90.0000001}, {5, -95}, {361, 52}, {std::nan(""), 52}, {5, HUGE_VAL}};
+    bool reload = true;
+    for (const auto& in : inputs)
+    {
+        double x = in[0], y = in[1], z = 7;
+        EXPECT_EQ(ConvertCoordinate(context, loader, reload, x, y, z, 4326, 0, 4326, 0), kConvertPointFailed)
+            << in[0] << " " << in[1];
+        EXPECT_FALSE(context.engine.Failure().empty());
+        EXPECT_TRUE(x == in[0] || (std::isnan(x) && std::isnan(in[0])));
+        EXPECT_EQ(y, in[1]);
+        EXPECT_EQ(z, 7);
+        reload = false;
+    }
+    double x = 5, y = 52, z = 0;
+    EXPECT_EQ(ConvertCoordinate(context, loader, false, x, y, z, 4326, 0, 4326, 0), kConvertDone);
+    EXPECT_TRUE(context.engine.Failure().empty());
+    EXPECT_EQ(loader.calls.size(), 2u);
     EXPECT_TRUE(recorder.Ids().empty());
 }
