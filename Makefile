@@ -38,3 +38,8 @@ bench: build
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) build-fuzz
+
+# The Debian package, $(BUILD)/geolynx_<version>_<architecture>.deb, made by CPack.
+.PHONY: package
+package: build
+	cmake --build $(BUILD) --target package
