@@ -49,7 +49,7 @@ END { flush() }
 ' "$work/tree" > "$work/commands"
 { echo "[COMMANDS]"; cat "$work/commands"; } > "$work/commands.h2m"
 
-help2man --no-info --section=1 --manual="User Commands" --source="Veltrix Geolynx" \
+help2man --no-info --section=1 --manual="User Commands" \
   --name="convert coordinates between coordinate reference systems" \
   --include="$work/commands.h2m" --include="$here/geolynx-cli.h2m" \
   --output="$work/geolynx-cli.1" "$cli"

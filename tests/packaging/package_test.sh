@@ -9,6 +9,7 @@ esac
 need cpack
 need dpkg-deb
 need dpkg-shlibdeps
+need file
 
 cpack --config "$build/CPackConfig.cmake" -B "$scratch/out" > "$scratch/cpack.log" 2>&1 ||
   { cat "$scratch/cpack.log" >&2; echo "FAIL: cpack" >&2; exit 1; }
