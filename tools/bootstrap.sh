@@ -15,8 +15,8 @@ packages=(
   libgeographiclib-dev
   famfamfam-flag-png iso-codes
   libcli11-dev
-  # packaging: manual page, icon rendering, completion, validators and package checks
-  help2man desktop-file-utils appstream lintian librsvg2-bin bash-completion dpkg-dev fakeroot file
+  # packaging: manual page, icon rendering, validators and package checks
+  help2man desktop-file-utils appstream lintian librsvg2-bin dpkg-dev file
 )
 
 # --- database layer: ODBC drivers ---
