@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "BatchMessages.h"
+#include "Messages.h"
 #include "TextFileConversion.h"
 #include "WzdSheet.h"
 #include "ui_WzdPage06.h"
@@ -28,6 +30,11 @@ constexpr const char* kFormats[] = {
     "Degrees, minutes and seconds, no spaces ( DDDMMSS.SS )",
 };
 
+void SelectEntry(QComboBox* list, int index)
+{
+    list->setCurrentIndex(index < list->count() ? index : -1);
+}
+
 void Fill(QComboBox* list, const std::vector<std::string>& texts)
 {
     list->clear();
@@ -42,6 +49,12 @@ CWzdPage06::CWzdPage06(CWzdSheet& sheet)
       ui(std::make_unique<Ui::CWzdPage06>())
 {
     ui->setupUi(this);
+    ui->separatorHint->setVisible(false);
+    // Another separator shows its fields at once.
+    connect(ui->separatorList, &QComboBox::currentIndexChanged, this, [this] {
+        if (!filling)
+            SeparatorChosen();
+    });
 }
 
 CWzdPage06::~CWzdPage06() = default;
@@ -71,29 +84,78 @@ void CWzdPage06::OnSetActive()
         FirstActivation();
     }
     BatchSettings& settings = Settings();
-    // The lists are built with the separator stored now; another choice
-    // takes effect at the next activation.
+    filling = true;
+    ui->separatorList->setCurrentIndex(ui->separatorList->findData(settings.SeparatorChoice));
+    filling = false;
+    FillLists(false);
+    SelectEntry(ui->formatList, settings.CoordinateFormat);
+    ui->headerCheck->setChecked(settings.header != 0);
+}
+
+void CWzdPage06::FillLists(bool keepSelection)
+{
+    BatchSettings& settings = Settings();
+    const int chosen[3] = {ui->longitudeField->currentIndex(), ui->latitudeField->currentIndex(),
+                           ui->altitudeField->currentIndex()};
     const FieldLists lists = FillFieldLists(settings);
+    separatorUnclear = lists.separatorUnclear;
+    ui->separatorHint->setVisible(separatorUnclear);
+    filling = true;
     Fill(ui->longitudeField, lists.longitude);
     Fill(ui->latitudeField, lists.latitude);
     Fill(ui->altitudeField, lists.altitude);
+    filling = false;
 
-    auto select = [](QComboBox* list, int index) { list->setCurrentIndex(index < list->count() ? index : -1); };
-    select(ui->formatList, settings.CoordinateFormat);
-    select(ui->longitudeField, settings.longitudeColumn - 1);
-    select(ui->latitudeField, settings.latitudeColumn - 1);
-    select(ui->altitudeField, settings.altitudeColumn);
-    ui->separatorList->setCurrentIndex(ui->separatorList->findData(settings.SeparatorChoice));
-    ui->headerCheck->setChecked(settings.header != 0);
+    const std::string key = settings.sourceFile + '\n' + settings.resolvedSeparator;
+    if (lists.named.longitude != 0 && key != namedFor)
+    {
+        // A header that names its columns chooses them, once for each file.
+        namedFor = key;
+        settings.longitudeColumn = lists.named.longitude;
+        settings.latitudeColumn = lists.named.latitude;
+        settings.altitudeColumn = lists.named.altitude;
+        keepSelection = false;
+    }
+    if (keepSelection)
+    {
+        SelectEntry(ui->longitudeField, chosen[0]);
+        SelectEntry(ui->latitudeField, chosen[1]);
+        SelectEntry(ui->altitudeField, chosen[2]);
+        return;
+    }
+    SelectEntry(ui->longitudeField, settings.longitudeColumn - 1);
+    SelectEntry(ui->latitudeField, settings.latitudeColumn - 1);
+    SelectEntry(ui->altitudeField, settings.altitudeColumn);
+}
+
+void CWzdPage06::SeparatorChosen()
+{
+    const QVariant choice = ui->separatorList->currentData();
+    Settings().SeparatorChoice = choice.isValid() ? choice.toInt() : 0;
+    FillLists(true);
 }
 
 bool CWzdPage06::validatePage()
 {
     BatchSettings& settings = Settings();
-    settings.longitudeColumn = ui->longitudeField->currentIndex() + 1;
-    settings.latitudeColumn = ui->latitudeField->currentIndex() + 1;
+    const QVariant separator = ui->separatorList->currentData();
+    if (separatorUnclear && (!separator.isValid() || separator.toInt() == 0))
+    {
+        MessagePresenter().Show(IDS_BATCH_SEPARATOR_UNCLEAR, kBatchSeparatorUnclearText);
+        return false;
+    }
+    const int longitude = ui->longitudeField->currentIndex() + 1;
+    const int latitude = ui->latitudeField->currentIndex() + 1;
     // No altitude entry chosen reads as "N/A".
-    settings.altitudeColumn = std::max(ui->altitudeField->currentIndex(), 0);
+    const int altitude = std::max(ui->altitudeField->currentIndex(), 0);
+    if (!ColumnsUsable(longitude, latitude, altitude))
+    {
+        MessagePresenter().Show(IDS_BATCH_COLUMNS_UNUSABLE, kBatchColumnsUnusableText);
+        return false;
+    }
+    settings.longitudeColumn = longitude;
+    settings.latitudeColumn = latitude;
+    settings.altitudeColumn = altitude;
     settings.CoordinateFormat = std::max(ui->formatList->currentIndex(), 0);
     const QVariant choice = ui->separatorList->currentData();
     settings.SeparatorChoice = choice.isValid() ? choice.toInt() : 0;
