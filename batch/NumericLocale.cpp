@@ -61,9 +61,12 @@ bool ReadWholeNumber(std::string_view text, bool decimalComma, double& value)
         text.remove_prefix(1);
     while (!text.empty() && white(text.back()))
         text.remove_suffix(1);
+    // One sign at most; from_chars reads the minus itself.
+    std::size_t at = 0;
     if (!text.empty() && text.front() == '+')
         text.remove_prefix(1);
-    std::size_t at = !text.empty() && text.front() == '-' ? 1 : 0;
+    else if (!text.empty() && text.front() == '-')
+        at = 1;
     std::size_t digits = 0;
     std::size_t mark = std::string_view::npos;
     for (; at < text.size(); ++at)
