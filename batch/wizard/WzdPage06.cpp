@@ -116,16 +116,15 @@ void CWzdPage06::FillLists(bool keepSelection)
         settings.altitudeColumn = lists.named.altitude;
         keepSelection = false;
     }
-    if (keepSelection)
+    // A field chosen on the page stays chosen while the new lists have it;
+    // else the stored column applies.
+    QComboBox* const lists3[3] = {ui->longitudeField, ui->latitudeField, ui->altitudeField};
+    const int stored[3] = {settings.longitudeColumn - 1, settings.latitudeColumn - 1, settings.altitudeColumn};
+    for (int i = 0; i < 3; ++i)
     {
-        SelectEntry(ui->longitudeField, chosen[0]);
-        SelectEntry(ui->latitudeField, chosen[1]);
-        SelectEntry(ui->altitudeField, chosen[2]);
-        return;
+        const bool keep = keepSelection && chosen[i] >= 0 && chosen[i] < lists3[i]->count();
+        SelectEntry(lists3[i], keep ? chosen[i] : stored[i]);
     }
-    SelectEntry(ui->longitudeField, settings.longitudeColumn - 1);
-    SelectEntry(ui->latitudeField, settings.latitudeColumn - 1);
-    SelectEntry(ui->altitudeField, settings.altitudeColumn);
 }
 
 void CWzdPage06::SeparatorChosen()
