@@ -69,9 +69,12 @@ void CWzdPage06::FirstActivation()
     for (const char* format : kFormats)
         ui->formatList->addItem(QString::fromUtf8(format));
     ui->formatList->setCurrentIndex(0);
+    // Filling the list is no choice of the user's.
+    filling = true;
     for (const SeparatorEntry& entry : kSeparators)
         ui->separatorList->addItem(QString::fromUtf8(entry.text), entry.choice);
     ui->separatorList->setCurrentIndex(0);
+    filling = false;
     // Grid coordinates are plain numbers.
     ui->formatList->setEnabled(Settings().sourceGrid == 0);
 }
