@@ -289,6 +289,30 @@ std::string CompletedText(long long count, const std::vector<Skipped>& listed)
     return text;
 }
 
+// Whether a line that starts inside a quoted field (one left open on an
+// earlier line) leaves a quoted field open again at its end.
+bool StaysInsideQuotes(std::string_view text, std::string_view separator, std::vector<TextField>& fields)
+{
+    for (std::size_t at = 0;;)
+    {
+        const std::size_t quote = text.find('"', at);
+        if (quote == std::string_view::npos)
+            return true;
+        if (quote + 1 < text.size() && text[quote + 1] == '"')
+        {
+            at = quote + 2;
+            continue;
+        }
+        const std::size_t cut = text.find(separator.front(), quote + 1);
+        if (cut == std::string_view::npos)
+            return false;
+        text.remove_prefix(cut + 1);
+        break;
+    }
+    SplitLine(text, separator, fields);
+    return !fields.empty() && fields.back().quoted && fields.back().valueEnd == text.size();
+}
+
 const char* const kRoleNames[3] = {"longitude", "latitude", "altitude"};
 
 } // namespace
@@ -769,6 +793,10 @@ void ConvertTextFile(CBatchRunControl& run)
         const long long columns[3] = {lonColumn, latColumn, altColumn};
         std::vector<TextField> fields;
         std::string scratch, out;
+        // A quoted field may run on over line ends; the lines it continues
+        // on hold no columns of their own, and are left as they are.
+        const bool quoting = !separator.empty() && separator.front() != ' ';
+        bool insideQuotes = false;
 
         for (;;)
         {
@@ -792,7 +820,19 @@ void ConvertTextFile(CBatchRunControl& run)
 
             const std::size_t mark = lineNumber == 1 ? markLength : 0;
             const std::string_view text = content.substr(mark);
+            if (insideQuotes)
+            {
+                insideQuotes = StaysInsideQuotes(text, separator, fields);
+                ++notConverted;
+                if (listed.size() < kListedLines)
+                    listed.push_back(Skipped{lineNumber, "inside a quoted field begun on an earlier line"});
+                out.assign(content);
+                out.append(ending);
+                std::fwrite(out.data(), 1, out.size(), destination);
+                continue;
+            }
             SplitLine(text, separator, fields);
+            insideQuotes = quoting && !fields.empty() && fields.back().quoted && fields.back().valueEnd == text.size();
             if (fields.empty())
             {
                 // A blank line holds no record; it stays as it is.

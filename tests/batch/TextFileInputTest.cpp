@@ -531,3 +531,22 @@ TEST(ConvertTextFile, APipeIsReadOnceAndConvertsEveryLine)
     EXPECT_TRUE(out == want) << out.size() << " bytes of " << want.size();
     EXPECT_EQ(EndText(r.sink), kBatchCompletedText);
 }
+
+TEST(ConvertTextFile, LinesAQuotedFieldRunsOnOverAreLeftAsTheyAre)
+{
+    // The note of record 1 holds a line end; the line after it looks like a
+    // record of its own ("b", 4, 50) but is the rest of that note.
+    CTempFolder folder;
+    CRun r(Settings(folder, 1));
+    r.settings.header = 1;
+    r.settings.longitudeColumn = 2;
+    r.settings.latitudeColumn = 3;
+    WriteFile(r.settings.sourceFile, "id,lon,lat,note\n1,5,52,\"a\nb,4,50,\"\n2,3,51,\"x\"\"\n\"\"y\"\n3,5,52,z\n");
+    r(ConvertTextFile);
+    EXPECT_EQ(ReadFile(r.settings.destinationFile), "id,lon,lat,note\n1,637294.37,5762926.81,\"a\nb,4,50,\"\n"
+                                                    "2,500000.00,5649824.89,\"x\"\"\n\"\"y\"\n"
+                                                    "3,637294.37,5762926.81,z\n");
+    EXPECT_EQ(EndText(r.sink), std::string(kBatchCompletedText) +
+                                   "\n2 lines were not converted and are copied unchanged: line 3 (inside a quoted field "
+                                   "begun on an earlier line), line 5 (inside a quoted field begun on an earlier line).");
+}
