@@ -27,6 +27,9 @@ struct BatchSettings
     std::string sourceField2;        // longitude or easting
     std::string destinationField1;   // receives the latitude or northing
     std::string destinationField2;   // receives the longitude or easting
+    // 1: a text file's header line chooses the columns it names, in place of
+    // the three column numbers above (those stay for what it does not name).
+    std::int32_t columnsFromHeader = 0;
 };
 
 enum ConversionTypes

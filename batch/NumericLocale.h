@@ -22,3 +22,9 @@ private:
 // (leading white space, a sign, decimal or hexadecimal digits, inf, nan); 0
 // when there is none.
 double ReadLeadingNumber(std::string_view text);
+
+// A number that is the whole of text (white space around it aside): an
+// optional sign, decimal digits with at most one decimal point, or comma when
+// decimalComma is set. No exponent, no hexadecimal, no inf or nan. False, with
+// value untouched, for anything else, an empty text included.
+bool ReadWholeNumber(std::string_view text, bool decimalComma, double& value);

@@ -1,12 +1,17 @@
 #include "TextFileConversion.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <stdio_ext.h>
+#include <sys/stat.h>
 #include <sys/types.h>
+#include <unistd.h>
 
 #include "BatchMessages.h"
 #include "BatchRunControl.h"
@@ -17,45 +22,127 @@
 namespace {
 
 constexpr std::size_t kPreviewRows = 26;
+// Lines autodetection looks at, blank lines not counted.
+constexpr std::size_t kSampleLines = 20;
+// Lines whose numbers the completion text names.
+constexpr std::size_t kListedLines = 10;
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 bool IsWhite(char c)
 {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
 }
 
-std::string_view Trim(std::string_view s)
+bool IsBlankOrTab(char c)
 {
-    while (!s.empty() && IsWhite(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && IsWhite(s.back()))
-        s.remove_suffix(1);
-    return s;
+    return c == ' ' || c == '\t';
 }
 
-// Reads whole lines, however long, line feed included.
+bool IsBlankLine(std::string_view s)
+{
+    return std::all_of(s.begin(), s.end(), IsWhite);
+}
+
+// Reads lines ended by LF, CR LF or CR alone, each with its own line end, so
+// that every byte read can be written back. One read of the file: a pipe
+// converts as a file does.
 class CLineReader
 {
 public:
-    explicit CLineReader(std::FILE* file_) : file(file_) {}
-    ~CLineReader() { std::free(buffer); }
-    CLineReader(const CLineReader&) = delete;
-    CLineReader& operator=(const CLineReader&) = delete;
+    explicit CLineReader(std::FILE* file_) : file(file_), buffer(1 << 18) {}
 
-    bool Next(std::string_view& line)
+    // content excludes the line end, ending is it (empty on a last line
+    // without one). Both stay valid until the next call.
+    bool Next(std::string_view& content, std::string_view& ending)
     {
-        const ssize_t n = getline(&buffer, &capacity, file);
-        if (n < 0)
-            return false;
-        line = std::string_view(buffer, static_cast<std::size_t>(n));
-        return true;
+        carry.clear();
+        bool carried = false;
+        for (;;)
+        {
+            if (begin == end && !Fill())
+            {
+                if (!carried)
+                    return false;
+                content = carry;
+                ending = std::string_view();
+                return true;
+            }
+            const std::size_t at = FindEnd();
+            if (at == end)
+            {
+                carry.append(buffer.data() + begin, end - begin);
+                carried = true;
+                begin = end;
+                continue;
+            }
+            std::string_view text(buffer.data() + begin, at - begin);
+            if (carried)
+            {
+                carry.append(text);
+                text = carry;
+            }
+            if (buffer[at] == '\r' && at + 1 == end)
+            {
+                // The LF of a CR LF may start the next block.
+                if (!carried)
+                    carry.assign(text);
+                begin = end;
+                const bool lineFeed = Fill() && buffer[begin] == '\n';
+                if (lineFeed)
+                    ++begin;
+                content = carry;
+                ending = lineFeed ? std::string_view("\r\n") : std::string_view("\r");
+                return true;
+            }
+            const std::size_t length = buffer[at] == '\r' && buffer[at + 1] == '\n' ? 2 : 1;
+            content = text;
+            ending = std::string_view(buffer.data() + at, length);
+            begin = at + length;
+            return true;
+        }
     }
-    // The last line read, terminated, for strtod.
-    const char* Text() const { return buffer != nullptr ? buffer : ""; }
+
+    bool Failed() const { return std::ferror(file) != 0; }
 
 private:
+    bool Fill()
+    {
+        begin = 0;
+        end = std::fread(buffer.data(), 1, buffer.size(), file);
+        lineFeedKnown = false;
+        return end != 0;
+    }
+
+    // The first CR or LF from begin, end when the block holds none. The
+    // next LF is remembered, so a file of CR line ends is not searched
+    // through to the block's end once a line.
+    std::size_t FindEnd()
+    {
+        if (!lineFeedKnown || lineFeed < begin)
+        {
+            const void* lf = std::memchr(buffer.data() + begin, '\n', end - begin);
+            lineFeed = lf != nullptr ? static_cast<std::size_t>(static_cast<const char*>(lf) - buffer.data()) : end;
+            lineFeedKnown = true;
+        }
+        const void* cr = std::memchr(buffer.data() + begin, '\r', lineFeed - begin);
+        return cr != nullptr ? static_cast<std::size_t>(static_cast<const char*>(cr) - buffer.data()) : lineFeed;
+    }
+
     std::FILE* file;
-    char* buffer = nullptr;
-    std::size_t capacity = 0;
+    std::vector<char> buffer;
+    std::size_t begin = 0;
+    std::size_t end = 0;
+    std::size_t lineFeed = 0;
+    bool lineFeedKnown = false;
+    std::string carry;
+};
+
+// One line kept whole.
+struct StoredLine
+{
+    std::string content;
+    std::string ending;
 };
 
 // The worker alone uses its streams: no locking, and large buffers. Called
@@ -66,24 +153,42 @@ void Stream(std::FILE* file)
     std::setvbuf(file, nullptr, _IOFBF, 1 << 18);
 }
 
-bool AtEnd(std::FILE* file)
-{
-    const int c = std::getc(file);
-    if (c == EOF)
-        return true;
-    std::ungetc(c, file);
-    return false;
-}
-
 bool SameFile(const std::string& a, const std::string& b)
 {
     std::error_code error;
     return std::filesystem::equivalent(a, b, error) && !error;
 }
 
-double FieldNumber(std::string_view field)
+bool IsRegularFile(const std::string& path)
 {
-    return ReadLeadingNumber(field);
+    struct stat info;
+    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+// Opens a file that can be read twice, for the layout page and the preview;
+// a FIFO is not opened at all, since that waits for a writer.
+std::FILE* OpenForLook(const std::string& path)
+{
+    return IsRegularFile(path) ? std::fopen(path.c_str(), "rb") : nullptr;
+}
+
+// The first lines of a file, the byte-order mark taken off the first: up to
+// count lines that are not blank, with the blank ones among them.
+std::vector<std::string> FirstLines(std::FILE* file, std::size_t count)
+{
+    std::vector<std::string> lines;
+    CLineReader reader(file);
+    std::string_view content, ending;
+    std::size_t filled = 0;
+    while (filled < count && reader.Next(content, ending))
+    {
+        if (lines.empty() && content.starts_with(kByteOrderMark))
+            content.remove_prefix(kByteOrderMark.size());
+        lines.emplace_back(content);
+        if (!IsBlankLine(content))
+            ++filled;
+    }
+    return lines;
 }
 
 // Appends value as printf's "%3.<decimals>lf" writes it: to_chars with a
@@ -95,6 +200,120 @@ void AppendFixed(std::string& out, double value, int decimals)
     const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
     out.append(text, result.ec == std::errc() ? static_cast<std::size_t>(result.ptr - text) : 0);
 }
+
+std::string Lower(std::string text)
+{
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
+// The process's file creation mask, read without changing it: umask() can
+// only be read by setting it, which other threads would see.
+mode_t CreationMask()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.starts_with("Umask:"))
+            return static_cast<mode_t>(std::strtoul(line.c_str() + 6, nullptr, 8));
+    return 022;
+}
+
+// Creates the temporary file the output is written to, beside the
+// destination so that the rename stays on one file system, with the mode a
+// new file gets (or the mode of the file it replaces).
+std::FILE* CreateTemporary(const std::string& destination, std::string& path)
+{
+    namespace fs = std::filesystem;
+    const fs::path target(destination);
+    fs::path folder = target.parent_path();
+    if (folder.empty())
+        folder = ".";
+    path = (folder / ("." + target.filename().string() + ".geolynx-XXXXXX")).string();
+    const int fd = ::mkstemp(path.data());
+    if (fd < 0)
+    {
+        path.clear();
+        return nullptr;
+    }
+    struct stat info;
+    mode_t mode = 0;
+    if (::stat(destination.c_str(), &info) == 0)
+        mode = info.st_mode & 07777;
+    else
+        mode = 0666 & ~CreationMask();
+    ::fchmod(fd, mode);
+    std::FILE* file = ::fdopen(fd, "w");
+    if (file == nullptr)
+    {
+        ::close(fd);
+        ::unlink(path.c_str());
+        path.clear();
+    }
+    return file;
+}
+
+// A destination that is no regular file (a terminal, /dev/stdout, a pipe)
+// cannot be replaced by a rename; it is written directly.
+bool WrittenInPlace(const std::string& destination)
+{
+    struct stat info;
+    return ::stat(destination.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode);
+}
+
+struct Skipped
+{
+    long long line = 0;
+    std::string reason;
+};
+
+std::string CompletedText(long long count, const std::vector<Skipped>& listed)
+{
+    if (count == 0)
+        return kBatchCompletedText;
+    std::string text = kBatchCompletedText;
+    text += '\n';
+    text += std::to_string(count);
+    text += count == 1 ? " line was not converted and is copied unchanged" : " lines were not converted and are copied unchanged";
+    if (static_cast<std::size_t>(count) > listed.size())
+        text += "; the first " + std::to_string(listed.size());
+    text += ':';
+    for (std::size_t i = 0; i < listed.size(); ++i)
+    {
+        text += i == 0 ? " line " : ", line ";
+        text += std::to_string(listed[i].line) + " (" + listed[i].reason + ")";
+    }
+    text += '.';
+    return text;
+}
+
+// Whether a line that starts inside a quoted field (one left open on an
+// earlier line) leaves a quoted field open again at its end.
+bool StaysInsideQuotes(std::string_view text, std::string_view separator, std::vector<TextField>& fields)
+{
+    for (std::size_t at = 0;;)
+    {
+        const std::size_t quote = text.find('"', at);
+        if (quote == std::string_view::npos)
+            return true;
+        if (quote + 1 < text.size() && text[quote + 1] == '"')
+        {
+            at = quote + 2;
+            continue;
+        }
+        const std::size_t cut = text.find(separator.front(), quote + 1);
+        if (cut == std::string_view::npos)
+            return false;
+        text.remove_prefix(cut + 1);
+        break;
+    }
+    SplitLine(text, separator, fields);
+    return !fields.empty() && fields.back().quoted && fields.back().valueEnd == text.size();
+}
+
+const char* const kRoleNames[3] = {"longitude", "latitude", "altitude"};
 
 } // namespace
 
@@ -112,128 +331,316 @@ std::string ResolveSeparator(const BatchSettings& settings)
     }
 }
 
-void SplitFields(std::string_view line, std::string_view separator, std::vector<std::string_view>& fields)
+void SplitLine(std::string_view line, std::string_view separator, std::vector<TextField>& fields)
 {
     fields.clear();
-    if (!line.empty() && line.back() == '\n')
-        line.remove_suffix(1);
-    // A blank line has no fields and stays blank in the output.
-    if (Trim(line).empty())
+    if (IsBlankLine(line))
         return;
+    const std::size_t n = line.size();
+    auto trimmed = [&line](std::size_t from, std::size_t to, TextField& field) {
+        while (from < to && IsWhite(line[from]))
+            ++from;
+        while (to > from && IsWhite(line[to - 1]))
+            --to;
+        field.valueBegin = from;
+        field.valueEnd = to;
+    };
     if (separator.empty())
     {
-        fields.push_back(Trim(line));
+        TextField field;
+        field.end = n;
+        trimmed(0, n, field);
+        fields.push_back(field);
         return;
     }
     const char cut = separator.front();
     if (cut == ' ')
     {
-        line = Trim(line);
-        while (!line.empty())
+        std::size_t at = 0;
+        while (at < n)
         {
-            const std::size_t end = line.find(' ');
-            fields.push_back(Trim(line.substr(0, end)));
-            if (end == std::string_view::npos)
+            while (at < n && line[at] == ' ')
+                ++at;
+            if (at == n)
                 break;
-            line.remove_prefix(end);
-            while (!line.empty() && line.front() == ' ')
-                line.remove_prefix(1);
+            const std::size_t stop = std::min(line.find(' ', at), n);
+            TextField field;
+            field.begin = at;
+            field.end = stop;
+            trimmed(at, stop, field);
+            // A field of white space alone is none.
+            if (field.valueBegin != field.valueEnd)
+                fields.push_back(field);
+            at = stop;
         }
         return;
     }
+    std::size_t at = 0;
     for (;;)
     {
-        const std::size_t end = line.find(cut);
-        fields.push_back(Trim(line.substr(0, end)));
-        if (end == std::string_view::npos)
-            break;
-        line.remove_prefix(end + 1);
+        TextField field;
+        field.begin = at;
+        std::size_t first = at;
+        while (first < n && line[first] != cut && IsBlankOrTab(line[first]))
+            ++first;
+        std::size_t stop;
+        if (first < n && line[first] == '"')
+        {
+            field.quoted = true;
+            field.valueBegin = first + 1;
+            std::size_t scan = first + 1;
+            std::size_t close = std::string_view::npos;
+            while (scan < n)
+            {
+                const std::size_t quote = line.find('"', scan);
+                if (quote == std::string_view::npos)
+                    break;
+                if (quote + 1 < n && line[quote + 1] == '"')
+                {
+                    scan = quote + 2;
+                    continue;
+                }
+                close = quote;
+                break;
+            }
+            if (close == std::string_view::npos)
+            {
+                // Left open: the rest of the line is the field.
+                field.valueEnd = n;
+                field.end = n;
+                field.wellFormed = false;
+                fields.push_back(field);
+                return;
+            }
+            field.valueEnd = close;
+            stop = std::min(line.find(cut, close + 1), n);
+            for (std::size_t i = close + 1; i < stop; ++i)
+                if (!IsWhite(line[i]))
+                    field.wellFormed = false;
+        }
+        else
+        {
+            stop = std::min(line.find(cut, at), n);
+            trimmed(at, stop, field);
+        }
+        field.end = stop;
+        fields.push_back(field);
+        if (stop == n)
+            return;
+        at = stop + 1;
     }
+}
+
+std::string FieldText(std::string_view line, const TextField& field)
+{
+    const std::string_view value = line.substr(field.valueBegin, field.valueEnd - field.valueBegin);
+    if (!field.quoted || value.find('"') == std::string_view::npos)
+        return std::string(value);
+    std::string text;
+    text.reserve(value.size());
+    for (std::size_t i = 0; i < value.size(); ++i)
+    {
+        text += value[i];
+        if (value[i] == '"' && i + 1 < value.size() && value[i + 1] == '"')
+            ++i;
+    }
+    return text;
+}
+
+namespace {
+
+std::string_view WithoutLineEnd(std::string_view line)
+{
+    if (!line.empty() && line.back() == '\n')
+        line.remove_suffix(1);
+    if (!line.empty() && line.back() == '\r')
+        line.remove_suffix(1);
+    return line;
+}
+
+} // namespace
+
+void SplitFields(std::string_view line, std::string_view separator, std::vector<std::string_view>& fields)
+{
+    line = WithoutLineEnd(line);
+    std::vector<TextField> split;
+    SplitLine(line, separator, split);
+    fields.clear();
+    for (const TextField& f : split)
+        fields.push_back(line.substr(f.valueBegin, f.valueEnd - f.valueBegin));
 }
 
 std::vector<std::string> SplitFields(std::string_view line, std::string_view separator)
 {
-    std::vector<std::string_view> views;
-    SplitFields(line, separator, views);
-    return std::vector<std::string>(views.begin(), views.end());
+    line = WithoutLineEnd(line);
+    std::vector<TextField> split;
+    SplitLine(line, separator, split);
+    std::vector<std::string> fields;
+    for (const TextField& f : split)
+        fields.push_back(FieldText(line, f));
+    return fields;
+}
+
+SeparatorGuess DetectSeparator(const std::vector<std::string>& lines)
+{
+    static constexpr char kCandidates[] = {'\t', ';', '|', ',', ' '};
+    constexpr std::size_t kCount = sizeof kCandidates;
+    std::array<bool, kCount> everywhere{}, same{}, anywhere{};
+    everywhere.fill(true);
+    same.fill(true);
+    std::array<std::size_t, kCount> first{};
+    std::size_t sampled = 0;
+    std::vector<TextField> fields;
+    for (const std::string& line : lines)
+    {
+        if (IsBlankLine(line))
+            continue;
+        for (std::size_t c = 0; c < kCount; ++c)
+        {
+            SplitLine(line, std::string_view(&kCandidates[c], 1), fields);
+            const std::size_t found = fields.empty() ? 0 : fields.size() - 1;
+            if (found == 0)
+                everywhere[c] = false;
+            else
+                anywhere[c] = true;
+            if (sampled == 0)
+                first[c] = found;
+            else if (found != first[c])
+                same[c] = false;
+        }
+        ++sampled;
+    }
+    SeparatorGuess guess;
+    if (std::none_of(anywhere.begin(), anywhere.end(), [](bool b) { return b; }))
+        return guess;
+    for (std::size_t c = 0; c < kCount; ++c)
+        if (everywhere[c] && same[c])
+        {
+            guess.state = SeparatorGuess::Found;
+            guess.separator = kCandidates[c];
+            return guess;
+        }
+    if (std::count(everywhere.begin(), everywhere.end(), true) == 1)
+    {
+        guess.state = SeparatorGuess::Found;
+        guess.separator = kCandidates[std::find(everywhere.begin(), everywhere.end(), true) - everywhere.begin()];
+        return guess;
+    }
+    guess.state = SeparatorGuess::Unclear;
+    return guess;
+}
+
+HeaderColumns ColumnsFromHeader(std::string_view line, std::string_view separator)
+{
+    static const char* const kNames[3][6] = {
+        {"lon", "long", "longitude", "x", "easting", "e"},
+        {"lat", "latitude", "y", "northing", "n", nullptr},
+        {"h", "height", "alt", "altitude", "z", nullptr},
+    };
+    line = WithoutLineEnd(line);
+    if (line.starts_with(kByteOrderMark))
+        line.remove_prefix(kByteOrderMark.size());
+    std::vector<TextField> fields;
+    SplitLine(line, separator, fields);
+    int found[3] = {0, 0, 0};
+    for (std::size_t i = 0; i < fields.size(); ++i)
+    {
+        std::string name = FieldText(line, fields[i]);
+        while (!name.empty() && IsWhite(name.front()))
+            name.erase(name.begin());
+        while (!name.empty() && IsWhite(name.back()))
+            name.pop_back();
+        name = Lower(name);
+        for (int role = 0; role < 3; ++role)
+        {
+            if (found[role] != 0)
+                continue;
+            for (const char* known : kNames[role])
+                if (known != nullptr && name == known)
+                {
+                    found[role] = static_cast<int>(i) + 1;
+                    break;
+                }
+        }
+    }
+    HeaderColumns columns;
+    if (found[0] != 0 && found[1] != 0)
+    {
+        columns.longitude = found[0];
+        columns.latitude = found[1];
+        columns.altitude = found[2];
+    }
+    return columns;
+}
+
+bool ColumnsUsable(int longitudeColumn, int latitudeColumn, int altitudeColumn)
+{
+    if (longitudeColumn < 1 || latitudeColumn < 1 || altitudeColumn < 0)
+        return false;
+    if (longitudeColumn == latitudeColumn)
+        return false;
+    return altitudeColumn == 0 || (altitudeColumn != longitudeColumn && altitudeColumn != latitudeColumn);
 }
 
 FieldLists FillFieldLists(BatchSettings& settings)
 {
-    CNumericLocale numbers;
     FieldLists lists;
     lists.altitude.push_back("N/A");
 
-    std::FILE* file = std::fopen(settings.sourceFile.c_str(), "rb");
+    std::FILE* file = OpenForLook(settings.sourceFile);
     if (file == nullptr)
         return lists;
+    const std::vector<std::string> lines = FirstLines(file, kSampleLines);
+    std::fclose(file);
 
     std::string separator;
+    if (settings.SeparatorChoice == 0)
     {
-        CLineReader reader(file);
-        std::string_view line;
-        if (settings.SeparatorChoice == 0)
-        {
-            // The second line is the better sample: the first may hold headers.
-            std::string sample;
-            if (reader.Next(line))
-                sample = reader.Text();
-            if (reader.Next(line))
-                sample = reader.Text();
-            const char* start = sample.c_str();
-            char* end = nullptr;
-            std::strtod(start, &end);
-            const char found = end != start ? *end : *start;
-            if (found != '\0')
-                separator.assign(1, found);
-            std::rewind(file);
-        }
-        else
-        {
-            separator = ResolveSeparator(settings);
-        }
+        const SeparatorGuess guess = DetectSeparator(lines);
+        if (guess.state == SeparatorGuess::Found)
+            separator.assign(1, guess.separator);
+        lists.separatorUnclear = guess.state == SeparatorGuess::Unclear;
+    }
+    else
+    {
+        separator = ResolveSeparator(settings);
     }
     settings.resolvedSeparator = separator;
 
-    CLineReader reader(file);
-    std::string_view line;
-    if (reader.Next(line))
+    if (!lines.empty())
     {
-        for (const std::string& field : SplitFields(line, separator))
+        for (const std::string& field : SplitFields(lines.front(), separator))
         {
             lists.longitude.push_back(field);
             lists.latitude.push_back(field);
             lists.altitude.push_back(field);
         }
+        lists.named = ColumnsFromHeader(lines.front(), separator);
     }
-    std::fclose(file);
     return lists;
 }
 
 std::vector<std::vector<std::string>> PreviewTextFile(const BatchSettings& settings)
 {
     std::vector<std::vector<std::string>> rows;
-    std::FILE* file = std::fopen(settings.sourceFile.c_str(), "rb");
+    std::FILE* file = OpenForLook(settings.sourceFile);
     if (file == nullptr)
         return rows;
-    CLineReader reader(file);
-    std::string_view line;
-    if (settings.header != 0)
-        reader.Next(line);
+    const std::vector<std::string> lines = FirstLines(file, kPreviewRows + 1);
+    std::fclose(file);
     const std::string separator = ResolveSeparator(settings);
     const int columns[3] = {settings.longitudeColumn, settings.latitudeColumn, settings.altitudeColumn};
     const std::size_t shown = settings.altitudeColumn != 0 ? 3 : 2;
-    std::vector<std::string_view> fields;
-    while (rows.size() < kPreviewRows && reader.Next(line))
+    std::vector<TextField> fields;
+    for (std::size_t i = settings.header != 0 ? 1 : 0; i < lines.size() && rows.size() < kPreviewRows; ++i)
     {
-        SplitFields(line, separator, fields);
+        SplitLine(lines[i], separator, fields);
         std::vector<std::string> row(shown);
         for (std::size_t c = 0; c < shown; ++c)
             if (columns[c] >= 1 && static_cast<std::size_t>(columns[c]) <= fields.size())
-                row[c] = std::string(fields[static_cast<std::size_t>(columns[c]) - 1]);
+                row[c] = FieldText(lines[i], fields[static_cast<std::size_t>(columns[c]) - 1]);
         rows.push_back(std::move(row));
     }
-    std::fclose(file);
     return rows;
 }
 
@@ -257,12 +664,11 @@ void ConvertTextFile(CBatchRunControl& run)
         return;
     }
     Stream(source);
-    std::fseek(source, 0, SEEK_END);
-    const long long size = ftello(source);
-    std::fseek(source, 0, SEEK_SET);
+    // A size the system cannot tell (a pipe) converts as well; only its
+    // progress stays at 0.
+    struct stat info;
+    const long long size = ::fstat(::fileno(source), &info) == 0 && S_ISREG(info.st_mode) ? info.st_size : 0;
 
-    // Opening the destination truncates it: the same file under another name
-    // would be destroyed before it is read.
     if (SameFile(settings.sourceFile, settings.destinationFile))
     {
         std::fclose(source);
@@ -270,7 +676,11 @@ void ConvertTextFile(CBatchRunControl& run)
         run.Post(BATCH_STOPPED, kBatchFailedText);
         return;
     }
-    std::FILE* destination = std::fopen(settings.destinationFile.c_str(), "w+");
+    // The destination keeps what it held until the run completes.
+    const bool inPlace = WrittenInPlace(settings.destinationFile);
+    std::string temporary;
+    std::FILE* destination = inPlace ? std::fopen(settings.destinationFile.c_str(), "w")
+                                     : CreateTemporary(settings.destinationFile, temporary);
     if (destination == nullptr)
     {
         std::fclose(source);
@@ -281,77 +691,211 @@ void ConvertTextFile(CBatchRunControl& run)
     Stream(destination);
 
     CLineReader reader(source);
-    std::string_view line;
-    int end = BATCH_COMPLETED;
-    // A size the system cannot tell (a pipe) converts as well; only its
-    // progress stays at 0.
-    if (size != 0)
+    // The first lines are read ahead for autodetection and the header's
+    // names, then converted like the rest.
+    std::vector<StoredLine> ahead;
+    std::size_t aheadUsed = 0;
     {
-        long long headerBytes = 0;
-        if (settings.header != 0 && reader.Next(line))
+        std::string_view content, ending;
+        std::size_t filled = 0;
+        while (filled < kSampleLines && reader.Next(content, ending))
         {
-            std::fwrite(line.data(), 1, line.size(), destination);
-            headerBytes = static_cast<long long>(line.size());
+            ahead.push_back(StoredLine{std::string(content), std::string(ending)});
+            if (!IsBlankLine(content))
+                ++filled;
+        }
+    }
+    auto next = [&](std::string_view& content, std::string_view& ending) {
+        if (aheadUsed < ahead.size())
+        {
+            content = ahead[aheadUsed].content;
+            ending = ahead[aheadUsed].ending;
+            ++aheadUsed;
+            return true;
+        }
+        return reader.Next(content, ending);
+    };
+    // The byte-order mark is written back and not read as part of a field.
+    std::size_t markLength = 0;
+    if (!ahead.empty() && std::string_view(ahead.front().content).starts_with(kByteOrderMark))
+        markLength = kByteOrderMark.size();
+
+    std::string separator = ResolveSeparator(settings);
+    int failure = 0; // a message number when the run cannot start
+    if (separator.empty() && settings.SeparatorChoice == 0)
+    {
+        std::vector<std::string> sample;
+        for (const StoredLine& line : ahead)
+            sample.push_back(line.content.substr(sample.empty() ? markLength : 0));
+        const SeparatorGuess guess = DetectSeparator(sample);
+        if (guess.state == SeparatorGuess::Found)
+            separator.assign(1, guess.separator);
+        else if (guess.state == SeparatorGuess::Unclear)
+            failure = IDS_BATCH_SEPARATOR_UNCLEAR;
+    }
+
+    long long lonColumn = settings.longitudeColumn;
+    long long latColumn = settings.latitudeColumn;
+    long long altColumn = settings.altitudeColumn;
+    if (failure == 0 && settings.header != 0 && settings.columnsFromHeader != 0 && !ahead.empty())
+    {
+        const HeaderColumns named = ColumnsFromHeader(ahead.front().content, separator);
+        if (named.longitude != 0)
+        {
+            lonColumn = named.longitude;
+            latColumn = named.latitude;
+            altColumn = named.altitude;
+        }
+    }
+    if (failure == 0 && !ColumnsUsable(static_cast<int>(lonColumn), static_cast<int>(latColumn),
+                                       static_cast<int>(altColumn)))
+        failure = IDS_BATCH_COLUMNS_UNUSABLE;
+
+    std::string_view content, ending;
+    int end = BATCH_COMPLETED;
+    long long position = 0; // bytes read so far
+    long long lineNumber = 0;
+    long long notConverted = 0;
+    std::vector<Skipped> listed;
+    if (failure != 0)
+    {
+        MessagePresenter().Show(failure, failure == IDS_BATCH_SEPARATOR_UNCLEAR ? kBatchSeparatorUnclearText
+                                                                                : kBatchColumnsUnusableText);
+        end = -1;
+    }
+    else
+    {
+        // The systems are loaded, and checked, before the first line, so a
+        // run on systems that cannot be used fails even when no line holds
+        // a coordinate. A probe point that cannot be converted says nothing
+        // against them.
+        double x = 0, y = 0, z = 0;
+        if (ConvertCoordinate(run.Context(), run.Loader(), true, x, y, z, settings.sourceDatum, settings.sourceGrid,
+                              settings.destinationDatum, settings.destinationGrid) == kConvertRefused)
+            end = -1;
+        reload = false;
+    }
+    if (end != -1)
+    {
+        if (settings.header != 0 && next(content, ending))
+        {
+            ++lineNumber;
+            std::fwrite(content.data(), 1, content.size(), destination);
+            std::fwrite(ending.data(), 1, ending.size(), destination);
+            position += static_cast<long long>(content.size() + ending.size());
         }
 
-        const std::string separator = ResolveSeparator(settings);
-        const char joint = separator.empty() ? '\0' : separator.front();
         const bool gridSource = settings.sourceGrid != 0;
+        // A decimal comma cannot be told from a separator that is a comma.
+        const bool decimalComma = separator != ",";
         // "%3.2lf" for grid units, "%3.6lf" for degrees.
         const int decimals = settings.destinationGrid != 0 ? 2 : 6;
-        const long long lonColumn = settings.longitudeColumn;
-        const long long latColumn = settings.latitudeColumn;
-        const long long altColumn = settings.altitudeColumn;
-        std::vector<std::string_view> fields;
+        const long long columns[3] = {lonColumn, latColumn, altColumn};
+        std::vector<TextField> fields;
         std::string scratch, out;
-        // Bytes read so far; ftello would ask the system once a line.
-        long long position = headerBytes;
+        // A quoted field may run on over line ends; the lines it continues
+        // on hold no columns of their own, and are left as they are.
+        const bool quoting = !separator.empty() && separator.front() != ' ';
+        bool insideQuotes = false;
 
-        if (!AtEnd(source))
+        for (;;)
         {
-            for (;;)
+            if (keepGoing != 1)
             {
-                if (keepGoing != 1)
+                end = BATCH_STOPPED;
+                break;
+            }
+            if (!next(content, ending))
+                break;
+            keepGoing = run.Running();
+            ++lineNumber;
+            position += static_cast<long long>(content.size() + ending.size());
+
+            const int percentage = BatchPercentage(position, size);
+            if (percentage != lastPercentage)
+            {
+                run.PostProgress(percentage);
+                lastPercentage = percentage;
+            }
+
+            const std::size_t mark = lineNumber == 1 ? markLength : 0;
+            const std::string_view text = content.substr(mark);
+            if (insideQuotes)
+            {
+                insideQuotes = StaysInsideQuotes(text, separator, fields);
+                ++notConverted;
+                if (listed.size() < kListedLines)
+                    listed.push_back(Skipped{lineNumber, "inside a quoted field begun on an earlier line"});
+                out.assign(content);
+                out.append(ending);
+                std::fwrite(out.data(), 1, out.size(), destination);
+                continue;
+            }
+            SplitLine(text, separator, fields);
+            insideQuotes = quoting && !fields.empty() && fields.back().quoted && fields.back().valueEnd == text.size();
+            if (fields.empty())
+            {
+                // A blank line holds no record; it stays as it is.
+                out.assign(content);
+                out.append(ending);
+                std::fwrite(out.data(), 1, out.size(), destination);
+                continue;
+            }
+
+            double values[3] = {0, 0, 0};
+            const char* problem = nullptr;
+            int problemRole = 0;
+            for (int role = 0; role < 3 && problem == nullptr; ++role)
+            {
+                if (role == 2 && altColumn == 0)
+                    break;
+                problemRole = role;
+                if (static_cast<std::size_t>(columns[role]) > fields.size())
                 {
-                    end = BATCH_STOPPED;
+                    problem = "missing";
                     break;
                 }
-                if (!reader.Next(line))
+                const TextField& field = fields[static_cast<std::size_t>(columns[role]) - 1];
+                std::string_view value = text.substr(field.valueBegin, field.valueEnd - field.valueBegin);
+                if (!field.wellFormed)
+                {
+                    problem = "not a number";
                     break;
-                keepGoing = run.Running();
-                position += static_cast<long long>(line.size());
-
-                const int percentage = BatchPercentage(position, size);
-                if (percentage != lastPercentage)
-                {
-                    run.PostProgress(percentage);
-                    lastPercentage = percentage;
                 }
-
-                double x = 0, y = 0, altitude = 0;
-                SplitFields(line, separator, fields);
-                for (std::size_t i = 0; i < fields.size(); ++i)
+                if (field.quoted && value.find('"') != std::string_view::npos)
                 {
-                    const long long n = static_cast<long long>(i) + 1;
-                    if (n != lonColumn && n != latColumn && !(altColumn != 0 && n == altColumn))
-                        continue;
-                    auto coordinate = [&] {
-                        if (gridSource)
-                            return FieldNumber(fields[i]);
-                        scratch.assign(fields[i]);
-                        return ParseCoordinateText(scratch, settings.CoordinateFormat);
-                    };
-                    if (n == lonColumn)
-                        x = coordinate();
-                    if (n == latColumn)
-                        y = coordinate();
-                    if (altColumn != 0 && n == altColumn)
-                        altitude = FieldNumber(fields[i]);
+                    scratch = FieldText(text, field);
+                    value = scratch;
                 }
+                if (value.empty())
+                {
+                    problem = "empty";
+                    break;
+                }
+                const bool read = role == 2 || gridSource
+                                      ? ReadWholeNumber(value, decimalComma, values[role])
+                                      : ReadCoordinateField(value, settings.CoordinateFormat,
+                                                            role == 0 ? kAxisLongitude : kAxisLatitude,
+                                                            decimalComma, values[role]);
+                if (!read)
+                    problem = "not a number";
+            }
 
-                if (ConvertCoordinate(run.Context(), run.Loader(), reload, x, y, altitude, settings.sourceDatum,
-                                      settings.sourceGrid, settings.destinationDatum,
-                                      settings.destinationGrid) != 0)
+            std::string reason;
+            if (problem != nullptr)
+            {
+                const char* name = gridSource && problemRole < 2 ? (problemRole == 0 ? "easting" : "northing")
+                                                                  : kRoleNames[problemRole];
+                reason = std::string(name) + " field " + std::to_string(columns[problemRole]) + " " +
+                         (std::strcmp(problem, "missing") == 0 ? std::string("is missing")
+                                                                : "is " + std::string(problem));
+            }
+            else
+            {
+                const int result = ConvertCoordinate(run.Context(), run.Loader(), reload, values[0], values[1],
+                                                     values[2], settings.sourceDatum, settings.sourceGrid,
+                                                     settings.destinationDatum, settings.destinationGrid);
+                if (result == kConvertRefused)
                 {
                     // The coordinate systems are unusable; every further line
                     // would fail the same way.
@@ -359,44 +903,68 @@ void ConvertTextFile(CBatchRunControl& run)
                     break;
                 }
                 reload = false;
-
-                out.clear();
-                for (std::size_t i = 0; i < fields.size(); ++i)
+                if (result == kConvertPointFailed)
                 {
-                    const long long n = static_cast<long long>(i) + 1;
-                    if (i > 0)
-                        out += joint;
-                    if (n == lonColumn)
-                        AppendFixed(out, x, decimals);
-                    else if (n == latColumn)
-                        AppendFixed(out, y, decimals);
-                    else if (altColumn != 0 && n == altColumn)
-                        AppendFixed(out, altitude, 2);
-                    else
-                        out.append(fields[i]);
-                }
-                out += '\n';
-                std::fwrite(out.data(), 1, out.size(), destination);
-
-                if (AtEnd(source))
-                {
-                    end = keepGoing == 1 ? BATCH_COMPLETED : BATCH_STOPPED;
-                    break;
+                    reason = run.Context().engine.Failure();
+                    if (reason.empty())
+                        reason = "cannot be converted";
                 }
             }
+
+            out.clear();
+            if (!reason.empty())
+            {
+                ++notConverted;
+                if (listed.size() < kListedLines)
+                    listed.push_back(Skipped{lineNumber, reason});
+                out.append(content);
+            }
+            else
+            {
+                // Every byte but the coordinate values is written back as it
+                // was read; the values are replaced in the order they stand.
+                std::array<int, 3> order = {0, 1, 2};
+                const int used = altColumn != 0 ? 3 : 2;
+                std::sort(order.begin(), order.begin() + used,
+                          [&columns](int a, int b) { return columns[a] < columns[b]; });
+                out.append(content.substr(0, mark));
+                std::size_t copied = 0;
+                for (int k = 0; k < used; ++k)
+                {
+                    const int role = order[static_cast<std::size_t>(k)];
+                    const TextField& field = fields[static_cast<std::size_t>(columns[role]) - 1];
+                    out.append(text.substr(copied, field.valueBegin - copied));
+                    AppendFixed(out, values[role], role == 2 ? 2 : decimals);
+                    copied = field.valueEnd;
+                }
+                out.append(text.substr(copied));
+            }
+            out.append(ending);
+            std::fwrite(out.data(), 1, out.size(), destination);
         }
     }
 
-    const bool readFailed = std::ferror(source) != 0;
+    const bool readFailed = reader.Failed();
     std::fclose(source);
     const bool writeFailed = std::ferror(destination) != 0;
     const bool closeFailed = std::fclose(destination) != 0;
-    // The output is closed before the page hears the end, so it can be
+    const bool completed = end == BATCH_COMPLETED && !readFailed && !writeFailed && !closeFailed;
+    bool renamed = inPlace;
+    if (!inPlace)
+    {
+        if (completed)
+            renamed = std::rename(temporary.c_str(), settings.destinationFile.c_str()) == 0;
+        if (!completed || !renamed)
+            ::unlink(temporary.c_str());
+    }
+    if (completed && !renamed)
+        MessagePresenter().Show(IDS_BATCH_RENAME_FAILED, kBatchRenameFailedText);
+    // The output is in place before the page hears the end, so it can be
     // opened at once.
-    if (end == -1 || readFailed || writeFailed || closeFailed)
-        run.Post(BATCH_STOPPED, kBatchFailedText);
-    else if (end == BATCH_COMPLETED)
-        run.Post(BATCH_COMPLETED, kBatchCompletedText);
-    else
+    if (completed && renamed)
+        run.Post(BATCH_COMPLETED, CompletedText(notConverted, listed));
+    else if (end == BATCH_STOPPED)
         run.Post(BATCH_STOPPED, kBatchAbortedText);
+    else
+        run.Post(BATCH_STOPPED, kBatchFailedText);
 }

@@ -12,14 +12,73 @@ class CBatchRunControl;
 // autodetection, else the fixed character; empty when there is none.
 std::string ResolveSeparator(const BatchSettings& settings);
 
-// Cuts one line (its line feed may still end it) into fields, each trimmed of
-// white space. With the blank separator, runs of blanks separate fields;
-// with any other separator each separator ends a field, so empty fields keep
-// their numbers. With no separator the line is
-// one field. A line of white space alone has no fields. The views point into
-// line.
+// One field of a line: where it lies between its separators, and where its
+// value lies (inside the quotes of a quoted field, else trimmed of blanks and
+// tabs). Offsets count from the start of the line given to SplitLine.
+struct TextField
+{
+    std::size_t begin = 0;
+    std::size_t end = 0;
+    std::size_t valueBegin = 0;
+    std::size_t valueEnd = 0;
+    // Quoted as RFC 4180 quotes: "..." with "" for a quote inside.
+    bool quoted = false;
+    // False for a quoted field left open, or with more than white space
+    // after its closing quote.
+    bool wellFormed = true;
+};
+
+// Cuts the text of one line (without its line end) into fields. With the
+// blank separator, runs of blanks separate fields and quotes mean nothing;
+// with any other separator each separator outside quotes ends a field, so
+// empty fields keep their numbers, and a field that starts with a quote (white
+// space before it aside) runs to its closing quote, separators and doubled
+// quotes inside included. With no separator the line is one field. A line of
+// white space alone has no fields.
+void SplitLine(std::string_view line, std::string_view separator, std::vector<TextField>& fields);
+
+// A field's value as text, a doubled quote inside quotes read as one.
+std::string FieldText(std::string_view line, const TextField& field);
+
+// The fields' values of one line (its line end may still end it). The views
+// point into line; a quoted value keeps its doubled quotes.
 void SplitFields(std::string_view line, std::string_view separator, std::vector<std::string_view>& fields);
 std::vector<std::string> SplitFields(std::string_view line, std::string_view separator);
+
+// What the first lines of a file say about their separator. Only the
+// separators the layout page offers are candidates: tab, semicolon, pipe,
+// comma and blank, in that order of preference, each counted outside quotes.
+// A candidate found the same number of times on every line wins; failing
+// that, the one candidate found on every line. None: no line holds any
+// candidate (one field a line). Unclear: the lines disagree.
+struct SeparatorGuess
+{
+    enum State
+    {
+        Found,
+        None,
+        Unclear,
+    };
+    State state = None;
+    char separator = '\0';
+};
+SeparatorGuess DetectSeparator(const std::vector<std::string>& lines);
+
+// The 1-based fields a header line names: lat, latitude, y, northing or n;
+// lon, long, longitude, x, easting or e; h, height, alt, altitude or z (in
+// any case, quoted or not). 0 where the line names none; the first field of
+// each kind counts.
+struct HeaderColumns
+{
+    int longitude = 0;
+    int latitude = 0;
+    int altitude = 0;
+};
+HeaderColumns ColumnsFromHeader(std::string_view line, std::string_view separator);
+
+// True when the three columns can be used: longitude and latitude from 1, the
+// altitude 0 or from 1, no field chosen for two of them.
+bool ColumnsUsable(int longitudeColumn, int latitudeColumn, int altitudeColumn);
 
 // What the layout page lists: the first line's fields for longitude and
 // latitude, and "N/A" before them for the altitude.
@@ -28,18 +87,27 @@ struct FieldLists
     std::vector<std::string> longitude;
     std::vector<std::string> latitude;
     std::vector<std::string> altitude;
+    // Autodetection met lines that disagree: no separator was stored.
+    bool separatorUnclear = false;
+    // The first line's names as columns, all 0 when it names no longitude
+    // and latitude.
+    HeaderColumns named;
 };
 
-// Finds the separator (autodetected from the second line, or the fixed one),
+// Finds the separator (autodetected over the first lines, or the fixed one),
 // stores it as the settings' resolved separator and lists the first line's
-// fields. An unreadable file gives "N/A" alone and leaves the settings as
-// they are.
+// fields. An unreadable file, or one that is no regular file and cannot be
+// read twice, gives "N/A" alone and leaves the settings as they are.
 FieldLists FillFieldLists(BatchSettings& settings);
 
-// The preview's rows: the raw texts of the longitude, latitude and, with an
+// The preview's rows: the texts of the longitude, latitude and, with an
 // altitude column, altitude fields of at most 26 lines after the header.
 std::vector<std::vector<std::string>> PreviewTextFile(const BatchSettings& settings);
 
 // Worker: converts the settings' source text file into the destination file,
-// line by line, reporting through the run control.
+// line by line, reporting through the run control. The source is read once,
+// so a pipe converts too. The output goes to a temporary file beside the
+// destination, which replaces the destination only when the run completes.
+// Lines whose coordinates are empty, not numbers or cannot be converted are
+// copied unchanged; the completion text then says how many and which.
 void ConvertTextFile(CBatchRunControl& run);

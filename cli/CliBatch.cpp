@@ -40,12 +40,21 @@ public:
         }
         std::fprintf(err, "%s\n", notice.text.c_str());
         last = notice.code;
+        lastText = notice.text;
     }
 
     int LastCode()
     {
         std::lock_guard<std::mutex> guard(mutex);
         return last;
+    }
+
+    // A completion that says more than the plain text: some lines or
+    // records were not converted.
+    bool CompletedInPart()
+    {
+        std::lock_guard<std::mutex> guard(mutex);
+        return last == BATCH_COMPLETED && lastText != kBatchCompletedText;
     }
 
 private:
@@ -55,27 +64,31 @@ private:
     int shownPercentage = -1;
     bool barShown = false;
     int last = 0;
+    std::string lastText;
 };
 
 } // namespace
 
 int RunBatch(const BatchSettings& settings, std::FILE* err)
 {
+    // The text converter finds the separator itself, on the lines it reads
+    // once: a pipe cannot be read a second time.
     BatchSettings run = settings;
-    // The layout page finds the separator before a run; so does the command.
-    if (run.ConversionType == CONVERSION_TEXT)
-        FillFieldLists(run);
     auto context = std::make_unique<CConversionContext>();
     CCatalogueRecordLoader loader;
     CCliBatchSink sink(err);
     bool completed = false;
+    bool inPart = false;
     {
         CBatchRunControl control(run, *context, loader, sink);
         if (control.StartConversion())
         {
             control.Join();
             completed = sink.LastCode() == BATCH_COMPLETED;
+            inPart = sink.CompletedInPart();
         }
     }
-    return completed ? CLI_OK : CLI_ERROR;
+    if (!completed)
+        return CLI_ERROR;
+    return inPart ? CLI_BAD_LINES : CLI_OK;
 }

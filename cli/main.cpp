@@ -7,10 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "BatchMessages.h"
 #include "CliBatch.h"
 #include "CliCommands.h"
 #include "Messages.h"
 #include "Settings.h"
+#include "TextFileConversion.h"
 
 namespace {
 
@@ -21,7 +23,14 @@ constexpr const char* kVersion = "3.2.12.208";
 class CCliPresenter : public CMessagePresenter
 {
 public:
-    void Show(int /*id*/, const std::string& text) override { std::fprintf(stderr, "geolynx-cli: %s\n", text.c_str()); }
+    void Show(int id, const std::string& text) override
+    {
+        // The text converter's own questions are answered by options here.
+        const char* hint = id == IDS_BATCH_SEPARATOR_UNCLEAR ? " Give it with --separator."
+                           : id == IDS_BATCH_COLUMNS_UNUSABLE ? " Give them with --x-column, --y-column and --z-column."
+                                                              : "";
+        std::fprintf(stderr, "geolynx-cli: %s%s\n", text.c_str(), hint);
+    }
 };
 
 struct BatchOptions
@@ -34,7 +43,11 @@ struct BatchOptions
     bool header = false;
     int xColumn = 1;
     int yColumn = 2;
-    int zColumn = 3;
+    // No height unless one is named: a third field is as often a name or an
+    // identifier, which a height would overwrite.
+    int zColumn = 0;
+    // Whether any column was given; a header's names choose them otherwise.
+    bool columnsGiven = false;
     std::string format = "dd";
     std::string connection;
     std::string table;
@@ -104,6 +117,13 @@ int RunBatchCommand(int type, const BatchOptions& o)
     settings.longitudeColumn = o.xColumn;
     settings.latitudeColumn = o.yColumn;
     settings.altitudeColumn = o.zColumn;
+    settings.columnsFromHeader = type == CONVERSION_TEXT && o.header && !o.columnsGiven ? 1 : 0;
+    if (type == CONVERSION_TEXT && settings.columnsFromHeader == 0 &&
+        !ColumnsUsable(settings.longitudeColumn, settings.latitudeColumn, settings.altitudeColumn))
+    {
+        MessagePresenter().Show(IDS_BATCH_COLUMNS_UNUSABLE, kBatchColumnsUnusableText);
+        return CLI_ERROR;
+    }
     settings.CoordinateFormat = FormatChoice(o.format);
     settings.connectionString = o.connection;
     settings.table = o.table;
@@ -151,8 +171,11 @@ int main(int argc, char** argv)
     convert->add_option("--precision", precision, "decimals of every printed number (default 9 for degrees, 4 "
                                                   "for grid units and heights)")
         ->check(CLI::Range(0, 17));
-    convert->add_option("coordinate", coordinate, "X Y [Z]: longitude or easting, latitude or northing, height")
-        ->expected(0, 3);
+    // At least two values: a positional that still wants values keeps what
+    // follows "--", so negative numbers may come after it.
+    convert->add_option("coordinate", coordinate, "X Y [Z]: longitude or easting, latitude or northing, height "
+                                                  "(put -- before them when X is negative)")
+        ->expected(2, 3);
     convert->callback([&] { action = [&] {
         CCliSystem source;
         CCliSystem destination;
@@ -190,16 +213,27 @@ int main(int argc, char** argv)
     text->add_option("--output", options.output, "text file to write")->required();
     text->add_option("--separator", options.separator, "field separator (default: autodetect)")
         ->check(CLI::IsMember({"auto", "comma", "semicolon", "pipe", "space", "tab"}));
-    text->add_flag("--header", options.header, "the first line holds column names");
-    text->add_option("--x-column", options.xColumn, "field of the longitude or easting (default 1)")
-        ->check(CLI::PositiveNumber);
-    text->add_option("--y-column", options.yColumn, "field of the latitude or northing (default 2)")
-        ->check(CLI::PositiveNumber);
-    text->add_option("--z-column", options.zColumn, "field of the height, 0 for none (default 3)")
-        ->check(CLI::NonNegativeNumber);
-    text->add_option("--format", options.format, "how geographic coordinates are written (default dd)")
+    text->add_flag("--header", options.header,
+                   "the first line holds column names; without column options its names choose the columns "
+                   "(lon, long, longitude, x, easting, e; lat, latitude, y, northing, n; h, height, alt, "
+                   "altitude, z)");
+    CLI::Option* xColumn = text->add_option("--x-column", options.xColumn,
+                                            "field of the longitude or easting (default 1)")
+                               ->check(CLI::PositiveNumber);
+    CLI::Option* yColumn = text->add_option("--y-column", options.yColumn,
+                                            "field of the latitude or northing (default 2)")
+                               ->check(CLI::PositiveNumber);
+    CLI::Option* zColumn = text->add_option("--z-column", options.zColumn, "field of the height, 0 for none "
+                                                                           "(default none)")
+                               ->check(CLI::NonNegativeNumber);
+    text->add_option("--format", options.format,
+                     "how geographic coordinates in the input file are read: dd, dm, dm-packed, dms, dms-packed "
+                     "(default dd); the output is always decimal degrees or grid units")
         ->check(CLI::IsMember({"dd", "dm", "dm-packed", "dms", "dms-packed"}));
-    text->callback([&] { action = [&] { status = RunBatchCommand(CONVERSION_TEXT, options); }; });
+    text->callback([&] {
+        options.columnsGiven = xColumn->count() + yColumn->count() + zColumn->count() != 0;
+        action = [&] { status = RunBatchCommand(CONVERSION_TEXT, options); };
+    });
 
     CLI::App* shapefile = batch->add_subcommand("shapefile", "convert an ESRI shapefile");
     common(shapefile);

@@ -92,6 +92,8 @@ put("text", "dm-space.txt", text_seed(4, 1, 0, 0, "002 21.000E   48 51.000N\n003
 put("text", "dmm-packed.txt", text_seed(5, 2, 0, 0, "00221.000E\t4851.000N\n"))
 put("text", "dms-pipe.txt", text_seed(3, 3, 1, 1, "x|y|z\n2 21 00.00E|48 51 00.00N|35.5\n"))
 put("text", "dms-packed.txt", text_seed(2, 4, 0, 1, "0022100.00E;485100.00N;12\n-0033000.00;402400.00;0\n"))
+put("text", "quoted-crlf-bom.txt", text_seed(0, 0, 1, 0, "\ufeffname,lon,lat\r\n\"Smith, \"\"J\"\"\",2.35,48.85\r\n\"open,3,4\r\n"))
+put("text", "comma-decimal-cr.txt", text_seed(0, 0, 0, 1, "2,35;48,85;35\r-3,7;40,4;\r;;\r"))
 
 # --- connection strings ------------------------------------------------------
 

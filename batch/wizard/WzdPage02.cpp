@@ -25,6 +25,8 @@ void CWzdPage02::OnSetActive()
 {
     ui->sourceFile->setText(QString::fromStdString(Settings().sourceFile));
     ui->destinationFile->setText(QString::fromStdString(Settings().destinationFile));
+    // What the note says holds for the text converter.
+    ui->destinationNote->setVisible(Settings().ConversionType == CONVERSION_TEXT);
 }
 
 int CWzdPage02::nextId() const
@@ -43,8 +45,16 @@ void CWzdPage02::Browse(bool save)
     if (!Sheet().chooseFile)
         return;
     const QString path = Sheet().chooseFile(filter, extension, save, field->text());
-    if (!path.isEmpty())
-        field->setText(path);
+    if (path.isEmpty())
+        return;
+    // The file chooser does not ask; a text destination that exists is
+    // replaced only after a Yes. The source itself is refused on Next.
+    std::error_code error;
+    if (save && !shapefile && path != ui->sourceFile->text() &&
+        std::filesystem::exists(path.toStdString(), error) &&
+        !AskMessage(IDS_BATCH_ASK_REPLACE, kBatchAskReplaceText))
+        return;
+    field->setText(path);
 }
 
 bool CWzdPage02::validatePage()
@@ -61,9 +71,11 @@ bool CWzdPage02::validatePage()
         ShowMessage(IDS_BATCH_SAME_FILE);
         return false;
     }
-    // A folder opens for reading too, but holds nothing to convert.
+    // A folder opens for reading too, but holds nothing to convert; a pipe
+    // or FIFO could be read only once, and the layout page, the preview and
+    // the conversion each read the file.
     std::error_code error;
-    std::FILE* file = std::filesystem::is_directory(source, error) ? nullptr : std::fopen(source.c_str(), "r");
+    std::FILE* file = !std::filesystem::is_regular_file(source, error) ? nullptr : std::fopen(source.c_str(), "r");
     if (file == nullptr)
     {
         ShowMessage(IDS_BATCH_OPEN_SOURCE);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "BatchMessages.h"
+#include "Messages.h"
 #include "TextFileConversion.h"
 #include "WzdSheet.h"
 #include "ui_WzdPage06.h"
@@ -28,6 +30,11 @@ constexpr const char* kFormats[] = {
     "Degrees, minutes and seconds, no spaces ( DDDMMSS.SS )",
 };
 
+void SelectEntry(QComboBox* list, int index)
+{
+    list->setCurrentIndex(index < list->count() ? index : -1);
+}
+
 void Fill(QComboBox* list, const std::vector<std::string>& texts)
 {
     list->clear();
@@ -42,6 +49,12 @@ CWzdPage06::CWzdPage06(CWzdSheet& sheet)
       ui(std::make_unique<Ui::CWzdPage06>())
 {
     ui->setupUi(this);
+    ui->separatorHint->setVisible(false);
+    // Another separator shows its fields at once.
+    connect(ui->separatorList, &QComboBox::currentIndexChanged, this, [this] {
+        if (!filling)
+            SeparatorChosen();
+    });
 }
 
 CWzdPage06::~CWzdPage06() = default;
@@ -56,9 +69,12 @@ void CWzdPage06::FirstActivation()
     for (const char* format : kFormats)
         ui->formatList->addItem(QString::fromUtf8(format));
     ui->formatList->setCurrentIndex(0);
+    // Filling the list is no choice of the user's.
+    filling = true;
     for (const SeparatorEntry& entry : kSeparators)
         ui->separatorList->addItem(QString::fromUtf8(entry.text), entry.choice);
     ui->separatorList->setCurrentIndex(0);
+    filling = false;
     // Grid coordinates are plain numbers.
     ui->formatList->setEnabled(Settings().sourceGrid == 0);
 }
@@ -71,29 +87,77 @@ void CWzdPage06::OnSetActive()
         FirstActivation();
     }
     BatchSettings& settings = Settings();
-    // The lists are built with the separator stored now; another choice
-    // takes effect at the next activation.
+    filling = true;
+    ui->separatorList->setCurrentIndex(ui->separatorList->findData(settings.SeparatorChoice));
+    filling = false;
+    FillLists(false);
+    SelectEntry(ui->formatList, settings.CoordinateFormat);
+    ui->headerCheck->setChecked(settings.header != 0);
+}
+
+void CWzdPage06::FillLists(bool keepSelection)
+{
+    BatchSettings& settings = Settings();
+    const int chosen[3] = {ui->longitudeField->currentIndex(), ui->latitudeField->currentIndex(),
+                           ui->altitudeField->currentIndex()};
     const FieldLists lists = FillFieldLists(settings);
+    separatorUnclear = lists.separatorUnclear;
+    ui->separatorHint->setVisible(separatorUnclear);
+    filling = true;
     Fill(ui->longitudeField, lists.longitude);
     Fill(ui->latitudeField, lists.latitude);
     Fill(ui->altitudeField, lists.altitude);
+    filling = false;
 
-    auto select = [](QComboBox* list, int index) { list->setCurrentIndex(index < list->count() ? index : -1); };
-    select(ui->formatList, settings.CoordinateFormat);
-    select(ui->longitudeField, settings.longitudeColumn - 1);
-    select(ui->latitudeField, settings.latitudeColumn - 1);
-    select(ui->altitudeField, settings.altitudeColumn);
-    ui->separatorList->setCurrentIndex(ui->separatorList->findData(settings.SeparatorChoice));
-    ui->headerCheck->setChecked(settings.header != 0);
+    const std::string key = settings.sourceFile + '\n' + settings.resolvedSeparator;
+    if (lists.named.longitude != 0 && key != namedFor)
+    {
+        // A header that names its columns chooses them, once for each file.
+        namedFor = key;
+        settings.longitudeColumn = lists.named.longitude;
+        settings.latitudeColumn = lists.named.latitude;
+        settings.altitudeColumn = lists.named.altitude;
+        keepSelection = false;
+    }
+    // A field chosen on the page stays chosen while the new lists have it;
+    // else the stored column applies.
+    QComboBox* const lists3[3] = {ui->longitudeField, ui->latitudeField, ui->altitudeField};
+    const int stored[3] = {settings.longitudeColumn - 1, settings.latitudeColumn - 1, settings.altitudeColumn};
+    for (int i = 0; i < 3; ++i)
+    {
+        const bool keep = keepSelection && chosen[i] >= 0 && chosen[i] < lists3[i]->count();
+        SelectEntry(lists3[i], keep ? chosen[i] : stored[i]);
+    }
+}
+
+void CWzdPage06::SeparatorChosen()
+{
+    const QVariant choice = ui->separatorList->currentData();
+    Settings().SeparatorChoice = choice.isValid() ? choice.toInt() : 0;
+    FillLists(true);
 }
 
 bool CWzdPage06::validatePage()
 {
     BatchSettings& settings = Settings();
-    settings.longitudeColumn = ui->longitudeField->currentIndex() + 1;
-    settings.latitudeColumn = ui->latitudeField->currentIndex() + 1;
+    const QVariant separator = ui->separatorList->currentData();
+    if (separatorUnclear && (!separator.isValid() || separator.toInt() == 0))
+    {
+        MessagePresenter().Show(IDS_BATCH_SEPARATOR_UNCLEAR, kBatchSeparatorUnclearText);
+        return false;
+    }
+    const int longitude = ui->longitudeField->currentIndex() + 1;
+    const int latitude = ui->latitudeField->currentIndex() + 1;
     // No altitude entry chosen reads as "N/A".
-    settings.altitudeColumn = std::max(ui->altitudeField->currentIndex(), 0);
+    const int altitude = std::max(ui->altitudeField->currentIndex(), 0);
+    if (!ColumnsUsable(longitude, latitude, altitude))
+    {
+        MessagePresenter().Show(IDS_BATCH_COLUMNS_UNUSABLE, kBatchColumnsUnusableText);
+        return false;
+    }
+    settings.longitudeColumn = longitude;
+    settings.latitudeColumn = latitude;
+    settings.altitudeColumn = altitude;
     settings.CoordinateFormat = std::max(ui->formatList->currentIndex(), 0);
     const QVariant choice = ui->separatorList->currentData();
     settings.SeparatorChoice = choice.isValid() ? choice.toInt() : 0;

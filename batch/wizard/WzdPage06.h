@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "WzdPage.h"
 
@@ -19,12 +20,21 @@ public:
 
     void OnSetActive() override;
     int nextId() const override;
-    // Stores the choices; checks nothing.
+    // Stores the choices once the separator is known and each coordinate
+    // has a field of its own.
     bool validatePage() override;
 
 private:
     void FirstActivation();
+    // Lists the first line's fields under the separator now chosen; the
+    // columns a header names are selected the first time they are seen.
+    void FillLists(bool keepSelection);
+    void SeparatorChosen();
 
     std::unique_ptr<Ui::CWzdPage06> ui;
     bool created = false;
+    bool filling = false;
+    bool separatorUnclear = false;
+    // The file and separator whose header names last chose the columns.
+    std::string namedFor;
 };

@@ -36,14 +36,17 @@ constexpr const char* kUtm31Proj = "+proj=utm +zone=31 +datum=WGS84 +units=m +no
 class CBenchLoader : public CRecordLoader
 {
 public:
+    // A loaded record names its datum; a record left at datum 0 is refused
+    // as not found.
     void LoadGridRecord(int, CCfgMapProjection& record) override
     {
+        record.datumId = kWgs84;
         record.projectionId = 160;
         record.falseEasting = 500000;
         record.longitudeOrigin = 3;
         record.scaleFactor = 0.9996;
     }
-    void LoadDatumRecord(int, CCfgMapProjection&) override {}
+    void LoadDatumRecord(int, CCfgMapProjection& record) override { record.datumId = kWgs84; }
 };
 
 class CQuietSink : public CBatchSink

@@ -74,10 +74,11 @@ TEST(FillFieldLists, AutodetectsFromTheSecondLineAndListsTheFirst)
     } cases[] = {
         {"lat;lon;h\n52.1;4.5;3\n", ";", {"lat", "lon", "h"}},
         {"1 2\n12 34\n", " ", {"1", "2"}},
-        {"x\nabc\n", "a", {"x"}},
+        // Never a letter, a carriage return or the newline: one field a line.
+        {"x\nabc\n", "", {"x"}},
         {"52.1|4.5\n", "|", {"52.1", "4.5"}},        // one line: it is the sample
-        {"52.1\r\n4.5\r\n", "\r", {"52.1", ""}},     // CR LF, one number a line
-        {"52.1\n4.5\n", "\n", {"52.1"}},
+        {"52.1\r\n4.5\r\n", "", {"52.1"}},     // CR LF, one number a line
+        {"52.1\n4.5\n", "", {"52.1"}},
         {"52.1", "", {"52.1"}},                        // nothing after the number
     };
     for (const auto& c : cases)
@@ -159,15 +160,20 @@ TEST(ConvertTextFile, KeepsColumnsInPlaceAndEveryFieldOfALine)
               "x\n"
               "53,5,1,last line without a line end");
     r(ConvertTextFile);
+    // Only the coordinate values change; a line whose coordinates are empty
+    // or missing is copied as it stands and named in the completion text.
     EXPECT_EQ(ReadFile(r.settings.destinationFile),
               "52.100000,4.500000,10.00\n"
-              "52.100000,4.500000,7.25,note,\n"
+              " 52.100000 , 4.500000 ,  7.25 , note ,\n"
               "\n"
-              "1.000000,0.000000,3.00\n"
-              "52.100000,4.500000\n"
-              "0.000000\n"
-              "53.000000,5.000000,1.00,last line without a line end\n");
-    ExpectOneEnd(r.sink, BATCH_COMPLETED, kBatchCompletedText);
+              "1, ,3\n"
+              "52.1,4.5\n"
+              "x\n"
+              "53.000000,5.000000,1.00,last line without a line end");
+    ExpectOneEnd(r.sink, BATCH_COMPLETED,
+                 std::string(kBatchCompletedText) +
+                     "\n3 lines were not converted and are copied unchanged: line 4 (longitude field 2 is empty), "
+                     "line 5 (altitude field 3 is missing), line 6 (longitude field 2 is missing).");
     const auto notices = r.sink.Notices();
     EXPECT_EQ(notices.front().code, BATCH_STATUS);
     EXPECT_EQ(notices.front().text, "Currently converting CSV file, please wait...");
@@ -191,7 +197,7 @@ TEST(ConvertTextFile, EmptyFieldsKeepTheirNumbers)
     r.settings.altitudeColumn = 0;
     WriteFile(r.settings.sourceFile, "id;;52.5;4.5;;\n;;;;;\n");
     r(ConvertTextFile);
-    EXPECT_EQ(ReadFile(r.settings.destinationFile), "id;;52.500000;4.500000;;\n;;0.000000;0.000000;;\n");
+    EXPECT_EQ(ReadFile(r.settings.destinationFile), "id;;52.500000;4.500000;;\n;;;;;\n");
 }
 
 TEST(ConvertTextFile, HeaderCopiedOrReadAsData)
@@ -202,12 +208,13 @@ TEST(ConvertTextFile, HeaderCopiedOrReadAsData)
     r.settings.altitudeColumn = 0;
     WriteFile(r.settings.sourceFile, "Lon , Lat\r\n4.5,52.1\r\n");
     r(ConvertTextFile);
-    EXPECT_EQ(ReadFile(r.settings.destinationFile), "Lon , Lat\r\n4.500000,52.100000\n");
+    EXPECT_EQ(ReadFile(r.settings.destinationFile), "Lon , Lat\r\n4.500000,52.100000\r\n");
 
     CRun data(r.settings);
     data.settings.header = 0;
     data(ConvertTextFile);
-    EXPECT_EQ(ReadFile(data.settings.destinationFile), "0.000000,0.000000\n4.500000,52.100000\n");
+    // Read as data, the header's names are no numbers: the line stays.
+    EXPECT_EQ(ReadFile(data.settings.destinationFile), "Lon , Lat\r\n4.500000,52.100000\r\n");
 }
 
 TEST(ConvertTextFile, BlankAndMissingSeparators)
@@ -218,7 +225,7 @@ TEST(ConvertTextFile, BlankAndMissingSeparators)
     blanks.settings.altitudeColumn = 0;
     WriteFile(blanks.settings.sourceFile, "  4.5    52.1   a b\n");
     blanks(ConvertTextFile);
-    EXPECT_EQ(ReadFile(blanks.settings.destinationFile), "4.500000 52.100000 a b\n");
+    EXPECT_EQ(ReadFile(blanks.settings.destinationFile), "  4.500000    52.100000   a b\n");
 
     // Autodetection found nothing: every line is one field.
     CRun none(TextSettings(folder));
@@ -227,8 +234,11 @@ TEST(ConvertTextFile, BlankAndMissingSeparators)
     none.settings.altitudeColumn = 0;
     WriteFile(none.settings.sourceFile, " 4.5 \n7\n");
     none(ConvertTextFile);
-    EXPECT_EQ(ReadFile(none.settings.destinationFile), "4.500000\n7.000000\n");
-    ExpectOneEnd(none.sink, BATCH_COMPLETED, kBatchCompletedText);
+    // With one field a line there is no latitude to read.
+    EXPECT_EQ(ReadFile(none.settings.destinationFile), " 4.5 \n7\n");
+    ExpectOneEnd(none.sink, BATCH_COMPLETED,
+                 std::string(kBatchCompletedText) + "\n2 lines were not converted and are copied unchanged: line 1 "
+                                                    "(latitude field 2 is missing), line 2 (latitude field 2 is missing).");
 }
 
 TEST(ConvertTextFile, LongLinesAreReadWhole)
@@ -376,9 +386,14 @@ TEST(ConvertTextFile, CancellationConvertsTheCurrentLineAndAtMostOneMore)
                 r.run.CancelOperation();
         };
         r(ConvertTextFile);
-        const auto lines = Lines(ReadFile(r.settings.destinationFile));
-        ASSERT_EQ(lines.size(), cancelAt == 0 ? 1u : 2u);
-        EXPECT_EQ(lines[0], "10.000000,20.000000");
+        // Each line is 2 % of the file: one progress notice a line converted.
+        std::size_t converted = 0;
+        for (const auto& n : r.sink.Notices())
+            converted += n.code == BATCH_PROGRESS ? 1 : 0;
+        EXPECT_EQ(converted, cancelAt == 0 ? 1u : 2u);
+        // A cancelled run leaves no output under the destination's name.
+        EXPECT_FALSE(fs::exists(r.settings.destinationFile));
+        EXPECT_EQ(std::distance(fs::directory_iterator(folder.path), fs::directory_iterator()), 1);
         ExpectOneEnd(r.sink, BATCH_STOPPED, kBatchAbortedText);
     }
 }
