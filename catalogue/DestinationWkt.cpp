@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
+#include <map>
 #include <utility>
 #include <vector>
 
@@ -51,6 +53,7 @@ std::string EsriName(const std::string& name)
 
 struct Row
 {
+    int id = 0;
     std::string gridName, datumName, ellipsoidName, unitName;
     int projection = 0, unit = 9001;
     double a = 0, rf = 0;
@@ -64,47 +67,57 @@ double Field(CCxAdo& ado, const char* name)
     return v;
 }
 
+std::string RowQuery(bool grid, const std::string& where)
+{
+    return grid ? "SELECT g.numId AS numId, g.strGrid AS strGrid, g.numProjection AS numProjection, "
+                  "g.numUnits AS numUnits, g.dblFalseEasting AS dblFalseEasting, "
+                  "g.dblFalseNorthing AS dblFalseNorthing, g.dblLatitudeOrigin AS dblLatitudeOrigin, "
+                  "g.dblLongitudeOrigin AS dblLongitudeOrigin, g.dblParallelNorth AS dblParallelNorth, "
+                  "g.dblParallelSouth AS dblParallelSouth, g.dblAzimuth AS dblAzimuth, "
+                  "g.dblRectifiedGrid AS dblRectifiedGrid, g.dblScale AS dblScale, d.strDatum AS strDatum, "
+                  "e.strEllipsoid AS strEllipsoid, e.dblAxisA AS dblAxisA, "
+                  "e.dblInverseFlattening AS dblInverseFlattening, u.strUnit AS strUnit "
+                  "FROM tblGrids g JOIN tblDatums d ON d.numId = g.numDatum "
+                  "JOIN tblEllipsoids e ON e.numId = d.numEllipsoid LEFT JOIN tblUnits u ON u.numId = g.numUnits" +
+                      where
+                : "SELECT d.numId AS numId, d.strDatum AS strDatum, e.strEllipsoid AS strEllipsoid, "
+                  "e.dblAxisA AS dblAxisA, e.dblInverseFlattening AS dblInverseFlattening FROM tblDatums d "
+                  "JOIN tblEllipsoids e ON e.numId = d.numEllipsoid" +
+                      where;
+}
+
+void CurrentRow(CCxAdo& ado, bool grid, Row& row)
+{
+    row = Row{};
+    ado.GetFieldLong("numId", row.id);
+    ado.GetFieldString("strDatum", row.datumName);
+    ado.GetFieldString("strEllipsoid", row.ellipsoidName);
+    row.a = Field(ado, "dblAxisA");
+    row.rf = Field(ado, "dblInverseFlattening");
+    if (grid)
+    {
+        ado.GetFieldString("strGrid", row.gridName);
+        ado.GetFieldString("strUnit", row.unitName);
+        ado.GetFieldLong("numProjection", row.projection);
+        ado.GetFieldLong("numUnits", row.unit);
+        row.fe = Field(ado, "dblFalseEasting");
+        row.fn = Field(ado, "dblFalseNorthing");
+        row.lat = Field(ado, "dblLatitudeOrigin");
+        row.lon = Field(ado, "dblLongitudeOrigin");
+        row.pn = Field(ado, "dblParallelNorth");
+        row.ps = Field(ado, "dblParallelSouth");
+        row.azimuth = Field(ado, "dblAzimuth");
+        row.rectified = Field(ado, "dblRectifiedGrid");
+        row.scale = Field(ado, "dblScale");
+    }
+}
+
 bool ReadRow(CCxAdo& ado, int id, bool grid, Row& row)
 {
-    const std::string idText = std::to_string(id);
-    const std::string sql =
-        grid ? "SELECT g.strGrid AS strGrid, g.numProjection AS numProjection, g.numUnits AS numUnits, "
-               "g.dblFalseEasting AS dblFalseEasting, g.dblFalseNorthing AS dblFalseNorthing, "
-               "g.dblLatitudeOrigin AS dblLatitudeOrigin, g.dblLongitudeOrigin AS dblLongitudeOrigin, "
-               "g.dblParallelNorth AS dblParallelNorth, g.dblParallelSouth AS dblParallelSouth, "
-               "g.dblAzimuth AS dblAzimuth, g.dblRectifiedGrid AS dblRectifiedGrid, g.dblScale AS dblScale, "
-               "d.strDatum AS strDatum, e.strEllipsoid AS strEllipsoid, e.dblAxisA AS dblAxisA, "
-               "e.dblInverseFlattening AS dblInverseFlattening, u.strUnit AS strUnit "
-               "FROM tblGrids g JOIN tblDatums d ON d.numId = g.numDatum "
-               "JOIN tblEllipsoids e ON e.numId = d.numEllipsoid LEFT JOIN tblUnits u ON u.numId = g.numUnits "
-               "WHERE g.numId = " + idText
-             : "SELECT d.strDatum AS strDatum, e.strEllipsoid AS strEllipsoid, e.dblAxisA AS dblAxisA, "
-               "e.dblInverseFlattening AS dblInverseFlattening FROM tblDatums d "
-               "JOIN tblEllipsoids e ON e.numId = d.numEllipsoid WHERE d.numId = " + idText;
-    const int found = ado.OpenRecordset(sql.c_str());
+    const std::string where = grid ? " WHERE g.numId = " : " WHERE d.numId = ";
+    const int found = ado.OpenRecordset(RowQuery(grid, where + std::to_string(id)).c_str());
     if (found == 1)
-    {
-        ado.GetFieldString("strDatum", row.datumName);
-        ado.GetFieldString("strEllipsoid", row.ellipsoidName);
-        row.a = Field(ado, "dblAxisA");
-        row.rf = Field(ado, "dblInverseFlattening");
-        if (grid)
-        {
-            ado.GetFieldString("strGrid", row.gridName);
-            ado.GetFieldString("strUnit", row.unitName);
-            ado.GetFieldLong("numProjection", row.projection);
-            ado.GetFieldLong("numUnits", row.unit);
-            row.fe = Field(ado, "dblFalseEasting");
-            row.fn = Field(ado, "dblFalseNorthing");
-            row.lat = Field(ado, "dblLatitudeOrigin");
-            row.lon = Field(ado, "dblLongitudeOrigin");
-            row.pn = Field(ado, "dblParallelNorth");
-            row.ps = Field(ado, "dblParallelSouth");
-            row.azimuth = Field(ado, "dblAzimuth");
-            row.rectified = Field(ado, "dblRectifiedGrid");
-            row.scale = Field(ado, "dblScale");
-        }
-    }
+        CurrentRow(ado, grid, row);
     ado.CloseRecordset();
     return found == 1;
 }
@@ -285,50 +298,57 @@ bool HasWktTable(CCxAdo& ado)
     return found;
 }
 
+namespace {
+
+std::string SignatureQuery(bool grid, const std::string& where)
+{
+    std::string sql = grid ? "SELECT g.numId AS numId" : "SELECT d.numId AS numId";
+    int i = 0;
+    for (const char* c : grid ? std::vector<const char*>(std::begin(kGridSignature), std::end(kGridSignature))
+                              : std::vector<const char*>(std::begin(kDatumSignature), std::end(kDatumSignature)))
+        sql += ", " + std::string(c) + " AS c" + std::to_string(i++);
+    sql += grid ? " FROM tblGrids g JOIN tblDatums d ON d.numId = g.numDatum JOIN tblEllipsoids e ON "
+                  "e.numId = d.numEllipsoid"
+                : " FROM tblDatums d JOIN tblEllipsoids e ON e.numId = d.numEllipsoid";
+    return sql + where;
+}
+
+std::string CurrentSignature(CCxAdo& ado, bool grid)
+{
+    const auto& columns = grid ? std::vector<const char*>(std::begin(kGridSignature), std::end(kGridSignature))
+                               : std::vector<const char*>(std::begin(kDatumSignature), std::end(kDatumSignature));
+    std::string signature;
+    for (std::size_t i = 0; i < columns.size(); ++i)
+    {
+        if (i > 0)
+            signature += ';';
+        const std::string alias = "c" + std::to_string(i);
+        char text[40] = "";
+        if (std::string(columns[i]).find(".num") != std::string::npos)
+        {
+            int v = 0;
+            if (ado.GetFieldLong(alias.c_str(), v) == 1)
+                std::snprintf(text, sizeof text, "%d", v);
+        }
+        else
+        {
+            double v = 0;
+            if (ado.GetFieldDouble(alias.c_str(), v) == 1)
+                std::snprintf(text, sizeof text, "%.17g", v);
+        }
+        signature += text;
+    }
+    return signature;
+}
+
+} // namespace
+
 std::string RowSignature(CCxAdo& ado, int id, bool grid)
 {
-    std::string sql = "SELECT ";
-    std::vector<std::string> aliases;
-    const auto add = [&](const char* column) {
-        const std::string alias = "c" + std::to_string(aliases.size());
-        sql += (aliases.empty() ? "" : ", ") + std::string(column) + " AS " + alias;
-        aliases.push_back(alias);
-    };
-    std::vector<const char*> columns;
-    if (grid)
-        columns.assign(std::begin(kGridSignature), std::end(kGridSignature));
-    else
-        columns.assign(std::begin(kDatumSignature), std::end(kDatumSignature));
-    for (const char* c : columns)
-        add(c);
-    sql += grid ? " FROM tblGrids g JOIN tblDatums d ON d.numId = g.numDatum JOIN tblEllipsoids e ON "
-                  "e.numId = d.numEllipsoid WHERE g.numId = "
-                : " FROM tblDatums d JOIN tblEllipsoids e ON e.numId = d.numEllipsoid WHERE d.numId = ";
-    sql += std::to_string(id);
     std::string signature;
-    if (ado.OpenRecordset(sql.c_str()) == 1)
-    {
-        for (std::size_t i = 0; i < columns.size(); ++i)
-        {
-            if (i > 0)
-                signature += ';';
-            char text[40] = "";
-            const bool integer = std::string(columns[i]).find(".num") != std::string::npos;
-            if (integer)
-            {
-                int v = 0;
-                if (ado.GetFieldLong(aliases[i].c_str(), v) == 1)
-                    std::snprintf(text, sizeof text, "%d", v);
-            }
-            else
-            {
-                double v = 0;
-                if (ado.GetFieldDouble(aliases[i].c_str(), v) == 1)
-                    std::snprintf(text, sizeof text, "%.17g", v);
-            }
-            signature += text;
-        }
-    }
+    const std::string where = (grid ? " WHERE g.numId = " : " WHERE d.numId = ") + std::to_string(id);
+    if (ado.OpenRecordset(SignatureQuery(grid, where).c_str()) == 1)
+        signature = CurrentSignature(ado, grid);
     ado.CloseRecordset();
     return signature;
 }
@@ -349,14 +369,11 @@ bool ShippedWkt(CCxAdo& ado, int id, bool grid, std::string& wkt)
     return true;
 }
 
-bool ComposeWkt(CCxAdo& ado, int id, bool grid, std::string& wkt, std::string& why)
+namespace {
+
+bool ComposeFromRow(const Row& row, bool grid, std::string& wkt, std::string& why)
 {
-    Row row;
-    if (!ReadRow(ado, id, grid, row))
-    {
-        why = std::string("the catalogue has no ") + (grid ? "grid " : "datum ") + std::to_string(id);
-        return false;
-    }
+    const int id = row.id;
     if (!grid)
     {
         wkt = Geographic(row);
@@ -379,6 +396,68 @@ bool ComposeWkt(CCxAdo& ado, int id, bool grid, std::string& wkt, std::string& w
     text += ",UNIT[\"" + unit + "\"," + WktNumber(factor) + "]]";
     wkt = text;
     return true;
+}
+
+} // namespace
+
+bool ComposeWkt(CCxAdo& ado, int id, bool grid, std::string& wkt, std::string& why)
+{
+    Row row;
+    if (!ReadRow(ado, id, grid, row))
+    {
+        why = std::string("the catalogue has no ") + (grid ? "grid " : "datum ") + std::to_string(id);
+        return false;
+    }
+    return ComposeFromRow(row, grid, wkt, why);
+}
+
+std::vector<CCatalogueWkt> CatalogueWktTexts(CCxAdo& ado, bool grid)
+{
+    std::map<int, std::pair<std::string, std::string>> shipped; // id -> signature, text
+    if (HasWktTable(ado))
+    {
+        const std::string sql = std::string("SELECT numId, strRow, strWkt FROM tblWkt WHERE strKind = ") +
+                                (grid ? "'grid'" : "'datum'");
+        for (int row = ado.OpenRecordset(sql.c_str()); row == 1; row = ado.MoveNext())
+        {
+            int id = 0;
+            std::string signature, text;
+            ado.GetFieldLong("numId", id);
+            ado.GetFieldString("strRow", signature);
+            ado.GetFieldString("strWkt", text);
+            shipped[id] = {signature, text};
+        }
+        ado.CloseRecordset();
+        std::map<int, std::string> current;
+        for (int row = ado.OpenRecordset(SignatureQuery(grid, "").c_str()); row == 1; row = ado.MoveNext())
+        {
+            int id = 0;
+            ado.GetFieldLong("numId", id);
+            current[id] = CurrentSignature(ado, grid);
+        }
+        ado.CloseRecordset();
+        for (auto it = shipped.begin(); it != shipped.end();)
+            it = current.count(it->first) != 0 && current[it->first] == it->second.first ? std::next(it)
+                                                                                          : shipped.erase(it);
+    }
+    std::vector<CCatalogueWkt> texts;
+    for (int found = ado.OpenRecordset(RowQuery(grid, "").c_str()); found == 1; found = ado.MoveNext())
+    {
+        Row row;
+        CurrentRow(ado, grid, row);
+        CCatalogueWkt entry;
+        entry.id = row.id;
+        entry.name = grid ? row.gridName : row.datumName;
+        std::string why;
+        const auto s = shipped.find(row.id);
+        if (s != shipped.end())
+            entry.wkt = s->second.second;
+        else if (!ComposeFromRow(row, grid, entry.wkt, why))
+            continue;
+        texts.push_back(entry);
+    }
+    ado.CloseRecordset();
+    return texts;
 }
 
 bool CatalogueWkt(CCxAdo& ado, int datumId, int gridId, std::string& wkt, std::string& why)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "CxAdo.h"
 
@@ -22,6 +23,16 @@ bool ShippedWkt(CCxAdo& ado, int id, bool grid, std::string& wkt);
 // The text composed from the catalogue rows of the grid (or datum), its datum, ellipsoid and
 // unit.
 bool ComposeWkt(CCxAdo& ado, int id, bool grid, std::string& wkt, std::string& why);
+
+// Every grid (or datum) of the catalogue with its .prj text, shipped or composed as CatalogueWkt
+// would give it; rows whose projection has no ESRI form are left out.
+struct CCatalogueWkt
+{
+    int id = 0;
+    std::string name; // the catalogue's name of the row
+    std::string wkt;
+};
+std::vector<CCatalogueWkt> CatalogueWktTexts(CCxAdo& ado, bool grid);
 
 // The values a row's .prj depends on, one text: integers in %d, doubles in %.17g, ';' between,
 // as tools/catalogue/generate_wkt.py writes them into tblWkt.strRow. Empty without the row.

@@ -1,0 +1,455 @@
+#include "PrjMatch.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdlib>
+
+#include "CatalogueConnection.h"
+#include "DestinationWkt.h"
+
+namespace {
+
+constexpr std::size_t kMaxWkt = 65536;
+constexpr int kMaxDepth = 32;
+
+class CWktReader
+{
+public:
+    explicit CWktReader(const std::string& t) : text(t) {}
+
+    bool Node(CWktNode& node, int depth)
+    {
+        if (depth > kMaxDepth)
+            return false;
+        Blanks();
+        const std::size_t start = at;
+        while (at < text.size() && (std::isalnum(static_cast<unsigned char>(text[at])) || text[at] == '_'))
+            ++at;
+        if (at == start)
+            return false;
+        node.keyword = text.substr(start, at - start);
+        for (char& c : node.keyword)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        Blanks();
+        if (at >= text.size() || (text[at] != '[' && text[at] != '('))
+            return false;
+        const char close = text[at] == '[' ? ']' : ')';
+        ++at;
+        for (;;)
+        {
+            Blanks();
+            if (at >= text.size())
+                return false;
+            const char c = text[at];
+            if (c == '"')
+            {
+                std::string value;
+                for (++at;; ++at)
+                {
+                    if (at >= text.size())
+                        return false;
+                    if (text[at] == '"')
+                    {
+                        // A doubled quote stands for one.
+                        if (at + 1 < text.size() && text[at + 1] == '"')
+                        {
+                            value += '"';
+                            ++at;
+                            continue;
+                        }
+                        ++at;
+                        break;
+                    }
+                    value += text[at];
+                }
+                node.texts.push_back(value);
+            }
+            else if (c == '-' || c == '+' || c == '.' || std::isdigit(static_cast<unsigned char>(c)))
+            {
+                const char* begin = text.c_str() + at;
+                char* end = nullptr;
+                const double v = std::strtod(begin, &end);
+                if (end == begin || !std::isfinite(v))
+                    return false;
+                node.numbers.push_back(v);
+                at += static_cast<std::size_t>(end - begin);
+            }
+            else if (std::isalpha(static_cast<unsigned char>(c)))
+            {
+                // WKT1 writes a few bare words (axis directions): kept as texts.
+                std::size_t end = at;
+                while (end < text.size() && (std::isalnum(static_cast<unsigned char>(text[end])) || text[end] == '_'))
+                    ++end;
+                std::size_t next = end;
+                while (next < text.size() && std::isspace(static_cast<unsigned char>(text[next])))
+                    ++next;
+                if (next < text.size() && (text[next] == '[' || text[next] == '('))
+                {
+                    CWktNode child;
+                    if (!Node(child, depth + 1))
+                        return false;
+                    node.children.push_back(std::move(child));
+                }
+                else
+                {
+                    node.texts.push_back(text.substr(at, end - at));
+                    at = end;
+                }
+            }
+            else
+                return false;
+            Blanks();
+            if (at >= text.size())
+                return false;
+            if (text[at] == ',')
+            {
+                ++at;
+                continue;
+            }
+            if (text[at] == close)
+            {
+                ++at;
+                return true;
+            }
+            return false;
+        }
+    }
+
+    bool AtEnd()
+    {
+        Blanks();
+        return at == text.size();
+    }
+
+private:
+    void Blanks()
+    {
+        while (at < text.size() && std::isspace(static_cast<unsigned char>(text[at])))
+            ++at;
+    }
+    const std::string& text;
+    std::size_t at = 0;
+};
+
+std::string Reduced(const std::string& name)
+{
+    std::string out;
+    for (unsigned char c : name)
+        if (std::isalnum(c))
+            out += static_cast<char>(std::tolower(c));
+    return out;
+}
+
+std::string ReducedDatum(const std::string& name)
+{
+    return Reduced(name.rfind("D_", 0) == 0 ? name.substr(2) : name);
+}
+
+// Parameter names of ESRI, OGC WKT1 and EPSG reduced to one name each.
+std::string CanonicalParameter(const std::string& reduced)
+{
+    static const std::pair<const char*, const char*> aliases[] = {
+        {"falseeasting", "fe"},
+        {"falsenorthing", "fn"},
+        {"eastingatfalseorigin", "fe"},
+        {"northingatfalseorigin", "fn"},
+        {"eastingatprojectioncentre", "fe"},
+        {"northingatprojectioncentre", "fn"},
+        {"centralmeridian", "lon0"},
+        {"longitudeofcenter", "lon0"},
+        {"longitudeoforigin", "lon0"},
+        {"longitudeofnaturalorigin", "lon0"},
+        {"longitudeoffalseorigin", "lon0"},
+        {"longitudeofprojectioncentre", "lon0"},
+        {"latitudeoforigin", "lat0"},
+        {"latitudeofcenter", "lat0"},
+        {"latitudeofnaturalorigin", "lat0"},
+        {"latitudeoffalseorigin", "lat0"},
+        {"latitudeofprojectioncentre", "lat0"},
+        {"standardparallel1", "sp1"},
+        {"latitudeof1ststandardparallel", "sp1"},
+        {"standardparallel2", "sp2"},
+        {"latitudeof2ndstandardparallel", "sp2"},
+        {"scalefactor", "k"},
+        {"scalefactoratnaturalorigin", "k"},
+        {"scalefactoroninitialline", "k"},
+        {"azimuth", "az"},
+        {"azimuthofinitialline", "az"},
+        {"xyplanerotation", "gamma"},
+        {"rectifiedgridangle", "gamma"},
+        {"anglefromrectifiedtoskewgrid", "gamma"},
+        {"pseudostandardparallel1", "psp"},
+    };
+    for (const auto& [from, to] : aliases)
+        if (reduced == Reduced(from))
+            return to;
+    return reduced;
+}
+
+std::string CanonicalProjection(const std::string& reduced)
+{
+    if (reduced.rfind("lambertconformalconic", 0) == 0 && reduced.find("belgium") == std::string::npos &&
+        reduced.find("west") == std::string::npos)
+        return "lcc";
+    return reduced;
+}
+
+double Default(const std::string& parameter)
+{
+    return parameter == "k" ? 1.0 : 0.0;
+}
+
+bool Near(double a, double b, double tolerance)
+{
+    return std::fabs(a - b) <= tolerance;
+}
+
+std::string Ids(const std::vector<std::pair<int, std::string>>& candidates)
+{
+    std::string out;
+    for (std::size_t i = 0; i < candidates.size() && i < 6; ++i)
+        out += (i ? ", " : "") + std::to_string(candidates[i].first) + " \"" + candidates[i].second + "\"";
+    if (candidates.size() > 6)
+        out += ", ...";
+    return out;
+}
+
+} // namespace
+
+const CWktNode* CWktNode::Child(const char* wanted) const
+{
+    for (const auto& c : children)
+        if (c.keyword == wanted)
+            return &c;
+    return nullptr;
+}
+
+bool ParseWkt(const std::string& text, CWktNode& root)
+{
+    if (text.size() > kMaxWkt)
+        return false;
+    CWktReader reader(text);
+    root = CWktNode{};
+    return reader.Node(root, 0) && reader.AtEnd();
+}
+
+bool DescribeWkt(const std::string& text, CPrjSystem& s)
+{
+    CWktNode root;
+    if (!ParseWkt(text, root))
+        return false;
+    s = CPrjSystem{};
+    const CWktNode* geographic = nullptr;
+    if (root.keyword == "PROJCS" || root.keyword == "PROJCRS")
+    {
+        s.projected = true;
+        geographic = root.Child("GEOGCS");
+        if (geographic == nullptr)
+            geographic = root.Child("BASEGEOGCRS");
+        if (geographic == nullptr)
+            geographic = root.Child("BASEGEODCRS");
+    }
+    else if (root.keyword == "GEOGCS" || root.keyword == "GEOGCRS" || root.keyword == "GEODCRS")
+        geographic = &root;
+    if (geographic == nullptr || root.texts.empty())
+        return false;
+    s.name = Reduced(root.texts[0]);
+    for (const char* id : {"AUTHORITY", "ID"})
+        if (const CWktNode* a = root.Child(id))
+            if (!a->texts.empty() && Reduced(a->texts[0]) == "epsg")
+            {
+                if (a->texts.size() > 1)
+                    s.epsg = std::atoi(a->texts[1].c_str());
+                else if (!a->numbers.empty())
+                    s.epsg = static_cast<int>(a->numbers[0]);
+            }
+    const CWktNode* datum = geographic->Child("DATUM");
+    const CWktNode* spheroid = datum != nullptr ? datum->Child("SPHEROID") : nullptr;
+    if (datum != nullptr && spheroid == nullptr)
+        spheroid = datum->Child("ELLIPSOID");
+    if (datum == nullptr || spheroid == nullptr || spheroid->numbers.size() < 2 || datum->texts.empty())
+        return false;
+    s.datumName = ReducedDatum(datum->texts[0]);
+    s.a = spheroid->numbers[0];
+    s.rf = spheroid->numbers[1];
+    if (const CWktNode* pm = geographic->Child("PRIMEM"); pm != nullptr && !pm->numbers.empty())
+        s.primeMeridian = pm->numbers[0];
+    s.angularUnit = 0.017453292519943295;
+    for (const char* unit : {"UNIT", "ANGLEUNIT"})
+        if (const CWktNode* u = geographic->Child(unit); u != nullptr && !u->numbers.empty())
+            s.angularUnit = u->numbers[0];
+    if (!s.projected)
+        return true;
+
+    const CWktNode* method = root.Child("PROJECTION");
+    const CWktNode* conversion = root.Child("CONVERSION");
+    if (method == nullptr && conversion != nullptr)
+        method = conversion->Child("METHOD");
+    if (method == nullptr || method->texts.empty())
+        return false;
+    s.projection = CanonicalProjection(Reduced(method->texts[0]));
+    const CWktNode& holder = conversion != nullptr ? *conversion : root;
+    for (const auto& c : holder.children)
+        if (c.keyword == "PARAMETER" && !c.texts.empty() && !c.numbers.empty())
+            s.parameters.emplace_back(CanonicalParameter(Reduced(c.texts[0])), c.numbers[0]);
+    std::sort(s.parameters.begin(), s.parameters.end());
+    for (const char* unit : {"UNIT", "LENGTHUNIT"})
+        if (const CWktNode* u = root.Child(unit); u != nullptr && !u->numbers.empty())
+            s.linearUnit = u->numbers[0];
+    return true;
+}
+
+bool SameSystem(const CPrjSystem& a, const CPrjSystem& b)
+{
+    if (a.projected != b.projected || !Near(a.a, b.a, 1e-4) || !Near(a.rf, b.rf, 1e-8) ||
+        !Near(a.primeMeridian, b.primeMeridian, 1e-9) || !Near(a.angularUnit, b.angularUnit, 1e-15))
+        return false;
+    if (!a.projected)
+        return true;
+    if (a.projection != b.projection || !Near(a.linearUnit, b.linearUnit, 1e-12 * std::max(1.0, a.linearUnit)))
+        return false;
+    // Every parameter either side names, the other's default where it does not.
+    std::vector<std::string> names;
+    for (const auto& p : a.parameters)
+        names.push_back(p.first);
+    for (const auto& p : b.parameters)
+        names.push_back(p.first);
+    const auto value = [](const CPrjSystem& s, const std::string& name) {
+        for (const auto& p : s.parameters)
+            if (p.first == name)
+                return p.second;
+        return Default(name);
+    };
+    for (const auto& name : names)
+    {
+        const double tolerance = name == "fe" || name == "fn" ? 1e-4 : name == "k" ? 1e-10 : 1e-8;
+        if (!Near(value(a, name), value(b, name), tolerance))
+            return false;
+    }
+    return true;
+}
+
+bool MatchPrj(CCxAdo& ado, const std::string& wkt, CPrjMatch& match, std::string& why)
+{
+    CPrjSystem wanted;
+    if (!DescribeWkt(wkt, wanted))
+    {
+        why = "the .prj holds no coordinate system in WKT this program reads";
+        return false;
+    }
+    struct Candidate
+    {
+        int id;
+        std::string name;
+        std::string wktName;
+        CPrjSystem system;
+    };
+    std::vector<Candidate> same;
+    std::string codeNote;
+    for (const auto& entry : CatalogueWktTexts(ado, wanted.projected))
+    {
+        CPrjSystem system;
+        if (!DescribeWkt(entry.wkt, system))
+            continue;
+        if (entry.id == wanted.epsg && !SameSystem(system, wanted))
+            codeNote = "; its EPSG code " + std::to_string(wanted.epsg) + " names a catalogue system with other parameters";
+        if (SameSystem(system, wanted))
+            same.push_back({entry.id, entry.name, system.name, system});
+    }
+    const auto choose = [&](const char* how, const std::vector<const Candidate*>& found) {
+        const Candidate& c = *found.front();
+        match.gridId = wanted.projected ? c.id : 0;
+        match.datumId = wanted.projected ? 0 : c.id;
+        match.name = c.name;
+        match.how = how;
+        return true;
+    };
+    // By code, then by name, then by parameters; each step only among the systems whose
+    // parameters agree, and a tie broken by the datum's name.
+    std::vector<const Candidate*> found;
+    for (const auto& c : same)
+        if (wanted.epsg != 0 && c.id == wanted.epsg)
+            found.push_back(&c);
+    bool done = !found.empty() && choose("EPSG code", found);
+    if (!done)
+    {
+        for (const auto& c : same)
+            if (c.wktName == wanted.name || Reduced(c.name) == wanted.name)
+                found.push_back(&c);
+        if (found.size() > 1)
+        {
+            std::vector<const Candidate*> named;
+            for (const Candidate* c : found)
+                if (c->system.datumName == wanted.datumName)
+                    named.push_back(c);
+            if (!named.empty())
+                found = named;
+        }
+        done = found.size() == 1 && choose("name", found);
+    }
+    if (!done)
+    {
+        found.clear();
+        for (const auto& c : same)
+            found.push_back(&c);
+        if (found.size() > 1)
+        {
+            std::vector<const Candidate*> named;
+            for (const Candidate* c : found)
+                if (c->system.datumName == wanted.datumName)
+                    named.push_back(c);
+            found = named;
+        }
+        if (found.size() == 1)
+            done = choose("parameters", found);
+        else if (found.size() > 1)
+        {
+            std::vector<std::pair<int, std::string>> list;
+            for (const Candidate* c : found)
+                list.emplace_back(c->id, c->name);
+            why = "several catalogue systems match the .prj: " + Ids(list);
+            return false;
+        }
+    }
+    if (!done)
+    {
+        if (same.size() > 1)
+        {
+            std::vector<std::pair<int, std::string>> list;
+            for (const auto& c : same)
+                list.emplace_back(c.id, c.name);
+            why = "the .prj's datum is none of the catalogue systems with its parameters: " + Ids(list);
+        }
+        else
+            why = "no catalogue system matches the .prj" + codeNote;
+        return false;
+    }
+    if (wanted.projected)
+    {
+        // The grid's datum, for the conversion.
+        const std::string sql = "SELECT numDatum FROM tblGrids WHERE numId = " + std::to_string(match.gridId);
+        if (ado.OpenRecordset(sql.c_str()) != 1 || ado.GetFieldLong("numDatum", match.datumId) != 1)
+        {
+            ado.CloseRecordset();
+            why = "the catalogue cannot be read";
+            return false;
+        }
+        ado.CloseRecordset();
+    }
+    return true;
+}
+
+bool MatchPrj(const std::string& wkt, CPrjMatch& match, std::string& why)
+{
+    CCxAdo ado;
+    if (!OpenCatalogue(ado))
+    {
+        why = "the catalogue cannot be reached";
+        return false;
+    }
+    const bool done = MatchPrj(ado, wkt, match, why);
+    ado.Disconnect();
+    ado.Shutdown();
+    return done;
+}
