@@ -76,9 +76,10 @@ std::string RowQuery(bool grid, const std::string& where)
                   "g.dblParallelSouth AS dblParallelSouth, g.dblAzimuth AS dblAzimuth, "
                   "g.dblRectifiedGrid AS dblRectifiedGrid, g.dblScale AS dblScale, d.strDatum AS strDatum, "
                   "e.strEllipsoid AS strEllipsoid, e.dblAxisA AS dblAxisA, "
-                  "e.dblInverseFlattening AS dblInverseFlattening, u.strUnit AS strUnit "
+                  "e.dblInverseFlattening AS dblInverseFlattening, u.strUnit AS strUnit, p.dblLongitude AS dblLongitude "
                   "FROM tblGrids g JOIN tblDatums d ON d.numId = g.numDatum "
-                  "JOIN tblEllipsoids e ON e.numId = d.numEllipsoid LEFT JOIN tblUnits u ON u.numId = g.numUnits" +
+                  "JOIN tblEllipsoids e ON e.numId = d.numEllipsoid LEFT JOIN tblUnits u ON u.numId = g.numUnits "
+                  "LEFT JOIN tblPrimeMeridians p ON p.numId = d.numPrime" +
                       where
                 : "SELECT d.numId AS numId, d.strDatum AS strDatum, e.strEllipsoid AS strEllipsoid, "
                   "e.dblAxisA AS dblAxisA, e.dblInverseFlattening AS dblInverseFlattening FROM tblDatums d "
@@ -103,7 +104,8 @@ void CurrentRow(CCxAdo& ado, bool grid, Row& row)
         row.fe = Field(ado, "dblFalseEasting");
         row.fn = Field(ado, "dblFalseNorthing");
         row.lat = Field(ado, "dblLatitudeOrigin");
-        row.lon = Field(ado, "dblLongitudeOrigin");
+        // Counted from Greenwich, as the loader gives it to the engine.
+        row.lon = Field(ado, "dblLongitudeOrigin") + Field(ado, "dblLongitude");
         row.pn = Field(ado, "dblParallelNorth");
         row.ps = Field(ado, "dblParallelSouth");
         row.azimuth = Field(ado, "dblAzimuth");

@@ -192,7 +192,32 @@ std::string CanonicalProjection(const std::string& reduced)
     if (reduced.rfind("lambertconformalconic", 0) == 0 && reduced.find("belgium") == std::string::npos &&
         reduced.find("west") == std::string::npos)
         return "lcc";
+    // Hotine variant A (natural origin) and B (projection centre) under their ESRI and OGC names.
+    if (reduced == "hotineobliquemercator" || reduced == "hotineobliquemercatorazimuthnaturalorigin" ||
+        reduced == "rectifiedskeworthomorphicnaturalorigin")
+        return "hotinea";
+    if (reduced == "hotineobliquemercatorazimuthcenter" || reduced == "rectifiedskeworthomorphiccenter" ||
+        reduced == "obliquemercator")
+        return "hotineb";
+    if (reduced == "mercator2sp")
+        return "mercator";
+    if (reduced == "gausskruger")
+        return "transversemercator";
     return reduced;
+}
+
+bool IsAngle(const std::string& parameter)
+{
+    return parameter == "lon0" || parameter == "lat0" || parameter == "sp1" || parameter == "sp2" ||
+           parameter == "az" || parameter == "gamma" || parameter == "psp";
+}
+
+double* Find(std::vector<std::pair<std::string, double>>& parameters, const char* name)
+{
+    for (auto& p : parameters)
+        if (p.first == name)
+            return &p.second;
+    return nullptr;
 }
 
 double Default(const std::string& parameter)
@@ -293,6 +318,28 @@ bool DescribeWkt(const std::string& text, CPrjSystem& s)
     for (const auto& c : holder.children)
         if (c.keyword == "PARAMETER" && !c.texts.empty() && !c.numbers.empty())
             s.parameters.emplace_back(CanonicalParameter(Reduced(c.texts[0])), c.numbers[0]);
+    // The projected coordinates do not depend on how the base system counts its longitudes:
+    // angles in degrees, the central longitude from Greenwich.
+    const double toDegrees = s.angularUnit / 0.017453292519943295;
+    for (auto& [name, value] : s.parameters)
+        if (IsAngle(name))
+            value *= toDegrees;
+    // WKT1 writes the prime meridian in degrees, whatever the angular unit.
+    if (double* lon0 = Find(s.parameters, "lon0"))
+        *lon0 += s.primeMeridian;
+    else if (s.primeMeridian != 0)
+        s.parameters.emplace_back("lon0", s.primeMeridian);
+    s.primeMeridian = 0;
+    s.angularUnit = 0.017453292519943295;
+    // Values some dialects leave to the method: the rectified grid angle of a Hotine form
+    // without one is its azimuth, the standard parallel of a one-parallel Lambert its origin.
+    if (s.projection == "hotinea" || s.projection == "hotineb")
+        if (Find(s.parameters, "gamma") == nullptr)
+            if (const double* az = Find(s.parameters, "az"))
+                s.parameters.emplace_back("gamma", *az);
+    if (s.projection == "lcc" && Find(s.parameters, "sp1") == nullptr && Find(s.parameters, "sp2") == nullptr)
+        if (const double* lat0 = Find(s.parameters, "lat0"))
+            s.parameters.emplace_back("sp1", *lat0);
     std::sort(s.parameters.begin(), s.parameters.end());
     for (const char* unit : {"UNIT", "LENGTHUNIT"})
         if (const CWktNode* u = root.Child(unit); u != nullptr && !u->numbers.empty())
@@ -307,7 +354,7 @@ bool SameSystem(const CPrjSystem& a, const CPrjSystem& b)
         return false;
     if (!a.projected)
         return true;
-    if (a.projection != b.projection || !Near(a.linearUnit, b.linearUnit, 1e-12 * std::max(1.0, a.linearUnit)))
+    if (a.projection != b.projection || !Near(a.linearUnit, b.linearUnit, 2e-9 * a.linearUnit))
         return false;
     // Every parameter either side names, the other's default where it does not.
     std::vector<std::string> names;
@@ -323,8 +370,12 @@ bool SameSystem(const CPrjSystem& a, const CPrjSystem& b)
     };
     for (const auto& name : names)
     {
+        double difference = value(a, name) - value(b, name);
+        // Longitudes and azimuths a turn apart are the same.
+        if (name == "lon0" || name == "az" || name == "gamma")
+            difference = std::remainder(difference, 360.0);
         const double tolerance = name == "fe" || name == "fn" ? 1e-4 : name == "k" ? 1e-10 : 1e-8;
-        if (!Near(value(a, name), value(b, name), tolerance))
+        if (!(std::fabs(difference) <= tolerance))
             return false;
     }
     return true;
