@@ -8,8 +8,7 @@
 #include "BatchRunControl.h"
 #include "CatalogueLoaders.h"
 #include "CliCommands.h"
-#include "ConvertShp.h"
-#include "PrjMatch.h"
+#include "ShapefilePrj.h"
 #include "TextFileConversion.h"
 
 namespace {
@@ -84,34 +83,15 @@ int RunBatch(const BatchSettings& settings, std::FILE* err)
 
 int ShapefileSourceFromPrj(const std::string& input, std::string& from, std::FILE* err)
 {
-    const auto prj = CConvertShp::FindCompanion(input, ".prj");
-    std::string wkt;
-    if (prj)
-    {
-        if (std::FILE* file = std::fopen(prj->c_str(), "rb"))
-        {
-            char buffer[4096];
-            std::size_t n;
-            while (wkt.size() <= 65536 && (n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-                wkt.append(buffer, n);
-            std::fclose(file);
-        }
-    }
-    if (wkt.empty())
-    {
-        std::fprintf(err, "geolynx-cli: --from auto: \"%s\" has no .prj to read the source system from; give --from\n",
-                     input.c_str());
-        return CLI_ERROR;
-    }
     CPrjMatch match;
-    std::string why;
-    if (!MatchPrj(wkt, match, why))
+    std::string prj, why;
+    if (!ShapefileSourceSystem(input, match, prj, why))
     {
-        std::fprintf(err, "geolynx-cli: --from auto: %s: %s; give --from\n", prj->c_str(), why.c_str());
+        std::fprintf(err, "geolynx-cli: --from auto: %s; give --from\n", why.c_str());
         return CLI_ERROR;
     }
     from = match.gridId != 0 ? "grid:" + std::to_string(match.gridId) : "datum:" + std::to_string(match.datumId);
     std::fprintf(err, "geolynx-cli: --from auto: %s \"%s\", matched by %s in %s\n", from.c_str(), match.name.c_str(),
-                 match.how.c_str(), prj->c_str());
+                 match.how.c_str(), prj.c_str());
     return CLI_OK;
 }
