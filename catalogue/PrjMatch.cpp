@@ -304,6 +304,8 @@ bool DescribeWkt(const std::string& text, CPrjSystem& s)
     for (const char* unit : {"UNIT", "ANGLEUNIT"})
         if (const CWktNode* u = geographic->Child(unit); u != nullptr && !u->numbers.empty())
             s.angularUnit = u->numbers[0];
+    if (!(s.a > 0) || !(s.rf >= 0) || !(s.angularUnit > 0) || !std::isfinite(s.primeMeridian))
+        return false;
     if (!s.projected)
         return true;
 
@@ -344,6 +346,12 @@ bool DescribeWkt(const std::string& text, CPrjSystem& s)
     for (const char* unit : {"UNIT", "LENGTHUNIT"})
         if (const CWktNode* u = root.Child(unit); u != nullptr && !u->numbers.empty())
             s.linearUnit = u->numbers[0];
+    // Values no system has (a unit of no length, an angle beyond any range) describe nothing.
+    if (!(s.linearUnit > 0) || !std::isfinite(s.linearUnit))
+        return false;
+    for (const auto& p : s.parameters)
+        if (!std::isfinite(p.second))
+            return false;
     return true;
 }
 

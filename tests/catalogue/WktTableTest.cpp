@@ -203,6 +203,10 @@ TEST_F(WktTable, PrjFilesGdalWritesFindTheirSystems)
     EXPECT_NE(why.find("no catalogue system matches"), std::string::npos) << why;
     EXPECT_FALSE(MatchPrj(Shell("gdalsrsinfo -o wkt1_esri EPSG:3857 2>/dev/null"), match, why));
     EXPECT_FALSE(MatchPrj("PROJCS[\"x\",GEOGCS[", match, why));
+    std::string negative = ReadTextFile((home / "gdal32631/one.prj").string());
+    negative.replace(negative.find("UNIT[\"Meter\",1.0]"), 18, "UNIT[\"Meter\",-1.0]");
+    CPrjSystem described;
+    EXPECT_FALSE(DescribeWkt(negative, described));
     EXPECT_NE(why.find("no coordinate system in WKT"), std::string::npos);
     // An EPSG code whose coordinates are not the catalogue's: NTF (Paris) counts longitudes from
     // Paris in grads, the catalogue's datum 4807 from Greenwich in degrees.
