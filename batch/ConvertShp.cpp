@@ -462,6 +462,22 @@ int CConvertShp::ConvertRecords(long long inputSize, long long shxRecords)
     long long count = 0;
     Box fileBox;
     std::vector<unsigned char> gap;
+    // Where the input stands: a seek empties the stream's buffer, so records
+    // that follow each other are read without one.
+    long long inputAt = position;
+    auto seek = [&](long long at) {
+        if (at == inputAt)
+            return true;
+        if (fseeko(input, at, SEEK_SET) != 0)
+            return false;
+        inputAt = at;
+        return true;
+    };
+    auto read = [&](unsigned char* to, std::size_t n) {
+        const std::size_t got = std::fread(to, 1, n, input);
+        inputAt += static_cast<long long>(got);
+        return got == n;
+    };
 
     // Bytes the main file holds outside its records are copied as they are,
     // so every record stays at the offset the index gives it.
@@ -470,7 +486,7 @@ int CConvertShp::ConvertRecords(long long inputSize, long long shxRecords)
         while (n > 0)
         {
             const std::size_t chunk = static_cast<std::size_t>(std::min<long long>(n, kCopyBlock));
-            if (std::fread(gap.data(), 1, chunk, input) != chunk)
+            if (!read(gap.data(), chunk))
                 return Fail(FileName(source) + ": cannot be read");
             if (std::fwrite(gap.data(), 1, chunk, output) != chunk)
                 return Fail("\"" + destination + "\" could not be written completely");
@@ -479,7 +495,7 @@ int CConvertShp::ConvertRecords(long long inputSize, long long shxRecords)
         return 0;
     };
     auto readAt = [&](long long at, unsigned char* to, std::size_t n) {
-        return fseeko(input, at, SEEK_SET) == 0 && std::fread(to, 1, n, input) == n;
+        return seek(at) && read(to, n);
     };
     auto plausibleHeader = [&](long long at) {
         unsigned char h[12];
@@ -510,11 +526,11 @@ int CConvertShp::ConvertRecords(long long inputSize, long long shxRecords)
             break;
         }
         long long start = position;
+        // The index's entries are read in order, one a record.
+        unsigned char entry[8];
         if (shxRecords >= 0)
         {
-            unsigned char entry[8];
-            if (fseeko(indexInput, static_cast<off_t>(kHeaderSize + 8 * count), SEEK_SET) != 0 ||
-                std::fread(entry, 1, sizeof entry, indexInput) != sizeof entry)
+            if (std::fread(entry, 1, sizeof entry, indexInput) != sizeof entry)
                 return Fail(FileName(*sourceIndex) + ": cannot be read");
             start = 2LL * BigInt32(entry);
             if (start < position || start > inputSize - 8)
@@ -534,14 +550,15 @@ int CConvertShp::ConvertRecords(long long inputSize, long long shxRecords)
                 // at 1, so a record never begins with four zero bytes.
                 long long q = position;
                 int c = 0;
-                if (fseeko(input, position, SEEK_SET) != 0)
+                if (!seek(position))
                     return Fail(FileName(source) + ": cannot be read");
                 while (q < inputSize && (c = std::fgetc(input)) == 0)
                     ++q;
+                inputAt = q < inputSize ? q + 1 : q;
                 if (q == inputSize)
                 {
                     trailing = inputSize - position;
-                    if (fseeko(input, position, SEEK_SET) != 0 || copyBytes(trailing) != 0)
+                    if (!seek(position) || copyBytes(trailing) != 0)
                         return -1;
                     break;
                 }
@@ -560,17 +577,17 @@ int CConvertShp::ConvertRecords(long long inputSize, long long shxRecords)
         if (start > position)
         {
             padding += start - position;
-            if (fseeko(input, position, SEEK_SET) != 0 || copyBytes(start - position) != 0)
+            if (!seek(position) || copyBytes(start - position) != 0)
                 return -1;
         }
         position = start;
-        if (fseeko(input, position, SEEK_SET) != 0)
+        if (!seek(position))
             return Fail(FileName(source) + ": cannot be read");
 
         unsigned char head[8];
         if (inputSize - position < 8)
             return FailRecord(number, position, "the record header is cut off by the end of the file");
-        if (std::fread(head, 1, sizeof head, input) != sizeof head)
+        if (!read(head, sizeof head))
             return Fail(FileName(source) + ": cannot be read");
         const long long words = BigInt32(head + 4);
         const long long length = 2 * words;
@@ -581,17 +598,13 @@ int CConvertShp::ConvertRecords(long long inputSize, long long shxRecords)
                                   " words does not hold a shape type or runs past the end of the file");
         if (shxRecords >= 0)
         {
-            unsigned char entry[8];
-            if (fseeko(indexInput, static_cast<off_t>(kHeaderSize + 8 * count), SEEK_SET) != 0 ||
-                std::fread(entry, 1, sizeof entry, indexInput) != sizeof entry)
-                return Fail(FileName(*sourceIndex) + ": cannot be read");
             if (BigInt32(entry + 4) != words)
                 return FailRecord(number, position,
                                   "its content length of " + std::to_string(words) +
                                       " words differs from the index's " + std::to_string(BigInt32(entry + 4)));
         }
         record.resize(static_cast<std::size_t>(length));
-        if (std::fread(record.data(), 1, record.size(), input) != record.size())
+        if (!read(record.data(), record.size()))
             return Fail(FileName(source) + ": cannot be read");
 
         const int percentage = BatchPercentage(position, inputSize);
@@ -605,10 +618,10 @@ int CConvertShp::ConvertRecords(long long inputSize, long long shxRecords)
         if (std::fwrite(head, 1, sizeof head, output) != sizeof head ||
             std::fwrite(record.data(), 1, record.size(), output) != record.size())
             return Fail("\"" + destination + "\" could not be written completely");
-        unsigned char entry[8];
-        PutBigInt32(entry, static_cast<std::int32_t>(position / 2));
-        PutBigInt32(entry + 4, static_cast<std::int32_t>(words));
-        if (std::fwrite(entry, 1, sizeof entry, indexOutput) != sizeof entry)
+        unsigned char indexEntry[8];
+        PutBigInt32(indexEntry, static_cast<std::int32_t>(position / 2));
+        PutBigInt32(indexEntry + 4, static_cast<std::int32_t>(words));
+        if (std::fwrite(indexEntry, 1, sizeof indexEntry, indexOutput) != sizeof indexEntry)
             return Fail("the index file of \"" + destination + "\" could not be written completely");
         position += 8 + length;
         ++count;
