@@ -401,72 +401,105 @@ bool MatchPrj(CCxAdo& ado, const std::string& wkt, CPrjMatch& match, std::string
     {
         int id;
         std::string name;
-        std::string wktName;
         CPrjSystem system;
     };
-    std::vector<Candidate> same;
-    std::string codeNote;
-    for (const auto& entry : CatalogueWktTexts(ado, wanted.projected))
-    {
+    // The code and the name point at a few rows, each looked up alone; the parameters need the
+    // texts of them all.
+    const auto describe = [&](const CCatalogueWkt& entry, std::vector<Candidate>& to) {
         CPrjSystem system;
-        if (!DescribeWkt(entry.wkt, system))
-            continue;
-        if (entry.id == wanted.epsg && !SameSystem(system, wanted))
-            codeNote = "; its EPSG code " + std::to_string(wanted.epsg) + " names a catalogue system with other parameters";
-        if (SameSystem(system, wanted))
-            same.push_back({entry.id, entry.name, system.name, system});
-    }
-    const auto choose = [&](const char* how, const std::vector<const Candidate*>& found) {
-        const Candidate& c = *found.front();
+        if (DescribeWkt(entry.wkt, system) && SameSystem(system, wanted))
+            to.push_back({entry.id, entry.name, system});
+    };
+    const auto describeRow = [&](int id, std::vector<Candidate>& to) {
+        CCatalogueWkt entry;
+        std::string ignored;
+        entry.id = id;
+        if (CatalogueWkt(ado, wanted.projected ? 0 : id, wanted.projected ? id : 0, entry.wkt, ignored))
+        {
+            const std::string sql = wanted.projected ? "SELECT strGrid AS strName FROM tblGrids WHERE numId = "
+                                                     : "SELECT strDatum AS strName FROM tblDatums WHERE numId = ";
+            if (ado.OpenRecordset((sql + std::to_string(id)).c_str()) == 1)
+                ado.GetFieldString("strName", entry.name);
+            ado.CloseRecordset();
+            describe(entry, to);
+        }
+    };
+    // Rows whose shipped text or catalogue name has the .prj's name.
+    const auto named = [&]() {
+        std::vector<int> ids;
+        const auto collect = [&](const std::string& sql) {
+            for (int row = ado.OpenRecordset(sql.c_str()); row == 1; row = ado.MoveNext())
+            {
+                int id = 0;
+                std::string name;
+                ado.GetFieldLong("numId", id);
+                ado.GetFieldString("strName", name);
+                if (Reduced(name) == wanted.name && std::find(ids.begin(), ids.end(), id) == ids.end())
+                    ids.push_back(id);
+            }
+            ado.CloseRecordset();
+        };
+        if (HasWktTable(ado))
+            collect(std::string("SELECT numId, strName FROM tblWkt WHERE strKind = ") +
+                    (wanted.projected ? "'grid'" : "'datum'"));
+        collect(wanted.projected ? "SELECT numId, strGrid AS strName FROM tblGrids"
+                                 : "SELECT numId, strDatum AS strName FROM tblDatums");
+        return ids;
+    };
+    const auto choose = [&](const char* how, const std::vector<Candidate>& found) {
+        const Candidate& c = found.front();
         match.gridId = wanted.projected ? c.id : 0;
         match.datumId = wanted.projected ? 0 : c.id;
         match.name = c.name;
         match.how = how;
         return true;
     };
-    // By code, then by name, then by parameters; each step only among the systems whose
-    // parameters agree, and a tie broken by the datum's name.
-    std::vector<const Candidate*> found;
-    for (const auto& c : same)
-        if (wanted.epsg != 0 && c.id == wanted.epsg)
-            found.push_back(&c);
+    // Among several systems whose parameters agree, those of the .prj's datum name.
+    const auto byDatum = [&](std::vector<Candidate> found) {
+        std::vector<Candidate> named;
+        for (const auto& c : found)
+            if (c.system.datumName == wanted.datumName)
+                named.push_back(c);
+        return named;
+    };
+
+    // By code, then by name, then by parameters; each only among the systems whose parameters
+    // agree.
+    std::vector<Candidate> found;
+    std::string codeNote;
+    if (wanted.epsg != 0)
+    {
+        describeRow(wanted.epsg, found);
+        if (found.empty())
+        {
+            if (!RowSignature(ado, wanted.epsg, wanted.projected).empty())
+                codeNote = "; its EPSG code " + std::to_string(wanted.epsg) +
+                           " names a catalogue system with other parameters";
+        }
+    }
     bool done = !found.empty() && choose("EPSG code", found);
     if (!done)
     {
-        for (const auto& c : same)
-            if (c.wktName == wanted.name || Reduced(c.name) == wanted.name)
-                found.push_back(&c);
+        for (int id : named())
+            describeRow(id, found);
         if (found.size() > 1)
-        {
-            std::vector<const Candidate*> named;
-            for (const Candidate* c : found)
-                if (c->system.datumName == wanted.datumName)
-                    named.push_back(c);
-            if (!named.empty())
-                found = named;
-        }
+            if (auto sameDatum = byDatum(found); !sameDatum.empty())
+                found = sameDatum;
         done = found.size() == 1 && choose("name", found);
     }
+    std::vector<Candidate> same;
     if (!done)
     {
-        found.clear();
-        for (const auto& c : same)
-            found.push_back(&c);
-        if (found.size() > 1)
-        {
-            std::vector<const Candidate*> named;
-            for (const Candidate* c : found)
-                if (c->system.datumName == wanted.datumName)
-                    named.push_back(c);
-            found = named;
-        }
+        for (const auto& entry : CatalogueWktTexts(ado, wanted.projected))
+            describe(entry, same);
+        found = same.size() > 1 ? byDatum(same) : same;
         if (found.size() == 1)
             done = choose("parameters", found);
         else if (found.size() > 1)
         {
             std::vector<std::pair<int, std::string>> list;
-            for (const Candidate* c : found)
-                list.emplace_back(c->id, c->name);
+            for (const auto& c : found)
+                list.emplace_back(c.id, c.name);
             why = "several catalogue systems match the .prj: " + Ids(list);
             return false;
         }
