@@ -355,3 +355,31 @@ TEST(ShapefileSet, SpatialFiltersFindEveryConvertedFeature)
     const std::string found = Capture("ogrinfo -ro -al -so " + std::string(window) + " '" + folder / "out.shp" + "' 2>&1");
     EXPECT_NE(found.find("Feature Count: 1"), std::string::npos) << found;
 }
+
+TEST(ShapefileSet, WithoutAPrjTextTheOldPrjGoesAndTheRunSaysSo)
+{
+    CTempFolder folder;
+    WriteShapefile(folder / "in", 1, {{1, {}, {}, {{4.9, 52.4, 0}}, {}}});
+    WriteFile(folder / "out.prj", "GEOGCS[\"GCS_WGS_1984\"]");
+    CRun r(ToUtm(folder / "in.shp", folder / "out.shp"));
+    r.run.BeginRun();
+    ConvertShapefile(r.run, [](int, int gridId, std::string&, std::string& why) {
+        why = "the projection of grid " + std::to_string(gridId) + " has no ESRI form";
+        return false;
+    });
+    ExpectOneEnd(r.sink, BATCH_COMPLETED, kBatchCompletedText);
+    EXPECT_NE(Contains(StatusTexts(r.sink), "Warning: no .prj written: the projection of grid 32631 has no ESRI form"),
+              "");
+    EXPECT_TRUE(fs::exists(folder / "out.shp"));
+    EXPECT_FALSE(fs::exists(folder / "out.prj"));
+
+    // With a text, the .prj holds exactly it.
+    CRun again(ToUtm(folder / "in.shp", folder / "out.shp"));
+    again.run.BeginRun();
+    ConvertShapefile(again.run, [](int, int, std::string& wkt, std::string&) {
+        wkt = "PROJCS[\"WGS_1984_UTM_Zone_31N\"]";
+        return true;
+    });
+    ExpectOneEnd(again.sink, BATCH_COMPLETED, kBatchCompletedText);
+    EXPECT_EQ(ReadFile(folder / "out.prj"), "PROJCS[\"WGS_1984_UTM_Zone_31N\"]");
+}

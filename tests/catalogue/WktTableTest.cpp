@@ -84,7 +84,11 @@ protected:
 
 TEST_F(WktTable, EveryShippedGridAndDatumHasATextOfItsOwnRow)
 {
-    EXPECT_EQ(Ids("SELECT numId FROM tblGrids"), Ids("SELECT numId FROM tblWkt WHERE strKind = 'grid'"));
+    // Krovak and Lambert west orientated excepted: GDAL does not read their ESRI form back onto
+    // the engine's coordinates.
+    EXPECT_EQ(Ids("SELECT numId FROM tblGrids WHERE numProjection NOT IN (9819, 9826)"),
+              Ids("SELECT numId FROM tblWkt WHERE strKind = 'grid'"));
+    EXPECT_GT(Ids("SELECT numId FROM tblGrids WHERE numProjection IN (9819, 9826)").size(), 10u);
     EXPECT_EQ(Ids("SELECT numId FROM tblDatums"), Ids("SELECT numId FROM tblWkt WHERE strKind = 'datum'"));
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM tblWkt WHERE strKind = 'grid' AND strWkt NOT LIKE 'PROJCS[%'"), "0");
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM tblWkt WHERE strKind = 'datum' AND strWkt NOT LIKE "
@@ -156,6 +160,10 @@ TEST_F(WktTable, EditedRowsAndOlderCataloguesGetComposedTexts)
     ASSERT_TRUE(DestinationWkt(4326, 32631, wkt, why)) << why;
     EXPECT_NE(wkt.find("PARAMETER[\"False_Easting\",400000.0]"), std::string::npos) << wkt;
     EXPECT_NE(GdalReads(wkt).find("+x_0=400000"), std::string::npos) << GdalReads(wkt);
+
+    // A Krovak destination gets no .prj rather than one that misplaces the data.
+    EXPECT_FALSE(DestinationWkt(4156, 5513, wkt, why));
+    EXPECT_NE(why.find("no ESRI form"), std::string::npos) << why;
 
     // A catalogue made before the table existed.
     Sql("DROP TABLE tblWkt");

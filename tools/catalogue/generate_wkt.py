@@ -18,6 +18,9 @@ tblWkt          numId and strKind ('grid' or 'datum') the catalogue row; strName
                 (GRID_SIGNATURE, DATUM_SIGNATURE: the values the .prj depends on). The program uses a text
                 only while its row still gives the same strRow, so a row a user edited gets a .prj
                 composed from its new values instead.
+                Grids of Krovak (9819) and Lambert west orientated (9826) get no text: GDAL does not read
+                PROJ's ESRI form of them back onto the easting and northing the engine writes (a Krovak
+                point came back 300 km away), and a .prj that places data wrongly is worse than none.
                 The engine counts geographic longitudes from Greenwich in degrees, whatever the
                 datum's prime meridian: a datum whose EPSG system has another prime meridian or
                 angular unit gets PRIMEM["Greenwich",0.0] and UNIT["Degree",...] in its text.
@@ -67,6 +70,9 @@ CREATE = """CREATE TABLE tblWkt (
     strWkt TEXT,
     PRIMARY KEY (numId, strKind)
 );"""
+
+# Methods whose ESRI text GDAL does not read back onto the engine's coordinates (see Rules).
+NO_PRJ_METHODS = {9819, 9826}
 
 PJ_CATEGORY_CRS = 3
 PJ_WKT1_ESRI = 5
@@ -122,7 +128,8 @@ def rows():
     missing = []
     grid_rows = [(r[0], signature(r[1:], GRID_SIGNATURE)) for r in db.execute(
         "SELECT g.numId, " + ", ".join(GRID_SIGNATURE) + " FROM tblGrids g JOIN tblDatums d ON d.numId = g.numDatum "
-        "JOIN tblEllipsoids e ON e.numId = d.numEllipsoid ORDER BY g.numId")]
+        "JOIN tblEllipsoids e ON e.numId = d.numEllipsoid WHERE g.numProjection NOT IN (%s) ORDER BY g.numId"
+        % ", ".join(str(m) for m in sorted(NO_PRJ_METHODS)))]
     datum_rows = [(r[0], signature(r[1:], DATUM_SIGNATURE)) for r in db.execute(
         "SELECT d.numId, " + ", ".join(DATUM_SIGNATURE) + " FROM tblDatums d "
         "JOIN tblEllipsoids e ON e.numId = d.numEllipsoid ORDER BY d.numId")]
