@@ -1,16 +1,31 @@
 #include "ConvertShp.h"
 
+#include <algorithm>
 #include <bit>
+#include <cerrno>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "BatchRunControl.h"
+#include "DestinationWkt.h"
+
+namespace fs = std::filesystem;
 
 namespace {
 
 constexpr int kFileCode = 9994;
 constexpr std::size_t kHeaderSize = 100;
 constexpr std::size_t kCopyBlock = 65536;
+
+// Every companion an earlier run may have left beside the destination. The
+// spatial indexes and the metadata describe the old coordinates, so they are
+// never carried over.
+constexpr const char* kCompanions[] = {".shx", ".dbf", ".prj", ".cpg", ".sbn", ".sbx", ".qix", ".shp.xml"};
 
 static_assert(std::endian::native == std::endian::little || std::endian::native == std::endian::big);
 
@@ -32,6 +47,14 @@ std::int32_t BigInt32(const unsigned char* p)
     if constexpr (std::endian::native == std::endian::little)
         v = Swap32(v);
     return static_cast<std::int32_t>(v);
+}
+
+void PutBigInt32(unsigned char* p, std::int32_t value)
+{
+    std::uint32_t v = static_cast<std::uint32_t>(value);
+    if constexpr (std::endian::native == std::endian::little)
+        v = Swap32(v);
+    std::memcpy(p, &v, 4);
 }
 
 std::int32_t LittleInt32(const unsigned char* p)
@@ -71,7 +94,105 @@ bool HasZ(int shapeType)
     return shapeType == 11 || shapeType == 13 || shapeType == 15 || shapeType == 18 || shapeType == 31;
 }
 
+bool KnownShapeType(int t)
+{
+    switch (t)
+    {
+    case 0: case 1: case 3: case 5: case 8: case 11: case 13: case 15: case 18:
+    case 21: case 23: case 25: case 28: case 31:
+        return true;
+    default:
+        return false;
+    }
+}
+
+std::string Lower(std::string text)
+{
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
+std::string Upper(std::string text)
+{
+    for (char& c : text)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    return text;
+}
+
+// The path without its ".shp" extension of any case, and whether that
+// extension is written in upper case; none without such an extension.
+std::optional<std::pair<std::string, bool>> SplitMainName(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    const std::size_t start = slash == std::string::npos ? 0 : slash + 1;
+    if (path.size() < start + 5 || Lower(path.substr(path.size() - 4)) != ".shp")
+        return std::nullopt;
+    const std::string extension = path.substr(path.size() - 3);
+    return std::make_pair(path.substr(0, path.size() - 4), extension == "SHP");
+}
+
+std::string Folder(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
+}
+
+std::string FileName(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Files in the folder of base named base + extension, the extension in any
+// case (as shapefile readers look for them), the name itself exactly.
+std::vector<std::string> CompanionsOnDisk(const std::string& base, const char* extension)
+{
+    std::vector<std::string> found;
+    const std::string folder = Folder(base);
+    const std::string stem = FileName(base);
+    const std::string wanted = Lower(extension);
+    std::error_code error;
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error))
+    {
+        const std::string name = it->path().filename().string();
+        if (name.size() == stem.size() + wanted.size() && name.compare(0, stem.size(), stem) == 0 &&
+            Lower(name.substr(stem.size())) == wanted)
+            found.push_back((folder == "." && base.find('/') == std::string::npos ? std::string() : folder) + name);
+    }
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+std::string Bytes(long long n)
+{
+    return std::to_string(n) + (n == 1 ? " byte" : " bytes");
+}
+
 } // namespace
+
+void CConvertShp::Box::Add(double x, double y)
+{
+    if (empty)
+    {
+        xmin = xmax = x;
+        ymin = ymax = y;
+        empty = false;
+        return;
+    }
+    xmin = std::min(xmin, x), xmax = std::max(xmax, x);
+    ymin = std::min(ymin, y), ymax = std::max(ymax, y);
+}
+
+void CConvertShp::Box::Add(const Box& other)
+{
+    if (other.empty)
+        return;
+    Add(other.xmin, other.ymin);
+    Add(other.xmax, other.ymax);
+}
 
 CConvertShp::CConvertShp(CBatchRunControl& page_) : page(&page_)
 {
@@ -79,312 +200,634 @@ CConvertShp::CConvertShp(CBatchRunControl& page_) : page(&page_)
 
 CConvertShp::~CConvertShp()
 {
-    CloseFiles();
+    for (std::FILE* f : {input, indexInput, output, indexOutput})
+        if (f != nullptr)
+            std::fclose(f);
+    if (!committed)
+        for (const auto& [temporary, final] : written)
+            ::unlink(temporary.c_str());
 }
 
-void CConvertShp::CloseFiles()
+int CConvertShp::Fail(const std::string& why)
 {
-    if (input != nullptr)
-        std::fclose(input);
-    input = nullptr;
-    if (output != nullptr)
-        std::fclose(output);
-    output = nullptr;
+    if (failure.empty())
+        failure = why;
+    return -1;
+}
+
+int CConvertShp::FailRecord(long long number, long long offset, const std::string& why)
+{
+    return Fail(FileName(source) + ": record " + std::to_string(number) + " (at byte " + std::to_string(offset) +
+                "): " + why);
 }
 
 std::optional<std::string> CConvertShp::CompanionName(const std::string& path, const char* extension)
 {
-    const std::size_t slash = path.rfind('/');
-    const std::size_t start = slash == std::string::npos ? 0 : slash + 1;
-    std::string name = path.substr(start);
-    auto replaceAll = [&name](const char* from, const char* to) {
-        bool any = false;
-        for (std::size_t at = name.find(from); at != std::string::npos; at = name.find(from, at + 4))
-        {
-            name.replace(at, 4, to);
-            any = true;
-        }
-        return any;
-    };
-    replaceAll(".SHP", ".shp");
-    if (!replaceAll(".shp", extension))
+    const auto split = SplitMainName(path);
+    if (!split)
         return std::nullopt;
-    return path.substr(0, start) + name;
+    return split->first + (split->second ? Upper(extension) : Lower(extension));
 }
 
-int CConvertShp::OpenFiles(const std::string& source, const std::string& destination)
+std::optional<std::string> CConvertShp::FindCompanion(const std::string& path, const char* extension)
 {
-    input = std::fopen(source.c_str(), "rb");
-    if (input == nullptr)
-        return -1;
-    output = std::fopen(destination.c_str(), "wb+");
-    if (output == nullptr)
+    const auto name = CompanionName(path, extension);
+    if (!name)
+        return std::nullopt;
+    std::error_code error;
+    if (fs::is_regular_file(*name, error))
+        return name;
+    const auto split = SplitMainName(path);
+    const auto same = CompanionsOnDisk(split->first, extension);
+    for (const auto& candidate : same)
+        if (fs::is_regular_file(candidate, error))
+            return candidate;
+    // A set whose names differ in case as a whole, such as Roads.shp beside
+    // ROADS.DBF.
+    const std::string folder = Folder(path);
+    const std::string wanted = Lower(FileName(split->first) + extension);
+    std::vector<std::string> found;
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error))
+        if (Lower(it->path().filename().string()) == wanted && it->is_regular_file(error))
+            found.push_back(it->path().string());
+    std::sort(found.begin(), found.end());
+    if (found.empty())
+        return std::nullopt;
+    return found.front();
+}
+
+int CConvertShp::Prepare()
+{
+    const auto& s = page->Settings();
+    source = s.sourceFile;
+    destination = s.destinationFile;
+    if (!SplitMainName(source))
+        return Fail("the source \"" + source + "\" is not named *.shp");
+    if (!SplitMainName(destination))
+        return Fail("the destination \"" + destination + "\" is not named *.shp");
+    std::error_code error;
+    if (!fs::is_regular_file(source, error))
+        return Fail("the source \"" + source + "\" cannot be read");
+    sourceIndex = FindCompanion(source, ".shx");
+    sourceAttributes = FindCompanion(source, ".dbf");
+    sourceCodePage = FindCompanion(source, ".cpg");
+
+    // Every file of the source set, in any case, is left alone.
+    std::vector<std::string> sourceSet = {source};
+    const std::string sourceBase = SplitMainName(source)->first;
+    for (const char* extension : kCompanions)
     {
-        CloseFiles();
-        return -1;
+        for (const auto& f : CompanionsOnDisk(sourceBase, extension))
+            sourceSet.push_back(f);
+        if (const auto f = FindCompanion(source, extension))
+            sourceSet.push_back(*f);
     }
-    std::fseek(input, 0, SEEK_END);
-    inputSize = ftello(input);
-    std::fseek(input, 0, SEEK_SET);
+    std::vector<std::string> touched = {destination};
+    const std::string destinationBase = SplitMainName(destination)->first;
+    for (const char* extension : kCompanions)
+    {
+        touched.push_back(*CompanionName(destination, extension));
+        for (const auto& f : CompanionsOnDisk(destinationBase, extension))
+            touched.push_back(f);
+    }
+    for (const auto& t : touched)
+    {
+        for (const auto& f : sourceSet)
+            if (t == f || SameFile(t, f))
+                return Fail("the destination \"" + t + "\" is a file of the source set");
+        if (fs::exists(fs::symlink_status(t, error)) && !fs::is_regular_file(fs::symlink_status(t, error)))
+            return Fail("the destination \"" + t + "\" is not a regular file");
+    }
+    return 0;
+}
+
+int CConvertShp::OpenTemporary(const std::string& final, std::FILE*& file)
+{
+    std::string pattern = Folder(final) + "." + FileName(final) + ".XXXXXX";
+    const int descriptor = ::mkstemp(pattern.data());
+    if (descriptor < 0)
+        return Fail("\"" + final + "\" cannot be written: " + std::strerror(errno));
+    // A new file gets the permissions the final name would get.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    (void)::fchmod(descriptor, 0666 & ~mask);
+    file = ::fdopen(descriptor, "wb+");
+    if (file == nullptr)
+    {
+        ::close(descriptor);
+        ::unlink(pattern.c_str());
+        return Fail("\"" + final + "\" cannot be written");
+    }
+    written.emplace_back(pattern, final);
+    return 0;
+}
+
+int CConvertShp::CloseOutput(std::FILE*& file, const std::string& name)
+{
+    const bool failed = std::ferror(file) != 0;
+    const bool closeFailed = std::fclose(file) != 0;
+    file = nullptr;
+    if (failed || closeFailed)
+        return Fail("\"" + name + "\" could not be written completely (" + std::strerror(errno) + ")");
     return 0;
 }
 
 int CConvertShp::ConvertXY(double& x, double& y)
 {
     if (page == nullptr)
-        return -1;
+        return kConvertRefused;
     const auto& s = page->Settings();
     double z = 0;
     const int result = ConvertCoordinate(page->Context(), page->Loader(), reload, x, y, z, s.sourceDatum,
                                          s.sourceGrid, s.destinationDatum, s.destinationGrid);
-    reload = false;
-    return result == 0 ? 0 : -1;
+    if (result != kConvertRefused)
+        reload = false;
+    return result;
 }
 
-int CConvertShp::ConvertPair(unsigned char* at)
+int CConvertShp::ConvertPairs(long long number, long long offset, unsigned char* at, long long count, Box& box)
 {
-    double x = LittleDouble(at);
-    double y = LittleDouble(at + 8);
-    if (ConvertXY(x, y) != 0)
-        return -1;
-    PutLittleDouble(at, x);
-    PutLittleDouble(at + 8, y);
+    for (long long i = 0; i < count; ++i, at += 16)
+    {
+        double x = LittleDouble(at);
+        double y = LittleDouble(at + 8);
+        const double x0 = x, y0 = y;
+        const int result = ConvertXY(x, y);
+        if (result == kConvertRefused)
+            return FailRecord(number, offset, "the coordinate systems cannot be used");
+        if (result != kConvertDone)
+        {
+            char where[128];
+            std::snprintf(where, sizeof where, "vertex %lld (%.10g, %.10g) cannot be converted: ", i + 1, x0, y0);
+            return FailRecord(number, offset, where + page->Context().engine.Failure());
+        }
+        PutLittleDouble(at, x);
+        PutLittleDouble(at + 8, y);
+        box.Add(x, y);
+    }
     return 0;
 }
 
-int CConvertShp::ConvertHeader()
+// content is a whole record content, shape type included, of length bytes.
+int CConvertShp::ConvertContent(long long number, long long offset, unsigned char* content, std::size_t length,
+                                Box& fileBoxOut)
 {
-    unsigned char header[kHeaderSize];
-    if (std::fread(header, 1, kHeaderSize, input) != kHeaderSize)
-        return -1;
-    if (BigInt32(header) != kFileCode)
-        return -1;
-    if (ConvertPair(header + 36) != 0 || ConvertPair(header + 52) != 0)
-        return -1;
-    return std::fwrite(header, 1, kHeaderSize, output) == kHeaderSize ? 0 : -1;
-}
-
-int CConvertShp::ConvertPoint(unsigned char* content, std::size_t length, int shapeType)
-{
-    // X, Y and, for a PointM, the measure, copied as it is.
-    const std::size_t needed = shapeType == 21 ? 28 : 20;
-    if (length < needed)
-        return -1;
-    return ConvertPair(content + 4);
-}
-
-int CConvertShp::ConvertPointZ(unsigned char* content, std::size_t length)
-{
-    // X, Y, Z and, when the content length has room for it, M: Z and M are
-    // copied as they are.
-    if (length < 28)
-        return -1;
-    return ConvertPair(content + 4);
-}
-
-int CConvertShp::ConvertMultiPoint(unsigned char* content, std::size_t length, int shapeType)
-{
-    if (length < 40)
-        return -1;
-    const long long points = LittleInt32(content + 36);
-    if (points < 0)
-        return -1;
-    long long needed = 40 + 16 * points;
-    if (HasZ(shapeType))
-        needed += 16 + 8 * points;
-    if (needed > static_cast<long long>(length))
-        return -1;
-    if (ConvertPair(content + 4) != 0 || ConvertPair(content + 20) != 0)
-        return -1;
-    for (long long i = 0; i < points; ++i)
-        if (ConvertPair(content + 40 + 16 * i) != 0)
+    const int shapeType = LittleInt32(content);
+    const long long size = static_cast<long long>(length);
+    Box box;
+    switch (shapeType)
+    {
+    case 0:
+        return 0;
+    case 1:
+    case 11:
+    case 21:
+    {
+        // X, Y and, by type, Z and the measure, which are copied as they are.
+        const long long needed = shapeType == 1 ? 20 : 28;
+        if (size < needed)
+            return FailRecord(number, offset, "the point does not fit the record's content length");
+        if (ConvertPairs(number, offset, content + 4, 1, box) != 0)
             return -1;
-    return 0;
-}
-
-int CConvertShp::ConvertPolyShape(unsigned char* content, std::size_t length, int shapeType)
-{
-    if (length < 44)
-        return -1;
-    const long long parts = LittleInt32(content + 36);
-    const long long points = LittleInt32(content + 40);
-    if (parts < 0 || points < 0)
-        return -1;
-    // A multipatch holds a part type after each part index.
-    const long long pointsAt = 44 + (shapeType == 31 ? 8 : 4) * parts;
-    long long needed = pointsAt + 16 * points;
-    if (HasZ(shapeType))
-        needed += 16 + 8 * points;
-    if (needed > static_cast<long long>(length))
-        return -1;
-    if (ConvertPair(content + 4) != 0 || ConvertPair(content + 20) != 0)
-        return -1;
-    for (long long i = 0; i < points; ++i)
-        if (ConvertPair(content + pointsAt + 16 * i) != 0)
+        fileBoxOut.Add(box);
+        return 0;
+    }
+    case 8:
+    case 18:
+    case 28:
+    {
+        if (size < 40)
+            return FailRecord(number, offset, "the multipoint header does not fit the record's content length");
+        const long long points = LittleInt32(content + 36);
+        long long needed = 40 + 16 * points;
+        if (HasZ(shapeType))
+            needed += 16 + 8 * points;
+        if (points < 0 || needed > size)
+            return FailRecord(number, offset,
+                              "the point count " + std::to_string(points) + " does not fit the record");
+        if (ConvertPairs(number, offset, content + 40, points, box) != 0)
             return -1;
+        break;
+    }
+    case 3:
+    case 5:
+    case 13:
+    case 15:
+    case 23:
+    case 25:
+    case 31:
+    {
+        if (size < 44)
+            return FailRecord(number, offset, "the shape header does not fit the record's content length");
+        const long long parts = LittleInt32(content + 36);
+        const long long points = LittleInt32(content + 40);
+        if (parts < 0 || points < 0)
+            return FailRecord(number, offset, "a negative part or point count");
+        // A multipatch holds a part type after each part index.
+        const long long pointsAt = 44 + (shapeType == 31 ? 8 : 4) * parts;
+        long long needed = pointsAt + 16 * points;
+        if (HasZ(shapeType))
+            needed += 16 + 8 * points;
+        if (needed > size)
+            return FailRecord(number, offset,
+                              std::to_string(parts) + " parts and " + std::to_string(points) +
+                                  " points do not fit the record");
+        if (ConvertPairs(number, offset, content + pointsAt, points, box) != 0)
+            return -1;
+        break;
+    }
+    default:
+        return FailRecord(number, offset, "unknown shape type " + std::to_string(shapeType));
+    }
+    // The record's box from its converted vertices: a box whose corners were
+    // converted would miss vertices that bulge out of it.
+    if (!box.empty)
+    {
+        PutLittleDouble(content + 4, box.xmin);
+        PutLittleDouble(content + 12, box.ymin);
+        PutLittleDouble(content + 20, box.xmax);
+        PutLittleDouble(content + 28, box.ymax);
+    }
+    fileBoxOut.Add(box);
     return 0;
 }
 
-int CConvertShp::ConvertRecords()
+int CConvertShp::ConvertRecords(long long inputSize, long long shxRecords)
 {
     page->Send(BATCH_STATUS, "Converting ESRI shapefile, please wait...");
     int lastPercentage = 0;
     long long position = static_cast<long long>(kHeaderSize);
-    long long written = static_cast<long long>(kHeaderSize);
+    long long padding = 0;
+    long long trailing = 0;
+    long long count = 0;
+    Box fileBox;
+    std::vector<unsigned char> gap;
+    // Where the input stands: a seek empties the stream's buffer, so records
+    // that follow each other are read without one.
+    long long inputAt = position;
+    auto seek = [&](long long at) {
+        if (at == inputAt)
+            return true;
+        if (fseeko(input, at, SEEK_SET) != 0)
+            return false;
+        inputAt = at;
+        return true;
+    };
+    auto read = [&](unsigned char* to, std::size_t n) {
+        const std::size_t got = std::fread(to, 1, n, input);
+        inputAt += static_cast<long long>(got);
+        return got == n;
+    };
+
+    // Bytes the main file holds outside its records are copied as they are,
+    // so every record stays at the offset the index gives it.
+    auto copyBytes = [&](long long n) -> int {
+        gap.resize(static_cast<std::size_t>(std::min<long long>(n, kCopyBlock)));
+        while (n > 0)
+        {
+            const std::size_t chunk = static_cast<std::size_t>(std::min<long long>(n, kCopyBlock));
+            if (!read(gap.data(), chunk))
+                return Fail(FileName(source) + ": cannot be read");
+            if (std::fwrite(gap.data(), 1, chunk, output) != chunk)
+                return Fail("\"" + destination + "\" could not be written completely");
+            n -= static_cast<long long>(chunk);
+        }
+        return 0;
+    };
+    auto readAt = [&](long long at, unsigned char* to, std::size_t n) {
+        return seek(at) && read(to, n);
+    };
+    auto plausibleHeader = [&](long long at) {
+        unsigned char h[12];
+        if (at + 12 > inputSize || !readAt(at, h, sizeof h))
+            return false;
+        const long long length = 2LL * BigInt32(h + 4);
+        return BigInt32(h) > 0 && length >= 4 && length <= inputSize - at - 8 && KnownShapeType(LittleInt32(h + 8));
+    };
+
     for (;;)
     {
         if (page->Running() != 1)
             return 0;
+        const long long number = count + 1;
+        if (shxRecords >= 0 && count == shxRecords)
+        {
+            // The index names every record: what follows is not part of any.
+            trailing = inputSize - position;
+            if (copyBytes(trailing) != 0)
+                return -1;
+            break;
+        }
+        if (position == inputSize)
+        {
+            if (shxRecords >= 0 && count < shxRecords)
+                return Fail(FileName(source) + ": the index lists " + std::to_string(shxRecords) +
+                            " records, the main file ends after " + std::to_string(count));
+            break;
+        }
+        long long start = position;
+        // The index's entries are read in order, one a record.
+        unsigned char entry[8];
+        if (shxRecords >= 0)
+        {
+            if (std::fread(entry, 1, sizeof entry, indexInput) != sizeof entry)
+                return Fail(FileName(*sourceIndex) + ": cannot be read");
+            start = 2LL * BigInt32(entry);
+            if (start < position || start > inputSize - 8)
+                return FailRecord(number, position,
+                                  "the index gives it the offset " + std::to_string(start) +
+                                      ", which is not after the previous record and within the main file");
+        }
+        else
+        {
+            unsigned char head[4] = {1, 1, 1, 1};
+            const long long left = inputSize - position;
+            if (left >= 4 && !readAt(position, head, 4))
+                return Fail(FileName(source) + ": cannot be read");
+            if (left < 4 || BigInt32(head) == 0)
+            {
+                // Zero padding, or the end of the file: record numbers start
+                // at 1, so a record never begins with four zero bytes.
+                long long q = position;
+                int c = 0;
+                if (!seek(position))
+                    return Fail(FileName(source) + ": cannot be read");
+                while (q < inputSize && (c = std::fgetc(input)) == 0)
+                    ++q;
+                inputAt = q < inputSize ? q + 1 : q;
+                if (q == inputSize)
+                {
+                    trailing = inputSize - position;
+                    if (!seek(position) || copyBytes(trailing) != 0)
+                        return -1;
+                    break;
+                }
+                if (c == EOF)
+                    return Fail(FileName(source) + ": cannot be read");
+                // The record starts on a 16-bit word at most three bytes
+                // before its first non-zero byte.
+                start = -1;
+                for (long long r = std::max(position, q - 3); r <= q && start < 0; ++r)
+                    if ((r - position) % 2 == 0 && plausibleHeader(r))
+                        start = r;
+                if (start < 0)
+                    return FailRecord(number, position, "the bytes after the zero padding are no record header");
+            }
+        }
+        if (start > position)
+        {
+            padding += start - position;
+            if (!seek(position) || copyBytes(start - position) != 0)
+                return -1;
+        }
+        position = start;
+        if (!seek(position))
+            return Fail(FileName(source) + ": cannot be read");
+
         unsigned char head[8];
-        const std::size_t got = std::fread(head, 1, sizeof head, input);
-        if (got == 0 && std::feof(input))
-            return 0;
-        if (got != sizeof head)
-            return -1;
-        position += 8;
+        if (inputSize - position < 8)
+            return FailRecord(number, position, "the record header is cut off by the end of the file");
+        if (!read(head, sizeof head))
+            return Fail(FileName(source) + ": cannot be read");
         const long long words = BigInt32(head + 4);
         const long long length = 2 * words;
         // The content holds at least its shape type and lies within the file.
-        if (length < 4 || length > inputSize - position)
-            return -1;
+        if (length < 4 || length > inputSize - position - 8)
+            return FailRecord(number, position,
+                              "the content length of " + std::to_string(words) +
+                                  " words does not hold a shape type or runs past the end of the file");
+        if (shxRecords >= 0)
+        {
+            if (BigInt32(entry + 4) != words)
+                return FailRecord(number, position,
+                                  "its content length of " + std::to_string(words) +
+                                      " words differs from the index's " + std::to_string(BigInt32(entry + 4)));
+        }
         record.resize(static_cast<std::size_t>(length));
-        if (std::fread(record.data(), 1, record.size(), input) != record.size())
-            return -1;
-        position += length;
+        if (!read(record.data(), record.size()))
+            return Fail(FileName(source) + ": cannot be read");
 
-        const int percentage = BatchPercentage(written, inputSize);
+        const int percentage = BatchPercentage(position, inputSize);
         if (percentage != lastPercentage)
         {
             page->SendProgress(percentage);
             lastPercentage = percentage;
         }
-
-        const int shapeType = LittleInt32(record.data());
-        int result = 0;
-        switch (shapeType)
-        {
-        case 0:
-            break;
-        case 1:
-        case 21:
-            result = ConvertPoint(record.data(), record.size(), shapeType);
-            break;
-        case 11:
-            result = ConvertPointZ(record.data(), record.size());
-            break;
-        case 8:
-        case 18:
-        case 28:
-            result = ConvertMultiPoint(record.data(), record.size(), shapeType);
-            break;
-        case 3:
-        case 5:
-        case 13:
-        case 15:
-        case 23:
-        case 25:
-        case 31:
-            result = ConvertPolyShape(record.data(), record.size(), shapeType);
-            break;
-        default:
-            result = -1;
-            break;
-        }
-        if (result != 0)
+        if (ConvertContent(number, position, record.data(), record.size(), fileBox) != 0)
             return -1;
         if (std::fwrite(head, 1, sizeof head, output) != sizeof head ||
             std::fwrite(record.data(), 1, record.size(), output) != record.size())
-            return -1;
-        written += 8 + length;
+            return Fail("\"" + destination + "\" could not be written completely");
+        unsigned char indexEntry[8];
+        PutBigInt32(indexEntry, static_cast<std::int32_t>(position / 2));
+        PutBigInt32(indexEntry + 4, static_cast<std::int32_t>(words));
+        if (std::fwrite(indexEntry, 1, sizeof indexEntry, indexOutput) != sizeof indexEntry)
+            return Fail("the index file of \"" + destination + "\" could not be written completely");
+        position += 8 + length;
+        ++count;
     }
+    if (padding > 0)
+        warnings.push_back(FileName(source) + ": " + Bytes(padding) +
+                           " of padding between records, copied unchanged");
+    if (trailing > 0)
+        warnings.push_back(FileName(source) + ": " + Bytes(trailing) + " after the last record, copied unchanged");
+
+    // Both headers get the box of the converted vertices; a file without any
+    // keeps an empty box of zeros, as shapefile writers leave it.
+    unsigned char header[kHeaderSize];
+    if (fseeko(input, 0, SEEK_SET) != 0 || std::fread(header, 1, kHeaderSize, input) != kHeaderSize)
+        return Fail(FileName(source) + ": cannot be read");
+    if (fileBox.empty)
+        fileBox = Box{0, 0, 0, 0, false};
+    PutLittleDouble(header + 36, fileBox.xmin);
+    PutLittleDouble(header + 44, fileBox.ymin);
+    PutLittleDouble(header + 52, fileBox.xmax);
+    PutLittleDouble(header + 60, fileBox.ymax);
+    if (fseeko(output, 0, SEEK_SET) != 0 || std::fwrite(header, 1, kHeaderSize, output) != kHeaderSize)
+        return Fail("\"" + destination + "\" could not be written completely");
+    PutBigInt32(header + 24, static_cast<std::int32_t>(50 + 4 * count));
+    if (fseeko(indexOutput, 0, SEEK_SET) != 0 || std::fwrite(header, 1, kHeaderSize, indexOutput) != kHeaderSize)
+        return Fail("the index file of \"" + destination + "\" could not be written completely");
+    mainDone = true;
+    return 0;
 }
 
 int CConvertShp::ConvertMainFile()
 {
-    const auto& s = page->Settings();
-    if (SameFile(s.sourceFile, s.destinationFile))
-        return -1;
-    if (OpenFiles(s.sourceFile, s.destinationFile) != 0)
-        return -1;
-    int result = ConvertHeader();
-    if (result == 0)
-        result = ConvertRecords();
-    const bool failed = std::ferror(input) != 0 || std::ferror(output) != 0;
-    std::fclose(input);
-    input = nullptr;
-    const bool closeFailed = std::fclose(output) != 0;
-    output = nullptr;
-    return failed || closeFailed ? -1 : result;
-}
+    input = std::fopen(source.c_str(), "rb");
+    if (input == nullptr)
+        return Fail("\"" + source + "\" cannot be opened: " + std::strerror(errno));
+    struct stat st;
+    if (::fstat(::fileno(input), &st) != 0)
+        return Fail("\"" + source + "\" cannot be read");
+    const long long inputSize = st.st_size;
+    unsigned char header[kHeaderSize];
+    if (inputSize < static_cast<long long>(kHeaderSize) || std::fread(header, 1, kHeaderSize, input) != kHeaderSize)
+        return Fail(FileName(source) + ": the 100-byte file header is cut off");
+    if (BigInt32(header) != kFileCode)
+        return Fail(FileName(source) + ": the file code is " + std::to_string(BigInt32(header)) +
+                    ", not 9994: this is no shapefile");
 
-int CConvertShp::CopyRest()
-{
-    std::vector<unsigned char> block(kCopyBlock);
-    for (;;)
+    long long shxRecords = -1;
+    if (sourceIndex)
     {
-        if (page->Running() != 1)
-            return 0;
-        const std::size_t got = std::fread(block.data(), 1, block.size(), input);
-        if (got > 0 && std::fwrite(block.data(), 1, got, output) != got)
-            return -1;
-        if (got < block.size())
-            return std::ferror(input) != 0 ? -1 : 0;
+        indexInput = std::fopen(sourceIndex->c_str(), "rb");
+        unsigned char shx[kHeaderSize];
+        struct stat ist;
+        if (indexInput == nullptr || ::fstat(::fileno(indexInput), &ist) != 0)
+            return Fail("\"" + *sourceIndex + "\" cannot be opened");
+        if (ist.st_size < static_cast<off_t>(kHeaderSize) || std::fread(shx, 1, kHeaderSize, indexInput) != kHeaderSize ||
+            BigInt32(shx) != kFileCode)
+            return Fail(FileName(*sourceIndex) + ": no index file header (file code 9994)");
+        shxRecords = (static_cast<long long>(ist.st_size) - static_cast<long long>(kHeaderSize)) / 8;
     }
-}
 
-int CConvertShp::ConvertCompanionPair(const char* extension, bool withHeader)
-{
-    const auto& s = page->Settings();
-    const auto source = CompanionName(s.sourceFile, extension);
-    const auto destination = CompanionName(s.destinationFile, extension);
-    if (!source || !destination)
-        return 1;
-    std::error_code error;
-    if (!std::filesystem::exists(*source, error))
-        return 1;
-    // Never over the main files or the companion being read.
-    if (SameFile(*destination, *source) || SameFile(*destination, s.sourceFile) ||
-        SameFile(*destination, s.destinationFile) || *destination == s.destinationFile)
+    if (OpenTemporary(destination, output) != 0 ||
+        OpenTemporary(*CompanionName(destination, ".shx"), indexOutput) != 0)
         return -1;
-    if (OpenFiles(*source, *destination) != 0)
-        return -1;
-    int result = withHeader ? ConvertHeader() : 0;
-    if (result == 0)
-        result = CopyRest();
-    const bool failed = std::ferror(output) != 0;
+    // The headers are written again with the box once every record is done.
+    if (std::fwrite(header, 1, kHeaderSize, output) != kHeaderSize ||
+        std::fwrite(header, 1, kHeaderSize, indexOutput) != kHeaderSize)
+        return Fail("\"" + destination + "\" could not be written completely");
+    int result = ConvertRecords(inputSize, shxRecords);
     std::fclose(input);
     input = nullptr;
-    const bool closeFailed = std::fclose(output) != 0;
-    output = nullptr;
-    return failed || closeFailed ? -1 : result;
+    if (indexInput != nullptr)
+        std::fclose(indexInput);
+    indexInput = nullptr;
+    if (CloseOutput(output, destination) != 0 || CloseOutput(indexOutput, *CompanionName(destination, ".shx")) != 0)
+        result = -1;
+    return result;
 }
 
 int CConvertShp::ConvertIndexFile()
 {
-    return ConvertCompanionPair(".shx", true);
+    return mainDone || page->Running() != 1 ? 0 : -1;
+}
+
+int CConvertShp::CopyWhole(const std::string& from, const std::string& to, const char* what)
+{
+    input = std::fopen(from.c_str(), "rb");
+    if (input == nullptr)
+        return Fail("the " + std::string(what) + " \"" + from + "\" cannot be opened");
+    if (OpenTemporary(to, output) != 0)
+        return -1;
+    std::vector<unsigned char> block(kCopyBlock);
+    int result = 0;
+    for (;;)
+    {
+        if (page->Running() != 1)
+            break;
+        const std::size_t got = std::fread(block.data(), 1, block.size(), input);
+        if (got > 0 && std::fwrite(block.data(), 1, got, output) != got)
+        {
+            result = Fail("\"" + to + "\" could not be written completely");
+            break;
+        }
+        if (got < block.size())
+        {
+            if (std::ferror(input) != 0)
+                result = Fail("the " + std::string(what) + " \"" + from + "\" cannot be read");
+            break;
+        }
+    }
+    std::fclose(input);
+    input = nullptr;
+    if (CloseOutput(output, to) != 0)
+        result = -1;
+    return result;
 }
 
 int CConvertShp::CopyAttributeFile()
 {
-    return ConvertCompanionPair(".dbf", false);
+    if (!sourceAttributes)
+        return 1;
+    return CopyWhole(*sourceAttributes, *CompanionName(destination, ".dbf"), "attribute file");
+}
+
+int CConvertShp::CopyCodePageFile()
+{
+    if (!sourceCodePage)
+        return 1;
+    return CopyWhole(*sourceCodePage, *CompanionName(destination, ".cpg"), "code page file");
+}
+
+int CConvertShp::WriteProjectionFile(const std::string& wkt)
+{
+    if (wkt.empty())
+        return 1;
+    const std::string name = *CompanionName(destination, ".prj");
+    if (OpenTemporary(name, output) != 0)
+        return -1;
+    if (std::fwrite(wkt.data(), 1, wkt.size(), output) != wkt.size())
+        Fail("\"" + name + "\" could not be written completely");
+    return CloseOutput(output, name) != 0 || !failure.empty() ? -1 : 0;
+}
+
+int CConvertShp::Commit()
+{
+    std::vector<std::string> finals;
+    for (const auto& w : written)
+        finals.push_back(w.second);
+    const std::string base = SplitMainName(destination)->first;
+    for (const char* extension : kCompanions)
+        for (const auto& stale : CompanionsOnDisk(base, extension))
+            if (std::find(finals.begin(), finals.end(), stale) == finals.end() && ::unlink(stale.c_str()) != 0)
+                return Fail("the old \"" + stale + "\" cannot be removed: " + std::strerror(errno));
+    // The companions first, the main file last: until it is renamed, the
+    // destination's main file is the old one or none.
+    for (std::size_t i = written.size(); i-- > 0;)
+        if (std::rename(written[i].first.c_str(), written[i].second.c_str()) != 0)
+            return Fail("\"" + written[i].second + "\" cannot be written: " + std::strerror(errno));
+    committed = true;
+    return 0;
 }
 
 void ConvertShapefile(CBatchRunControl& run)
 {
+    ConvertShapefile(run, [](int datumId, int gridId, std::string& wkt, std::string& why) {
+        return DestinationWkt(datumId, gridId, wkt, why);
+    });
+}
+
+void ConvertShapefile(CBatchRunControl& run, const ShapefileWktSource& wktSource)
+{
     bool failed = false;
+    std::string failure;
+    std::vector<std::string> warnings;
     {
         CConvertShp shp(run);
         run.SignalStarted();
-        failed = shp.ConvertMainFile() < 0;
-        if (!failed)
-            failed = shp.ConvertIndexFile() < 0;
-        if (!failed)
-            failed = shp.CopyAttributeFile() < 0;
+        failed = shp.Prepare() < 0 || shp.ConvertMainFile() < 0 || shp.ConvertIndexFile() < 0 ||
+                 shp.CopyAttributeFile() < 0 || shp.CopyCodePageFile() < 0;
+        if (!failed && run.Running() == 1)
+        {
+            const auto& s = run.Settings();
+            std::string wkt, why;
+            if (!wktSource || !wktSource(s.destinationDatum, s.destinationGrid, wkt, why))
+                wkt.clear();
+            failed = shp.WriteProjectionFile(wkt) < 0;
+            if (!failed && wkt.empty())
+                warnings.push_back("no .prj written" + (why.empty() ? std::string() : ": " + why));
+        }
+        if (!failed && run.Running() == 1)
+            failed = shp.Commit() < 0;
+        failure = shp.Failure();
+        warnings.insert(warnings.begin(), shp.Warnings().begin(), shp.Warnings().end());
     }
+    // Why a run failed, and what a completed one met on its way, go out as
+    // status texts before the end notification.
     if (failed)
+    {
+        run.Send(BATCH_STATUS, "Shapefile not converted: " + (failure.empty() ? std::string("unknown failure") : failure));
         run.Post(BATCH_STOPPED, kBatchFailedText);
+    }
     else if (run.Running() == 1)
+    {
+        for (const auto& w : warnings)
+            run.Send(BATCH_STATUS, "Warning: " + w);
         run.Post(BATCH_COMPLETED, kBatchCompletedText);
+    }
     else
         run.Post(BATCH_STOPPED, kBatchAbortedText);
 }

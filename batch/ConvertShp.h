@@ -2,70 +2,114 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 class CBatchRunControl;
 
-// Converts an ESRI shapefile set: the main file's coordinates and bounding
-// boxes, the index file's header (its body is copied, since every record
-// keeps its size) and a copy of the attribute file.
+// Converts an ESRI shapefile set: the main file's coordinates, with every
+// record's bounding box and the file headers' boxes recomputed from the
+// converted vertices; an index file written from the records (the same
+// offsets, since every record keeps its size); copies of the attribute file
+// and the code page file; a .prj describing the destination system.
+//
+// Everything is written under temporary names beside the destination and
+// renamed into place only when the whole set is complete, after the
+// destination's companions from an earlier run (.shx .dbf .prj .cpg .sbn .sbx
+// .qix .shp.xml) are removed. A failed or cancelled run leaves the
+// destination as it was.
 //
 // The file operations return 0 when done (a cancellation included), 1 when a
-// companion file is skipped because the source has none or its name cannot
-// be formed, and -1 on failure.
+// companion is skipped because the source has none, and -1 on failure, with
+// Failure() saying which file, which record and which check.
 class CConvertShp
 {
 public:
     explicit CConvertShp(CBatchRunControl& page);
-    // Closes any file still open.
+    // Closes any file still open and removes the temporary files of a set
+    // that was not committed.
     virtual ~CConvertShp();
     CConvertShp(const CConvertShp&) = delete;
     CConvertShp& operator=(const CConvertShp&) = delete;
 
+    // Finds the source companions, names the destination set and refuses a
+    // set that would write over its own source; -1 with Failure() set.
+    int Prepare();
+    // Converts the main file and writes the index file from its records.
     int ConvertMainFile();
+    // Checks that the index file was written with the main file.
     int ConvertIndexFile();
     int CopyAttributeFile();
+    int CopyCodePageFile();
+    // The .prj of the destination system; 1 when none can be written (a
+    // warning says why), and the destination's old one is removed then.
+    int WriteProjectionFile(const std::string& wkt);
+    // Removes the destination's stale companions and renames the new set into
+    // place.
+    int Commit();
 
-    // Reads the 100-byte header of the input, converts its bounding box and
-    // writes it; -1 for a short header or a file code other than 9994, with
-    // nothing written.
-    int ConvertHeader();
-    // Converts every record up to the end of the input, or until the running
-    // flag clears; -1 for a record that does not fit its length or the file.
-    int ConvertRecords();
-
-    // Record handlers: content is a whole record content, shape type
-    // included, its length already known to be within the file.
-    int ConvertPoint(unsigned char* content, std::size_t length, int shapeType);
-    int ConvertPointZ(unsigned char* content, std::size_t length);
-    int ConvertMultiPoint(unsigned char* content, std::size_t length, int shapeType);
-    int ConvertPolyShape(unsigned char* content, std::size_t length, int shapeType);
-    // Converts a pair in place through the run's coordinate systems.
+    // Converts a pair in place through the run's coordinate systems: the
+    // result of ConvertCoordinate.
     int ConvertXY(double& x, double& y);
 
-    // A companion's name: in the file name part of path, every ".SHP" made
-    // ".shp", then every ".shp" replaced by extension; none when the file
-    // name holds no ".shp".
+    const std::string& Failure() const { return failure; }
+    const std::vector<std::string>& Warnings() const { return warnings; }
+
+    // A companion's name: the main file's name with its ".shp" extension (of
+    // any case) replaced by extension, written in upper case when the main
+    // file's extension is upper case; none when the name does not end in
+    // ".shp" of any case.
     static std::optional<std::string> CompanionName(const std::string& path, const char* extension);
+    // The source companion on disk: the name CompanionName forms, else a file
+    // of the same name in another case; none when there is none.
+    static std::optional<std::string> FindCompanion(const std::string& path, const char* extension);
 
 private:
-    int OpenFiles(const std::string& source, const std::string& destination);
-    void CloseFiles();
-    // Copies the rest of the input in blocks, checking the running flag
-    // before each block.
-    int CopyRest();
-    int ConvertCompanionPair(const char* extension, bool withHeader);
-    int ConvertPair(unsigned char* at);
+    struct Box
+    {
+        double xmin = 0, ymin = 0, xmax = 0, ymax = 0;
+        bool empty = true;
+        void Add(double x, double y);
+        void Add(const Box& other);
+    };
+    int Fail(const std::string& why);
+    int FailRecord(long long record, long long offset, const std::string& why);
+    int OpenTemporary(const std::string& final, std::FILE*& file);
+    int CloseOutput(std::FILE*& file, const std::string& name);
+    int ConvertRecords(long long inputSize, long long shxRecords);
+    int ConvertContent(long long record, long long offset, unsigned char* content, std::size_t length, Box& box);
+    int ConvertPairs(long long record, long long offset, unsigned char* at, long long count, Box& box);
+    int CopyWhole(const std::string& source, const std::string& destination, const char* what);
 
     CBatchRunControl* page;
-    long long inputSize = 0;
-    std::FILE* input = nullptr;
-    std::FILE* output = nullptr;
     bool reload = true;
+    std::string failure;
+    std::vector<std::string> warnings;
+
+    std::string source;
+    std::string destination;
+    std::optional<std::string> sourceIndex, sourceAttributes, sourceCodePage;
+    bool mainDone = false;
+
+    // Files of the new set: (temporary name, final name), the main file first.
+    std::vector<std::pair<std::string, std::string>> written;
+    bool committed = false;
+
+    std::FILE* input = nullptr;
+    std::FILE* indexInput = nullptr;
+    std::FILE* output = nullptr;
+    std::FILE* indexOutput = nullptr;
     std::vector<unsigned char> record;
 };
 
-// Worker: converts the settings' source shapefile set into the destination.
+// Where the destination's .prj text comes from: true with the WKT, or false
+// with why there is none.
+using ShapefileWktSource = std::function<bool(int datumId, int gridId, std::string& wkt, std::string& why)>;
+
+// Worker: converts the settings' source shapefile set into the destination,
+// the .prj text taken from the catalogue.
 void ConvertShapefile(CBatchRunControl& run);
+// The same with the .prj text from wktSource.
+void ConvertShapefile(CBatchRunControl& run, const ShapefileWktSource& wktSource);

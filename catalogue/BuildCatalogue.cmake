@@ -1,6 +1,8 @@
 # Builds the shipped SQLite catalogue from the SQL text under data/catalogue.
 # cmake -DSQLITE3=... -DSOURCE=<data/catalogue> -DOUTPUT=<catalogue.db> -P BuildCatalogue.cmake
 set(parts schema tblUnits tblProjections tblEllipsoids tblPrimeMeridians tblDatums tblCountries tblGrids)
+# The ESRI WKT of the shipped systems, for the .prj of converted shapefiles.
+list(APPEND parts tblWkt)
 set(work "${OUTPUT}.part")
 file(REMOVE "${work}")
 foreach(part IN LISTS parts)

@@ -8,6 +8,7 @@
 #include "BatchRunControl.h"
 #include "CatalogueLoaders.h"
 #include "CliCommands.h"
+#include "ShapefilePrj.h"
 #include "TextFileConversion.h"
 
 namespace {
@@ -91,4 +92,19 @@ int RunBatch(const BatchSettings& settings, std::FILE* err)
     if (!completed)
         return CLI_ERROR;
     return inPart ? CLI_BAD_LINES : CLI_OK;
+}
+
+int ShapefileSourceFromPrj(const std::string& input, std::string& from, std::FILE* err)
+{
+    CPrjMatch match;
+    std::string prj, why;
+    if (!ShapefileSourceSystem(input, match, prj, why))
+    {
+        std::fprintf(err, "geolynx-cli: --from auto: %s; give --from\n", why.c_str());
+        return CLI_ERROR;
+    }
+    from = match.gridId != 0 ? "grid:" + std::to_string(match.gridId) : "datum:" + std::to_string(match.datumId);
+    std::fprintf(err, "geolynx-cli: --from auto: %s \"%s\", matched by %s in %s\n", from.c_str(), match.name.c_str(),
+                 match.how.c_str(), prj.c_str());
+    return CLI_OK;
 }

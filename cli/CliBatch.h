@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
 
 #include "BatchSettings.h"
 
@@ -9,3 +10,8 @@
 // CLI_OK only when the converter reported completion with every line or
 // record converted; CLI_BAD_LINES when it completed with some left unchanged.
 int RunBatch(const BatchSettings& settings, std::FILE* err);
+
+// For `batch shapefile --from auto`: the catalogue system the .prj beside the input shapefile
+// describes, as grid:ID or datum:ID in from, with a line on err saying which it chose and how.
+// CLI_ERROR, after saying why, without a .prj or without a match.
+int ShapefileSourceFromPrj(const std::string& input, std::string& from, std::FILE* err);

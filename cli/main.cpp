@@ -239,7 +239,15 @@ int main(int argc, char** argv)
     common(shapefile);
     shapefile->add_option("--input", options.input, "shapefile to read (.shp)")->required();
     shapefile->add_option("--output", options.output, "shapefile to write (.shp)")->required();
-    shapefile->callback([&] { action = [&] { status = RunBatchCommand(CONVERSION_SHAPEFILE, options); }; });
+    shapefile->get_option("--from")->description("source SYSTEM, or auto: the one the input's .prj describes");
+    shapefile->callback([&] { action = [&] {
+        if (options.from == "auto" && ShapefileSourceFromPrj(options.input, options.from, stderr) != CLI_OK)
+        {
+            status = CLI_ERROR;
+            return;
+        }
+        status = RunBatchCommand(CONVERSION_SHAPEFILE, options);
+    }; });
 
     CLI::App* table = batch->add_subcommand("table", "convert two columns of a database table");
     common(table);

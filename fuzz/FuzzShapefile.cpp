@@ -5,21 +5,58 @@
 #include <cstdint>
 #include <cstdio>
 
+#include <dirent.h>
+
 #include "ConvertShp.h"
 #include "FuzzBatchSupport.h"
 
 using namespace fuzzbatch;
 
+namespace {
+
+const char* const kWkt = "GEOGCS[\"GCS_WGS_1984\"]";
+
+void Worker(CBatchRunControl& run)
+{
+    ConvertShapefile(run, [](int, int, std::string& wkt, std::string&) {
+        wkt = kWkt;
+        return true;
+    });
+}
+
+// The names in the scratch folder other than the inputs: the outputs of a
+// completed run, nothing after a failed one, never a temporary file.
+int OtherFiles(bool& temporary)
+{
+    int count = 0;
+    temporary = false;
+    if (DIR* folder = ::opendir(ScratchFolder().c_str()))
+    {
+        while (const dirent* entry = ::readdir(folder))
+        {
+            const std::string name = entry->d_name;
+            if (name == "." || name == ".." || name.rfind("in.", 0) == 0)
+                continue;
+            ++count;
+            temporary = temporary || name[0] == '.';
+        }
+        ::closedir(folder);
+    }
+    return count;
+}
+
+} // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::string shp = Scratch("in.shp"), shx = Scratch("in.shx"), dbf = Scratch("in.dbf");
-    const std::string outShp = Scratch("out.shp"), outShx = Scratch("out.shx"), outDbf = Scratch("out.dbf");
+    const std::string outShp = Scratch("out.shp"), outShx = Scratch("out.shx"), outDbf = Scratch("out.dbf"),
+                      outPrj = Scratch("out.prj");
     WriteBytes(shp, data, size);
     WriteBytes(shx, data, size);
     WriteBytes(dbf, data, size);
-    std::remove(outShp.c_str());
-    std::remove(outShx.c_str());
-    std::remove(outDbf.c_str());
+    for (const auto& name : {outShp, outShx, outDbf, outPrj})
+        std::remove(name.c_str());
 
     BatchSettings settings;
     settings.ConversionType = CONVERSION_SHAPEFILE;
@@ -32,21 +69,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     settings.sourceFile = shp;
     settings.destinationFile = outShp;
 
-    const BatchNotice end = RunWorker(settings, ConvertShapefile);
+    const BatchNotice end = RunWorker(settings, Worker);
+    bool temporary = false;
+    const int others = OtherFiles(temporary);
+    if (temporary)
+        __builtin_trap();
     if (end.code == BATCH_COMPLETED)
     {
-        // A completed run read every input to its end and wrote as much:
-        // each record keeps its size, the attribute file is a copy.
-        if (end.text != kBatchCompletedText)
+        // A completed run read every input to its end and wrote the whole
+        // set: each record keeps its size, the index names whole records, the
+        // attribute file is a copy.
+        if (end.text != kBatchCompletedText || others != 4)
             __builtin_trap();
-        if (FileSize(outShp) != static_cast<long long>(size) || FileSize(outShx) != static_cast<long long>(size))
+        const long long indexSize = FileSize(outShx);
+        if (FileSize(outShp) != static_cast<long long>(size) || indexSize < 100 || (indexSize - 100) % 8 != 0)
             __builtin_trap();
-        if (ReadBytes(outDbf) != std::string(reinterpret_cast<const char*>(data), size))
+        if (ReadBytes(outDbf) != std::string(reinterpret_cast<const char*>(data), size) || ReadBytes(outPrj) != kWkt)
             __builtin_trap();
     }
-    else if (end.text != kBatchFailedText)
+    else if (end.text != kBatchFailedText || others != 0)
     {
-        // Nobody cancels this run.
+        // Nobody cancels this run, and a failed one leaves no file behind.
         __builtin_trap();
     }
     return 0;

@@ -1,6 +1,7 @@
 #include "WzdPage04.h"
 
 #include "Messages.h"
+#include "ShapefilePrj.h"
 #include "WzdSheet.h"
 
 namespace {
@@ -33,4 +34,22 @@ std::int32_t& CWzdPage04::DatumId() const
 int CWzdPage04::nextId() const
 {
     return CWzdSheet::PageDestination;
+}
+
+void CWzdPage04::OnSetActive()
+{
+    // A shapefile's .prj gives the default source system, once for each file chosen, so a system
+    // the user selects afterwards is kept.
+    if (Settings().ConversionType == CONVERSION_SHAPEFILE && Settings().sourceFile != prjOfferedFor)
+    {
+        prjOfferedFor = Settings().sourceFile;
+        CPrjMatch match;
+        std::string prj, why;
+        if (ShapefileSourceSystem(prjOfferedFor, match, prj, why))
+        {
+            GridId() = match.gridId;
+            DatumId() = match.datumId;
+        }
+    }
+    CWzdSystemPage::OnSetActive();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "WzdSystemPage.h"
 
 // The source coordinate system of the data.
@@ -10,8 +12,12 @@ public:
     explicit CWzdPage04(CWzdSheet& sheet);
 
     int nextId() const override;
+    void OnSetActive() override;
 
 protected:
     std::int32_t& GridId() const override;
     std::int32_t& DatumId() const override;
+
+private:
+    std::string prjOfferedFor; // the shapefile whose .prj last set the source system
 };

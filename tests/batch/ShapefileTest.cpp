@@ -1,14 +1,31 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <memory>
 #include <set>
 
 #include "ConvertShp.h"
+#include "ScratchFolder.h"
 #include "ShapefileTestSupport.h"
 
 using namespace batchtest;
 
 namespace {
+
+// The shapefile worker reads the destination's .prj text from the catalogue:
+// every test of this program gets a home of its own, whose catalogue is
+// created from the shipped one.
+class CScratchHome : public ::testing::Environment
+{
+public:
+    void SetUp() override { home = std::make_unique<CScratchFolder>(); }
+    void TearDown() override { home.reset(); }
+
+private:
+    std::unique_ptr<CScratchFolder> home;
+};
+
+[[maybe_unused]] ::testing::Environment* const scratchHome = ::testing::AddGlobalTestEnvironment(new CScratchHome);
 
 BatchSettings ShapeSettings(const std::string& source, const std::string& destination, int sourceDatum = WGS72,
                             int destinationDatum = WGS84)
@@ -55,17 +72,19 @@ std::vector<std::pair<int, std::vector<Shape>>> BuiltFiles()
 }
 
 // Holds a converted main file against its input: the same bytes outside the
-// X, Y pairs, and every pair converted as PROJ converts it.
+// X, Y pairs, every vertex converted as PROJ converts it, and every box (the
+// header's and each record's) the bounds of the converted vertices.
 void ExpectConvertedPairs(const std::string& in, const std::string& out, const std::string& pipeline,
-                          const CTempFolder& folder, bool withRecords = true)
+                          const CTempFolder& folder)
 {
     ASSERT_EQ(out.size(), in.size());
-    PairPlaces places = withRecords ? FindPairs(in) : PairPlaces{{36, 52}, {}, 0};
-    std::vector<std::size_t> all = places.boxes;
-    all.insert(all.end(), places.points.begin(), places.points.end());
+    PairPlaces places = FindPairs(in);
     std::set<std::size_t> converted;
     std::vector<Point3> inputs;
-    for (std::size_t at : all)
+    for (std::size_t at : places.boxes)
+        for (std::size_t b = at; b < at + 16; ++b)
+            converted.insert(b);
+    for (std::size_t at : places.points)
     {
         for (std::size_t b = at; b < at + 16; ++b)
             converted.insert(b);
@@ -80,12 +99,13 @@ void ExpectConvertedPairs(const std::string& in, const std::string& out, const s
     }
     const auto expected = Cct(pipeline, inputs, folder);
     ASSERT_EQ(expected.size(), inputs.size());
-    for (std::size_t i = 0; i < all.size(); ++i)
+    for (std::size_t i = 0; i < places.points.size(); ++i)
     {
-        EXPECT_NEAR(ReadDouble(out, all[i]), expected[i].x, 1e-9) << "pair at " << all[i];
-        EXPECT_NEAR(ReadDouble(out, all[i] + 8), expected[i].y, 1e-9) << "pair at " << all[i];
-        EXPECT_NE(ReadDouble(out, all[i]), inputs[i].x);
+        EXPECT_NEAR(ReadDouble(out, places.points[i]), expected[i].x, 1e-9) << "pair at " << places.points[i];
+        EXPECT_NEAR(ReadDouble(out, places.points[i] + 8), expected[i].y, 1e-9) << "pair at " << places.points[i];
+        EXPECT_NE(ReadDouble(out, places.points[i]), inputs[i].x);
     }
+    ExpectBoxesHoldTheirVertices(out);
 }
 
 } // namespace
@@ -116,7 +136,12 @@ TEST(ConvertShapefile, EveryShapeTypeConvertsAndKeepsItsLayout)
         ExpectConvertedPairs(shpIn, shpOut, kWgs72ToWgs84, folder);
         EXPECT_EQ(ReadBig32(shpOut, 24), ReadBig32(shpIn, 24));
         EXPECT_EQ(static_cast<std::size_t>(2 * ReadBig32(shpOut, 24)), shpOut.size());
-        ExpectConvertedPairs(ReadFile(in + ".shx"), ReadFile(out + ".shx"), kWgs72ToWgs84, folder, false);
+        // The index keeps its records and gets the main file's new box.
+        const std::string shxIn = ReadFile(in + ".shx"), shxOut = ReadFile(out + ".shx");
+        ASSERT_EQ(shxOut.size(), shxIn.size());
+        EXPECT_EQ(shxOut.substr(100), shxIn.substr(100));
+        EXPECT_EQ(shxOut.substr(0, 36), shxIn.substr(0, 36));
+        EXPECT_EQ(shxOut.substr(36, 32), shpOut.substr(36, 32));
         EXPECT_EQ(ReadFile(in + ".dbf"), ReadFile(out + ".dbf"));
 
         const long long count = OgrFeatureCount(in + ".shp");
@@ -205,8 +230,9 @@ TEST(ConvertShapefile, TruncatedAndInconsistentInputsFail)
         CRun r(ShapeSettings(folder / "bad.shp", folder / "out.shp"));
         r(ConvertShapefile);
         ExpectOneEnd(r.sink, BATCH_STOPPED, kBatchFailedText);
-        // Nothing is written beyond what the input holds.
-        EXPECT_LE(fs::file_size(folder / "out.shp"), bytes.size());
+        // A failed run leaves no file under the destination's names.
+        EXPECT_FALSE(fs::exists(folder / "out.shp"));
+        EXPECT_FALSE(fs::exists(folder / "out.shx"));
     }
 
     CRun missing(ShapeSettings(folder / "none.shp", folder / "out.shp"));
@@ -216,12 +242,15 @@ TEST(ConvertShapefile, TruncatedAndInconsistentInputsFail)
 
 TEST(ConvertShapefile, CompanionNames)
 {
-    EXPECT_EQ(CConvertShp::CompanionName("/d/roads.SHP", ".shx"), "/d/roads.shx");
+    // Companions follow the case of the main file's extension.
+    EXPECT_EQ(CConvertShp::CompanionName("/d/roads.SHP", ".shx"), "/d/roads.SHX");
+    EXPECT_EQ(CConvertShp::CompanionName("/d/ROADS.SHP", ".shp.xml"), "/d/ROADS.SHP.XML");
     EXPECT_EQ(CConvertShp::CompanionName("/d/roads.shp", ".dbf"), "/d/roads.dbf");
     EXPECT_EQ(CConvertShp::CompanionName("roads.shp", ".dbf"), "roads.dbf");
     // Only the file name changes, so companions stay beside their main file.
     EXPECT_EQ(CConvertShp::CompanionName("/maps.shp/roads.shp", ".shx"), "/maps.shp/roads.shx");
-    EXPECT_EQ(CConvertShp::CompanionName("/d/roads.Shp", ".shx"), std::nullopt);
+    EXPECT_EQ(CConvertShp::CompanionName("/d/roads.Shp", ".shx"), "/d/roads.shx");
+    EXPECT_EQ(CConvertShp::CompanionName("/d/.shp", ".shx"), std::nullopt);
     EXPECT_EQ(CConvertShp::CompanionName("/d.shp/roads", ".shx"), std::nullopt);
 }
 
@@ -238,10 +267,10 @@ TEST(ConvertShapefile, CompanionsBesideTheirMainFiles)
     upper(ConvertShapefile);
     ExpectOneEnd(upper.sink, BATCH_COMPLETED, kBatchCompletedText);
     EXPECT_TRUE(fs::exists(folder / "out.shp/roads.SHP"));
-    EXPECT_EQ(ReadFile(folder / "out.shp/roads.dbf"), ReadFile(folder / "in.shp/roads.dbf"));
-    EXPECT_EQ(fs::file_size(folder / "out.shp/roads.shx"), fs::file_size(folder / "in.shp/roads.shx"));
+    EXPECT_EQ(ReadFile(folder / "out.shp/roads.DBF"), ReadFile(folder / "in.shp/roads.dbf"));
+    EXPECT_EQ(fs::file_size(folder / "out.shp/roads.SHX"), fs::file_size(folder / "in.shp/roads.shx"));
 
-    // No companion name can be formed: the companions are skipped and the
+    // A mixed-case extension: the companions are named in lower case and the
     // main output is never written over.
     fs::copy_file(folder / "in.shp/roads.SHP", folder / "mixed.Shp");
     CRun mixed(ShapeSettings(folder / "mixed.Shp", folder / "mixedout.Shp"));
@@ -271,7 +300,7 @@ TEST(ConvertShapefile, CompanionsBesideTheirMainFiles)
     EXPECT_EQ(ReadFile(folder / "nodbf.shp"), before);
 }
 
-TEST(ConvertShapefile, CancellationStopsBeforeTheNextRecordAndLeavesWhatIsWritten)
+TEST(ConvertShapefile, CancellationLeavesNoFileUnderTheDestinationNames)
 {
     CTempFolder folder;
     std::vector<Shape> shapes;
@@ -280,7 +309,8 @@ TEST(ConvertShapefile, CancellationStopsBeforeTheNextRecordAndLeavesWhatIsWritte
     WriteShapefile(folder / "many", 1, shapes);
     const std::string source = folder / "many.shp";
 
-    // Before the first record: headers only, the attribute copy empty.
+    // Before the first record, and at the first progress report: a cancelled
+    // run leaves nothing under the destination's names and no temporary file.
     CRun first(ShapeSettings(source, folder / "a.shp"));
     first.sink.hook = [&first](const BatchNotice& n) {
         if (n.code == BATCH_STATUS)
@@ -288,11 +318,7 @@ TEST(ConvertShapefile, CancellationStopsBeforeTheNextRecordAndLeavesWhatIsWritte
     };
     first(ConvertShapefile);
     ExpectOneEnd(first.sink, BATCH_STOPPED, kBatchAbortedText);
-    EXPECT_EQ(fs::file_size(folder / "a.shp"), 100u);
-    EXPECT_EQ(fs::file_size(folder / "a.shx"), 100u);
-    EXPECT_EQ(fs::file_size(folder / "a.dbf"), 0u);
 
-    // At the first progress report the record in hand is still written.
     CRun later(ShapeSettings(source, folder / "b.shp"));
     later.sink.hook = [&later](const BatchNotice& n) {
         if (n.code == BATCH_PROGRESS)
@@ -300,12 +326,10 @@ TEST(ConvertShapefile, CancellationStopsBeforeTheNextRecordAndLeavesWhatIsWritte
     };
     later(ConvertShapefile);
     ExpectOneEnd(later.sink, BATCH_STOPPED, kBatchAbortedText);
-    const std::string partial = ReadFile(folder / "b.shp");
-    const std::string whole = ReadFile(source);
-    ASSERT_GT(partial.size(), 100u);
-    EXPECT_LT(partial.size(), whole.size());
-    EXPECT_EQ((partial.size() - 100) % 28, 0u); // whole records only
-    EXPECT_EQ(partial.substr(100, 8), whole.substr(100, 8));
+    std::set<std::string> left;
+    for (const auto& entry : fs::directory_iterator(folder.path))
+        left.insert(entry.path().filename().string());
+    EXPECT_EQ(left, (std::set<std::string>{"many.shp", "many.shx", "many.dbf"}));
 }
 
 TEST(ConvertShapefile, EachRunLoadsItsOwnSystems)

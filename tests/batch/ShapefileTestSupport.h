@@ -3,6 +3,7 @@
 // Builds shapefile sets for the tests and reads their records back, with the
 // places of every X, Y pair, so outputs can be held against inputs.
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -243,6 +244,54 @@ inline PairPlaces FindPairs(const std::string& shp)
         at = c + length;
     }
     return places;
+}
+
+// Every record's box holds exactly the bounds of its own vertices, and the
+// header's box those of the whole file, as shapefile readers' spatial
+// filters expect.
+inline void ExpectBoxesHoldTheirVertices(const std::string& shp)
+{
+    double fx0 = 1e300, fy0 = 1e300, fx1 = -1e300, fy1 = -1e300;
+    std::size_t at = 100;
+    while (at + 12 <= shp.size())
+    {
+        const std::size_t length = 2 * static_cast<std::size_t>(ReadBig32(shp, at + 4));
+        const std::size_t c = at + 8;
+        const int type = ReadLittle32(shp, c);
+        if (type == 1 || type == 11 || type == 21)
+        {
+            fx0 = std::min(fx0, ReadDouble(shp, c + 4)), fx1 = std::max(fx1, ReadDouble(shp, c + 4));
+            fy0 = std::min(fy0, ReadDouble(shp, c + 12)), fy1 = std::max(fy1, ReadDouble(shp, c + 12));
+        }
+        else if (type != 0)
+        {
+            const bool multi = type == 8 || type == 18 || type == 28;
+            const std::size_t n = static_cast<std::size_t>(ReadLittle32(shp, c + (multi ? 36 : 40)));
+            const std::size_t np = multi ? 0 : static_cast<std::size_t>(ReadLittle32(shp, c + 36));
+            const std::size_t first = multi ? c + 40 : c + 44 + (type == 31 ? 8 : 4) * np;
+            double x0 = 1e300, y0 = 1e300, x1 = -1e300, y1 = -1e300;
+            for (std::size_t i = 0; i < n; ++i)
+            {
+                const double x = ReadDouble(shp, first + 16 * i), y = ReadDouble(shp, first + 16 * i + 8);
+                x0 = std::min(x0, x), x1 = std::max(x1, x), y0 = std::min(y0, y), y1 = std::max(y1, y);
+            }
+            if (n > 0)
+            {
+                EXPECT_EQ(ReadDouble(shp, c + 4), x0) << "record at " << at;
+                EXPECT_EQ(ReadDouble(shp, c + 12), y0) << "record at " << at;
+                EXPECT_EQ(ReadDouble(shp, c + 20), x1) << "record at " << at;
+                EXPECT_EQ(ReadDouble(shp, c + 28), y1) << "record at " << at;
+                fx0 = std::min(fx0, x0), fx1 = std::max(fx1, x1), fy0 = std::min(fy0, y0), fy1 = std::max(fy1, y1);
+            }
+        }
+        at = c + length;
+    }
+    if (fx0 > fx1)
+        fx0 = fy0 = fx1 = fy1 = 0;
+    EXPECT_EQ(ReadDouble(shp, 36), fx0);
+    EXPECT_EQ(ReadDouble(shp, 44), fy0);
+    EXPECT_EQ(ReadDouble(shp, 52), fx1);
+    EXPECT_EQ(ReadDouble(shp, 60), fy1);
 }
 
 } // namespace batchtest
