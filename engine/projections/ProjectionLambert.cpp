@@ -4,8 +4,6 @@
 
 namespace {
 
-constexpr double kHalfPi = 1.5707963267948966;
-constexpr double kPi = 3.141592653589793;
 // 29.2985 arc seconds, the rotation of the Belgian 1972 cone.
 constexpr double kBelgianRotation = 0.0001420431363598774;
 // Two successive latitudes closer than this end the inverse iteration.
@@ -52,7 +50,7 @@ void CProjectionLambert::Initialise(const CCfgMapProjection& r)
 void CProjectionLambert::Forward()
 {
     const double rho = a * k0 * F * std::pow(T(phi), n);
-    const double theta = n * (lambda - lambda0) - rotation;
+    const double theta = n * LongitudeFromOrigin() - rotation;
     x = projectionId == 101 ? fe - rho * std::sin(theta) : fe + rho * std::sin(theta);
     y = fn + rho0 - rho * std::cos(theta);
 }

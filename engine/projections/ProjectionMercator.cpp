@@ -2,13 +2,6 @@
 
 #include <cmath>
 
-namespace {
-
-constexpr double kQuarterPi = 0.78539816339744831;
-constexpr double kHalfPi = 1.5707963267948966;
-
-} // namespace
-
 void CProjectionMercator::Initialise(const CCfgMapProjection& r)
 {
     InitialiseCommon(r);
@@ -26,7 +19,7 @@ void CProjectionMercator::Initialise(const CCfgMapProjection& r)
 
 void CProjectionMercator::Forward()
 {
-    x = fe + a * k0 * (lambda - lambda0);
+    x = fe + a * k0 * LongitudeFromOrigin();
     if (isSphere)
         y = fn + a * k0 * std::log(std::tan(kQuarterPi + phi / 2));
     else

@@ -25,9 +25,26 @@ double CProjectionTransverseMercator::MeridianArc(double p) const
     return Ap * p - Bp * std::sin(2 * p) + Cp * std::sin(4 * p) - Dp * std::sin(6 * p) + Ep * std::sin(8 * p);
 }
 
+// The sphere's closed form (Snyder 8-1 to 8-3): exact at any distance from
+// the central meridian, where the series below is not.
+void CProjectionTransverseMercator::SphereForward(double dl, double& u, double& v) const
+{
+    const double B = std::cos(phi) * std::sin(dl);
+    u = 0.5 * a * k0 * std::log((1 + B) / (1 - B));
+    v = a * k0 * (std::atan2(std::tan(phi), std::cos(dl)) - phi0);
+}
+
 void CProjectionTransverseMercator::Forward()
 {
-    const double dl = lambda - lambda0;
+    const double dl = LongitudeFromOrigin();
+    if (isSphere)
+    {
+        double u, v;
+        SphereForward(dl, u, v);
+        x = projectionId == 161 ? fe - u : fe + u;
+        y = projectionId == 161 ? fn - v : fn + v;
+        return;
+    }
     const double s = std::sin(phi);
     const double c = std::cos(phi);
     const double t = std::tan(phi);
@@ -83,6 +100,15 @@ void CProjectionTransverseMercator::Forward()
 
 void CProjectionTransverseMercator::Inverse()
 {
+    if (isSphere)
+    {
+        // Snyder 8-6 and 8-7.
+        const double u = (projectionId == 161 ? fe - x : x - fe) / (a * k0);
+        const double D = (projectionId == 161 ? fn - y : y - fn) / (a * k0) + phi0;
+        phi = std::asin(std::sin(D) / std::cosh(u));
+        lambda = lambda0 + std::atan2(std::sinh(u), std::cos(D));
+        return;
+    }
     const double M0 = MeridianArc(phi0);
     double M;
     double dx;
