@@ -17,14 +17,14 @@ void CProjectionObliqueStereo::Initialise(const CCfgMapProjection& r)
     c = std::log(std::tan(kQuarterPi + chi0 / 2)) -
         n * (std::log(std::tan(kQuarterPi + phi0 / 2)) - (e / 2) * std::log((1 + e * s0) / (1 - e * s0)));
     // At a pole both logarithms above are infinite. The limit there: n = 1,
-    // chi0 = phi0, and c the eccentricity's term alone.
+    // chi0 = phi0, and c the eccentricity's term alone, in the pole's sign.
     polar = std::fabs(phi0) >= kHalfPi - 1e-12;
     if (polar)
     {
         phi0 = std::copysign(kHalfPi, phi0);
         n = 1;
         chi0 = phi0;
-        c = (e / 2) * std::log((1 + e) / (1 - e));
+        c = std::copysign((e / 2) * std::log((1 + e) / (1 - e)), phi0);
         R = a / std::sqrt(1 - e2);
     }
 }
