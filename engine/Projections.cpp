@@ -50,7 +50,9 @@ void CProjections::SetSide(const CCfgMapProjection& record, CCfgMapProjection& c
                            std::string& unusable, const CCfgMapProjection& other,
                            const std::shared_ptr<const CDatumGrid>& otherGrid, const std::string& otherUnusable)
 {
-    if (copy.IsSameDefinition(record))
+    // A side whose grid could not be read tries again: the file may have been
+    // put in place (or the record pointed at another) since.
+    if (copy.IsSameDefinition(record) && !(UsesGrid(record.method) && !unusable.empty()))
         return;
     projection.reset();
     copy = record;
