@@ -273,12 +273,12 @@ void CProjections::Transform()
         failure = "the height is not a number";
         return;
     }
-    if (source.projectionId != 0 && (!std::isfinite(easting) || !std::isfinite(northing)))
+    if (source.projectionId != kGeographic && (!std::isfinite(easting) || !std::isfinite(northing)))
     {
         failure = "the grid coordinate is not a number";
         return;
     }
-    if (source.projectionId == 0)
+    if (source.projectionId == kGeographic)
     {
         if (!std::isfinite(latitude) || std::fabs(latitude) > 90)
         {
@@ -294,7 +294,7 @@ void CProjections::Transform()
     sourceProjection->height = height;
 
     double phi, lambda, h;
-    if (source.projectionId != 0)
+    if (source.projectionId != kGeographic)
     {
         sourceProjection->x = ::FromUnits(source.unitId, easting);
         sourceProjection->y = ::FromUnits(source.unitId, northing);
@@ -320,7 +320,7 @@ void CProjections::Transform()
     if (NeedsDatumLegs() && (!SourceLeg(phi, lambda, h) || !DestinationLeg(phi, lambda, h)))
         return;
 
-    if (destination.projectionId != 0)
+    if (destination.projectionId != kGeographic)
     {
         destinationProjection->phi = phi;
         destinationProjection->lambda = lambda;

@@ -2,6 +2,7 @@
 
 #include "CfgMapProjection.h"
 #include "MathConstants.h"
+#include "ProjectionIdentifiers.h"
 
 // Base of every map projection. The engine writes phi/lambda (radians) before
 // Forward and x/y (metres, false origin included) before Inverse, and reads

@@ -37,11 +37,11 @@ void CProjectionLambert::Initialise(const CCfgMapProjection& r)
     const double m1 = M(phi1);
     const double t1 = T(phi1);
     const double t0 = T(phi0);
-    if (projectionId == 110 || projectionId == 111)
+    if (projectionId == kLambertConic2SP || projectionId == kLambertConicBelgium)
         n = (std::log(m1) - std::log(M(phi2))) / (std::log(t1) - std::log(T(phi2)));
     else
         n = std::sin(phi0);
-    if (projectionId == 111)
+    if (projectionId == kLambertConicBelgium)
         rotation = kBelgianRotation;
     F = m1 / (n * std::pow(t1, n));
     rho0 = a * k0 * F * std::pow(t0, n);
@@ -51,13 +51,13 @@ void CProjectionLambert::Forward()
 {
     const double rho = a * k0 * F * std::pow(T(phi), n);
     const double theta = n * LongitudeFromOrigin() - rotation;
-    x = projectionId == 101 ? fe - rho * std::sin(theta) : fe + rho * std::sin(theta);
+    x = projectionId == kLambertConicWestOrientated ? fe - rho * std::sin(theta) : fe + rho * std::sin(theta);
     y = fn + rho0 - rho * std::cos(theta);
 }
 
 void CProjectionLambert::Inverse()
 {
-    double dx = projectionId == 101 ? fe - x : x - fe;
+    double dx = projectionId == kLambertConicWestOrientated ? fe - x : x - fe;
     double dy = rho0 - (y - fn);
     double r = std::sqrt(dx * dx + dy * dy);
     if (n < 0)

@@ -6,9 +6,9 @@ void CProjectionMercator::Initialise(const CCfgMapProjection& r)
 {
     InitialiseCommon(r);
     k0 = 1;
-    if (projectionId == 140 && r.scaleFactor != 0)
+    if (projectionId == kMercatorVariantA && r.scaleFactor != 0)
         k0 = r.scaleFactor;
-    else if (projectionId == 150)
+    else if (projectionId == kMercatorVariantB)
     {
         // The standard parallel is true to scale on the sphere as well, where
         // the ellipsoid's factor reduces to its cosine.

@@ -32,7 +32,7 @@ void CProjectionObliqueMercator::Initialise(const CCfgMapProjection& r)
     gamma0 = std::asin(std::sin(alpha) / D);
     lambda0n = lambda0 - std::asin(G * std::tan(gamma0)) / B;
     uc = (A / B) * std::atan(std::sqrt(D2 - 1) / std::cos(alpha)) * Sign(phi0);
-    naturalOrigin = projectionId == 180;
+    naturalOrigin = projectionId == kHotineObliqueMercatorNatural;
 }
 
 void CProjectionObliqueMercator::Forward()

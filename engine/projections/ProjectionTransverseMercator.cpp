@@ -41,8 +41,8 @@ void CProjectionTransverseMercator::Forward()
     {
         double u, v;
         SphereForward(dl, u, v);
-        x = projectionId == 161 ? fe - u : fe + u;
-        y = projectionId == 161 ? fn - v : fn + v;
+        x = projectionId == kTransverseMercatorSouthOrientated ? fe - u : fe + u;
+        y = projectionId == kTransverseMercatorSouthOrientated ? fn - v : fn + v;
         return;
     }
     const double s = std::sin(phi);
@@ -86,7 +86,7 @@ void CProjectionTransverseMercator::Forward()
     const double dl8 = dl4 * dl4;
     const double u = T6 * dl + T7 * dl3 + T8 * dl5 + T9 * dl7;
     const double v = T1 + T2 * dl2 + T3 * dl4 + T4 * dl6 + T5 * dl8;
-    if (projectionId == 161)
+    if (projectionId == kTransverseMercatorSouthOrientated)
     {
         x = fe - u;
         y = fn - v;
@@ -103,8 +103,8 @@ void CProjectionTransverseMercator::Inverse()
     if (isSphere)
     {
         // Snyder 8-6 and 8-7.
-        const double u = (projectionId == 161 ? fe - x : x - fe) / (a * k0);
-        const double D = (projectionId == 161 ? fn - y : y - fn) / (a * k0) + phi0;
+        const double u = (projectionId == kTransverseMercatorSouthOrientated ? fe - x : x - fe) / (a * k0);
+        const double D = (projectionId == kTransverseMercatorSouthOrientated ? fn - y : y - fn) / (a * k0) + phi0;
         phi = std::asin(std::sin(D) / std::cosh(u));
         lambda = lambda0 + std::atan2(std::sinh(u), std::cos(D));
         return;
@@ -112,7 +112,7 @@ void CProjectionTransverseMercator::Inverse()
     const double M0 = MeridianArc(phi0);
     double M;
     double dx;
-    if (projectionId == 161)
+    if (projectionId == kTransverseMercatorSouthOrientated)
     {
         M = M0 - (y - fn) / k0;
         dx = fe - x;
