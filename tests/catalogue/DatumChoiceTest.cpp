@@ -43,9 +43,10 @@ struct Choice
 
 using DatumChoice = CatalogueTest;
 
-// The transformation a shipped datum carries is the one PROJ ranks first: the
-// share of the datum's area covered, then the stated accuracy, then the area,
-// then the later version. Each then agrees with cs2cs's default in its area.
+// The transformation a shipped datum carries is the one cs2cs uses for most of
+// the datum's map grids, then the one PROJ ranks first: the share of the
+// datum's area covered, the stated accuracy, the area, the later version. Each
+// then agrees with cs2cs's default where its grids are.
 TEST_F(DatumChoice, ShippedDatumsCarryTheTransformationPROJPrefers)
 {
     const Choice choices[] = {
@@ -53,9 +54,11 @@ TEST_F(DatumChoice, ShippedDatumsCarryTheTransformationPROJPrefers)
         {4277, "OSGB36", METHOD_BURSA_WOLF, 446.448, -125.157, 542.06, "EPSG:1314", 51.5072, -0.1276},
         // Amersfoort: four 1 m sets over the Netherlands; PROJ takes the latest, (4).
         {4289, "Amersfoort", METHOD_BURSA_WOLF, 565.4171, 50.3319, 465.5524, "EPSG:4833", 52.37, 4.89},
-        // NAD27: the set that covers most of North America, Canada's (PROJ's first). cs2cs takes it
-        // where no regional set holds, off the east coast; inland it takes the province's own.
-        {4267, "NAD27", METHOD_MOLODENSKY, -10, 158, 187, "EPSG:1172", 41, -50},
+        // NAD27: of its thirty sets the one cs2cs uses for most of NAD27's map grids, west of the
+        // Mississippi (Canada's covers more of the datum's loose area but few of its grids).
+        {4267, "NAD27", METHOD_MOLODENSKY, -8, 159, 175, "EPSG:1175", 39.74, -104.99},
+        // NAD83(HARN): the 1 m set of the conterminous states, where nearly all its grids lie.
+        {4152, "NAD83(HARN)", METHOD_BURSA_WOLF, -0.991, 1.9072, 0.5129, "EPSG:1901", 35.2, -80.8},
         // Midway 1961: two sets of equal accuracy and area; the later, (2), not the lower code.
         {4727, "Midway 1961", METHOD_MOLODENSKY, 403, -81, 277, "EPSG:15818", 28.21, -177.37},
     };

@@ -42,7 +42,9 @@ tblDatums       Every non-deprecated EPSG geographic 2D system, numId its EPSG c
                    position vector, coordinate frame, Molodensky-Badekas; a geographic offset when
                    a geocentric translation reproduces it over the system's area within a fifth of
                    its stated accuracy, OFFSET_TOLERANCE metres when it states none), the one PROJ would rank first: the largest share of the
-                   system's area of use covered (shares within COVERAGE_TIE count as equal), then
+                   system's map grids whose area-of-use centre the transformation's area holds
+                   (where it has grids), then of the system's area of use covered (shares within
+                   COVERAGE_TIE count as equal), then
                    the smallest stated accuracy (unknown last), then the largest area of use, then
                    the higher version number in the name, then the higher code. Geocentric
                    translations are method 1, position vector method 2 as published, coordinate
@@ -443,20 +445,37 @@ def offset_as_translation(extent, dlat, dlon, a, rf):
     return t, worst
 
 
+def contains(extent, lat, lon):
+    return any(s <= lat <= n and w <= lon <= e for s, n, w, e in boxes(extent))
+
+
+def grid_share(grid_centres, extents):
+    """The share of a system's map grids whose area-of-use centre one of the extents contains."""
+    if not grid_centres:
+        return None
+    inside = sum(1 for lat, lon in grid_centres if any(contains(e, lat, lon) for e in extents))
+    return inside / len(grid_centres)
+
+
 class Candidate:
-    def __init__(self, code, name, method, params, accuracy, area, share, note):
+    def __init__(self, code, name, method, params, accuracy, area, share, note, grids=None):
         self.code, self.name, self.method, self.params = code, name, method, params
         self.accuracy, self.area, self.share, self.note = accuracy, area, share, note
+        self.grids = grids  # share of the system's map grids served, None when it has none
+        self.extents = []
 
     def rank(self):
         # Shares are compared in steps of COVERAGE_TIE, so that a rounding of two equal areas of use
-        # does not outweigh the accuracy.
-        return (-math.floor(self.share / COVERAGE_TIE + 1e-9),
+        # does not outweigh the accuracy. Where the system has map grids, the share of them the
+        # transformation serves decides first: a system's area of use is often a loose box (NAD27's
+        # holds Greenland and Panama), its grids are where it is used.
+        grids = self.grids if self.grids is not None else self.share
+        return (-math.floor(grids / COVERAGE_TIE + 1e-9), -math.floor(self.share / COVERAGE_TIE + 1e-9),
                 self.accuracy if self.accuracy is not None else math.inf,
                 -self.area, -version_of(self.name), -self.code)
 
 
-def helmert_candidates(src, source_code, system_extent=None, ellipsoid=None, target_code=WGS84):
+def helmert_candidates(src, source_code, system_extent=None, ellipsoid=None, target_code=WGS84, centres=None):
     found = []
     for (code, name, method, tx, ty, tz, tuom, rx, ry, rz, ruom, ds, suom, px, py, pz, puom, accuracy,
          source, target) in src.rows(
@@ -504,7 +523,9 @@ def helmert_candidates(src, source_code, system_extent=None, ellipsoid=None, tar
         area = src.largest_area("helmert_transformation", code)
         share = coverage(system_extent, extents) if system_extent else 0.0
         found.append(Candidate(int(code), name, numMethod, params,
-                               float(accuracy) if accuracy is not None else None, area, share, note))
+                               float(accuracy) if accuracy is not None else None, area, share, note,
+                               grid_share(centres, extents)))
+        found[-1].extents = extents
     if system_extent and ellipsoid and target_code == WGS84:
         for (code, name, p1, v1, u1, p2, v2, u2, accuracy) in src.rows(
                 "SELECT code, name, param1_code, param1_value, param1_uom_code, param2_code, param2_value, "
@@ -524,9 +545,34 @@ def helmert_candidates(src, source_code, system_extent=None, ellipsoid=None, tar
                                    src.largest_area("other_transformation", code),
                                    coverage(system_extent, extents),
                                    "geographic offset as a geocentric translation, within %.3f m of it over "
-                                   "the system's area" % worst))
+                                   "the system's area" % worst, grid_share(centres, extents)))
+            found[-1].extents = extents
+    vote(found, centres)
     found.sort(key=Candidate.rank)
     return found
+
+
+def vote(found, centres):
+    """At a point PROJ's cs2cs uses, of the transformations whose area holds it, the one with the best
+    stated accuracy. Each candidate's grid share becomes the share of the system's map grids at whose
+    area-of-use centre cs2cs would use it, so that the one transformation a datum carries is the one
+    its grids meet in PROJ most often."""
+    if not centres or not found:
+        return
+    found.sort(key=lambda c: c.rank()[1:])
+    votes = {id(c): 0 for c in found}
+    for lat, lon in centres:
+        best = None
+        for c in found:
+            if not any(contains(e, lat, lon) for e in c.extents):
+                continue
+            if best is None or (c.accuracy if c.accuracy is not None else math.inf) < \
+                    (best.accuracy if best.accuracy is not None else math.inf):
+                best = c
+        if best is not None:
+            votes[id(best)] += 1
+    for c in found:
+        c.grids = votes[id(c)] / len(centres)
 
 
 def shipped_grid_file(grid_name, old_name):
@@ -566,7 +612,7 @@ def compose(first, second, extent, a, rf):
 CHAIN_TOLERANCE = 0.01
 
 
-def chain_candidates(src, code, extent, ellipsoid, direct):
+def chain_candidates(src, code, extent, ellipsoid, direct, centres):
     """Two Helmert steps through another system that itself has a direct transformation to WGS 84,
     carried as one when the engine's form reproduces the pair within CHAIN_TOLERANCE metres."""
     found = []
@@ -578,7 +624,7 @@ def chain_candidates(src, code, extent, ellipsoid, direct):
         partner = int(partner)
         if partner == WGS84 or partner not in direct:
             continue
-        for step in helmert_candidates(src, code, extent, ellipsoid, target_code=partner):
+        for step in helmert_candidates(src, code, extent, ellipsoid, target_code=partner, centres=centres):
             for onward in direct[partner]:
                 if onward.note.startswith("geographic offset"):
                     continue
@@ -590,9 +636,12 @@ def chain_candidates(src, code, extent, ellipsoid, direct):
                 # The chain serves where both steps do.
                 share = min(step.share, coverage(extent, src.extents("helmert_transformation", onward.code)))
                 method = 1 if all(v == 0 for v in params[3:]) else 2
+                onward_extents = src.extents("helmert_transformation", onward.code)
+                grids = None if step.grids is None else min(
+                    step.grids, grid_share(centres, onward_extents))
                 found.append(Candidate(step.code, step.name, method, params, accuracy, min(step.area, onward.area),
                                        share, "%s, then EPSG:%d %s (%s), carried as one within %.4f m" % (
-                                           step.note, onward.code, onward.name, onward.note, worst)))
+                                           step.note, onward.code, onward.name, onward.note, worst), grids))
     found.sort(key=Candidate.rank)
     return found
 
@@ -643,6 +692,18 @@ def build_datums(src):
         "JOIN geodetic_datum d ON d.auth_name = g.datum_auth_name AND d.code = g.datum_code "
         "JOIN ellipsoid el ON el.auth_name = d.ellipsoid_auth_name AND el.code = d.ellipsoid_code "
         "WHERE g.auth_name = 'EPSG' AND g.type = 'geographic 2D' AND g.deprecated = 0")
+    # The area-of-use centres of each system's projected systems: where its map grids are used.
+    centres = {}
+    for base, south, north, west, east in src.rows(
+            "SELECT p.geodetic_crs_code, e.south_lat, e.north_lat, e.west_lon, e.east_lon FROM projected_crs p "
+            "JOIN usage u ON u.object_table_name = 'projected_crs' AND u.object_auth_name = p.auth_name "
+            "AND u.object_code = p.code JOIN extent e ON e.auth_name = u.extent_auth_name AND e.code = u.extent_code "
+            "WHERE p.auth_name = 'EPSG' AND p.deprecated = 0 AND p.geodetic_crs_auth_name = 'EPSG' "
+            "AND e.south_lat IS NOT NULL"):
+        if east < west:
+            east += 360
+        lon = (west + east) / 2
+        centres.setdefault(int(base), []).append(((south + north) / 2, lon - 360 if lon > 180 else lon))
     helmert = {}
     ellipsoids = {}
     for code, _, _, _, a, uom, inv_f, b in crs:
@@ -652,7 +713,8 @@ def build_datums(src):
         else:
             b_m = src.to_metres(b, uom)
             rf = 0.0 if b_m == a_m else a_m / (a_m - b_m)
-        candidates = helmert_candidates(src, code, system_extent(src, code), (a_m, rf))
+        candidates = helmert_candidates(src, code, system_extent(src, code), (a_m, rf),
+                                        centres=centres.get(int(code)))
         if candidates:
             helmert[int(code)] = candidates
         ellipsoids[int(code)] = (a_m, rf)
@@ -662,7 +724,7 @@ def build_datums(src):
         extent = system_extent(src, code)
         if code == WGS84 or code in helmert or extent is None:
             continue
-        chained = chain_candidates(src, code, extent, ellipsoids[code], direct)
+        chained = chain_candidates(src, code, extent, ellipsoids[code], direct, centres.get(code))
         if chained:
             helmert[code] = chained
 
@@ -712,8 +774,10 @@ def build_datums(src):
             method, values = best.method, best.params
             accuracy = "%g m" % best.accuracy if best.accuracy is not None else "unknown accuracy"
             others = len(helmert[code]) - 1
-            report[code] = "EPSG:%d %s, %s, %s; covers %.0f %% of the system's area%s" % (
-                best.code, best.name, accuracy, best.note, 100 * best.share,
+            served = "" if best.grids is None else \
+                ", the one cs2cs uses for %.0f %% of its map grids" % (100 * best.grids)
+            report[code] = "EPSG:%d %s, %s, %s; covers %.0f %% of the system's area%s%s" % (
+                best.code, best.name, accuracy, best.note, 100 * best.share, served,
                 "; ranked first of %d candidates" % (others + 1) if others else "; the only candidate")
         else:
             report[code] = "none: " + why_none(src, code)
