@@ -413,4 +413,7 @@ TEST_F(CatalogueConversion, ShareOfShippedGridsThatAgreeWithCs2csDefault)
                 conversionAgrees, compared, 100.0 * conversionAgrees / compared, conversionMisses.c_str());
     EXPECT_GT(compared, 40);
     EXPECT_GE(projectionAgrees, compared - 2);
+    // Every grid: 89 % (of 5,000); a datum's one transformation cannot follow cs2cs where cs2cs
+    // changes operation within the datum's area, or where cs2cs chains through a grid file.
+    EXPECT_GE(conversionAgrees, compared * 8 / 10);
 }

@@ -39,19 +39,23 @@ tblDatums       Every non-deprecated EPSG geographic 2D system, numId its EPSG c
                    partner, method 4 when it shifts the other way; strFile the file name;
                 2. among the non-deprecated EPSG transformations between the system and EPSG:4326
                    that the engine's methods express (geocentric translations in either direction,
-                   position vector, coordinate frame, Molodensky-Badekas; a geographic offset when
-                   a geocentric translation reproduces it over the system's area within a fifth of
-                   its stated accuracy, OFFSET_TOLERANCE metres when it states none), the one PROJ would rank first: the largest share of the
-                   system's map grids whose area-of-use centre the transformation's area holds
-                   (where it has grids), then of the system's area of use covered (shares within
-                   COVERAGE_TIE count as equal), then
-                   the smallest stated accuracy (unknown last), then the largest area of use, then
-                   the higher version number in the name, then the higher code. Geocentric
-                   translations are method 1, position vector method 2 as published, coordinate
-                   frame method 2 with the signs of the three rotations reversed, Molodensky-Badekas
-                   method 2 with its evaluation point folded into the translation (exact in the
-                   engine's form X' = T + M R X); translations in metres, rotations in arc seconds,
-                   scale in parts per million;
+                   position vector, coordinate frame, Molodensky-Badekas; a geographic offset when a
+                   geocentric translation reproduces it over the system's area within a fifth of its
+                   stated accuracy, OFFSET_TOLERANCE metres when it states none; failing those, two
+                   Helmert steps through a system that has one, carried as one set when the
+                   composition holds within CHAIN_TOLERANCE metres), the first by:
+                   a. the share of the system's map grids (EPSG projected systems on it) for whose
+                      area-of-use centre cs2cs would use it (of the transformations whose area
+                      holds a point cs2cs uses the one with the best stated accuracy);
+                   b. then PROJ's own ranking: the share of the system's area of use covered
+                      (shares within COVERAGE_TIE count as equal), the smallest stated accuracy
+                      (unknown last), the largest area of use, the higher version number in the
+                      name ("(4)" before "(3)"), the higher code.
+                   Geocentric translations are method 1, position vector method 2 as published,
+                   coordinate frame method 2 with the signs of the three rotations reversed,
+                   Molodensky-Badekas method 2 with its evaluation point folded into the
+                   translation (exact in the engine's form X' = T + M R X); translations in
+                   metres, rotations in arc seconds, scale in parts per million;
                 3. a system whose only link is EPSG's longitude rotation (method 9601) to another
                    system takes that system's transformation: the engine's geographic longitudes
                    are always counted from Greenwich, so the two are the same datum here;
