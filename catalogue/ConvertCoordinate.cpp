@@ -62,6 +62,13 @@ int ConvertCoordinate(CConversionContext& context, CRecordLoader& loader, bool r
 
     engine.SetSource(context.source);
     engine.SetDestination(context.destination);
+    // A datum whose shift grid cannot be read would otherwise be converted
+    // without its shift, hundreds of metres off, and look converted.
+    if (!engine.UnusableGridFile().empty())
+    {
+        ShowMessage(IDS_GRID_FILE_UNUSABLE, engine.UnusableGridFile());
+        return kConvertRefused;
+    }
     engine.Transform();
     if (!engine.Failure().empty())
         return kConvertPointFailed;

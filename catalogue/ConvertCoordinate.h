@@ -35,10 +35,12 @@ struct CConversionContext
 // northing, z = ellipsoidal height in metres. With reload the two records are
 // loaded afresh through loader. Returns kConvertDone after a conversion;
 // kConvertRefused after showing a message (108, 109 or why the systems cannot
-// be used at all), with the coordinate untouched; kConvertPointFailed, with
+// be used at all, such as 112 for a shift grid file that cannot be read),
+// with the coordinate untouched; kConvertPointFailed, with
 // no message shown and the coordinate untouched, when this one point cannot
 // be converted (a latitude beyond the poles, a grid coordinate off the
-// ellipsoid, no finite result): context.engine.Failure() says why, and the
+// ellipsoid, a point no sub-grid of the datum's shift grid covers, no finite
+// result): context.engine.Failure() says why, and the
 // records stay loaded for the next point.
 int ConvertCoordinate(CConversionContext& context, CRecordLoader& loader, bool reload, double& x, double& y,
                       double& z, int sourceDatumId, int sourceGridId, int destinationDatumId, int destinationGridId);

@@ -1,13 +1,18 @@
 #include "Projections.h"
 
 #include <cmath>
+#include <cstdio>
 
 #include "LengthUnits.h"
 #include "projections/ProjectionFactory.h"
 
 namespace {
 
-constexpr double kHalfPi = 1.5707963267948966;
+bool UsesGrid(int method)
+{
+    return method == METHOD_NADCON || method == METHOD_HARN || method == METHOD_NTV2;
+}
+
 constexpr double kRadiansPerArcSecond = 4.84813681109536e-06;
 
 // First eccentricity squared of an ellipsoid given by its inverse flattening;
@@ -25,7 +30,8 @@ double EccentricitySquared(double inverseFlattening)
 CProjections::CProjections()
     : sourceProjection(std::make_unique<CProjection>()),
       destinationProjection(std::make_unique<CProjection>()),
-      datumGrid(std::make_unique<CDatumGrid>())
+      sourceGrid(std::make_shared<CDatumGrid>()),
+      destinationGrid(std::make_shared<CDatumGrid>())
 {
 }
 
@@ -40,25 +46,69 @@ double CProjections::ToUnits(int unitId, double metres)
 }
 
 void CProjections::SetSide(const CCfgMapProjection& record, CCfgMapProjection& copy,
-                           std::unique_ptr<CProjection>& projection)
+                           std::unique_ptr<CProjection>& projection, std::shared_ptr<const CDatumGrid>& grid,
+                           std::string& unusable, const CCfgMapProjection& other,
+                           const std::shared_ptr<const CDatumGrid>& otherGrid, const std::string& otherUnusable)
 {
-    if (copy.IsSameDefinition(record))
+    // A side whose grid could not be read tries again: the file may have been
+    // put in place (or the record pointed at another) since.
+    if (copy.IsSameDefinition(record) && !(UsesGrid(record.method) && !unusable.empty()))
         return;
     projection.reset();
     copy = record;
     projection = CreateProjection(record);
-    if (record.method >= METHOD_NADCON)
-        datumGrid->LoadFile(record.gridFile);
+    unusable.clear();
+    if (!UsesGrid(record.method))
+    {
+        grid = std::make_shared<CDatumGrid>();
+        return;
+    }
+    // Both sides on one file (two datums of one national grid) read it once.
+    if (UsesGrid(other.method) && other.gridFile == record.gridFile)
+    {
+        grid = otherGrid;
+        unusable = otherUnusable;
+        return;
+    }
+    auto loaded = std::make_shared<CDatumGrid>();
+    if (loaded->LoadFile(record.gridFile) != 0 || loaded->Count() <= 0)
+    {
+        unusable = record.gridFile.empty() ? std::string("(no file named)") : record.gridFile;
+        grid = std::make_shared<CDatumGrid>();
+        return;
+    }
+    grid = std::move(loaded);
 }
 
 void CProjections::SetSource(const CCfgMapProjection& record)
 {
-    SetSide(record, source, sourceProjection);
+    SetSide(record, source, sourceProjection, sourceGrid, sourceUnusable, destination, destinationGrid,
+            destinationUnusable);
 }
 
 void CProjections::SetDestination(const CCfgMapProjection& record)
 {
-    SetSide(record, destination, destinationProjection);
+    SetSide(record, destination, destinationProjection, destinationGrid, destinationUnusable, source, sourceGrid,
+            sourceUnusable);
+}
+
+bool CProjections::NeedsDatumLegs() const
+{
+    const bool sameDatum =
+        source.semiMajorAxis == destination.semiMajorAxis && destination.IsSameDatum(source);
+    return !sameDatum && source.inverseFlattening != 0 && destination.inverseFlattening != 0;
+}
+
+const std::string& CProjections::UnusableGridFile() const
+{
+    static const std::string none;
+    if (!NeedsDatumLegs())
+        return none;
+    if (UsesGrid(source.method) && !sourceUnusable.empty())
+        return sourceUnusable;
+    if (UsesGrid(destination.method) && !destinationUnusable.empty())
+        return destinationUnusable;
+    return none;
 }
 
 void CProjections::GeodeticToGeocentric(double phi, double lambda, double h, const CCfgMapProjection& ell,
@@ -94,34 +144,51 @@ void CProjections::GeocentricToGeodetic(double X, double Y, double Z, const CCfg
     }
 }
 
-// Position-vector convention, small-angle form.
+// Position-vector convention as EPSG writes it (method 9606): the source
+// vector is rotated by the small-angle rotation matrix R, then scaled by
+// M = 1 + dS, then translated: X' = T + M R X.
 void CProjections::BursaWolfForward(const CCfgMapProjection& d, double& X, double& Y, double& Z)
 {
-    const double S = d.scalePpm / 1000000.0;
+    const double M = 1 + d.scalePpm / 1000000.0;
     const double Rx = d.rotationX * kRadiansPerArcSecond;
     const double Ry = d.rotationY * kRadiansPerArcSecond;
     const double Rz = d.rotationZ * kRadiansPerArcSecond;
     const double x = X, y = Y, z = Z;
-    X = x + d.deltaX + S * x - Rz * y + Ry * z;
-    Y = y + d.deltaY + Rz * x + S * y - Rx * z;
-    Z = z + d.deltaZ - Ry * x + Rx * y + S * z;
+    X = d.deltaX + M * (x - Rz * y + Ry * z);
+    Y = d.deltaY + M * (Rz * x + y - Rx * z);
+    Z = d.deltaZ + M * (-Ry * x + Rx * y + z);
 }
 
+// The exact inverse of the forward form: X = R^-1 (X' - T) / M, with R^-1 the
+// inverse of the rotation matrix (its adjugate over its determinant), so that
+// a forward and an inverse return to the start within rounding.
 void CProjections::BursaWolfInverse(const CCfgMapProjection& d, double& X, double& Y, double& Z)
 {
-    const double S = d.scalePpm / 1000000.0;
+    const double M = 1 + d.scalePpm / 1000000.0;
     const double Rx = d.rotationX * kRadiansPerArcSecond;
     const double Ry = d.rotationY * kRadiansPerArcSecond;
     const double Rz = d.rotationZ * kRadiansPerArcSecond;
-    const double x = X, y = Y, z = Z;
-    X = x - d.deltaX - S * x + Rz * y - Ry * z;
-    Y = y - d.deltaY - Rz * x - S * y + Rx * z;
-    Z = z - d.deltaZ + Ry * x - Rx * y - S * z;
+    // R = [1 -Rz Ry; Rz 1 -Rx; -Ry Rx 1]; det R = 1 + Rx^2 + Ry^2 + Rz^2.
+    const double det = 1 + Rx * Rx + Ry * Ry + Rz * Rz;
+    const double x = (X - d.deltaX) / M, y = (Y - d.deltaY) / M, z = (Z - d.deltaZ) / M;
+    X = ((1 + Rx * Rx) * x + (Rx * Ry + Rz) * y + (Rx * Rz - Ry) * z) / det;
+    Y = ((Rx * Ry - Rz) * x + (1 + Ry * Ry) * y + (Ry * Rz + Rx) * z) / det;
+    Z = ((Rx * Rz + Ry) * x + (Ry * Rz - Rx) * y + (1 + Rz * Rz) * z) / det;
 }
 
-void CProjections::SourceLeg(double& phi, double& lambda, double& h) const
+void CProjections::GridMissesPoint(const CCfgMapProjection& side, double phi, double lambda)
+{
+    char text[512];
+    std::snprintf(text, sizeof text, "the point %.9f %.9f lies outside every sub-grid of %s", lambda / kDegToRad,
+                  phi / kDegToRad, side.gridFile.c_str());
+    failure = text;
+}
+
+bool CProjections::SourceLeg(double& phi, double& lambda, double& h)
 {
     double X, Y, Z;
+    int shifted = 1;
+    const double phiIn = phi, lambdaIn = lambda;
     switch (source.method)
     {
     case METHOD_NONE:
@@ -142,19 +209,24 @@ void CProjections::SourceLeg(double& phi, double& lambda, double& h) const
         break;
     case METHOD_NADCON:
     case METHOD_NTV2:
-        datumGrid->ShiftForward(phi, lambda);
+        shifted = sourceGrid->ShiftForward(phi, lambda);
         break;
     case METHOD_HARN:
-        datumGrid->ShiftInverse(phi, lambda);
+        shifted = sourceGrid->ShiftReverse(phi, lambda);
         break;
     default:
         break;
     }
+    if (shifted == 0)
+        GridMissesPoint(source, phiIn, lambdaIn);
+    return shifted != 0;
 }
 
-void CProjections::DestinationLeg(double& phi, double& lambda, double& h) const
+bool CProjections::DestinationLeg(double& phi, double& lambda, double& h)
 {
     double X, Y, Z;
+    int shifted = 1;
+    const double phiIn = phi, lambdaIn = lambda;
     switch (destination.method)
     {
     case METHOD_NONE:
@@ -175,30 +247,38 @@ void CProjections::DestinationLeg(double& phi, double& lambda, double& h) const
         break;
     case METHOD_NADCON:
     case METHOD_NTV2:
-        datumGrid->ShiftInverse(phi, lambda);
+        shifted = destinationGrid->ShiftReverse(phi, lambda);
         break;
     case METHOD_HARN:
-        datumGrid->ShiftForward(phi, lambda);
+        shifted = destinationGrid->ShiftForward(phi, lambda);
         break;
     default:
         break;
     }
+    if (shifted == 0)
+        GridMissesPoint(destination, phiIn, lambdaIn);
+    return shifted != 0;
 }
 
 void CProjections::Transform()
 {
     failure.clear();
+    if (!UnusableGridFile().empty())
+    {
+        failure = "the shift grid file " + UnusableGridFile() + " cannot be loaded";
+        return;
+    }
     if (!std::isfinite(height))
     {
         failure = "the height is not a number";
         return;
     }
-    if (source.projectionId != 0 && (!std::isfinite(easting) || !std::isfinite(northing)))
+    if (source.projectionId != kGeographic && (!std::isfinite(easting) || !std::isfinite(northing)))
     {
         failure = "the grid coordinate is not a number";
         return;
     }
-    if (source.projectionId == 0)
+    if (source.projectionId == kGeographic)
     {
         if (!std::isfinite(latitude) || std::fabs(latitude) > 90)
         {
@@ -214,13 +294,13 @@ void CProjections::Transform()
     sourceProjection->height = height;
 
     double phi, lambda, h;
-    if (source.projectionId != 0)
+    if (source.projectionId != kGeographic)
     {
         sourceProjection->x = ::FromUnits(source.unitId, easting);
         sourceProjection->y = ::FromUnits(source.unitId, northing);
         sourceProjection->Inverse();
         phi = sourceProjection->phi;
-        lambda = sourceProjection->lambda;
+        lambda = CProjection::ReducedAngle(sourceProjection->lambda);
         h = sourceProjection->height;
         // An inverse that leaves the ellipsoid gives a latitude beyond the
         // poles or no number at all; such a point has no position to convert.
@@ -237,15 +317,10 @@ void CProjections::Transform()
         h = sourceProjection->height;
     }
 
-    const bool sameDatum =
-        source.semiMajorAxis == destination.semiMajorAxis && destination.IsSameDatum(source);
-    if (!sameDatum && source.inverseFlattening != 0 && destination.inverseFlattening != 0)
-    {
-        SourceLeg(phi, lambda, h);
-        DestinationLeg(phi, lambda, h);
-    }
+    if (NeedsDatumLegs() && (!SourceLeg(phi, lambda, h) || !DestinationLeg(phi, lambda, h)))
+        return;
 
-    if (destination.projectionId != 0)
+    if (destination.projectionId != kGeographic)
     {
         destinationProjection->phi = phi;
         destinationProjection->lambda = lambda;

@@ -17,8 +17,15 @@ public:
     CProjections(const CProjections&) = delete;
     CProjections& operator=(const CProjections&) = delete;
 
+    // Each side keeps its own shift grid, loaded when a record with a grid
+    // method arrives; a file that cannot be read leaves that side without one
+    // and makes UnusableGridFile() name it.
     void SetSource(const CCfgMapProjection& record);
     void SetDestination(const CCfgMapProjection& record);
+    // The shift grid file, source side first, that the conversion between the
+    // current records needs but could not load; empty when nothing is missing.
+    // No point is converted while a file is named here.
+    const std::string& UnusableGridFile() const;
     // Converts the point in the public members. When the point cannot be
     // converted the members keep their input and Failure() says why.
     void Transform();
@@ -40,7 +47,9 @@ public:
     const CCfgMapProjection& Destination() const { return destination; }
     const CProjection& SourceProjection() const { return *sourceProjection; }
     const CProjection& DestinationProjection() const { return *destinationProjection; }
-    const CDatumGrid& DatumGrid() const { return *datumGrid; }
+    // The source side's shift grid (empty when it has none).
+    const CDatumGrid& DatumGrid() const { return *sourceGrid; }
+    const CDatumGrid& DestinationGrid() const { return *destinationGrid; }
 
     double latitude = 0;  // decimal degrees
     double longitude = 0;
@@ -49,13 +58,22 @@ public:
     double height = 0;    // metres
 
 private:
-    void SetSide(const CCfgMapProjection& record, CCfgMapProjection& copy, std::unique_ptr<CProjection>& projection);
-    void SourceLeg(double& phi, double& lambda, double& h) const;
-    void DestinationLeg(double& phi, double& lambda, double& h) const;
+    void SetSide(const CCfgMapProjection& record, CCfgMapProjection& copy, std::unique_ptr<CProjection>& projection,
+                 std::shared_ptr<const CDatumGrid>& grid, std::string& unusable,
+                 const CCfgMapProjection& other, const std::shared_ptr<const CDatumGrid>& otherGrid,
+                 const std::string& otherUnusable);
+    bool NeedsDatumLegs() const;
+    // False, with failure set, when the point lies outside the side's grid.
+    bool SourceLeg(double& phi, double& lambda, double& h);
+    bool DestinationLeg(double& phi, double& lambda, double& h);
+    void GridMissesPoint(const CCfgMapProjection& side, double phi, double lambda);
 
     std::unique_ptr<CProjection> sourceProjection;
     std::unique_ptr<CProjection> destinationProjection;
-    std::unique_ptr<CDatumGrid> datumGrid;
+    std::shared_ptr<const CDatumGrid> sourceGrid;
+    std::shared_ptr<const CDatumGrid> destinationGrid;
+    std::string sourceUnusable;      // grid file the source side could not load
+    std::string destinationUnusable;
     CCfgMapProjection source;
     CCfgMapProjection destination;
     const CCfgMapProjection pivot;

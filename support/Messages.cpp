@@ -12,6 +12,8 @@ const std::map<int, std::string>& Table()
         {IDS_NO_SOURCE_DATUM, "You have to select either a source map grid or map datum to perform translations"},
         {IDS_NO_DESTINATION_DATUM,
          "You have to select either a destination map grid or map datum to perform translations"},
+        {IDS_GRID_FILE_UNUSABLE, "The datum shift grid file %s is missing, empty or damaged. No coordinate is "
+                                 "converted with this datum until the file can be read."},
 
         // --- database layer ---
 
@@ -121,6 +123,15 @@ CMessagePresenter& MessagePresenter()
 void ShowMessage(int id)
 {
     MessagePresenter().Show(id, LoadMessage(id));
+}
+
+void ShowMessage(int id, const std::string& argument)
+{
+    std::string text = LoadMessage(id);
+    const size_t at = text.find("%s");
+    if (at != std::string::npos)
+        text.replace(at, 2, argument);
+    MessagePresenter().Show(id, text);
 }
 
 void ShowMessageText(const std::string& text)

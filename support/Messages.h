@@ -8,6 +8,8 @@ enum MessageId
 {
     IDS_NO_SOURCE_DATUM = 108,
     IDS_NO_DESTINATION_DATUM = 109,
+    // A datum's shift grid file that cannot be read: %s is the file.
+    IDS_GRID_FILE_UNUSABLE = 112,
 
     // --- main window and distance dialog ---
     IDS_CONFIGURATION_OPEN_FAILED = 150,
@@ -77,5 +79,7 @@ void ShowMessage(int id);
 // Asks the question of a message number (or a text of its own when the
 // number has none) through the installed presenter.
 bool AskMessage(int id, const std::string& text = std::string());
+// The same with the message's one "%s" replaced by argument.
+void ShowMessage(int id, const std::string& argument);
 // Shows a text that carries no number of its own (a database engine's error).
 void ShowMessageText(const std::string& text);

@@ -4,10 +4,15 @@
 
 #include "DatumGridNTv2.h"
 #include "DatumGridNadcon.h"
+#include "MathConstants.h"
 
 namespace {
 
-constexpr double kRadiansPerDegree = 0.017453292519943295;
+
+// How close, in degrees, the forward shift of the reverse result must come
+// to the point it started from, and how many passes it may take to get there.
+constexpr double kReverseTolerance = 1e-10;
+constexpr int kReversePasses = 50;
 
 bool Contains(const std::string& path, const char* part)
 {
@@ -92,19 +97,46 @@ bool CDatumGrid::FindShift(double longitude, double latitude, double& latitudeSh
 int CDatumGrid::ShiftForward(double& phi, double& lambda) const
 {
     double dLat = 0, dLon = 0;
-    if (!FindShift(lambda / kRadiansPerDegree, phi / kRadiansPerDegree, dLat, dLon))
+    if (!FindShift(lambda / kDegToRad, phi / kDegToRad, dLat, dLon))
         return 0;
-    lambda -= dLon / 3600 * kRadiansPerDegree;
-    phi += dLat / 3600 * kRadiansPerDegree;
+    lambda -= dLon / 3600 * kDegToRad;
+    phi += dLat / 3600 * kDegToRad;
     return 1;
 }
 
 int CDatumGrid::ShiftInverse(double& phi, double& lambda) const
 {
     double dLat = 0, dLon = 0;
-    if (!FindShift(lambda / kRadiansPerDegree, phi / kRadiansPerDegree, dLat, dLon))
+    if (!FindShift(lambda / kDegToRad, phi / kDegToRad, dLat, dLon))
         return 0;
-    lambda += dLon / 3600 * kRadiansPerDegree;
-    phi -= dLat / 3600 * kRadiansPerDegree;
+    lambda += dLon / 3600 * kDegToRad;
+    phi -= dLat / 3600 * kDegToRad;
     return 1;
+}
+
+int CDatumGrid::ShiftReverse(double& phi, double& lambda) const
+{
+    const double targetLat = phi / kDegToRad, targetLon = lambda / kDegToRad;
+    double dLat = 0, dLon = 0;
+    if (!FindShift(targetLon, targetLat, dLat, dLon))
+        return 0;
+    // Forward: lat + dLat, lon - dLon (arc seconds). Start from the shift at
+    // the target and correct by what the forward shift of the guess misses.
+    double lat = targetLat - dLat / 3600, lon = targetLon + dLon / 3600;
+    for (int pass = 0; pass < kReversePasses; ++pass)
+    {
+        if (!FindShift(lon, lat, dLat, dLon))
+            return 0;
+        const double missLat = targetLat - (lat + dLat / 3600);
+        const double missLon = targetLon - (lon - dLon / 3600);
+        lat += missLat;
+        lon += missLon;
+        if (std::fabs(missLat) <= kReverseTolerance && std::fabs(missLon) <= kReverseTolerance)
+        {
+            phi = lat * kDegToRad;
+            lambda = lon * kDegToRad;
+            return 1;
+        }
+    }
+    return 0;
 }

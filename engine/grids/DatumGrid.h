@@ -42,6 +42,12 @@ public:
     // lies outside the grid and is left alone.
     int ShiftForward(double& phi, double& lambda) const;
     int ShiftInverse(double& phi, double& lambda) const;
+    // The exact opposite of ShiftForward: the point whose forward shift lands
+    // on the given one, iterated until the forward shift reproduces the input
+    // to 1e-10 degrees. 1 when found; 0, with the point left alone, when the
+    // point or an iterate lies outside the grid or the iteration does not
+    // settle.
+    int ShiftReverse(double& phi, double& lambda) const;
     // Bilinear interpolation in one block at a point in the block's own
     // longitude convention. Never reads outside the arrays: positions are
     // held to the lattice, and a block without nodes gives 0.

@@ -30,6 +30,9 @@ double FootpointLatitude(const CProjection& p, double m)
 double AuthalicQ(const CProjection& p, double phi)
 {
     const double s = std::sin(phi);
+    // The sphere's limit of the formula below, which is 0/0 at e = 0.
+    if (p.e == 0)
+        return 2 * s;
     const double es = p.e * s;
     return (1 - p.e2) * (s / (1 - p.e2 * s * s) - (1 / (2 * p.e)) * std::log((1 - es) / (1 + es)));
 }

@@ -8,7 +8,9 @@ void CProjection::InitialiseCommon(const CCfgMapProjection& r)
 {
     projectionId = r.projectionId;
     a = r.semiMajorAxis;
-    f = 1.0 / r.inverseFlattening;
+    // A sphere (inverse flattening 0) has no flattening and no eccentricity;
+    // the ellipsoidal formulas of the conformal classes hold at e = 0.
+    f = r.inverseFlattening == 0 ? 0.0 : 1.0 / r.inverseFlattening;
     e2 = 2.0 * f - std::pow(f, 2);
     e = std::sqrt(e2);
     e4 = e2 * e2;
@@ -25,4 +27,13 @@ void CProjection::InitialiseCommon(const CCfgMapProjection& r)
     fn = FromUnits(r.unitId, r.falseNorthing);
     k0 = r.scaleFactor;
     isSphere = r.inverseFlattening == 0;
+}
+
+double CProjection::ReducedAngle(double angle)
+{
+    // An angle a rounding beyond pi (180 degrees east of the origin, given in
+    // degrees) keeps its side.
+    if (std::fabs(angle) <= kPi + 1e-12)
+        return angle;
+    return std::remainder(angle, kTwoPi);
 }

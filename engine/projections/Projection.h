@@ -1,9 +1,8 @@
 #pragma once
 
 #include "CfgMapProjection.h"
-
-// Degrees to radians, the one factor used everywhere in the engine.
-inline constexpr double kDegToRad = 0.017453292519943295;
+#include "MathConstants.h"
+#include "ProjectionIdentifiers.h"
 
 // Base of every map projection. The engine writes phi/lambda (radians) before
 // Forward and x/y (metres, false origin included) before Inverse, and reads
@@ -41,7 +40,13 @@ public:
     int projectionId = 0;
     bool isSphere = false;
 
+    // An angle reduced to [-pi, pi]; one already inside is returned as it is.
+    static double ReducedAngle(double angle);
+
 protected:
+    // lambda - lambda0 reduced to [-pi, pi], so that a point across the
+    // antimeridian of the central meridian is projected on the near side.
+    double LongitudeFromOrigin() const { return ReducedAngle(lambda - lambda0); }
     // The common derivations every class draws on: the ellipsoid constants,
     // the angles in radians and the false origin in metres. k0 is the raw
     // scale factor; classes that treat 0 as 1 replace it themselves.

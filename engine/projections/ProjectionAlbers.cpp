@@ -8,7 +8,8 @@
 void CProjectionAlbers::Initialise(const CCfgMapProjection& r)
 {
     a = r.semiMajorAxis;
-    f = 1.0 / r.inverseFlattening;
+    f = r.inverseFlattening == 0 ? 0.0 : 1.0 / r.inverseFlattening;
+    isSphere = r.inverseFlattening == 0;
     e2 = 2.0 * f - std::pow(f, 2);
     e = std::sqrt(e2);
     phi0 = r.latitudeOrigin * kDegToRad;
@@ -34,7 +35,7 @@ void CProjectionAlbers::Forward()
 {
     const double q = AuthalicQ(*this, phi);
     const double rho = (a / n) * std::sqrt(C - n * q);
-    const double theta = n * (lambda - lambda0);
+    const double theta = n * LongitudeFromOrigin();
     x = fe + rho * std::sin(theta);
     y = fn + rho0 - rho * std::cos(theta);
 }
@@ -55,7 +56,8 @@ void CProjectionAlbers::Inverse()
     const double q = (C - (rho * n) * (rho * n) / (a * a)) / n;
 
     double p = std::asin(q / 2);
-    for (int pass = 0; pass < kMaxPasses; ++pass)
+    // On the sphere q = 2 sin(phi) exactly; the iteration's log term is 0/0.
+    for (int pass = 0; pass < kMaxPasses && !isSphere; ++pass)
     {
         const double s = std::sin(p);
         const double w = 1 - e2 * s * s;

@@ -5,10 +5,6 @@
 #include "EllipsoidSeries.h"
 #include "ProjectionWorldCommon.h"
 
-namespace {
-constexpr double kHalfPi = 1.5707963267948966;
-}
-
 void CProjectionBonne::Initialise(const CCfgMapProjection& r)
 {
     a = r.semiMajorAxis;
@@ -28,7 +24,7 @@ void CProjectionBonne::Initialise(const CCfgMapProjection& r)
 
 void CProjectionBonne::Forward()
 {
-    const double dl = lambda - lambda0;
+    const double dl = LongitudeFromOrigin();
     if (isSphere)
     {
         const double rho = cotPhi1 + phi1 - phi;

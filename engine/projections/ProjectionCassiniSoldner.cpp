@@ -26,13 +26,13 @@ void CProjectionCassiniSoldner::Forward()
 {
     if (isSphere)
     {
-        x = fe + a * std::asin(std::cos(phi) * std::sin(lambda - lambda0));
-        y = fn + a * (std::atan2(std::tan(phi), std::cos(lambda - lambda0)) - phi0);
+        x = fe + a * std::asin(std::cos(phi) * std::sin(LongitudeFromOrigin()));
+        y = fn + a * (std::atan2(std::tan(phi), std::cos(LongitudeFromOrigin())) - phi0);
         return;
     }
     const double s = std::sin(phi);
     const double c = std::cos(phi);
-    const double A = (lambda - lambda0) * c;
+    const double A = LongitudeFromOrigin() * c;
     const double T = std::tan(phi) * std::tan(phi);
     const double C = e2 * c * c / (1 - e2);
     const double N = a / std::sqrt(1 - e2 * s * s);

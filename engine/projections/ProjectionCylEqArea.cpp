@@ -15,14 +15,18 @@ void CProjectionCylEqArea::Initialise(const CCfgMapProjection& r)
     phi0 = r.latitudeOrigin * kDegToRad; // the standard parallel
     lambda0 = r.longitudeOrigin * kDegToRad;
     InitialiseFalseOrigin(*this, r);
+    // Scale along the standard parallel (EPSG 9835): cos(phi_s) on the
+    // sphere, cos(phi_s) / sqrt(1 - e^2 sin^2(phi_s)) on the ellipsoid.
     k0 = phi0 == 0 ? 1.0 : std::cos(phi0);
+    if (!isSphere && phi0 != 0)
+        k0 /= std::sqrt(1 - e2 * std::sin(phi0) * std::sin(phi0));
     if (!isSphere)
         qp = AuthalicQ(*this, 1.5707963267948966);
 }
 
 void CProjectionCylEqArea::Forward()
 {
-    x = fe + a * k0 * (lambda - lambda0);
+    x = fe + a * k0 * LongitudeFromOrigin();
     if (isSphere)
         y = fn + a * std::sin(phi) / k0;
     else

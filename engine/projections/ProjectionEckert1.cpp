@@ -13,7 +13,7 @@ void CProjectionEckert1::Initialise(const CCfgMapProjection& r)
 
 void CProjectionEckert1::Forward()
 {
-    x = fe + 0.9213177319235613 * a * (lambda - lambda0) * (1 - 0.3183098861837907 * std::fabs(phi));
+    x = fe + 0.9213177319235613 * a * LongitudeFromOrigin() * (1 - 0.3183098861837907 * std::fabs(phi));
     y = fn + 0.9213177319235613 * a * phi;
 }
 

@@ -15,7 +15,7 @@ void CProjectionEckert2::Initialise(const CCfgMapProjection& r)
 void CProjectionEckert2::Forward()
 {
     const double r = std::sqrt(4 - 3 * std::sin(std::fabs(phi)));
-    x = fe + 0.46065886596178063 * a * (lambda - lambda0) * r;
+    x = fe + 0.46065886596178063 * a * LongitudeFromOrigin() * r;
     const double dy = 1.4472025091165353 * a * (2 - r);
     y = phi < 0 ? fn - dy : fn + dy;
 }

@@ -23,7 +23,7 @@ void CProjectionEckert3::Initialise(const CCfgMapProjection& r)
 
 void CProjectionEckert3::Forward()
 {
-    x = fe + 0.4222382003157712 * a * (lambda - lambda0) * (1 + Root(phi));
+    x = fe + 0.4222382003157712 * a * LongitudeFromOrigin() * (1 + Root(phi));
     y = fn + 0.8444764006315424 * a * phi;
 }
 

@@ -34,7 +34,7 @@ void CProjectionEckert4::Forward()
                 break;
         }
     }
-    x = fe + cx * (lambda - lambda0) * (1 + std::cos(theta));
+    x = fe + cx * LongitudeFromOrigin() * (1 + std::cos(theta));
     y = fn + cy * std::sin(theta);
 }
 

@@ -13,7 +13,7 @@ void CProjectionEckert5::Initialise(const CCfgMapProjection& r)
 
 void CProjectionEckert5::Forward()
 {
-    x = fe + 0.4410127717245515 * a * (1 + std::cos(phi)) * (lambda - lambda0);
+    x = fe + 0.4410127717245515 * a * (1 + std::cos(phi)) * LongitudeFromOrigin();
     y = fn + 0.882025543449103 * a * phi;
 }
 

@@ -4,10 +4,6 @@
 
 #include "ProjectionWorldCommon.h"
 
-namespace {
-constexpr double kHalfPi = 1.5707963267948966;
-}
-
 void CProjectionEckert6::Initialise(const CCfgMapProjection& r)
 {
     InitialiseRadiusAndOrigin(*this, r);
@@ -32,7 +28,7 @@ void CProjectionEckert6::Forward()
         if (!(std::fabs(delta) > 4.85e-10))
             break;
     }
-    x = fe + R6 * (lambda - lambda0) * c;
+    x = fe + R6 * LongitudeFromOrigin() * c;
     y = fn + 2 * R6 * theta;
 }
 

@@ -15,7 +15,7 @@ void CProjectionEquirectangular::Initialise(const CCfgMapProjection& r)
 
 void CProjectionEquirectangular::Forward()
 {
-    x = fe + a * std::cos(phi1) * (lambda - lambda0);
+    x = fe + a * std::cos(phi1) * LongitudeFromOrigin();
     y = fn + a * (phi - phi0);
 }
 

@@ -35,100 +35,79 @@
 
 namespace {
 
-std::unique_ptr<CProjection> NewProjection(int projectionId)
+template <class T>
+std::unique_ptr<CProjection> Make()
 {
-    switch (projectionId)
-    {
-    // conformal projections
-    case 100:
-    case 101:
-    case 110:
-    case 111:
-        return std::make_unique<CProjectionLambert>();
-    case 140:
-    case 150:
-        return std::make_unique<CProjectionMercator>();
-    case 170:
-    case 180:
-        return std::make_unique<CProjectionObliqueMercator>();
-    case 190:
-        return std::make_unique<CProjectionSwissMercator>();
-    case 210:
-        return std::make_unique<CProjectionObliqueStereo>();
-    case 220:
-        return std::make_unique<CProjectionPolarStereo>();
-    case 230:
-        return std::make_unique<CProjectionCassiniSoldner>();
-    case 240:
-        return std::make_unique<CProjectionKrovak>();
-    case 160:
-    case 161:
-        return std::make_unique<CProjectionTransverseMercator>();
-
-    // equal-area and world projections
-    case 120: return std::make_unique<CProjectionLambertAzimuthal>();
-    case 130: return std::make_unique<CProjectionAlbers>();
-    case 250: return std::make_unique<CProjectionPolyconic>();
-    case 260: return std::make_unique<CProjectionMollweide>();
-    case 271: return std::make_unique<CProjectionEckert1>();
-    case 272: return std::make_unique<CProjectionEckert2>();
-    case 273: return std::make_unique<CProjectionEckert3>();
-    case 274: return std::make_unique<CProjectionEckert4>();
-    case 275: return std::make_unique<CProjectionEckert5>();
-    case 276: return std::make_unique<CProjectionEckert6>();
-    case 281: return std::make_unique<CProjectionWinkel1>();
-    case 290: return std::make_unique<CProjectionCylEqArea>();
-    case 300: return std::make_unique<CProjectionSinusoidal>();
-    case 310: return std::make_unique<CProjectionMiller>();
-    case 320: return std::make_unique<CProjectionBonne>();
-    case 330: return std::make_unique<CProjectionGallStereo>();
-    case 340: return std::make_unique<CProjectionRobinson>();
-    case 350: return std::make_unique<CProjectionEquirectangular>();
-    case 360: return std::make_unique<CProjectionLoximuthal>();
-    case 370: return std::make_unique<CProjectionPlateCarree>();
-
-    default:
-        return std::make_unique<CProjection>();
-    }
+    return std::make_unique<T>();
 }
+
+// One row per identifier: the EPSG coordinate operation methods translated to
+// it (0 where there are fewer than two) and the class that serves it; no
+// class builds the base class.
+struct ProjectionRow
+{
+    int identifier;
+    int epsgMethods[2];
+    std::unique_ptr<CProjection> (*factory)();
+};
+
+constexpr ProjectionRow kProjections[] = {
+    {kLambertConic1SP, {9801, 0}, Make<CProjectionLambert>},
+    {kLambertConicWestOrientated, {9826, 0}, Make<CProjectionLambert>},
+    {kLambertConic2SP, {9802, 0}, Make<CProjectionLambert>},
+    {kLambertConicBelgium, {9803, 0}, Make<CProjectionLambert>},
+    {kLambertAzimuthalEqualArea, {9820, 0}, Make<CProjectionLambertAzimuthal>},
+    {kAlbersEqualArea, {9822, 0}, Make<CProjectionAlbers>},
+    {kMercatorVariantA, {9804, 0}, Make<CProjectionMercator>},
+    {kMercatorVariantB, {9805, 0}, Make<CProjectionMercator>},
+    {kTransverseMercator, {9807, 0}, Make<CProjectionTransverseMercator>},
+    {kTransverseMercatorSouthOrientated, {9808, 0}, Make<CProjectionTransverseMercator>},
+    {kHotineObliqueMercatorCentre, {9815, 0}, Make<CProjectionObliqueMercator>},
+    {kHotineObliqueMercatorNatural, {9812, 0}, Make<CProjectionObliqueMercator>},
+    {kSwissObliqueCylindrical, {9814, 0}, Make<CProjectionSwissMercator>},
+    {kLabordeObliqueMercator, {9813, 0}, nullptr},
+    {kObliqueStereographic, {9809, 0}, Make<CProjectionObliqueStereo>},
+    {kPolarStereographic, {9810, 9829}, Make<CProjectionPolarStereo>},
+    {kCassiniSoldner, {9806, 0}, Make<CProjectionCassiniSoldner>},
+    {kKrovak, {9819, 0}, Make<CProjectionKrovak>},
+    {kAmericanPolyconic, {9818, 0}, Make<CProjectionPolyconic>},
+    {kMollweide, {0, 0}, Make<CProjectionMollweide>},
+    {kEckert1, {0, 0}, Make<CProjectionEckert1>},
+    {kEckert2, {0, 0}, Make<CProjectionEckert2>},
+    {kEckert3, {0, 0}, Make<CProjectionEckert3>},
+    {kEckert4, {0, 0}, Make<CProjectionEckert4>},
+    {kEckert5, {0, 0}, Make<CProjectionEckert5>},
+    {kEckert6, {0, 0}, Make<CProjectionEckert6>},
+    {kWinkel1, {0, 0}, Make<CProjectionWinkel1>},
+    {kCylindricalEqualArea, {0, 0}, Make<CProjectionCylEqArea>},
+    {kSinusoidal, {9851, 0}, Make<CProjectionSinusoidal>},
+    {kMillerCylindrical, {0, 0}, Make<CProjectionMiller>},
+    {kBonne, {0, 0}, Make<CProjectionBonne>},
+    {kGallStereographic, {0, 0}, Make<CProjectionGallStereo>},
+    {kRobinson, {0, 0}, Make<CProjectionRobinson>},
+    {kEquirectangular, {0, 0}, Make<CProjectionEquirectangular>},
+    {kLoximuthal, {0, 0}, Make<CProjectionLoximuthal>},
+    {kPlateCarree, {0, 0}, Make<CProjectionPlateCarree>},
+};
 
 } // namespace
 
 std::unique_ptr<CProjection> CreateProjection(const CCfgMapProjection& record)
 {
-    std::unique_ptr<CProjection> p = NewProjection(record.projectionId);
+    std::unique_ptr<CProjection> p;
+    for (const ProjectionRow& row : kProjections)
+        if (row.identifier == record.projectionId && row.factory != nullptr)
+            p = row.factory();
+    if (!p)
+        p = std::make_unique<CProjection>();
     p->Initialise(record);
     return p;
 }
 
 int TranslateProjectionCode(int code)
 {
-    switch (code)
-    {
-    case 9801: return 100;
-    case 9826: return 101;
-    case 9802: return 110;
-    case 9803: return 111;
-    case 9820: return 120;
-    case 9822: return 130;
-    case 9804: return 140;
-    case 9805: return 150;
-    case 9807: return 160;
-    case 9808: return 161;
-    // EPSG's variant A (false origin at the natural origin) is our 180 and
-    // variant B (false origin at the projection centre) our 170, so catalogue
-    // rows holding EPSG codes get EPSG's arithmetic.
-    case 9812: return 180;
-    case 9815: return 170;
-    case 9814: return 190;
-    case 9813: return 200;
-    case 9809: return 210;
-    case 9810: return 220;
-    case 9829: return 220;
-    case 9806: return 230;
-    case 9819: return 240;
-    case 9818: return 250;
-    case 9851: return 300;
-    default: return code;
-    }
+    for (const ProjectionRow& row : kProjections)
+        if (code != 0 && (row.epsgMethods[0] == code || row.epsgMethods[1] == code))
+            return row.identifier;
+    return code;
 }

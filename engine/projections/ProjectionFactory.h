@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "Projection.h"
+#include "ProjectionIdentifiers.h"
 
 // Builds and initialises the projection class of record.projectionId; an
 // identifier without a class (0 included) gives a base-class object.

@@ -13,7 +13,7 @@ void CProjectionGallStereo::Initialise(const CCfgMapProjection& r)
 
 void CProjectionGallStereo::Forward()
 {
-    x = fe + 0.7071067811865476 * a * (lambda - lambda0);
+    x = fe + 0.7071067811865476 * a * LongitudeFromOrigin();
     y = fn + 1.7071067811865475 * a * std::tan(phi / 2);
 }
 

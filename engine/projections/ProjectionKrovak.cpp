@@ -4,7 +4,6 @@
 
 namespace {
 
-constexpr double kQuarterPi = 0.78539816339744831;
 // Two successive latitudes closer than this end the inverse iteration.
 constexpr double kLatitudeTolerance = 1e-14;
 constexpr int kMaxPasses = 100;
@@ -30,7 +29,7 @@ void CProjectionKrovak::Forward()
     const double U =
         2 * (std::atan(t0 * std::pow(std::tan(phi / 2 + kQuarterPi), B) / std::pow((1 + es) / (1 - es), e * B / 2)) -
              kQuarterPi);
-    const double V = B * (lambda0 - lambda);
+    const double V = B * ReducedAngle(lambda0 - lambda);
     const double T = std::asin(std::cos(alpha) * std::sin(U) + std::sin(alpha) * std::cos(U) * std::cos(V));
     const double D = std::asin(std::cos(U) * std::sin(V) / std::cos(T));
     const double theta = n * D;

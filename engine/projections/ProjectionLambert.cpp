@@ -4,8 +4,6 @@
 
 namespace {
 
-constexpr double kHalfPi = 1.5707963267948966;
-constexpr double kPi = 3.141592653589793;
 // 29.2985 arc seconds, the rotation of the Belgian 1972 cone.
 constexpr double kBelgianRotation = 0.0001420431363598774;
 // Two successive latitudes closer than this end the inverse iteration.
@@ -39,11 +37,11 @@ void CProjectionLambert::Initialise(const CCfgMapProjection& r)
     const double m1 = M(phi1);
     const double t1 = T(phi1);
     const double t0 = T(phi0);
-    if (projectionId == 110 || projectionId == 111)
+    if (projectionId == kLambertConic2SP || projectionId == kLambertConicBelgium)
         n = (std::log(m1) - std::log(M(phi2))) / (std::log(t1) - std::log(T(phi2)));
     else
         n = std::sin(phi0);
-    if (projectionId == 111)
+    if (projectionId == kLambertConicBelgium)
         rotation = kBelgianRotation;
     F = m1 / (n * std::pow(t1, n));
     rho0 = a * k0 * F * std::pow(t0, n);
@@ -52,14 +50,14 @@ void CProjectionLambert::Initialise(const CCfgMapProjection& r)
 void CProjectionLambert::Forward()
 {
     const double rho = a * k0 * F * std::pow(T(phi), n);
-    const double theta = n * (lambda - lambda0) - rotation;
-    x = projectionId == 101 ? fe - rho * std::sin(theta) : fe + rho * std::sin(theta);
+    const double theta = n * LongitudeFromOrigin() - rotation;
+    x = projectionId == kLambertConicWestOrientated ? fe - rho * std::sin(theta) : fe + rho * std::sin(theta);
     y = fn + rho0 - rho * std::cos(theta);
 }
 
 void CProjectionLambert::Inverse()
 {
-    double dx = projectionId == 101 ? fe - x : x - fe;
+    double dx = projectionId == kLambertConicWestOrientated ? fe - x : x - fe;
     double dy = rho0 - (y - fn);
     double r = std::sqrt(dx * dx + dy * dy);
     if (n < 0)

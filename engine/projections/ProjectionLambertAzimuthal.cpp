@@ -6,10 +6,6 @@
 #include "EllipsoidSeries.h"
 #include "ProjectionWorldCommon.h"
 
-namespace {
-constexpr double kHalfPi = 1.5707963267948966;
-}
-
 void CProjectionLambertAzimuthal::Initialise(const CCfgMapProjection& r)
 {
     a = r.semiMajorAxis;
@@ -66,7 +62,7 @@ AuthalicFrame Frame(const CProjectionLambertAzimuthal& p)
 
 void CProjectionLambertAzimuthal::Forward()
 {
-    const double dl = lambda - lambda0;
+    const double dl = LongitudeFromOrigin();
     if (isSphere)
     {
         const double kp =

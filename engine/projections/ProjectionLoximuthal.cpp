@@ -6,8 +6,6 @@
 
 namespace {
 
-constexpr double kQuarterPi = 0.785398163397448279;
-
 // t = phi/2 + pi/4 at either pole: 0 in the south, pi/2 in the north.
 bool AtPole(double t)
 {
@@ -26,7 +24,7 @@ void CProjectionLoximuthal::Initialise(const CCfgMapProjection& r)
 
 void CProjectionLoximuthal::Forward()
 {
-    const double dl = lambda - lambda0;
+    const double dl = LongitudeFromOrigin();
     y = fn + a * (phi - phi1);
     if (std::fabs(phi - phi1) < 1e-8)
     {

@@ -2,20 +2,13 @@
 
 #include <cmath>
 
-namespace {
-
-constexpr double kQuarterPi = 0.78539816339744831;
-constexpr double kHalfPi = 1.5707963267948966;
-
-} // namespace
-
 void CProjectionMercator::Initialise(const CCfgMapProjection& r)
 {
     InitialiseCommon(r);
     k0 = 1;
-    if (projectionId == 140 && r.scaleFactor != 0)
+    if (projectionId == kMercatorVariantA && r.scaleFactor != 0)
         k0 = r.scaleFactor;
-    else if (projectionId == 150)
+    else if (projectionId == kMercatorVariantB)
     {
         // The standard parallel is true to scale on the sphere as well, where
         // the ellipsoid's factor reduces to its cosine.
@@ -26,7 +19,7 @@ void CProjectionMercator::Initialise(const CCfgMapProjection& r)
 
 void CProjectionMercator::Forward()
 {
-    x = fe + a * k0 * (lambda - lambda0);
+    x = fe + a * k0 * LongitudeFromOrigin();
     if (isSphere)
         y = fn + a * k0 * std::log(std::tan(kQuarterPi + phi / 2));
     else

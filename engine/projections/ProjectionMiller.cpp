@@ -11,7 +11,7 @@ void CProjectionMiller::Initialise(const CCfgMapProjection& r)
 
 void CProjectionMiller::Forward()
 {
-    x = fe + a * (lambda - lambda0);
+    x = fe + a * LongitudeFromOrigin();
     y = fn + 1.25 * a * std::log(std::tan(0.785398163397448279 + phi / 2.5));
 }
 

@@ -4,10 +4,6 @@
 
 #include "ProjectionWorldCommon.h"
 
-namespace {
-constexpr double kPi = 3.141592653589793;
-}
-
 void CProjectionMollweide::Initialise(const CCfgMapProjection& r)
 {
     InitialiseRadiusAndOrigin(*this, r);
@@ -37,7 +33,7 @@ void CProjectionMollweide::Forward()
         }
     }
     const double theta = t / 2;
-    x = fe + (sqrt8a / kPi) * (lambda - lambda0) * std::cos(theta);
+    x = fe + (sqrt8a / kPi) * LongitudeFromOrigin() * std::cos(theta);
     y = fn + sqrt2a * std::sin(theta);
 }
 

@@ -4,9 +4,6 @@
 
 namespace {
 
-constexpr double kQuarterPi = 0.78539816339744831;
-constexpr double kHalfPi = 1.5707963267948966;
-
 double Sign(double v)
 {
     return v < 0 ? -1.0 : (v > 0 ? 1.0 : 0.0);
@@ -35,7 +32,7 @@ void CProjectionObliqueMercator::Initialise(const CCfgMapProjection& r)
     gamma0 = std::asin(std::sin(alpha) / D);
     lambda0n = lambda0 - std::asin(G * std::tan(gamma0)) / B;
     uc = (A / B) * std::atan(std::sqrt(D2 - 1) / std::cos(alpha)) * Sign(phi0);
-    naturalOrigin = projectionId == 180;
+    naturalOrigin = projectionId == kHotineObliqueMercatorNatural;
 }
 
 void CProjectionObliqueMercator::Forward()
@@ -45,10 +42,11 @@ void CProjectionObliqueMercator::Forward()
     const double Q = H / std::pow(t, B);
     const double S = (Q - 1 / Q) / 2;
     const double T = (Q + 1 / Q) / 2;
-    const double V = std::sin(B * (lambda - lambda0n));
+    const double dl = ReducedAngle(lambda - lambda0n);
+    const double V = std::sin(B * dl);
     const double U = (-V * std::cos(gamma0) + S * std::sin(gamma0)) / T;
     const double v = A * std::log((1 - U) / (1 + U)) / (2 * B);
-    double u = A * std::atan((S * std::cos(gamma0) + V * std::sin(gamma0)) / std::cos(B * (lambda - lambda0n))) / B;
+    double u = A * std::atan((S * std::cos(gamma0) + V * std::sin(gamma0)) / std::cos(B * dl)) / B;
     if (!naturalOrigin)
         u -= uc;
     x = v * std::cos(gamma) + u * std::sin(gamma) + fe;

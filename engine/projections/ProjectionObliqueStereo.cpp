@@ -2,13 +2,6 @@
 
 #include <cmath>
 
-namespace {
-
-constexpr double kQuarterPi = 0.78539816339744831;
-constexpr double kHalfPi = 1.5707963267948966;
-
-} // namespace
-
 void CProjectionObliqueStereo::Initialise(const CCfgMapProjection& r)
 {
     InitialiseCommon(r);
@@ -23,6 +16,17 @@ void CProjectionObliqueStereo::Initialise(const CCfgMapProjection& r)
     chi0 = std::atan(std::tan(phi0) * std::sqrt(rho0 / nu0));
     c = std::log(std::tan(kQuarterPi + chi0 / 2)) -
         n * (std::log(std::tan(kQuarterPi + phi0 / 2)) - (e / 2) * std::log((1 + e * s0) / (1 - e * s0)));
+    // At a pole both logarithms above are infinite. The limit there: n = 1,
+    // chi0 = phi0, and c the eccentricity's term alone, in the pole's sign.
+    polar = std::fabs(phi0) >= kHalfPi - 1e-12;
+    if (polar)
+    {
+        phi0 = std::copysign(kHalfPi, phi0);
+        n = 1;
+        chi0 = phi0;
+        c = std::copysign((e / 2) * std::log((1 + e) / (1 - e)), phi0);
+        R = a / std::sqrt(1 - e2);
+    }
 }
 
 void CProjectionObliqueStereo::Forward()
@@ -32,7 +36,7 @@ void CProjectionObliqueStereo::Forward()
         2 * std::atan(std::exp(n * (std::log(std::tan(kQuarterPi + phi / 2)) - (e / 2) * std::log((1 + es) / (1 - es))) +
                                c)) -
         kHalfPi;
-    const double delta = n * (lambda - lambda0);
+    const double delta = n * LongitudeFromOrigin();
     const double sh1 = std::sin((chi - chi0) / 2);
     const double sh2 = std::sin(delta / 2);
     const double h = sh1 * sh1 + std::cos(chi0) * std::cos(chi) * sh2 * sh2;
@@ -45,6 +49,15 @@ void CProjectionObliqueStereo::Forward()
         return;
     }
     const double rho = 2 * R * k0 * std::tan(sigma / 2);
+    if (polar)
+    {
+        // Seen from a pole the offsets are those of the polar stereographic;
+        // the oblique formula divides by cos(chi0) = 0 there.
+        const double s = phi0 > 0 ? 1.0 : -1.0;
+        x = fe + rho * std::sin(delta);
+        y = fn - s * rho * std::cos(delta);
+        return;
+    }
     x = fe + rho * std::cos(chi) * std::sin(delta) / std::sin(sigma);
     y = fn + rho * (std::sin(chi) - std::sin(chi0) * std::cos(sigma)) / (std::cos(chi0) * std::sin(sigma));
 }
@@ -63,7 +76,10 @@ void CProjectionObliqueStereo::Inverse()
     }
     const double sigma = 2 * std::atan2(rho, 2 * R * k0);
     const double chi = std::asin(std::cos(sigma) * std::sin(chi0) + std::sin(sigma) * std::cos(chi0) * dy / rho);
-    lambda = std::asin(std::sin(sigma) * (dx / rho) / std::cos(chi)) / n + lambda0;
+    if (polar)
+        lambda = std::atan2(dx, phi0 > 0 ? -dy : dy) + lambda0;
+    else
+        lambda = std::asin(std::sin(sigma) * (dx / rho) / std::cos(chi)) / n + lambda0;
     const double psi = (std::log(std::tan(kQuarterPi + chi / 2)) - c) / n;
     double p = 2 * std::atan(std::exp(psi)) - kHalfPi;
     for (int i = 0; i < 5; ++i)

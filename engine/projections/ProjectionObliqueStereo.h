@@ -15,4 +15,5 @@ public:
     double n = 0;
     double chi0 = 0; // conformal latitude of the origin
     double R = 0;    // radius of the conformal sphere, metres
+    bool polar = false; // origin at a pole
 };

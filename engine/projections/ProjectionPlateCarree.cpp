@@ -12,7 +12,7 @@ void CProjectionPlateCarree::Initialise(const CCfgMapProjection& r)
 
 void CProjectionPlateCarree::Forward()
 {
-    x = fe + a * (lambda - lambda0);
+    x = fe + a * LongitudeFromOrigin();
     y = fn + a * (phi - phi0);
 }
 

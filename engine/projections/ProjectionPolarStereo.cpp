@@ -4,8 +4,6 @@
 
 namespace {
 
-constexpr double kQuarterPi = 0.78539816339744831;
-constexpr double kHalfPi = 1.5707963267948966;
 constexpr double kPoleTolerance = 1e-10;
 constexpr double kLatitudeTolerance = 1e-10;
 constexpr int kMaxPasses = 100;
@@ -49,7 +47,7 @@ void CProjectionPolarStereo::Forward()
     }
     else
         rho = 2 * a * k0 * t / std::sqrt(std::pow(1 + e, 1 + e) * std::pow(1 - e, 1 - e));
-    const double theta = s * lambda - lambda0;
+    const double theta = ReducedAngle(s * lambda - lambda0);
     x = fe + s * rho * std::sin(theta);
     y = fn - s * rho * std::cos(theta);
 }

@@ -7,8 +7,6 @@
 
 namespace {
 
-constexpr double kHalfPi = 1.5707963267948966;
-
 // Keeps the Newton iteration of the inverse inside the interval that holds
 // its root. The latitude lies between 0 and the pole on the side of A, and
 // the residual g has the sign of A next to the equator and the other sign
@@ -67,7 +65,7 @@ void CProjectionPolyconic::Initialise(const CCfgMapProjection& r)
 
 void CProjectionPolyconic::Forward()
 {
-    const double dl = lambda - lambda0;
+    const double dl = LongitudeFromOrigin();
     if (isSphere)
     {
         if (std::fabs(phi) <= 1e-10)

@@ -17,7 +17,7 @@ void CProjectionSinusoidal::Initialise(const CCfgMapProjection& r)
 
 void CProjectionSinusoidal::Forward()
 {
-    const double dl = lambda - lambda0;
+    const double dl = LongitudeFromOrigin();
     if (isSphere)
     {
         x = fe + a * dl * std::cos(phi);

@@ -4,7 +4,6 @@
 
 namespace {
 
-constexpr double kQuarterPi = 0.78539816339744831;
 // The Newton step that ends the latitude iteration, radians.
 constexpr double kStepTolerance = 1e-05;
 constexpr int kMaxPasses = 100;
@@ -30,7 +29,7 @@ void CProjectionSwissMercator::Forward()
     const double S =
         alphaS * (std::log(std::tan(kQuarterPi + phi / 2)) - (e / 2) * std::log((1 + es) / (1 - es))) + K;
     const double bs = 2 * (std::atan(std::exp(S)) - kQuarterPi);
-    const double l = alphaS * (lambda - lambda0);
+    const double l = alphaS * LongitudeFromOrigin();
     const double bp = std::asin(std::cos(b0) * std::sin(bs) - std::sin(b0) * std::cos(bs) * std::cos(l));
     const double lp = std::asin(std::cos(bs) * std::sin(l) / std::cos(bp));
     x = R * lp + fe;

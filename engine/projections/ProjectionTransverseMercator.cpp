@@ -25,9 +25,26 @@ double CProjectionTransverseMercator::MeridianArc(double p) const
     return Ap * p - Bp * std::sin(2 * p) + Cp * std::sin(4 * p) - Dp * std::sin(6 * p) + Ep * std::sin(8 * p);
 }
 
+// The sphere's closed form (Snyder 8-1 to 8-3): exact at any distance from
+// the central meridian, where the series below is not.
+void CProjectionTransverseMercator::SphereForward(double dl, double& u, double& v) const
+{
+    const double B = std::cos(phi) * std::sin(dl);
+    u = 0.5 * a * k0 * std::log((1 + B) / (1 - B));
+    v = a * k0 * (std::atan2(std::tan(phi), std::cos(dl)) - phi0);
+}
+
 void CProjectionTransverseMercator::Forward()
 {
-    const double dl = lambda - lambda0;
+    const double dl = LongitudeFromOrigin();
+    if (isSphere)
+    {
+        double u, v;
+        SphereForward(dl, u, v);
+        x = projectionId == kTransverseMercatorSouthOrientated ? fe - u : fe + u;
+        y = projectionId == kTransverseMercatorSouthOrientated ? fn - v : fn + v;
+        return;
+    }
     const double s = std::sin(phi);
     const double c = std::cos(phi);
     const double t = std::tan(phi);
@@ -69,7 +86,7 @@ void CProjectionTransverseMercator::Forward()
     const double dl8 = dl4 * dl4;
     const double u = T6 * dl + T7 * dl3 + T8 * dl5 + T9 * dl7;
     const double v = T1 + T2 * dl2 + T3 * dl4 + T4 * dl6 + T5 * dl8;
-    if (projectionId == 161)
+    if (projectionId == kTransverseMercatorSouthOrientated)
     {
         x = fe - u;
         y = fn - v;
@@ -83,10 +100,19 @@ void CProjectionTransverseMercator::Forward()
 
 void CProjectionTransverseMercator::Inverse()
 {
+    if (isSphere)
+    {
+        // Snyder 8-6 and 8-7.
+        const double u = (projectionId == kTransverseMercatorSouthOrientated ? fe - x : x - fe) / (a * k0);
+        const double D = (projectionId == kTransverseMercatorSouthOrientated ? fn - y : y - fn) / (a * k0) + phi0;
+        phi = std::asin(std::sin(D) / std::cosh(u));
+        lambda = lambda0 + std::atan2(std::sinh(u), std::cos(D));
+        return;
+    }
     const double M0 = MeridianArc(phi0);
     double M;
     double dx;
-    if (projectionId == 161)
+    if (projectionId == kTransverseMercatorSouthOrientated)
     {
         M = M0 - (y - fn) / k0;
         dx = fe - x;

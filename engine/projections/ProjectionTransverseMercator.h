@@ -27,4 +27,5 @@ public:
 
 private:
     double MeridianArc(double phi) const;
+    void SphereForward(double dl, double& u, double& v) const;
 };

@@ -12,7 +12,7 @@ void CProjectionWinkel1::Initialise(const CCfgMapProjection& r)
 
 void CProjectionWinkel1::Forward()
 {
-    x = fe + a * (lambda - lambda0) * (std::cos(phi) + std::cos(phi1)) / 2;
+    x = fe + a * LongitudeFromOrigin() * (std::cos(phi) + std::cos(phi1)) / 2;
     y = fn + a * phi;
 }
 

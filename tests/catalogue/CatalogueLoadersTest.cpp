@@ -23,13 +23,13 @@ using CatalogueFlags = CatalogueTest;
 
 TEST_F(CatalogueLoaders, DatumRecordCarriesEllipsoidAndTransformation)
 {
-    // OSGB36 on the Airy ellipsoid with the geocentric translation of the shipped row.
+    // OSGB36 on the Airy ellipsoid with the seven parameters of the shipped row (EPSG:1314).
     CCfgMapProjection record;
     LoadDatumRecord(4277, record);
     EXPECT_EQ(record.datumId, 4277);
     EXPECT_EQ(record.semiMajorAxis, 6377563.396);
     EXPECT_EQ(record.inverseFlattening, 299.3249646);
-    EXPECT_EQ(record.method, METHOD_MOLODENSKY);
+    EXPECT_EQ(record.method, METHOD_BURSA_WOLF);
     EXPECT_EQ(record.deltaX, std::stod(Scalar("SELECT dblDeltaX FROM tblDatums WHERE numId = 4277")));
     EXPECT_EQ(record.deltaZ, std::stod(Scalar("SELECT dblDeltaZ FROM tblDatums WHERE numId = 4277")));
     EXPECT_EQ(record.projectionId, 0);
@@ -83,7 +83,7 @@ TEST_F(CatalogueLoaders, GridRecordTranslatesTheProjectionAndLoadsItsDatum)
     // ... and the datum part of the grid's own datum, OSGB36.
     EXPECT_EQ(record.datumId, 4277);
     EXPECT_EQ(record.semiMajorAxis, 6377563.396);
-    EXPECT_EQ(record.method, METHOD_MOLODENSKY);
+    EXPECT_EQ(record.method, METHOD_BURSA_WOLF);
 
     // A grid in US survey feet keeps its unit code; a Hotine variant A row becomes identifier 180.
     CCfgMapProjection feet;

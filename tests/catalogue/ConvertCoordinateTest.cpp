@@ -114,3 +114,62 @@ TEST(ConvertCoordinate, RefusesAPointWithoutAPositionAndKeepsItsRecords)
     EXPECT_EQ(loader.calls.size(), 2u);
     EXPECT_TRUE(recorder.Ids().empty());
 }
+
+namespace {
+
+CCfgMapProjection DhdnWithFile(const std::string& file)
+{
+    CCfgMapProjection d;
+    d.datumId = 4314;
+    d.semiMajorAxis = 6377397.155;
+    d.inverseFlattening = 299.1528128;
+    d.method = METHOD_NTV2;
+    d.gridFile = file;
+    return d;
+}
+
+} // namespace
+
+TEST(ConvertCoordinate, AShiftGridThatCannotBeReadRefusesTheConversionNamingTheFile)
+{
+    CMessageRecorder recorder;
+    CConversionContext context;
+    CMemoryLoader loader;
+    const std::string missing = "/nonexistent/Data/BETA2007.gsb";
+    loader.datums[4314] = DhdnWithFile(missing);
+    loader.datums[4326] = CCfgMapProjection();
+    for (bool fromDhdn : {true, false})
+    {
+        double x = 9, y = 50, z = 0;
+        const int result = fromDhdn ? ConvertCoordinate(context, loader, true, x, y, z, 4314, 0, 4326, 0)
+                                    : ConvertCoordinate(context, loader, true, x, y, z, 4326, 0, 4314, 0);
+        EXPECT_EQ(result, kConvertRefused);
+        EXPECT_EQ(x, 9);
+        EXPECT_EQ(y, 50);
+        EXPECT_EQ(z, 0);
+    }
+    ASSERT_EQ(recorder.Ids(), (std::vector<int>{IDS_GRID_FILE_UNUSABLE, IDS_GRID_FILE_UNUSABLE}));
+    EXPECT_NE(recorder.Shown()[0].second.find(missing), std::string::npos) << recorder.Shown()[0].second;
+    EXPECT_EQ(recorder.Shown()[0].second.find("%s"), std::string::npos);
+}
+
+TEST(ConvertCoordinate, APointOutsideTheShiftGridFailsAloneAndTheNextIsConverted)
+{
+    CMessageRecorder recorder;
+    CConversionContext context;
+    CMemoryLoader loader;
+    loader.datums[4314] = DhdnWithFile("/usr/share/proj/BETA2007.gsb");
+    loader.datums[4326] = CCfgMapProjection();
+    double x = 2.35, y = 48.85, z = 0; // Paris: outside the German grid
+    EXPECT_EQ(ConvertCoordinate(context, loader, true, x, y, z, 4314, 0, 4326, 0), kConvertPointFailed);
+    EXPECT_EQ(x, 2.35);
+    EXPECT_EQ(y, 48.85);
+    EXPECT_NE(context.engine.Failure().find("BETA2007.gsb"), std::string::npos) << context.engine.Failure();
+    EXPECT_TRUE(recorder.Ids().empty());
+    x = 9;
+    y = 50;
+    EXPECT_EQ(ConvertCoordinate(context, loader, false, x, y, z, 4314, 0, 4326, 0), kConvertDone);
+    // PROJ: 8.998955 49.998852.
+    EXPECT_NEAR(x, 8.998955, 1e-6);
+    EXPECT_NEAR(y, 49.998852, 1e-6);
+}

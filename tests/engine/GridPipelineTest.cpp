@@ -34,7 +34,8 @@ Expected Reference(const std::string& file, bool forward, double lat, double lon
     CDatumGrid grid;
     EXPECT_EQ(grid.LoadFile(file), 0);
     double phi = lat * kDeg, lambda = lon * kDeg;
-    EXPECT_EQ(forward ? grid.ShiftForward(phi, lambda) : grid.ShiftInverse(phi, lambda), 1);
+    // The way back is the exact reverse of the forward shift.
+    EXPECT_EQ(forward ? grid.ShiftForward(phi, lambda) : grid.ShiftReverse(phi, lambda), 1);
     return {phi / kDeg, lambda / kDeg};
 }
 
@@ -108,23 +109,28 @@ TEST_F(GridPipeline, DestinationLegDirectionByMethod)
     }
 }
 
-TEST_F(GridPipeline, FailedLoadKeepsTheGridInUse)
+TEST_F(GridPipeline, FailedLoadRefusesTheDatumRatherThanShiftWithAnotherGrid)
 {
     CProjections engine;
     engine.SetSource(GridDatum(METHOD_NADCON, tmp.File("conus.las")));
     engine.SetDestination(CCfgMapProjection());
     ASSERT_EQ(engine.DatumGrid().kind, CDatumGrid::KIND_NADCON);
-    const CDatumSubGrid* loaded = engine.DatumGrid().SubGrids()[0].get();
+    EXPECT_EQ(engine.UnusableGridFile(), "");
 
-    // Another datum whose file is missing: the pair loaded before still shifts.
+    // Another datum whose file is missing: the pair loaded before must not
+    // shift its points, and no point is converted.
     engine.SetSource(GridDatum(METHOD_NADCON, tmp.File("missing.las"), 4269));
-    EXPECT_EQ(engine.DatumGrid().SubGrids()[0].get(), loaded);
+    EXPECT_EQ(engine.UnusableGridFile(), tmp.File("missing.las"));
     Convert(engine, lat, lon);
-    const Expected e = Reference(tmp.File("conus.las"), true, lat, lon);
-    EXPECT_NEAR(engine.latitude, e.lat, 1e-9);
+    EXPECT_NE(engine.Failure().find("missing.las"), std::string::npos) << engine.Failure();
+    EXPECT_EQ(engine.latitude, lat);
+    EXPECT_EQ(engine.longitude, lon);
 
-    // A point outside the grid passes the grid leg unchanged.
+    // Back on the readable pair, a point outside it is refused, named.
+    engine.SetSource(GridDatum(METHOD_NADCON, tmp.File("conus.las")));
     Convert(engine, 45, -98.3);
-    EXPECT_NEAR(engine.latitude, 45, 1e-9);
-    EXPECT_NEAR(engine.longitude, -98.3, 1e-9);
+    EXPECT_NE(engine.Failure().find("-98.3"), std::string::npos) << engine.Failure();
+    EXPECT_NE(engine.Failure().find("conus.las"), std::string::npos) << engine.Failure();
+    EXPECT_EQ(engine.latitude, 45);
+    EXPECT_EQ(engine.longitude, -98.3);
 }

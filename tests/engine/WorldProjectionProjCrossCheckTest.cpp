@@ -138,25 +138,23 @@ TEST(ProjCrossCheck, Bonne)
 TEST(ProjCrossCheck, CylindricalEqualArea)
 {
     const auto pts = Lattice(-170, 180, 10, -85, 85, 5);
-    // PROJ's k_0 is our cos(phi_s) on both figures; its lat_ts adds the
-    // ellipsoid's 1/sqrt(1 - e2 sin^2 phi_s), which we leave out.
-    const double k0 = std::cos(30 * kDegToRad);
-    char def[128];
-    std::snprintf(def, sizeof def, "+proj=cea +lon_0=10 +k_0=%.17g +x_0=500000 +y_0=200000", k0);
+    // The standard parallel as PROJ's lat_ts, on the ellipsoid and the sphere.
     for (const char* e : {kWgs84, kSphereA})
     {
         const double invF = e == kWgs84 ? kWgs84InvF : 0;
-        const auto d = Compare({290, invF, 30, 10, 0, 0, 500000, 200000}, e, def, pts);
+        const auto d = Compare({290, invF, 30, 10, 0, 0, 500000, 200000}, e,
+                               "+proj=cea +lon_0=10 +lat_ts=30 +x_0=500000 +y_0=200000", pts);
         EXPECT_EQ(d.points, pts.size());
         EXPECT_LT(d.forward, 1e-4);
         EXPECT_LT(d.inverse, 1e-6);
     }
-    // With lat_ts the two differ on the ellipsoid by the factor named above:
-    // x too small and y too large by 1/sqrt(1 - e2/4) = 1.00084 at 30 deg.
-    const auto d = Compare({290, kWgs84InvF, 30, 10, 0, 0, 500000, 200000}, kWgs84,
-                           "+proj=cea +lon_0=10 +lat_ts=30 +x_0=500000 +y_0=200000", pts);
+    // cos(phi_s) alone, without the ellipsoid's 1/sqrt(1 - e2 sin^2 phi_s), is
+    // PROJ's k_0 = cos(30 deg): kilometres away on the ellipsoid.
+    char def[128];
+    std::snprintf(def, sizeof def, "+proj=cea +lon_0=10 +k_0=%.17g +x_0=500000 +y_0=200000",
+                  std::cos(30 * kDegToRad));
+    const auto d = Compare({290, kWgs84InvF, 30, 10, 0, 0, 500000, 200000}, kWgs84, def, pts);
     EXPECT_GT(d.forward, 1000);
-    EXPECT_LT(d.forward, 20000);
 }
 
 TEST(ProjCrossCheck, SphericalCylindricals)
@@ -249,36 +247,36 @@ TEST(ProjCrossCheck, WinkelAndLoximuthal)
 TEST(ProjCrossCheck, Robinson)
 {
     // PROJ interpolates Robinson's published node values with its own
-    // cubics; the class evaluates its coefficient table. At the nodes the
-    // two agree to a few decimetres except at 40 degrees, where the table's
-    // Y0 is 0.4968 and the published value (and PROJ's) 0.4958: 0.001 of
-    // 1.3523 a, 8625 m. The fitted cubics carry that node's offset as a
-    // ripple out to 20 degrees either side.
+    // cubics; the class evaluates its coefficient table, a natural spline
+    // through the same values. With the published 40 degree value (0.4958)
+    // the 40 degree nodes agree to centimetres and the intervals either side
+    // to the metre or so by which the two fits differ everywhere; the old
+    // 0.4968 put them 8.6 km apart at 40 degrees and 1.2 km at 33 and 47.
     const auto pts = Lattice(-170, 180, 10, -90, 90, 2.5);
     const auto d = Compare({340, kWgs84InvF, 0, 10, 0, 0, 500000, 200000}, kSphereA,
                            "+proj=robin +lon_0=10 +x_0=500000 +y_0=200000", pts);
     EXPECT_EQ(d.points, pts.size());
-    EXPECT_LT(d.forward, 8626);
-    EXPECT_LT(d.inverse, 0.1);
+    EXPECT_LT(d.forward, 4);
+    EXPECT_LT(d.inverse, 1e-4);
 
     auto p = Make({340, kWgs84InvF, 0, 10, 0, 0, 500000, 200000});
-    const auto nodes = Lattice(-170, 180, 10, -90, 90, 5);
+    const auto nodes = Lattice(-170, 180, 10, -90, 90, 1);
     const auto proj = Cs2cs(kSphereA, "+proj=robin +lon_0=10 +x_0=500000 +y_0=200000 +R=6378137", nodes);
     ASSERT_EQ(proj.size(), nodes.size());
-    double worst = 0;
+    double worst = 0, worstNear40 = 0, worstAt40 = 0;
     for (size_t i = 0; i < nodes.size(); ++i)
     {
         const auto [x, y] = Fwd(*p, nodes[i].lat, nodes[i].lon);
-        const double dx = x - proj[i].first;
-        const double dy = y - proj[i].second;
+        const double miss = std::max(std::fabs(x - proj[i].first), std::fabs(y - proj[i].second));
         if (std::fabs(nodes[i].lat) == 40)
-        {
-            EXPECT_NEAR(dy, std::copysign(0.001 * 1.3523 * kWgs84A, nodes[i].lat), 1) << nodes[i].lon;
-            EXPECT_LT(std::fabs(dx), 0.5);
-            continue;
-        }
-        worst = std::max({worst, std::fabs(dx), std::fabs(dy)});
+            worstAt40 = std::max(worstAt40, miss);
+        if (std::fabs(std::fabs(nodes[i].lat) - 40) <= 7)
+            worstNear40 = std::max(worstNear40, miss);
+        worst = std::max(worst, miss);
     }
-    std::printf("  robin at the other 5 degree nodes: %.3f m\n", worst);
-    EXPECT_LT(worst, 0.6);
+    std::printf("  robin at whole degrees: %.3f m; 33 to 47 degrees: %.3f m; at 40 degrees: %.3f m\n", worst,
+                worstNear40, worstAt40);
+    EXPECT_LT(worstAt40, 0.6);
+    EXPECT_LT(worstNear40, 1.5);
+    EXPECT_LT(worst, 4);
 }

@@ -37,16 +37,31 @@ tblDatums       Every non-deprecated EPSG geographic 2D system, numId its EPSG c
                    WGS 84 itself or reaches WGS 84 by an all-zero Helmert transformation, whose grid
                    file proj-data ships: method 5 when the file shifts from the system towards that
                    partner, method 4 when it shifts the other way; strFile the file name;
-                2. among the non-deprecated Helmert transformations from the system to EPSG:4326
-                   (geocentric translations, position vector, coordinate frame; geog2D domain), the
-                   one with the largest area of use (ties: the lowest code): geocentric translations
-                   method 1, position vector method 2 as published, coordinate frame method 2 with
-                   the signs of the three rotations reversed; translations in metres, rotations in
-                   arc seconds, scale in parts per million;
+                2. among the non-deprecated EPSG transformations between the system and EPSG:4326
+                   that the engine's methods express (geocentric translations in either direction,
+                   position vector, coordinate frame, Molodensky-Badekas; a geographic offset when a
+                   geocentric translation reproduces it over the system's area within a fifth of its
+                   stated accuracy, OFFSET_TOLERANCE metres when it states none; failing those, two
+                   Helmert steps through a system that has one, carried as one set when the
+                   composition holds within CHAIN_TOLERANCE metres), the first by:
+                   a. the share of the system's map grids (EPSG projected systems on it) for whose
+                      area-of-use centre cs2cs would use it (of the transformations whose area
+                      holds a point cs2cs uses the one with the best stated accuracy);
+                   b. then PROJ's own ranking: the share of the system's area of use covered
+                      (shares within COVERAGE_TIE count as equal), the smallest stated accuracy
+                      (unknown last), the largest area of use, the higher version number in the
+                      name ("(4)" before "(3)"), the higher code.
+                   Geocentric translations are method 1, position vector method 2 as published,
+                   coordinate frame method 2 with the signs of the three rotations reversed,
+                   Molodensky-Badekas method 2 with its evaluation point folded into the
+                   translation (exact in the engine's form X' = T + M R X); translations in
+                   metres, rotations in arc seconds, scale in parts per million;
                 3. a system whose only link is EPSG's longitude rotation (method 9601) to another
                    system takes that system's transformation: the engine's geographic longitudes
                    are always counted from Greenwich, so the two are the same datum here;
                 4. otherwise method 0.
+                datums-report.txt, next to the SQL, names for every system the transformation
+                chosen, its accuracy and why, or why there is none.
 tblGrids        Every non-deprecated EPSG projected system whose conversion method is in
                 tblProjections, whose base system is in tblDatums and whose axes' unit is in tblUnits:
                 numId its EPSG code, numDatum its base system, numProjection the EPSG method code,
@@ -170,7 +185,17 @@ DATUM_COLUMNS = ["numId", "strDatum", "numEllipsoid", "numPrime", "numMethod", "
 # axes would need the coordinates negated, which a catalogue row cannot say.
 WESTING_METHODS = {9808, 9819, 9826}
 
-HELMERT_METHODS = {9603: "translation", 9606: "position vector", 9607: "coordinate frame"}
+HELMERT_METHODS = {9603: "translation", 9606: "position vector", 9607: "coordinate frame",
+                   9636: "Molodensky-Badekas (coordinate frame)"}
+GEOGRAPHIC_OFFSET_METHOD = 9619
+# Two candidates whose shares of the system's area differ by less than this rank as covering it equally.
+COVERAGE_TIE = 0.01
+# The largest horizontal distance by which a geocentric translation standing in for a geographic
+# offset may miss the offset anywhere in the system's area of use: a fifth of the offset's own
+# stated accuracy, or OFFSET_TOLERANCE metres when it states none.
+OFFSET_SHARE_OF_ACCURACY = 0.2
+OFFSET_TOLERANCE = 0.5
+WGS84_A, WGS84_RF = 6378137.0, 298.257223563
 NTV2_METHOD = 9615
 
 # Area-of-use prefixes that are not an ISO 3166 name, common name or official name.
@@ -282,6 +307,13 @@ class Source:
             return float(value)
         return float(value) * self.units[int(uom)][2] / self.units[int(target)][2]
 
+    def extents(self, table, code):
+        return [r for r in self.rows(
+            "SELECT e.south_lat, e.north_lat, e.west_lon, e.east_lon FROM usage u JOIN extent e "
+            "ON e.auth_name = u.extent_auth_name AND e.code = u.extent_code "
+            "WHERE u.object_table_name = ? AND u.object_auth_name = 'EPSG' AND u.object_code = ? "
+            "ORDER BY CAST(u.code AS INTEGER)", table, code) if r[0] is not None]
+
     def largest_area(self, table, code):
         best = 0.0
         for south, north, west, east in self.rows(
@@ -341,31 +373,210 @@ def build_meridians(src):
     return sorted(rows)
 
 
-def helmert_candidates(src, source_code):
+def boxes(extent):
+    """An extent as one or two boxes that do not cross the antimeridian."""
+    south, north, west, east = extent
+    if east >= west:
+        return [(south, north, west, east)]
+    return [(south, north, west, 180.0), (south, north, -180.0, east)]
+
+
+def box_area(south, north, west, east):
+    if north <= south or east <= west:
+        return 0.0
+    return (math.sin(math.radians(north)) - math.sin(math.radians(south))) * math.radians(east - west)
+
+
+def coverage(system_extent, extents):
+    """The share of the system's area of use that the best of the transformation's extents covers."""
+    total = sum(box_area(*b) for b in boxes(system_extent))
+    if total <= 0:
+        return 0.0
+    best = 0.0
+    for extent in extents:
+        covered = 0.0
+        for s1, n1, w1, e1 in boxes(system_extent):
+            for s2, n2, w2, e2 in boxes(extent):
+                covered += box_area(max(s1, s2), min(n1, n2), max(w1, w2), min(e1, e2))
+        best = max(best, covered / total)
+    return min(best, 1.0)
+
+
+def version_of(name):
+    """EPSG numbers the transformations between two systems "(1)", "(2)"...; PROJ prefers the later."""
+    if name.endswith(")") and "(" in name:
+        text = name[name.rindex("(") + 1:-1]
+        if text.isdigit():
+            return int(text)
+    return 0
+
+
+def geocentric(lat, lon, a, rf):
+    e2 = 0.0 if rf == 0 else (2 - 1 / rf) / rf
+    p, l = math.radians(lat), math.radians(lon)
+    n = a / math.sqrt(1 - e2 * math.sin(p) ** 2)
+    return (n * math.cos(p) * math.cos(l), n * math.cos(p) * math.sin(l), n * (1 - e2) * math.sin(p))
+
+
+def offset_as_translation(extent, dlat, dlon, a, rf):
+    """The geocentric translation that carries the area's centre by the geographic offset, and the
+    largest horizontal distance by which it misses the offset over the area (a 9 x 9 lattice)."""
+    lattice = []
+    for south, north, west, east in boxes(extent):
+        for i in range(9):
+            for j in range(9):
+                lattice.append((south + (north - south) * i / 8, west + (east - west) * j / 8))
+    south, north, west, east = extent
+    if east < west:
+        east += 360
+    clat, clon = (south + north) / 2, (west + east) / 2
+    if clon > 180:
+        clon -= 360
+    src = geocentric(clat, clon, a, rf)
+    dst = geocentric(clat + dlat, clon + dlon, WGS84_A, WGS84_RF)
+    t = [d - s for s, d in zip(src, dst)]
+    worst = 0.0
+    for lat, lon in lattice:
+        moved = [v + dv for v, dv in zip(geocentric(lat, lon, a, rf), t)]
+        exact = geocentric(lat + dlat, lon + dlon, WGS84_A, WGS84_RF)
+        # Only the horizontal miss moves a converted position; a height the translation adds is
+        # not part of a two-dimensional offset.
+        d = [m - x for m, x in zip(moved, exact)]
+        p, l = math.radians(lat + dlat), math.radians(lon + dlon)
+        up = (math.cos(p) * math.cos(l), math.cos(p) * math.sin(l), math.sin(p))
+        along = sum(u * v for u, v in zip(up, d))
+        worst = max(worst, math.sqrt(max(sum(v * v for v in d) - along * along, 0.0)))
+    return t, worst
+
+
+def contains(extent, lat, lon):
+    return any(s <= lat <= n and w <= lon <= e for s, n, w, e in boxes(extent))
+
+
+def grid_share(grid_centres, extents):
+    """The share of a system's map grids whose area-of-use centre one of the extents contains."""
+    if not grid_centres:
+        return None
+    inside = sum(1 for lat, lon in grid_centres if any(contains(e, lat, lon) for e in extents))
+    return inside / len(grid_centres)
+
+
+class Candidate:
+    def __init__(self, code, name, method, params, accuracy, area, share, note, grids=None):
+        self.code, self.name, self.method, self.params = code, name, method, params
+        self.accuracy, self.area, self.share, self.note = accuracy, area, share, note
+        self.grids = grids  # share of the system's map grids served, None when it has none
+        self.extents = []
+
+    def rank(self):
+        # Shares are compared in steps of COVERAGE_TIE, so that a rounding of two equal areas of use
+        # does not outweigh the accuracy. Where the system has map grids, the share of them the
+        # transformation serves decides first: a system's area of use is often a loose box (NAD27's
+        # holds Greenland and Panama), its grids are where it is used.
+        grids = self.grids if self.grids is not None else self.share
+        return (-math.floor(grids / COVERAGE_TIE + 1e-9), -math.floor(self.share / COVERAGE_TIE + 1e-9),
+                self.accuracy if self.accuracy is not None else math.inf,
+                -self.area, -version_of(self.name), -self.code)
+
+
+def helmert_candidates(src, source_code, system_extent=None, ellipsoid=None, target_code=WGS84, centres=None):
     found = []
-    for (code, method, tx, ty, tz, tuom, rx, ry, rz, ruom, ds, suom) in src.rows(
-            "SELECT code, method_code, tx, ty, tz, translation_uom_code, rx, ry, rz, rotation_uom_code, "
-            "scale_difference, scale_difference_uom_code FROM helmert_transformation_table "
+    for (code, name, method, tx, ty, tz, tuom, rx, ry, rz, ruom, ds, suom, px, py, pz, puom, accuracy,
+         source, target) in src.rows(
+            "SELECT code, name, method_code, tx, ty, tz, translation_uom_code, rx, ry, rz, rotation_uom_code, "
+            "scale_difference, scale_difference_uom_code, px, py, pz, pivot_uom_code, accuracy, "
+            "source_crs_code, target_crs_code FROM helmert_transformation_table "
             "WHERE auth_name = 'EPSG' AND deprecated = 0 AND source_crs_auth_name = 'EPSG' "
-            "AND source_crs_code = ? AND target_crs_auth_name = 'EPSG' AND target_crs_code = ?",
-            str(source_code), str(WGS84)):
+            "AND target_crs_auth_name = 'EPSG' AND ((source_crs_code = ? AND target_crs_code = ?) "
+            "OR (source_crs_code = ? AND target_crs_code = ?))",
+            str(source_code), str(target_code), str(target_code), str(source_code)):
         method = int(method)
         if method not in HELMERT_METHODS:
             continue
+        reverse = int(source) == int(target_code)
+        if reverse and method != 9603:
+            # The reverse of a rotation is not the same seven parameters negated in the engine's
+            # exact form; only translations turn round exactly.
+            continue
         params = [src.to_metres(tx, tuom), src.to_metres(ty, tuom), src.to_metres(tz, tuom)]
+        note = HELMERT_METHODS[method]
         if method == 9603:
+            if reverse:
+                params = [-v if v != 0 else 0.0 for v in params]
+                note += ", published the other way and turned round"
             params += [0.0, 0.0, 0.0, 0.0]
             numMethod = 1
         else:
             rot = [src.to_arc_seconds(v, ruom) for v in (rx, ry, rz)]
-            if method == 9607:
+            if method in (9607, 9636):
                 rot = [-v if v != 0 else 0.0 for v in rot]
-            params += rot + [src.to_ppm(ds, suom)]
+            scale = src.to_ppm(ds, suom)
+            if method == 9636:
+                # X' = T + P + M R (X - P) = (T + P - M R P) + M R X.
+                p = [src.to_metres(v, puom) for v in (px, py, pz)]
+                m = 1 + scale / 1e6
+                r = [v * math.pi / (180 * 3600) for v in rot]
+                rp = [p[0] - r[2] * p[1] + r[1] * p[2],
+                      r[2] * p[0] + p[1] - r[0] * p[2],
+                      -r[1] * p[0] + r[0] * p[1] + p[2]]
+                params = [params[k] + p[k] - m * rp[k] for k in range(3)]
+                note += ", evaluation point folded into the translation"
+            params += rot + [scale]
             numMethod = 2
+        extents = src.extents("helmert_transformation", code)
         area = src.largest_area("helmert_transformation", code)
-        found.append((-area, int(code), numMethod, params))
-    found.sort(key=lambda t: (t[0], t[1]))
+        share = coverage(system_extent, extents) if system_extent else 0.0
+        found.append(Candidate(int(code), name, numMethod, params,
+                               float(accuracy) if accuracy is not None else None, area, share, note,
+                               grid_share(centres, extents)))
+        found[-1].extents = extents
+    if system_extent and ellipsoid and target_code == WGS84:
+        for (code, name, p1, v1, u1, p2, v2, u2, accuracy) in src.rows(
+                "SELECT code, name, param1_code, param1_value, param1_uom_code, param2_code, param2_value, "
+                "param2_uom_code, accuracy FROM other_transformation WHERE auth_name = 'EPSG' AND deprecated = 0 "
+                "AND method_auth_name = 'EPSG' AND method_code = ? AND source_crs_auth_name = 'EPSG' "
+                "AND source_crs_code = ? AND target_crs_auth_name = 'EPSG' AND target_crs_code = ?",
+                str(GEOGRAPHIC_OFFSET_METHOD), str(source_code), str(WGS84)):
+            values = {int(p1): src.to_arc_seconds(v1, u1) / 3600, int(p2): src.to_arc_seconds(v2, u2) / 3600}
+            t, worst = offset_as_translation(system_extent, values.get(8601, 0.0), values.get(8602, 0.0),
+                                             *ellipsoid)
+            limit = OFFSET_TOLERANCE if accuracy is None else OFFSET_SHARE_OF_ACCURACY * float(accuracy)
+            if worst > limit:
+                continue
+            extents = src.extents("other_transformation", code)
+            found.append(Candidate(int(code), name, 1, [round(v, 3) for v in t] + [0.0, 0.0, 0.0, 0.0],
+                                   float(accuracy) if accuracy is not None else None,
+                                   src.largest_area("other_transformation", code),
+                                   coverage(system_extent, extents),
+                                   "geographic offset as a geocentric translation, within %.3f m of it over "
+                                   "the system's area" % worst, grid_share(centres, extents)))
+            found[-1].extents = extents
+    vote(found, centres)
+    found.sort(key=Candidate.rank)
     return found
+
+
+def vote(found, centres):
+    """At a point PROJ's cs2cs uses, of the transformations whose area holds it, the one with the best
+    stated accuracy. Each candidate's grid share becomes the share of the system's map grids at whose
+    area-of-use centre cs2cs would use it, so that the one transformation a datum carries is the one
+    its grids meet in PROJ most often."""
+    if not centres or not found:
+        return
+    found.sort(key=lambda c: c.rank()[1:])
+    votes = {id(c): 0 for c in found}
+    for lat, lon in centres:
+        best = None
+        for c in found:
+            if not any(contains(e, lat, lon) for e in c.extents):
+                continue
+            if best is None or (c.accuracy if c.accuracy is not None else math.inf) < \
+                    (best.accuracy if best.accuracy is not None else math.inf):
+                best = c
+        if best is not None:
+            votes[id(best)] += 1
+    for c in found:
+        c.grids = votes[id(c)] / len(centres)
 
 
 def shipped_grid_file(grid_name, old_name):
@@ -375,22 +586,157 @@ def shipped_grid_file(grid_name, old_name):
     return None
 
 
+ARC_SECOND = math.pi / (180 * 3600)
+
+
+def apply_helmert(params, x):
+    """The engine's form: X' = T + M R X, R the small-angle rotation matrix (position vector)."""
+    t, r, m = params[0:3], [v * ARC_SECOND for v in params[3:6]], 1 + params[6] / 1e6
+    return [t[0] + m * (x[0] - r[2] * x[1] + r[1] * x[2]),
+            t[1] + m * (r[2] * x[0] + x[1] - r[0] * x[2]),
+            t[2] + m * (-r[1] * x[0] + r[0] * x[1] + x[2])]
+
+
+def compose(first, second, extent, a, rf):
+    """One set of seven parameters for `first` followed by `second`, and the largest distance by
+    which it misses the two steps over the area (a 9 x 9 lattice). Translations, scales and
+    rotations compose exactly but for the product of the two rotation matrices' small parts."""
+    t = apply_helmert(second[0:3] + [second[3], second[4], second[5], second[6]], first[0:3])
+    m = (1 + first[6] / 1e6) * (1 + second[6] / 1e6)
+    params = [round(v, 4) for v in t] + [first[k] + second[k] for k in (3, 4, 5)] + [(m - 1) * 1e6]
+    worst = 0.0
+    for south, north, west, east in boxes(extent):
+        for i in range(9):
+            for j in range(9):
+                x = geocentric(south + (north - south) * i / 8, west + (east - west) * j / 8, a, rf)
+                worst = max(worst, math.dist(apply_helmert(params, x), apply_helmert(second, apply_helmert(first, x))))
+    return params, worst
+
+
+CHAIN_TOLERANCE = 0.01
+
+
+def chain_candidates(src, code, extent, ellipsoid, direct, centres):
+    """Two Helmert steps through another system that itself has a direct transformation to WGS 84,
+    carried as one when the engine's form reproduces the pair within CHAIN_TOLERANCE metres."""
+    found = []
+    partners = src.rows(
+        "SELECT DISTINCT CASE WHEN source_crs_code = ? THEN target_crs_code ELSE source_crs_code END "
+        "FROM helmert_transformation_table WHERE auth_name = 'EPSG' AND deprecated = 0 "
+        "AND (source_crs_code = ? OR target_crs_code = ?)", str(code), str(code), str(code))
+    for (partner,) in partners:
+        partner = int(partner)
+        if partner == WGS84 or partner not in direct:
+            continue
+        for step in helmert_candidates(src, code, extent, ellipsoid, target_code=partner, centres=centres):
+            for onward in direct[partner]:
+                if onward.note.startswith("geographic offset"):
+                    continue
+                params, worst = compose(step.params, onward.params, extent, *ellipsoid)
+                if worst > CHAIN_TOLERANCE:
+                    continue
+                accuracy = None if step.accuracy is None or onward.accuracy is None else \
+                    step.accuracy + onward.accuracy
+                # The chain serves where both steps do.
+                share = min(step.share, coverage(extent, src.extents("helmert_transformation", onward.code)))
+                method = 1 if all(v == 0 for v in params[3:]) else 2
+                onward_extents = src.extents("helmert_transformation", onward.code)
+                grids = None if step.grids is None else min(
+                    step.grids, grid_share(centres, onward_extents))
+                found.append(Candidate(step.code, step.name, method, params, accuracy, min(step.area, onward.area),
+                                       share, "%s, then EPSG:%d %s (%s), carried as one within %.4f m" % (
+                                           step.note, onward.code, onward.name, onward.note, worst), grids))
+    found.sort(key=Candidate.rank)
+    return found
+
+
+def system_extent(src, code):
+    extents = src.extents("geodetic_crs", code)
+    if not extents:
+        return None
+    return max(extents, key=lambda e: sum(box_area(*b) for b in boxes(e)))
+
+
+def why_none(src, code):
+    """Why a system carries no transformation: what EPSG has for it and why the engine cannot use it."""
+    reasons = []
+    for table, label in (("grid_transformation", "a grid transformation"),
+                         ("concatenated_operation", "a chain of operations"),
+                         ("other_transformation", "another kind of transformation"),
+                         ("helmert_transformation_table", "a Helmert transformation")):
+        rows = src.rows("SELECT code, name, method_code FROM %s WHERE auth_name = 'EPSG' AND deprecated = 0 "
+                        "AND ((source_crs_code = ? AND target_crs_code = ?) OR (source_crs_code = ? AND "
+                        "target_crs_code = ?)) ORDER BY CAST(code AS INTEGER)" % table
+                        if table != "concatenated_operation" else
+                        "SELECT code, name, NULL FROM concatenated_operation WHERE auth_name = 'EPSG' "
+                        "AND deprecated = 0 AND ((source_crs_code = ? AND target_crs_code = ?) OR "
+                        "(source_crs_code = ? AND target_crs_code = ?)) ORDER BY CAST(code AS INTEGER)",
+                        str(code), str(WGS84), str(WGS84), str(code))
+        for c, name, method in rows:
+            if table == "grid_transformation":
+                why = "its grid file is not in proj-data, or the method is not NTv2"
+            elif table == "concatenated_operation":
+                why = "the engine carries one operation per datum"
+            elif table == "other_transformation" and str(method) == str(GEOGRAPHIC_OFFSET_METHOD):
+                why = "a geocentric translation misses the offset by more than a fifth of its accuracy"
+            elif table == "helmert_transformation_table" and str(method) != "9603":
+                why = "method %s, which the engine cannot express exactly" % method
+            else:
+                why = "method %s, which the engine does not have" % method
+            reasons.append("EPSG:%s %s: %s (%s)" % (c, name, label, why))
+    if not reasons:
+        return "EPSG has no transformation between this system and WGS 84"
+    return "; ".join(reasons)
+
+
 def build_datums(src):
     crs = src.rows(
-        "SELECT g.code, g.name, d.ellipsoid_code, d.prime_meridian_code FROM geodetic_crs g "
+        "SELECT g.code, g.name, d.ellipsoid_code, d.prime_meridian_code, el.semi_major_axis, el.uom_code, "
+        "el.inv_flattening, el.semi_minor_axis FROM geodetic_crs g "
         "JOIN geodetic_datum d ON d.auth_name = g.datum_auth_name AND d.code = g.datum_code "
+        "JOIN ellipsoid el ON el.auth_name = d.ellipsoid_auth_name AND el.code = d.ellipsoid_code "
         "WHERE g.auth_name = 'EPSG' AND g.type = 'geographic 2D' AND g.deprecated = 0")
+    # The area-of-use centres of each system's projected systems: where its map grids are used.
+    centres = {}
+    for base, south, north, west, east in src.rows(
+            "SELECT p.geodetic_crs_code, e.south_lat, e.north_lat, e.west_lon, e.east_lon FROM projected_crs p "
+            "JOIN usage u ON u.object_table_name = 'projected_crs' AND u.object_auth_name = p.auth_name "
+            "AND u.object_code = p.code JOIN extent e ON e.auth_name = u.extent_auth_name AND e.code = u.extent_code "
+            "WHERE p.auth_name = 'EPSG' AND p.deprecated = 0 AND p.geodetic_crs_auth_name = 'EPSG' "
+            "AND e.south_lat IS NOT NULL"):
+        if east < west:
+            east += 360
+        lon = (west + east) / 2
+        centres.setdefault(int(base), []).append(((south + north) / 2, lon - 360 if lon > 180 else lon))
     helmert = {}
-    for code, _, _, _ in crs:
-        candidates = helmert_candidates(src, code)
+    ellipsoids = {}
+    for code, _, _, _, a, uom, inv_f, b in crs:
+        a_m = src.to_metres(a, uom)
+        if inv_f is not None:
+            rf = float(inv_f)
+        else:
+            b_m = src.to_metres(b, uom)
+            rf = 0.0 if b_m == a_m else a_m / (a_m - b_m)
+        candidates = helmert_candidates(src, code, system_extent(src, code), (a_m, rf),
+                                        centres=centres.get(int(code)))
         if candidates:
-            helmert[int(code)] = candidates[0]
+            helmert[int(code)] = candidates
+        ellipsoids[int(code)] = (a_m, rf)
+    direct = dict(helmert)
+    for code, *_ in crs:
+        code = int(code)
+        extent = system_extent(src, code)
+        if code == WGS84 or code in helmert or extent is None:
+            continue
+        chained = chain_candidates(src, code, extent, ellipsoids[code], direct, centres.get(code))
+        if chained:
+            helmert[code] = chained
 
     def wgs84_equivalent(code):
         if code == WGS84:
             return True
         chosen = helmert.get(code)
-        return chosen is not None and all(v == 0 for v in chosen[3])
+        return chosen is not None and all(v == 0 for v in chosen[0].params)
 
     codes = {int(c[0]) for c in crs}
     ntv2 = {}
@@ -416,16 +762,29 @@ def build_datums(src):
                 ntv2[system] = entry
 
     rows = []
-    for code, name, ellipsoid, meridian in crs:
+    report = {}
+    for code, name, ellipsoid, meridian, *_ in crs:
         code = int(code)
         values = [0.0] * 7
         method, grid_file = 0, ""
         if code == WGS84:
-            pass
+            report[code] = "the pivot itself"
         elif code in ntv2:
             method, grid_file = ntv2[code][2], ntv2[code][3]
+            report[code] = "EPSG:%d, NTv2 grid %s (method %d): a grid that proj-data ships comes first" % (
+                ntv2[code][1], grid_file, method)
         elif code in helmert:
-            method, values = helmert[code][2], helmert[code][3]
+            best = helmert[code][0]
+            method, values = best.method, best.params
+            accuracy = "%g m" % best.accuracy if best.accuracy is not None else "unknown accuracy"
+            others = len(helmert[code]) - 1
+            served = "" if best.grids is None else \
+                ", the one cs2cs uses for %.0f %% of its map grids" % (100 * best.grids)
+            report[code] = "EPSG:%d %s, %s, %s; covers %.0f %% of the system's area%s%s" % (
+                best.code, best.name, accuracy, best.note, 100 * best.share, served,
+                "; ranked first of %d candidates" % (others + 1) if others else "; the only candidate")
+        else:
+            report[code] = "none: " + why_none(src, code)
         rows.append([code, name, int(ellipsoid), int(meridian), method, grid_file] + values)
     by_code = {r[0]: r for r in rows}
     for source, target in src.rows(
@@ -435,7 +794,13 @@ def build_datums(src):
         row, partner = by_code.get(int(source)), by_code.get(int(target))
         if row is not None and partner is not None and row[4] == 0 and partner[4] != 0:
             row[4:] = partner[4:]
-    return sorted(rows)
+            report[row[0]] = "as EPSG:%d, which it differs from only by a longitude rotation: %s" % (
+                partner[0], report[partner[0]])
+    lines = ["datums-report.txt: generated by tools/catalogue/generate.py with tblDatums.sql.",
+             "The transformation to WGS 84 each shipped datum carries, and why; or why it has none.", ""]
+    for r in sorted(rows):
+        lines.append("%d %s: %s" % (r[0], r[1], report[r[0]]))
+    return sorted(rows), "\n".join(lines) + "\n"
 
 
 def normalise(text):
@@ -565,7 +930,7 @@ def generate():
     projections = build_projections(src)
     ellipsoids = build_ellipsoids(src)
     meridians = build_meridians(src)
-    datums = build_datums(src)
+    datums, datum_report = build_datums(src)
     countries, lookup = build_countries()
     grids = build_grids(src, {d[0] for d in datums}, set(UNIT_CODES), lookup)
     files = {
@@ -578,6 +943,7 @@ def generate():
         "tblDatums.sql": table_file("tblDatums", DATUM_COLUMNS, datums),
         "tblCountries.sql": table_file("tblCountries", ["numId", "strCountry", "strFlag"], countries),
         "tblGrids.sql": table_file("tblGrids", GRID_COLUMNS, grids),
+        "datums-report.txt": datum_report,
     }
     stats = "units %d, projections %d, ellipsoids %d, meridians %d, datums %d (%d with a transformation), " \
             "countries %d, grids %d" % (len(units), len(projections), len(ellipsoids), len(meridians), len(datums),

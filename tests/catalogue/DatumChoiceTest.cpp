@@ -1,0 +1,124 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "CatalogueFixture.h"
+#include "CatalogueLoaders.h"
+#include "ConvertCoordinate.h"
+
+namespace {
+
+// cs2cs from an EPSG geographic system to WGS 84 at one point, as a user runs it:
+// the operation PROJ chooses for that point. Latitude first, as EPSG orders the axes.
+std::array<double, 2> Cs2csDefault(int code, double lat, double lon)
+{
+    char command[256];
+    std::snprintf(command, sizeof command, "echo '%.12f %.12f' | cs2cs -f %%.10f EPSG:%d EPSG:4326 2>/dev/null", lat,
+                  lon, code);
+    std::array<double, 2> out{NAN, NAN};
+    FILE* pipe = popen(command, "r");
+    if (pipe == nullptr || std::fscanf(pipe, "%lf %lf", &out[0], &out[1]) != 2)
+        ADD_FAILURE() << "cs2cs (proj-bin) did not answer: " << command;
+    if (pipe != nullptr)
+        pclose(pipe);
+    return out;
+}
+
+struct Choice
+{
+    int datum;
+    const char* name;
+    int method;
+    double dX, dY, dZ;
+    const char* transformation; // the EPSG code the report names
+    double lat, lon;             // a place in the datum's area
+};
+
+} // namespace
+
+using DatumChoice = CatalogueTest;
+
+// The transformation a shipped datum carries is the one cs2cs uses for most of
+// the datum's map grids, then the one PROJ ranks first: the share of the
+// datum's area covered, the stated accuracy, the area, the later version. Each
+// then agrees with cs2cs's default where its grids are.
+TEST_F(DatumChoice, ShippedDatumsCarryTheTransformationPROJPrefers)
+{
+    const Choice choices[] = {
+        // OSGB36: the 2 m seven-parameter set, not the 21 m translation of the same area.
+        {4277, "OSGB36", METHOD_BURSA_WOLF, 446.448, -125.157, 542.06, "EPSG:1314", 51.5072, -0.1276},
+        // Amersfoort: four 1 m sets over the Netherlands; PROJ takes the latest, (4).
+        {4289, "Amersfoort", METHOD_BURSA_WOLF, 565.4171, 50.3319, 465.5524, "EPSG:4833", 52.37, 4.89},
+        // NAD27: of its thirty sets the one cs2cs uses for most of NAD27's map grids, west of the
+        // Mississippi (Canada's covers more of the datum's loose area but few of its grids).
+        {4267, "NAD27", METHOD_MOLODENSKY, -8, 159, 175, "EPSG:1175", 39.74, -104.99},
+        // NAD83(HARN): the 1 m set of the conterminous states, where nearly all its grids lie.
+        {4152, "NAD83(HARN)", METHOD_BURSA_WOLF, -0.991, 1.9072, 0.5129, "EPSG:1901", 35.2, -80.8},
+        // Midway 1961: two sets of equal accuracy and area; the later, (2), not the lower code.
+        {4727, "Midway 1961", METHOD_MOLODENSKY, 403, -81, 277, "EPSG:15818", 28.21, -177.37},
+    };
+    std::ifstream file(std::string(GEOLYNX_SOURCE_DIR) + "/data/catalogue/datums-report.txt");
+    ASSERT_TRUE(file.good()) << "the generator's report is missing";
+    std::stringstream report;
+    report << file.rdbuf();
+
+    CConversionContext context;
+    for (const Choice& c : choices)
+    {
+        SCOPED_TRACE(c.name);
+        CCfgMapProjection record;
+        LoadDatumRecord(c.datum, record);
+        EXPECT_EQ(record.method, c.method);
+        EXPECT_NEAR(record.deltaX, c.dX, 1e-9);
+        EXPECT_NEAR(record.deltaY, c.dY, 1e-9);
+        EXPECT_NEAR(record.deltaZ, c.dZ, 1e-9);
+        const std::string line = std::to_string(c.datum) + " " + c.name + ": " + c.transformation + " ";
+        EXPECT_NE(report.str().find(line), std::string::npos) << line;
+
+        double x = c.lon, y = c.lat, z = 0;
+        ASSERT_EQ(ConvertCoordinate(context, true, x, y, z, c.datum, 0, 4326, 0), kConvertDone);
+        const auto expected = Cs2csDefault(c.datum, c.lat, c.lon);
+        // 1e-7 degrees is about a centimetre.
+        EXPECT_NEAR(y, expected[0], 1e-7);
+        EXPECT_NEAR(x, expected[1], 1e-7);
+    }
+}
+
+TEST_F(DatumChoice, TheReportSaysWhyADatumHasNoTransformation)
+{
+    std::ifstream file(std::string(GEOLYNX_SOURCE_DIR) + "/data/catalogue/datums-report.txt");
+    ASSERT_TRUE(file.good());
+    std::string line;
+    int lines = 0, none = 0, unexplained = 0;
+    while (std::getline(file, line))
+    {
+        const size_t colon = line.find(": ");
+        if (line.empty() || colon == std::string::npos || !std::isdigit(static_cast<unsigned char>(line[0])))
+            continue;
+        ++lines;
+        const int code = std::stoi(line);
+        const std::string method = Scalar("SELECT numMethod FROM tblDatums WHERE numId = " + std::to_string(code));
+        if (line.compare(colon + 2, 6, "none: ") == 0)
+        {
+            ++none;
+            EXPECT_EQ(method, "0") << line;
+            if (line.size() < colon + 20)
+                ++unexplained;
+        }
+        else if (code != 4326)
+        {
+            EXPECT_NE(method, "0") << line;
+        }
+    }
+    // One line for every shipped datum.
+    EXPECT_EQ(std::to_string(lines), Scalar("SELECT COUNT(*) FROM tblDatums"));
+    EXPECT_GT(none, 0);
+    EXPECT_EQ(unexplained, 0);
+    // Anguilla 1957's only link is a geographic offset, carried as a translation with its error stated.
+    EXPECT_NE(Scalar("SELECT numMethod FROM tblDatums WHERE numId = 4600"), "0");
+}
