@@ -12,6 +12,8 @@
 #include "DialogText.h"
 #include "GeolynxApp.h"
 #include "Messages.h"
+#include "CatalogueRows.h"
+#include "ListSearch.h"
 #include "ui_DialogSelectCountry.h"
 
 using namespace DialogText;
@@ -48,6 +50,8 @@ CDialogSelectCountry::CDialogSelectCountry(CGeolynxApp& application, QWidget* pa
     connect(ui->modifyButton, &QPushButton::clicked, this, &CDialogSelectCountry::OnModify);
     connect(ui->removeButton, &QPushButton::clicked, this, &CDialogSelectCountry::OnRemove);
     connect(ui->browseButton, &QPushButton::clicked, this, &CDialogSelectCountry::OnBrowse);
+    connect(ui->searchField, &QLineEdit::textChanged, this,
+            [this](const QString& text) { NarrowList(ui->countryList, text); });
     connect(ui->okButton, &QPushButton::clicked, this, &CDialogSelectCountry::accept);
     connect(ui->cancelButton, &QPushButton::clicked, this, &CDialogSelectCountry::reject);
     EndEditing();
@@ -81,23 +85,21 @@ void CDialogSelectCountry::FillList()
     auto* all = new QListWidgetItem(tr(" All Countries"));
     all->setData(Qt::UserRole, 0);
     list->addItem(all);
-    CCxAdo ado;
-    if (OpenCatalogue(ado) && ado.OpenRecordset(CatalogueSql::C3) == 1)
+    std::vector<NamedRow> rows;
+    ListCountries(rows);
+    std::stable_sort(rows.begin(), rows.end(), [](const NamedRow& a, const NamedRow& b) {
+        return NaturalLess(FromUtf8(a.name), FromUtf8(b.name));
+    });
+    for (const NamedRow& row : rows)
     {
-        do
-        {
-            std::string name;
-            int id = 0;
-            ado.GetFieldString("strCountry", name);
-            ado.GetFieldLong("numId", id);
-            // The image by the country's identifier, not by its position: a
-            // country whose flag could not be loaded has no image, and the
-            // positions of the others would shift.
-            auto* item = new QListWidgetItem(flags.Icon(CFlagIconList::ImageIndex(app, id)), FromUtf8(name));
-            item->setData(Qt::UserRole, id);
-            list->addItem(item);
-        } while (ado.MoveNext() == 1);
+        // The image by the country's identifier, not by its position: a
+        // country whose flag could not be loaded has no image, and the
+        // positions of the others would shift.
+        auto* item = new QListWidgetItem(flags.Icon(CFlagIconList::ImageIndex(app, row.id)), FromUtf8(row.name));
+        item->setData(Qt::UserRole, row.id);
+        list->addItem(item);
     }
+    NarrowList(list, ui->searchField->text());
     list->setUpdatesEnabled(true);
 }
 
@@ -235,6 +237,12 @@ void CDialogSelectCountry::accept()
 {
     if (CurrentState() == Browsing)
     {
+        // OK or Enter with no row chosen keeps the opener's choice.
+        if (ui->countryList->selectedItems().isEmpty())
+        {
+            QDialog::reject();
+            return;
+        }
         TakeMarkedRow();
         QDialog::accept();
         return;

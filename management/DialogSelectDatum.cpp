@@ -18,6 +18,9 @@
 #include "DialogSelectMeridian.h"
 #include "DialogText.h"
 #include "Messages.h"
+#include "OpenAddress.h"
+#include "CatalogueRows.h"
+#include "ListSearch.h"
 #include "ui_DialogSelectDatum.h"
 
 using namespace DialogText;
@@ -123,7 +126,7 @@ CDialogSelectDatum::CDialogSelectDatum(QWidget* parent, int mode)
         return QFileDialog::getOpenFileName(this, tr("Grid File"), start, QString(), nullptr,
                                             QFileDialog::ReadOnly | QFileDialog::DontUseNativeDialog);
     };
-    openUrl = [](const QString& url) { QDesktopServices::openUrl(QUrl(url)); };
+    openUrl = [](const QString& url) { OpenAddress(url); };
 
     // 1. Columns and rows.
     QTreeWidget* list = ui->datumList;
@@ -156,6 +159,8 @@ CDialogSelectDatum::CDialogSelectDatum(QWidget* parent, int mode)
             &CDialogSelectDatum::OnSelectionChanged);
     connect(list, &QTreeWidget::itemDoubleClicked, this, &CDialogSelectDatum::OnDoubleClicked);
     connect(ui->conversionList, &QComboBox::activated, this, &CDialogSelectDatum::OnMethodChosen);
+    connect(ui->searchField, &QLineEdit::textChanged, this,
+            [this](const QString& text) { NarrowTree(ui->datumList, 1, text); });
     connect(ui->addButton, &QPushButton::clicked, this, &CDialogSelectDatum::OnAdd);
     connect(ui->modifyButton, &QPushButton::clicked, this, &CDialogSelectDatum::OnModify);
     connect(ui->deleteButton, &QPushButton::clicked, this, &CDialogSelectDatum::OnDelete);
@@ -205,21 +210,19 @@ void CDialogSelectDatum::FillList()
         all->setData(0, Qt::UserRole, 0);
         rows.append(all);
     }
-    CCxAdo ado;
-    if (OpenCatalogue(ado) && ado.OpenRecordset(CatalogueSql::D3) == 1)
+    std::vector<NamedRow> datums;
+    ListDatums(datums);
+    std::stable_sort(datums.begin(), datums.end(), [](const NamedRow& a, const NamedRow& b) {
+        return NaturalLess(FromUtf8(a.name), FromUtf8(b.name));
+    });
+    for (const NamedRow& row : datums)
     {
-        do
-        {
-            std::string name;
-            int id = 0;
-            ado.GetFieldString("strDatum", name);
-            ado.GetFieldLong("numId", id);
-            auto* item = new QTreeWidgetItem({EpsgCell(id), FromUtf8(name)});
-            item->setData(0, Qt::UserRole, id);
-            rows.append(item);
-        } while (ado.MoveNext() == 1);
+        auto* item = new QTreeWidgetItem({EpsgCell(row.id), FromUtf8(row.name)});
+        item->setData(0, Qt::UserRole, row.id);
+        rows.append(item);
     }
     list->addTopLevelItems(rows);
+    NarrowTree(list, 1, ui->searchField->text());
     list->setUpdatesEnabled(true);
 }
 
@@ -481,7 +484,7 @@ bool CDialogSelectDatum::Validate()
     };
     for (const auto& [field, message] : checks)
     {
-        if (!IsSqlNumber(ToUtf8(field->text())))
+        if (!IsNumberText(field->text()))
         {
             ShowMessage(message);
             return false;
@@ -494,6 +497,12 @@ void CDialogSelectDatum::accept()
 {
     if (CurrentState() == Browsing)
     {
+        // OK or Enter with no row chosen keeps the opener's choice.
+        if (ui->datumList->selectedItems().isEmpty())
+        {
+            QDialog::reject();
+            return;
+        }
         TakeMarkedRow();
         QDialog::accept();
         return;
@@ -506,13 +515,13 @@ void CDialogSelectDatum::accept()
     v.ellipsoid = ellipsoidId;
     v.prime = meridianId;
     v.method = method;
-    v.scaleFactor = ToUtf8(ui->scaleFactor->text());
-    v.deltaX = ToUtf8(ui->translationX->text());
-    v.deltaY = ToUtf8(ui->translationY->text());
-    v.deltaZ = ToUtf8(ui->translationZ->text());
-    v.rotationX = ToUtf8(ui->rotationX->text());
-    v.rotationY = ToUtf8(ui->rotationY->text());
-    v.rotationZ = ToUtf8(ui->rotationZ->text());
+    v.scaleFactor = NumberLiteral(ui->scaleFactor->text());
+    v.deltaX = NumberLiteral(ui->translationX->text());
+    v.deltaY = NumberLiteral(ui->translationY->text());
+    v.deltaZ = NumberLiteral(ui->translationZ->text());
+    v.rotationX = NumberLiteral(ui->rotationX->text());
+    v.rotationY = NumberLiteral(ui->rotationY->text());
+    v.rotationZ = NumberLiteral(ui->rotationZ->text());
     std::string sql;
     if (CurrentState() == Adding)
     {

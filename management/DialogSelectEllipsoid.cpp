@@ -13,6 +13,9 @@
 #include "CxAdo.h"
 #include "DialogText.h"
 #include "Messages.h"
+#include "OpenAddress.h"
+#include "CatalogueRows.h"
+#include "ListSearch.h"
 #include "ui_DialogSelectEllipsoid.h"
 
 using namespace DialogText;
@@ -21,7 +24,7 @@ CDialogSelectEllipsoid::CDialogSelectEllipsoid(QWidget* parent)
     : QDialog(parent), ui(std::make_unique<Ui::CDialogSelectEllipsoid>())
 {
     ui->setupUi(this);
-    openUrl = [](const QString& url) { QDesktopServices::openUrl(QUrl(url)); };
+    openUrl = [](const QString& url) { OpenAddress(url); };
 
     QTreeWidget* list = ui->ellipsoidList;
     list->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -44,6 +47,8 @@ CDialogSelectEllipsoid::CDialogSelectEllipsoid(QWidget* parent)
     connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &CDialogSelectEllipsoid::OnSelectionChanged);
     connect(list, &QTreeWidget::itemDoubleClicked, this, &CDialogSelectEllipsoid::OnDoubleClicked);
+    connect(ui->searchField, &QLineEdit::textChanged, this,
+            [this](const QString& text) { NarrowTree(ui->ellipsoidList, 1, text); });
     connect(ui->addButton, &QPushButton::clicked, this, &CDialogSelectEllipsoid::OnAdd);
     connect(ui->modifyButton, &QPushButton::clicked, this, &CDialogSelectEllipsoid::OnModify);
     connect(ui->deleteButton, &QPushButton::clicked, this, &CDialogSelectEllipsoid::OnDelete);
@@ -76,39 +81,24 @@ void CDialogSelectEllipsoid::showEvent(QShowEvent* event)
 
 void CDialogSelectEllipsoid::FillList()
 {
-    struct Row
-    {
-        int id;
-        QString name;
-    };
-    std::vector<Row> rows;
-    CCxAdo ado;
-    if (OpenCatalogue(ado) && ado.OpenRecordset(CatalogueSql::E2) == 1)
-    {
-        do
-        {
-            std::string name;
-            int id = 0;
-            ado.GetFieldString("strEllipsoid", name);
-            ado.GetFieldLong("numId", id);
-            rows.push_back({id, FromUtf8(name)});
-        } while (ado.MoveNext() == 1);
-    }
+    std::vector<NamedRow> rows;
+    ListEllipsoids(rows);
     // The statement leaves the order to the database; the list reads by name.
-    std::stable_sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) {
-        return QString::compare(a.name, b.name, Qt::CaseInsensitive) < 0;
+    std::stable_sort(rows.begin(), rows.end(), [](const NamedRow& a, const NamedRow& b) {
+        return NaturalLess(FromUtf8(a.name), FromUtf8(b.name));
     });
     QTreeWidget* list = ui->ellipsoidList;
     list->clear();
     mark = -1;
     QList<QTreeWidgetItem*> items;
-    for (const Row& row : rows)
+    for (const NamedRow& row : rows)
     {
-        auto* item = new QTreeWidgetItem({EpsgCell(row.id), row.name});
+        auto* item = new QTreeWidgetItem({EpsgCell(row.id), FromUtf8(row.name)});
         item->setData(0, Qt::UserRole, row.id);
         items.append(item);
     }
     list->addTopLevelItems(items);
+    NarrowTree(list, 1, ui->searchField->text());
 }
 
 void CDialogSelectEllipsoid::ShowEllipsoid()
@@ -239,11 +229,11 @@ bool CDialogSelectEllipsoid::Validate()
         message = IDS_MISSING_ELLIPSOID_AXIS;
     else if (flattening.isEmpty())
         message = IDS_MISSING_ELLIPSOID_FLATTENING;
-    // A text that reads as 0, or that is no number at all ("12abc" would
-    // make the statement fail), is refused naming its field.
-    else if (LeadingNumber(axis) == 0.0 || !IsSqlNumber(ToUtf8(axis)))
+    // A text that reads as 0, or that is no number as a whole ("12abc"), is
+    // refused naming its field.
+    else if (!IsNumberText(axis) || LeadingNumber(QString::fromStdString(NumberLiteral(axis))) == 0.0)
         message = IDS_INVALID_ELLIPSOID_AXIS;
-    else if (LeadingNumber(flattening) == 0.0 || !IsSqlNumber(ToUtf8(flattening)))
+    else if (!IsNumberText(flattening) || LeadingNumber(QString::fromStdString(NumberLiteral(flattening))) == 0.0)
         message = IDS_INVALID_ELLIPSOID_FLATTENING;
     if (message != 0)
     {
@@ -257,6 +247,12 @@ void CDialogSelectEllipsoid::accept()
 {
     if (CurrentState() == Browsing)
     {
+        // OK or Enter with no row chosen keeps the opener's choice.
+        if (ui->ellipsoidList->selectedItems().isEmpty())
+        {
+            QDialog::reject();
+            return;
+        }
         TakeMarkedRow();
         QDialog::accept();
         return;
@@ -265,8 +261,8 @@ void CDialogSelectEllipsoid::accept()
         return;
     EllipsoidValues v;
     v.name = ToUtf8(ui->ellipsoidName->text());
-    v.axisA = ToUtf8(ui->semiMajorAxis->text());
-    v.inverseFlattening = ToUtf8(ui->inverseFlattening->text());
+    v.axisA = NumberLiteral(ui->semiMajorAxis->text());
+    v.inverseFlattening = NumberLiteral(ui->inverseFlattening->text());
     std::string sql;
     if (CurrentState() == Adding)
     {

@@ -17,6 +17,8 @@
 #include "DialogText.h"
 #include "GeolynxApp.h"
 #include "Messages.h"
+#include "OpenAddress.h"
+#include "ListSearch.h"
 #include "ui_DialogSelectGrid.h"
 
 using namespace DialogText;
@@ -69,7 +71,7 @@ CDialogSelectGrid::CDialogSelectGrid(CGeolynxApp& application, QWidget* parent)
         id = dialog.SelectedDatumId;
         return true;
     };
-    openUrl = [](const QString& url) { QDesktopServices::openUrl(QUrl(url)); };
+    openUrl = [](const QString& url) { OpenAddress(url); };
 
     // 1. The list: full-row selection with grid lines, the flags, three columns.
     CGridList* list = ui->gridList;
@@ -117,6 +119,8 @@ CDialogSelectGrid::CDialogSelectGrid(CGeolynxApp& application, QWidget* parent)
     connect(list, &QTreeWidget::itemDoubleClicked, this, &CDialogSelectGrid::OnDoubleClicked);
     connect(ui->projectionList, &QComboBox::activated, this, &CDialogSelectGrid::OnProjectionChosen);
     connect(ui->unitList, &QComboBox::activated, this, &CDialogSelectGrid::OnUnitChosen);
+    connect(ui->searchField, &QLineEdit::textChanged, this,
+            [this](const QString& text) { NarrowTree(ui->gridList, 2, text); });
     connect(ui->addButton, &QPushButton::clicked, this, &CDialogSelectGrid::OnAdd);
     connect(ui->modifyButton, &QPushButton::clicked, this, &CDialogSelectGrid::OnModify);
     connect(ui->deleteButton, &QPushButton::clicked, this, &CDialogSelectGrid::OnDelete);
@@ -252,7 +256,21 @@ void CDialogSelectGrid::FillGridList()
     // Every row goes to the top of the list, so the list reads in the reverse
     // of the statement's order: inserted at once, in that reversed order.
     std::reverse(rows.begin(), rows.end());
+    // Names read in natural order without regard to case ("UTM zone 2N"
+    // before "29S"); the statement's order stays behind each tie.
+    if (sortColumn == 2 || sortColumn == 3)
+    {
+        const int primary = sortColumn == 2 ? 0 : 2;
+        const bool ascending = sortDirection == 1;
+        std::stable_sort(rows.begin(), rows.end(), [primary, ascending](QTreeWidgetItem* x, QTreeWidgetItem* y) {
+            int c = NaturalCompare(x->text(primary), y->text(primary));
+            if (c == 0 && primary == 0)
+                c = NaturalCompare(x->text(2), y->text(2));
+            return ascending ? c < 0 : c > 0;
+        });
+    }
     list->insertTopLevelItems(0, rows);
+    NarrowTree(list, 2, ui->searchField->text());
 
     list->setUpdatesEnabled(true);
     QApplication::restoreOverrideCursor();
@@ -600,7 +618,7 @@ bool CDialogSelectGrid::Validate()
     };
     for (const auto& [field, message] : checks)
     {
-        if (!IsSqlNumber(ToUtf8(field->text())))
+        if (!IsNumberText(field->text()))
         {
             ShowMessage(message);
             field->setFocus();
@@ -620,22 +638,31 @@ GridValues CollectValues(const Ui::CDialogSelectGrid& ui, int country, int proje
     v.projection = projection;
     v.datum = datum;
     v.units = unit;
-    v.scale = ToUtf8(ui.scaleFactor->text());
-    v.falseEasting = ToUtf8(ui.falseEasting->text());
-    v.falseNorthing = ToUtf8(ui.falseNorthing->text());
-    v.latitudeOrigin = ToUtf8(ui.latitude->text());
-    v.longitudeOrigin = ToUtf8(ui.longitude->text());
-    v.parallelNorth = ToUtf8(ui.parallelNorth->text());
-    v.parallelSouth = ToUtf8(ui.parallelSouth->text());
-    v.azimuth = ToUtf8(ui.azimuth->text());
-    v.rectifiedGrid = ToUtf8(ui.rectifiedGridAngle->text());
+    v.scale = NumberLiteral(ui.scaleFactor->text());
+    v.falseEasting = NumberLiteral(ui.falseEasting->text());
+    v.falseNorthing = NumberLiteral(ui.falseNorthing->text());
+    v.latitudeOrigin = NumberLiteral(ui.latitude->text());
+    v.longitudeOrigin = NumberLiteral(ui.longitude->text());
+    v.parallelNorth = NumberLiteral(ui.parallelNorth->text());
+    v.parallelSouth = NumberLiteral(ui.parallelSouth->text());
+    v.azimuth = NumberLiteral(ui.azimuth->text());
+    v.rectifiedGrid = NumberLiteral(ui.rectifiedGridAngle->text());
     return v;
 }
 
 } // namespace
 
+// The unit stored is the one the Units box shows: a new grid once kept the
+// identifier 0 while the box showed "metre".
+void CDialogSelectGrid::TakeShownUnit()
+{
+    if (ui->unitList->currentIndex() >= 0)
+        unitId = ui->unitList->currentData().toInt();
+}
+
 void CDialogSelectGrid::Insert()
 {
+    TakeShownUnit();
     long id = 0;
     if (!NextUserIdentifier(CatalogueSql::G6, id))
         return;
@@ -646,6 +673,7 @@ void CDialogSelectGrid::Insert()
 
 void CDialogSelectGrid::Update()
 {
+    TakeShownUnit();
     std::string sql;
     if (FormatGridUpdate(SelectedGridId, CollectValues(*ui, countryId, projectionId, SelectedDatumId, unitId), sql))
         RunCatalogueStatement(sql);
@@ -656,6 +684,12 @@ void CDialogSelectGrid::accept()
     switch (CurrentState())
     {
     case Browsing:
+        // OK or Enter with no row chosen keeps the opener's choice.
+        if (ui->gridList->selectedItems().isEmpty())
+        {
+            QDialog::reject();
+            return;
+        }
         TakeMarkedRow();
         QDialog::accept();
         return;

@@ -93,6 +93,7 @@ private:
     void StartEditing();
     void EndEditing();
     bool Validate();
+    void TakeShownUnit();
     void Insert();
     void Update();
 

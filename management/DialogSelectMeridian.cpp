@@ -10,6 +10,7 @@
 #include "CatalogueStatements.h"
 #include "CxAdo.h"
 #include "DialogText.h"
+#include "ListSearch.h"
 #include "ui_DialogSelectMeridian.h"
 
 using namespace DialogText;
@@ -35,6 +36,8 @@ CDialogSelectMeridian::CDialogSelectMeridian(QWidget* parent)
                     mark = index.row();
             });
     connect(list, &QTreeWidget::itemDoubleClicked, this, &CDialogSelectMeridian::accept);
+    connect(ui->searchField, &QLineEdit::textChanged, this,
+            [this](const QString& text) { NarrowTree(ui->meridianList, 1, text); });
     connect(ui->okButton, &QPushButton::clicked, this, &CDialogSelectMeridian::accept);
     connect(ui->cancelButton, &QPushButton::clicked, this, &CDialogSelectMeridian::reject);
 }
@@ -104,7 +107,7 @@ void CDialogSelectMeridian::FillList()
     }
     // The statement leaves the order to the database; the list reads by name.
     std::stable_sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) {
-        return QString::compare(a.name, b.name, Qt::CaseInsensitive) < 0;
+        return NaturalLess(a.name, b.name);
     });
     QTreeWidget* list = ui->meridianList;
     list->clear();
