@@ -5,6 +5,7 @@
 #include <QPixmap>
 #include <QStyle>
 
+#include "DialogText.h"
 #include "GeolynxApp.h"
 #include "WzdPage.h"
 #include "WzdPage01.h"
@@ -96,8 +97,11 @@ CWzdSheet::CWzdSheet(CGeolynxApp& app_, int sourceGrid, int destinationGrid, int
         dialog.setDefaultSuffix(defaultExtension);
         if (!current.isEmpty())
             dialog.selectFile(current);
+        else
+            dialog.setDirectory(DialogText::LastFolder());
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
             return QString();
+        DialogText::RememberFolder(dialog.selectedFiles().constFirst());
         return dialog.selectedFiles().constFirst();
     };
 }
