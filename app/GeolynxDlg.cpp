@@ -17,6 +17,7 @@
 
 #include "CatalogueLoaders.h"
 #include "CatalogueLookups.h"
+#include "Choosers.h"
 #include "ConfigurationRecord.h"
 #include "DialogAbout.h"
 #include "DialogDistance.h"
@@ -166,23 +167,8 @@ CGeolynxDlg::CGeolynxDlg(CGeolynxApp& application, std::string configuration, QW
     ui->transformButton->setAutoDefault(true);
 
     openUrl = [](const QString& url) { OpenAddress(url); };
-    chooseGrid = [this](int& gridId, int& datumId) {
-        CDialogSelectGrid dialog(app, this);
-        dialog.SelectedGridId = gridId;
-        if (dialog.exec() != QDialog::Accepted)
-            return false;
-        gridId = dialog.SelectedGridId;
-        datumId = dialog.SelectedDatumId;
-        return true;
-    };
-    chooseDatum = [this](int& datumId) {
-        CDialogSelectDatum dialog(this);
-        dialog.SelectedDatumId = datumId;
-        if (dialog.exec() != QDialog::Accepted)
-            return false;
-        datumId = dialog.SelectedDatumId;
-        return true;
-    };
+    chooseGrid = [this](int& gridId, int& datumId) { return ChooseGridInDialog(app, this, gridId, datumId); };
+    chooseDatum = [this](int& datumId) { return ChooseDatumInDialog(this, datumId); };
 
     PushTexts();
     if (!configurationPath.empty())

@@ -24,10 +24,14 @@ struct NamedRow
     std::string name;
 };
 
-// The rows of a list, in the order the catalogue returns them. False, with
-// rows empty, when the catalogue cannot be reached or the statement fails.
-bool ListEllipsoids(std::vector<NamedRow>& rows);
-bool ListDatums(std::vector<NamedRow>& rows);
-bool ListGrids(std::vector<NamedRow>& rows);
-bool ListCountries(std::vector<NamedRow>& rows);
-bool ListMeridians(std::vector<NamedRow>& rows);
+// The rows of a list, in the order of the catalogue's list statement (E2,
+// D3, C3, M2, U1, P1; grids as G3 by country, optionally of one country or
+// datum, 0 for all). False, with rows empty and the reason in message when
+// one is given, when the catalogue cannot be reached or the statement fails.
+bool ListEllipsoids(std::vector<NamedRow>& rows, std::string* message = nullptr);
+bool ListDatums(std::vector<NamedRow>& rows, std::string* message = nullptr);
+bool ListGrids(int countryFilter, int datumFilter, std::vector<NamedRow>& rows, std::string* message = nullptr);
+bool ListCountries(std::vector<NamedRow>& rows, std::string* message = nullptr);
+bool ListMeridians(std::vector<NamedRow>& rows, std::string* message = nullptr);
+bool ListUnits(std::vector<NamedRow>& rows, std::string* message = nullptr);
+bool ListProjections(std::vector<NamedRow>& rows, std::string* message = nullptr);

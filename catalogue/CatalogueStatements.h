@@ -95,9 +95,6 @@ inline constexpr const char* C8 = "UPDATE tblCountries SET strCountry = '%s', st
 inline constexpr const char* C9 = "DELETE FROM tblCountries WHERE ( numId = %ld )";
 inline constexpr const char* C10 = "SELECT * FROM tblGrids WHERE ( numCountry = %ld)";
 
-// The grids by name, for lists that need no join.
-inline constexpr const char* G10 = "SELECT numId, strGrid FROM tblGrids ORDER BY strGrid";
-
 } // namespace CatalogueSql
 
 // Shipped rows have identifiers up to this one; users' rows get the identifiers above it.

@@ -10,7 +10,7 @@
 #include "CatalogueStatements.h"
 #include "CxAdo.h"
 #include "DialogText.h"
-#include "GeolynxApp.h"
+#include "CountryImages.h"
 #include "Messages.h"
 #include "CatalogueRows.h"
 #include "ListSearch.h"
@@ -18,7 +18,7 @@
 
 using namespace DialogText;
 
-CDialogSelectCountry::CDialogSelectCountry(CGeolynxApp& application, QWidget* parent)
+CDialogSelectCountry::CDialogSelectCountry(CCountryImages& application, QWidget* parent)
     : QDialog(parent), ui(std::make_unique<Ui::CDialogSelectCountry>()), app(application)
 {
     ui->setupUi(this);

@@ -7,7 +7,7 @@
 
 #include "FlagIconList.h"
 
-class CGeolynxApp;
+struct CCountryImages;
 class QItemSelection;
 
 namespace Ui {
@@ -22,7 +22,7 @@ class CDialogSelectCountry : public QDialog
 {
     Q_OBJECT
 public:
-    explicit CDialogSelectCountry(CGeolynxApp& app, QWidget* parent = nullptr);
+    explicit CDialogSelectCountry(CCountryImages& app, QWidget* parent = nullptr);
     ~CDialogSelectCountry() override;
 
     int SelectedCountryId = 0;
@@ -48,7 +48,7 @@ protected:
 
 private:
     std::unique_ptr<Ui::CDialogSelectCountry> ui;
-    CGeolynxApp& app;
+    CCountryImages& app;
     CFlagIconList flags;
     int adding = 0;
     int modifying = 0;

@@ -15,7 +15,7 @@
 #include "DialogSelectCountry.h"
 #include "DialogSelectDatum.h"
 #include "DialogText.h"
-#include "GeolynxApp.h"
+#include "CountryImages.h"
 #include "Messages.h"
 #include "OpenAddress.h"
 #include "ListSearch.h"
@@ -50,7 +50,7 @@ void SelectItemWithData(QComboBox* list, int data)
 
 } // namespace
 
-CDialogSelectGrid::CDialogSelectGrid(CGeolynxApp& application, QWidget* parent)
+CDialogSelectGrid::CDialogSelectGrid(CCountryImages& application, QWidget* parent)
     : QDialog(parent), ui(std::make_unique<Ui::CDialogSelectGrid>()), app(application)
 {
     ui->setupUi(this);

@@ -7,7 +7,7 @@
 
 #include "FlagIconList.h"
 
-class CGeolynxApp;
+struct CCountryImages;
 class QItemSelection;
 class QLineEdit;
 
@@ -24,7 +24,7 @@ class CDialogSelectGrid : public QDialog
 {
     Q_OBJECT
 public:
-    explicit CDialogSelectGrid(CGeolynxApp& app, QWidget* parent = nullptr);
+    explicit CDialogSelectGrid(CCountryImages& app, QWidget* parent = nullptr);
     ~CDialogSelectGrid() override;
 
     int SelectedGridId = 0;
@@ -66,7 +66,7 @@ protected:
 
 private:
     std::unique_ptr<Ui::CDialogSelectGrid> ui;
-    CGeolynxApp& app;
+    CCountryImages& app;
     CFlagIconList flags;
     int countryId = 0;
     int projectionId = 0;
