@@ -20,6 +20,7 @@
 #include "ConfigurationRecord.h"
 #include "DialogAbout.h"
 #include "DialogDistance.h"
+#include "DialogSelectGrid.h"
 #include "GeolynxApp.h"
 #include "GeolynxDlg.h"
 #include "GuiMessagePresenter.h"
@@ -352,6 +353,45 @@ TEST_F(RealAnswers, MapWithoutABrowserShowsTheAddress)
     ASSERT_TRUE(ok.Seen());
     EXPECT_TRUE(ok.Text().contains(QStringLiteral("https://www.google.com/maps?q=52.500000,4.500000")))
         << ok.Text().toStdString();
+}
+
+} // namespace
+
+namespace {
+
+// The pictures of the README, taken when GEOLYNX_SCREENSHOT_DIR names a
+// folder, under a real display:
+//   GEOLYNX_SCREENSHOT_DIR=docs QT_QPA_PLATFORM=xcb xvfb-run -a build/bin/app_tests --gtest_filter='Screenshots*'
+TEST_F(RealAnswers, ScreenshotsOfTheWindowAndTheGridDialog)
+{
+    const char* folder = std::getenv("GEOLYNX_SCREENSHOT_DIR");
+    if (folder == nullptr || *folder == '\0')
+        GTEST_SKIP() << "GEOLYNX_SCREENSHOT_DIR names no folder";
+    const QString dir = QString::fromLocal8Bit(folder) + QLatin1Char('/');
+
+    nextGrid = 27700;
+    nextGridDatum = 4277;
+    Click("sourceGridSelect");
+    nextGrid = 32631;
+    nextGridDatum = 4326;
+    Click("destinationGridSelect");
+    Type("sourceLatitude1", QStringLiteral("174567,25"));
+    Type("sourceLongitude1", QStringLiteral("529981.5"));
+    Type("sourceAltitude", QStringLiteral("12,5"));
+    Click("transformButton");
+    window->resize(1000, window->height());
+    QTest::qWait(200);
+    EXPECT_TRUE(window->grab().save(dir + QStringLiteral("main-window.png")));
+
+    CDialogSelectGrid grid(app, window.get());
+    grid.SelectedGridId = 27700;
+    grid.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&grid));
+    auto* search = grid.findChild<QLineEdit*>(QStringLiteral("searchField"));
+    ASSERT_NE(search, nullptr);
+    QTest::keyClicks(search, QStringLiteral("british"));
+    QTest::qWait(200);
+    EXPECT_TRUE(grid.grab().save(dir + QStringLiteral("grid-dialog.png")));
 }
 
 } // namespace
