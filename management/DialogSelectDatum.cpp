@@ -102,7 +102,7 @@ bool BringIntoDataFolder(const QString& chosen)
 } // namespace
 
 CDialogSelectDatum::CDialogSelectDatum(QWidget* parent, int mode)
-    : QDialog(parent), ui(std::make_unique<Ui::CDialogSelectDatum>()), filterMode(mode)
+    : CCatalogueDialog(parent), ui(std::make_unique<Ui::CDialogSelectDatum>()), filterMode(mode)
 {
     ui->setupUi(this);
 
@@ -137,7 +137,7 @@ CDialogSelectDatum::CDialogSelectDatum(QWidget* parent, int mode)
     list->setHeaderLabels({tr("EPSG"), tr("Datum")});
     list->header()->setSectionsClickable(false);
     list->header()->setStretchLastSection(false);
-    FillList();
+    RefillList();
 
     // 2. Images, the conversion methods by their numbers, the link.
     QStyle* s = style();
@@ -155,15 +155,17 @@ CDialogSelectDatum::CDialogSelectDatum(QWidget* parent, int mode)
     ui->conversionList->setCurrentIndex(MethodNone);
     ui->linkButton->setToolTip(QString::fromLatin1(kDatumsPage));
 
-    connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            &CDialogSelectDatum::OnSelectionChanged);
-    connect(list, &QTreeWidget::itemDoubleClicked, this, &CDialogSelectDatum::OnDoubleClicked);
+    SetUpFlow(list, ui->okButton, {ui->addButton, ui->modifyButton, ui->deleteButton, list},
+              {ui->ellipsoidSelectButton, ui->meridianSelectButton, ui->conversionList},
+              {ui->gridFile, ui->datumName, ui->translationX, ui->translationY, ui->translationZ, ui->rotationX,
+               ui->rotationY, ui->rotationZ, ui->scaleFactor});
     connect(ui->conversionList, &QComboBox::activated, this, &CDialogSelectDatum::OnMethodChosen);
     connect(ui->searchField, &QLineEdit::textChanged, this,
             [this](const QString& text) { NarrowTree(ui->datumList, 1, text); });
     connect(ui->addButton, &QPushButton::clicked, this, &CDialogSelectDatum::OnAdd);
     connect(ui->modifyButton, &QPushButton::clicked, this, &CDialogSelectDatum::OnModify);
-    connect(ui->deleteButton, &QPushButton::clicked, this, &CDialogSelectDatum::OnDelete);
+    connect(ui->deleteButton, &QPushButton::clicked, this,
+            [this] { DeleteSelected(IDS_ASK_DELETE_DATUM, CatalogueSql::D8); });
     connect(ui->ellipsoidSelectButton, &QPushButton::clicked, this, &CDialogSelectDatum::OnSelectEllipsoid);
     connect(ui->meridianSelectButton, &QPushButton::clicked, this, &CDialogSelectDatum::OnSelectMeridian);
     connect(ui->gridFileSelectButton, &QPushButton::clicked, this, &CDialogSelectDatum::OnSelectGridFile);
@@ -175,11 +177,6 @@ CDialogSelectDatum::CDialogSelectDatum(QWidget* parent, int mode)
 }
 
 CDialogSelectDatum::~CDialogSelectDatum() = default;
-
-CDialogSelectDatum::State CDialogSelectDatum::CurrentState() const
-{
-    return adding != 0 ? Adding : (modifying != 0 ? Modifying : Browsing);
-}
 
 void CDialogSelectDatum::showEvent(QShowEvent* event)
 {
@@ -197,7 +194,7 @@ void CDialogSelectDatum::showEvent(QShowEvent* event)
     ApplyMethodRule(true);
 }
 
-void CDialogSelectDatum::FillList()
+void CDialogSelectDatum::RefillList()
 {
     QTreeWidget* list = ui->datumList;
     list->setUpdatesEnabled(false);
@@ -226,7 +223,7 @@ void CDialogSelectDatum::FillList()
     list->setUpdatesEnabled(true);
 }
 
-void CDialogSelectDatum::ShowDatum()
+void CDialogSelectDatum::ShowSelected()
 {
     for (QLineEdit* field : std::initializer_list<QLineEdit*>{ui->datumName, ui->ellipsoidName, ui->meridianName, ui->gridFile, ui->scaleFactor,
                              ui->translationX, ui->translationY, ui->translationZ, ui->rotationX, ui->rotationY,
@@ -264,59 +261,6 @@ void CDialogSelectDatum::ShowDatum()
     ui->rotationX->setText(number("dblRotationX", "%.3lf"));
     ui->rotationY->setText(number("dblRotationY", "%.3lf"));
     ui->rotationZ->setText(number("dblRotationZ", "%.3lf"));
-}
-
-void CDialogSelectDatum::SelectRow(int id)
-{
-    QTreeWidget* list = ui->datumList;
-    list->setFocus();
-    QTreeWidgetItem* match = nullptr;
-    for (int i = 0; i < list->topLevelItemCount() && match == nullptr; ++i)
-    {
-        QTreeWidgetItem* item = list->topLevelItem(i);
-        if (item->data(0, Qt::UserRole).toInt() == id)
-            match = item;
-    }
-    if (match == nullptr)
-        list->clearSelection();
-    else
-    {
-        list->setCurrentItem(match, 0, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-        list->scrollToItem(match);
-    }
-    ShowDatum();
-}
-
-void CDialogSelectDatum::TakeMarkedRow()
-{
-    const QTreeWidgetItem* marked = ui->datumList->topLevelItem(mark);
-    SelectedDatumId = marked != nullptr ? marked->data(0, Qt::UserRole).toInt() : 0;
-    ShowDatum();
-}
-
-void CDialogSelectDatum::OnSelectionChanged(const QItemSelection& selected, const QItemSelection& /*deselected*/)
-{
-    for (const QModelIndex& index : selected.indexes())
-    {
-        if (index.column() != 0)
-            continue;
-        mark = index.row();
-        const int id = index.data(Qt::UserRole).toInt();
-        if (id != 0)
-        {
-            SelectedDatumId = id;
-            ShowDatum();
-        }
-    }
-}
-
-void CDialogSelectDatum::OnDoubleClicked()
-{
-    if (CurrentState() != Browsing)
-        return;
-    TakeMarkedRow();
-    if (SelectedDatumId != 0)
-        QDialog::accept();
 }
 
 void CDialogSelectDatum::ApplyMethodRule(bool resetFirst)
@@ -365,41 +309,20 @@ void CDialogSelectDatum::OnMethodChosen(int /*index*/)
     ApplyMethodRule(true);
 }
 
-void CDialogSelectDatum::StartEditing()
+void CDialogSelectDatum::OpenFields()
 {
     ui->datumName->setReadOnly(false);
     ApplyMethodRule(false);
-    ui->ellipsoidSelectButton->setEnabled(true);
-    ui->meridianSelectButton->setEnabled(true);
-    ui->addButton->setEnabled(false);
-    ui->modifyButton->setEnabled(false);
-    ui->deleteButton->setEnabled(false);
-    ui->datumList->setEnabled(false);
-    ui->conversionList->setEnabled(true);
-    ui->okButton->setText(tr("&Save"));
 }
 
-void CDialogSelectDatum::EndEditing()
+void CDialogSelectDatum::CloseFields()
 {
-    for (QLineEdit* field : std::initializer_list<QLineEdit*>{ui->gridFile, ui->datumName, ui->translationX, ui->translationY, ui->translationZ,
-                             ui->rotationX, ui->rotationY, ui->rotationZ, ui->scaleFactor})
-        field->setReadOnly(true);
-    ui->ellipsoidSelectButton->setEnabled(false);
-    ui->meridianSelectButton->setEnabled(false);
+    CCatalogueDialog::CloseFields();
     ui->gridFileSelectButton->setEnabled(false);
-    ui->datumList->setEnabled(true);
-    ui->conversionList->setEnabled(false);
-    ui->okButton->setText(tr("OK"));
-    ui->addButton->setEnabled(true);
-    ui->modifyButton->setEnabled(true);
-    ui->deleteButton->setEnabled(true);
-    adding = 0;
-    modifying = 0;
 }
 
 void CDialogSelectDatum::OnAdd()
 {
-    adding = 1;
     ui->datumName->clear();
     ui->gridFile->clear();
     // The ellipsoid goes with its name, so the check on saving tests what
@@ -413,7 +336,7 @@ void CDialogSelectDatum::OnAdd()
     CCxString name;
     LookupMeridianName(meridianId, name);
     ui->meridianName->setText(FromUtf8(name.str()));
-    StartEditing();
+    StartEditing(Adding);
     ui->datumName->setFocus();
 }
 
@@ -421,8 +344,7 @@ void CDialogSelectDatum::OnModify()
 {
     if (SelectedDatumId == 0)
         return;
-    modifying = 1;
-    StartEditing();
+    StartEditing(Modifying);
     ui->translationX->setFocus();
 }
 
@@ -493,22 +415,10 @@ bool CDialogSelectDatum::Validate()
     return true;
 }
 
-void CDialogSelectDatum::accept()
+bool CDialogSelectDatum::SaveEdited()
 {
-    if (CurrentState() == Browsing)
-    {
-        // OK or Enter with no row chosen keeps the opener's choice.
-        if (ui->datumList->selectedItems().isEmpty())
-        {
-            QDialog::reject();
-            return;
-        }
-        TakeMarkedRow();
-        QDialog::accept();
-        return;
-    }
     if (!Validate())
-        return;
+        return false;
     DatumValues v;
     v.name = ToUtf8(ui->datumName->text());
     v.file = ToUtf8(ui->gridFile->text());
@@ -532,29 +442,5 @@ void CDialogSelectDatum::accept()
     }
     else if (FormatDatumUpdate(SelectedDatumId, v, sql))
         RunCatalogueStatement(sql);
-    FillList();
-    EndEditing();
-    SelectRow(SelectedDatumId);
-}
-
-void CDialogSelectDatum::OnDelete()
-{
-    if (SelectedDatumId == 0)
-        return;
-    if (!AskMessage(IDS_ASK_DELETE_DATUM))
-        return;
-    RunCatalogueStatement(FormatStatement(CatalogueSql::D8, SelectedDatumId));
-    FillList();
-    SelectRow(SelectedDatumId);
-}
-
-void CDialogSelectDatum::reject()
-{
-    if (CurrentState() == Browsing)
-    {
-        QDialog::reject();
-        return;
-    }
-    EndEditing();
-    SelectRow(SelectedDatumId);
+    return true;
 }

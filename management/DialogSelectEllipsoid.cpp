@@ -21,7 +21,7 @@
 using namespace DialogText;
 
 CDialogSelectEllipsoid::CDialogSelectEllipsoid(QWidget* parent)
-    : QDialog(parent), ui(std::make_unique<Ui::CDialogSelectEllipsoid>())
+    : CCatalogueDialog(parent), ui(std::make_unique<Ui::CDialogSelectEllipsoid>())
 {
     ui->setupUi(this);
     openUrl = [](const QString& url) { OpenAddress(url); };
@@ -34,7 +34,7 @@ CDialogSelectEllipsoid::CDialogSelectEllipsoid(QWidget* parent)
     list->setHeaderLabels({tr("EPSG"), tr("Ellipsoid")});
     list->header()->setSectionsClickable(false);
     list->header()->setStretchLastSection(false);
-    FillList();
+    RefillList();
 
     QStyle* s = style();
     ui->addButton->setIcon(s->standardIcon(QStyle::SP_FileDialogNewFolder));
@@ -44,14 +44,14 @@ CDialogSelectEllipsoid::CDialogSelectEllipsoid(QWidget* parent)
     ui->cancelButton->setIcon(s->standardIcon(QStyle::SP_DialogCancelButton));
     ui->linkButton->setToolTip(QString::fromLatin1(kEllipsoidsPage));
 
-    connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            &CDialogSelectEllipsoid::OnSelectionChanged);
-    connect(list, &QTreeWidget::itemDoubleClicked, this, &CDialogSelectEllipsoid::OnDoubleClicked);
+    SetUpFlow(list, ui->okButton, {ui->addButton, ui->modifyButton, ui->deleteButton, list}, {},
+              {ui->ellipsoidName, ui->semiMajorAxis, ui->inverseFlattening});
     connect(ui->searchField, &QLineEdit::textChanged, this,
             [this](const QString& text) { NarrowTree(ui->ellipsoidList, 1, text); });
     connect(ui->addButton, &QPushButton::clicked, this, &CDialogSelectEllipsoid::OnAdd);
     connect(ui->modifyButton, &QPushButton::clicked, this, &CDialogSelectEllipsoid::OnModify);
-    connect(ui->deleteButton, &QPushButton::clicked, this, &CDialogSelectEllipsoid::OnDelete);
+    connect(ui->deleteButton, &QPushButton::clicked, this,
+            [this] { DeleteSelected(IDS_ASK_DELETE_ELLIPSOID, CatalogueSql::E7); });
     connect(ui->okButton, &QPushButton::clicked, this, &CDialogSelectEllipsoid::accept);
     connect(ui->cancelButton, &QPushButton::clicked, this, &CDialogSelectEllipsoid::reject);
     connect(ui->linkButton, &QPushButton::clicked, this,
@@ -60,11 +60,6 @@ CDialogSelectEllipsoid::CDialogSelectEllipsoid(QWidget* parent)
 }
 
 CDialogSelectEllipsoid::~CDialogSelectEllipsoid() = default;
-
-CDialogSelectEllipsoid::State CDialogSelectEllipsoid::CurrentState() const
-{
-    return adding != 0 ? Adding : (modifying != 0 ? Modifying : Browsing);
-}
 
 void CDialogSelectEllipsoid::showEvent(QShowEvent* event)
 {
@@ -79,7 +74,7 @@ void CDialogSelectEllipsoid::showEvent(QShowEvent* event)
         SelectRow(SelectedEllipsoidId);
 }
 
-void CDialogSelectEllipsoid::FillList()
+void CDialogSelectEllipsoid::RefillList()
 {
     std::vector<NamedRow> rows;
     ListEllipsoids(rows);
@@ -101,7 +96,7 @@ void CDialogSelectEllipsoid::FillList()
     NarrowTree(list, 1, ui->searchField->text());
 }
 
-void CDialogSelectEllipsoid::ShowEllipsoid()
+void CDialogSelectEllipsoid::ShowSelected()
 {
     ui->ellipsoidName->clear();
     ui->semiMajorAxis->clear();
@@ -121,91 +116,12 @@ void CDialogSelectEllipsoid::ShowEllipsoid()
     ui->inverseFlattening->setText(Number("%3.14lf", inverseFlattening));
 }
 
-void CDialogSelectEllipsoid::SelectRow(int id)
-{
-    QTreeWidget* list = ui->ellipsoidList;
-    list->setFocus();
-    QTreeWidgetItem* match = nullptr;
-    for (int i = 0; i < list->topLevelItemCount() && match == nullptr; ++i)
-    {
-        if (list->topLevelItem(i)->data(0, Qt::UserRole).toInt() == id)
-            match = list->topLevelItem(i);
-    }
-    if (match == nullptr)
-        list->clearSelection();
-    else
-    {
-        list->setCurrentItem(match, 0, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-        list->scrollToItem(match);
-    }
-    ShowEllipsoid();
-}
-
-void CDialogSelectEllipsoid::TakeMarkedRow()
-{
-    const QTreeWidgetItem* marked = ui->ellipsoidList->topLevelItem(mark);
-    SelectedEllipsoidId = marked != nullptr ? marked->data(0, Qt::UserRole).toInt() : 0;
-    ShowEllipsoid();
-}
-
-void CDialogSelectEllipsoid::OnSelectionChanged(const QItemSelection& selected, const QItemSelection&)
-{
-    for (const QModelIndex& index : selected.indexes())
-    {
-        if (index.column() != 0)
-            continue;
-        mark = index.row();
-        const int id = index.data(Qt::UserRole).toInt();
-        if (id != 0)
-        {
-            SelectedEllipsoidId = id;
-            ShowEllipsoid();
-        }
-    }
-}
-
-void CDialogSelectEllipsoid::OnDoubleClicked()
-{
-    if (CurrentState() != Browsing)
-        return;
-    TakeMarkedRow();
-    if (SelectedEllipsoidId != 0)
-        QDialog::accept();
-}
-
-void CDialogSelectEllipsoid::StartEditing()
-{
-    ui->ellipsoidName->setReadOnly(false);
-    ui->semiMajorAxis->setReadOnly(false);
-    ui->inverseFlattening->setReadOnly(false);
-    ui->addButton->setEnabled(false);
-    ui->modifyButton->setEnabled(false);
-    ui->deleteButton->setEnabled(false);
-    ui->ellipsoidList->setEnabled(false);
-    ui->okButton->setText(tr("&Save"));
-}
-
-void CDialogSelectEllipsoid::EndEditing()
-{
-    ui->ellipsoidName->setReadOnly(true);
-    ui->semiMajorAxis->setReadOnly(true);
-    ui->inverseFlattening->setReadOnly(true);
-    ui->ellipsoidList->setEnabled(true);
-    ui->okButton->setText(tr("OK"));
-    ui->addButton->setEnabled(true);
-    ui->modifyButton->setEnabled(true);
-    ui->deleteButton->setEnabled(true);
-    adding = 0;
-    modifying = 0;
-}
-
 void CDialogSelectEllipsoid::OnAdd()
 {
-    adding = 1;
     ui->ellipsoidName->clear();
     ui->semiMajorAxis->clear();
     ui->inverseFlattening->clear();
-    StartEditing();
+    StartEditing(Adding);
     ui->ellipsoidName->setFocus();
 }
 
@@ -213,8 +129,7 @@ void CDialogSelectEllipsoid::OnModify()
 {
     if (SelectedEllipsoidId == 0)
         return;
-    modifying = 1;
-    StartEditing();
+    StartEditing(Modifying);
     ui->semiMajorAxis->setFocus();
 }
 
@@ -243,22 +158,10 @@ bool CDialogSelectEllipsoid::Validate()
     return true;
 }
 
-void CDialogSelectEllipsoid::accept()
+bool CDialogSelectEllipsoid::SaveEdited()
 {
-    if (CurrentState() == Browsing)
-    {
-        // OK or Enter with no row chosen keeps the opener's choice.
-        if (ui->ellipsoidList->selectedItems().isEmpty())
-        {
-            QDialog::reject();
-            return;
-        }
-        TakeMarkedRow();
-        QDialog::accept();
-        return;
-    }
     if (!Validate())
-        return;
+        return false;
     EllipsoidValues v;
     v.name = ToUtf8(ui->ellipsoidName->text());
     v.axisA = NumberLiteral(ui->semiMajorAxis->text());
@@ -273,29 +176,5 @@ void CDialogSelectEllipsoid::accept()
     }
     else if (FormatEllipsoidUpdate(SelectedEllipsoidId, v, sql))
         RunCatalogueStatement(sql);
-    FillList();
-    EndEditing();
-    SelectRow(SelectedEllipsoidId);
-}
-
-void CDialogSelectEllipsoid::OnDelete()
-{
-    if (SelectedEllipsoidId == 0)
-        return;
-    if (!AskMessage(IDS_ASK_DELETE_ELLIPSOID))
-        return;
-    RunCatalogueStatement(FormatStatement(CatalogueSql::E7, SelectedEllipsoidId));
-    FillList();
-    SelectRow(SelectedEllipsoidId);
-}
-
-void CDialogSelectEllipsoid::reject()
-{
-    if (CurrentState() == Browsing)
-    {
-        QDialog::reject();
-        return;
-    }
-    EndEditing();
-    SelectRow(SelectedEllipsoidId);
+    return true;
 }

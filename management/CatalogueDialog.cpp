@@ -1,0 +1,180 @@
+#include "CatalogueDialog.h"
+
+#include <QAbstractItemView>
+#include <QItemSelection>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "CatalogueLookups.h"
+#include "CatalogueStatements.h"
+#include "Messages.h"
+
+CCatalogueDialog::CCatalogueDialog(QWidget* parent) : QDialog(parent)
+{
+}
+
+void CCatalogueDialog::SetUpFlow(QAbstractItemView* list, QPushButton* ok, std::vector<QWidget*> browsingOnly,
+                                 std::vector<QWidget*> editingOnly, std::vector<QLineEdit*> propertyFields)
+{
+    rows = list;
+    okButton = ok;
+    browsing = std::move(browsingOnly);
+    editing = std::move(editingOnly);
+    fields = std::move(propertyFields);
+    connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this](const QItemSelection& selected, const QItemSelection&) { OnSelectionChanged(selected); });
+    connect(list, &QAbstractItemView::doubleClicked, this, [this] { OnDoubleClicked(); });
+}
+
+void CCatalogueDialog::OpenFields()
+{
+    for (QLineEdit* field : fields)
+        field->setReadOnly(false);
+}
+
+void CCatalogueDialog::CloseFields()
+{
+    for (QLineEdit* field : fields)
+        field->setReadOnly(true);
+}
+
+void CCatalogueDialog::AfterSave()
+{
+    RefillList();
+    EndEditing();
+    SelectRow(SelectedId());
+}
+
+void CCatalogueDialog::AfterCancel()
+{
+    EndEditing();
+    SelectRow(SelectedId());
+}
+
+void CCatalogueDialog::AfterDelete()
+{
+    SelectRow(SelectedId());
+}
+
+void CCatalogueDialog::StartEditing(State newState)
+{
+    state = newState;
+    for (QWidget* w : editing)
+        w->setEnabled(true);
+    for (QWidget* w : browsing)
+        w->setEnabled(false);
+    OpenFields();
+    okButton->setText(tr("&Save"));
+}
+
+void CCatalogueDialog::EndEditing()
+{
+    CloseFields();
+    for (QWidget* w : editing)
+        w->setEnabled(false);
+    for (QWidget* w : browsing)
+        w->setEnabled(true);
+    okButton->setText(tr("OK"));
+    state = Browsing;
+}
+
+void CCatalogueDialog::DeleteSelected(int questionId, const char* statement)
+{
+    if (SelectedId() == 0)
+        return;
+    if (!AskMessage(questionId))
+        return;
+    RunCatalogueStatement(FormatStatement(statement, SelectedId()));
+    RefillList();
+    AfterDelete();
+}
+
+int CCatalogueDialog::RowId(int row) const
+{
+    if (row < 0 || row >= rows->model()->rowCount())
+        return 0;
+    return rows->model()->index(row, 0).data(Qt::UserRole).toInt();
+}
+
+bool CCatalogueDialog::RowChosen() const
+{
+    return rows->selectionModel()->hasSelection();
+}
+
+void CCatalogueDialog::SelectRow(int id)
+{
+    rows->setFocus();
+    const QAbstractItemModel* model = rows->model();
+    int match = -1;
+    for (int row = 0; row < model->rowCount() && match < 0; ++row)
+        if (RowId(row) == id)
+            match = row;
+    if (match < 0)
+        rows->clearSelection();
+    else
+    {
+        const QModelIndex index = model->index(match, 0);
+        rows->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
+                                                           QItemSelectionModel::Rows);
+        rows->scrollTo(index);
+    }
+    ShowSelected();
+}
+
+void CCatalogueDialog::TakeMarkedRow()
+{
+    SetSelectedId(RowId(mark));
+    ShowSelected();
+}
+
+void CCatalogueDialog::OnSelectionChanged(const QItemSelection& selected)
+{
+    for (const QModelIndex& index : selected.indexes())
+    {
+        if (index.column() != 0)
+            continue;
+        mark = index.row();
+        const int id = index.data(Qt::UserRole).toInt();
+        if (id != 0)
+        {
+            SetSelectedId(id);
+            ShowSelected();
+        }
+    }
+}
+
+void CCatalogueDialog::OnDoubleClicked()
+{
+    if (state != Browsing)
+        return;
+    TakeMarkedRow();
+    if (SelectedId() != 0)
+        QDialog::accept();
+}
+
+void CCatalogueDialog::accept()
+{
+    if (state == Browsing)
+    {
+        if (!RowChosen())
+        {
+            QDialog::reject();
+            return;
+        }
+        TakeMarkedRow();
+        QDialog::accept();
+        return;
+    }
+    if (SaveEdited())
+        AfterSave();
+}
+
+void CCatalogueDialog::reject()
+{
+    if (state == Browsing)
+    {
+        QDialog::reject();
+        return;
+    }
+    AfterCancel();
+}
