@@ -51,7 +51,7 @@ void SelectItemWithData(QComboBox* list, int data)
 } // namespace
 
 CDialogSelectGrid::CDialogSelectGrid(CCountryImages& application, QWidget* parent)
-    : QDialog(parent), ui(std::make_unique<Ui::CDialogSelectGrid>()), app(application)
+    : CCatalogueDialog(parent), ui(std::make_unique<Ui::CDialogSelectGrid>()), app(application)
 {
     ui->setupUi(this);
 
@@ -114,16 +114,18 @@ CDialogSelectGrid::CDialogSelectGrid(CCountryImages& application, QWidget* paren
     ui->linkButton->setToolTip(QString::fromLatin1(kGridsPage));
 
     connect(list->header(), &QHeaderView::sectionClicked, this, &CDialogSelectGrid::OnHeaderClicked);
-    connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            &CDialogSelectGrid::OnSelectionChanged);
-    connect(list, &QTreeWidget::itemDoubleClicked, this, &CDialogSelectGrid::OnDoubleClicked);
+    SetUpFlow(list, ui->okButton, {ui->addButton, ui->modifyButton, ui->deleteButton, list},
+              {ui->countrySelectButton, ui->datumSelectButton, ui->projectionList, ui->unitList},
+              {ui->gridName, ui->falseNorthing, ui->falseEasting, ui->latitude, ui->longitude, ui->parallelNorth,
+               ui->parallelSouth, ui->azimuth, ui->rectifiedGridAngle, ui->scaleFactor});
     connect(ui->projectionList, &QComboBox::activated, this, &CDialogSelectGrid::OnProjectionChosen);
     connect(ui->unitList, &QComboBox::activated, this, &CDialogSelectGrid::OnUnitChosen);
     connect(ui->searchField, &QLineEdit::textChanged, this,
             [this](const QString& text) { NarrowTree(ui->gridList, 2, text); });
     connect(ui->addButton, &QPushButton::clicked, this, &CDialogSelectGrid::OnAdd);
     connect(ui->modifyButton, &QPushButton::clicked, this, &CDialogSelectGrid::OnModify);
-    connect(ui->deleteButton, &QPushButton::clicked, this, &CDialogSelectGrid::OnDelete);
+    connect(ui->deleteButton, &QPushButton::clicked, this,
+            [this] { DeleteSelected(IDS_ASK_DELETE_GRID, CatalogueSql::G9); });
     connect(ui->countrySelectButton, &QPushButton::clicked, this, &CDialogSelectGrid::OnSelectCountry);
     connect(ui->datumSelectButton, &QPushButton::clicked, this, &CDialogSelectGrid::OnSelectDatum);
     connect(ui->countryFilterSelectButton, &QPushButton::clicked, this, &CDialogSelectGrid::OnSelectCountryFilter);
@@ -142,11 +144,6 @@ CDialogSelectGrid::CDialogSelectGrid(CCountryImages& application, QWidget* paren
 }
 
 CDialogSelectGrid::~CDialogSelectGrid() = default;
-
-CDialogSelectGrid::State CDialogSelectGrid::CurrentState() const
-{
-    return adding != 0 ? Adding : (modifying != 0 ? Modifying : Browsing);
-}
 
 void CDialogSelectGrid::showEvent(QShowEvent* event)
 {
@@ -344,33 +341,6 @@ void CDialogSelectGrid::SetVariableLabels()
         ui->longitudeLabel->setText(tr("Central Meridian"));
 }
 
-void CDialogSelectGrid::SelectRow(int id)
-{
-    CGridList* list = ui->gridList;
-    list->setFocus();
-    QTreeWidgetItem* match = nullptr;
-    for (int i = 0; i < list->topLevelItemCount() && match == nullptr; ++i)
-    {
-        QTreeWidgetItem* item = list->topLevelItem(i);
-        if (item->data(0, Qt::UserRole).toInt() == id)
-            match = item;
-    }
-    if (match == nullptr)
-    {
-        list->clearSelection();
-        return;
-    }
-    list->setCurrentItem(match, 0, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    list->scrollToItem(match);
-}
-
-void CDialogSelectGrid::TakeMarkedRow()
-{
-    const QTreeWidgetItem* marked = ui->gridList->topLevelItem(mark);
-    SelectedGridId = marked != nullptr ? marked->data(0, Qt::UserRole).toInt() : 0;
-    ShowGrid();
-}
-
 void CDialogSelectGrid::OnHeaderClicked(int column)
 {
     static constexpr int columnToSort[] = {2, 1, 3};
@@ -385,30 +355,6 @@ void CDialogSelectGrid::OnHeaderClicked(int column)
         sortDirection = 1;
     }
     FillGridList();
-}
-
-void CDialogSelectGrid::OnSelectionChanged(const QItemSelection& selected, const QItemSelection& /*deselected*/)
-{
-    for (const QModelIndex& index : selected.indexes())
-    {
-        if (index.column() != 0)
-            continue;
-        mark = index.row();
-        const int id = index.data(Qt::UserRole).toInt();
-        if (id != 0)
-        {
-            SelectedGridId = id;
-            ShowGrid();
-        }
-    }
-}
-
-void CDialogSelectGrid::OnDoubleClicked()
-{
-    if (CurrentState() != Browsing)
-        return;
-    TakeMarkedRow();
-    QDialog::accept();
 }
 
 void CDialogSelectGrid::ApplyEditableFields()
@@ -441,42 +387,8 @@ void CDialogSelectGrid::OnUnitChosen(int index)
     unitId = ui->unitList->itemData(index).toInt();
 }
 
-void CDialogSelectGrid::StartEditing()
-{
-    ApplyEditableFields();
-    ui->countrySelectButton->setEnabled(true);
-    ui->datumSelectButton->setEnabled(true);
-    ui->projectionList->setEnabled(true);
-    ui->unitList->setEnabled(true);
-    ui->addButton->setEnabled(false);
-    ui->modifyButton->setEnabled(false);
-    ui->deleteButton->setEnabled(false);
-    ui->gridList->setEnabled(false);
-    ui->okButton->setText(tr("&Save"));
-}
-
-void CDialogSelectGrid::EndEditing()
-{
-    for (QLineEdit* field : std::initializer_list<QLineEdit*>{ui->gridName, ui->falseNorthing, ui->falseEasting, ui->latitude, ui->longitude,
-                             ui->parallelNorth, ui->parallelSouth, ui->azimuth, ui->rectifiedGridAngle,
-                             ui->scaleFactor})
-        field->setReadOnly(true);
-    ui->gridList->setEnabled(true);
-    ui->countrySelectButton->setEnabled(false);
-    ui->datumSelectButton->setEnabled(false);
-    ui->projectionList->setEnabled(false);
-    ui->unitList->setEnabled(false);
-    ui->addButton->setEnabled(true);
-    ui->modifyButton->setEnabled(true);
-    ui->deleteButton->setEnabled(true);
-    ui->okButton->setText(tr("OK"));
-    adding = 0;
-    modifying = 0;
-}
-
 void CDialogSelectGrid::OnAdd()
 {
-    adding = 1;
     ui->gridName->clear();
     // The datum goes with its name, so the check on saving tests what the
     // user sees.
@@ -495,7 +407,7 @@ void CDialogSelectGrid::OnAdd()
     SetVariableLabels();
 
     SelectedGridId = 0;
-    StartEditing();
+    StartEditing(Adding);
     ui->gridName->setFocus();
 }
 
@@ -503,8 +415,7 @@ void CDialogSelectGrid::OnModify()
 {
     if (SelectedGridId == 0)
         return;
-    modifying = 1;
-    StartEditing();
+    StartEditing(Modifying);
     ui->falseNorthing->setFocus();
 }
 
@@ -679,67 +590,44 @@ void CDialogSelectGrid::Update()
         RunCatalogueStatement(sql);
 }
 
-void CDialogSelectGrid::accept()
+bool CDialogSelectGrid::SaveEdited()
 {
-    switch (CurrentState())
-    {
-    case Browsing:
-        // OK or Enter with no row chosen keeps the opener's choice.
-        if (ui->gridList->selectedItems().isEmpty())
-        {
-            QDialog::reject();
-            return;
-        }
-        TakeMarkedRow();
-        QDialog::accept();
-        return;
-    case Adding:
-    {
-        if (!Validate())
-            return;
+    if (!Validate())
+        return false;
+    savedNew = CurrentState() == Adding;
+    if (savedNew)
         Insert();
-        FillGridList();
-        EndEditing();
-        int last = 0;
-        CCxAdo ado;
-        if (OpenCatalogue(ado) && ado.OpenRecordset(CatalogueSql::G4) == 1)
-            ado.GetFieldLong("numLast", last);
-        ado.CloseRecordset();
-        ado.Disconnect();
-        SelectRow(last);
-        TakeMarkedRow();
-        return;
-    }
-    case Modifying:
-        if (!Validate())
-            return;
+    else
         Update();
-        FillGridList();
-        EndEditing();
-        SelectRow(SelectedGridId);
-        TakeMarkedRow();
-        return;
-    }
+    return true;
 }
 
-void CDialogSelectGrid::OnDelete()
+void CDialogSelectGrid::AfterSave()
 {
-    if (SelectedGridId == 0)
-        return;
-    if (!AskMessage(IDS_ASK_DELETE_GRID))
-        return;
-    RunCatalogueStatement(FormatStatement(CatalogueSql::G9, SelectedGridId));
     FillGridList();
+    EndEditing();
+    int shown = SelectedGridId;
+    if (savedNew)
+    {
+        // The new grid is the one of the largest identifier.
+        CCxAdo ado;
+        if (OpenCatalogue(ado) && ado.OpenRecordset(CatalogueSql::G4) == 1)
+            ado.GetFieldLong("numLast", shown);
+        ado.CloseRecordset();
+        ado.Disconnect();
+    }
+    SelectRow(shown);
     TakeMarkedRow();
 }
 
-void CDialogSelectGrid::reject()
+void CDialogSelectGrid::AfterCancel()
 {
-    if (CurrentState() == Browsing)
-    {
-        QDialog::reject();
-        return;
-    }
+    // The changes are dropped and the marked grid shown again.
     EndEditing();
+    TakeMarkedRow();
+}
+
+void CDialogSelectGrid::AfterDelete()
+{
     TakeMarkedRow();
 }
