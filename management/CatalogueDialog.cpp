@@ -148,7 +148,7 @@ void CCatalogueDialog::OnDoubleClicked()
     if (state != Browsing)
         return;
     TakeMarkedRow();
-    if (SelectedId() != 0)
+    if (SelectedId() != 0 || zeroRowIsAChoice)
         QDialog::accept();
 }
 

@@ -79,8 +79,10 @@ protected:
     void TakeMarkedRow();
     void OnSelectionChanged(const QItemSelection& selected);
     // Double-click while browsing takes the row and closes, for a row that
-    // stands for a catalogue row.
+    // stands for a catalogue row, or for the row of identifier 0 too (" All
+    // Countries") when zeroRowIsAChoice.
     void OnDoubleClicked();
+    bool zeroRowIsAChoice = false;
 
 private:
     State state = Browsing;

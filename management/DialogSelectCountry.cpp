@@ -19,7 +19,7 @@
 using namespace DialogText;
 
 CDialogSelectCountry::CDialogSelectCountry(CCountryImages& application, QWidget* parent)
-    : QDialog(parent), ui(std::make_unique<Ui::CDialogSelectCountry>()), app(application)
+    : CCatalogueDialog(parent), ui(std::make_unique<Ui::CDialogSelectCountry>()), app(application)
 {
     ui->setupUi(this);
     chooseFlagFile = [this](const QString& start) {
@@ -43,9 +43,9 @@ CDialogSelectCountry::CDialogSelectCountry(CCountryImages& application, QWidget*
 
     FillList();
 
-    connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            &CDialogSelectCountry::OnSelectionChanged);
-    connect(list, &QListWidget::itemDoubleClicked, this, &CDialogSelectCountry::OnDoubleClicked);
+    SetUpFlow(list, ui->okButton, {ui->addButton, ui->modifyButton, ui->removeButton, list}, {ui->browseButton},
+              {ui->countryName, ui->flagFile});
+    zeroRowIsAChoice = true;
     connect(ui->addButton, &QPushButton::clicked, this, &CDialogSelectCountry::OnAdd);
     connect(ui->modifyButton, &QPushButton::clicked, this, &CDialogSelectCountry::OnModify);
     connect(ui->removeButton, &QPushButton::clicked, this, &CDialogSelectCountry::OnRemove);
@@ -58,11 +58,6 @@ CDialogSelectCountry::CDialogSelectCountry(CCountryImages& application, QWidget*
 }
 
 CDialogSelectCountry::~CDialogSelectCountry() = default;
-
-CDialogSelectCountry::State CDialogSelectCountry::CurrentState() const
-{
-    return adding != 0 ? Adding : (modifying != 0 ? Modifying : Browsing);
-}
 
 void CDialogSelectCountry::showEvent(QShowEvent* event)
 {
@@ -117,95 +112,27 @@ void CDialogSelectCountry::ShowCountry()
     }
 }
 
-void CDialogSelectCountry::SelectRow(int id)
+void CDialogSelectCountry::OpenFields()
 {
-    QListWidget* list = ui->countryList;
-    QListWidgetItem* match = nullptr;
-    for (int i = 0; i < list->count() && match == nullptr; ++i)
-    {
-        if (list->item(i)->data(Qt::UserRole).toInt() == id)
-            match = list->item(i);
-    }
-    if (match == nullptr)
-        list->clearSelection();
-    else
-    {
-        list->setCurrentItem(match, QItemSelectionModel::ClearAndSelect);
-        list->scrollToItem(match);
-    }
-    list->setFocus();
-}
-
-void CDialogSelectCountry::TakeMarkedRow()
-{
-    const QListWidgetItem* marked = ui->countryList->item(mark);
-    SelectedCountryId = marked != nullptr ? marked->data(Qt::UserRole).toInt() : 0;
-    ShowCountry();
-}
-
-void CDialogSelectCountry::OnSelectionChanged(const QItemSelection& selected, const QItemSelection&)
-{
-    for (const QModelIndex& index : selected.indexes())
-    {
-        mark = index.row();
-        const int id = index.data(Qt::UserRole).toInt();
-        if (id != 0)
-        {
-            SelectedCountryId = id;
-            ShowCountry();
-        }
-    }
-}
-
-void CDialogSelectCountry::OnDoubleClicked()
-{
-    if (CurrentState() != Browsing)
-        return;
-    TakeMarkedRow();
-    QDialog::accept();
-}
-
-void CDialogSelectCountry::StartEditing()
-{
+    // The flag comes by its Browse button.
     ui->countryName->setReadOnly(false);
-    ui->addButton->setEnabled(false);
-    ui->modifyButton->setEnabled(false);
-    ui->removeButton->setEnabled(false);
-    ui->countryList->setEnabled(false);
-    ui->browseButton->setEnabled(true);
-    ui->okButton->setText(tr("&Save"));
-    ui->countryName->setFocus();
-}
-
-void CDialogSelectCountry::EndEditing()
-{
-    ui->countryName->setReadOnly(true);
-    ui->flagFile->setReadOnly(true);
-    ui->countryList->setEnabled(true);
-    ui->okButton->setText(tr("OK"));
-    ui->addButton->setEnabled(true);
-    ui->modifyButton->setEnabled(true);
-    ui->removeButton->setEnabled(true);
-    ui->browseButton->setEnabled(false);
-    adding = 0;
-    modifying = 0;
 }
 
 void CDialogSelectCountry::OnAdd()
 {
-    adding = 1;
     ui->countryName->clear();
     ui->flagFile->clear();
     SelectedCountryId = 0;
-    StartEditing();
+    StartEditing(Adding);
+    ui->countryName->setFocus();
 }
 
 void CDialogSelectCountry::OnModify()
 {
     if (SelectedCountryId == 0)
         return;
-    modifying = 1;
-    StartEditing();
+    StartEditing(Modifying);
+    ui->countryName->setFocus();
 }
 
 void CDialogSelectCountry::OnBrowse()
@@ -225,7 +152,7 @@ bool CDialogSelectCountry::NameIsTaken(const QString& name) const
     for (int i = 0; i < list->count(); ++i)
     {
         const QListWidgetItem* item = list->item(i);
-        if (modifying != 0 && item->data(Qt::UserRole).toInt() == SelectedCountryId)
+        if (CurrentState() == Modifying && item->data(Qt::UserRole).toInt() == SelectedCountryId)
             continue;
         if (item->text() == name)
             return true;
@@ -233,58 +160,58 @@ bool CDialogSelectCountry::NameIsTaken(const QString& name) const
     return false;
 }
 
-void CDialogSelectCountry::accept()
+bool CDialogSelectCountry::SaveEdited()
 {
-    if (CurrentState() == Browsing)
-    {
-        // OK or Enter with no row chosen keeps the opener's choice.
-        if (ui->countryList->selectedItems().isEmpty())
-        {
-            QDialog::reject();
-            return;
-        }
-        TakeMarkedRow();
-        QDialog::accept();
-        return;
-    }
     const QString name = ui->countryName->text();
     if (name.isEmpty())
     {
         ShowMessage(IDS_COUNTRY_NEEDS_NAME);
-        return;
+        return false;
     }
     // Names stay unique on renaming too: two rows of one name could not be
     // told apart in the lists.
     if (NameIsTaken(name))
     {
         ShowMessage(IDS_COUNTRY_EXISTS);
-        return;
+        return false;
     }
     CountryValues v;
     v.name = ToUtf8(name);
     v.flag = ToUtf8(ui->flagFile->text());
     std::string sql;
-    if (CurrentState() == Adding)
+    savedNew = CurrentState() == Adding;
+    if (savedNew)
     {
         long id = 0;
         if (NextUserIdentifier(CatalogueSql::C6, id) && FormatCountryInsert(id, v, sql))
             RunCatalogueStatement(sql);
-        FillList();
-        EndEditing();
-        int last = 0;
-        CCxAdo ado;
-        if (OpenCatalogue(ado) && ado.OpenRecordset(CatalogueSql::C4) == 1)
-            ado.GetFieldLong("numLast", last);
-        ado.CloseRecordset();
-        ado.Disconnect();
-        SelectRow(last);
-        return;
     }
-    if (FormatCountryUpdate(SelectedCountryId, v, sql))
+    else if (FormatCountryUpdate(SelectedCountryId, v, sql))
         RunCatalogueStatement(sql);
+    return true;
+}
+
+void CDialogSelectCountry::AfterSave()
+{
     FillList();
     EndEditing();
-    SelectRow(SelectedCountryId);
+    int shown = SelectedCountryId;
+    if (savedNew)
+    {
+        shown = 0;
+        CCxAdo ado;
+        if (OpenCatalogue(ado) && ado.OpenRecordset(CatalogueSql::C4) == 1)
+            ado.GetFieldLong("numLast", shown);
+        ado.CloseRecordset();
+        ado.Disconnect();
+    }
+    SelectRow(shown);
+}
+
+void CDialogSelectCountry::AfterCancel()
+{
+    EndEditing();
+    TakeMarkedRow();
 }
 
 void CDialogSelectCountry::OnRemove()
@@ -303,15 +230,4 @@ void CDialogSelectCountry::OnRemove()
         return;
     RunCatalogueStatement(FormatStatement(CatalogueSql::C9, SelectedCountryId));
     FillList();
-}
-
-void CDialogSelectCountry::reject()
-{
-    if (CurrentState() == Browsing)
-    {
-        QDialog::reject();
-        return;
-    }
-    EndEditing();
-    TakeMarkedRow();
 }
