@@ -3,7 +3,10 @@
 #include <QAbstractItemView>
 #include <QItemSelection>
 #include <QLineEdit>
+#include <QHeaderView>
 #include <QPushButton>
+#include <QStyle>
+#include <QTreeWidget>
 
 #include "CatalogueLookups.h"
 #include "CatalogueStatements.h"
@@ -177,4 +180,27 @@ void CCatalogueDialog::reject()
         return;
     }
     AfterCancel();
+}
+
+void SetUpSelectionList(QTreeWidget* list, const QStringList& headers)
+{
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list->setUniformRowHeights(true);
+    list->setAllColumnsShowFocus(true);
+    list->setHeaderLabels(headers);
+    list->header()->setSectionsClickable(false);
+    list->header()->setStretchLastSection(false);
+}
+
+void SetFlowIcons(QPushButton* add, QPushButton* modify, QPushButton* remove, QPushButton* ok, QPushButton* cancel)
+{
+    const std::pair<QPushButton*, QStyle::StandardPixmap> icons[] = {
+        {add, QStyle::SP_FileDialogNewFolder}, {modify, QStyle::SP_FileDialogDetailedView},
+        {remove, QStyle::SP_TrashIcon},        {ok, QStyle::SP_DialogOkButton},
+        {cancel, QStyle::SP_DialogCancelButton},
+    };
+    for (const auto& [button, pixmap] : icons)
+        if (button != nullptr)
+            button->setIcon(button->style()->standardIcon(pixmap));
 }

@@ -7,6 +7,8 @@ class QAbstractItemView;
 class QItemSelection;
 class QLineEdit;
 class QPushButton;
+#include <QStringList>
+class QTreeWidget;
 
 // The flow the catalogue dialogs share: a list of rows that the user browses
 // and chooses from, and Add, Modify and Delete of the row shown. This class
@@ -92,3 +94,10 @@ private:
     std::vector<QWidget*> editing;
     std::vector<QLineEdit*> fields;
 };
+
+// A selection list as the catalogue dialogs show it: one whole row selected
+// at a time, columns under fixed headers.
+void SetUpSelectionList(QTreeWidget* list, const QStringList& headers);
+
+// The images of the flow's buttons; any of them may be absent.
+void SetFlowIcons(QPushButton* add, QPushButton* modify, QPushButton* remove, QPushButton* ok, QPushButton* cancel);

@@ -34,12 +34,8 @@ CDialogSelectCountry::CDialogSelectCountry(CCountryImages& application, QWidget*
     list->setUniformItemSizes(true);
 
     QStyle* s = style();
-    ui->addButton->setIcon(s->standardIcon(QStyle::SP_FileDialogNewFolder));
-    ui->modifyButton->setIcon(s->standardIcon(QStyle::SP_FileDialogDetailedView));
-    ui->removeButton->setIcon(s->standardIcon(QStyle::SP_TrashIcon));
+    SetFlowIcons(ui->addButton, ui->modifyButton, ui->removeButton, ui->okButton, ui->cancelButton);
     ui->browseButton->setIcon(s->standardIcon(QStyle::SP_DirOpenIcon));
-    ui->okButton->setIcon(s->standardIcon(QStyle::SP_DialogOkButton));
-    ui->cancelButton->setIcon(s->standardIcon(QStyle::SP_DialogCancelButton));
 
     FillList();
 

@@ -130,24 +130,14 @@ CDialogSelectDatum::CDialogSelectDatum(QWidget* parent, int mode)
 
     // 1. Columns and rows.
     QTreeWidget* list = ui->datumList;
-    list->setSelectionMode(QAbstractItemView::SingleSelection);
-    list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    list->setUniformRowHeights(true);
-    list->setAllColumnsShowFocus(true);
-    list->setHeaderLabels({tr("EPSG"), tr("Datum")});
-    list->header()->setSectionsClickable(false);
-    list->header()->setStretchLastSection(false);
+    SetUpSelectionList(list, {tr("EPSG"), tr("Datum")});
     RefillList();
 
     // 2. Images, the conversion methods by their numbers, the link.
     QStyle* s = style();
-    ui->addButton->setIcon(s->standardIcon(QStyle::SP_FileDialogNewFolder));
-    ui->modifyButton->setIcon(s->standardIcon(QStyle::SP_FileDialogDetailedView));
-    ui->deleteButton->setIcon(s->standardIcon(QStyle::SP_TrashIcon));
+    SetFlowIcons(ui->addButton, ui->modifyButton, ui->deleteButton, ui->okButton, ui->cancelButton);
     for (QPushButton* b : {ui->ellipsoidSelectButton, ui->meridianSelectButton, ui->gridFileSelectButton})
         b->setIcon(s->standardIcon(QStyle::SP_FileDialogContentsView));
-    ui->okButton->setIcon(s->standardIcon(QStyle::SP_DialogOkButton));
-    ui->cancelButton->setIcon(s->standardIcon(QStyle::SP_DialogCancelButton));
     const QStringList methods = {tr("None"), tr("Molodensky"), tr("Bursa Wolf"),
                                  tr("NADCON"), tr("HARN/HPGN"), tr("NTv2")};
     for (int i = 0; i < methods.size(); ++i)

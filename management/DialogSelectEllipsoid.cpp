@@ -27,21 +27,10 @@ CDialogSelectEllipsoid::CDialogSelectEllipsoid(QWidget* parent)
     openUrl = [](const QString& url) { OpenAddress(url); };
 
     QTreeWidget* list = ui->ellipsoidList;
-    list->setSelectionMode(QAbstractItemView::SingleSelection);
-    list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    list->setUniformRowHeights(true);
-    list->setAllColumnsShowFocus(true);
-    list->setHeaderLabels({tr("EPSG"), tr("Ellipsoid")});
-    list->header()->setSectionsClickable(false);
-    list->header()->setStretchLastSection(false);
+    SetUpSelectionList(list, {tr("EPSG"), tr("Ellipsoid")});
     RefillList();
 
-    QStyle* s = style();
-    ui->addButton->setIcon(s->standardIcon(QStyle::SP_FileDialogNewFolder));
-    ui->modifyButton->setIcon(s->standardIcon(QStyle::SP_FileDialogDetailedView));
-    ui->deleteButton->setIcon(s->standardIcon(QStyle::SP_TrashIcon));
-    ui->okButton->setIcon(s->standardIcon(QStyle::SP_DialogOkButton));
-    ui->cancelButton->setIcon(s->standardIcon(QStyle::SP_DialogCancelButton));
+    SetFlowIcons(ui->addButton, ui->modifyButton, ui->deleteButton, ui->okButton, ui->cancelButton);
     ui->linkButton->setToolTip(QString::fromLatin1(kEllipsoidsPage));
 
     SetUpFlow(list, ui->okButton, {ui->addButton, ui->modifyButton, ui->deleteButton, list}, {},

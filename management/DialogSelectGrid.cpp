@@ -101,14 +101,10 @@ CDialogSelectGrid::CDialogSelectGrid(CCountryImages& application, QWidget* paren
 
     // 6. Images, tool tips (in the form) and the link.
     QStyle* s = style();
-    ui->addButton->setIcon(s->standardIcon(QStyle::SP_FileDialogNewFolder));
-    ui->modifyButton->setIcon(s->standardIcon(QStyle::SP_FileDialogDetailedView));
-    ui->deleteButton->setIcon(s->standardIcon(QStyle::SP_TrashIcon));
+    SetFlowIcons(ui->addButton, ui->modifyButton, ui->deleteButton, ui->okButton, ui->cancelButton);
     for (QPushButton* b : {ui->countryFilterSelectButton, ui->datumFilterSelectButton, ui->countrySelectButton,
                            ui->datumSelectButton})
         b->setIcon(s->standardIcon(QStyle::SP_FileDialogContentsView));
-    ui->okButton->setIcon(s->standardIcon(QStyle::SP_DialogOkButton));
-    ui->cancelButton->setIcon(s->standardIcon(QStyle::SP_DialogCancelButton));
     ui->countryFilterResetButton->setIcon(s->standardIcon(QStyle::SP_DialogCancelButton));
     ui->datumFilterResetButton->setIcon(s->standardIcon(QStyle::SP_DialogCancelButton));
     ui->linkButton->setToolTip(QString::fromLatin1(kGridsPage));

@@ -10,6 +10,7 @@
 #include "CatalogueStatements.h"
 #include "CxAdo.h"
 #include "DialogText.h"
+#include "CatalogueDialog.h"
 #include "ListSearch.h"
 #include "ui_DialogSelectMeridian.h"
 
@@ -20,16 +21,9 @@ CDialogSelectMeridian::CDialogSelectMeridian(QWidget* parent)
 {
     ui->setupUi(this);
     QTreeWidget* list = ui->meridianList;
-    list->setSelectionMode(QAbstractItemView::SingleSelection);
-    list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    list->setUniformRowHeights(true);
-    list->setAllColumnsShowFocus(true);
-    list->setHeaderLabels({tr("EPSG"), tr("Meridian"), tr("Longitude")});
-    list->header()->setSectionsClickable(false);
-    list->header()->setStretchLastSection(false);
+    SetUpSelectionList(list, {tr("EPSG"), tr("Meridian"), tr("Longitude")});
     FillList();
-    ui->okButton->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
-    ui->cancelButton->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
+    SetFlowIcons(nullptr, nullptr, nullptr, ui->okButton, ui->cancelButton);
     connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this](const QItemSelection& selected) {
                 for (const QModelIndex& index : selected.indexes())
