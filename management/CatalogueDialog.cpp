@@ -70,6 +70,14 @@ void CCatalogueDialog::StartEditing(State newState)
     okButton->setText(tr("&Save"));
 }
 
+void CCatalogueDialog::ModifySelected(QWidget* firstField)
+{
+    if (SelectedId() == 0)
+        return;
+    StartEditing(Modifying);
+    firstField->setFocus();
+}
+
 void CCatalogueDialog::EndEditing()
 {
     CloseFields();
@@ -203,4 +211,16 @@ void SetFlowIcons(QPushButton* add, QPushButton* modify, QPushButton* remove, QP
     for (const auto& [button, pixmap] : icons)
         if (button != nullptr)
             button->setIcon(button->style()->standardIcon(pixmap));
+}
+
+void ChooseWithName(const std::function<bool(int&)>& chooser, int& id, void (*lookup)(int, CCxString&),
+                    QLineEdit* nameField)
+{
+    int chosen = id;
+    if (!chooser || !chooser(chosen))
+        return;
+    id = chosen;
+    CCxString name;
+    lookup(id, name);
+    nameField->setText(QString::fromStdString(name.str()));
 }

@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QDialog>
+#include <functional>
 #include <vector>
+
+#include "CxString.h"
 
 class QAbstractItemView;
 class QItemSelection;
@@ -65,6 +68,8 @@ protected:
     virtual void AfterDelete();
 
     void StartEditing(State editing);
+    // Modify: editing the row shown, when there is one, from the given field.
+    void ModifySelected(QWidget* firstField);
     void EndEditing();
     // Asks the numbered question; on Yes runs the statement with the shown
     // row's identifier, refills the list and calls AfterDelete.
@@ -101,3 +106,8 @@ void SetUpSelectionList(QTreeWidget* list, const QStringList& headers);
 
 // The images of the flow's buttons; any of them may be absent.
 void SetFlowIcons(QPushButton* add, QPushButton* modify, QPushButton* remove, QPushButton* ok, QPushButton* cancel);
+
+// A Select button of the property fields: runs the chooser on the current
+// identifier and, on a choice, keeps it and shows its name by the lookup.
+void ChooseWithName(const std::function<bool(int&)>& chooser, int& id, void (*lookup)(int, CCxString&),
+                    QLineEdit* nameField);

@@ -43,7 +43,7 @@ CDialogSelectCountry::CDialogSelectCountry(CCountryImages& application, QWidget*
               {ui->countryName, ui->flagFile});
     zeroRowIsAChoice = true;
     connect(ui->addButton, &QPushButton::clicked, this, &CDialogSelectCountry::OnAdd);
-    connect(ui->modifyButton, &QPushButton::clicked, this, &CDialogSelectCountry::OnModify);
+    connect(ui->modifyButton, &QPushButton::clicked, this, [this] { ModifySelected(ui->countryName); });
     connect(ui->removeButton, &QPushButton::clicked, this, &CDialogSelectCountry::OnRemove);
     connect(ui->browseButton, &QPushButton::clicked, this, &CDialogSelectCountry::OnBrowse);
     connect(ui->searchField, &QLineEdit::textChanged, this,
@@ -120,14 +120,6 @@ void CDialogSelectCountry::OnAdd()
     ui->flagFile->clear();
     SelectedCountryId = 0;
     StartEditing(Adding);
-    ui->countryName->setFocus();
-}
-
-void CDialogSelectCountry::OnModify()
-{
-    if (SelectedCountryId == 0)
-        return;
-    StartEditing(Modifying);
     ui->countryName->setFocus();
 }
 

@@ -56,7 +56,6 @@ private:
     bool NameIsTaken(const QString& name) const;
 
     void OnAdd();
-    void OnModify();
     void OnRemove();
     void OnBrowse();
 };

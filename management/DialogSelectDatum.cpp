@@ -153,7 +153,7 @@ CDialogSelectDatum::CDialogSelectDatum(QWidget* parent, int mode)
     connect(ui->searchField, &QLineEdit::textChanged, this,
             [this](const QString& text) { NarrowTree(ui->datumList, 1, text); });
     connect(ui->addButton, &QPushButton::clicked, this, &CDialogSelectDatum::OnAdd);
-    connect(ui->modifyButton, &QPushButton::clicked, this, &CDialogSelectDatum::OnModify);
+    connect(ui->modifyButton, &QPushButton::clicked, this, [this] { ModifySelected(ui->translationX); });
     connect(ui->deleteButton, &QPushButton::clicked, this,
             [this] { DeleteSelected(IDS_ASK_DELETE_DATUM, CatalogueSql::D8); });
     connect(ui->ellipsoidSelectButton, &QPushButton::clicked, this, &CDialogSelectDatum::OnSelectEllipsoid);
@@ -330,36 +330,14 @@ void CDialogSelectDatum::OnAdd()
     ui->datumName->setFocus();
 }
 
-void CDialogSelectDatum::OnModify()
-{
-    if (SelectedDatumId == 0)
-        return;
-    StartEditing(Modifying);
-    ui->translationX->setFocus();
-}
-
 void CDialogSelectDatum::OnSelectEllipsoid()
 {
-    int id = ellipsoidId;
-    if (chooseEllipsoid && chooseEllipsoid(id))
-    {
-        ellipsoidId = id;
-        CCxString name;
-        LookupEllipsoidName(ellipsoidId, name);
-        ui->ellipsoidName->setText(FromUtf8(name.str()));
-    }
+    ChooseWithName(chooseEllipsoid, ellipsoidId, LookupEllipsoidName, ui->ellipsoidName);
 }
 
 void CDialogSelectDatum::OnSelectMeridian()
 {
-    int id = meridianId;
-    if (chooseMeridian && chooseMeridian(id))
-    {
-        meridianId = id;
-        CCxString name;
-        LookupMeridianName(meridianId, name);
-        ui->meridianName->setText(FromUtf8(name.str()));
-    }
+    ChooseWithName(chooseMeridian, meridianId, LookupMeridianName, ui->meridianName);
 }
 
 void CDialogSelectDatum::OnSelectGridFile()

@@ -67,7 +67,6 @@ private:
 
     void OnMethodChosen(int index);
     void OnAdd();
-    void OnModify();
     void OnSelectEllipsoid();
     void OnSelectMeridian();
     void OnSelectGridFile();

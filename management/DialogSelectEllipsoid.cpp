@@ -38,7 +38,7 @@ CDialogSelectEllipsoid::CDialogSelectEllipsoid(QWidget* parent)
     connect(ui->searchField, &QLineEdit::textChanged, this,
             [this](const QString& text) { NarrowTree(ui->ellipsoidList, 1, text); });
     connect(ui->addButton, &QPushButton::clicked, this, &CDialogSelectEllipsoid::OnAdd);
-    connect(ui->modifyButton, &QPushButton::clicked, this, &CDialogSelectEllipsoid::OnModify);
+    connect(ui->modifyButton, &QPushButton::clicked, this, [this] { ModifySelected(ui->semiMajorAxis); });
     connect(ui->deleteButton, &QPushButton::clicked, this,
             [this] { DeleteSelected(IDS_ASK_DELETE_ELLIPSOID, CatalogueSql::E7); });
     connect(ui->okButton, &QPushButton::clicked, this, &CDialogSelectEllipsoid::accept);
@@ -112,14 +112,6 @@ void CDialogSelectEllipsoid::OnAdd()
     ui->inverseFlattening->clear();
     StartEditing(Adding);
     ui->ellipsoidName->setFocus();
-}
-
-void CDialogSelectEllipsoid::OnModify()
-{
-    if (SelectedEllipsoidId == 0)
-        return;
-    StartEditing(Modifying);
-    ui->semiMajorAxis->setFocus();
 }
 
 bool CDialogSelectEllipsoid::Validate()

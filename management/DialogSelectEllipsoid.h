@@ -42,5 +42,4 @@ private:
 
     bool Validate();
     void OnAdd();
-    void OnModify();
 };

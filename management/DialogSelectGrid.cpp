@@ -119,7 +119,7 @@ CDialogSelectGrid::CDialogSelectGrid(CCountryImages& application, QWidget* paren
     connect(ui->searchField, &QLineEdit::textChanged, this,
             [this](const QString& text) { NarrowTree(ui->gridList, 2, text); });
     connect(ui->addButton, &QPushButton::clicked, this, &CDialogSelectGrid::OnAdd);
-    connect(ui->modifyButton, &QPushButton::clicked, this, &CDialogSelectGrid::OnModify);
+    connect(ui->modifyButton, &QPushButton::clicked, this, [this] { ModifySelected(ui->falseNorthing); });
     connect(ui->deleteButton, &QPushButton::clicked, this,
             [this] { DeleteSelected(IDS_ASK_DELETE_GRID, CatalogueSql::G9); });
     connect(ui->countrySelectButton, &QPushButton::clicked, this, &CDialogSelectGrid::OnSelectCountry);
@@ -407,36 +407,15 @@ void CDialogSelectGrid::OnAdd()
     ui->gridName->setFocus();
 }
 
-void CDialogSelectGrid::OnModify()
-{
-    if (SelectedGridId == 0)
-        return;
-    StartEditing(Modifying);
-    ui->falseNorthing->setFocus();
-}
-
 void CDialogSelectGrid::OnSelectCountry()
 {
-    int id = countryId;
-    if (chooseCountry && chooseCountry(id))
-    {
-        countryId = id;
-        CCxString name;
-        LookupCountryName(countryId, name);
-        ui->countryName->setText(FromUtf8(name.str()));
-    }
+    ChooseWithName(chooseCountry, countryId, LookupCountryName, ui->countryName);
 }
 
 void CDialogSelectGrid::OnSelectDatum()
 {
-    int id = SelectedDatumId;
-    if (chooseDatum && chooseDatum(id, false))
-    {
-        SelectedDatumId = id;
-        CCxString name;
-        LookupDatumName(SelectedDatumId, name);
-        ui->datumName->setText(FromUtf8(name.str()));
-    }
+    ChooseWithName([this](int& id) { return chooseDatum && chooseDatum(id, false); }, SelectedDatumId,
+                   LookupDatumName, ui->datumName);
 }
 
 void CDialogSelectGrid::OnSelectCountryFilter()

@@ -93,7 +93,6 @@ private:
     void OnProjectionChosen(int index);
     void OnUnitChosen(int index);
     void OnAdd();
-    void OnModify();
     void OnSelectCountry();
     void OnSelectDatum();
     void OnSelectCountryFilter();
