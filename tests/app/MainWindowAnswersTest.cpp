@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTimer>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -20,6 +21,7 @@
 #include "ConfigurationRecord.h"
 #include "DialogAbout.h"
 #include "DialogDistance.h"
+#include "DialogSelectEllipsoid.h"
 #include "DialogSelectGrid.h"
 #include "GeolynxApp.h"
 #include "GeolynxDlg.h"
@@ -392,6 +394,25 @@ TEST_F(RealAnswers, ScreenshotsOfTheWindowAndTheGridDialog)
     QTest::keyClicks(search, QStringLiteral("british"));
     QTest::qWait(200);
     EXPECT_TRUE(grid.grab().save(dir + QStringLiteral("grid-dialog.png")));
+    grid.close();
+
+    CDialogSelectEllipsoid ellipsoid(window.get());
+    ellipsoid.SelectedEllipsoidId = 7030;
+    ellipsoid.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&ellipsoid));
+    QTest::qWait(100);
+    EXPECT_TRUE(ellipsoid.grab().save(dir + QStringLiteral("ellipsoid-dialog.png")));
+    ellipsoid.close();
+
+    // The question of Clear, as the user sees it.
+    QTimer::singleShot(300, [dir] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+        {
+            box->grab().save(dir + QStringLiteral("clear-question.png"));
+            box->button(QMessageBox::No)->click();
+        }
+    });
+    Click("clearButton");
 }
 
 } // namespace
