@@ -1,9 +1,8 @@
 #include "DialogAbout.h"
 
-#include <QDesktopServices>
 #include <QStyle>
-#include <QUrl>
 
+#include "OpenAddress.h"
 #include "ui_DialogAbout.h"
 
 CDialogAbout::CDialogAbout(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::CDialogAbout>())
@@ -14,7 +13,7 @@ CDialogAbout::CDialogAbout(QWidget* parent) : QDialog(parent), ui(std::make_uniq
     ui->versionText->setText(QString::asprintf("Veltrix Geolynx %s", kProductVersion));
     ui->websiteText->setText(QString::fromLatin1(kProductWebsite));
     connect(ui->websiteButton, &QPushButton::clicked, this,
-            [] { QDesktopServices::openUrl(QUrl(QString::fromLatin1(kProductWebsite))); });
+            [] { OpenAddress(QString::fromLatin1(kProductWebsite)); });
     connect(ui->okButton, &QPushButton::clicked, this, &QDialog::accept);
 }
 

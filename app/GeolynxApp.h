@@ -1,20 +1,15 @@
 #pragma once
 
-#include <array>
 #include <string>
 
-#include "ConvertCoordinate.h"
+#include "WizardContext.h"
 
 // The application object: the one conversion engine with the source and
 // destination records every conversion of the window loads, and the country
-// image table the flag lists share.
-class CGeolynxApp
+// image table the flag lists share. The dialogs and the wizard see only the
+// parts they need (CCountryImages, CWizardContext).
+class CGeolynxApp : public CWizardContext
 {
-public:
-    CConversionContext conversion;
-    // Position i holds the country whose flag is image i of the flag list.
-    std::array<int, 1024> countryImageTable{};
-    int countryImageCount = 0;
 };
 
 // The current configuration file the window loads when it opens and saves on

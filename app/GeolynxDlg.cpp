@@ -1,7 +1,9 @@
 #include "GeolynxDlg.h"
 
 #include <QAction>
-#include <QDesktopServices>
+#include <QResizeEvent>
+#include <algorithm>
+#include <cmath>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,6 +17,7 @@
 
 #include "CatalogueLoaders.h"
 #include "CatalogueLookups.h"
+#include "Choosers.h"
 #include "ConfigurationRecord.h"
 #include "DialogAbout.h"
 #include "DialogDistance.h"
@@ -22,10 +25,13 @@
 #include "DialogSelectDatum.h"
 #include "DialogSelectEllipsoid.h"
 #include "DialogSelectGrid.h"
+#include "DialogText.h"
 #include "DistanceText.h"
 #include "GeolynxApp.h"
 #include "Messages.h"
 #include "NumberText.h"
+#include "OpenAddress.h"
+#include "CatalogueRows.h"
 #include "WzdSheet.h"
 #include "ui_GeolynxDlg.h"
 
@@ -52,6 +58,21 @@ std::string Std(const QString& s)
     return s.toStdString();
 }
 
+// A message whose text carries one "%s".
+void ShowWith(int id, const std::string& detail)
+{
+    std::string text = LoadMessage(id);
+    const std::size_t at = text.find("%s");
+    if (at != std::string::npos)
+        text.replace(at, 2, detail);
+    MessagePresenter().Show(id, text);
+}
+
+const char* SideName(CGeolynxDlg::Side side)
+{
+    return side == CGeolynxDlg::Source ? "Source" : "Destination";
+}
+
 } // namespace
 
 CGeolynxDlg::CGeolynxDlg(CGeolynxApp& application, std::string configuration, QWidget* parent)
@@ -60,8 +81,10 @@ CGeolynxDlg::CGeolynxDlg(CGeolynxApp& application, std::string configuration, QW
 {
     form = new QWidget(this);
     ui->setupUi(form);
-    // The form places its fields by hand, as the dialog template did.
-    form->setFixedSize(form->size());
+    // The form places its fields by hand, as the dialog template did;
+    // PlaceForm stretches the name fields over any extra width.
+    baseFormSize = form->size();
+    form->setMinimumSize(baseFormSize);
     setWindowTitle(form->windowTitle());
     setWindowIcon(style()->standardIcon(QStyle::SP_DriveNetIcon));
 
@@ -104,6 +127,30 @@ CGeolynxDlg::CGeolynxDlg(CGeolynxApp& application, std::string configuration, QW
             r->setAutoExclusive(false);
     }
     fieldLeft = controls[Source].latitude[0]->x();
+    // "Destination Datum:" needs more room than the template gave its label.
+    int labelRight = 0;
+    for (Side side : {Source, Destination})
+    {
+        const QString p = QString::fromLatin1(SidePrefix(side));
+        for (const char* label : {"GridLabel", "DatumLabel"})
+        {
+            auto* l = form->findChild<QLabel*>(p + QLatin1String(label));
+            l->resize(std::max(l->width(), l->sizeHint().width()), l->height());
+            labelRight = std::max(labelRight, l->x() + l->fontMetrics().horizontalAdvance(l->text()));
+        }
+    }
+    const int nameLeft = std::max(controls[Source].gridName->x(), labelRight + 8);
+    selectButtonLeft = form->findChild<QPushButton*>(QStringLiteral("sourceGridSelect"))->x();
+    nameFieldWidth = selectButtonLeft - 4 - nameLeft;
+    for (Side side : {Source, Destination})
+        for (QLineEdit* name : {controls[side].gridName, controls[side].datumName})
+            name->setGeometry(nameLeft, name->y(), nameFieldWidth, name->height());
+    mapButtonLeft = ui->sourceMap->x();
+    noteWidth = controls[Source].note->width();
+    destinationGroupLeft = ui->destinationGroup->x();
+    exitButtonLeft = ui->exitButton->x();
+    ui->sourceGroup->setMinimumWidth(ui->sourceGroup->width());
+    ui->destinationGroup->setMinimumWidth(ui->destinationGroup->width());
 
     connect(ui->transformButton, &QPushButton::clicked, this, &CGeolynxDlg::Transform);
     connect(ui->swapButton, &QPushButton::clicked, this, &CGeolynxDlg::Swap);
@@ -119,31 +166,19 @@ CGeolynxDlg::CGeolynxDlg(CGeolynxApp& application, std::string configuration, QW
     ui->transformButton->setDefault(true);
     ui->transformButton->setAutoDefault(true);
 
-    openUrl = [](const QString& url) { QDesktopServices::openUrl(QUrl(url)); };
-    chooseGrid = [this](int& gridId, int& datumId) {
-        CDialogSelectGrid dialog(app, this);
-        dialog.SelectedGridId = gridId;
-        if (dialog.exec() != QDialog::Accepted)
-            return false;
-        gridId = dialog.SelectedGridId;
-        datumId = dialog.SelectedDatumId;
-        return true;
-    };
-    chooseDatum = [this](int& datumId) {
-        CDialogSelectDatum dialog(this);
-        dialog.SelectedDatumId = datumId;
-        if (dialog.exec() != QDialog::Accepted)
-            return false;
-        datumId = dialog.SelectedDatumId;
-        return true;
-    };
+    openUrl = [](const QString& url) { OpenAddress(url); };
+    chooseGrid = [this](int& gridId, int& datumId) { return ChooseGridInDialog(app, this, gridId, datumId); };
+    chooseDatum = [this](int& datumId) { return ChooseDatumInDialog(this, datumId); };
 
     PushTexts();
     if (!configurationPath.empty())
         LoadConfiguration(configurationPath);
     UpdateLayout();
     PushTexts();
-    setFixedSize(sizeHint());
+    // Wider, never taller: the rows keep their places, the names take the width.
+    setMinimumSize(sizeHint());
+    setMaximumHeight(sizeHint().height());
+    resize(sizeHint());
 }
 
 CGeolynxDlg::~CGeolynxDlg() = default;
@@ -153,24 +188,28 @@ void CGeolynxDlg::BuildMenu()
     menu = new QMenuBar(this);
     QMenu* file = menu->addMenu(tr("&File"));
     connect(file->addAction(tr("&Save Configuration...")), &QAction::triggered, this, [this] {
-        QString path = QFileDialog::getSaveFileName(this, QString(), QString(), tr("Configuration Files (*.glx)"),
-                                                    nullptr, QFileDialog::DontConfirmOverwrite);
+        QString path = QFileDialog::getSaveFileName(this, QString(), DialogText::LastFolder(),
+                                                    tr("Configuration Files (*.glx)"), nullptr,
+                                                    QFileDialog::DontConfirmOverwrite);
         if (path.isEmpty())
             return;
+        DialogText::RememberFolder(path);
         if (QFileInfo(path).suffix().isEmpty())
             path += QLatin1String(".glx");
         SaveConfiguration(Std(path));
     });
     connect(file->addAction(tr("&Load Configuration...")), &QAction::triggered, this, [this] {
-        const QString path =
-            QFileDialog::getOpenFileName(this, QString(), QString(), tr("Configuration Files (*.glx)"));
-        if (!path.isEmpty())
-            LoadConfiguration(Std(path));
+        const QString path = QFileDialog::getOpenFileName(this, QString(), DialogText::LastFolder(),
+                                                          tr("Configuration Files (*.glx)"));
+        if (path.isEmpty())
+            return;
+        DialogText::RememberFolder(path);
+        LoadConfiguration(Std(path));
     });
     file->addSeparator();
     connect(file->addAction(tr("E&xit")), &QAction::triggered, this, &QDialog::accept);
 
-    QMenu* tools = menu->addMenu(tr("&Tools"));
+    QMenu* tools = menu->addMenu(tr("T&ools"));
     QMenu* preferences = tools->addMenu(tr("Preferences"));
     manageGrids = preferences->addAction(tr("Manage Grids..."));
     manageDatums = preferences->addAction(tr("Manage Datums..."));
@@ -327,6 +366,12 @@ void CGeolynxDlg::WriteAltitude(Side side, double altitude)
 
 void CGeolynxDlg::ChangeMode(Side side, int mode)
 {
+    // A field that is no number would be rewritten as its leading number.
+    if (!CheckSide(side, false))
+    {
+        UpdateLayout();
+        return;
+    }
     const double latitude = Read(side, AxisLatitude);
     const double longitude = Read(side, AxisLongitude);
     sides[side].displayMode = mode;
@@ -346,15 +391,63 @@ void CGeolynxDlg::ReloadUnit(Side side)
     LookupGridUnitName(sides[side].gridId, unitLabels[side]);
 }
 
+bool CGeolynxDlg::CheckSide(Side side, bool withAltitude)
+{
+    PullTexts();
+    const CoordinateSide& s = sides[side];
+    const SideControls& c = controls[side];
+    static const char* const parts[] = {"", " minutes", " seconds"};
+    for (CoordinateAxis axis : {AxisLatitude, AxisLongitude})
+    {
+        const int field = FirstInvalidField(axis == AxisLatitude ? s.latitude : s.longitude, s.IsGridForm(),
+                                            s.displayMode);
+        if (field < 0)
+            continue;
+        const char* what = s.IsGridForm() ? (axis == AxisLatitude ? "Northing" : "Easting")
+                                          : (axis == AxisLatitude ? "Latitude" : "Longitude");
+        const bool degrees = !s.IsGridForm() && s.displayMode != ModeDegrees && field == 0;
+        ShowWith(IDS_FIELD_NOT_A_NUMBER,
+                 std::string(SideName(side)) + " " + what + (degrees ? " degrees" : parts[field]));
+        (axis == AxisLatitude ? c.latitude : c.longitude)[field]->setFocus();
+        return false;
+    }
+    if (withAltitude && !IsAltitudeText(s.altitude))
+    {
+        ShowWith(IDS_FIELD_NOT_A_NUMBER, std::string(SideName(side)) + " Altitude");
+        c.altitude->setFocus();
+        return false;
+    }
+    return true;
+}
+
+bool CGeolynxDlg::Convert(double& x, double& y, double& z, int sourceDatum, int sourceGrid, int destinationDatum,
+                          int destinationGrid)
+{
+    CCatalogueRecordLoader loader;
+    switch (ConvertCoordinate(app.conversion, loader, true, x, y, z, sourceDatum, sourceGrid, destinationDatum,
+                              destinationGrid))
+    {
+    case kConvertDone:
+        return true;
+    case kConvertPointFailed:
+        ShowWith(IDS_POINT_NOT_CONVERTED, app.conversion.engine.Failure());
+        return false;
+    default:
+        // The conversion has said why.
+        return false;
+    }
+}
+
 void CGeolynxDlg::Transform()
 {
+    if (!CheckSide(Source, true))
+        return;
     double y = Read(Source, AxisLatitude);
     double x = Read(Source, AxisLongitude);
     double z = ReadAltitude(sides[Source].altitude);
     const CoordinateSide& s = sides[Source];
     const CoordinateSide& d = sides[Destination];
-    CCatalogueRecordLoader loader;
-    if (ConvertCoordinate(app.conversion, loader, true, x, y, z, s.datumId, s.gridId, d.datumId, d.gridId) != 0)
+    if (!Convert(x, y, z, s.datumId, s.gridId, d.datumId, d.gridId))
         return;
     Write(Destination, AxisLatitude, y);
     Write(Destination, AxisLongitude, x);
@@ -364,6 +457,8 @@ void CGeolynxDlg::Transform()
 
 void CGeolynxDlg::Swap()
 {
+    if (!CheckSide(Source, true) || !CheckSide(Destination, true))
+        return;
     const double destinationLatitude = Read(Destination, AxisLatitude);
     const double destinationLongitude = Read(Destination, AxisLongitude);
     const double destinationAltitude = ReadAltitude(sides[Destination].altitude);
@@ -459,12 +554,12 @@ void CGeolynxDlg::SelectDatum(Side side)
 
 bool CGeolynxDlg::ConvertToWgs84(Side side, double& latitude, double& longitude)
 {
+    if (!CheckSide(side, true))
+        return false;
     latitude = Read(side, AxisLatitude);
     longitude = Read(side, AxisLongitude);
     double z = ReadAltitude(sides[side].altitude);
-    CCatalogueRecordLoader loader;
-    return ConvertCoordinate(app.conversion, loader, true, longitude, latitude, z, sides[side].datumId,
-                             sides[side].gridId, kWgs84, 0) == 0;
+    return Convert(longitude, latitude, z, sides[side].datumId, sides[side].gridId, kWgs84, 0);
 }
 
 void CGeolynxDlg::ShowMap(Side side)
@@ -498,6 +593,10 @@ void CGeolynxDlg::CalculateDistance()
 
 void CGeolynxDlg::SaveConfiguration(const std::string& path)
 {
+    // A configuration the user asks for holds what was typed; the one kept
+    // on closing takes what it can, as closing cannot be refused.
+    if (!closing && (!CheckSide(Source, true) || !CheckSide(Destination, true)))
+        return;
     PullTexts();
     const ConfigurationRecord record = CaptureConfiguration(sides[Source], sides[Destination]);
     if (!record.Save(path))
@@ -519,6 +618,12 @@ void CGeolynxDlg::LoadConfiguration(const std::string& path)
     case ConfigurationLoadResult::TooShort:
         return;
     }
+    const std::string refusal = CheckConfiguration(record);
+    if (!refusal.empty())
+    {
+        ShowWith(IDS_NOT_A_CONFIGURATION, refusal);
+        return;
+    }
     ApplyConfiguration(record, sides[Source], sides[Destination]);
     LookupDatumName(sides[Destination].datumId, datumNames[Destination]);
     LookupDatumName(sides[Source].datumId, datumNames[Source]);
@@ -528,6 +633,61 @@ void CGeolynxDlg::LoadConfiguration(const std::string& path)
     ReloadUnit(Source);
     UpdateLayout();
     PushTexts();
+}
+
+std::string CGeolynxDlg::CheckConfiguration(const ConfigurationRecord& r)
+{
+    for (double v : {r.sourceLatitude, r.sourceLongitude, r.sourceAltitude, r.destinationLatitude,
+                     r.destinationLongitude, r.destinationAltitude})
+        if (!std::isfinite(v))
+            return "a coordinate is not a finite number";
+    // A side is a grid in mode 0 or geographic in mode 1 to 3.
+    for (auto [grid, mode] : {std::pair{r.sourceGridId, r.sourceDisplayMode},
+                              std::pair{r.destinationGridId, r.destinationDisplayMode}})
+    {
+        if (grid != 0 ? mode != ModeGrid : (mode < ModeDegrees || mode > ModeDegreesMinutesSeconds))
+            return "a display form is not one of the window's";
+    }
+    for (int grid : {r.sourceGridId, r.destinationGridId})
+        if (grid != 0 && FindGridRow(grid) == RowPresence::Absent)
+            return "grid " + std::to_string(grid) + " is not in the catalogue";
+    for (int datum : {r.sourceDatumId, r.destinationDatumId})
+        if (datum != 0 && FindDatumRow(datum) == RowPresence::Absent)
+            return "datum " + std::to_string(datum) + " is not in the catalogue";
+    return std::string();
+}
+
+void CGeolynxDlg::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+    PlaceForm();
+}
+
+void CGeolynxDlg::PlaceForm()
+{
+    // The template's geometry at its own width, with the extra width shared
+    // by the two sides and given to their name fields.
+    const int extra = std::max(0, form->width() - baseFormSize.width());
+    const int half = extra / 2;
+    ui->sourceGroup->resize(ui->sourceGroup->minimumWidth() + half, ui->sourceGroup->height());
+    ui->destinationGroup->move(destinationGroupLeft + half, ui->destinationGroup->y());
+    ui->destinationGroup->resize(ui->destinationGroup->minimumWidth() + half, ui->destinationGroup->height());
+    ui->exitButton->move(exitButtonLeft + extra, ui->exitButton->y());
+    for (Side side : {Source, Destination})
+    {
+        const SideControls& c = controls[side];
+        for (QLineEdit* name : {c.gridName, c.datumName})
+            name->resize(nameFieldWidth + half, name->height());
+        const QString p = QString::fromLatin1(SidePrefix(side));
+        for (const char* button : {"GridSelect", "DatumSelect"})
+        {
+            auto* b = form->findChild<QPushButton*>(p + QLatin1String(button));
+            b->move(selectButtonLeft + half, b->y());
+        }
+        auto* map = form->findChild<QPushButton*>(p + QLatin1String("Map"));
+        map->move(mapButtonLeft + half, map->y());
+        c.note->resize(noteWidth + half, c.note->height());
+    }
 }
 
 void CGeolynxDlg::done(int result)

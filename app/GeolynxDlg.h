@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QSize>
 #include <array>
 #include <functional>
 #include <memory>
@@ -15,6 +16,8 @@ class QLabel;
 class QLineEdit;
 class QMenuBar;
 class QRadioButton;
+class QResizeEvent;
+struct ConfigurationRecord;
 
 namespace Ui {
 class CGeolynxDlg;
@@ -65,6 +68,9 @@ public:
 public slots:
     void done(int result) override;
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
     struct SideControls
     {
@@ -82,6 +88,15 @@ private:
     };
 
     void BuildMenu();
+    void PlaceForm();
+    // False, after a message naming the field, when a field the side's form
+    // reads is not a number as a whole.
+    bool CheckSide(Side side, bool withAltitude);
+    // One conversion through the catalogue; false after the reason was shown.
+    bool Convert(double& x, double& y, double& z, int sourceDatum, int sourceGrid, int destinationDatum,
+                 int destinationGrid);
+    // Why a loaded record is not a configuration of this window; empty when it is.
+    static std::string CheckConfiguration(const ConfigurationRecord& record);
     void ConnectManagement();
     void PullTexts();
     void PushTexts();
@@ -111,5 +126,12 @@ private:
     std::array<CCxString, 2> datumNames{"None", "None"};
     std::array<CCxString, 2> unitLabels{"Meter", "Meter"};
     int fieldLeft = 0;
+    QSize baseFormSize;
+    int nameFieldWidth = 0;
+    int selectButtonLeft = 0;
+    int mapButtonLeft = 0;
+    int noteWidth = 0;
+    int destinationGroupLeft = 0;
+    int exitButtonLeft = 0;
     bool closing = false;
 };

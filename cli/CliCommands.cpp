@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -13,6 +14,7 @@
 
 #include "CatalogueConnection.h"
 #include "CatalogueLoaders.h"
+#include "CatalogueRows.h"
 #include "CatalogueLookups.h"
 #include "CatalogueStatements.h"
 #include "ConvertCoordinate.h"
@@ -410,67 +412,46 @@ int ConvertStream(const CCliSystem& from, const CCliSystem& to, const CCliPrecis
 int ListCatalogue(const std::string& kind, int countryId, int datumId, const std::string& search, std::FILE* out,
                   std::FILE* err)
 {
-    struct Listing
-    {
-        const char* kind;
-        const char* nameField;
+    // The rows come from the catalogue's typed lists, the very ones the
+    // selection dialogs show.
+    using Lister = std::function<bool(std::vector<NamedRow>&, std::string*)>;
+    const std::pair<const char*, Lister> listings[] = {
+        {"grids", [countryId, datumId](std::vector<NamedRow>& rows, std::string* message) {
+             return ListGrids(countryId, datumId, rows, message);
+         }},
+        {"datums", ListDatums},
+        {"ellipsoids", ListEllipsoids},
+        {"meridians", ListMeridians},
+        {"countries", ListCountries},
+        {"units", ListUnits},
+        {"projections", ListProjections},
     };
-    static const Listing listings[] = {
-        {"grids", "strGrid"},          {"datums", "strDatum"}, {"ellipsoids", "strEllipsoid"},
-        {"meridians", "strMeridian"},  {"countries", "strCountry"}, {"units", "strUnit"},
-        {"projections", "strProjection"},
-    };
-    const Listing* listing = nullptr;
-    for (const Listing& l : listings)
-        if (kind == l.kind)
-            listing = &l;
-    if (listing == nullptr)
+    const Lister* lister = nullptr;
+    for (const auto& [name, function] : listings)
+        if (kind == name)
+            lister = &function;
+    if (lister == nullptr)
     {
         std::fprintf(err, "geolynx-cli: nothing to list called \"%s\"\n", kind.c_str());
         return CLI_ERROR;
     }
 
-    std::string sql;
-    if (kind == "grids")
-        sql = ComposeGridListQuery(countryId, datumId, 2, 0);
-    else if (kind == "datums")
-        sql = CatalogueSql::D3;
-    else if (kind == "ellipsoids")
-        sql = CatalogueSql::E2;
-    else if (kind == "meridians")
-        sql = CatalogueSql::M2;
-    else if (kind == "countries")
-        sql = CatalogueSql::C3;
-    else if (kind == "units")
-        sql = CatalogueSql::U1;
-    else
-        sql = CatalogueSql::P1;
-
-    CCxAdo ado;
-    if (!OpenCatalogue(ado))
+    std::vector<NamedRow> rows;
+    std::string message;
+    if (!(*lister)(rows, &message))
     {
-        std::fprintf(err, "geolynx-cli: %s\n", ado.LastMessage.c_str());
-        return CLI_ERROR;
-    }
-    const int opened = ado.OpenRecordset(sql.c_str());
-    if (opened < 0)
-    {
-        std::fprintf(err, "geolynx-cli: %s\n", ado.LastMessage.c_str());
+        std::fprintf(err, "geolynx-cli: %s\n", message.c_str());
         return CLI_ERROR;
     }
     const std::string wanted = Lower(search);
     std::string output;
-    for (int row = opened; row == 1; row = ado.MoveNext())
+    for (const NamedRow& row : rows)
     {
-        int id = 0;
-        std::string name;
-        ado.GetFieldLong("numId", id);
-        ado.GetFieldString(listing->nameField, name);
-        if (!wanted.empty() && Lower(name).find(wanted) == std::string::npos)
+        if (!wanted.empty() && Lower(row.name).find(wanted) == std::string::npos)
             continue;
-        output += std::to_string(id);
+        output += std::to_string(row.id);
         output += '\t';
-        output += name;
+        output += row.name;
         output += '\n';
     }
     std::fputs(output.c_str(), out);

@@ -1,14 +1,14 @@
 #pragma once
 
-#include <QDialog>
 #include <QString>
 #include <functional>
 #include <memory>
 
+#include "CatalogueDialog.h"
+
 #include "FlagIconList.h"
 
-class CGeolynxApp;
-class QItemSelection;
+struct CCountryImages;
 
 namespace Ui {
 class CDialogSelectCountry;
@@ -18,11 +18,11 @@ class CDialogSelectCountry;
 // keeps the countries of the catalogue with their flags. The list starts with
 // " All Countries", which stands for country 0. A caller sets
 // SelectedCountryId to preselect, runs the dialog and on OK takes it.
-class CDialogSelectCountry : public QDialog
+class CDialogSelectCountry : public CCatalogueDialog
 {
     Q_OBJECT
 public:
-    explicit CDialogSelectCountry(CGeolynxApp& app, QWidget* parent = nullptr);
+    explicit CDialogSelectCountry(CCountryImages& app, QWidget* parent = nullptr);
     ~CDialogSelectCountry() override;
 
     int SelectedCountryId = 0;
@@ -31,44 +31,31 @@ public:
     // when cancelled. The default is the platform's file-open dialog.
     std::function<QString(const QString& startPath)> chooseFlagFile;
 
-    enum State
-    {
-        Browsing,
-        Adding,
-        Modifying
-    };
-    State CurrentState() const;
-
-public slots:
-    void accept() override;
-    void reject() override;
-
 protected:
     void showEvent(QShowEvent* event) override;
 
+    int SelectedId() const override { return SelectedCountryId; }
+    void SetSelectedId(int id) override { SelectedCountryId = id; }
+    void ShowSelected() override { ShowCountry(); }
+    void RefillList() override { FillList(); }
+    bool SaveEdited() override;
+    void OpenFields() override;
+    void AfterSave() override;
+    void AfterCancel() override;
+
 private:
     std::unique_ptr<Ui::CDialogSelectCountry> ui;
-    CGeolynxApp& app;
+    CCountryImages& app;
     CFlagIconList flags;
-    int adding = 0;
-    int modifying = 0;
     bool opened = false;
-    // The list's selection mark: the row last selected or set, which OK and
-    // double-click take (-1: none). Focus alone never sets it.
-    int mark = -1;
+    // Whether the row just saved is a new one, which is then found by C4.
+    bool savedNew = false;
 
     void FillList();
     void ShowCountry();
-    void SelectRow(int id);
-    void TakeMarkedRow();
-    void StartEditing();
-    void EndEditing();
     bool NameIsTaken(const QString& name) const;
 
-    void OnSelectionChanged(const QItemSelection& selected, const QItemSelection& deselected);
-    void OnDoubleClicked();
     void OnAdd();
-    void OnModify();
     void OnRemove();
     void OnBrowse();
 };

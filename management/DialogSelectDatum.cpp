@@ -18,6 +18,9 @@
 #include "DialogSelectMeridian.h"
 #include "DialogText.h"
 #include "Messages.h"
+#include "OpenAddress.h"
+#include "CatalogueRows.h"
+#include "ListSearch.h"
 #include "ui_DialogSelectDatum.h"
 
 using namespace DialogText;
@@ -99,7 +102,7 @@ bool BringIntoDataFolder(const QString& chosen)
 } // namespace
 
 CDialogSelectDatum::CDialogSelectDatum(QWidget* parent, int mode)
-    : QDialog(parent), ui(std::make_unique<Ui::CDialogSelectDatum>()), filterMode(mode)
+    : CCatalogueDialog(parent), ui(std::make_unique<Ui::CDialogSelectDatum>()), filterMode(mode)
 {
     ui->setupUi(this);
 
@@ -123,28 +126,18 @@ CDialogSelectDatum::CDialogSelectDatum(QWidget* parent, int mode)
         return QFileDialog::getOpenFileName(this, tr("Grid File"), start, QString(), nullptr,
                                             QFileDialog::ReadOnly | QFileDialog::DontUseNativeDialog);
     };
-    openUrl = [](const QString& url) { QDesktopServices::openUrl(QUrl(url)); };
+    openUrl = [](const QString& url) { OpenAddress(url); };
 
     // 1. Columns and rows.
     QTreeWidget* list = ui->datumList;
-    list->setSelectionMode(QAbstractItemView::SingleSelection);
-    list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    list->setUniformRowHeights(true);
-    list->setAllColumnsShowFocus(true);
-    list->setHeaderLabels({tr("EPSG"), tr("Datum")});
-    list->header()->setSectionsClickable(false);
-    list->header()->setStretchLastSection(false);
-    FillList();
+    SetUpSelectionList(list, {tr("EPSG"), tr("Datum")});
+    RefillList();
 
     // 2. Images, the conversion methods by their numbers, the link.
     QStyle* s = style();
-    ui->addButton->setIcon(s->standardIcon(QStyle::SP_FileDialogNewFolder));
-    ui->modifyButton->setIcon(s->standardIcon(QStyle::SP_FileDialogDetailedView));
-    ui->deleteButton->setIcon(s->standardIcon(QStyle::SP_TrashIcon));
+    SetFlowIcons(ui->addButton, ui->modifyButton, ui->deleteButton, ui->okButton, ui->cancelButton);
     for (QPushButton* b : {ui->ellipsoidSelectButton, ui->meridianSelectButton, ui->gridFileSelectButton})
         b->setIcon(s->standardIcon(QStyle::SP_FileDialogContentsView));
-    ui->okButton->setIcon(s->standardIcon(QStyle::SP_DialogOkButton));
-    ui->cancelButton->setIcon(s->standardIcon(QStyle::SP_DialogCancelButton));
     const QStringList methods = {tr("None"), tr("Molodensky"), tr("Bursa Wolf"),
                                  tr("NADCON"), tr("HARN/HPGN"), tr("NTv2")};
     for (int i = 0; i < methods.size(); ++i)
@@ -152,13 +145,17 @@ CDialogSelectDatum::CDialogSelectDatum(QWidget* parent, int mode)
     ui->conversionList->setCurrentIndex(MethodNone);
     ui->linkButton->setToolTip(QString::fromLatin1(kDatumsPage));
 
-    connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            &CDialogSelectDatum::OnSelectionChanged);
-    connect(list, &QTreeWidget::itemDoubleClicked, this, &CDialogSelectDatum::OnDoubleClicked);
+    SetUpFlow(list, ui->okButton, {ui->addButton, ui->modifyButton, ui->deleteButton, list},
+              {ui->ellipsoidSelectButton, ui->meridianSelectButton, ui->conversionList},
+              {ui->gridFile, ui->datumName, ui->translationX, ui->translationY, ui->translationZ, ui->rotationX,
+               ui->rotationY, ui->rotationZ, ui->scaleFactor});
     connect(ui->conversionList, &QComboBox::activated, this, &CDialogSelectDatum::OnMethodChosen);
+    connect(ui->searchField, &QLineEdit::textChanged, this,
+            [this](const QString& text) { NarrowTree(ui->datumList, 1, text); });
     connect(ui->addButton, &QPushButton::clicked, this, &CDialogSelectDatum::OnAdd);
-    connect(ui->modifyButton, &QPushButton::clicked, this, &CDialogSelectDatum::OnModify);
-    connect(ui->deleteButton, &QPushButton::clicked, this, &CDialogSelectDatum::OnDelete);
+    connect(ui->modifyButton, &QPushButton::clicked, this, [this] { ModifySelected(ui->translationX); });
+    connect(ui->deleteButton, &QPushButton::clicked, this,
+            [this] { DeleteSelected(IDS_ASK_DELETE_DATUM, CatalogueSql::D8); });
     connect(ui->ellipsoidSelectButton, &QPushButton::clicked, this, &CDialogSelectDatum::OnSelectEllipsoid);
     connect(ui->meridianSelectButton, &QPushButton::clicked, this, &CDialogSelectDatum::OnSelectMeridian);
     connect(ui->gridFileSelectButton, &QPushButton::clicked, this, &CDialogSelectDatum::OnSelectGridFile);
@@ -170,11 +167,6 @@ CDialogSelectDatum::CDialogSelectDatum(QWidget* parent, int mode)
 }
 
 CDialogSelectDatum::~CDialogSelectDatum() = default;
-
-CDialogSelectDatum::State CDialogSelectDatum::CurrentState() const
-{
-    return adding != 0 ? Adding : (modifying != 0 ? Modifying : Browsing);
-}
 
 void CDialogSelectDatum::showEvent(QShowEvent* event)
 {
@@ -192,7 +184,7 @@ void CDialogSelectDatum::showEvent(QShowEvent* event)
     ApplyMethodRule(true);
 }
 
-void CDialogSelectDatum::FillList()
+void CDialogSelectDatum::RefillList()
 {
     QTreeWidget* list = ui->datumList;
     list->setUpdatesEnabled(false);
@@ -205,25 +197,23 @@ void CDialogSelectDatum::FillList()
         all->setData(0, Qt::UserRole, 0);
         rows.append(all);
     }
-    CCxAdo ado;
-    if (OpenCatalogue(ado) && ado.OpenRecordset(CatalogueSql::D3) == 1)
+    std::vector<NamedRow> datums;
+    ListDatums(datums);
+    std::stable_sort(datums.begin(), datums.end(), [](const NamedRow& a, const NamedRow& b) {
+        return NaturalLess(FromUtf8(a.name), FromUtf8(b.name));
+    });
+    for (const NamedRow& row : datums)
     {
-        do
-        {
-            std::string name;
-            int id = 0;
-            ado.GetFieldString("strDatum", name);
-            ado.GetFieldLong("numId", id);
-            auto* item = new QTreeWidgetItem({EpsgCell(id), FromUtf8(name)});
-            item->setData(0, Qt::UserRole, id);
-            rows.append(item);
-        } while (ado.MoveNext() == 1);
+        auto* item = new QTreeWidgetItem({EpsgCell(row.id), FromUtf8(row.name)});
+        item->setData(0, Qt::UserRole, row.id);
+        rows.append(item);
     }
     list->addTopLevelItems(rows);
+    NarrowTree(list, 1, ui->searchField->text());
     list->setUpdatesEnabled(true);
 }
 
-void CDialogSelectDatum::ShowDatum()
+void CDialogSelectDatum::ShowSelected()
 {
     for (QLineEdit* field : std::initializer_list<QLineEdit*>{ui->datumName, ui->ellipsoidName, ui->meridianName, ui->gridFile, ui->scaleFactor,
                              ui->translationX, ui->translationY, ui->translationZ, ui->rotationX, ui->rotationY,
@@ -261,59 +251,6 @@ void CDialogSelectDatum::ShowDatum()
     ui->rotationX->setText(number("dblRotationX", "%.3lf"));
     ui->rotationY->setText(number("dblRotationY", "%.3lf"));
     ui->rotationZ->setText(number("dblRotationZ", "%.3lf"));
-}
-
-void CDialogSelectDatum::SelectRow(int id)
-{
-    QTreeWidget* list = ui->datumList;
-    list->setFocus();
-    QTreeWidgetItem* match = nullptr;
-    for (int i = 0; i < list->topLevelItemCount() && match == nullptr; ++i)
-    {
-        QTreeWidgetItem* item = list->topLevelItem(i);
-        if (item->data(0, Qt::UserRole).toInt() == id)
-            match = item;
-    }
-    if (match == nullptr)
-        list->clearSelection();
-    else
-    {
-        list->setCurrentItem(match, 0, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-        list->scrollToItem(match);
-    }
-    ShowDatum();
-}
-
-void CDialogSelectDatum::TakeMarkedRow()
-{
-    const QTreeWidgetItem* marked = ui->datumList->topLevelItem(mark);
-    SelectedDatumId = marked != nullptr ? marked->data(0, Qt::UserRole).toInt() : 0;
-    ShowDatum();
-}
-
-void CDialogSelectDatum::OnSelectionChanged(const QItemSelection& selected, const QItemSelection& /*deselected*/)
-{
-    for (const QModelIndex& index : selected.indexes())
-    {
-        if (index.column() != 0)
-            continue;
-        mark = index.row();
-        const int id = index.data(Qt::UserRole).toInt();
-        if (id != 0)
-        {
-            SelectedDatumId = id;
-            ShowDatum();
-        }
-    }
-}
-
-void CDialogSelectDatum::OnDoubleClicked()
-{
-    if (CurrentState() != Browsing)
-        return;
-    TakeMarkedRow();
-    if (SelectedDatumId != 0)
-        QDialog::accept();
 }
 
 void CDialogSelectDatum::ApplyMethodRule(bool resetFirst)
@@ -362,41 +299,20 @@ void CDialogSelectDatum::OnMethodChosen(int /*index*/)
     ApplyMethodRule(true);
 }
 
-void CDialogSelectDatum::StartEditing()
+void CDialogSelectDatum::OpenFields()
 {
     ui->datumName->setReadOnly(false);
     ApplyMethodRule(false);
-    ui->ellipsoidSelectButton->setEnabled(true);
-    ui->meridianSelectButton->setEnabled(true);
-    ui->addButton->setEnabled(false);
-    ui->modifyButton->setEnabled(false);
-    ui->deleteButton->setEnabled(false);
-    ui->datumList->setEnabled(false);
-    ui->conversionList->setEnabled(true);
-    ui->okButton->setText(tr("&Save"));
 }
 
-void CDialogSelectDatum::EndEditing()
+void CDialogSelectDatum::CloseFields()
 {
-    for (QLineEdit* field : std::initializer_list<QLineEdit*>{ui->gridFile, ui->datumName, ui->translationX, ui->translationY, ui->translationZ,
-                             ui->rotationX, ui->rotationY, ui->rotationZ, ui->scaleFactor})
-        field->setReadOnly(true);
-    ui->ellipsoidSelectButton->setEnabled(false);
-    ui->meridianSelectButton->setEnabled(false);
+    CCatalogueDialog::CloseFields();
     ui->gridFileSelectButton->setEnabled(false);
-    ui->datumList->setEnabled(true);
-    ui->conversionList->setEnabled(false);
-    ui->okButton->setText(tr("OK"));
-    ui->addButton->setEnabled(true);
-    ui->modifyButton->setEnabled(true);
-    ui->deleteButton->setEnabled(true);
-    adding = 0;
-    modifying = 0;
 }
 
 void CDialogSelectDatum::OnAdd()
 {
-    adding = 1;
     ui->datumName->clear();
     ui->gridFile->clear();
     // The ellipsoid goes with its name, so the check on saving tests what
@@ -410,41 +326,18 @@ void CDialogSelectDatum::OnAdd()
     CCxString name;
     LookupMeridianName(meridianId, name);
     ui->meridianName->setText(FromUtf8(name.str()));
-    StartEditing();
+    StartEditing(Adding);
     ui->datumName->setFocus();
-}
-
-void CDialogSelectDatum::OnModify()
-{
-    if (SelectedDatumId == 0)
-        return;
-    modifying = 1;
-    StartEditing();
-    ui->translationX->setFocus();
 }
 
 void CDialogSelectDatum::OnSelectEllipsoid()
 {
-    int id = ellipsoidId;
-    if (chooseEllipsoid && chooseEllipsoid(id))
-    {
-        ellipsoidId = id;
-        CCxString name;
-        LookupEllipsoidName(ellipsoidId, name);
-        ui->ellipsoidName->setText(FromUtf8(name.str()));
-    }
+    ChooseWithName(chooseEllipsoid, ellipsoidId, LookupEllipsoidName, ui->ellipsoidName);
 }
 
 void CDialogSelectDatum::OnSelectMeridian()
 {
-    int id = meridianId;
-    if (chooseMeridian && chooseMeridian(id))
-    {
-        meridianId = id;
-        CCxString name;
-        LookupMeridianName(meridianId, name);
-        ui->meridianName->setText(FromUtf8(name.str()));
-    }
+    ChooseWithName(chooseMeridian, meridianId, LookupMeridianName, ui->meridianName);
 }
 
 void CDialogSelectDatum::OnSelectGridFile()
@@ -481,7 +374,7 @@ bool CDialogSelectDatum::Validate()
     };
     for (const auto& [field, message] : checks)
     {
-        if (!IsSqlNumber(ToUtf8(field->text())))
+        if (!IsNumberText(field->text()))
         {
             ShowMessage(message);
             return false;
@@ -490,29 +383,23 @@ bool CDialogSelectDatum::Validate()
     return true;
 }
 
-void CDialogSelectDatum::accept()
+bool CDialogSelectDatum::SaveEdited()
 {
-    if (CurrentState() == Browsing)
-    {
-        TakeMarkedRow();
-        QDialog::accept();
-        return;
-    }
     if (!Validate())
-        return;
+        return false;
     DatumValues v;
     v.name = ToUtf8(ui->datumName->text());
     v.file = ToUtf8(ui->gridFile->text());
     v.ellipsoid = ellipsoidId;
     v.prime = meridianId;
     v.method = method;
-    v.scaleFactor = ToUtf8(ui->scaleFactor->text());
-    v.deltaX = ToUtf8(ui->translationX->text());
-    v.deltaY = ToUtf8(ui->translationY->text());
-    v.deltaZ = ToUtf8(ui->translationZ->text());
-    v.rotationX = ToUtf8(ui->rotationX->text());
-    v.rotationY = ToUtf8(ui->rotationY->text());
-    v.rotationZ = ToUtf8(ui->rotationZ->text());
+    v.scaleFactor = NumberLiteral(ui->scaleFactor->text());
+    v.deltaX = NumberLiteral(ui->translationX->text());
+    v.deltaY = NumberLiteral(ui->translationY->text());
+    v.deltaZ = NumberLiteral(ui->translationZ->text());
+    v.rotationX = NumberLiteral(ui->rotationX->text());
+    v.rotationY = NumberLiteral(ui->rotationY->text());
+    v.rotationZ = NumberLiteral(ui->rotationZ->text());
     std::string sql;
     if (CurrentState() == Adding)
     {
@@ -523,29 +410,5 @@ void CDialogSelectDatum::accept()
     }
     else if (FormatDatumUpdate(SelectedDatumId, v, sql))
         RunCatalogueStatement(sql);
-    FillList();
-    EndEditing();
-    SelectRow(SelectedDatumId);
-}
-
-void CDialogSelectDatum::OnDelete()
-{
-    if (SelectedDatumId == 0)
-        return;
-    if (!AskMessage(IDS_ASK_DELETE_DATUM))
-        return;
-    RunCatalogueStatement(FormatStatement(CatalogueSql::D8, SelectedDatumId));
-    FillList();
-    SelectRow(SelectedDatumId);
-}
-
-void CDialogSelectDatum::reject()
-{
-    if (CurrentState() == Browsing)
-    {
-        QDialog::reject();
-        return;
-    }
-    EndEditing();
-    SelectRow(SelectedDatumId);
+    return true;
 }

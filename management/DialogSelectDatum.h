@@ -1,11 +1,11 @@
 #pragma once
 
-#include <QDialog>
 #include <QString>
 #include <functional>
 #include <memory>
 
-class QItemSelection;
+#include "CatalogueDialog.h"
+
 class QLineEdit;
 
 namespace Ui {
@@ -17,7 +17,7 @@ class CDialogSelectDatum;
 // WGS 84, and Add, Modify and Delete. In filter mode the list starts with
 // " Show all datums", which stands for datum 0. A caller sets
 // SelectedDatumId to preselect, runs the dialog and on OK takes it.
-class CDialogSelectDatum : public QDialog
+class CDialogSelectDatum : public CCatalogueDialog
 {
     Q_OBJECT
 public:
@@ -39,23 +39,20 @@ public:
     static constexpr const char* kDatumsPage = "https://www.veltrix.example/resources/datums";
     static constexpr int kGreenwich = 8901;
 
-    enum State
-    {
-        Browsing,
-        Adding,
-        Modifying
-    };
-    State CurrentState() const;
     int EllipsoidId() const { return ellipsoidId; }
     int MeridianId() const { return meridianId; }
     int Method() const { return method; }
 
-public slots:
-    void accept() override;
-    void reject() override;
-
 protected:
     void showEvent(QShowEvent* event) override;
+
+    int SelectedId() const override { return SelectedDatumId; }
+    void SetSelectedId(int id) override { SelectedDatumId = id; }
+    void ShowSelected() override;
+    void RefillList() override;
+    bool SaveEdited() override;
+    void OpenFields() override;
+    void CloseFields() override;
 
 private:
     std::unique_ptr<Ui::CDialogSelectDatum> ui;
@@ -63,28 +60,13 @@ private:
     int ellipsoidId = 0;
     int meridianId = 0;
     int method = 0;
-    int adding = 0;
-    int modifying = 0;
     bool opened = false;
-    // The list's selection mark: the row last selected or set, which OK and
-    // double-click take (-1: none). Focus alone never sets it.
-    int mark = -1;
 
-    void FillList();
-    void ShowDatum();
-    void SelectRow(int id);
-    void TakeMarkedRow();
     void ApplyMethodRule(bool resetFirst);
-    void StartEditing();
-    void EndEditing();
     bool Validate();
 
-    void OnSelectionChanged(const QItemSelection& selected, const QItemSelection& deselected);
-    void OnDoubleClicked();
     void OnMethodChosen(int index);
     void OnAdd();
-    void OnModify();
-    void OnDelete();
     void OnSelectEllipsoid();
     void OnSelectMeridian();
     void OnSelectGridFile();

@@ -13,40 +13,34 @@
 #include "CxAdo.h"
 #include "DialogText.h"
 #include "Messages.h"
+#include "OpenAddress.h"
+#include "CatalogueRows.h"
+#include "ListSearch.h"
 #include "ui_DialogSelectEllipsoid.h"
 
 using namespace DialogText;
 
 CDialogSelectEllipsoid::CDialogSelectEllipsoid(QWidget* parent)
-    : QDialog(parent), ui(std::make_unique<Ui::CDialogSelectEllipsoid>())
+    : CCatalogueDialog(parent), ui(std::make_unique<Ui::CDialogSelectEllipsoid>())
 {
     ui->setupUi(this);
-    openUrl = [](const QString& url) { QDesktopServices::openUrl(QUrl(url)); };
+    openUrl = [](const QString& url) { OpenAddress(url); };
 
     QTreeWidget* list = ui->ellipsoidList;
-    list->setSelectionMode(QAbstractItemView::SingleSelection);
-    list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    list->setUniformRowHeights(true);
-    list->setAllColumnsShowFocus(true);
-    list->setHeaderLabels({tr("EPSG"), tr("Ellipsoid")});
-    list->header()->setSectionsClickable(false);
-    list->header()->setStretchLastSection(false);
-    FillList();
+    SetUpSelectionList(list, {tr("EPSG"), tr("Ellipsoid")});
+    RefillList();
 
-    QStyle* s = style();
-    ui->addButton->setIcon(s->standardIcon(QStyle::SP_FileDialogNewFolder));
-    ui->modifyButton->setIcon(s->standardIcon(QStyle::SP_FileDialogDetailedView));
-    ui->deleteButton->setIcon(s->standardIcon(QStyle::SP_TrashIcon));
-    ui->okButton->setIcon(s->standardIcon(QStyle::SP_DialogOkButton));
-    ui->cancelButton->setIcon(s->standardIcon(QStyle::SP_DialogCancelButton));
+    SetFlowIcons(ui->addButton, ui->modifyButton, ui->deleteButton, ui->okButton, ui->cancelButton);
     ui->linkButton->setToolTip(QString::fromLatin1(kEllipsoidsPage));
 
-    connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            &CDialogSelectEllipsoid::OnSelectionChanged);
-    connect(list, &QTreeWidget::itemDoubleClicked, this, &CDialogSelectEllipsoid::OnDoubleClicked);
+    SetUpFlow(list, ui->okButton, {ui->addButton, ui->modifyButton, ui->deleteButton, list}, {},
+              {ui->ellipsoidName, ui->semiMajorAxis, ui->inverseFlattening});
+    connect(ui->searchField, &QLineEdit::textChanged, this,
+            [this](const QString& text) { NarrowTree(ui->ellipsoidList, 1, text); });
     connect(ui->addButton, &QPushButton::clicked, this, &CDialogSelectEllipsoid::OnAdd);
-    connect(ui->modifyButton, &QPushButton::clicked, this, &CDialogSelectEllipsoid::OnModify);
-    connect(ui->deleteButton, &QPushButton::clicked, this, &CDialogSelectEllipsoid::OnDelete);
+    connect(ui->modifyButton, &QPushButton::clicked, this, [this] { ModifySelected(ui->semiMajorAxis); });
+    connect(ui->deleteButton, &QPushButton::clicked, this,
+            [this] { DeleteSelected(IDS_ASK_DELETE_ELLIPSOID, CatalogueSql::E7); });
     connect(ui->okButton, &QPushButton::clicked, this, &CDialogSelectEllipsoid::accept);
     connect(ui->cancelButton, &QPushButton::clicked, this, &CDialogSelectEllipsoid::reject);
     connect(ui->linkButton, &QPushButton::clicked, this,
@@ -55,11 +49,6 @@ CDialogSelectEllipsoid::CDialogSelectEllipsoid(QWidget* parent)
 }
 
 CDialogSelectEllipsoid::~CDialogSelectEllipsoid() = default;
-
-CDialogSelectEllipsoid::State CDialogSelectEllipsoid::CurrentState() const
-{
-    return adding != 0 ? Adding : (modifying != 0 ? Modifying : Browsing);
-}
 
 void CDialogSelectEllipsoid::showEvent(QShowEvent* event)
 {
@@ -74,44 +63,29 @@ void CDialogSelectEllipsoid::showEvent(QShowEvent* event)
         SelectRow(SelectedEllipsoidId);
 }
 
-void CDialogSelectEllipsoid::FillList()
+void CDialogSelectEllipsoid::RefillList()
 {
-    struct Row
-    {
-        int id;
-        QString name;
-    };
-    std::vector<Row> rows;
-    CCxAdo ado;
-    if (OpenCatalogue(ado) && ado.OpenRecordset(CatalogueSql::E2) == 1)
-    {
-        do
-        {
-            std::string name;
-            int id = 0;
-            ado.GetFieldString("strEllipsoid", name);
-            ado.GetFieldLong("numId", id);
-            rows.push_back({id, FromUtf8(name)});
-        } while (ado.MoveNext() == 1);
-    }
+    std::vector<NamedRow> rows;
+    ListEllipsoids(rows);
     // The statement leaves the order to the database; the list reads by name.
-    std::stable_sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) {
-        return QString::compare(a.name, b.name, Qt::CaseInsensitive) < 0;
+    std::stable_sort(rows.begin(), rows.end(), [](const NamedRow& a, const NamedRow& b) {
+        return NaturalLess(FromUtf8(a.name), FromUtf8(b.name));
     });
     QTreeWidget* list = ui->ellipsoidList;
     list->clear();
     mark = -1;
     QList<QTreeWidgetItem*> items;
-    for (const Row& row : rows)
+    for (const NamedRow& row : rows)
     {
-        auto* item = new QTreeWidgetItem({EpsgCell(row.id), row.name});
+        auto* item = new QTreeWidgetItem({EpsgCell(row.id), FromUtf8(row.name)});
         item->setData(0, Qt::UserRole, row.id);
         items.append(item);
     }
     list->addTopLevelItems(items);
+    NarrowTree(list, 1, ui->searchField->text());
 }
 
-void CDialogSelectEllipsoid::ShowEllipsoid()
+void CDialogSelectEllipsoid::ShowSelected()
 {
     ui->ellipsoidName->clear();
     ui->semiMajorAxis->clear();
@@ -131,101 +105,13 @@ void CDialogSelectEllipsoid::ShowEllipsoid()
     ui->inverseFlattening->setText(Number("%3.14lf", inverseFlattening));
 }
 
-void CDialogSelectEllipsoid::SelectRow(int id)
-{
-    QTreeWidget* list = ui->ellipsoidList;
-    list->setFocus();
-    QTreeWidgetItem* match = nullptr;
-    for (int i = 0; i < list->topLevelItemCount() && match == nullptr; ++i)
-    {
-        if (list->topLevelItem(i)->data(0, Qt::UserRole).toInt() == id)
-            match = list->topLevelItem(i);
-    }
-    if (match == nullptr)
-        list->clearSelection();
-    else
-    {
-        list->setCurrentItem(match, 0, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-        list->scrollToItem(match);
-    }
-    ShowEllipsoid();
-}
-
-void CDialogSelectEllipsoid::TakeMarkedRow()
-{
-    const QTreeWidgetItem* marked = ui->ellipsoidList->topLevelItem(mark);
-    SelectedEllipsoidId = marked != nullptr ? marked->data(0, Qt::UserRole).toInt() : 0;
-    ShowEllipsoid();
-}
-
-void CDialogSelectEllipsoid::OnSelectionChanged(const QItemSelection& selected, const QItemSelection&)
-{
-    for (const QModelIndex& index : selected.indexes())
-    {
-        if (index.column() != 0)
-            continue;
-        mark = index.row();
-        const int id = index.data(Qt::UserRole).toInt();
-        if (id != 0)
-        {
-            SelectedEllipsoidId = id;
-            ShowEllipsoid();
-        }
-    }
-}
-
-void CDialogSelectEllipsoid::OnDoubleClicked()
-{
-    if (CurrentState() != Browsing)
-        return;
-    TakeMarkedRow();
-    if (SelectedEllipsoidId != 0)
-        QDialog::accept();
-}
-
-void CDialogSelectEllipsoid::StartEditing()
-{
-    ui->ellipsoidName->setReadOnly(false);
-    ui->semiMajorAxis->setReadOnly(false);
-    ui->inverseFlattening->setReadOnly(false);
-    ui->addButton->setEnabled(false);
-    ui->modifyButton->setEnabled(false);
-    ui->deleteButton->setEnabled(false);
-    ui->ellipsoidList->setEnabled(false);
-    ui->okButton->setText(tr("&Save"));
-}
-
-void CDialogSelectEllipsoid::EndEditing()
-{
-    ui->ellipsoidName->setReadOnly(true);
-    ui->semiMajorAxis->setReadOnly(true);
-    ui->inverseFlattening->setReadOnly(true);
-    ui->ellipsoidList->setEnabled(true);
-    ui->okButton->setText(tr("OK"));
-    ui->addButton->setEnabled(true);
-    ui->modifyButton->setEnabled(true);
-    ui->deleteButton->setEnabled(true);
-    adding = 0;
-    modifying = 0;
-}
-
 void CDialogSelectEllipsoid::OnAdd()
 {
-    adding = 1;
     ui->ellipsoidName->clear();
     ui->semiMajorAxis->clear();
     ui->inverseFlattening->clear();
-    StartEditing();
+    StartEditing(Adding);
     ui->ellipsoidName->setFocus();
-}
-
-void CDialogSelectEllipsoid::OnModify()
-{
-    if (SelectedEllipsoidId == 0)
-        return;
-    modifying = 1;
-    StartEditing();
-    ui->semiMajorAxis->setFocus();
 }
 
 bool CDialogSelectEllipsoid::Validate()
@@ -239,11 +125,11 @@ bool CDialogSelectEllipsoid::Validate()
         message = IDS_MISSING_ELLIPSOID_AXIS;
     else if (flattening.isEmpty())
         message = IDS_MISSING_ELLIPSOID_FLATTENING;
-    // A text that reads as 0, or that is no number at all ("12abc" would
-    // make the statement fail), is refused naming its field.
-    else if (LeadingNumber(axis) == 0.0 || !IsSqlNumber(ToUtf8(axis)))
+    // A text that reads as 0, or that is no number as a whole ("12abc"), is
+    // refused naming its field.
+    else if (!IsNumberText(axis) || LeadingNumber(QString::fromStdString(NumberLiteral(axis))) == 0.0)
         message = IDS_INVALID_ELLIPSOID_AXIS;
-    else if (LeadingNumber(flattening) == 0.0 || !IsSqlNumber(ToUtf8(flattening)))
+    else if (!IsNumberText(flattening) || LeadingNumber(QString::fromStdString(NumberLiteral(flattening))) == 0.0)
         message = IDS_INVALID_ELLIPSOID_FLATTENING;
     if (message != 0)
     {
@@ -253,20 +139,14 @@ bool CDialogSelectEllipsoid::Validate()
     return true;
 }
 
-void CDialogSelectEllipsoid::accept()
+bool CDialogSelectEllipsoid::SaveEdited()
 {
-    if (CurrentState() == Browsing)
-    {
-        TakeMarkedRow();
-        QDialog::accept();
-        return;
-    }
     if (!Validate())
-        return;
+        return false;
     EllipsoidValues v;
     v.name = ToUtf8(ui->ellipsoidName->text());
-    v.axisA = ToUtf8(ui->semiMajorAxis->text());
-    v.inverseFlattening = ToUtf8(ui->inverseFlattening->text());
+    v.axisA = NumberLiteral(ui->semiMajorAxis->text());
+    v.inverseFlattening = NumberLiteral(ui->inverseFlattening->text());
     std::string sql;
     if (CurrentState() == Adding)
     {
@@ -277,29 +157,5 @@ void CDialogSelectEllipsoid::accept()
     }
     else if (FormatEllipsoidUpdate(SelectedEllipsoidId, v, sql))
         RunCatalogueStatement(sql);
-    FillList();
-    EndEditing();
-    SelectRow(SelectedEllipsoidId);
-}
-
-void CDialogSelectEllipsoid::OnDelete()
-{
-    if (SelectedEllipsoidId == 0)
-        return;
-    if (!AskMessage(IDS_ASK_DELETE_ELLIPSOID))
-        return;
-    RunCatalogueStatement(FormatStatement(CatalogueSql::E7, SelectedEllipsoidId));
-    FillList();
-    SelectRow(SelectedEllipsoidId);
-}
-
-void CDialogSelectEllipsoid::reject()
-{
-    if (CurrentState() == Browsing)
-    {
-        QDialog::reject();
-        return;
-    }
-    EndEditing();
-    SelectRow(SelectedEllipsoidId);
+    return true;
 }

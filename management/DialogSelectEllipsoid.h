@@ -1,11 +1,11 @@
 #pragma once
 
-#include <QDialog>
 #include <QString>
 #include <functional>
 #include <memory>
 
-class QItemSelection;
+#include "CatalogueDialog.h"
+
 
 namespace Ui {
 class CDialogSelectEllipsoid;
@@ -15,7 +15,7 @@ class CDialogSelectEllipsoid;
 // catalogue: the list by name, the name, semi-major axis and inverse
 // flattening of the one shown, and Add, Modify and Delete. A caller sets
 // SelectedEllipsoidId to preselect, runs the dialog and on OK takes it.
-class CDialogSelectEllipsoid : public QDialog
+class CDialogSelectEllipsoid : public CCatalogueDialog
 {
     Q_OBJECT
 public:
@@ -27,41 +27,19 @@ public:
 
     static constexpr const char* kEllipsoidsPage = "https://www.veltrix.example/resources/ellipsoids";
 
-    enum State
-    {
-        Browsing,
-        Adding,
-        Modifying
-    };
-    State CurrentState() const;
-
-public slots:
-    void accept() override;
-    void reject() override;
-
 protected:
     void showEvent(QShowEvent* event) override;
 
+    int SelectedId() const override { return SelectedEllipsoidId; }
+    void SetSelectedId(int id) override { SelectedEllipsoidId = id; }
+    void ShowSelected() override;
+    void RefillList() override;
+    bool SaveEdited() override;
+
 private:
     std::unique_ptr<Ui::CDialogSelectEllipsoid> ui;
-    int adding = 0;
-    int modifying = 0;
     bool opened = false;
-    // The list's selection mark: the row last selected or set, which OK and
-    // double-click take (-1: none). Focus alone never sets it.
-    int mark = -1;
 
-    void FillList();
-    void ShowEllipsoid();
-    void SelectRow(int id);
-    void TakeMarkedRow();
-    void StartEditing();
-    void EndEditing();
     bool Validate();
-
-    void OnSelectionChanged(const QItemSelection& selected, const QItemSelection& deselected);
-    void OnDoubleClicked();
     void OnAdd();
-    void OnModify();
-    void OnDelete();
 };

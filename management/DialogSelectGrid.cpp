@@ -15,8 +15,10 @@
 #include "DialogSelectCountry.h"
 #include "DialogSelectDatum.h"
 #include "DialogText.h"
-#include "GeolynxApp.h"
+#include "CountryImages.h"
 #include "Messages.h"
+#include "OpenAddress.h"
+#include "ListSearch.h"
 #include "ui_DialogSelectGrid.h"
 
 using namespace DialogText;
@@ -48,8 +50,8 @@ void SelectItemWithData(QComboBox* list, int data)
 
 } // namespace
 
-CDialogSelectGrid::CDialogSelectGrid(CGeolynxApp& application, QWidget* parent)
-    : QDialog(parent), ui(std::make_unique<Ui::CDialogSelectGrid>()), app(application)
+CDialogSelectGrid::CDialogSelectGrid(CCountryImages& application, QWidget* parent)
+    : CCatalogueDialog(parent), ui(std::make_unique<Ui::CDialogSelectGrid>()), app(application)
 {
     ui->setupUi(this);
 
@@ -69,7 +71,7 @@ CDialogSelectGrid::CDialogSelectGrid(CGeolynxApp& application, QWidget* parent)
         id = dialog.SelectedDatumId;
         return true;
     };
-    openUrl = [](const QString& url) { QDesktopServices::openUrl(QUrl(url)); };
+    openUrl = [](const QString& url) { OpenAddress(url); };
 
     // 1. The list: full-row selection with grid lines, the flags, three columns.
     CGridList* list = ui->gridList;
@@ -99,27 +101,27 @@ CDialogSelectGrid::CDialogSelectGrid(CGeolynxApp& application, QWidget* parent)
 
     // 6. Images, tool tips (in the form) and the link.
     QStyle* s = style();
-    ui->addButton->setIcon(s->standardIcon(QStyle::SP_FileDialogNewFolder));
-    ui->modifyButton->setIcon(s->standardIcon(QStyle::SP_FileDialogDetailedView));
-    ui->deleteButton->setIcon(s->standardIcon(QStyle::SP_TrashIcon));
+    SetFlowIcons(ui->addButton, ui->modifyButton, ui->deleteButton, ui->okButton, ui->cancelButton);
     for (QPushButton* b : {ui->countryFilterSelectButton, ui->datumFilterSelectButton, ui->countrySelectButton,
                            ui->datumSelectButton})
         b->setIcon(s->standardIcon(QStyle::SP_FileDialogContentsView));
-    ui->okButton->setIcon(s->standardIcon(QStyle::SP_DialogOkButton));
-    ui->cancelButton->setIcon(s->standardIcon(QStyle::SP_DialogCancelButton));
     ui->countryFilterResetButton->setIcon(s->standardIcon(QStyle::SP_DialogCancelButton));
     ui->datumFilterResetButton->setIcon(s->standardIcon(QStyle::SP_DialogCancelButton));
     ui->linkButton->setToolTip(QString::fromLatin1(kGridsPage));
 
     connect(list->header(), &QHeaderView::sectionClicked, this, &CDialogSelectGrid::OnHeaderClicked);
-    connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            &CDialogSelectGrid::OnSelectionChanged);
-    connect(list, &QTreeWidget::itemDoubleClicked, this, &CDialogSelectGrid::OnDoubleClicked);
+    SetUpFlow(list, ui->okButton, {ui->addButton, ui->modifyButton, ui->deleteButton, list},
+              {ui->countrySelectButton, ui->datumSelectButton, ui->projectionList, ui->unitList},
+              {ui->gridName, ui->falseNorthing, ui->falseEasting, ui->latitude, ui->longitude, ui->parallelNorth,
+               ui->parallelSouth, ui->azimuth, ui->rectifiedGridAngle, ui->scaleFactor});
     connect(ui->projectionList, &QComboBox::activated, this, &CDialogSelectGrid::OnProjectionChosen);
     connect(ui->unitList, &QComboBox::activated, this, &CDialogSelectGrid::OnUnitChosen);
+    connect(ui->searchField, &QLineEdit::textChanged, this,
+            [this](const QString& text) { NarrowTree(ui->gridList, 2, text); });
     connect(ui->addButton, &QPushButton::clicked, this, &CDialogSelectGrid::OnAdd);
-    connect(ui->modifyButton, &QPushButton::clicked, this, &CDialogSelectGrid::OnModify);
-    connect(ui->deleteButton, &QPushButton::clicked, this, &CDialogSelectGrid::OnDelete);
+    connect(ui->modifyButton, &QPushButton::clicked, this, [this] { ModifySelected(ui->falseNorthing); });
+    connect(ui->deleteButton, &QPushButton::clicked, this,
+            [this] { DeleteSelected(IDS_ASK_DELETE_GRID, CatalogueSql::G9); });
     connect(ui->countrySelectButton, &QPushButton::clicked, this, &CDialogSelectGrid::OnSelectCountry);
     connect(ui->datumSelectButton, &QPushButton::clicked, this, &CDialogSelectGrid::OnSelectDatum);
     connect(ui->countryFilterSelectButton, &QPushButton::clicked, this, &CDialogSelectGrid::OnSelectCountryFilter);
@@ -138,11 +140,6 @@ CDialogSelectGrid::CDialogSelectGrid(CGeolynxApp& application, QWidget* parent)
 }
 
 CDialogSelectGrid::~CDialogSelectGrid() = default;
-
-CDialogSelectGrid::State CDialogSelectGrid::CurrentState() const
-{
-    return adding != 0 ? Adding : (modifying != 0 ? Modifying : Browsing);
-}
 
 void CDialogSelectGrid::showEvent(QShowEvent* event)
 {
@@ -252,7 +249,21 @@ void CDialogSelectGrid::FillGridList()
     // Every row goes to the top of the list, so the list reads in the reverse
     // of the statement's order: inserted at once, in that reversed order.
     std::reverse(rows.begin(), rows.end());
+    // Names read in natural order without regard to case ("UTM zone 2N"
+    // before "29S"); the statement's order stays behind each tie.
+    if (sortColumn == 2 || sortColumn == 3)
+    {
+        const int primary = sortColumn == 2 ? 0 : 2;
+        const bool ascending = sortDirection == 1;
+        std::stable_sort(rows.begin(), rows.end(), [primary, ascending](QTreeWidgetItem* x, QTreeWidgetItem* y) {
+            int c = NaturalCompare(x->text(primary), y->text(primary));
+            if (c == 0 && primary == 0)
+                c = NaturalCompare(x->text(2), y->text(2));
+            return ascending ? c < 0 : c > 0;
+        });
+    }
     list->insertTopLevelItems(0, rows);
+    NarrowTree(list, 2, ui->searchField->text());
 
     list->setUpdatesEnabled(true);
     QApplication::restoreOverrideCursor();
@@ -326,33 +337,6 @@ void CDialogSelectGrid::SetVariableLabels()
         ui->longitudeLabel->setText(tr("Central Meridian"));
 }
 
-void CDialogSelectGrid::SelectRow(int id)
-{
-    CGridList* list = ui->gridList;
-    list->setFocus();
-    QTreeWidgetItem* match = nullptr;
-    for (int i = 0; i < list->topLevelItemCount() && match == nullptr; ++i)
-    {
-        QTreeWidgetItem* item = list->topLevelItem(i);
-        if (item->data(0, Qt::UserRole).toInt() == id)
-            match = item;
-    }
-    if (match == nullptr)
-    {
-        list->clearSelection();
-        return;
-    }
-    list->setCurrentItem(match, 0, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    list->scrollToItem(match);
-}
-
-void CDialogSelectGrid::TakeMarkedRow()
-{
-    const QTreeWidgetItem* marked = ui->gridList->topLevelItem(mark);
-    SelectedGridId = marked != nullptr ? marked->data(0, Qt::UserRole).toInt() : 0;
-    ShowGrid();
-}
-
 void CDialogSelectGrid::OnHeaderClicked(int column)
 {
     static constexpr int columnToSort[] = {2, 1, 3};
@@ -367,30 +351,6 @@ void CDialogSelectGrid::OnHeaderClicked(int column)
         sortDirection = 1;
     }
     FillGridList();
-}
-
-void CDialogSelectGrid::OnSelectionChanged(const QItemSelection& selected, const QItemSelection& /*deselected*/)
-{
-    for (const QModelIndex& index : selected.indexes())
-    {
-        if (index.column() != 0)
-            continue;
-        mark = index.row();
-        const int id = index.data(Qt::UserRole).toInt();
-        if (id != 0)
-        {
-            SelectedGridId = id;
-            ShowGrid();
-        }
-    }
-}
-
-void CDialogSelectGrid::OnDoubleClicked()
-{
-    if (CurrentState() != Browsing)
-        return;
-    TakeMarkedRow();
-    QDialog::accept();
 }
 
 void CDialogSelectGrid::ApplyEditableFields()
@@ -423,42 +383,8 @@ void CDialogSelectGrid::OnUnitChosen(int index)
     unitId = ui->unitList->itemData(index).toInt();
 }
 
-void CDialogSelectGrid::StartEditing()
-{
-    ApplyEditableFields();
-    ui->countrySelectButton->setEnabled(true);
-    ui->datumSelectButton->setEnabled(true);
-    ui->projectionList->setEnabled(true);
-    ui->unitList->setEnabled(true);
-    ui->addButton->setEnabled(false);
-    ui->modifyButton->setEnabled(false);
-    ui->deleteButton->setEnabled(false);
-    ui->gridList->setEnabled(false);
-    ui->okButton->setText(tr("&Save"));
-}
-
-void CDialogSelectGrid::EndEditing()
-{
-    for (QLineEdit* field : std::initializer_list<QLineEdit*>{ui->gridName, ui->falseNorthing, ui->falseEasting, ui->latitude, ui->longitude,
-                             ui->parallelNorth, ui->parallelSouth, ui->azimuth, ui->rectifiedGridAngle,
-                             ui->scaleFactor})
-        field->setReadOnly(true);
-    ui->gridList->setEnabled(true);
-    ui->countrySelectButton->setEnabled(false);
-    ui->datumSelectButton->setEnabled(false);
-    ui->projectionList->setEnabled(false);
-    ui->unitList->setEnabled(false);
-    ui->addButton->setEnabled(true);
-    ui->modifyButton->setEnabled(true);
-    ui->deleteButton->setEnabled(true);
-    ui->okButton->setText(tr("OK"));
-    adding = 0;
-    modifying = 0;
-}
-
 void CDialogSelectGrid::OnAdd()
 {
-    adding = 1;
     ui->gridName->clear();
     // The datum goes with its name, so the check on saving tests what the
     // user sees.
@@ -477,41 +403,19 @@ void CDialogSelectGrid::OnAdd()
     SetVariableLabels();
 
     SelectedGridId = 0;
-    StartEditing();
+    StartEditing(Adding);
     ui->gridName->setFocus();
-}
-
-void CDialogSelectGrid::OnModify()
-{
-    if (SelectedGridId == 0)
-        return;
-    modifying = 1;
-    StartEditing();
-    ui->falseNorthing->setFocus();
 }
 
 void CDialogSelectGrid::OnSelectCountry()
 {
-    int id = countryId;
-    if (chooseCountry && chooseCountry(id))
-    {
-        countryId = id;
-        CCxString name;
-        LookupCountryName(countryId, name);
-        ui->countryName->setText(FromUtf8(name.str()));
-    }
+    ChooseWithName(chooseCountry, countryId, LookupCountryName, ui->countryName);
 }
 
 void CDialogSelectGrid::OnSelectDatum()
 {
-    int id = SelectedDatumId;
-    if (chooseDatum && chooseDatum(id, false))
-    {
-        SelectedDatumId = id;
-        CCxString name;
-        LookupDatumName(SelectedDatumId, name);
-        ui->datumName->setText(FromUtf8(name.str()));
-    }
+    ChooseWithName([this](int& id) { return chooseDatum && chooseDatum(id, false); }, SelectedDatumId,
+                   LookupDatumName, ui->datumName);
 }
 
 void CDialogSelectGrid::OnSelectCountryFilter()
@@ -600,7 +504,7 @@ bool CDialogSelectGrid::Validate()
     };
     for (const auto& [field, message] : checks)
     {
-        if (!IsSqlNumber(ToUtf8(field->text())))
+        if (!IsNumberText(field->text()))
         {
             ShowMessage(message);
             field->setFocus();
@@ -620,22 +524,31 @@ GridValues CollectValues(const Ui::CDialogSelectGrid& ui, int country, int proje
     v.projection = projection;
     v.datum = datum;
     v.units = unit;
-    v.scale = ToUtf8(ui.scaleFactor->text());
-    v.falseEasting = ToUtf8(ui.falseEasting->text());
-    v.falseNorthing = ToUtf8(ui.falseNorthing->text());
-    v.latitudeOrigin = ToUtf8(ui.latitude->text());
-    v.longitudeOrigin = ToUtf8(ui.longitude->text());
-    v.parallelNorth = ToUtf8(ui.parallelNorth->text());
-    v.parallelSouth = ToUtf8(ui.parallelSouth->text());
-    v.azimuth = ToUtf8(ui.azimuth->text());
-    v.rectifiedGrid = ToUtf8(ui.rectifiedGridAngle->text());
+    v.scale = NumberLiteral(ui.scaleFactor->text());
+    v.falseEasting = NumberLiteral(ui.falseEasting->text());
+    v.falseNorthing = NumberLiteral(ui.falseNorthing->text());
+    v.latitudeOrigin = NumberLiteral(ui.latitude->text());
+    v.longitudeOrigin = NumberLiteral(ui.longitude->text());
+    v.parallelNorth = NumberLiteral(ui.parallelNorth->text());
+    v.parallelSouth = NumberLiteral(ui.parallelSouth->text());
+    v.azimuth = NumberLiteral(ui.azimuth->text());
+    v.rectifiedGrid = NumberLiteral(ui.rectifiedGridAngle->text());
     return v;
 }
 
 } // namespace
 
+// The unit stored is the one the Units box shows: a new grid once kept the
+// identifier 0 while the box showed "metre".
+void CDialogSelectGrid::TakeShownUnit()
+{
+    if (ui->unitList->currentIndex() >= 0)
+        unitId = ui->unitList->currentData().toInt();
+}
+
 void CDialogSelectGrid::Insert()
 {
+    TakeShownUnit();
     long id = 0;
     if (!NextUserIdentifier(CatalogueSql::G6, id))
         return;
@@ -646,66 +559,50 @@ void CDialogSelectGrid::Insert()
 
 void CDialogSelectGrid::Update()
 {
+    TakeShownUnit();
     std::string sql;
     if (FormatGridUpdate(SelectedGridId, CollectValues(*ui, countryId, projectionId, SelectedDatumId, unitId), sql))
         RunCatalogueStatement(sql);
 }
 
-void CDialogSelectGrid::accept()
+bool CDialogSelectGrid::SaveEdited()
 {
-    switch (CurrentState())
-    {
-    case Browsing:
-        TakeMarkedRow();
-        QDialog::accept();
-        return;
-    case Adding:
-    {
-        if (!Validate())
-            return;
+    if (!Validate())
+        return false;
+    savedNew = CurrentState() == Adding;
+    if (savedNew)
         Insert();
-        FillGridList();
-        EndEditing();
-        int last = 0;
-        CCxAdo ado;
-        if (OpenCatalogue(ado) && ado.OpenRecordset(CatalogueSql::G4) == 1)
-            ado.GetFieldLong("numLast", last);
-        ado.CloseRecordset();
-        ado.Disconnect();
-        SelectRow(last);
-        TakeMarkedRow();
-        return;
-    }
-    case Modifying:
-        if (!Validate())
-            return;
+    else
         Update();
-        FillGridList();
-        EndEditing();
-        SelectRow(SelectedGridId);
-        TakeMarkedRow();
-        return;
-    }
+    return true;
 }
 
-void CDialogSelectGrid::OnDelete()
+void CDialogSelectGrid::AfterSave()
 {
-    if (SelectedGridId == 0)
-        return;
-    if (!AskMessage(IDS_ASK_DELETE_GRID))
-        return;
-    RunCatalogueStatement(FormatStatement(CatalogueSql::G9, SelectedGridId));
     FillGridList();
+    EndEditing();
+    int shown = SelectedGridId;
+    if (savedNew)
+    {
+        // The new grid is the one of the largest identifier.
+        CCxAdo ado;
+        if (OpenCatalogue(ado) && ado.OpenRecordset(CatalogueSql::G4) == 1)
+            ado.GetFieldLong("numLast", shown);
+        ado.CloseRecordset();
+        ado.Disconnect();
+    }
+    SelectRow(shown);
     TakeMarkedRow();
 }
 
-void CDialogSelectGrid::reject()
+void CDialogSelectGrid::AfterCancel()
 {
-    if (CurrentState() == Browsing)
-    {
-        QDialog::reject();
-        return;
-    }
+    // The changes are dropped and the marked grid shown again.
     EndEditing();
+    TakeMarkedRow();
+}
+
+void CDialogSelectGrid::AfterDelete()
+{
     TakeMarkedRow();
 }

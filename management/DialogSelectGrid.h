@@ -1,14 +1,14 @@
 #pragma once
 
-#include <QDialog>
 #include <QString>
 #include <functional>
 #include <memory>
 
+#include "CatalogueDialog.h"
+
 #include "FlagIconList.h"
 
-class CGeolynxApp;
-class QItemSelection;
+struct CCountryImages;
 class QLineEdit;
 
 namespace Ui {
@@ -20,11 +20,11 @@ class CDialogSelectGrid;
 // click), the fields of the grid shown, and Add, Modify and Delete. A caller
 // sets SelectedGridId to the grid to preselect, runs the dialog and, when it
 // ends with OK, takes SelectedGridId and SelectedDatumId.
-class CDialogSelectGrid : public QDialog
+class CDialogSelectGrid : public CCatalogueDialog
 {
     Q_OBJECT
 public:
-    explicit CDialogSelectGrid(CGeolynxApp& app, QWidget* parent = nullptr);
+    explicit CDialogSelectGrid(CCountryImages& app, QWidget* parent = nullptr);
     ~CDialogSelectGrid() override;
 
     int SelectedGridId = 0;
@@ -42,13 +42,6 @@ public:
     // A new grid's projection: Transverse Mercator.
     static constexpr int kDefaultProjection = 9807;
 
-    enum State
-    {
-        Browsing,
-        Adding,
-        Modifying
-    };
-    State CurrentState() const;
     int SortColumn() const { return sortColumn; }
     int SortDirection() const { return sortDirection; }
     int CountryFilter() const { return countryFilter; }
@@ -57,16 +50,22 @@ public:
     int ProjectionId() const { return projectionId; }
     int UnitId() const { return unitId; }
 
-public slots:
-    void accept() override;
-    void reject() override;
-
 protected:
     void showEvent(QShowEvent* event) override;
 
+    int SelectedId() const override { return SelectedGridId; }
+    void SetSelectedId(int id) override { SelectedGridId = id; }
+    void ShowSelected() override { ShowGrid(); }
+    void RefillList() override { FillGridList(); }
+    bool SaveEdited() override;
+    void OpenFields() override { ApplyEditableFields(); }
+    void AfterSave() override;
+    void AfterCancel() override;
+    void AfterDelete() override;
+
 private:
     std::unique_ptr<Ui::CDialogSelectGrid> ui;
-    CGeolynxApp& app;
+    CCountryImages& app;
     CFlagIconList flags;
     int countryId = 0;
     int projectionId = 0;
@@ -75,35 +74,25 @@ private:
     int sortDirection = 1;
     int countryFilter = 0;
     int datumFilter = 0;
-    int adding = 0;
-    int modifying = 0;
     bool columnsSized = false;
-    // The list's selection mark: the row last selected or set, which OK and
-    // double-click take (-1: none). Focus alone never sets it.
-    int mark = -1;
+    // Whether the row just saved is a new one, which is then found by G4.
+    bool savedNew = false;
 
     void FillUnitList();
     void FillProjectionList();
     void FillGridList();
     void ShowGrid();
     void SetVariableLabels();
-    void SelectRow(int id);
-    void TakeMarkedRow();
     void ApplyEditableFields();
-    void StartEditing();
-    void EndEditing();
     bool Validate();
+    void TakeShownUnit();
     void Insert();
     void Update();
 
     void OnHeaderClicked(int column);
-    void OnSelectionChanged(const QItemSelection& selected, const QItemSelection& deselected);
-    void OnDoubleClicked();
     void OnProjectionChosen(int index);
     void OnUnitChosen(int index);
     void OnAdd();
-    void OnModify();
-    void OnDelete();
     void OnSelectCountry();
     void OnSelectDatum();
     void OnSelectCountryFilter();

@@ -10,6 +10,8 @@
 #include "CatalogueStatements.h"
 #include "CxAdo.h"
 #include "DialogText.h"
+#include "CatalogueDialog.h"
+#include "ListSearch.h"
 #include "ui_DialogSelectMeridian.h"
 
 using namespace DialogText;
@@ -19,22 +21,17 @@ CDialogSelectMeridian::CDialogSelectMeridian(QWidget* parent)
 {
     ui->setupUi(this);
     QTreeWidget* list = ui->meridianList;
-    list->setSelectionMode(QAbstractItemView::SingleSelection);
-    list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    list->setUniformRowHeights(true);
-    list->setAllColumnsShowFocus(true);
-    list->setHeaderLabels({tr("EPSG"), tr("Meridian"), tr("Longitude")});
-    list->header()->setSectionsClickable(false);
-    list->header()->setStretchLastSection(false);
+    SetUpSelectionList(list, {tr("EPSG"), tr("Meridian"), tr("Longitude")});
     FillList();
-    ui->okButton->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
-    ui->cancelButton->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
+    SetFlowIcons(nullptr, nullptr, nullptr, ui->okButton, ui->cancelButton);
     connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this](const QItemSelection& selected) {
                 for (const QModelIndex& index : selected.indexes())
                     mark = index.row();
             });
     connect(list, &QTreeWidget::itemDoubleClicked, this, &CDialogSelectMeridian::accept);
+    connect(ui->searchField, &QLineEdit::textChanged, this,
+            [this](const QString& text) { NarrowTree(ui->meridianList, 1, text); });
     connect(ui->okButton, &QPushButton::clicked, this, &CDialogSelectMeridian::accept);
     connect(ui->cancelButton, &QPushButton::clicked, this, &CDialogSelectMeridian::reject);
 }
@@ -104,7 +101,7 @@ void CDialogSelectMeridian::FillList()
     }
     // The statement leaves the order to the database; the list reads by name.
     std::stable_sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) {
-        return QString::compare(a.name, b.name, Qt::CaseInsensitive) < 0;
+        return NaturalLess(a.name, b.name);
     });
     QTreeWidget* list = ui->meridianList;
     list->clear();

@@ -1,5 +1,9 @@
 #include "DialogText.h"
 
+#include "NumberText.h"
+
+#include <QDir>
+#include <QFileInfo>
 #include <cstdlib>
 #include <locale.h>
 
@@ -16,6 +20,19 @@ double LeadingNumber(const QString& text)
     return strtod_l(bytes.c_str(), nullptr, c);
 }
 
+bool IsNumberText(const QString& text)
+{
+    std::string literal;
+    return NormaliseTypedNumber(ToUtf8(text), literal);
+}
+
+std::string NumberLiteral(const QString& text)
+{
+    std::string literal;
+    if (!NormaliseTypedNumber(ToUtf8(text), literal))
+        return std::string();
+    return literal;
+}
 
 int ReadPreference(const char* name)
 {
@@ -29,6 +46,24 @@ void WritePreference(const char* name, int value)
 {
     QSettings profile(QStringLiteral("Veltrix"), QStringLiteral("Veltrix Geolynx"));
     profile.setValue(QStringLiteral("Preferences/") + QLatin1String(name), value);
+    profile.sync();
+}
+
+QString LastFolder()
+{
+    QSettings profile(QStringLiteral("Veltrix"), QStringLiteral("Veltrix Geolynx"));
+    const QString folder = profile.value(QStringLiteral("Preferences/LastFolder")).toString();
+    if (!folder.isEmpty() && QFileInfo(folder).isDir())
+        return folder;
+    return QDir::homePath();
+}
+
+void RememberFolder(const QString& chosenFile)
+{
+    if (chosenFile.isEmpty())
+        return;
+    QSettings profile(QStringLiteral("Veltrix"), QStringLiteral("Veltrix Geolynx"));
+    profile.setValue(QStringLiteral("Preferences/LastFolder"), QFileInfo(chosenFile).absolutePath());
     profile.sync();
 }
 

@@ -44,8 +44,21 @@ inline QString EpsgCell(long id)
 // (blanks first, a sign, digits, a point, an exponent); 0 when there is none.
 double LeadingNumber(const QString& text);
 
+// What a user typed into a number box, judged whole: "." or a lone "," as
+// the decimal separator, an optional exponent (NormaliseTypedNumber).
+bool IsNumberText(const QString& text);
+// The typed number as the literal SQL receives ("3,5" gives "3.5"); empty
+// when the text is no number, which callers refuse before they get here.
+std::string NumberLiteral(const QString& text);
+
 // The per-user application profile, section "Preferences".
 int ReadPreference(const char* name);
 void WritePreference(const char* name, int value);
+
+// The folder the file dialogs open in: the one of the file last chosen in
+// any of them, else the user's home.
+QString LastFolder();
+// Remembers the folder of a chosen file (nothing for an empty path).
+void RememberFolder(const QString& chosenFile);
 
 } // namespace DialogText

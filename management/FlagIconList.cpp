@@ -5,7 +5,7 @@
 #include <QPixmap>
 #include <algorithm>
 
-#include "GeolynxApp.h"
+#include "CountryImages.h"
 
 void CFlagIconList::Reset()
 {
@@ -50,7 +50,7 @@ QIcon CFlagIconList::Icon(int index) const
     return icons[static_cast<std::size_t>(index)];
 }
 
-void CFlagIconList::LoadCountryFlags(CGeolynxApp& app)
+void CFlagIconList::LoadCountryFlags(CCountryImages& app)
 {
     CountryImageTable table;
     ::LoadCountryFlags(table, *this);
@@ -58,7 +58,7 @@ void CFlagIconList::LoadCountryFlags(CGeolynxApp& app)
     std::copy_n(table.ids.begin(), app.countryImageCount, app.countryImageTable.begin());
 }
 
-int CFlagIconList::ImageIndex(const CGeolynxApp& app, int countryId)
+int CFlagIconList::ImageIndex(const CCountryImages& app, int countryId)
 {
     const auto end = app.countryImageTable.begin() + app.countryImageCount;
     const auto it = std::find(app.countryImageTable.begin(), end, countryId);

@@ -5,7 +5,7 @@
 
 #include "CountryFlags.h"
 
-class CGeolynxApp;
+struct CCountryImages;
 
 // The flag images of the country lists: 16 by 16 icons, one per country in
 // the order of their names, as the catalogue's LoadCountryFlags appends them.
@@ -21,9 +21,9 @@ public:
 
     // Loads every country's flag and refreshes the application's country
     // image table with the countries' identifiers in image order.
-    void LoadCountryFlags(CGeolynxApp& app);
+    void LoadCountryFlags(CCountryImages& app);
     // The image of a country by the application's table; null when absent.
-    static int ImageIndex(const CGeolynxApp& app, int countryId);
+    static int ImageIndex(const CCountryImages& app, int countryId);
 
 private:
     std::vector<QIcon> icons;

@@ -28,6 +28,12 @@ const std::map<int, std::string>& Table()
                                         "filename, or access is denied."},
         {IDS_CONFIGURATION_SAVE_FAILED, "Failed to save configuration file, either you have specified an invalid "
                                         "filename, or the disk is write protected."},
+        {IDS_FIELD_NOT_A_NUMBER, "Invalid field value: %s.\nType a number with a decimal point, or a decimal "
+                                 "comma where there is no point. Nothing has been converted."},
+        {IDS_POINT_NOT_CONVERTED, "This coordinate cannot be converted: %s.\nThe other side is left as it was."},
+        {IDS_MAP_NOT_OPENED, "No web browser could be opened. The map of this position is at:\n%s"},
+        {IDS_NOT_A_CONFIGURATION, "This is not a configuration file of Veltrix Geolynx: %s.\nThe window keeps "
+                                  "its state."},
 
         // --- end of main window and distance dialog ---
 

@@ -14,6 +14,11 @@ enum MessageId
     // --- main window and distance dialog ---
     IDS_CONFIGURATION_OPEN_FAILED = 150,
     IDS_CONFIGURATION_SAVE_FAILED = 151,
+    // The texts below carry one "%s" the caller fills in.
+    IDS_FIELD_NOT_A_NUMBER = 152,
+    IDS_POINT_NOT_CONVERTED = 153,
+    IDS_MAP_NOT_OPENED = 154,
+    IDS_NOT_A_CONFIGURATION = 155,
     // --- end of main window and distance dialog ---
 
     // --- catalogue management dialogs ---

@@ -4,11 +4,51 @@
 
 #include "NumberText.h"
 
+namespace {
+
+// A typed number as the user meant it ("52,5" is 52.5); text that is none
+// falls back to its leading number, which callers that convert refuse first
+// (FirstInvalidField).
+double FieldNumber(const std::string& text)
+{
+    double value = 0.0;
+    if (ParseTypedNumber(text, value))
+        return value;
+    return LeadingNumber(text);
+}
+
+bool IsTypedNumber(const std::string& text)
+{
+    double ignored = 0.0;
+    return ParseTypedNumber(text, ignored);
+}
+
+} // namespace
+
+int FirstInvalidField(const CoordinateRow& row, bool gridForm, int displayMode)
+{
+    int used = 1;
+    if (!gridForm && displayMode == ModeDegreesMinutes)
+        used = 2;
+    else if (!gridForm && displayMode == ModeDegreesMinutesSeconds)
+        used = 3;
+    const std::string* fields[] = {&row.first, &row.second, &row.third};
+    for (int i = 0; i < used; ++i)
+        if (!IsTypedNumber(*fields[i]))
+            return i;
+    return -1;
+}
+
+bool IsAltitudeText(const std::string& text)
+{
+    return IsTypedNumber(text);
+}
+
 double GetCoordinate(CoordinateRow& row, CoordinateAxis axis, bool gridForm, int displayMode)
 {
-    const double d = LeadingNumber(row.first);
-    const double m = LeadingNumber(row.second);
-    const double s = LeadingNumber(row.third);
+    const double d = FieldNumber(row.first);
+    const double m = FieldNumber(row.second);
+    const double s = FieldNumber(row.third);
     if (gridForm)
         return d;
 
@@ -79,7 +119,7 @@ void SetCoordinate(CoordinateRow& row, CoordinateAxis axis, bool gridForm, int d
 
 double ReadAltitude(const std::string& text)
 {
-    return LeadingNumber(text);
+    return FieldNumber(text);
 }
 
 std::string FormatAltitude(double altitude)

@@ -29,6 +29,14 @@ struct CoordinateRow
     std::string hemisphere;
 };
 
+// The first of the fields a form reads (0 first, 1 second, 2 third) whose
+// text is not a typed number as a whole (NormaliseTypedNumber: "52,5" and
+// "-12.5e3" are, "ab1" and "12 m" are not); -1 when all are. Grid form and
+// mode 1 read the first field, mode 2 two, mode 3 three.
+int FirstInvalidField(const CoordinateRow& row, bool gridForm, int displayMode);
+// Whether an altitude text is a typed number as a whole.
+bool IsAltitudeText(const std::string& text);
+
 // Reads a row under a form: grid form when gridForm is set (whatever mode
 // holds), otherwise displayMode 1, 2 or 3; any other mode reads 0. The
 // hemisphere text is upper-cased in place; only "S" on the latitude row and
@@ -42,7 +50,9 @@ double GetCoordinate(CoordinateRow& row, CoordinateAxis axis, bool gridForm, int
 // the last field is rounded with no carry into the one before it.
 void SetCoordinate(CoordinateRow& row, CoordinateAxis axis, bool gridForm, int displayMode, double value);
 
-// Altitudes: the leading number of the text, written with "%05.2lf".
+// Fields are read as typed numbers, with "." or a lone "," as the decimal
+// separator; a text that is none reads as its leading number.
+// Altitudes: read the same way, written with "%05.2lf".
 double ReadAltitude(const std::string& text);
 std::string FormatAltitude(double altitude);
 

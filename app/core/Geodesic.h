@@ -18,11 +18,13 @@ struct DistanceAndAzimuths
 {
     double distance = 0;       // metres
     double forwardAzimuth = 0; // from -> to, degrees in [0, 360)
-    double reverseAzimuth = 0; // to -> from, computed afresh from the to position
+    double reverseAzimuth = 0; // to -> from, at the to position
     bool fromKarney = false;   // Vincenty could not answer; all three are Karney's
 };
 
-// Vincenty's distance with the two great-circle courses; where Vincenty has no
-// answer the distance and both azimuths come from Karney's geodesic.
+// Vincenty's distance with the azimuths of the same geodesic (the reverse one
+// at the to position, pointing back); where Vincenty has no answer the
+// distance and both azimuths come from Karney's geodesic. Coincident
+// positions give 0 for all three.
 DistanceAndAzimuths ComputeDistanceAndAzimuths(double fromLatitude, double fromLongitude, double toLatitude,
                                                double toLongitude);

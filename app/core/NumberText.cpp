@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 #include <system_error>
+#include <utility>
 
 namespace {
 
@@ -155,4 +156,64 @@ std::string FormatFixed(double value, int width, int precision, bool zeroPad)
     const std::size_t signLength = body.front() == '-' ? 1 : 0;
     body.insert(signLength, padding, '0');
     return body;
+}
+
+bool NormaliseTypedNumber(std::string_view text, std::string& literal)
+{
+    while (!text.empty() && IsBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back()))
+        text.remove_suffix(1);
+    std::string candidate(text);
+    // A comma is the separator only where no point is; a second comma stays
+    // behind and is refused below.
+    if (candidate.find('.') == std::string::npos)
+    {
+        const std::size_t comma = candidate.find(',');
+        if (comma != std::string::npos)
+            candidate[comma] = '.';
+    }
+
+    std::size_t i = 0;
+    if (i < candidate.size() && (candidate[i] == '+' || candidate[i] == '-'))
+        ++i;
+    std::size_t digits = 0;
+    while (i < candidate.size() && IsDigit(candidate[i]))
+        ++i, ++digits;
+    if (i < candidate.size() && candidate[i] == '.')
+    {
+        ++i;
+        while (i < candidate.size() && IsDigit(candidate[i]))
+            ++i, ++digits;
+    }
+    if (digits == 0)
+        return false;
+    if (i < candidate.size() && (candidate[i] == 'e' || candidate[i] == 'E'))
+    {
+        ++i;
+        if (i < candidate.size() && (candidate[i] == '+' || candidate[i] == '-'))
+            ++i;
+        std::size_t exponentDigits = 0;
+        while (i < candidate.size() && IsDigit(candidate[i]))
+            ++i, ++exponentDigits;
+        if (exponentDigits == 0)
+            return false;
+    }
+    if (i != candidate.size())
+        return false;
+    // The grammar above is what LeadingNumber reads whole; it also tells a
+    // magnitude beyond a double's range, which is refused rather than stored.
+    if (!std::isfinite(LeadingNumber(candidate)))
+        return false;
+    literal = std::move(candidate);
+    return true;
+}
+
+bool ParseTypedNumber(std::string_view text, double& value)
+{
+    std::string literal;
+    if (!NormaliseTypedNumber(text, literal))
+        return false;
+    value = LeadingNumber(literal);
+    return true;
 }

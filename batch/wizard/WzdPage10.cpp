@@ -2,7 +2,7 @@
 
 #include <QAbstractButton>
 
-#include "GeolynxApp.h"
+#include "WizardContext.h"
 #include "WzdSheet.h"
 #include "ui_WzdPage10.h"
 

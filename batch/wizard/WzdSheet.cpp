@@ -5,7 +5,8 @@
 #include <QPixmap>
 #include <QStyle>
 
-#include "GeolynxApp.h"
+#include "DialogText.h"
+#include "WizardContext.h"
 #include "WzdPage.h"
 #include "WzdPage01.h"
 #include "WzdPage02.h"
@@ -17,11 +18,7 @@
 #include "WzdPage09.h"
 #include "WzdPage10.h"
 
-#if __has_include("DialogSelectGrid.h") && __has_include("DialogSelectDatum.h")
-#include "DialogSelectDatum.h"
-#include "DialogSelectGrid.h"
-#define GEOLYNX_HAVE_SELECTION_DIALOGS 1
-#endif
+#include "Choosers.h"
 
 namespace {
 
@@ -37,7 +34,7 @@ QPixmap HeaderImage(const QStyle& style)
 
 } // namespace
 
-CWzdSheet::CWzdSheet(CGeolynxApp& app_, int sourceGrid, int destinationGrid, int sourceDatum,
+CWzdSheet::CWzdSheet(CWizardContext& app_, int sourceGrid, int destinationGrid, int sourceDatum,
                      int destinationDatum, QWidget* parent)
     : QWizard(parent), app(app_)
 {
@@ -68,25 +65,8 @@ CWzdSheet::CWzdSheet(CGeolynxApp& app_, int sourceGrid, int destinationGrid, int
     // wizard has set its own buttons, so a page may change them.
     connect(this, &QWizard::currentIdChanged, this, &CWzdSheet::Activate);
 
-#ifdef GEOLYNX_HAVE_SELECTION_DIALOGS
-    chooseGrid = [this](int& gridId, int& datumId) {
-        CDialogSelectGrid dialog(app, this);
-        dialog.SelectedGridId = gridId;
-        if (dialog.exec() != QDialog::Accepted)
-            return false;
-        gridId = dialog.SelectedGridId;
-        datumId = dialog.SelectedDatumId;
-        return true;
-    };
-    chooseDatum = [this](int& datumId) {
-        CDialogSelectDatum dialog(this);
-        dialog.SelectedDatumId = datumId;
-        if (dialog.exec() != QDialog::Accepted)
-            return false;
-        datumId = dialog.SelectedDatumId;
-        return true;
-    };
-#endif
+    chooseGrid = [this](int& gridId, int& datumId) { return ChooseGridInDialog(app, this, gridId, datumId); };
+    chooseDatum = [this](int& datumId) { return ChooseDatumInDialog(this, datumId); };
     chooseFile = [this](const QString& filter, const QString& defaultExtension, bool save, const QString& current) {
         QFileDialog dialog(this);
         dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
@@ -96,8 +76,11 @@ CWzdSheet::CWzdSheet(CGeolynxApp& app_, int sourceGrid, int destinationGrid, int
         dialog.setDefaultSuffix(defaultExtension);
         if (!current.isEmpty())
             dialog.selectFile(current);
+        else
+            dialog.setDirectory(DialogText::LastFolder());
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
             return QString();
+        DialogText::RememberFolder(dialog.selectedFiles().constFirst());
         return dialog.selectedFiles().constFirst();
     };
 }
@@ -141,7 +124,7 @@ void CWzdSheet::Activate(int id)
         wizardPage->OnSetActive();
 }
 
-void RunBatchWizard(CGeolynxApp& app, int sourceGrid, int destinationGrid, int sourceDatum, int destinationDatum,
+void RunBatchWizard(CWizardContext& app, int sourceGrid, int destinationGrid, int sourceDatum, int destinationDatum,
                     QWidget* parent)
 {
     CWzdSheet sheet(app, sourceGrid, destinationGrid, sourceDatum, destinationDatum, parent);

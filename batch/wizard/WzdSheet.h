@@ -5,8 +5,8 @@
 
 #include "BatchSettings.h"
 #include "CatalogueLoaders.h"
+#include "WizardContext.h"
 
-class CGeolynxApp;
 class CWzdPage;
 class CWzdPage10;
 
@@ -33,7 +33,7 @@ public:
     };
 
     // Starts with the main window's four identifiers.
-    CWzdSheet(CGeolynxApp& app, int sourceGrid, int destinationGrid, int sourceDatum, int destinationDatum,
+    CWzdSheet(CWizardContext& app, int sourceGrid, int destinationGrid, int sourceDatum, int destinationDatum,
               QWidget* parent = nullptr);
     ~CWzdSheet() override;
 
@@ -53,7 +53,7 @@ public:
                           const QString& current)>
         chooseFile;
 
-    CGeolynxApp& App() const { return app; }
+    CWizardContext& App() const { return app; }
     CRecordLoader& Loader() { return loader; }
     CWzdPage10& StartPage() const { return *startPage; }
 
@@ -69,12 +69,12 @@ public slots:
 private:
     void Activate(int id);
 
-    CGeolynxApp& app;
+    CWizardContext& app;
     CCatalogueRecordLoader loader;
     CWzdPage10* startPage = nullptr;
 };
 
 // Opens the wizard modally with a window's four identifiers and returns when
 // it has closed.
-void RunBatchWizard(CGeolynxApp& app, int sourceGrid, int destinationGrid, int sourceDatum, int destinationDatum,
+void RunBatchWizard(CWizardContext& app, int sourceGrid, int destinationGrid, int sourceDatum, int destinationDatum,
                     QWidget* parent);

@@ -2,6 +2,7 @@
 
 #include "CatalogueLoaders.h"
 #include "DialogSelectDatum.h"
+#include "ListSearch.h"
 #include "ManagementFixture.h"
 
 namespace {
@@ -65,7 +66,11 @@ TEST_F(DatumDialogTest, ListIsByNameAndPreselectedDatumIsShown)
 {
     auto d = Open(4267);
     QTreeWidget* list = List(*d);
-    const std::vector<std::string> names = Column("SELECT strDatum FROM tblDatums ORDER BY strDatum");
+    // Names in natural order without regard to case.
+    std::vector<std::string> names = Column("SELECT strDatum FROM tblDatums ORDER BY strDatum");
+    std::stable_sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+        return NaturalLess(QString::fromStdString(a), QString::fromStdString(b));
+    });
     ASSERT_EQ(static_cast<int>(names.size()), list->topLevelItemCount());
     for (int i = 0; i < list->topLevelItemCount(); ++i)
         ASSERT_EQ(list->topLevelItem(i)->text(1).toStdString(), names[static_cast<size_t>(i)]);

@@ -5,6 +5,7 @@
 #include "DialogSelectGrid.h"
 #include "GeolynxApp.h"
 #include "GridList.h"
+#include "ListSearch.h"
 #include "ManagementFixture.h"
 
 namespace {
@@ -59,6 +60,9 @@ TEST_F(GridDialogTest, OkAtOnceReturnsTheFirstRowWithItsDatum)
     CGridList* list = List(*d);
     ASSERT_EQ(list->topLevelItemCount(), Count("SELECT COUNT(*) FROM tblGrids"));
     const int first = RowId(list, 0);
+    // OK with no row chosen keeps the opener's choice; the first row once
+    // chosen is returned.
+    ClickRow(list, 0);
     Click(d.get(), "okButton");
     EXPECT_EQ(d->result(), QDialog::Accepted);
     EXPECT_EQ(d->SelectedGridId, first);
@@ -73,12 +77,27 @@ TEST_F(GridDialogTest, DefaultSortReadsCountriesThenGridNamesAscending)
     CGridList* list = List(*d);
     EXPECT_EQ(d->SortColumn(), 2);
     EXPECT_EQ(d->SortDirection(), 1);
-    const std::vector<std::string> countries = Column(
+    const std::vector<std::string> sqlCountries = Column(
         "SELECT tblCountries.strCountry FROM tblGrids JOIN tblCountries ON tblCountries.numId = tblGrids.numCountry "
         "JOIN tblDatums ON tblDatums.numId = tblGrids.numDatum ORDER BY tblCountries.strCountry, tblGrids.strGrid");
-    const std::vector<std::string> grids = Column(
+    const std::vector<std::string> sqlGrids = Column(
         "SELECT tblGrids.strGrid FROM tblGrids JOIN tblCountries ON tblCountries.numId = tblGrids.numCountry "
         "JOIN tblDatums ON tblDatums.numId = tblGrids.numDatum ORDER BY tblCountries.strCountry, tblGrids.strGrid");
+    // Countries, then names, in natural order without regard to case.
+    std::vector<std::pair<std::string, std::string>> pairs;
+    for (std::size_t i = 0; i < sqlCountries.size() && i < sqlGrids.size(); ++i)
+        pairs.emplace_back(sqlCountries[i], sqlGrids[i]);
+    std::stable_sort(pairs.begin(), pairs.end(), [](const auto& a, const auto& b) {
+        const int c = NaturalCompare(QString::fromStdString(a.first), QString::fromStdString(b.first));
+        return c != 0 ? c < 0 : NaturalLess(QString::fromStdString(a.second), QString::fromStdString(b.second));
+    });
+    std::vector<std::string> countries;
+    std::vector<std::string> grids;
+    for (const auto& [country, grid] : pairs)
+    {
+        countries.push_back(country);
+        grids.push_back(grid);
+    }
     ASSERT_EQ(static_cast<int>(countries.size()), list->topLevelItemCount());
     for (int i = 0; i < list->topLevelItemCount(); ++i)
     {
@@ -116,7 +135,7 @@ TEST_F(GridDialogTest, EpsgHeaderSortsByIdentifierAndTogglesAndUserGridsShowNoCo
     EXPECT_EQ(d->SortColumn(), 3);
     EXPECT_EQ(d->SortDirection(), 1);
     for (int i = 1; i < n; ++i)
-        ASSERT_LE(list->topLevelItem(i - 1)->text(2).toStdString(), list->topLevelItem(i)->text(2).toStdString());
+        ASSERT_LE(NaturalCompare(list->topLevelItem(i - 1)->text(2), list->topLevelItem(i)->text(2)), 0);
 }
 
 TEST_F(GridDialogTest, FirstUserGridGetsIdentifier50001AndIsShownAfterSaving)

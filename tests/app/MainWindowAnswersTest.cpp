@@ -1,0 +1,418 @@
+// The main window with the program's own presenter: its questions and
+// messages are real message boxes, answered by pressing their buttons, and
+// numbers are typed into the real line edits.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QStyleOptionFrame>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+#include "AcceleratorCheck.h"
+#include "ConfigurationRecord.h"
+#include "DialogAbout.h"
+#include "DialogDistance.h"
+#include "DialogSelectEllipsoid.h"
+#include "DialogSelectGrid.h"
+#include "GeolynxApp.h"
+#include "GeolynxDlg.h"
+#include "GuiMessagePresenter.h"
+#include "MessageBoxAnswerer.h"
+#include "ScratchFolder.h"
+
+namespace {
+
+class RealAnswers : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        SetMessagePresenter(&presenter);
+        window = std::make_unique<CGeolynxDlg>(app, std::string());
+        window->chooseGrid = [this](int& grid, int& datum) {
+            grid = nextGrid;
+            datum = nextGridDatum;
+            return true;
+        };
+        window->chooseDatum = [this](int& datum) {
+            datum = nextDatum;
+            return true;
+        };
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    }
+
+    void TearDown() override
+    {
+        window.reset();
+        SetMessagePresenter(nullptr);
+    }
+
+    template <class T>
+    T* Find(const char* name) const
+    {
+        T* widget = window->findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(widget, nullptr) << name;
+        return widget;
+    }
+    QString Text(const char* name) const { return Find<QLineEdit>(name)->text(); }
+    void Type(const char* name, const QString& text) const
+    {
+        QLineEdit* edit = Find<QLineEdit>(name);
+        edit->selectAll();
+        QTest::keyClick(edit, Qt::Key_Backspace);
+        QTest::keyClicks(edit, text);
+    }
+    void Click(const char* name) const { QTest::mouseClick(Find<QAbstractButton>(name), Qt::LeftButton); }
+
+    // WGS 84 degrees in "dd.dddd" on the source, UTM zone 31N on the destination.
+    void GeographicToUtm()
+    {
+        nextDatum = 4326;
+        Click("sourceDatumSelect");
+        nextGrid = 32631;
+        nextGridDatum = 4326;
+        Click("destinationGridSelect");
+        Click("sourceModeDegrees");
+    }
+
+    // What Transform writes for a typed latitude and longitude.
+    std::pair<QString, QString> Converted(const QString& latitude, const QString& longitude)
+    {
+        Type("sourceLatitude1", latitude);
+        Type("sourceLongitude1", longitude);
+        Click("transformButton");
+        return {Text("destinationLatitude1"), Text("destinationLongitude1")};
+    }
+
+    CScratchFolder scratch;
+    CGeolynxApp app;
+    CGuiMessagePresenter presenter;
+    std::unique_ptr<CGeolynxDlg> window;
+    int nextGrid = 32631;
+    int nextGridDatum = 4326;
+    int nextDatum = 4326;
+};
+
+TEST_F(RealAnswers, ClearAsksWithYesAndNoAndDoesWhatTheAnswerSays)
+{
+    GeographicToUtm();
+    Type("sourceLatitude1", QStringLiteral("48.5"));
+    {
+        CMessageBoxAnswerer no(QMessageBox::No);
+        Click("clearButton");
+        ASSERT_TRUE(no.Seen());
+        EXPECT_EQ(no.Text(), QStringLiteral("Are you sure you want to reset all fields?"));
+        EXPECT_EQ(no.Caption(), QStringLiteral("Veltrix Geolynx"));
+        EXPECT_EQ(no.Buttons(), QMessageBox::Yes | QMessageBox::No);
+    }
+    EXPECT_EQ(Text("sourceLatitude1"), QStringLiteral("48.5"));
+    EXPECT_EQ(Text("destinationGridName"), QStringLiteral("WGS 84 / UTM zone 31N"));
+
+    {
+        CMessageBoxAnswerer yes(QMessageBox::Yes);
+        Click("clearButton");
+        ASSERT_TRUE(yes.Seen());
+    }
+    EXPECT_EQ(Text("sourceLatitude1"), QStringLiteral("000"));
+    EXPECT_EQ(Text("destinationGridName"), QStringLiteral("Geographic ( Longitude / Latitude )"));
+    EXPECT_EQ(window->SideState(CGeolynxDlg::Source).datumId, 0);
+}
+
+TEST_F(RealAnswers, DecimalCommaReadsAsTheDecimalPointAndNothingIsDropped)
+{
+    GeographicToUtm();
+    const auto withPoint = Converted(QStringLiteral("52.5"), QStringLiteral("4.5"));
+    EXPECT_EQ(withPoint.first, QStringLiteral("5817709.526"));
+    const auto withComma = Converted(QStringLiteral("52,5"), QStringLiteral("4,5"));
+    EXPECT_EQ(withComma, withPoint);
+    // What the user typed stays as typed.
+    EXPECT_EQ(Text("sourceLatitude1"), QStringLiteral("52,5"));
+    const auto exponent = Converted(QStringLiteral("5.25e1"), QStringLiteral("+45e-1"));
+    EXPECT_EQ(exponent, withPoint);
+
+    // Grid form reads the same way: an easting typed with an exponent.
+    window->Swap();
+    Type("sourceLongitude1", QStringLiteral("-12.5e3"));
+    Type("sourceLatitude1", QStringLiteral("5817709,526"));
+    Click("transformButton");
+    const QString west = Text("destinationLongitude1");
+    Type("sourceLongitude1", QStringLiteral("-12500"));
+    Click("transformButton");
+    EXPECT_EQ(Text("destinationLongitude1"), west);
+    EXPECT_EQ(Text("sourceLongitude1"), QStringLiteral("-12500"));
+}
+
+TEST_F(RealAnswers, TextThatIsNoNumberIsNamedAndNothingIsConverted)
+{
+    GeographicToUtm();
+    Converted(QStringLiteral("52.5"), QStringLiteral("4.5"));
+    const QString northing = Text("destinationLatitude1");
+    const QString easting = Text("destinationLongitude1");
+
+    for (const char* typed : {"ab1,2e5x", "52,5,0", "1.5,3", "12 m", "", "ab1"})
+    {
+        Type("sourceLatitude1", QString::fromLatin1(typed));
+        CMessageBoxAnswerer ok(QMessageBox::Ok);
+        Click("transformButton");
+        ASSERT_TRUE(ok.Seen()) << typed;
+        EXPECT_TRUE(ok.Text().contains(QStringLiteral("Source Latitude"))) << ok.Text().toStdString();
+        EXPECT_EQ(Text("destinationLatitude1"), northing) << typed;
+        EXPECT_EQ(Text("destinationLongitude1"), easting) << typed;
+        EXPECT_EQ(Text("sourceLatitude1"), QString::fromLatin1(typed));
+    }
+
+    // The altitude and the minutes of a degrees-minutes side are named too.
+    Type("sourceLatitude1", QStringLiteral("52"));
+    Type("sourceAltitude", QStringLiteral("10 m"));
+    {
+        CMessageBoxAnswerer ok(QMessageBox::Ok);
+        Click("transformButton");
+        ASSERT_TRUE(ok.Seen());
+        EXPECT_TRUE(ok.Text().contains(QStringLiteral("Source Altitude"))) << ok.Text().toStdString();
+    }
+    Type("sourceAltitude", QStringLiteral("10,5"));
+    Click("sourceModeDegreesMinutes");
+    Type("sourceLatitude2", QStringLiteral("3O"));
+    {
+        CMessageBoxAnswerer ok(QMessageBox::Ok);
+        Click("transformButton");
+        ASSERT_TRUE(ok.Seen());
+        EXPECT_TRUE(ok.Text().contains(QStringLiteral("Source Latitude minutes"))) << ok.Text().toStdString();
+    }
+    // A mode change would rewrite the bad field as its leading number: refused as well.
+    {
+        CMessageBoxAnswerer ok(QMessageBox::Ok);
+        Click("sourceModeDegreesMinutesSeconds");
+        ASSERT_TRUE(ok.Seen());
+    }
+    EXPECT_EQ(Text("sourceLatitude2"), QStringLiteral("3O"));
+    EXPECT_EQ(window->SideState(CGeolynxDlg::Source).displayMode, ModeDegreesMinutes);
+    EXPECT_EQ(Text("destinationLatitude1"), northing);
+}
+
+TEST_F(RealAnswers, APointThatCannotBeConvertedIsExplainedAndLeavesTheOtherSide)
+{
+    GeographicToUtm();
+    Converted(QStringLiteral("52.5"), QStringLiteral("4.5"));
+    const QString northing = Text("destinationLatitude1");
+    Type("sourceLatitude1", QStringLiteral("95"));
+    CMessageBoxAnswerer ok(QMessageBox::Ok);
+    Click("transformButton");
+    ASSERT_TRUE(ok.Seen());
+    EXPECT_TRUE(ok.Text().startsWith(QStringLiteral("This coordinate cannot be converted: "))) << ok.Text().toStdString();
+    EXPECT_GT(ok.Text().size(), 60);
+    EXPECT_EQ(Text("destinationLatitude1"), northing);
+}
+
+TEST_F(RealAnswers, AFileThatIsNoConfigurationIsRefusedAndTheStateKept)
+{
+    GeographicToUtm();
+    Type("sourceLatitude1", QStringLiteral("52.5"));
+    const CoordinateSide before = window->SideState(CGeolynxDlg::Source);
+
+    ConfigurationRecord good;
+    good.sourceDatumId = 4277;
+    good.sourceGridId = 27700;
+    good.sourceDisplayMode = ModeGrid;
+    good.destinationDatumId = 4326;
+    good.destinationDisplayMode = ModeDegrees;
+    good.sourceLatitude = 100000;
+    good.sourceLongitude = 400000;
+
+    auto write = [this](const std::string& name, const std::string& bytes) {
+        const std::string path = scratch.File(name);
+        std::ofstream(path, std::ios::binary) << bytes;
+        return path;
+    };
+    auto bytesOf = [](const ConfigurationRecord& r) {
+        const auto b = r.ToBytes();
+        return std::string(b.begin(), b.end());
+    };
+    ConfigurationRecord unknownGrid = good;
+    unknownGrid.sourceGridId = 999999;
+    ConfigurationRecord unknownDatum = good;
+    unknownDatum.destinationDatumId = 123456;
+    ConfigurationRecord infinite = good;
+    infinite.destinationLongitude = std::nan("");
+    ConfigurationRecord badMode = good;
+    badMode.destinationDisplayMode = 7;
+    std::string text(80, 'x');
+    std::memcpy(text.data(), "Veltrix Geolynx is a coordinate converter; this file is just text ........", 72);
+
+    for (const auto& [name, bytes] :
+         std::vector<std::pair<std::string, std::string>>{{"text.glx", text},
+                                                          {"grid.glx", bytesOf(unknownGrid)},
+                                                          {"datum.glx", bytesOf(unknownDatum)},
+                                                          {"nan.glx", bytesOf(infinite)},
+                                                          {"mode.glx", bytesOf(badMode)}})
+    {
+        CMessageBoxAnswerer ok(QMessageBox::Ok);
+        window->LoadConfiguration(write(name, bytes));
+        ASSERT_TRUE(ok.Seen()) << name;
+        EXPECT_TRUE(ok.Text().startsWith(QStringLiteral("This is not a configuration file"))) << name;
+        const CoordinateSide& now = window->SideState(CGeolynxDlg::Source);
+        EXPECT_EQ(now.gridId, before.gridId) << name;
+        EXPECT_EQ(now.datumId, before.datumId) << name;
+        EXPECT_EQ(now.latitude.first, before.latitude.first) << name;
+        EXPECT_EQ(Text("sourceDatumName"), QStringLiteral("WGS 84")) << name;
+    }
+
+    window->LoadConfiguration(write("good.glx", bytesOf(good)));
+    EXPECT_EQ(window->SideState(CGeolynxDlg::Source).gridId, 27700);
+    EXPECT_EQ(Text("sourceGridName"), QStringLiteral("OSGB36 / British National Grid"));
+    EXPECT_EQ(Text("sourceLatitude1"), QStringLiteral("100000.000"));
+}
+
+TEST_F(RealAnswers, TheWindowWidensAndItsNamesShowWhole)
+{
+    nextGrid = 27700;
+    nextGridDatum = 4277;
+    Click("sourceGridSelect");
+    nextGrid = 32631;
+    nextGridDatum = 4326;
+    Click("destinationGridSelect");
+    EXPECT_LT(window->minimumWidth(), window->maximumWidth());
+
+    window->resize(1000, window->height());
+    QTest::qWait(20);
+    EXPECT_EQ(window->width(), 1000);
+    for (const char* name : {"sourceGridName", "sourceDatumName", "destinationGridName", "destinationDatumName"})
+    {
+        QLineEdit* edit = Find<QLineEdit>(name);
+        EXPECT_EQ(edit->toolTip(), edit->text()) << name;
+        // The room for text inside the frame and its margins.
+        QStyleOptionFrame option;
+        option.initFrom(edit);
+        const QRect room = edit->style()->subElementRect(QStyle::SE_LineEditContents, &option, edit);
+        EXPECT_LE(edit->fontMetrics().horizontalAdvance(edit->text()), room.width() - 4)
+            << name << " " << edit->text().toStdString();
+    }
+    EXPECT_EQ(Text("sourceGridName"), QStringLiteral("OSGB36 / British National Grid"));
+
+    // The buttons beside the names move with them and stay inside the window.
+    const QWidget* select = Find<QPushButton>("destinationDatumSelect");
+    const QPoint right = select->mapTo(window.get(), QPoint(select->width(), 0));
+    EXPECT_GT(right.x(), 900);
+    EXPECT_LT(right.x(), 1000);
+    const QWidget* exit = Find<QPushButton>("exitButton");
+    EXPECT_GT(exit->mapTo(window.get(), QPoint(exit->width(), 0)).x(), 950);
+
+    // "Destination Datum:" ends before its box begins.
+    const QLabel* label = Find<QLabel>("destinationDatumLabel");
+    EXPECT_LT(label->x() + label->fontMetrics().horizontalAdvance(label->text()) + 4,
+              Find<QLineEdit>("destinationDatumName")->x());
+}
+
+TEST_F(RealAnswers, EveryAcceleratorOfTheWindowsHasOneOwner)
+{
+    EXPECT_EQ(AcceleratorFaults(window.get()), std::vector<std::string>{});
+    // In every form of the two sides.
+    nextGrid = 27700;
+    nextGridDatum = 4277;
+    Click("sourceGridSelect");
+    EXPECT_EQ(AcceleratorFaults(window.get()), std::vector<std::string>{});
+
+    CDialogAbout about;
+    EXPECT_EQ(AcceleratorFaults(&about), std::vector<std::string>{});
+    CDialogDistance distance(52, 4, 51, 5);
+    EXPECT_EQ(AcceleratorFaults(&distance), std::vector<std::string>{});
+
+    // The two that once collided: Alt+T is Transform's alone, the Tools menu has Alt+O.
+    EXPECT_EQ(AcceleratorOf(Find<QPushButton>("transformButton")->text()), QChar(u't'));
+    EXPECT_EQ(AcceleratorOf(Find<QPushButton>("swapButton")->text()), QChar(u'w'));
+}
+
+TEST_F(RealAnswers, DistanceDialogShowsTheGeodesicAzimuths)
+{
+    CDialogDistance distance(52, 4, 51, 5);
+    EXPECT_EQ(distance.findChild<QLabel*>(QStringLiteral("distance"))->text(), QStringLiteral("131.15 Kilometres"));
+    EXPECT_EQ(distance.findChild<QLabel*>(QStringLiteral("azimuth"))->text(), QStringLiteral("147.6"));
+    EXPECT_EQ(distance.findChild<QLabel*>(QStringLiteral("reverseAzimuth"))->text(), QStringLiteral("328.4"));
+}
+
+TEST_F(RealAnswers, MapWithoutABrowserShowsTheAddress)
+{
+    GeographicToUtm();
+    Type("sourceLatitude1", QStringLiteral("52.5"));
+    Type("sourceLongitude1", QStringLiteral("4.5"));
+    // No program on the search path can open the address.
+    const std::string empty = scratch.File("nothing");
+    std::filesystem::create_directories(empty);
+    scratch.Set("PATH", empty);
+    scratch.Set("BROWSER", "");
+    CMessageBoxAnswerer ok(QMessageBox::Ok);
+    Click("sourceMap");
+    ASSERT_TRUE(ok.Seen());
+    EXPECT_TRUE(ok.Text().contains(QStringLiteral("https://www.google.com/maps?q=52.500000,4.500000")))
+        << ok.Text().toStdString();
+}
+
+} // namespace
+
+namespace {
+
+// The pictures of the README, taken when GEOLYNX_SCREENSHOT_DIR names a
+// folder, under a real display:
+//   GEOLYNX_SCREENSHOT_DIR=docs QT_QPA_PLATFORM=xcb xvfb-run -a build/bin/app_tests --gtest_filter='Screenshots*'
+TEST_F(RealAnswers, ScreenshotsOfTheWindowAndTheGridDialog)
+{
+    const char* folder = std::getenv("GEOLYNX_SCREENSHOT_DIR");
+    if (folder == nullptr || *folder == '\0')
+        GTEST_SKIP() << "GEOLYNX_SCREENSHOT_DIR names no folder";
+    const QString dir = QString::fromLocal8Bit(folder) + QLatin1Char('/');
+
+    nextGrid = 27700;
+    nextGridDatum = 4277;
+    Click("sourceGridSelect");
+    nextGrid = 32631;
+    nextGridDatum = 4326;
+    Click("destinationGridSelect");
+    Type("sourceLatitude1", QStringLiteral("174567,25"));
+    Type("sourceLongitude1", QStringLiteral("529981.5"));
+    Type("sourceAltitude", QStringLiteral("12,5"));
+    Click("transformButton");
+    window->resize(1000, window->height());
+    QTest::qWait(200);
+    EXPECT_TRUE(window->grab().save(dir + QStringLiteral("main-window.png")));
+
+    CDialogSelectGrid grid(app, window.get());
+    grid.SelectedGridId = 27700;
+    grid.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&grid));
+    auto* search = grid.findChild<QLineEdit*>(QStringLiteral("searchField"));
+    ASSERT_NE(search, nullptr);
+    QTest::keyClicks(search, QStringLiteral("british"));
+    QTest::qWait(200);
+    EXPECT_TRUE(grid.grab().save(dir + QStringLiteral("grid-dialog.png")));
+    grid.close();
+
+    CDialogSelectEllipsoid ellipsoid(window.get());
+    ellipsoid.SelectedEllipsoidId = 7030;
+    ellipsoid.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&ellipsoid));
+    QTest::qWait(100);
+    EXPECT_TRUE(ellipsoid.grab().save(dir + QStringLiteral("ellipsoid-dialog.png")));
+    ellipsoid.close();
+
+    // The question of Clear, as the user sees it.
+    QTimer::singleShot(300, [dir] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+        {
+            box->grab().save(dir + QStringLiteral("clear-question.png"));
+            box->button(QMessageBox::No)->click();
+        }
+    });
+    Click("clearButton");
+}
+
+} // namespace

@@ -1,0 +1,359 @@
+// The catalogue dialogs with the program's own presenter: Delete and the
+// grid file question are real Yes/No message boxes, pressed with the mouse,
+// and the catalogue file tells what happened. Numbers are typed into the real
+// number boxes.
+#include <QListWidget>
+#include <QMessageBox>
+
+#include "AcceleratorCheck.h"
+#include "DialogSelectCountry.h"
+#include "DialogSelectDatum.h"
+#include "DialogSelectEllipsoid.h"
+#include "DialogSelectGrid.h"
+#include "DialogSelectMeridian.h"
+#include "GeolynxApp.h"
+#include "GuiMessagePresenter.h"
+#include "ListSearch.h"
+#include "ManagementFixture.h"
+#include "MessageBoxAnswerer.h"
+
+namespace {
+
+class RealAnswersTest : public ManagementTest
+{
+protected:
+    void SetUp() override
+    {
+        ManagementTest::SetUp();
+        SetMessagePresenter(&presenter);
+    }
+
+    void TearDown() override
+    {
+        SetMessagePresenter(&messages);
+        ManagementTest::TearDown();
+    }
+
+    template <class Dialog>
+    static void Show(Dialog& d)
+    {
+        d.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
+    }
+
+    // Clicks a button that asks, answers with the given button, and returns
+    // the question's text (empty when no box came).
+    static QString ClickAndAnswer(QWidget* d, const char* button, QMessageBox::StandardButton answer)
+    {
+        CMessageBoxAnswerer answerer(answer);
+        Click(d, button);
+        EXPECT_TRUE(answerer.Seen()) << button;
+        if (answerer.Seen() && (answer == QMessageBox::Yes || answer == QMessageBox::No))
+        {
+            EXPECT_EQ(answerer.Buttons(), QMessageBox::Yes | QMessageBox::No);
+        }
+        return answerer.Text();
+    }
+
+    CGeolynxApp app;
+    CGuiMessagePresenter presenter;
+};
+
+TEST_F(RealAnswersTest, DeleteAsksAndNoKeepsTheRowWhileYesRemovesIt)
+{
+    {
+        CDialogSelectGrid d(app);
+        d.SelectedGridId = 27700;
+        Show(d);
+        EXPECT_EQ(ClickAndAnswer(&d, "deleteButton", QMessageBox::No),
+                  QStringLiteral("Are you sure you want to delete this grid ?\nYou cannot undo this action."));
+        EXPECT_EQ(Count("SELECT COUNT(*) FROM tblGrids WHERE numId = 27700"), 1);
+        ClickAndAnswer(&d, "deleteButton", QMessageBox::Yes);
+        EXPECT_EQ(Count("SELECT COUNT(*) FROM tblGrids WHERE numId = 27700"), 0);
+    }
+    {
+        CDialogSelectDatum d;
+        d.SelectedDatumId = 4277;
+        Show(d);
+        ClickAndAnswer(&d, "deleteButton", QMessageBox::No);
+        EXPECT_EQ(Count("SELECT COUNT(*) FROM tblDatums WHERE numId = 4277"), 1);
+        ClickAndAnswer(&d, "deleteButton", QMessageBox::Yes);
+        EXPECT_EQ(Count("SELECT COUNT(*) FROM tblDatums WHERE numId = 4277"), 0);
+    }
+    {
+        CDialogSelectEllipsoid d;
+        d.SelectedEllipsoidId = 7001;
+        Show(d);
+        ClickAndAnswer(&d, "deleteButton", QMessageBox::No);
+        EXPECT_EQ(Count("SELECT COUNT(*) FROM tblEllipsoids WHERE numId = 7001"), 1);
+        ClickAndAnswer(&d, "deleteButton", QMessageBox::Yes);
+        EXPECT_EQ(Count("SELECT COUNT(*) FROM tblEllipsoids WHERE numId = 7001"), 0);
+    }
+    {
+        Sql("INSERT INTO tblCountries (numId, strCountry, strFlag) VALUES (50001, 'Nowhere', 'world.png')");
+        CDialogSelectCountry d(app);
+        d.SelectedCountryId = 50001;
+        Show(d);
+        ClickAndAnswer(&d, "removeButton", QMessageBox::No);
+        EXPECT_EQ(Count("SELECT COUNT(*) FROM tblCountries WHERE numId = 50001"), 1);
+        ClickAndAnswer(&d, "removeButton", QMessageBox::Yes);
+        EXPECT_EQ(Count("SELECT COUNT(*) FROM tblCountries WHERE numId = 50001"), 0);
+    }
+}
+
+TEST_F(RealAnswersTest, ReplacingAGridFileIsAnsweredInItsBox)
+{
+    std::filesystem::create_directories(folder / "download");
+    std::ofstream(folder / "download" / "same.gsb") << "new";
+    std::ofstream(programRoot / "Data" / "same.gsb") << "old";
+    auto read = [this] {
+        std::ifstream in(programRoot / "Data" / "same.gsb");
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    CDialogSelectDatum d;
+    d.chooseGridFile = [this](const QString&) { return QString::fromStdString((folder / "download" / "same.gsb").string()); };
+    Show(d);
+    Click(&d, "addButton");
+    Choose(Find<QComboBox>(&d, "conversionList"), 5);
+    EXPECT_TRUE(ClickAndAnswer(&d, "gridFileSelectButton", QMessageBox::No).contains(QStringLiteral("replace")));
+    EXPECT_EQ(read(), "old");
+    EXPECT_TRUE(Text(&d, "gridFile").isEmpty());
+    ClickAndAnswer(&d, "gridFileSelectButton", QMessageBox::Yes);
+    EXPECT_EQ(read(), "new");
+    EXPECT_EQ(Text(&d, "gridFile"), QStringLiteral("same.gsb"));
+}
+
+TEST_F(RealAnswersTest, NumbersAreStoredAsTypedWithAPointOrAComma)
+{
+    CDialogSelectGrid d(app);
+    d.chooseDatum = [](int& id, bool) {
+        id = 4326;
+        return true;
+    };
+    d.chooseCountry = [](int& id) {
+        id = 250;
+        return true;
+    };
+    Show(d);
+    Click(&d, "addButton");
+    Click(&d, "datumSelectButton");
+    Click(&d, "countrySelectButton");
+    Type(&d, "gridName", QStringLiteral("Typed"));
+    Type(&d, "falseEasting", QStringLiteral("3,5"));
+    Type(&d, "falseNorthing", QStringLiteral("-12.5e3"));
+    Type(&d, "scaleFactor", QStringLiteral("0,9996"));
+    Type(&d, "longitude", QStringLiteral("12,5"));
+    EXPECT_EQ(Text(&d, "falseNorthing"), QStringLiteral("-12.5e3"));
+    const QString shownUnit = Find<QComboBox>(&d, "unitList")->currentText();
+    Click(&d, "okButton");
+    EXPECT_EQ(Scalar("SELECT dblFalseEasting FROM tblGrids WHERE strGrid = 'Typed'"), "3.5");
+    EXPECT_EQ(Scalar("SELECT dblFalseNorthing FROM tblGrids WHERE strGrid = 'Typed'"), "-12500.0");
+    EXPECT_EQ(Scalar("SELECT dblScale FROM tblGrids WHERE strGrid = 'Typed'"), "0.9996");
+    EXPECT_EQ(Scalar("SELECT dblLongitudeOrigin FROM tblGrids WHERE strGrid = 'Typed'"), "12.5");
+    // The unit stored is the one the Units box showed.
+    EXPECT_FALSE(shownUnit.isEmpty());
+    EXPECT_EQ(Scalar("SELECT tblUnits.strUnit FROM tblGrids JOIN tblUnits ON tblUnits.numId = tblGrids.numUnits "
+                     "WHERE strGrid = 'Typed'"),
+              shownUnit.toStdString());
+    EXPECT_NE(Scalar("SELECT numUnits FROM tblGrids WHERE strGrid = 'Typed'"), "0");
+
+    // Text that is no number as a whole is named, and nothing is stored.
+    Click(&d, "modifyButton");
+    Type(&d, "falseNorthing", QStringLiteral("ab1,2e5x"));
+    EXPECT_EQ(Text(&d, "falseNorthing"), QStringLiteral("ab1,2e5x"));
+    EXPECT_EQ(ClickAndAnswer(&d, "okButton", QMessageBox::Ok), QStringLiteral("Invalid field value: False Northing."));
+    EXPECT_EQ(d.CurrentState(), CDialogSelectGrid::Modifying);
+    EXPECT_EQ(Scalar("SELECT dblFalseNorthing FROM tblGrids WHERE strGrid = 'Typed'"), "-12500.0");
+    Type(&d, "falseNorthing", QStringLiteral("1,2,3"));
+    EXPECT_EQ(ClickAndAnswer(&d, "okButton", QMessageBox::Ok), QStringLiteral("Invalid field value: False Northing."));
+}
+
+TEST_F(RealAnswersTest, EllipsoidAndDatumNumbersTakeADecimalComma)
+{
+    {
+        CDialogSelectEllipsoid d;
+        Show(d);
+        Click(&d, "addButton");
+        Type(&d, "ellipsoidName", QStringLiteral("Comma"));
+        Type(&d, "semiMajorAxis", QStringLiteral("6378137,5"));
+        Type(&d, "inverseFlattening", QStringLiteral("298,25"));
+        Click(&d, "okButton");
+        EXPECT_EQ(Scalar("SELECT dblAxisA FROM tblEllipsoids WHERE strEllipsoid = 'Comma'"), "6378137.5");
+        EXPECT_EQ(Scalar("SELECT dblInverseFlattening FROM tblEllipsoids WHERE strEllipsoid = 'Comma'"), "298.25");
+
+        Click(&d, "modifyButton");
+        Type(&d, "semiMajorAxis", QStringLiteral("6378137.5m"));
+        EXPECT_EQ(ClickAndAnswer(&d, "okButton", QMessageBox::Ok), QStringLiteral("Invalid field value: Semi major axis."));
+        EXPECT_EQ(Scalar("SELECT dblAxisA FROM tblEllipsoids WHERE strEllipsoid = 'Comma'"), "6378137.5");
+    }
+    {
+        CDialogSelectDatum d;
+        d.chooseEllipsoid = [](int& id) {
+            id = 7030;
+            return true;
+        };
+        Show(d);
+        Click(&d, "addButton");
+        Type(&d, "datumName", QStringLiteral("Shifted"));
+        Click(&d, "ellipsoidSelectButton");
+        Choose(Find<QComboBox>(&d, "conversionList"), 2);
+        for (const char* field : {"translationX", "translationY", "translationZ", "rotationX", "rotationY", "rotationZ"})
+            Type(&d, field, QStringLiteral("0"));
+        Type(&d, "translationX", QStringLiteral("12,5"));
+        Type(&d, "rotationZ", QStringLiteral("-1.5e-1"));
+        Type(&d, "scaleFactor", QStringLiteral("3,5"));
+        Click(&d, "okButton");
+        EXPECT_EQ(Scalar("SELECT dblDeltaX FROM tblDatums WHERE strDatum = 'Shifted'"), "12.5");
+        EXPECT_EQ(Scalar("SELECT dblRotationZ FROM tblDatums WHERE strDatum = 'Shifted'"), "-0.15");
+        EXPECT_EQ(Scalar("SELECT dblScaleFactor FROM tblDatums WHERE strDatum = 'Shifted'"), "3.5");
+    }
+}
+
+TEST_F(RealAnswersTest, OkWithNoRowChosenKeepsTheOpenersChoice)
+{
+    {
+        CDialogSelectGrid d(app);
+        Show(d);
+        ASSERT_TRUE(Find<QTreeWidget>(&d, "gridList")->selectedItems().isEmpty());
+        Click(&d, "okButton");
+        EXPECT_NE(d.result(), QDialog::Accepted);
+        EXPECT_EQ(d.SelectedGridId, 0);
+    }
+    {
+        CDialogSelectDatum d;
+        Show(d);
+        QTest::keyClick(Find<QTreeWidget>(&d, "datumList"), Qt::Key_Return);
+        Click(&d, "okButton");
+        EXPECT_NE(d.result(), QDialog::Accepted);
+        EXPECT_EQ(d.SelectedDatumId, 0);
+    }
+    {
+        // A preselected row is the choice and OK keeps it.
+        CDialogSelectEllipsoid d;
+        d.SelectedEllipsoidId = 7030;
+        Show(d);
+        Click(&d, "okButton");
+        EXPECT_EQ(d.result(), QDialog::Accepted);
+        EXPECT_EQ(d.SelectedEllipsoidId, 7030);
+    }
+}
+
+TEST_F(RealAnswersTest, SearchNarrowsEachListByNameOrEpsgCode)
+{
+    CDialogSelectGrid d(app);
+    Show(d);
+    auto* list = Find<QTreeWidget>(&d, "gridList");
+    auto visible = [list] {
+        std::vector<QTreeWidgetItem*> rows;
+        for (int i = 0; i < list->topLevelItemCount(); ++i)
+            if (!list->topLevelItem(i)->isHidden())
+                rows.push_back(list->topLevelItem(i));
+        return rows;
+    };
+    Type(&d, "searchField", QStringLiteral("british nat"));
+    auto rows = visible();
+    ASSERT_FALSE(rows.empty());
+    for (QTreeWidgetItem* row : rows)
+        EXPECT_TRUE(row->text(2).contains(QStringLiteral("British Nat"), Qt::CaseInsensitive)) << row->text(2).toStdString();
+    EXPECT_EQ(static_cast<int>(rows.size()),
+              Count("SELECT COUNT(*) FROM tblGrids WHERE strGrid LIKE '%british nat%'"));
+
+    Type(&d, "searchField", QStringLiteral("3263"));
+    rows = visible();
+    ASSERT_FALSE(rows.empty());
+    for (QTreeWidgetItem* row : rows)
+        EXPECT_TRUE(row->text(1).startsWith(QStringLiteral("3263")) || row->text(2).contains(QStringLiteral("3263")))
+            << row->text(1).toStdString();
+    EXPECT_EQ(static_cast<int>(rows.size()),
+              Count("SELECT COUNT(*) FROM tblGrids WHERE (CAST(numId AS TEXT) LIKE '3263%' AND numId <= 50000) OR "
+                    "strGrid LIKE '%3263%'"));
+
+    // A chosen row the search hides is no longer chosen: OK keeps the opener's choice.
+    Type(&d, "searchField", QStringLiteral("OSGB36 / British National Grid"));
+    rows = visible();
+    ASSERT_EQ(rows.size(), 1u);
+    ClickRow(list, list->indexOfTopLevelItem(rows.front()));
+    EXPECT_EQ(d.SelectedGridId, 27700);
+    Type(&d, "searchField", QStringLiteral("no grid is called this"));
+    EXPECT_TRUE(visible().empty());
+    EXPECT_TRUE(list->selectedItems().isEmpty());
+    Type(&d, "searchField", QString());
+    EXPECT_EQ(static_cast<int>(visible().size()), list->topLevelItemCount());
+
+    // The other lists narrow the same way.
+    CDialogSelectDatum datums;
+    Show(datums);
+    Type(&datums, "searchField", QStringLiteral("osgb"));
+    auto* datumList = Find<QTreeWidget>(&datums, "datumList");
+    int shown = 0;
+    for (int i = 0; i < datumList->topLevelItemCount(); ++i)
+        if (!datumList->topLevelItem(i)->isHidden())
+        {
+            ++shown;
+            EXPECT_TRUE(datumList->topLevelItem(i)->text(1).contains(QStringLiteral("OSGB")));
+        }
+    EXPECT_EQ(shown, Count("SELECT COUNT(*) FROM tblDatums WHERE strDatum LIKE '%osgb%'"));
+
+    CDialogSelectCountry countries(app);
+    Show(countries);
+    Type(&countries, "searchField", QStringLiteral("KINGDOM"));
+    auto* countryList = Find<QListWidget>(&countries, "countryList");
+    shown = 0;
+    for (int i = 0; i < countryList->count(); ++i)
+        shown += countryList->item(i)->isHidden() ? 0 : 1;
+    EXPECT_EQ(shown, Count("SELECT COUNT(*) FROM tblCountries WHERE strCountry LIKE '%kingdom%'"));
+    EXPECT_GT(shown, 0);
+}
+
+TEST_F(RealAnswersTest, ListsSortNaturallyWithoutRegardToCase)
+{
+    EXPECT_LT(NaturalCompare(QStringLiteral("WGS 84 / UTM zone 2N"), QStringLiteral("WGS 84 / UTM zone 29S")), 0);
+    EXPECT_LT(NaturalCompare(QStringLiteral("abc"), QStringLiteral("ABD")), 0);
+    EXPECT_LT(NaturalCompare(QStringLiteral("zone 9"), QStringLiteral("Zone 10")), 0);
+    EXPECT_LT(NaturalCompare(QStringLiteral("x 007"), QStringLiteral("x 8")), 0);
+    EXPECT_LT(NaturalCompare(QStringLiteral("Grid"), QStringLiteral("Grid 1")), 0);
+    EXPECT_GT(NaturalCompare(QStringLiteral("zone 100"), QStringLiteral("zone 99")), 0);
+    EXPECT_EQ(NaturalCompare(QStringLiteral("same"), QStringLiteral("same")), 0);
+
+    CDialogSelectGrid d(app);
+    Show(d);
+    auto* list = Find<QTreeWidget>(&d, "gridList");
+    ClickHeader(list, 2);
+    ASSERT_EQ(d.SortColumn(), 3);
+    int two = -1;
+    int twentyNine = -1;
+    for (int i = 0; i < list->topLevelItemCount(); ++i)
+    {
+        if (i > 0)
+        {
+            ASSERT_LE(NaturalCompare(list->topLevelItem(i - 1)->text(2), list->topLevelItem(i)->text(2)), 0) << i;
+        }
+        if (list->topLevelItem(i)->text(2) == QStringLiteral("WGS 84 / UTM zone 2N"))
+            two = i;
+        if (list->topLevelItem(i)->text(2) == QStringLiteral("WGS 84 / UTM zone 29S"))
+            twentyNine = i;
+    }
+    ASSERT_GE(two, 0);
+    ASSERT_GE(twentyNine, 0);
+    EXPECT_LT(two, twentyNine);
+}
+
+TEST_F(RealAnswersTest, EveryAcceleratorOfEachDialogHasOneOwner)
+{
+    CDialogSelectGrid grid(app);
+    EXPECT_EQ(AcceleratorFaults(&grid), std::vector<std::string>{});
+    CDialogSelectDatum datum;
+    EXPECT_EQ(AcceleratorFaults(&datum), std::vector<std::string>{});
+    CDialogSelectCountry country(app);
+    EXPECT_EQ(AcceleratorFaults(&country), std::vector<std::string>{});
+    CDialogSelectEllipsoid ellipsoid;
+    EXPECT_EQ(AcceleratorFaults(&ellipsoid), std::vector<std::string>{});
+    CDialogSelectMeridian meridian;
+    EXPECT_EQ(AcceleratorFaults(&meridian), std::vector<std::string>{});
+    // While editing as well, when the captions change.
+    Show(grid);
+    Click(&grid, "addButton");
+    EXPECT_EQ(AcceleratorFaults(&grid), std::vector<std::string>{});
+}
+
+} // namespace
