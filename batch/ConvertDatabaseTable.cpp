@@ -370,39 +370,40 @@ void ConvertDatabaseTable(CBatchRunControl& run)
         }
     }
 
-    // How a record is found again to be written: by its primary key, else by
-    // SQLite's rowid, else by the values of all its fields.
-    std::vector<std::string> allColumns;
+    // How a record is found again to be written: by SQLite's rowid, else by
+    // its primary key, else by the values of all its fields.
+    std::vector<std::string> allColumns, allNames;
+    for (int i = 0; i < ado.FieldCount(); ++i)
+        allNames.push_back(ado.FieldName(i));
     for (int i = 0; i < ado.FieldCount(); ++i)
         if (ado.FieldDeclaredType(i) != CxTypeBytes)
             allColumns.push_back(ado.FieldName(i));
     std::vector<std::string> key;
     if (ado.GetPrimaryKey(s.table.c_str(), key) != 0)
         return fail(true, "");
-    for (const auto& k : key)
-        if (FindField(ado, k) < 0)
+    for (auto& k : key)
+    {
+        const int at = FindField(ado, k);
+        if (at < 0)
+        {
             key.clear();
+            break;
+        }
+        k = ado.FieldName(at);
+    }
     ado.CloseRecordset();
-    if (!key.empty())
-    {
-        for (int i = 2; i < 4; ++i)
-            for (const auto& k : key)
-                if (EqualNoCase(k, names[i]))
-                    return fail(true, "The field \"" + names[i] + "\" is part of the primary key of \"" + s.table +
-                                          "\", which names each record; it cannot receive converted values. "
-                                          "Nothing was written.");
-        plan.keyColumns = key;
-        plan.matchColumns = key;
-        plan.unique = true;
-    }
-    else
-    {
-        if (ado.GetRowIdentifier(s.table.c_str(), plan.rowIdentifier) != 0)
-            return fail(true, "");
-        plan.unique = !plan.rowIdentifier.empty();
-        if (!plan.unique)
-            plan.matchColumns = allColumns;
-    }
+    for (int i = 2; i < 4; ++i)
+        for (const auto& k : key)
+            if (EqualNoCase(k, names[i]))
+                return fail(true, "The field \"" + names[i] + "\" is part of the primary key of \"" + s.table +
+                                      "\", which names each record; it cannot receive converted values. "
+                                      "Nothing was written.");
+    plan.keyColumns = key;
+    if (ado.GetRowIdentifier(s.table.c_str(), plan.rowIdentifier) != 0)
+        return fail(true, "");
+    if (plan.rowIdentifier.empty())
+        plan.matchColumns = key.empty() ? allColumns : key;
+    plan.unique = !plan.rowIdentifier.empty() || !key.empty();
 
     // The record count, for the percentage; and a table without a key must
     // not hold two records alike, or an update could not tell them apart.
@@ -433,7 +434,23 @@ void ConvertDatabaseTable(CBatchRunControl& run)
 
     const std::string select =
         "SELECT " + (plan.rowIdentifier.empty() ? std::string() : plan.rowIdentifier + ", ") + "* FROM " + table;
-    const int opened = ado.OpenForwardOnly(select.c_str(), kFetchRows);
+    // A table with a key is read in the key's order, block by block.
+    std::vector<std::string> keyExpressions;
+    std::vector<int> keyFields;
+    if (!plan.rowIdentifier.empty())
+    {
+        keyExpressions.push_back(plan.rowIdentifier);
+        keyFields.push_back(0);
+    }
+    else
+        for (const auto& k : plan.keyColumns)
+        {
+            keyExpressions.push_back(QuoteIdentifier(k));
+            keyFields.push_back(static_cast<int>(std::find(allNames.begin(), allNames.end(), k) - allNames.begin()));
+        }
+    const int opened = keyExpressions.empty()
+                           ? ado.OpenForwardOnly(select.c_str(), kFetchRows)
+                           : ado.OpenForwardOnlyByKey(select.c_str(), keyExpressions, keyFields, kFetchRows);
     if (opened == -1)
         return fail(true, "");
     if (opened == 1)
@@ -543,15 +560,20 @@ void ConvertDatabaseTable(CBatchRunControl& run)
         return true;
     };
 
+    // A record left unchanged is named by its key, where one field is the key.
+    const int nameField = plan.keyColumns.size() == 1 ? FindField(ado, plan.keyColumns[0], first)
+                          : !plan.rowIdentifier.empty() ? 0
+                                                        : -1;
+    const std::string nameKey = plan.keyColumns.size() == 1 ? plan.keyColumns[0] : plan.rowIdentifier;
     auto nameOf = [&]() {
-        if (match.size() == 1 && plan.unique)
+        if (nameField >= 0)
         {
-            const CCxValue& v = ado.FieldAt(match[0]);
-            const std::string field = plan.rowIdentifier.empty() ? plan.keyColumns[0] : plan.rowIdentifier;
+            const CCxValue& v = ado.FieldAt(nameField);
             if (v.Type() == CxTypeText || v.Type() == CxTypeDecimal)
-                return field + " " + v.AsText();
-            if (v.Type() != CxTypeSingle && v.Type() != CxTypeDouble && v.Type() != CxTypeBytes)
-                return field + " " + std::to_string(v.AsInteger());
+                return nameKey + " " + v.AsText();
+            if (v.Type() != CxTypeSingle && v.Type() != CxTypeDouble && v.Type() != CxTypeBytes &&
+                v.Type() != CxTypeNull)
+                return nameKey + " " + std::to_string(v.AsInteger());
         }
         return "record " + std::to_string(count);
     };

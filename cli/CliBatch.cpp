@@ -157,6 +157,7 @@ int RunBatch(const BatchSettings& settings, std::FILE* err)
     sigaddset(&signals, SIGTERM);
     ::pthread_sigmask(SIG_BLOCK, &signals, &previous);
     bool completed = false;
+    bool partly = false;
     {
         CBatchRunControl control(run, *context, loader, sink);
         if (control.StartConversion())
@@ -164,11 +165,12 @@ int RunBatch(const BatchSettings& settings, std::FILE* err)
             WaitForEnd(control, sink, signals);
             control.Join();
             completed = sink.LastCode() == BATCH_COMPLETED;
-            // A table run that left records unconverted says so and fails.
-            if (run.ConversionType == CONVERSION_DATABASE && sink.LastText() != kBatchCompletedText)
-                completed = false;
+            // A table run that left records unconverted has said how many.
+            partly = completed && run.ConversionType == CONVERSION_DATABASE && sink.LastText() != kBatchCompletedText;
         }
     }
     ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    if (partly)
+        return CLI_BAD_LINES;
     return completed ? CLI_OK : CLI_ERROR;
 }

@@ -90,6 +90,19 @@ public:
     virtual void Commit() = 0;
     virtual void Rollback() = 0;
     virtual std::unique_ptr<CCxCursor> OpenCursor(const std::string& sql, std::size_t blockRows) = 0;
+    // The rows of select (a query of one table, no WHERE or ORDER BY) in the
+    // order of its key: keys are SQL expressions that together name one row
+    // and are never NULL, keyFields their positions in the result. Engines
+    // whose open cursors lock the data (SQLite) read each block with a
+    // statement of its own, from the key of the last row read, and hold no
+    // lock between blocks; others read as OpenCursor does.
+    virtual std::unique_ptr<CCxCursor> OpenKeyedCursor(const std::string& select, const std::vector<std::string>& keys,
+                                                       const std::vector<int>& keyFields, std::size_t blockRows)
+    {
+        (void)keys;
+        (void)keyFields;
+        return OpenCursor(select, blockRows);
+    }
     virtual std::unique_ptr<CCxPrepared> Prepare(const std::string& sql) = 0;
     // A column that names each row of the table and is no column of its own
     // (SQLite's rowid), or "" when the engine has none.

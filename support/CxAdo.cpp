@@ -740,7 +740,7 @@ int CCxAdo::RollbackTrans()
     return 0;
 }
 
-int CCxAdo::OpenForwardOnly(const char* sql, int rowsPerBlock)
+template <class Open> int CCxAdo::OpenCursorWith(const char* sql, int rowsPerBlock, Open open)
 {
     if (Ready("open recordset", Safe(sql)) != 0)
         return -1;
@@ -751,7 +751,7 @@ int CCxAdo::OpenForwardOnly(const char* sql, int rowsPerBlock)
     blockRows = rowsPerBlock > 0 ? static_cast<std::size_t>(rowsPerBlock) : 1000;
     try {
         *result = CCxResult();
-        cursor = backend->OpenCursor(Safe(sql), blockRows);
+        cursor = open();
         result->columns = cursor->columns;
         cursorMore = true;
         while (cursorMore && result->rows.empty())
@@ -770,6 +770,18 @@ int CCxAdo::OpenForwardOnly(const char* sql, int rowsPerBlock)
     currentRow = 0;
     recordsetOpen = 1;
     return result->rows.empty() ? 0 : 1;
+}
+
+int CCxAdo::OpenForwardOnly(const char* sql, int rowsPerBlock)
+{
+    return OpenCursorWith(sql, rowsPerBlock, [&] { return backend->OpenCursor(Safe(sql), blockRows); });
+}
+
+int CCxAdo::OpenForwardOnlyByKey(const char* select, const std::vector<std::string>& keys,
+                                 const std::vector<int>& keyFields, int rowsPerBlock)
+{
+    return OpenCursorWith(select, rowsPerBlock,
+                          [&] { return backend->OpenKeyedCursor(Safe(select), keys, keyFields, blockRows); });
 }
 
 int CCxAdo::FieldCount() const

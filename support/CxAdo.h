@@ -83,6 +83,13 @@ public:
     // reads in bounded memory. The record count is not known. 1 / 0 / -1 as
     // OpenRecordset; MoveNext, GetFieldValue and the typed getters as usual.
     int OpenForwardOnly(const char* sql, int blockRows = 1000);
+    // The same over the rows of one table in the order of its key: select
+    // reads one table without WHERE or ORDER BY, keys are SQL expressions that
+    // together name one row (never NULL), keyFields their positions in the
+    // result. On SQLite no lock is held between blocks, so other programs may
+    // write, and the caller may wait for their locks, between them.
+    int OpenForwardOnlyByKey(const char* select, const std::vector<std::string>& keys,
+                             const std::vector<int>& keyFields, int blockRows = 1000);
     // The fields of the open record set by position (0-based).
     int FieldCount() const;
     std::string FieldName(int index) const;
@@ -128,6 +135,7 @@ private:
     bool inTransaction = false;
 
     void ReleaseStatements();
+    template <class Open> int OpenCursorWith(const char* sql, int rowsPerBlock, Open open);
     int Ready(const char* what, const char* argument);
 
     void EngineError(const char* prefix, const char* argument, int logLine, const std::string& errorText,

@@ -466,6 +466,84 @@ public:
         return cursor;
     }
 
+    // A statement open on a SQLite file keeps a shared lock until it ends,
+    // and a connection with a shared lock cannot wait for another's write
+    // lock (SQLite answers "busy" at once, to avoid a deadlock); nor can the
+    // other program commit meanwhile. So each block is a query of its own,
+    // run to its end: "... WHERE (keys) > (last keys) ORDER BY keys LIMIT n".
+    class CKeyedCursor : public CCxCursor
+    {
+    public:
+        CKeyedCursor(CSqliteBackend& owner_) : owner(owner_) {}
+        ~CKeyedCursor() override { ForgetLast(); }
+        void ForgetLast()
+        {
+            for (auto* v : last)
+                sqlite3_value_free(v);
+            last.clear();
+        }
+        bool Fetch(std::vector<std::vector<CCxValue>>& rows, std::size_t max) override
+        {
+            if (done || max == 0)
+                return !done;
+            sqlite3_stmt* st = last.empty() ? firstPage.st : nextPage.st;
+            int index = 1;
+            for (auto* v : last)
+                sqlite3_bind_value(st, index++, v);
+            sqlite3_bind_int64(st, index, static_cast<sqlite3_int64>(max));
+            std::size_t n = 0;
+            int rc = SQLITE_ROW;
+            while (n < max && (rc = sqlite3_step(st)) == SQLITE_ROW) {
+                rows.push_back(Row(st, declared));
+                if (++n == max) {
+                    ForgetLast();
+                    for (const int field : keyFields)
+                        last.push_back(sqlite3_value_dup(sqlite3_column_value(st, field)));
+                }
+            }
+            sqlite3_reset(st);
+            if (rc != SQLITE_ROW && rc != SQLITE_DONE)
+                owner.Fail(rc);
+            for (auto* v : last)
+                if (v == nullptr)
+                    throw CCxEngineError{"Out of memory", "the key of the last row read could not be kept"};
+            done = n < max;
+            return !done;
+        }
+        CSqliteBackend& owner;
+        CStatement firstPage, nextPage;
+        std::vector<Declared> declared;
+        std::vector<int> keyFields;
+        std::vector<sqlite3_value*> last;
+        bool done = false;
+    };
+
+    std::unique_ptr<CCxCursor> OpenKeyedCursor(const std::string& select, const std::vector<std::string>& keys,
+                                               const std::vector<int>& keyFields, std::size_t) override
+    {
+        if (keys.empty() || keys.size() != keyFields.size())
+            throw CCxEngineError{"No key", "a keyed cursor needs the columns that name each row"};
+        std::string list, marks;
+        for (std::size_t i = 0; i < keys.size(); ++i) {
+            list += (i > 0 ? ", " : "") + keys[i];
+            marks += i > 0 ? ", ?" : "?";
+        }
+        const std::string order = " ORDER BY " + list + " LIMIT ?";
+        const std::string after = keys.size() == 1 ? " WHERE " + list + " > ?" : " WHERE (" + list + ") > (" + marks + ")";
+        auto cursor = std::make_unique<CKeyedCursor>(*this);
+        int rc = sqlite3_prepare_v2(db, (select + order).c_str(), -1, &cursor->firstPage.st, nullptr);
+        if (rc == SQLITE_OK)
+            rc = sqlite3_prepare_v2(db, (select + after + order).c_str(), -1, &cursor->nextPage.st, nullptr);
+        if (rc != SQLITE_OK)
+            Fail(rc);
+        cursor->columns = Columns(cursor->firstPage.st, cursor->declared);
+        for (const int field : keyFields)
+            if (field < 0 || field >= static_cast<int>(cursor->columns.size()))
+                throw CCxEngineError{"No key", "a key field is not in the result"};
+        cursor->keyFields = keyFields;
+        return cursor;
+    }
+
     class CPrepared : public CCxPrepared
     {
     public:
