@@ -224,6 +224,7 @@ struct CTablePlan
 {
     std::string rowIdentifier;             // SQLite's rowid under the name that reaches it, or ""
     std::vector<std::string> keyColumns;   // the primary key, when the table has one
+    std::vector<CxValueType> keyTypes;     // their declared types
     std::vector<std::string> matchColumns; // the columns whose values pick a record
     bool unique = false;                   // the match columns are a key: one record each
     long long records = 0;
@@ -391,7 +392,6 @@ void ConvertDatabaseTable(CBatchRunControl& run)
         }
         k = ado.FieldName(at);
     }
-    ado.CloseRecordset();
     for (int i = 2; i < 4; ++i)
         for (const auto& k : key)
             if (EqualNoCase(k, names[i]))
@@ -399,6 +399,9 @@ void ConvertDatabaseTable(CBatchRunControl& run)
                                       "\", which names each record; it cannot receive converted values. "
                                       "Nothing was written.");
     plan.keyColumns = key;
+    for (const auto& k : key)
+        plan.keyTypes.push_back(ado.FieldDeclaredType(FindField(ado, k)));
+    ado.CloseRecordset();
     if (ado.GetRowIdentifier(s.table.c_str(), plan.rowIdentifier) != 0)
         return fail(true, "");
     if (plan.rowIdentifier.empty())
@@ -489,7 +492,53 @@ void ConvertDatabaseTable(CBatchRunControl& run)
         havePrepared = true;
     }
 
-    const long long blockRecords = std::clamp(plan.records / 100, 1LL, kBlockRecordsMax);
+    // Where the engine writes a block faster from one statement with a VALUES
+    // list, each block is one such UPDATE; the key's values are cast to its
+    // type in the first row, which gives the list its types.
+    std::vector<std::string> keyCasts;
+    if (plan.rowIdentifier.empty() && !plan.keyColumns.empty() && ado.UpdatesFromValues())
+        for (const CxValueType t : plan.keyTypes)
+        {
+            const char* name = t == CxTypeInt8 || t == CxTypeInt16 || t == CxTypeInt32 || t == CxTypeUInt8 ||
+                                       t == CxTypeUInt16
+                                   ? "integer"
+                               : t == CxTypeInt64 || t == CxTypeUInt32 ? "bigint"
+                               : t == CxTypeDouble                     ? "double precision"
+                               : t == CxTypeSingle                     ? "real"
+                               : t == CxTypeDecimal                    ? "numeric"
+                               : t == CxTypeText                       ? "text"
+                                                                       : nullptr;
+            if (name == nullptr)
+            {
+                keyCasts.clear();
+                break;
+            }
+            keyCasts.push_back(name);
+        }
+    std::size_t preparedRows = 0;
+    auto valuesFor = [&](std::size_t rows) {
+        std::string list, names2 = "c1, c2", where;
+        for (std::size_t r = 0; r < rows; ++r)
+        {
+            list += r == 0 ? "(CAST(? AS double precision), CAST(? AS double precision)" : ", (?, ?";
+            for (std::size_t k = 0; k < keyCasts.size(); ++k)
+                list += r == 0 ? ", CAST(? AS " + keyCasts[k] + ")" : std::string(", ?");
+            list += ")";
+        }
+        for (std::size_t k = 0; k < keyCasts.size(); ++k)
+        {
+            names2 += ", k" + std::to_string(k + 1);
+            where += (k > 0 ? " AND " : "") + table + "." + QuoteIdentifier(plan.keyColumns[k]) + " = v.k" +
+                     std::to_string(k + 1);
+        }
+        return "UPDATE " + table + " SET " + QuoteIdentifier(names[2]) + " = v.c1, " + QuoteIdentifier(names[3]) +
+               " = v.c2 FROM (VALUES " + list + ") AS v(" + names2 + ") WHERE " + where;
+    };
+
+    long long blockRecords = std::clamp(plan.records / 100, 1LL, kBlockRecordsMax);
+    // A statement carries at most some 65,000 parameters.
+    if (!keyCasts.empty())
+        blockRecords = std::min(blockRecords, 30000LL / static_cast<long long>(2 + keyCasts.size()));
     std::vector<std::vector<CCxValue>> block;
     std::vector<std::vector<bool>> blockNulls;
     block.reserve(static_cast<std::size_t>(blockRecords));
@@ -503,10 +552,25 @@ void ConvertDatabaseTable(CBatchRunControl& run)
             if (ado.BeginTrans() != 0)
                 return false;
             std::vector<long long> changed;
+            if (!keyCasts.empty())
+            {
+                if (preparedRows != block.size())
+                {
+                    if (ado.PrepareStatement(valuesFor(block.size()).c_str()) != 0)
+                        return false;
+                    preparedRows = block.size();
+                }
+                std::vector<CCxValue> all;
+                all.reserve(block.size() * (2 + keyCasts.size()));
+                for (const auto& row : block)
+                    all.insert(all.end(), row.begin(), row.end());
+                if (ado.ExecutePrepared({all}, true, changed) != 0)
+                    return false;
+            }
+            else if (plan.unique && ado.ExecutePrepared(block, false, changed) != 0)
+                return false;
             if (plan.unique)
             {
-                if (ado.ExecutePrepared(block, false, changed) != 0)
-                    return false;
                 long long total = 0;
                 for (const long long n : changed)
                     total += n;

@@ -104,6 +104,10 @@ public:
         return OpenCursor(select, blockRows);
     }
     virtual std::unique_ptr<CCxPrepared> Prepare(const std::string& sql) = 0;
+    // Whether "UPDATE t SET ... FROM (VALUES (...), ...) AS v(...) WHERE ..."
+    // writes many rows in one statement (PostgreSQL): one round trip for a
+    // block where an array of parameters costs one per row.
+    virtual bool UpdatesFromValues() const { return false; }
     // A column that names each row of the table and is no column of its own
     // (SQLite's rowid), or "" when the engine has none.
     virtual std::string RowIdentifier(const std::string& schema, const std::string& table) = 0;

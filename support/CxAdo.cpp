@@ -897,3 +897,8 @@ int CCxAdo::GetRowIdentifier(const char* table, std::string& column)
     }
     return 0;
 }
+
+bool CCxAdo::UpdatesFromValues() const
+{
+    return connected && backend && backend->UpdatesFromValues();
+}

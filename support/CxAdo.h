@@ -115,6 +115,9 @@ public:
     // "" when it has none. 0 / -1.
     int GetPrimaryKey(const char* table, std::vector<std::string>& columns);
     int GetRowIdentifier(const char* table, std::string& column);
+    // Whether the engine updates many rows from one statement with a VALUES
+    // list faster than from an array of parameters (PostgreSQL).
+    bool UpdatesFromValues() const;
 
     bool IsInitialized() const { return initialised != 0; }
     bool IsConnected() const { return connected != 0; }

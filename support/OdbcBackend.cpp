@@ -939,6 +939,8 @@ public:
 
     std::string RowIdentifier(const std::string&, const std::string&) override { return std::string(); }
 
+    bool UpdatesFromValues() const override { return IsPsqlOdbc(); }
+
     void Close() override
     {
         if (!open)
