@@ -535,10 +535,10 @@ void ConvertDatabaseTable(CBatchRunControl& run)
                " = v.c2 FROM (VALUES " + list + ") AS v(" + names2 + ") WHERE " + where;
     };
 
-    long long blockRecords = std::clamp(plan.records / 100, 1LL, kBlockRecordsMax);
-    // A statement carries at most some 65,000 parameters.
-    if (!keyCasts.empty())
-        blockRecords = std::min(blockRecords, 30000LL / static_cast<long long>(2 + keyCasts.size()));
+    const long long blockRecords = std::clamp(plan.records / 100, 1LL, kBlockRecordsMax);
+    // libpq takes the description of at most some 7,000 parameters, so a
+    // block may take several statements.
+    const std::size_t valuesRows = std::min<std::size_t>(1000, 6000 / (2 + keyCasts.size()));
     std::vector<std::vector<CCxValue>> block;
     std::vector<std::vector<bool>> blockNulls;
     block.reserve(static_cast<std::size_t>(blockRecords));
@@ -554,18 +554,24 @@ void ConvertDatabaseTable(CBatchRunControl& run)
             std::vector<long long> changed;
             if (!keyCasts.empty())
             {
-                if (preparedRows != block.size())
+                std::vector<long long> part;
+                for (std::size_t start = 0; start < block.size(); start += valuesRows)
                 {
-                    if (ado.PrepareStatement(valuesFor(block.size()).c_str()) != 0)
+                    const std::size_t rows = std::min(valuesRows, block.size() - start);
+                    if (preparedRows != rows)
+                    {
+                        if (ado.PrepareStatement(valuesFor(rows).c_str()) != 0)
+                            return false;
+                        preparedRows = rows;
+                    }
+                    std::vector<CCxValue> all;
+                    all.reserve(rows * (2 + keyCasts.size()));
+                    for (std::size_t r = start; r < start + rows; ++r)
+                        all.insert(all.end(), block[r].begin(), block[r].end());
+                    if (ado.ExecutePrepared({all}, true, part) != 0)
                         return false;
-                    preparedRows = block.size();
+                    changed.insert(changed.end(), part.begin(), part.end());
                 }
-                std::vector<CCxValue> all;
-                all.reserve(block.size() * (2 + keyCasts.size()));
-                for (const auto& row : block)
-                    all.insert(all.end(), row.begin(), row.end());
-                if (ado.ExecutePrepared({all}, true, changed) != 0)
-                    return false;
             }
             else if (plan.unique && ado.ExecutePrepared(block, false, changed) != 0)
                 return false;

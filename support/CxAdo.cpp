@@ -820,17 +820,19 @@ const CCxValue& CCxAdo::FieldAt(int index) const
 
 int CCxAdo::PrepareStatement(const char* sql)
 {
-    if (Ready("prepare statement", Safe(sql)) != 0)
+    if (Ready("prepare statement", Abbreviated(Safe(sql)).c_str()) != 0)
         return -1;
     prepared.reset();
     preparedSql.clear();
     try {
         prepared = backend->Prepare(Safe(sql));
     } catch (const CCxEngineError& e) {
-        EngineError("ADODB: Failed to prepare statement [", Safe(sql), 670, e.errorText, e.description);
+        EngineError("ADODB: Failed to prepare statement [", Abbreviated(Safe(sql)).c_str(), 670, e.errorText,
+                    e.description);
         return -1;
     } catch (const std::exception& e) {
-        EngineError("ADODB: Failed to prepare statement [", Safe(sql), 670, "Unexpected error", e.what());
+        EngineError("ADODB: Failed to prepare statement [", Abbreviated(Safe(sql)).c_str(), 670, "Unexpected error",
+                    e.what());
         return -1;
     }
     preparedSql = Safe(sql);
@@ -849,12 +851,12 @@ int CCxAdo::ExecutePrepared(const std::vector<std::vector<CCxValue>>& parameters
     try {
         prepared->Run(parameters, perRow, changed);
     } catch (const CCxEngineError& e) {
-        EngineError("ADODB: Failed to execute prepared statement [", preparedSql.c_str(), 690, e.errorText,
-                    e.description);
+        EngineError("ADODB: Failed to execute prepared statement [", Abbreviated(preparedSql).c_str(), 690,
+                    e.errorText, e.description);
         return -1;
     } catch (const std::exception& e) {
-        EngineError("ADODB: Failed to execute prepared statement [", preparedSql.c_str(), 690, "Unexpected error",
-                    e.what());
+        EngineError("ADODB: Failed to execute prepared statement [", Abbreviated(preparedSql).c_str(), 690,
+                    "Unexpected error", e.what());
         return -1;
     }
     return 0;
@@ -896,6 +898,13 @@ int CCxAdo::GetRowIdentifier(const char* table, std::string& column)
         return -1;
     }
     return 0;
+}
+
+// A long statement in a message keeps its start: the engine's reason follows it.
+std::string CCxAdo::Abbreviated(const std::string& sql)
+{
+    constexpr std::size_t kShown = 240;
+    return sql.size() <= kShown ? sql : sql.substr(0, kShown) + "...";
 }
 
 bool CCxAdo::UpdatesFromValues() const

@@ -138,6 +138,7 @@ private:
     bool inTransaction = false;
 
     void ReleaseStatements();
+    static std::string Abbreviated(const std::string& sql);
     template <class Open> int OpenCursorWith(const char* sql, int rowsPerBlock, Open open);
     int Ready(const char* what, const char* argument);
 
