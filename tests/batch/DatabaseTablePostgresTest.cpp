@@ -195,3 +195,40 @@ TEST_F(PostgresTable, DestinationFieldsThatWouldLoseTheValueAreRefused)
         EXPECT_EQ(Column("narrow", "n_ok", "id")[0], "NULL");
     }
 }
+
+TEST_F(PostgresTable, AKeyOfManyColumnsOfManyTypesNamesEachRecord)
+{
+    // Twenty key columns: a block of 300 records takes two UPDATEs (272 and 28
+    // rows), each within what the client library accepts.
+    std::string extra, extraKey, extraValues;
+    for (int i = 1; i <= 15; ++i)
+    {
+        extra += ", x" + std::to_string(i) + " integer";
+        extraKey += ", x" + std::to_string(i);
+        extraValues += ", " + std::to_string(i);
+    }
+    ASSERT_TRUE(server->Psql(
+        "CREATE TABLE wide (a text, b integer, c bigint, d numeric(12,3), e double precision" + extra +
+        ", lat double precision, lon double precision, north double precision, east double precision, "
+        "PRIMARY KEY (a, b, c, d, e" + extraKey + "));\n"
+        "INSERT INTO wide SELECT 'k''' || (n % 7), n, 5000000000 + n, n / 8.0, n * 0.5" + extraValues +
+        ", 40 + n * 0.0006, 1 + n * 0.00016, NULL, NULL FROM generate_series(0, 29999) AS n;"));
+    CMessageRecorder recorder;
+    CRun r(Settings("wide"));
+    r(ConvertDatabaseTable);
+    EXPECT_TRUE(recorder.Shown().empty()) << recorder.Shown()[0].second;
+    ExpectOneEnd(r.sink, BATCH_COMPLETED, kBatchCompletedText);
+    EXPECT_NE(Summary(r.sink).find("Records converted: 30000; not converted: 0"), std::string::npos);
+    ASSERT_TRUE(server->Psql("DO $$ BEGIN IF (SELECT count(*) FROM wide WHERE north IS NULL OR east IS NULL) > 0 THEN "
+                             "RAISE EXCEPTION 'records not converted'; END IF; END $$;"));
+    // Spot checks against cs2cs, the first and last records.
+    CTempFolder folder;
+    const auto expected = Cs2cs(kWgs84Proj, kUtm31Proj, {{1.0, 40.0, 0}, {1 + 29999 * 0.00016, 40 + 29999 * 0.0006, 0}},
+                                folder);
+    ASSERT_EQ(expected.size(), 2u);
+    const auto north = Column("wide", "north", "b"), east = Column("wide", "east", "b");
+    EXPECT_NEAR(std::atof(north.front().c_str()), expected[0].y, 0.0005 + 1e-6);
+    EXPECT_NEAR(std::atof(east.front().c_str()), expected[0].x, 0.0005 + 1e-6);
+    EXPECT_NEAR(std::atof(north.back().c_str()), expected[1].y, 0.0005 + 1e-6);
+    EXPECT_NEAR(std::atof(east.back().c_str()), expected[1].x, 0.0005 + 1e-6);
+}
