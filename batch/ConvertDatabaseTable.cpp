@@ -288,31 +288,34 @@ void ConvertDatabaseTable(CBatchRunControl& run)
     CCxAdo ado;
     bool started = false;
 
+    // Why records were left unchanged, and the first of them.
+    auto details = [&]() {
+        std::string reasons;
+        auto reason = [&](long long n, const char* what) {
+            if (n == 0)
+                return;
+            reasons += reasons.empty() ? "" : ", ";
+            reasons += std::to_string(n) + " " + what;
+        };
+        reason(empty, "with an empty source field");
+        reason(notNumbers, "with a source field that is not a number");
+        reason(refused, "that cannot be converted between the two systems");
+        std::string text = " (" + reasons;
+        if (!unchangedNames.empty())
+        {
+            text += "; first: ";
+            for (std::size_t i = 0; i < unchangedNames.size(); ++i)
+                text += (i > 0 ? ", " : "") + unchangedNames[i];
+        }
+        return text + ")";
+    };
+    // What a stopped run saved; a completed run's end text says it.
     auto summary = [&]() {
         const long long unchanged = empty + notNumbers + refused;
         std::string text = "Records converted: " + std::to_string(converted) + "; not converted: " +
                            std::to_string(unchanged);
         if (unchanged > 0)
-        {
-            std::string reasons;
-            auto reason = [&](long long n, const char* what) {
-                if (n == 0)
-                    return;
-                reasons += reasons.empty() ? "" : ", ";
-                reasons += std::to_string(n) + " " + what;
-            };
-            reason(empty, "with an empty source field");
-            reason(notNumbers, "with a source field that is not a number");
-            reason(refused, "that cannot be converted between the two systems");
-            text += " (" + reasons + "; left unchanged";
-            if (!unchangedNames.empty())
-            {
-                text += "; first: ";
-                for (std::size_t i = 0; i < unchangedNames.size(); ++i)
-                    text += (i > 0 ? ", " : "") + unchangedNames[i];
-            }
-            text += ")";
-        }
+            text += details();
         return text + ".";
     };
 
@@ -710,12 +713,15 @@ void ConvertDatabaseTable(CBatchRunControl& run)
             return fail(true, "");
     }
 
-    if (started)
+    // A status notice would reset the wizard's bar, so a completed run tells
+    // its count in the end text, and only where records were left unchanged.
+    if (started && keepGoing != 1)
         run.Post(BATCH_STATUS, summary());
     std::string end = keepGoing == 1 ? kBatchCompletedText : kBatchAbortedText;
     const long long unchanged = empty + notNumbers + refused;
     if (keepGoing == 1 && unchanged > 0)
-        end += " " + CountText(unchanged, "record was", "records were") + " not converted and left unchanged.";
+        end += " " + CountText(unchanged, "record was", "records were") + " not converted and left unchanged" +
+               details() + ".";
     run.Post(keepGoing == 1 ? BATCH_COMPLETED : BATCH_STOPPED, end);
     CloseAll(ado);
 }

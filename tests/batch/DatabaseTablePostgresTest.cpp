@@ -60,15 +60,6 @@ protected:
         return values;
     }
 
-    static std::string Summary(const CRecordingSink& sink)
-    {
-        std::string text;
-        for (const auto& n : sink.Notices())
-            if (n.code == BATCH_STATUS && n.text.rfind("Records converted: ", 0) == 0)
-                text = n.text;
-        return text;
-    }
-
     static std::vector<Point3> Points(int count)
     {
         std::vector<Point3> points;
@@ -113,12 +104,10 @@ TEST_F(PostgresTable, ManyBlocksOfNumericBigintAndTextColumnsConvertLikeCs2cs)
     r(ConvertDatabaseTable);
     EXPECT_TRUE(recorder.Shown().empty()) << recorder.Shown()[0].second;
     ExpectOneEnd(r.sink, BATCH_COMPLETED,
-                 std::string(kBatchCompletedText) + " 4 records were not converted and left unchanged.");
-    const std::string summary = Summary(r.sink);
-    EXPECT_NE(summary.find("Records converted: 3000; not converted: 4 (2 with an empty source field, 1 with a "
-                           "source field that is not a number, 1 that cannot be converted"),
-              std::string::npos)
-        << summary;
+                 std::string(kBatchCompletedText) +
+                     " 4 records were not converted and left unchanged (2 with an empty source field, 1 with a "
+                     "source field that is not a number, 1 that cannot be converted between the two systems; first: "
+                     "id 1, id 2, id 3, id 4).");
 
     CTempFolder folder;
     const auto expected = Cs2cs(kWgs84Proj, kUtm31Proj, points, folder);
@@ -218,7 +207,6 @@ TEST_F(PostgresTable, AKeyOfManyColumnsOfManyTypesNamesEachRecord)
     r(ConvertDatabaseTable);
     EXPECT_TRUE(recorder.Shown().empty()) << recorder.Shown()[0].second;
     ExpectOneEnd(r.sink, BATCH_COMPLETED, kBatchCompletedText);
-    EXPECT_NE(Summary(r.sink).find("Records converted: 30000; not converted: 0"), std::string::npos);
     ASSERT_TRUE(server->Psql("DO $$ BEGIN IF (SELECT count(*) FROM wide WHERE north IS NULL OR east IS NULL) > 0 THEN "
                              "RAISE EXCEPTION 'records not converted'; END IF; END $$;"));
     // Spot checks against cs2cs, the first and last records.

@@ -379,7 +379,6 @@ TEST(ConvertDatabaseTable, ManyBlocksConvertToTheSameValuesAsCs2cs)
         r(ConvertDatabaseTable);
         EXPECT_TRUE(recorder.Shown().empty()) << recorder.Shown()[0].second;
         ExpectOneEnd(r.sink, BATCH_COMPLETED, kBatchCompletedText);
-        EXPECT_EQ(ConvertedIn(Summary(r.sink)), records) << Summary(r.sink);
         // The percentage climbs by single steps to 100: one block saved each.
         int last = 0, steps = 0;
         for (const auto& n : r.sink.Notices())
@@ -437,14 +436,10 @@ TEST(ConvertDatabaseTable, RecordsThatAreNoCoordinatesAreLeftUnchangedAndCounted
     r(ConvertDatabaseTable);
     EXPECT_TRUE(recorder.Shown().empty());
     ExpectOneEnd(r.sink, BATCH_COMPLETED,
-                 std::string(kBatchCompletedText) + " 13 records were not converted and left unchanged.");
-    const std::string summary = Summary(r.sink);
-    EXPECT_EQ(ConvertedIn(summary), 5) << summary;
-    EXPECT_NE(summary.find("not converted: 13 (4 with an empty source field, 7 with a source field that is not a "
-                           "number, 2 that cannot be converted between the two systems; left unchanged; first: "
-                           "id 10, id 11, id 12, id 13, id 14, id 15, id 16, id 17, id 18, id 19)"),
-              std::string::npos)
-        << summary;
+                 std::string(kBatchCompletedText) +
+                     " 13 records were not converted and left unchanged (4 with an empty source field, 7 with a "
+                     "source field that is not a number, 2 that cannot be converted between the two systems; first: "
+                     "id 10, id 11, id 12, id 13, id 14, id 15, id 16, id 17, id 18, id 19).");
 
     const auto north = file.Column("t", "north"), east = file.Column("t", "east");
     ASSERT_EQ(north.size(), 18u);
