@@ -497,7 +497,9 @@ void ConvertDatabaseTable(CBatchRunControl& run)
 
     // Where the engine writes a block faster from one statement with a VALUES
     // list, each block is one such UPDATE; the key's values are cast to its
-    // type in the first row, which gives the list its types.
+    // type in the first row, which gives the list its types. Keys of other
+    // types (text, uuid, dates) compare as the engine decides, so their rows
+    // go as parameters of the one-row UPDATE.
     std::vector<std::string> keyCasts;
     if (plan.rowIdentifier.empty() && !plan.keyColumns.empty() && ado.UpdatesFromValues())
         for (const CxValueType t : plan.keyTypes)
@@ -509,7 +511,6 @@ void ConvertDatabaseTable(CBatchRunControl& run)
                                : t == CxTypeDouble                     ? "double precision"
                                : t == CxTypeSingle                     ? "real"
                                : t == CxTypeDecimal                    ? "numeric"
-                               : t == CxTypeText                       ? "text"
                                                                        : nullptr;
             if (name == nullptr)
             {

@@ -197,10 +197,10 @@ TEST_F(PostgresTable, AKeyOfManyColumnsOfManyTypesNamesEachRecord)
         extraValues += ", " + std::to_string(i);
     }
     ASSERT_TRUE(server->Psql(
-        "CREATE TABLE wide (a text, b integer, c bigint, d numeric(12,3), e double precision" + extra +
+        "CREATE TABLE wide (a smallint, b integer, c bigint, d numeric(12,3), e double precision" + extra +
         ", lat double precision, lon double precision, north double precision, east double precision, "
         "PRIMARY KEY (a, b, c, d, e" + extraKey + "));\n"
-        "INSERT INTO wide SELECT 'k''' || (n % 7), n, 5000000000 + n, n / 8.0, n * 0.5" + extraValues +
+        "INSERT INTO wide SELECT n % 7, n, 5000000000 + n, n / 8.0, n * 0.5" + extraValues +
         ", 40 + n * 0.0006, 1 + n * 0.00016, NULL, NULL FROM generate_series(0, 29999) AS n;"));
     CMessageRecorder recorder;
     CRun r(Settings("wide"));
@@ -219,4 +219,29 @@ TEST_F(PostgresTable, AKeyOfManyColumnsOfManyTypesNamesEachRecord)
     EXPECT_NEAR(std::atof(east.front().c_str()), expected[0].x, 0.0005 + 1e-6);
     EXPECT_NEAR(std::atof(north.back().c_str()), expected[1].y, 0.0005 + 1e-6);
     EXPECT_NEAR(std::atof(east.back().c_str()), expected[1].x, 0.0005 + 1e-6);
+}
+
+TEST_F(PostgresTable, KeysOfTextAndUuidNameEachRecord)
+{
+    ASSERT_TRUE(server->Psql(
+        "CREATE TABLE coded (code text PRIMARY KEY, lat double precision, lon double precision, north double "
+        "precision, east double precision);\n"
+        "INSERT INTO coded SELECT 'c''' || n, 40 + n * 0.01, 1 + n * 0.002, NULL, NULL FROM generate_series(0, 499) n;\n"
+        "CREATE TABLE tagged (tag uuid PRIMARY KEY, lat double precision, lon double precision, north double "
+        "precision, east double precision);\n"
+        "INSERT INTO tagged SELECT md5(n::text)::uuid, 40 + n * 0.01, 1 + n * 0.002, NULL, NULL "
+        "FROM generate_series(0, 499) n;"));
+    for (const char* table : {"coded", "tagged"})
+    {
+        SCOPED_TRACE(table);
+        CMessageRecorder recorder;
+        CRun r(Settings(table));
+        r(ConvertDatabaseTable);
+        EXPECT_TRUE(recorder.Shown().empty()) << recorder.Shown()[0].second;
+        ExpectOneEnd(r.sink, BATCH_COMPLETED, kBatchCompletedText);
+        for (const auto& v : Column(table, "north", "lat"))
+            ASSERT_NE(v, "NULL");
+        // Records of one position hold one converted value, whatever their key.
+        EXPECT_EQ(Column(table, "east", "lat").back(), Column("coded", "east", "lat").back());
+    }
 }
