@@ -11,9 +11,9 @@
 #include <unistd.h>
 
 #include "BatchRunControl.h"
+#include "CxAdo.h"
 #include "CatalogueLoaders.h"
 #include "CliCommands.h"
-#include "CxAdo.h"
 #include "TextFileConversion.h"
 
 namespace {
@@ -24,6 +24,14 @@ class CCliBatchSink : public CBatchSink
 {
 public:
     explicit CCliBatchSink(std::FILE* stream) : err(stream), terminal(::isatty(::fileno(stream)) != 0) {}
+
+    // The number of records the progress counts, for the rate.
+    void CountRecords(long long count)
+    {
+        std::lock_guard<std::mutex> guard(mutex);
+        records = count;
+        started = std::chrono::steady_clock::now();
+    }
 
     void Post(const BatchNotice& notice) override
     {
@@ -63,30 +71,25 @@ public:
         return last;
     }
 
-    std::string LastText()
+    // A completion that says more than the plain text: some lines or
+    // records were not converted.
+    bool CompletedInPart()
     {
         std::lock_guard<std::mutex> guard(mutex);
-        return lastText;
-    }
-
-    // The number of records the progress counts, for the rate.
-    void CountRecords(long long count)
-    {
-        std::lock_guard<std::mutex> guard(mutex);
-        records = count;
-        started = std::chrono::steady_clock::now();
+        return last == BATCH_COMPLETED && lastText != kBatchCompletedText;
     }
 
 private:
     std::FILE* err;
     bool terminal;
     std::mutex mutex;
+    long long records = 0;
+    std::chrono::steady_clock::time_point started = std::chrono::steady_clock::now();
+
     int shownPercentage = -1;
     bool barShown = false;
     int last = 0;
     std::string lastText;
-    long long records = 0;
-    std::chrono::steady_clock::time_point started = std::chrono::steady_clock::now();
 };
 
 // The table's record count, 0 when it cannot be read (the converter then
@@ -111,10 +114,28 @@ long long TableRecords(const BatchSettings& settings)
     return count;
 }
 
-// Waits for the worker's end notice. SIGINT and SIGTERM, blocked in every
-// thread of the run, arrive here and cancel the run, so the converter ends
-// cleanly: its open block saved or given up, its count printed. A second
-// signal ends the program at once.
+// SIGINT and SIGTERM blocked in every thread of a run while it lives, so that
+// only WaitForEnd takes them; the worker inherits the mask.
+class CSignalsBlocked
+{
+public:
+    CSignalsBlocked()
+    {
+        sigemptyset(&signals);
+        sigaddset(&signals, SIGINT);
+        sigaddset(&signals, SIGTERM);
+        ::pthread_sigmask(SIG_BLOCK, &signals, &previous);
+    }
+    ~CSignalsBlocked() { ::pthread_sigmask(SIG_SETMASK, &previous, nullptr); }
+    CSignalsBlocked(const CSignalsBlocked&) = delete;
+    CSignalsBlocked& operator=(const CSignalsBlocked&) = delete;
+    sigset_t signals;
+    sigset_t previous;
+};
+
+// Waits for the worker's end notice. A signal cancels the run, so the
+// converter ends cleanly: a table's open block saved, its count printed. A
+// second signal ends the program at once.
 void WaitForEnd(CBatchRunControl& control, CCliBatchSink& sink, const sigset_t& signals)
 {
     bool cancelled = false;
@@ -150,27 +171,21 @@ int RunBatch(const BatchSettings& settings, std::FILE* err)
     CCliBatchSink sink(err);
     if (run.ConversionType == CONVERSION_DATABASE)
         sink.CountRecords(TableRecords(run));
-    // The worker inherits the blocked signals; only WaitForEnd takes them.
-    sigset_t signals, previous;
-    sigemptyset(&signals);
-    sigaddset(&signals, SIGINT);
-    sigaddset(&signals, SIGTERM);
-    ::pthread_sigmask(SIG_BLOCK, &signals, &previous);
+    const CSignalsBlocked blocked;
+
     bool completed = false;
-    bool partly = false;
+    bool inPart = false;
     {
         CBatchRunControl control(run, *context, loader, sink);
         if (control.StartConversion())
         {
-            WaitForEnd(control, sink, signals);
+            WaitForEnd(control, sink, blocked.signals);
             control.Join();
             completed = sink.LastCode() == BATCH_COMPLETED;
-            // A table run that left records unconverted has said how many.
-            partly = completed && run.ConversionType == CONVERSION_DATABASE && sink.LastText() != kBatchCompletedText;
+            inPart = sink.CompletedInPart();
         }
     }
-    ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
-    if (partly)
-        return CLI_BAD_LINES;
-    return completed ? CLI_OK : CLI_ERROR;
+    if (!completed)
+        return CLI_ERROR;
+    return inPart ? CLI_BAD_LINES : CLI_OK;
 }
