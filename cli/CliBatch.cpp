@@ -62,21 +62,12 @@ public:
         }
         std::fprintf(err, "%s\n", notice.text.c_str());
         last = notice.code;
-        lastText = notice.text;
     }
 
     int LastCode()
     {
         std::lock_guard<std::mutex> guard(mutex);
         return last;
-    }
-
-    // A completion that says more than the plain text: some lines or
-    // records were not converted.
-    bool CompletedInPart()
-    {
-        std::lock_guard<std::mutex> guard(mutex);
-        return last == BATCH_COMPLETED && lastText != kBatchCompletedText;
     }
 
 private:
@@ -89,7 +80,6 @@ private:
     int shownPercentage = -1;
     bool barShown = false;
     int last = 0;
-    std::string lastText;
 };
 
 // The table's record count, 0 when it cannot be read (the converter then
@@ -174,7 +164,6 @@ int RunBatch(const BatchSettings& settings, std::FILE* err)
     const CSignalsBlocked blocked;
 
     bool completed = false;
-    bool inPart = false;
     {
         CBatchRunControl control(run, *context, loader, sink);
         if (control.StartConversion())
@@ -182,10 +171,7 @@ int RunBatch(const BatchSettings& settings, std::FILE* err)
             WaitForEnd(control, sink, blocked.signals);
             control.Join();
             completed = sink.LastCode() == BATCH_COMPLETED;
-            inPart = sink.CompletedInPart();
         }
     }
-    if (!completed)
-        return CLI_ERROR;
-    return inPart ? CLI_BAD_LINES : CLI_OK;
+    return completed ? CLI_OK : CLI_ERROR;
 }
