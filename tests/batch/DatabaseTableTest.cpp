@@ -590,7 +590,7 @@ TEST(ConvertDatabaseTable, AFileLockedByAnotherConnectionWaitsThenFailsClearly)
             std::this_thread::sleep_for(std::chrono::milliseconds(300));
             other.Run("COMMIT");
         });
-        CRun r(UtmSettings(connection, "t"));
+        CRun r(UtmSettings("Provider=SQLite;Data Source=" + file.path + ";Default Timeout=10;", "t"));
         r(ConvertDatabaseTable);
         release.join();
         ExpectOneEnd(r.sink, BATCH_COMPLETED, kBatchCompletedText);
