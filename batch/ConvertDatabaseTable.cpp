@@ -1,7 +1,11 @@
 #include "ConvertDatabaseTable.h"
 
+#include <algorithm>
+#include <cctype>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 #include "BatchRunControl.h"
 #include "CxAdo.h"
@@ -11,6 +15,14 @@
 namespace {
 
 constexpr std::size_t kPreviewRecords = 25;
+// A block of records is saved in one transaction: at most this many, at most
+// one hundredth of the table (so the progress shown is work saved), and no
+// more than about a second of work.
+constexpr long long kBlockRecordsMax = 5000;
+constexpr auto kBlockTime = std::chrono::seconds(1);
+constexpr int kFetchRows = 2000;
+// How many of the records left unchanged the end of a run names.
+constexpr std::size_t kNamedRecords = 10;
 
 std::string Formatted(const char* format, double value)
 {
@@ -28,12 +40,121 @@ double RoundTo(double value, int decimals)
 
 void CloseAll(CCxAdo& ado)
 {
+    ado.ClosePrepared();
     ado.CloseRecordset();
     ado.Disconnect();
     ado.Shutdown();
 }
 
+bool EqualNoCase(const std::string& a, const std::string& b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+// The position of a field in the open record set, the exact name first, then
+// ignoring case as the database layer does; -1 when there is none. Fields
+// before first are not the table's own.
+int FindField(const CCxAdo& ado, const std::string& name, int first = 0)
+{
+    const int n = ado.FieldCount();
+    for (int i = first; i < n; ++i)
+        if (ado.FieldName(i) == name)
+            return i;
+    for (int i = first; i < n; ++i)
+        if (EqualNoCase(ado.FieldName(i), name))
+            return i;
+    return -1;
+}
+
+// Digits with an optional sign, decimal point and exponent, and nothing else
+// but blanks around them: what a number stored as text looks like.
+bool IsNumberText(const std::string& text, std::size_t& begin, std::size_t& end)
+{
+    begin = text.find_first_not_of(" \t\r\n");
+    if (begin == std::string::npos)
+        return false;
+    end = text.find_last_not_of(" \t\r\n") + 1;
+    std::size_t i = begin;
+    if (text[i] == '+' || text[i] == '-')
+        ++i;
+    std::size_t digits = 0;
+    while (i < end && std::isdigit(static_cast<unsigned char>(text[i])))
+        ++i, ++digits;
+    if (i < end && text[i] == '.')
+    {
+        ++i;
+        while (i < end && std::isdigit(static_cast<unsigned char>(text[i])))
+            ++i, ++digits;
+    }
+    if (digits == 0)
+        return false;
+    if (i < end && (text[i] == 'e' || text[i] == 'E'))
+    {
+        ++i;
+        if (i < end && (text[i] == '+' || text[i] == '-'))
+            ++i;
+        std::size_t exponent = 0;
+        while (i < end && std::isdigit(static_cast<unsigned char>(text[i])))
+            ++i, ++exponent;
+        if (exponent == 0)
+            return false;
+    }
+    return i == end;
+}
+
 } // namespace
+
+CoordinateValue ReadCoordinateValue(const CCxValue& value, double& number)
+{
+    number = 0.0;
+    switch (value.Type())
+    {
+    case CxTypeNull:
+    case CxTypeEmpty:
+        return CoordinateValue::Empty;
+    case CxTypeInt8:
+    case CxTypeInt16:
+    case CxTypeInt32:
+    case CxTypeInt64:
+    case CxTypeUInt8:
+    case CxTypeUInt16:
+    case CxTypeUInt32:
+        number = static_cast<double>(value.AsInteger());
+        return CoordinateValue::Number;
+    case CxTypeUInt64:
+        number = static_cast<double>(static_cast<std::uint64_t>(value.AsInteger()));
+        return CoordinateValue::Number;
+    case CxTypeSingle:
+    case CxTypeDouble:
+        number = value.AsReal();
+        return std::isfinite(number) ? CoordinateValue::Number : CoordinateValue::NotNumber;
+    case CxTypeText:
+    case CxTypeDecimal: {
+        const std::string& text = value.AsText();
+        if (text.find_first_not_of(" \t\r\n") == std::string::npos)
+            return CoordinateValue::Empty;
+        std::size_t begin = 0, end = 0;
+        if (!IsNumberText(text, begin, end))
+            return CoordinateValue::NotNumber;
+        CNumericLocale numbers;
+        number = std::strtod(text.substr(begin, end - begin).c_str(), nullptr);
+        if (!std::isfinite(number))
+        {
+            number = 0.0;
+            return CoordinateValue::NotNumber;
+        }
+        return CoordinateValue::Number;
+    }
+    default:
+        // Dates, booleans, money, bytes: no coordinate.
+        return CoordinateValue::NotNumber;
+    }
+}
 
 std::string QuoteIdentifier(const std::string& name)
 {
@@ -69,14 +190,21 @@ std::vector<std::vector<std::string>> PreviewDatabaseTable(const BatchSettings& 
         const char* format = settings.sourceGrid != 0 ? "%3.2lf" : "%3.6lf";
         while (rows.size() < kPreviewRecords)
         {
-            double northing = 0, easting = 0;
-            if (ado.GetFieldDouble(settings.sourceField1.c_str(), northing) != 1 ||
-                ado.GetFieldDouble(settings.sourceField2.c_str(), easting) != 1)
+            const CCxValue northing = ado.GetFieldValue(settings.sourceField1.c_str());
+            const CCxValue easting = ado.GetFieldValue(settings.sourceField2.c_str());
+            if (northing.IsAbsent() || easting.IsAbsent())
             {
                 ShowMessageText(ado.LastMessage.str());
                 break;
             }
-            std::vector<std::string> row = {Formatted(format, easting), Formatted(format, northing)};
+            // A value that is no coordinate shows as an empty cell: the run
+            // leaves its record unchanged.
+            auto cell = [&](const CCxValue& v) {
+                double number = 0;
+                return ReadCoordinateValue(v, number) == CoordinateValue::Number ? Formatted(format, number)
+                                                                                 : std::string();
+            };
+            std::vector<std::string> row = {cell(easting), cell(northing)};
             if (settings.altitudeColumn != 0)
                 row.emplace_back();
             // Each row goes in at the top, as the list shows them.
@@ -89,76 +217,512 @@ std::vector<std::vector<std::string>> PreviewDatabaseTable(const BatchSettings& 
     return rows;
 }
 
+namespace {
+
+// How one run of the table worker names records and writes them.
+struct CTablePlan
+{
+    std::string rowIdentifier;             // SQLite's rowid under the name that reaches it, or ""
+    std::vector<std::string> keyColumns;   // the primary key, when the table has one
+    std::vector<CxValueType> keyTypes;     // their declared types
+    std::vector<std::string> matchColumns; // the columns whose values pick a record
+    bool unique = false;                   // the match columns are a key: one record each
+    long long records = 0;
+};
+
+std::string CountText(long long n, const char* one, const char* many)
+{
+    char text[96];
+    std::snprintf(text, sizeof text, "%lld %s", n, n == 1 ? one : many);
+    return text;
+}
+
+// What the CREATE of the field would have to be to hold the converted value
+// exactly; "" when it can.
+std::string WhyFieldCannotHold(CxValueType type, int scale, int decimals)
+{
+    switch (type)
+    {
+    case CxTypeInt8:
+    case CxTypeInt16:
+    case CxTypeInt32:
+    case CxTypeInt64:
+    case CxTypeUInt8:
+    case CxTypeUInt16:
+    case CxTypeUInt32:
+    case CxTypeUInt64:
+        return "it holds whole numbers only";
+    case CxTypeSingle:
+        return "it holds single-precision numbers, about seven digits";
+    case CxTypeBoolean:
+        return "it holds true or false";
+    case CxTypeDate:
+        return "it holds dates";
+    case CxTypeBytes:
+        return "it holds binary data";
+    case CxTypeDecimal:
+        if (scale >= 0 && scale < decimals)
+            return "it keeps " + std::to_string(scale) + " decimals and the values have " + std::to_string(decimals);
+        return std::string();
+    default:
+        return std::string();
+    }
+}
+
+} // namespace
+
 void ConvertDatabaseTable(CBatchRunControl& run)
 {
     CNumericLocale numbers;
     bool reload = true;
     int keepGoing = 1;
-    long long count = 0;
+    long long count = 0;     // records read
+    long long converted = 0; // records saved with converted values
+    long long empty = 0, notNumbers = 0, refused = 0;
+    std::vector<std::string> unchangedNames;
     int lastPercentage = 0;
-    int recordCount = 0;
 
     run.SignalStarted();
     const BatchSettings& s = run.Settings();
+    const int decimals = s.destinationGrid != 0 ? 3 : 6;
     CCxAdo ado;
+    bool started = false;
 
-    auto fail = [&](bool withMessage) {
+    // Why records were left unchanged, and the first of them.
+    auto details = [&]() {
+        std::string reasons;
+        auto reason = [&](long long n, const char* what) {
+            if (n == 0)
+                return;
+            reasons += reasons.empty() ? "" : ", ";
+            reasons += std::to_string(n) + " " + what;
+        };
+        reason(empty, "with an empty source field");
+        reason(notNumbers, "with a source field that is not a number");
+        reason(refused, "that cannot be converted between the two systems");
+        std::string text = " (" + reasons;
+        if (!unchangedNames.empty())
+        {
+            text += "; first: ";
+            for (std::size_t i = 0; i < unchangedNames.size(); ++i)
+                text += (i > 0 ? ", " : "") + unchangedNames[i];
+        }
+        return text + ")";
+    };
+    // What a stopped run saved; a completed run's end text says it.
+    auto summary = [&]() {
+        const long long unchanged = empty + notNumbers + refused;
+        std::string text = "Records converted: " + std::to_string(converted) + "; not converted: " +
+                           std::to_string(unchanged);
+        if (unchanged > 0)
+            text += details();
+        return text + ".";
+    };
+
+    // Ends a failed run: the open block is given up, the message says why
+    // and what was saved before.
+    auto fail = [&](bool withMessage, const std::string& why) {
+        const std::string message = why.empty() ? ado.LastMessage.str() : why;
+        if (ado.InTransaction())
+            ado.RollbackTrans();
         if (withMessage)
-            ShowMessageText(ado.LastMessage.str());
+        {
+            std::string text = message;
+            if (started)
+                text += "\n\n" + CountText(converted, "record was", "records were") +
+                        " converted and saved before the failure; every other record is unchanged.";
+            ShowMessageText(text);
+        }
+        if (started)
+            run.Post(BATCH_STATUS, summary());
         run.Post(BATCH_STOPPED, kBatchFailedText);
         CloseAll(ado);
     };
 
     if (ado.Initialize() != 0 || ado.Connect(s.connectionString.c_str()) != 0)
-        return fail(true);
+        return fail(true, "");
 
-    const std::string sql = "SELECT * FROM " + QuoteIdentifier(s.table);
-    const int opened = ado.OpenRecordset(sql.c_str());
+    const std::string table = QuoteIdentifier(s.table);
+    CTablePlan plan;
+
+    // The table's fields, from a query that reads no row.
+    if (ado.OpenRecordset(("SELECT * FROM " + table + " WHERE 1 = 0").c_str()) == -1)
+        return fail(true, "");
+    std::string names[4];
+    {
+        const std::string* wanted[4] = {&s.sourceField1, &s.sourceField2, &s.destinationField1,
+                                        &s.destinationField2};
+        for (int i = 0; i < 4; ++i)
+        {
+            const int at = FindField(ado, *wanted[i]);
+            if (at < 0)
+                return fail(true, "The table \"" + s.table + "\" has no field \"" + *wanted[i] +
+                                      "\"; nothing was written.");
+            names[i] = ado.FieldName(at);
+        }
+        if (names[2] == names[3])
+            return fail(true, "The two destination fields are the same field \"" + names[2] +
+                                  "\"; choose one for the latitude or northing and another for the longitude "
+                                  "or easting. Nothing was written.");
+        for (int i = 2; i < 4; ++i)
+        {
+            const int at = FindField(ado, names[i]);
+            const std::string why = WhyFieldCannotHold(ado.FieldDeclaredType(at), ado.FieldScale(at), decimals);
+            if (!why.empty())
+                return fail(true, "The field \"" + names[i] + "\" cannot hold the converted values: " + why +
+                                      ". Nothing was written.");
+        }
+    }
+
+    // How a record is found again to be written: by SQLite's rowid, else by
+    // its primary key, else by the values of all its fields.
+    std::vector<std::string> allColumns, allNames;
+    for (int i = 0; i < ado.FieldCount(); ++i)
+        allNames.push_back(ado.FieldName(i));
+    for (int i = 0; i < ado.FieldCount(); ++i)
+        if (ado.FieldDeclaredType(i) != CxTypeBytes)
+            allColumns.push_back(ado.FieldName(i));
+    std::vector<std::string> key;
+    if (ado.GetPrimaryKey(s.table.c_str(), key) != 0)
+        return fail(true, "");
+    for (auto& k : key)
+    {
+        const int at = FindField(ado, k);
+        if (at < 0)
+        {
+            key.clear();
+            break;
+        }
+        k = ado.FieldName(at);
+    }
+    for (int i = 2; i < 4; ++i)
+        for (const auto& k : key)
+            if (EqualNoCase(k, names[i]))
+                return fail(true, "The field \"" + names[i] + "\" is part of the primary key of \"" + s.table +
+                                      "\", which names each record; it cannot receive converted values. "
+                                      "Nothing was written.");
+    plan.keyColumns = key;
+    for (const auto& k : key)
+        plan.keyTypes.push_back(ado.FieldDeclaredType(FindField(ado, k)));
+    ado.CloseRecordset();
+    if (ado.GetRowIdentifier(s.table.c_str(), plan.rowIdentifier) != 0)
+        return fail(true, "");
+    if (plan.rowIdentifier.empty())
+        plan.matchColumns = key.empty() ? allColumns : key;
+    plan.unique = !plan.rowIdentifier.empty() || !key.empty();
+
+    // The record count, for the percentage; and a table without a key must
+    // not hold two records alike, or an update could not tell them apart.
+    if (ado.OpenRecordset(("SELECT count(*) FROM " + table).c_str()) != 1)
+        return fail(true, "");
+    double total = 0;
+    ReadCoordinateValue(ado.FieldAt(0), total);
+    plan.records = static_cast<long long>(total);
+    ado.CloseRecordset();
+    if (!plan.unique && plan.records > 1)
+    {
+        std::string list;
+        for (const auto& c : plan.matchColumns)
+            list += (list.empty() ? "" : ", ") + QuoteIdentifier(c);
+        if (ado.OpenRecordset(("SELECT count(*) FROM (SELECT DISTINCT " + list + " FROM " + table + ") AS d")
+                                  .c_str()) != 1)
+            return fail(true, "");
+        double distinct = 0;
+        ReadCoordinateValue(ado.FieldAt(0), distinct);
+        ado.CloseRecordset();
+        if (static_cast<long long>(distinct) != plan.records)
+            return fail(true, "The table \"" + s.table + "\" has no primary key, and " +
+                                  std::to_string(plan.records - static_cast<long long>(distinct)) +
+                                  " of its records repeat another record field for field, so they cannot be told "
+                                  "apart to be updated. Nothing was written. Give the table a primary key and "
+                                  "run the conversion again.");
+    }
+
+    const std::string select =
+        "SELECT " + (plan.rowIdentifier.empty() ? std::string() : plan.rowIdentifier + ", ") + "* FROM " + table;
+    // A table with a key is read in the key's order, block by block.
+    std::vector<std::string> keyExpressions;
+    std::vector<int> keyFields;
+    if (!plan.rowIdentifier.empty())
+    {
+        keyExpressions.push_back(plan.rowIdentifier);
+        keyFields.push_back(0);
+    }
+    else
+        for (const auto& k : plan.keyColumns)
+        {
+            keyExpressions.push_back(QuoteIdentifier(k));
+            keyFields.push_back(static_cast<int>(std::find(allNames.begin(), allNames.end(), k) - allNames.begin()));
+        }
+    const int opened = keyExpressions.empty()
+                           ? ado.OpenForwardOnly(select.c_str(), kFetchRows)
+                           : ado.OpenForwardOnlyByKey(select.c_str(), keyExpressions, keyFields, kFetchRows);
     if (opened == -1)
-        return fail(true);
+        return fail(true, "");
     if (opened == 1)
         run.Post(BATCH_STATUS, "Currently converting database, please wait...");
-    ado.GetRecordCount(recordCount);
+    started = opened == 1;
 
-    const int decimals = s.destinationGrid != 0 ? 3 : 6;
+    // Field positions in the rows read; SQLite's rowid comes first.
+    const int first = plan.rowIdentifier.empty() ? 0 : 1;
+    const int source1 = FindField(ado, names[0], first), source2 = FindField(ado, names[1], first);
+    std::vector<int> match;
+    if (!plan.rowIdentifier.empty())
+        match.push_back(0);
+    for (const auto& c : plan.matchColumns)
+        match.push_back(FindField(ado, c, first));
+    if (source1 < 0 || source2 < 0 || std::find(match.begin(), match.end(), -1) != match.end())
+        return fail(true, "The fields of table \"" + s.table + "\" changed while the conversion started; nothing "
+                                                                "was written.");
+
+    // One UPDATE for the run; a table without a key needs one for each
+    // pattern of empty fields, since NULL is matched by IS NULL.
+    auto updateFor = [&](const std::vector<bool>& nulls) {
+        std::string sql = "UPDATE " + table + " SET " + QuoteIdentifier(names[2]) + " = ?, " +
+                          QuoteIdentifier(names[3]) + " = ? WHERE ";
+        if (!plan.rowIdentifier.empty())
+            return sql + plan.rowIdentifier + " = ?";
+        for (std::size_t i = 0; i < plan.matchColumns.size(); ++i)
+            sql += (i > 0 ? " AND " : "") + QuoteIdentifier(plan.matchColumns[i]) + (nulls[i] ? " IS NULL" : " = ?");
+        return sql;
+    };
+    std::vector<bool> preparedNulls(plan.matchColumns.size(), false);
+    bool havePrepared = false;
+    if (plan.unique)
+    {
+        if (ado.PrepareStatement(updateFor(preparedNulls).c_str()) != 0)
+            return fail(true, "");
+        havePrepared = true;
+    }
+
+    // Where the engine writes a block faster from one statement with a VALUES
+    // list, each block is one such UPDATE; the key's values are cast to its
+    // type in the first row, which gives the list its types. Keys of other
+    // types (text, uuid, dates) compare as the engine decides, so their rows
+    // go as parameters of the one-row UPDATE.
+    std::vector<std::string> keyCasts;
+    if (plan.rowIdentifier.empty() && !plan.keyColumns.empty() && ado.UpdatesFromValues())
+        for (const CxValueType t : plan.keyTypes)
+        {
+            const char* name = t == CxTypeInt8 || t == CxTypeInt16 || t == CxTypeInt32 || t == CxTypeUInt8 ||
+                                       t == CxTypeUInt16
+                                   ? "integer"
+                               : t == CxTypeInt64 || t == CxTypeUInt32 ? "bigint"
+                               : t == CxTypeDouble                     ? "double precision"
+                               : t == CxTypeSingle                     ? "real"
+                               : t == CxTypeDecimal                    ? "numeric"
+                                                                       : nullptr;
+            if (name == nullptr)
+            {
+                keyCasts.clear();
+                break;
+            }
+            keyCasts.push_back(name);
+        }
+    std::size_t preparedRows = 0;
+    auto valuesFor = [&](std::size_t rows) {
+        std::string list, names2 = "c1, c2", where;
+        for (std::size_t r = 0; r < rows; ++r)
+        {
+            list += r == 0 ? "(CAST(? AS double precision), CAST(? AS double precision)" : ", (?, ?";
+            for (std::size_t k = 0; k < keyCasts.size(); ++k)
+                list += r == 0 ? ", CAST(? AS " + keyCasts[k] + ")" : std::string(", ?");
+            list += ")";
+        }
+        for (std::size_t k = 0; k < keyCasts.size(); ++k)
+        {
+            names2 += ", k" + std::to_string(k + 1);
+            where += (k > 0 ? " AND " : "") + table + "." + QuoteIdentifier(plan.keyColumns[k]) + " = v.k" +
+                     std::to_string(k + 1);
+        }
+        return "UPDATE " + table + " SET " + QuoteIdentifier(names[2]) + " = v.c1, " + QuoteIdentifier(names[3]) +
+               " = v.c2 FROM (VALUES " + list + ") AS v(" + names2 + ") WHERE " + where;
+    };
+
+    const long long blockRecords = std::clamp(plan.records / 100, 1LL, kBlockRecordsMax);
+    // libpq takes the description of at most some 7,000 parameters, so a
+    // block may take several statements.
+    const std::size_t valuesRows = std::min<std::size_t>(1000, 6000 / (2 + keyCasts.size()));
+    std::vector<std::vector<CCxValue>> block;
+    std::vector<std::vector<bool>> blockNulls;
+    block.reserve(static_cast<std::size_t>(blockRecords));
+    long long blockRead = 0;
+    auto blockStart = std::chrono::steady_clock::now();
+
+    // Saves the records of the block in one transaction; false after a failure.
+    auto saveBlock = [&]() -> bool {
+        if (!block.empty())
+        {
+            if (ado.BeginTrans() != 0)
+                return false;
+            std::vector<long long> changed;
+            if (!keyCasts.empty())
+            {
+                std::vector<long long> part;
+                for (std::size_t start = 0; start < block.size(); start += valuesRows)
+                {
+                    const std::size_t rows = std::min(valuesRows, block.size() - start);
+                    if (preparedRows != rows)
+                    {
+                        if (ado.PrepareStatement(valuesFor(rows).c_str()) != 0)
+                            return false;
+                        preparedRows = rows;
+                    }
+                    std::vector<CCxValue> all;
+                    all.reserve(rows * (2 + keyCasts.size()));
+                    for (std::size_t r = start; r < start + rows; ++r)
+                        all.insert(all.end(), block[r].begin(), block[r].end());
+                    if (ado.ExecutePrepared({all}, true, part) != 0)
+                        return false;
+                    changed.insert(changed.end(), part.begin(), part.end());
+                }
+            }
+            else if (plan.unique && ado.ExecutePrepared(block, false, changed) != 0)
+                return false;
+            if (plan.unique)
+            {
+                long long total = 0;
+                for (const long long n : changed)
+                    total += n;
+                if (total != static_cast<long long>(block.size()))
+                {
+                    ado.LastMessage.Format("%lld of %lld records of the block to be saved were not found in table "
+                                           "\"%s\" any more; the block was not saved.",
+                                           static_cast<long long>(block.size()) - total,
+                                           static_cast<long long>(block.size()), s.table.c_str());
+                    return false;
+                }
+            }
+            else
+            {
+                for (std::size_t r = 0; r < block.size(); ++r)
+                {
+                    if (!havePrepared || blockNulls[r] != preparedNulls)
+                    {
+                        preparedNulls = blockNulls[r];
+                        if (ado.PrepareStatement(updateFor(preparedNulls).c_str()) != 0)
+                            return false;
+                        havePrepared = true;
+                    }
+                    if (ado.ExecutePrepared({block[r]}, true, changed) != 0)
+                        return false;
+                    if (changed.size() != 1 || changed[0] != 1)
+                    {
+                        ado.LastMessage.Format("A record of table \"%s\" could not be told apart from the others: "
+                                               "its update would change %lld records. The block was not saved.",
+                                               s.table.c_str(), changed.empty() ? 0LL : changed[0]);
+                        return false;
+                    }
+                }
+            }
+            if (ado.CommitTrans() != 0)
+                return false;
+            converted += static_cast<long long>(block.size());
+            block.clear();
+            blockNulls.clear();
+        }
+        blockRead = 0;
+        blockStart = std::chrono::steady_clock::now();
+        // Without a usable record count the bar shows records done.
+        const int percentage =
+            plan.records > 0 ? BatchPercentage(count, plan.records) : static_cast<int>(std::min(count, 100LL));
+        if (percentage != lastPercentage)
+        {
+            run.PostProgress(percentage);
+            lastPercentage = percentage;
+        }
+        return true;
+    };
+
+    // A record left unchanged is named by its key, where one field is the key.
+    const int nameField = plan.keyColumns.size() == 1 ? FindField(ado, plan.keyColumns[0], first)
+                          : !plan.rowIdentifier.empty() ? 0
+                                                        : -1;
+    const std::string nameKey = plan.keyColumns.size() == 1 ? plan.keyColumns[0] : plan.rowIdentifier;
+    auto nameOf = [&]() {
+        if (nameField >= 0)
+        {
+            const CCxValue& v = ado.FieldAt(nameField);
+            if (v.Type() == CxTypeText || v.Type() == CxTypeDecimal)
+                return nameKey + " " + v.AsText();
+            if (v.Type() != CxTypeSingle && v.Type() != CxTypeDouble && v.Type() != CxTypeBytes &&
+                v.Type() != CxTypeNull)
+                return nameKey + " " + std::to_string(v.AsInteger());
+        }
+        return "record " + std::to_string(count);
+    };
+
     if (opened == 1)
     {
         while (keepGoing == 1)
         {
             // The record in hand is still converted after a cancellation.
             keepGoing = run.Running();
-            double y = 0, x = 0, z = 0;
-            if (ado.GetFieldDouble(s.sourceField1.c_str(), y) != 1 ||
-                ado.GetFieldDouble(s.sourceField2.c_str(), x) != 1)
-                return fail(true);
-            if (ConvertCoordinate(run.Context(), run.Loader(), reload, x, y, z, s.sourceDatum, s.sourceGrid,
-                                  s.destinationDatum, s.destinationGrid) != 0)
-                return fail(false);
-            reload = false;
-            y = RoundTo(y, decimals);
-            x = RoundTo(x, decimals);
-            if (ado.SetFieldDouble(s.destinationField1.c_str(), y) != 1 ||
-                ado.SetFieldDouble(s.destinationField2.c_str(), x) != 1)
-                return fail(true);
-
             ++count;
-            // Without a usable record count the bar shows records done.
-            const int percentage =
-                recordCount > 0 ? BatchPercentage(count, recordCount) : static_cast<int>(std::min(count, 100LL));
-            if (percentage != lastPercentage)
+            ++blockRead;
+            double y = 0, x = 0, z = 0;
+            const CoordinateValue ry = ReadCoordinateValue(ado.FieldAt(source1), y);
+            const CoordinateValue rx = ReadCoordinateValue(ado.FieldAt(source2), x);
+            bool unchanged = true;
+            if (ry == CoordinateValue::NotNumber || rx == CoordinateValue::NotNumber)
+                ++notNumbers;
+            else if (ry == CoordinateValue::Empty || rx == CoordinateValue::Empty)
+                ++empty;
+            else
             {
-                run.PostProgress(percentage);
-                lastPercentage = percentage;
+                const int rc = ConvertCoordinate(run.Context(), run.Loader(), reload, x, y, z, s.sourceDatum,
+                                                 s.sourceGrid, s.destinationDatum, s.destinationGrid);
+                if (rc == kConvertRefused)
+                    return fail(false, "");
+                reload = false;
+                if (rc == kConvertPointFailed)
+                    ++refused;
+                else
+                {
+                    std::vector<CCxValue> parameters;
+                    parameters.reserve(2 + match.size());
+                    parameters.push_back(CCxValue::Double(RoundTo(y, decimals)));
+                    parameters.push_back(CCxValue::Double(RoundTo(x, decimals)));
+                    std::vector<bool> nulls;
+                    for (std::size_t i = 0; i < match.size(); ++i)
+                    {
+                        const CCxValue& v = ado.FieldAt(match[i]);
+                        if (!plan.unique)
+                            nulls.push_back(v.IsNull());
+                        if (!v.IsNull() || plan.unique)
+                            parameters.push_back(v);
+                    }
+                    block.push_back(std::move(parameters));
+                    blockNulls.push_back(std::move(nulls));
+                    unchanged = false;
+                }
             }
+            if (unchanged && unchangedNames.size() < kNamedRecords)
+                unchangedNames.push_back(nameOf());
+
+            if (blockRead >= blockRecords || std::chrono::steady_clock::now() - blockStart >= kBlockTime)
+                if (!saveBlock())
+                    return fail(true, "");
             const int next = ado.MoveNext();
             if (next == -1)
-                return fail(true);
+                return fail(true, "");
             if (next != 1)
                 break;
         }
+        // The records read so far are saved, also after a cancellation.
+        if (!saveBlock())
+            return fail(true, "");
     }
 
-    run.Post(keepGoing == 1 ? BATCH_COMPLETED : BATCH_STOPPED,
-             keepGoing == 1 ? kBatchCompletedText : kBatchAbortedText);
+    // A status notice would reset the wizard's bar, so a completed run tells
+    // its count in the end text, and only where records were left unchanged.
+    if (started && keepGoing != 1)
+        run.Post(BATCH_STATUS, summary());
+    std::string end = keepGoing == 1 ? kBatchCompletedText : kBatchAbortedText;
+    const long long unchanged = empty + notNumbers + refused;
+    if (keepGoing == 1 && unchanged > 0)
+        end += " " + CountText(unchanged, "record was", "records were") + " not converted and left unchanged" +
+               details() + ".";
+    run.Post(keepGoing == 1 ? BATCH_COMPLETED : BATCH_STOPPED, end);
     CloseAll(ado);
 }

@@ -4,8 +4,20 @@
 #include <vector>
 
 #include "BatchSettings.h"
+#include "CxValue.h"
 
 class CBatchRunControl;
+
+// What a source field of a record holds.
+enum class CoordinateValue
+{
+    Number,    // a finite number: an integer, a floating-point or decimal value, or text holding one
+    Empty,     // NULL or blank text
+    NotNumber, // anything else (other text, dates, NaN, infinities)
+};
+
+// Reads a coordinate from a field's value; number is 0 unless it is a Number.
+CoordinateValue ReadCoordinateValue(const CCxValue& value, double& number);
 
 // A table or column name as an SQL identifier: in double quotes, a double
 // quote inside doubled.
@@ -18,6 +30,11 @@ std::string QuoteIdentifier(const std::string& name);
 // the database's message and keeps the rows read so far.
 std::vector<std::vector<std::string>> PreviewDatabaseTable(const BatchSettings& settings);
 
-// Worker: converts the table in place, record by record, from the two source
-// columns into the two destination columns.
+// Worker: converts the table in place from the two source columns into the
+// two destination columns. Records are read from a forward-only cursor and
+// saved in blocks, one transaction each, so a record is either converted in
+// both destination columns or unchanged. A record whose source fields are
+// empty, are not numbers or cannot be converted is left unchanged and
+// counted. A cancellation saves the records read so far; a failure gives up
+// the open block and says how many records were saved before it.
 void ConvertDatabaseTable(CBatchRunControl& run);

@@ -1,11 +1,17 @@
 #include "CliBatch.h"
 
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <ctime>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <pthread.h>
 #include <unistd.h>
 
 #include "BatchRunControl.h"
+#include "CxAdo.h"
 #include "CatalogueLoaders.h"
 #include "CliCommands.h"
 #include "ShapefilePrj.h"
@@ -20,6 +26,14 @@ class CCliBatchSink : public CBatchSink
 public:
     explicit CCliBatchSink(std::FILE* stream) : err(stream), terminal(::isatty(::fileno(stream)) != 0) {}
 
+    // The number of records the progress counts, for the rate.
+    void CountRecords(long long count)
+    {
+        std::lock_guard<std::mutex> guard(mutex);
+        records = count;
+        started = std::chrono::steady_clock::now();
+    }
+
     void Post(const BatchNotice& notice) override
     {
         std::lock_guard<std::mutex> guard(mutex);
@@ -31,6 +45,14 @@ public:
             const int filled = notice.percentage / 2;
             std::fprintf(err, "\r[%s%s] %3d%%", std::string(static_cast<std::size_t>(filled), '#').c_str(),
                          std::string(static_cast<std::size_t>(50 - filled), ' ').c_str(), notice.percentage);
+            // A table's records per second, from its record count.
+            if (records > 0)
+            {
+                const double seconds =
+                    std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+                if (seconds > 0)
+                    std::fprintf(err, " %8.0f records/s", records * notice.percentage / 100.0 / seconds);
+            }
             barShown = true;
             return;
         }
@@ -62,11 +84,80 @@ private:
     std::FILE* err;
     bool terminal;
     std::mutex mutex;
+    long long records = 0;
+    std::chrono::steady_clock::time_point started = std::chrono::steady_clock::now();
+
     int shownPercentage = -1;
     bool barShown = false;
     int last = 0;
     std::string lastText;
 };
+
+// The table's record count, 0 when it cannot be read (the converter then
+// reports why).
+long long TableRecords(const BatchSettings& settings)
+{
+    std::string table = "\"";
+    for (const char c : settings.table)
+        table += c == '"' ? std::string("\"\"") : std::string(1, c);
+    table += '"';
+    CCxAdo ado;
+    long long count = 0;
+    if (ado.Initialize() == 0 && ado.Connect(settings.connectionString.c_str()) == 0 &&
+        ado.OpenRecordset(("SELECT count(*) FROM " + table).c_str()) == 1)
+    {
+        const CCxValue v = ado.FieldAt(0);
+        if (v.Type() == CxTypeText || v.Type() == CxTypeDecimal)
+            count = std::atoll(v.AsText().c_str());
+        else
+            count = v.AsInteger();
+    }
+    return count;
+}
+
+// SIGINT and SIGTERM blocked in every thread of a run while it lives, so that
+// only WaitForEnd takes them; the worker inherits the mask.
+class CSignalsBlocked
+{
+public:
+    CSignalsBlocked()
+    {
+        sigemptyset(&signals);
+        sigaddset(&signals, SIGINT);
+        sigaddset(&signals, SIGTERM);
+        ::pthread_sigmask(SIG_BLOCK, &signals, &previous);
+    }
+    ~CSignalsBlocked() { ::pthread_sigmask(SIG_SETMASK, &previous, nullptr); }
+    CSignalsBlocked(const CSignalsBlocked&) = delete;
+    CSignalsBlocked& operator=(const CSignalsBlocked&) = delete;
+    sigset_t signals;
+    sigset_t previous;
+};
+
+// Waits for the worker's end notice. A signal cancels the run, so the
+// converter ends cleanly: a table's open block saved, its count printed. A
+// second signal ends the program at once.
+void WaitForEnd(CBatchRunControl& control, CCliBatchSink& sink, const sigset_t& signals)
+{
+    bool cancelled = false;
+    while (sink.LastCode() != BATCH_COMPLETED && sink.LastCode() != BATCH_STOPPED)
+    {
+        const timespec wait{0, 100 * 1000 * 1000};
+        const int signal = ::sigtimedwait(&signals, nullptr, &wait);
+        if (signal != SIGINT && signal != SIGTERM)
+            continue;
+        if (cancelled)
+        {
+            std::signal(signal, SIG_DFL);
+            ::pthread_sigmask(SIG_UNBLOCK, &signals, nullptr);
+            ::raise(signal);
+        }
+        cancelled = true;
+        std::fprintf(stderr, "\ngeolynx-cli: %s received, stopping after the records in hand\n",
+                     signal == SIGINT ? "SIGINT" : "SIGTERM");
+        control.CancelOperation();
+    }
+}
 
 } // namespace
 
@@ -78,12 +169,17 @@ int RunBatch(const BatchSettings& settings, std::FILE* err)
     auto context = std::make_unique<CConversionContext>();
     CCatalogueRecordLoader loader;
     CCliBatchSink sink(err);
+    if (run.ConversionType == CONVERSION_DATABASE)
+        sink.CountRecords(TableRecords(run));
+    const CSignalsBlocked blocked;
+
     bool completed = false;
     bool inPart = false;
     {
         CBatchRunControl control(run, *context, loader, sink);
         if (control.StartConversion())
         {
+            WaitForEnd(control, sink, blocked.signals);
             control.Join();
             completed = sink.LastCode() == BATCH_COMPLETED;
             inPart = sink.CompletedInPart();

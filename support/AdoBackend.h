@@ -23,6 +23,10 @@ struct CCxColumn
     std::string baseSchema; // where the column comes from, when the engine knows
     std::string baseTable;
     std::string baseColumn;
+    // The value type the column's declared SQL type maps to; CxTypeEmpty
+    // where the engine types each value on its own (SQLite).
+    CxValueType declaredType = CxTypeEmpty;
+    int scale = -1; // decimals of a decimal column, -1 when not known
 };
 
 // A whole result, read at once (a client-side record set).
@@ -43,6 +47,29 @@ struct CCxRowUpdate
     std::vector<std::pair<std::string, CCxValue>> match;
 };
 
+// A forward-only result read block by block: only the rows handed out by
+// Fetch are held, never the whole result.
+class CCxCursor
+{
+public:
+    virtual ~CCxCursor() = default;
+    // Appends up to max rows; false once the result has no more rows.
+    virtual bool Fetch(std::vector<std::vector<CCxValue>>& rows, std::size_t max) = 0;
+    std::vector<CCxColumn> columns;
+};
+
+// A parameterised statement ("?" markers), prepared once, run many times.
+class CCxPrepared
+{
+public:
+    virtual ~CCxPrepared() = default;
+    // Runs the statement once per row of parameters. With perRow, changed
+    // receives each run's count of changed rows; without, the engine may send
+    // the rows as one parameter array and changed holds the total only.
+    virtual void Run(const std::vector<std::vector<CCxValue>>& parameters, bool perRow,
+                     std::vector<long long>& changed) = 0;
+};
+
 class CCxAdoBackend
 {
 public:
@@ -56,9 +83,39 @@ public:
     // unless exactly one row matches.
     virtual void UpdateOne(const CCxRowUpdate& update, double value) = 0;
     virtual void Close() = 0;
+
+    // Explicit transactions: statements between Begin and Commit or Rollback
+    // are one unit. Outside them every statement commits on its own.
+    virtual void Begin() = 0;
+    virtual void Commit() = 0;
+    virtual void Rollback() = 0;
+    virtual std::unique_ptr<CCxCursor> OpenCursor(const std::string& sql, std::size_t blockRows) = 0;
+    // The rows of select (a query of one table, no WHERE or ORDER BY) in the
+    // order of its key: keys are SQL expressions that together name one row
+    // and are never NULL, keyFields their positions in the result. Engines
+    // whose open cursors lock the data (SQLite) read each block with a
+    // statement of its own, from the key of the last row read, and hold no
+    // lock between blocks; others read as OpenCursor does.
+    virtual std::unique_ptr<CCxCursor> OpenKeyedCursor(const std::string& select, const std::vector<std::string>& keys,
+                                                       const std::vector<int>& keyFields, std::size_t blockRows)
+    {
+        (void)keys;
+        (void)keyFields;
+        return OpenCursor(select, blockRows);
+    }
+    virtual std::unique_ptr<CCxPrepared> Prepare(const std::string& sql) = 0;
+    // Whether "UPDATE t SET ... FROM (VALUES (...), ...) AS v(...) WHERE ..."
+    // writes many rows in one statement (PostgreSQL): one round trip for a
+    // block where an array of parameters costs one per row.
+    virtual bool UpdatesFromValues() const { return false; }
+    // A column that names each row of the table and is no column of its own
+    // (SQLite's rowid), or "" when the engine has none.
+    virtual std::string RowIdentifier(const std::string& schema, const std::string& table) = 0;
 };
 
-std::unique_ptr<CCxAdoBackend> OpenSqliteBackend(const std::string& path, bool create);
+// busyMilliseconds: how long a statement waits for a lock another
+// connection holds before it fails.
+std::unique_ptr<CCxAdoBackend> OpenSqliteBackend(const std::string& path, bool create, int busyMilliseconds = 10000);
 std::unique_ptr<CCxAdoBackend> OpenOdbcBackend(const std::string& connectionString);
 // Name of an installed ODBC driver for Access files, or "".
 std::string FindAccessOdbcDriver();

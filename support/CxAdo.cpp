@@ -3,6 +3,7 @@
 #include <cctype>
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <fstream>
 #include <new>
@@ -44,6 +45,18 @@ bool IsSqliteFile(const std::string& path, bool& exists)
     return in.gcount() == 16 && std::string(header, 16) == std::string("SQLite format 3\0", 16);
 }
 
+// "Default Timeout=N": seconds a statement waits for a lock on a SQLite file
+// (1 to 3600); 10 without it.
+int BusyMilliseconds(const CConnectionString& cs)
+{
+    const std::string text = cs.Get("Default Timeout");
+    char* end = nullptr;
+    const long seconds = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || end == text.c_str() || *end != '\0' || seconds < 1 || seconds > 3600)
+        return 10000;
+    return static_cast<int>(seconds) * 1000;
+}
+
 std::unique_ptr<CCxAdoBackend> OpenBackend(const std::string& text)
 {
     const CConnectionString cs(text);
@@ -54,7 +67,7 @@ std::unique_ptr<CCxAdoBackend> OpenBackend(const std::string& text)
             throw CCxEngineError{"No data source", "the connection string names no Data Source file"};
         const std::string create = cs.Get("Create");
         const bool mayCreate = EqualNoCase(create, "yes") || EqualNoCase(create, "true") || create == "1";
-        return OpenSqliteBackend(source, mayCreate);
+        return OpenSqliteBackend(source, mayCreate, BusyMilliseconds(cs));
     }
     if (EqualNoCase(provider, "Microsoft.Jet.OLEDB.4.0") ||
         EqualNoCase(provider.substr(0, 19), "Microsoft.ACE.OLEDB")) {
@@ -62,7 +75,7 @@ std::unique_ptr<CCxAdoBackend> OpenBackend(const std::string& text)
             throw CCxEngineError{"No data source", "the connection string names no Data Source file"};
         bool exists = false;
         if (IsSqliteFile(source, exists))
-            return OpenSqliteBackend(source, false);
+            return OpenSqliteBackend(source, false, BusyMilliseconds(cs));
         if (!exists)
             throw CCxEngineError{"File not found", "the database file cannot be opened: " + source};
         const std::string driver = FindAccessOdbcDriver();
@@ -175,8 +188,10 @@ void CCxAdo::Shutdown()
         LastMessage = "ADODB: Failed to shutdown, not initialized.";
         return;
     }
+    ReleaseStatements();
     result.reset();
     recordsetOpen = 0;
+    inTransaction = false;
     backend.reset(); // releasing the engine objects closes their handles
     connected = 0;
     initialised = 0;
@@ -214,6 +229,19 @@ void CCxAdo::Disconnect()
         return;
     *result = CCxResult();
     recordsetOpen = 0;
+    ReleaseStatements();
+    try {
+        // Work not committed is given up, as the engine would at a close.
+        if (inTransaction && backend) {
+            inTransaction = false;
+            backend->Rollback();
+        }
+    } catch (const CCxEngineError& e) {
+        EngineError("Disconnect Failed [", nullptr, 192, e.errorText, e.description);
+    } catch (const std::exception& e) {
+        EngineError("Disconnect Failed [", nullptr, 192, "Unexpected error", e.what());
+    }
+    inTransaction = false;
     try {
         if (backend)
             backend->Close();
@@ -322,6 +350,10 @@ int CCxAdo::GetRecordCount(int& count)
         LastMessage = "ADODB: Failed to get record count, no recordset loaded.";
         return -1;
     }
+    if (cursor) {
+        LastMessage = "ADODB: Failed to get record count, the recordset is forward-only.";
+        return -1;
+    }
     if (result->rows.size() > static_cast<std::size_t>(INT_MAX)) {
         EngineError("ADODB: Failed to get record count [", nullptr, 286, "Too many rows",
                     "the record count does not fit 32 bits");
@@ -360,7 +392,27 @@ int CCxAdo::MoveNext()
         return -1;
     }
     ++currentRow;
-    return currentRow < result->rows.size() ? 1 : 0;
+    if (currentRow < result->rows.size())
+        return 1;
+    if (cursor && cursorMore) {
+        // The next block replaces the one read.
+        result->rows.clear();
+        currentRow = 0;
+        try {
+            while (cursorMore && result->rows.empty())
+                cursorMore = cursor->Fetch(result->rows, blockRows);
+        } catch (const CCxEngineError& e) {
+            cursorMore = false;
+            EngineError("ADODB: Failed to move to next record [", nullptr, 473, e.errorText, e.description);
+            return -1;
+        } catch (const std::exception& e) {
+            cursorMore = false;
+            EngineError("ADODB: Failed to move to next record [", nullptr, 473, "Unexpected error", e.what());
+            return -1;
+        }
+        return result->rows.empty() ? 0 : 1;
+    }
+    return 0;
 }
 
 void CCxAdo::CloseRecordset()
@@ -378,6 +430,8 @@ void CCxAdo::CloseRecordset()
         return;
     }
     *result = CCxResult();
+    cursor.reset();
+    cursorMore = false;
     currentRow = 0;
     recordsetOpen = 0;
 }
@@ -537,6 +591,8 @@ int CCxAdo::SetFieldDouble(const char* field, double value)
             throw CCxEngineError{"No record set", "no record set is open to write into"};
         if (!result->updatable)
             throw CCxEngineError{"Not updatable", "a schema rowset cannot be written"};
+        if (cursor)
+            throw CCxEngineError{"Not updatable", "a forward-only recordset is read only"};
         const int index = FindField(field);
         if (index < 0)
             throw CCxEngineError{"Unknown field", "the record set has no field of that name"};
@@ -596,4 +652,262 @@ int CCxAdo::SetFieldDouble(const char* field, double value)
         return 0;
     }
     return 1;
+}
+
+void CCxAdo::ReleaseStatements()
+{
+    // Statements go before the connection that runs them.
+    cursor.reset();
+    cursorMore = false;
+    prepared.reset();
+    preparedSql.clear();
+}
+
+int CCxAdo::Ready(const char* what, const char* argument)
+{
+    const char* state = !initialised ? "not initialized" : !connected ? "not connected" : nullptr;
+    if (state == nullptr)
+        return 0;
+    if (argument != nullptr)
+        LastMessage.Format("ADODB: Failed to %s [%s], %s.", what, argument, state);
+    else
+        LastMessage.Format("ADODB: Failed to %s, %s.", what, state);
+    return -1;
+}
+
+int CCxAdo::BeginTrans()
+{
+    if (Ready("begin transaction", nullptr) != 0)
+        return -1;
+    if (inTransaction) {
+        LastMessage = "ADODB: Failed to begin transaction, transaction already open.";
+        return -1;
+    }
+    try {
+        backend->Begin();
+    } catch (const CCxEngineError& e) {
+        EngineError("ADODB: Failed to begin transaction [", nullptr, 610, e.errorText, e.description);
+        return -1;
+    } catch (const std::exception& e) {
+        EngineError("ADODB: Failed to begin transaction [", nullptr, 610, "Unexpected error", e.what());
+        return -1;
+    }
+    inTransaction = true;
+    return 0;
+}
+
+int CCxAdo::CommitTrans()
+{
+    if (Ready("commit transaction", nullptr) != 0)
+        return -1;
+    if (!inTransaction) {
+        LastMessage = "ADODB: Failed to commit transaction, no transaction open.";
+        return -1;
+    }
+    try {
+        backend->Commit();
+    } catch (const CCxEngineError& e) {
+        EngineError("ADODB: Failed to commit transaction [", nullptr, 630, e.errorText, e.description);
+        return -1;
+    } catch (const std::exception& e) {
+        EngineError("ADODB: Failed to commit transaction [", nullptr, 630, "Unexpected error", e.what());
+        return -1;
+    }
+    inTransaction = false;
+    return 0;
+}
+
+int CCxAdo::RollbackTrans()
+{
+    if (Ready("roll back transaction", nullptr) != 0)
+        return -1;
+    if (!inTransaction) {
+        LastMessage = "ADODB: Failed to roll back transaction, no transaction open.";
+        return -1;
+    }
+    // Whatever the engine answers, the transaction is over: the engine gives
+    // up work it has not committed when a rollback or the connection fails.
+    inTransaction = false;
+    try {
+        backend->Rollback();
+    } catch (const CCxEngineError& e) {
+        EngineError("ADODB: Failed to roll back transaction [", nullptr, 650, e.errorText, e.description);
+        return -1;
+    } catch (const std::exception& e) {
+        EngineError("ADODB: Failed to roll back transaction [", nullptr, 650, "Unexpected error", e.what());
+        return -1;
+    }
+    return 0;
+}
+
+template <class Open> int CCxAdo::OpenCursorWith(const char* sql, int rowsPerBlock, Open open)
+{
+    if (Ready("open recordset", Safe(sql)) != 0)
+        return -1;
+    if (recordsetOpen) {
+        LastMessage.Format("ADODB: Failed to open recordset [%s], recordset already opened.", Safe(sql));
+        return -1;
+    }
+    blockRows = rowsPerBlock > 0 ? static_cast<std::size_t>(rowsPerBlock) : 1000;
+    try {
+        *result = CCxResult();
+        cursor = open();
+        result->columns = cursor->columns;
+        cursorMore = true;
+        while (cursorMore && result->rows.empty())
+            cursorMore = cursor->Fetch(result->rows, blockRows);
+    } catch (const CCxEngineError& e) {
+        cursor.reset();
+        *result = CCxResult();
+        EngineError("ADODB: Failed to open recordset: [", Safe(sql), 408, e.errorText, e.description);
+        return -1;
+    } catch (const std::exception& e) {
+        cursor.reset();
+        *result = CCxResult();
+        EngineError("ADODB: Failed to open recordset: [", Safe(sql), 408, "Unexpected error", e.what());
+        return -1;
+    }
+    currentRow = 0;
+    recordsetOpen = 1;
+    return result->rows.empty() ? 0 : 1;
+}
+
+int CCxAdo::OpenForwardOnly(const char* sql, int rowsPerBlock)
+{
+    return OpenCursorWith(sql, rowsPerBlock, [&] { return backend->OpenCursor(Safe(sql), blockRows); });
+}
+
+int CCxAdo::OpenForwardOnlyByKey(const char* select, const std::vector<std::string>& keys,
+                                 const std::vector<int>& keyFields, int rowsPerBlock)
+{
+    return OpenCursorWith(select, rowsPerBlock,
+                          [&] { return backend->OpenKeyedCursor(Safe(select), keys, keyFields, blockRows); });
+}
+
+int CCxAdo::FieldCount() const
+{
+    return recordsetOpen && result ? static_cast<int>(result->columns.size()) : 0;
+}
+
+std::string CCxAdo::FieldName(int index) const
+{
+    if (index < 0 || index >= FieldCount())
+        return std::string();
+    return result->columns[static_cast<std::size_t>(index)].name;
+}
+
+CxValueType CCxAdo::FieldDeclaredType(int index) const
+{
+    if (index < 0 || index >= FieldCount())
+        return CxTypeEmpty;
+    return result->columns[static_cast<std::size_t>(index)].declaredType;
+}
+
+int CCxAdo::FieldScale(int index) const
+{
+    if (index < 0 || index >= FieldCount())
+        return -1;
+    return result->columns[static_cast<std::size_t>(index)].scale;
+}
+
+const CCxValue& CCxAdo::FieldAt(int index) const
+{
+    static const CCxValue absent;
+    if (index < 0 || index >= FieldCount() || currentRow >= result->rows.size())
+        return absent;
+    return result->rows[currentRow][static_cast<std::size_t>(index)];
+}
+
+int CCxAdo::PrepareStatement(const char* sql)
+{
+    if (Ready("prepare statement", Abbreviated(Safe(sql)).c_str()) != 0)
+        return -1;
+    prepared.reset();
+    preparedSql.clear();
+    try {
+        prepared = backend->Prepare(Safe(sql));
+    } catch (const CCxEngineError& e) {
+        EngineError("ADODB: Failed to prepare statement [", Abbreviated(Safe(sql)).c_str(), 670, e.errorText,
+                    e.description);
+        return -1;
+    } catch (const std::exception& e) {
+        EngineError("ADODB: Failed to prepare statement [", Abbreviated(Safe(sql)).c_str(), 670, "Unexpected error",
+                    e.what());
+        return -1;
+    }
+    preparedSql = Safe(sql);
+    return 0;
+}
+
+int CCxAdo::ExecutePrepared(const std::vector<std::vector<CCxValue>>& parameters, bool perRow,
+                            std::vector<long long>& changed)
+{
+    if (Ready("execute prepared statement", nullptr) != 0)
+        return -1;
+    if (!prepared) {
+        LastMessage = "ADODB: Failed to execute prepared statement, no statement prepared.";
+        return -1;
+    }
+    try {
+        prepared->Run(parameters, perRow, changed);
+    } catch (const CCxEngineError& e) {
+        EngineError("ADODB: Failed to execute prepared statement [", Abbreviated(preparedSql).c_str(), 690,
+                    e.errorText, e.description);
+        return -1;
+    } catch (const std::exception& e) {
+        EngineError("ADODB: Failed to execute prepared statement [", Abbreviated(preparedSql).c_str(), 690,
+                    "Unexpected error", e.what());
+        return -1;
+    }
+    return 0;
+}
+
+void CCxAdo::ClosePrepared()
+{
+    prepared.reset();
+    preparedSql.clear();
+}
+
+int CCxAdo::GetPrimaryKey(const char* table, std::vector<std::string>& columns)
+{
+    if (Ready("get primary key", Safe(table)) != 0)
+        return -1;
+    try {
+        columns = backend->PrimaryKey(std::string(), Safe(table));
+    } catch (const CCxEngineError& e) {
+        EngineError("ADODB: Failed to get primary key [", Safe(table), 710, e.errorText, e.description);
+        return -1;
+    } catch (const std::exception& e) {
+        EngineError("ADODB: Failed to get primary key [", Safe(table), 710, "Unexpected error", e.what());
+        return -1;
+    }
+    return 0;
+}
+
+int CCxAdo::GetRowIdentifier(const char* table, std::string& column)
+{
+    if (Ready("get row identifier", Safe(table)) != 0)
+        return -1;
+    try {
+        column = backend->RowIdentifier(std::string(), Safe(table));
+    } catch (const CCxEngineError& e) {
+        EngineError("ADODB: Failed to get row identifier [", Safe(table), 730, e.errorText, e.description);
+        return -1;
+    } catch (const std::exception& e) {
+        EngineError("ADODB: Failed to get row identifier [", Safe(table), 730, "Unexpected error", e.what());
+        return -1;
+    }
+    return 0;
+}
+
+// A long statement in a message keeps its start: the engine's reason follows it.
+std::string CCxAdo::Abbreviated(const std::string& sql)
+{
+    constexpr std::size_t kShown = 240;
+    return sql.size() <= kShown ? sql : sql.substr(0, kShown) + "...";
+}
+
+bool CCxAdo::UpdatesFromValues() const
+{
+    return connected && backend && backend->UpdatesFromValues();
 }

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "CxBase.h"
 #include "CxString.h"
@@ -16,6 +17,8 @@ enum CxSchemaKind
 };
 
 class CCxAdoBackend;
+class CCxCursor;
+class CCxPrepared;
 struct CCxResult;
 
 // The one gateway to a database. One object per task and thread:
@@ -67,6 +70,55 @@ public:
     // nothing. 1 / 0.
     int SetFieldDouble(const char* field, double value);
 
+    // Transactions: the statements and prepared runs between BeginTrans and
+    // CommitTrans or RollbackTrans are saved together or not at all. A failed
+    // commit leaves the transaction open; roll it back. 0 / -1.
+    int BeginTrans();
+    int CommitTrans();
+    int RollbackTrans();
+    bool InTransaction() const { return inTransaction; }
+
+    // A read-only, forward-only record set: rows come from the engine about
+    // blockRows at a time and only those are held, so a table of any size
+    // reads in bounded memory. The record count is not known. 1 / 0 / -1 as
+    // OpenRecordset; MoveNext, GetFieldValue and the typed getters as usual.
+    int OpenForwardOnly(const char* sql, int blockRows = 1000);
+    // The same over the rows of one table in the order of its key: select
+    // reads one table without WHERE or ORDER BY, keys are SQL expressions that
+    // together name one row (never NULL), keyFields their positions in the
+    // result. On SQLite no lock is held between blocks, so other programs may
+    // write, and the caller may wait for their locks, between them.
+    int OpenForwardOnlyByKey(const char* select, const std::vector<std::string>& keys,
+                             const std::vector<int>& keyFields, int blockRows = 1000);
+    // The fields of the open record set by position (0-based).
+    int FieldCount() const;
+    std::string FieldName(int index) const;
+    // The value type of the field's declared SQL type, CxTypeEmpty when the
+    // engine types each value on its own (SQLite); the decimals of a decimal
+    // field, -1 when not known.
+    CxValueType FieldDeclaredType(int index) const;
+    int FieldScale(int index) const;
+    // The field of the current row; the absent marker when there is none.
+    const CCxValue& FieldAt(int index) const;
+
+    // One parameterised statement ("?" markers) prepared for many runs. 0 / -1.
+    int PrepareStatement(const char* sql);
+    // Runs it once per row of parameters. With perRow, changed[i] is the
+    // count of rows run i changed; without, the engine may send all rows as
+    // one parameter array and changed holds their total. 0 / -1.
+    int ExecutePrepared(const std::vector<std::vector<CCxValue>>& parameters, bool perRow,
+                        std::vector<long long>& changed);
+    void ClosePrepared();
+
+    // The table's primary key columns in key order (none when it has no
+    // key), and the engine's own row identifier column (SQLite's rowid) or
+    // "" when it has none. 0 / -1.
+    int GetPrimaryKey(const char* table, std::vector<std::string>& columns);
+    int GetRowIdentifier(const char* table, std::string& column);
+    // Whether the engine updates many rows from one statement with a VALUES
+    // list faster than from an array of parameters (PostgreSQL).
+    bool UpdatesFromValues() const;
+
     bool IsInitialized() const { return initialised != 0; }
     bool IsConnected() const { return connected != 0; }
     bool IsRecordsetOpen() const { return recordsetOpen != 0; }
@@ -78,6 +130,17 @@ private:
     std::unique_ptr<CCxAdoBackend> backend;
     std::unique_ptr<CCxResult> result;
     std::size_t currentRow = 0;
+    std::unique_ptr<CCxCursor> cursor; // the forward-only record set's source
+    bool cursorMore = false;
+    std::size_t blockRows = 1000;
+    std::unique_ptr<CCxPrepared> prepared;
+    std::string preparedSql;
+    bool inTransaction = false;
+
+    void ReleaseStatements();
+    static std::string Abbreviated(const std::string& sql);
+    template <class Open> int OpenCursorWith(const char* sql, int rowsPerBlock, Open open);
+    int Ready(const char* what, const char* argument);
 
     void EngineError(const char* prefix, const char* argument, int logLine, const std::string& errorText,
                      const std::string& description);

@@ -128,6 +128,19 @@ public:
             throw e;
         }
         open = true;
+        connectionText = connection;
+        SQLCHAR driver[256] = "";
+        SQLSMALLINT driverLength = 0;
+        if (SQL_SUCCEEDED(SQLGetInfo(dbc->handle, SQL_DRIVER_NAME, driver, sizeof driver, &driverLength)))
+            driverName = reinterpret_cast<char*>(driver);
+        SQLUSMALLINT commitBehaviour = SQL_CB_DELETE;
+        if (SQL_SUCCEEDED(SQLGetInfo(dbc->handle, SQL_CURSOR_COMMIT_BEHAVIOR, &commitBehaviour, sizeof commitBehaviour,
+                                     nullptr)))
+            cursorsSurviveCommit = commitBehaviour == SQL_CB_PRESERVE;
+        SQLUINTEGER arrayCounts = 0;
+        if (SQL_SUCCEEDED(SQLGetInfo(dbc->handle, SQL_PARAM_ARRAY_ROW_COUNTS, &arrayCounts, sizeof arrayCounts,
+                                     nullptr)))
+            arrayRowCounts = arrayCounts;
         SQLCHAR q[4] = "";
         SQLSMALLINT ql = 0;
         if (SQL_SUCCEEDED(SQLGetInfo(dbc->handle, SQL_IDENTIFIER_QUOTE_CHAR, q, sizeof q, &ql)) && q[0] != ' ' &&
@@ -185,12 +198,12 @@ public:
         return result;
     }
 
-    CCxResult Read(CHandle& st)
+    std::vector<CCxColumn> Describe(CHandle& st, std::vector<CColumnType>& types)
     {
-        CCxResult result;
+        std::vector<CCxColumn> columns;
         SQLSMALLINT n = 0;
         Check(SQLNumResultCols(st.handle, &n), st, "No result");
-        std::vector<CColumnType> types(static_cast<std::size_t>(n));
+        types.assign(static_cast<std::size_t>(n), CColumnType());
         for (SQLUSMALLINT i = 1; i <= static_cast<SQLUSMALLINT>(n); ++i) {
             SQLCHAR name[256] = "";
             SQLSMALLINT nameLength = 0, type = 0, digits = 0, nullable = 0;
@@ -206,20 +219,75 @@ public:
             SQLColAttribute(st.handle, i, SQL_DESC_UNSIGNED, nullptr, 0, nullptr, &isUnsigned);
             types[i - 1].sqlType = type;
             types[i - 1].isUnsigned = isUnsigned == SQL_TRUE;
-            result.columns.push_back(std::move(c));
+            c.declaredType = DeclaredType(types[i - 1]);
+            if (type == SQL_DECIMAL || type == SQL_NUMERIC)
+                c.scale = digits;
+            columns.push_back(std::move(c));
         }
-        if (n == 0)
+        return columns;
+    }
+
+    static CxValueType DeclaredType(const CColumnType& t)
+    {
+        switch (t.sqlType) {
+        case SQL_TINYINT:
+            return t.isUnsigned ? CxTypeUInt8 : CxTypeInt8;
+        case SQL_SMALLINT:
+            return t.isUnsigned ? CxTypeUInt16 : CxTypeInt16;
+        case SQL_INTEGER:
+            return t.isUnsigned ? CxTypeUInt32 : CxTypeInt32;
+        case SQL_BIGINT:
+            return t.isUnsigned ? CxTypeUInt64 : CxTypeInt64;
+        case SQL_REAL:
+            return CxTypeSingle;
+        case SQL_FLOAT:
+        case SQL_DOUBLE:
+            return CxTypeDouble;
+        case SQL_DECIMAL:
+        case SQL_NUMERIC:
+            return CxTypeDecimal;
+        case SQL_BIT:
+            return CxTypeBoolean;
+        case SQL_TYPE_DATE:
+        case SQL_TYPE_TIME:
+        case SQL_TYPE_TIMESTAMP:
+        case SQL_DATE:
+        case SQL_TIME:
+        case SQL_TIMESTAMP:
+            return CxTypeDate;
+        case SQL_BINARY:
+        case SQL_VARBINARY:
+        case SQL_LONGVARBINARY:
+            return CxTypeBytes;
+        default:
+            return CxTypeText;
+        }
+    }
+
+    // One row of a fetched result; false at its end.
+    bool FetchRow(CHandle& st, const std::vector<CColumnType>& types, std::vector<CCxValue>& row)
+    {
+        const SQLRETURN rc = SQLFetch(st.handle);
+        if (rc == SQL_NO_DATA)
+            return false;
+        Check(rc, st, "Fetch failed");
+        row.clear();
+        row.reserve(types.size());
+        for (SQLUSMALLINT i = 1; i <= static_cast<SQLUSMALLINT>(types.size()); ++i)
+            row.push_back(Cell(st, i, types[i - 1]));
+        return true;
+    }
+
+    CCxResult Read(CHandle& st)
+    {
+        CCxResult result;
+        std::vector<CColumnType> types;
+        result.columns = Describe(st, types);
+        if (types.empty())
             return result;
-        for (;;) {
-            const SQLRETURN rc = SQLFetch(st.handle);
-            if (rc == SQL_NO_DATA)
-                break;
-            Check(rc, st, "Fetch failed");
-            std::vector<CCxValue> row;
-            for (SQLUSMALLINT i = 1; i <= static_cast<SQLUSMALLINT>(n); ++i)
-                row.push_back(Cell(st, i, types[i - 1]));
+        std::vector<CCxValue> row;
+        while (FetchRow(st, types, row))
             result.rows.push_back(std::move(row));
-        }
         return result;
     }
 
@@ -440,6 +508,13 @@ public:
         };
         SQLRETURN rc;
         switch (v.Type()) {
+        case CxTypeNull: {
+            const SQLLEN null = SQL_NULL_DATA;
+            auto* indicator = static_cast<SQLLEN*>(keep(&null, sizeof null));
+            rc = SQLBindParameter(st.handle, index, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, 1, 0, nullptr, 0,
+                                  indicator);
+            break;
+        }
         case CxTypeSingle: {
             const SQLREAL f = static_cast<SQLREAL>(v.AsReal());
             rc = SQLBindParameter(st.handle, index, SQL_PARAM_INPUT, SQL_C_FLOAT, SQL_REAL, 0, 0, keep(&f, sizeof f), 0,
@@ -505,6 +580,10 @@ public:
 
     void UpdateOne(const CCxRowUpdate& update, double value) override
     {
+        if (inTransaction) {
+            UpdateRow(update, value);
+            return;
+        }
         if (!SQL_SUCCEEDED(SQLSetConnectAttr(dbc->handle, SQL_ATTR_AUTOCOMMIT,
                                              reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0)))
             throw Diagnostics(SQL_HANDLE_DBC, dbc->handle, "No transaction");
@@ -513,6 +592,23 @@ public:
             SQLSetConnectAttr(dbc->handle, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0);
         };
         try {
+            UpdateRow(update, value);
+        } catch (...) {
+            restore(SQL_ROLLBACK);
+            throw;
+        }
+        const SQLRETURN rc = SQLEndTran(SQL_HANDLE_DBC, dbc->handle, SQL_COMMIT);
+        CCxEngineError commitError;
+        if (!SQL_SUCCEEDED(rc))
+            commitError = Diagnostics(SQL_HANDLE_DBC, dbc->handle, "Commit failed");
+        SQLSetConnectAttr(dbc->handle, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0);
+        if (!SQL_SUCCEEDED(rc))
+            throw commitError;
+    }
+
+    void UpdateRow(const CCxRowUpdate& update, double value)
+    {
+        {
             auto st = Statement();
             std::string sql = BuildUpdateStatement(update, quote);
             std::vector<SQLCHAR> text(sql.begin(), sql.end());
@@ -535,18 +631,315 @@ public:
                               static_cast<long>(changed));
                 throw CCxEngineError{"Row not identified", message};
             }
-        } catch (...) {
-            restore(SQL_ROLLBACK);
-            throw;
         }
-        const SQLRETURN rc = SQLEndTran(SQL_HANDLE_DBC, dbc->handle, SQL_COMMIT);
-        CCxEngineError commitError;
-        if (!SQL_SUCCEEDED(rc))
-            commitError = Diagnostics(SQL_HANDLE_DBC, dbc->handle, "Commit failed");
-        SQLSetConnectAttr(dbc->handle, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0);
-        if (!SQL_SUCCEEDED(rc))
-            throw commitError;
     }
+
+    void Begin() override
+    {
+        if (inTransaction)
+            throw CCxEngineError{"Transaction open", "a transaction is already open on this connection"};
+        if (!SQL_SUCCEEDED(SQLSetConnectAttr(dbc->handle, SQL_ATTR_AUTOCOMMIT,
+                                             reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0)))
+            throw Diagnostics(SQL_HANDLE_DBC, dbc->handle, "No transaction");
+        inTransaction = true;
+    }
+
+    void End(SQLSMALLINT completion, const char* fallback)
+    {
+        const SQLRETURN rc = SQLEndTran(SQL_HANDLE_DBC, dbc->handle, completion);
+        CCxEngineError error;
+        if (!SQL_SUCCEEDED(rc))
+            error = Diagnostics(SQL_HANDLE_DBC, dbc->handle, fallback);
+        // A failed commit leaves the transaction open for the caller's rollback.
+        if (SQL_SUCCEEDED(rc) || completion == SQL_ROLLBACK) {
+            inTransaction = false;
+            SQLSetConnectAttr(dbc->handle, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0);
+        }
+        if (!SQL_SUCCEEDED(rc))
+            throw error;
+    }
+
+    void Commit() override
+    {
+        if (!inTransaction)
+            throw CCxEngineError{"No transaction", "no transaction is open to commit"};
+        End(SQL_COMMIT, "Commit failed");
+    }
+
+    void Rollback() override
+    {
+        if (!inTransaction)
+            return;
+        End(SQL_ROLLBACK, "Rollback failed");
+    }
+
+    bool IsPsqlOdbc() const
+    {
+        const std::string d = Upper(driverName);
+        return d.rfind("PSQLODBC", 0) == 0 || d.find("/PSQLODBC") != std::string::npos;
+    }
+
+    class CCursor : public CCxCursor
+    {
+    public:
+        explicit CCursor(COdbcBackend& owner_) : owner(owner_) {}
+        ~CCursor() override
+        {
+            statement.reset();
+            if (reader) {
+                SQLDisconnect(reader->handle);
+                reader.reset();
+            }
+        }
+        bool Fetch(std::vector<std::vector<CCxValue>>& rows, std::size_t max) override
+        {
+            if (done)
+                return false;
+            for (std::size_t n = 0; n < max; ++n) {
+                std::vector<CCxValue> row;
+                if (!owner.FetchRow(*statement, types, row)) {
+                    done = true;
+                    return false;
+                }
+                rows.push_back(std::move(row));
+            }
+            return true;
+        }
+        COdbcBackend& owner;
+        std::unique_ptr<CHandle> reader; // a connection of the cursor's own, or none
+        std::unique_ptr<CHandle> statement;
+        std::vector<CColumnType> types;
+        bool done = false;
+    };
+
+    std::unique_ptr<CCxCursor> OpenCursor(const std::string& sql, std::size_t blockRows) override
+    {
+        auto cursor = std::make_unique<CCursor>(*this);
+        SQLHANDLE connection = dbc->handle;
+        // PostgreSQL closes a cursor at the end of the transaction that opened
+        // it, and psqlODBC reads a whole result into memory unless told to
+        // fetch it from a server-side cursor; other drivers may close cursors
+        // at a commit too. Such cursors read on a connection of their own, so
+        // the caller's commits leave them open.
+        if (IsPsqlOdbc() || !cursorsSurviveCommit) {
+            std::string text = connectionText;
+            if (IsPsqlOdbc()) {
+                if (!text.empty() && text.back() != ';')
+                    text += ';';
+                text += "UseDeclareFetch=1;Fetch=" + std::to_string(blockRows > 0 ? blockRows : 1000) + ";";
+            }
+            cursor->reader = std::make_unique<CHandle>(SQL_HANDLE_DBC, env.handle);
+            if (cursor->reader->handle == SQL_NULL_HANDLE)
+                throw Diagnostics(SQL_HANDLE_ENV, env.handle, "No connection handle");
+            SQLSetConnectAttr(cursor->reader->handle, SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(10), 0);
+            std::vector<SQLCHAR> in(text.begin(), text.end());
+            in.push_back(0);
+            SQLCHAR out[1024];
+            SQLSMALLINT outLength = 0;
+            if (!SQL_SUCCEEDED(SQLDriverConnect(cursor->reader->handle, nullptr, in.data(), SQL_NTS, out, sizeof out,
+                                                &outLength, SQL_DRIVER_NOPROMPT))) {
+                CCxEngineError e = Diagnostics(SQL_HANDLE_DBC, cursor->reader->handle, "Connection failed");
+                cursor->reader.reset();
+                throw e;
+            }
+            connection = cursor->reader->handle;
+        }
+        cursor->statement = std::make_unique<CHandle>(SQL_HANDLE_STMT, connection);
+        if (cursor->statement->handle == SQL_NULL_HANDLE)
+            throw Diagnostics(SQL_HANDLE_DBC, connection, "No statement handle");
+        SQLSetStmtAttr(cursor->statement->handle, SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(10), 0);
+        SQLSetStmtAttr(cursor->statement->handle, SQL_ATTR_CURSOR_TYPE,
+                       reinterpret_cast<SQLPOINTER>(SQL_CURSOR_FORWARD_ONLY), 0);
+        SQLSetStmtAttr(cursor->statement->handle, SQL_ATTR_CONCURRENCY,
+                       reinterpret_cast<SQLPOINTER>(SQL_CONCUR_READ_ONLY), 0);
+        std::vector<SQLCHAR> text(sql.begin(), sql.end());
+        text.push_back(0);
+        Check(SQLExecDirect(cursor->statement->handle, text.data(), SQL_NTS), *cursor->statement, "Query failed");
+        cursor->columns = Describe(*cursor->statement, cursor->types);
+        if (cursor->columns.empty())
+            throw CCxEngineError{"No result", "the statement returns no rows to read"};
+        return cursor;
+    }
+
+    class CPrepared : public CCxPrepared
+    {
+    public:
+        explicit CPrepared(COdbcBackend& owner_) : owner(owner_) {}
+        void Run(const std::vector<std::vector<CCxValue>>& parameters, bool perRow,
+                 std::vector<long long>& changed) override
+        {
+            changed.clear();
+            if (parameters.empty())
+                return;
+            if (!perRow && parameters.size() > 1 && owner.arrayRowCounts != 0 && RunArray(parameters, changed))
+                return;
+            long long total = 0;
+            for (const auto& row : parameters) {
+                SQLFreeStmt(statement->handle, SQL_RESET_PARAMS);
+                std::vector<std::vector<unsigned char>> store;
+                store.reserve(row.size());
+                for (std::size_t i = 0; i < row.size(); ++i)
+                    owner.Bind(*statement, static_cast<SQLUSMALLINT>(i + 1), row[i], store);
+                owner.Check(SQLExecute(statement->handle), *statement, "Execute failed");
+                SQLLEN n = 0;
+                owner.Check(SQLRowCount(statement->handle, &n), *statement, "Row count failed");
+                total += n;
+                if (perRow)
+                    changed.push_back(n);
+            }
+            if (!perRow)
+                changed.push_back(total);
+        }
+
+        // The whole block as one array of parameter sets, bound column by
+        // column; false (nothing run) when a column's values do not share one
+        // type the array can hold.
+        bool RunArray(const std::vector<std::vector<CCxValue>>& parameters, std::vector<long long>& changed)
+        {
+            const std::size_t rows = parameters.size(), columns = parameters[0].size();
+            for (const auto& row : parameters)
+                if (row.size() != columns)
+                    return false;
+            struct CColumnArray
+            {
+                CxValueType type = CxTypeEmpty;
+                std::vector<SQLDOUBLE> doubles;
+                std::vector<SQLBIGINT> integers;
+                std::vector<char> text;
+                std::size_t width = 0;
+                SQLSMALLINT digits = 0;
+                std::vector<SQLLEN> lengths;
+            };
+            std::vector<CColumnArray> arrays(columns);
+            for (std::size_t c = 0; c < columns; ++c) {
+                CColumnArray& a = arrays[c];
+                a.type = parameters[0][c].Type();
+                for (const auto& row : parameters)
+                    if (row[c].Type() != a.type)
+                        return false;
+                a.lengths.assign(rows, 0);
+                switch (a.type) {
+                case CxTypeSingle:
+                case CxTypeDouble:
+                    for (const auto& row : parameters)
+                        a.doubles.push_back(row[c].AsReal());
+                    break;
+                case CxTypeInt8:
+                case CxTypeInt16:
+                case CxTypeInt32:
+                case CxTypeInt64:
+                case CxTypeUInt8:
+                case CxTypeUInt16:
+                case CxTypeUInt32:
+                    for (const auto& row : parameters)
+                        a.integers.push_back(row[c].AsInteger());
+                    break;
+                case CxTypeText:
+                case CxTypeDecimal: {
+                    for (const auto& row : parameters) {
+                        a.width = std::max(a.width, row[c].AsText().size() + 1);
+                        if (const auto dot = row[c].AsText().find('.'); dot != std::string::npos)
+                            a.digits = std::max<SQLSMALLINT>(
+                                a.digits, static_cast<SQLSMALLINT>(row[c].AsText().size() - dot - 1));
+                    }
+                    a.text.assign(a.width * rows, '\0');
+                    for (std::size_t r = 0; r < rows; ++r) {
+                        const std::string& t = parameters[r][c].AsText();
+                        std::memcpy(a.text.data() + r * a.width, t.data(), t.size());
+                        a.lengths[r] = static_cast<SQLLEN>(t.size());
+                    }
+                    break;
+                }
+                default:
+                    return false;
+                }
+            }
+            SQLFreeStmt(statement->handle, SQL_RESET_PARAMS);
+            std::vector<SQLUSMALLINT> status(rows, SQL_PARAM_UNUSED);
+            SQLULEN processed = 0;
+            if (!SQL_SUCCEEDED(SQLSetStmtAttr(statement->handle, SQL_ATTR_PARAM_BIND_TYPE,
+                                              reinterpret_cast<SQLPOINTER>(SQL_PARAM_BIND_BY_COLUMN), 0)) ||
+                !SQL_SUCCEEDED(SQLSetStmtAttr(statement->handle, SQL_ATTR_PARAMSET_SIZE,
+                                              reinterpret_cast<SQLPOINTER>(rows), 0))) {
+                // The driver offers no parameter arrays: one execution per row.
+                SQLSetStmtAttr(statement->handle, SQL_ATTR_PARAMSET_SIZE, reinterpret_cast<SQLPOINTER>(1), 0);
+                owner.arrayRowCounts = 0;
+                return false;
+            }
+            SQLSetStmtAttr(statement->handle, SQL_ATTR_PARAM_STATUS_PTR, status.data(), 0);
+            SQLSetStmtAttr(statement->handle, SQL_ATTR_PARAMS_PROCESSED_PTR, &processed, 0);
+            auto single = [&] {
+                SQLSetStmtAttr(statement->handle, SQL_ATTR_PARAMSET_SIZE, reinterpret_cast<SQLPOINTER>(1), 0);
+                SQLSetStmtAttr(statement->handle, SQL_ATTR_PARAM_STATUS_PTR, nullptr, 0);
+                SQLSetStmtAttr(statement->handle, SQL_ATTR_PARAMS_PROCESSED_PTR, nullptr, 0);
+                SQLFreeStmt(statement->handle, SQL_RESET_PARAMS);
+            };
+            for (std::size_t c = 0; c < columns; ++c) {
+                CColumnArray& a = arrays[c];
+                const auto index = static_cast<SQLUSMALLINT>(c + 1);
+                SQLRETURN rc;
+                if (!a.doubles.empty())
+                    rc = SQLBindParameter(statement->handle, index, SQL_PARAM_INPUT, SQL_C_DOUBLE, SQL_DOUBLE, 0, 0,
+                                          a.doubles.data(), 0, nullptr);
+                else if (!a.integers.empty())
+                    rc = SQLBindParameter(statement->handle, index, SQL_PARAM_INPUT, SQL_C_SBIGINT,
+                                          a.type == CxTypeInt64 ? SQL_BIGINT : SQL_INTEGER, 0, 0, a.integers.data(),
+                                          0, nullptr);
+                else
+                    rc = SQLBindParameter(statement->handle, index, SQL_PARAM_INPUT, SQL_C_CHAR,
+                                          a.type == CxTypeText ? SQL_VARCHAR : SQL_NUMERIC, a.width > 1 ? a.width - 1 : 1,
+                                          a.digits, a.text.data(), static_cast<SQLLEN>(a.width), a.lengths.data());
+                if (!SQL_SUCCEEDED(rc)) {
+                    CCxEngineError e = Diagnostics(SQL_HANDLE_STMT, statement->handle, "Bind failed");
+                    single();
+                    throw e;
+                }
+            }
+            const SQLRETURN rc = SQLExecute(statement->handle);
+            if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA) {
+                CCxEngineError e = Diagnostics(SQL_HANDLE_STMT, statement->handle, "Execute failed");
+                single();
+                throw e;
+            }
+            for (std::size_t r = 0; r < rows && r < processed; ++r)
+                if (status[r] == SQL_PARAM_ERROR) {
+                    CCxEngineError e = Diagnostics(SQL_HANDLE_STMT, statement->handle, "Execute failed");
+                    single();
+                    throw e;
+                }
+            // Row counts: one total, or one per parameter set in turn.
+            long long total = 0;
+            SQLLEN n = 0;
+            if (SQL_SUCCEEDED(SQLRowCount(statement->handle, &n)))
+                total += n;
+            if (owner.arrayRowCounts == SQL_PARC_BATCH)
+                while (SQL_SUCCEEDED(SQLMoreResults(statement->handle)))
+                    if (SQL_SUCCEEDED(SQLRowCount(statement->handle, &n)))
+                        total += n;
+            single();
+            if (processed != rows)
+                throw CCxEngineError{"Not all rows processed", "the driver ran only part of the parameter array"};
+            changed.push_back(total);
+            return true;
+        }
+
+        COdbcBackend& owner;
+        std::unique_ptr<CHandle> statement;
+    };
+
+    std::unique_ptr<CCxPrepared> Prepare(const std::string& sql) override
+    {
+        auto prepared = std::make_unique<CPrepared>(*this);
+        prepared->statement = Statement();
+        std::vector<SQLCHAR> text(sql.begin(), sql.end());
+        text.push_back(0);
+        Check(SQLPrepare(prepared->statement->handle, text.data(), SQL_NTS), *prepared->statement, "Prepare failed");
+        return prepared;
+    }
+
+    std::string RowIdentifier(const std::string&, const std::string&) override { return std::string(); }
+
+    bool UpdatesFromValues() const override { return IsPsqlOdbc(); }
 
     void Close() override
     {
@@ -567,6 +960,11 @@ private:
     std::unique_ptr<CHandle> dbc;
     bool open = false;
     char quote = '"';
+    std::string connectionText;
+    std::string driverName;
+    bool cursorsSurviveCommit = false;
+    SQLUINTEGER arrayRowCounts = 0; // SQL_PARC_BATCH, SQL_PARC_NO_BATCH, or 0: no arrays
+    bool inTransaction = false;
 };
 
 } // namespace

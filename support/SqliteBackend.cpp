@@ -174,7 +174,7 @@ bool OnlyBlanks(const char* p)
 class CSqliteBackend : public CCxAdoBackend
 {
 public:
-    explicit CSqliteBackend(sqlite3* handle) : db(handle) {}
+    CSqliteBackend(sqlite3* handle, int busy) : db(handle), busyMilliseconds(busy) {}
     ~CSqliteBackend() override
     {
         try {
@@ -185,6 +185,14 @@ public:
 
     [[noreturn]] void Fail(int rc)
     {
+        // A lock held elsewhere outlasted the wait: say so plainly.
+        if ((rc & 0xff) == SQLITE_BUSY) {
+            char text[200];
+            std::snprintf(text, sizeof text,
+                          "another connection holds a lock on the database file; gave up after waiting %d s",
+                          (busyMilliseconds + 999) / 1000);
+            throw CCxEngineError{sqlite3_errstr(rc), text};
+        }
         throw CCxEngineError{sqlite3_errstr(rc), db != nullptr ? sqlite3_errmsg(db) : ""};
     }
 
@@ -242,13 +250,12 @@ public:
         }
     }
 
-    CCxResult Read(sqlite3_stmt* st)
+    static std::vector<CCxColumn> Columns(sqlite3_stmt* st, std::vector<Declared>& declared)
     {
-        CCxResult result;
+        std::vector<CCxColumn> columns;
         const int n = sqlite3_column_count(st);
         if (n == 0)
             throw CCxEngineError{"No result", "the statement returns no rows to read"};
-        std::vector<Declared> declared;
         for (int i = 0; i < n; ++i) {
             CCxColumn c;
             c.name = sqlite3_column_name(st, i);
@@ -258,18 +265,30 @@ public:
                 c.baseColumn = o;
             if (const char* d = sqlite3_column_database_name(st, i); d != nullptr && std::string(d) != "main")
                 c.baseSchema = d;
-            result.columns.push_back(std::move(c));
+            columns.push_back(std::move(c));
             declared.push_back(Classify(sqlite3_column_decltype(st, i)));
         }
-        RestoreColumnNames(result.columns);
+        RestoreColumnNames(columns);
+        return columns;
+    }
+
+    static std::vector<CCxValue> Row(sqlite3_stmt* st, const std::vector<Declared>& declared)
+    {
+        std::vector<CCxValue> row;
+        row.reserve(declared.size());
+        for (std::size_t i = 0; i < declared.size(); ++i)
+            row.push_back(Cell(st, static_cast<int>(i), declared[i]));
+        return row;
+    }
+
+    CCxResult Read(sqlite3_stmt* st)
+    {
+        CCxResult result;
+        std::vector<Declared> declared;
+        result.columns = Columns(st, declared);
         int rc;
-        while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
-            std::vector<CCxValue> row;
-            row.reserve(static_cast<std::size_t>(n));
-            for (int i = 0; i < n; ++i)
-                row.push_back(Cell(st, i, declared[static_cast<std::size_t>(i)]));
-            result.rows.push_back(std::move(row));
-        }
+        while ((rc = sqlite3_step(st)) == SQLITE_ROW)
+            result.rows.push_back(Row(st, declared));
         if (rc != SQLITE_DONE)
             Fail(rc);
         return result;
@@ -321,6 +340,9 @@ public:
     void Bind(sqlite3_stmt* st, int index, const CCxValue& v)
     {
         switch (v.Type()) {
+        case CxTypeNull:
+            sqlite3_bind_null(st, index);
+            break;
         case CxTypeSingle:
         case CxTypeDouble:
             sqlite3_bind_double(st, index, v.AsReal());
@@ -340,7 +362,10 @@ public:
 
     void UpdateOne(const CCxRowUpdate& update, double value) override
     {
-        Execute("BEGIN IMMEDIATE");
+        // Inside the caller's transaction the row is saved with it.
+        const bool own = sqlite3_get_autocommit(db) != 0;
+        if (own)
+            Execute("BEGIN IMMEDIATE");
         try {
             CStatement s;
             const std::string sql = BuildUpdateStatement(update);
@@ -363,9 +388,11 @@ public:
                               changed);
                 throw CCxEngineError{"Row not identified", text};
             }
-            Execute("COMMIT");
+            if (own)
+                Execute("COMMIT");
         } catch (...) {
-            sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+            if (own)
+                sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
             throw;
         }
     }
@@ -380,13 +407,236 @@ public:
         }
     }
 
+    void Begin() override
+    {
+        // The write lock is taken at once, so a lock held elsewhere is waited
+        // for here and not half-way through the work.
+        Execute("BEGIN IMMEDIATE");
+    }
+
+    void Commit() override { Execute("COMMIT"); }
+
+    void Rollback() override
+    {
+        // An I/O error or a full disk may have rolled the transaction back already.
+        if (sqlite3_get_autocommit(db) == 0)
+            Execute("ROLLBACK");
+    }
+
+    class CCursor : public CCxCursor
+    {
+    public:
+        CCursor(CSqliteBackend& owner_) : owner(owner_) {}
+        bool Fetch(std::vector<std::vector<CCxValue>>& rows, std::size_t max) override
+        {
+            if (done)
+                return false;
+            for (std::size_t n = 0; n < max; ++n) {
+                const int rc = sqlite3_step(s.st);
+                if (rc == SQLITE_DONE) {
+                    done = true;
+                    return false;
+                }
+                if (rc != SQLITE_ROW)
+                    owner.Fail(rc);
+                rows.push_back(Row(s.st, declared));
+            }
+            return true;
+        }
+        CSqliteBackend& owner;
+        CStatement s;
+        std::vector<Declared> declared;
+        bool done = false;
+    };
+
+    std::unique_ptr<CCxCursor> OpenCursor(const std::string& sql, std::size_t) override
+    {
+        // One statement stepped as the rows are wanted; SQLite lets the same
+        // connection write and commit while it is open.
+        auto cursor = std::make_unique<CCursor>(*this);
+        const char* tail = nullptr;
+        const int rc = sqlite3_prepare_v2(db, sql.c_str(), -1, &cursor->s.st, &tail);
+        if (rc != SQLITE_OK)
+            Fail(rc);
+        if (cursor->s.st == nullptr)
+            throw CCxEngineError{"No statement", "the query text holds no SQL statement"};
+        if (!OnlyBlanks(tail))
+            throw CCxEngineError{"Several statements", "a query is one statement; the text goes on after it"};
+        cursor->columns = Columns(cursor->s.st, cursor->declared);
+        return cursor;
+    }
+
+    // A statement open on a SQLite file keeps a shared lock until it ends,
+    // and a connection with a shared lock cannot wait for another's write
+    // lock (SQLite answers "busy" at once, to avoid a deadlock); nor can the
+    // other program commit meanwhile. So each block is a query of its own,
+    // run to its end: "... WHERE (keys) > (last keys) ORDER BY keys LIMIT n".
+    class CKeyedCursor : public CCxCursor
+    {
+    public:
+        CKeyedCursor(CSqliteBackend& owner_) : owner(owner_) {}
+        ~CKeyedCursor() override { ForgetLast(); }
+        void ForgetLast()
+        {
+            for (auto* v : last)
+                sqlite3_value_free(v);
+            last.clear();
+        }
+        bool Fetch(std::vector<std::vector<CCxValue>>& rows, std::size_t max) override
+        {
+            if (done || max == 0)
+                return !done;
+            sqlite3_stmt* st = last.empty() ? firstPage.st : nextPage.st;
+            int index = 1;
+            for (auto* v : last)
+                sqlite3_bind_value(st, index++, v);
+            sqlite3_bind_int64(st, index, static_cast<sqlite3_int64>(max));
+            std::size_t n = 0;
+            int rc = SQLITE_ROW;
+            while (n < max && (rc = sqlite3_step(st)) == SQLITE_ROW) {
+                rows.push_back(Row(st, declared));
+                if (++n == max) {
+                    ForgetLast();
+                    for (const int field : keyFields)
+                        last.push_back(sqlite3_value_dup(sqlite3_column_value(st, field)));
+                }
+            }
+            sqlite3_reset(st);
+            if (rc != SQLITE_ROW && rc != SQLITE_DONE)
+                owner.Fail(rc);
+            for (auto* v : last)
+                if (v == nullptr)
+                    throw CCxEngineError{"Out of memory", "the key of the last row read could not be kept"};
+            done = n < max;
+            return !done;
+        }
+        CSqliteBackend& owner;
+        CStatement firstPage, nextPage;
+        std::vector<Declared> declared;
+        std::vector<int> keyFields;
+        std::vector<sqlite3_value*> last;
+        bool done = false;
+    };
+
+    std::unique_ptr<CCxCursor> OpenKeyedCursor(const std::string& select, const std::vector<std::string>& keys,
+                                               const std::vector<int>& keyFields, std::size_t) override
+    {
+        if (keys.empty() || keys.size() != keyFields.size())
+            throw CCxEngineError{"No key", "a keyed cursor needs the columns that name each row"};
+        std::string list, marks;
+        for (std::size_t i = 0; i < keys.size(); ++i) {
+            list += (i > 0 ? ", " : "") + keys[i];
+            marks += i > 0 ? ", ?" : "?";
+        }
+        const std::string order = " ORDER BY " + list + " LIMIT ?";
+        const std::string after = keys.size() == 1 ? " WHERE " + list + " > ?" : " WHERE (" + list + ") > (" + marks + ")";
+        auto cursor = std::make_unique<CKeyedCursor>(*this);
+        int rc = sqlite3_prepare_v2(db, (select + order).c_str(), -1, &cursor->firstPage.st, nullptr);
+        if (rc == SQLITE_OK)
+            rc = sqlite3_prepare_v2(db, (select + after + order).c_str(), -1, &cursor->nextPage.st, nullptr);
+        if (rc != SQLITE_OK)
+            Fail(rc);
+        cursor->columns = Columns(cursor->firstPage.st, cursor->declared);
+        for (const int field : keyFields)
+            if (field < 0 || field >= static_cast<int>(cursor->columns.size()))
+                throw CCxEngineError{"No key", "a key field is not in the result"};
+        cursor->keyFields = keyFields;
+        return cursor;
+    }
+
+    class CPrepared : public CCxPrepared
+    {
+    public:
+        CPrepared(CSqliteBackend& owner_) : owner(owner_) {}
+        void Run(const std::vector<std::vector<CCxValue>>& parameters, bool perRow,
+                 std::vector<long long>& changed) override
+        {
+            changed.clear();
+            long long total = 0;
+            for (const auto& row : parameters) {
+                sqlite3_reset(s.st);
+                sqlite3_clear_bindings(s.st);
+                for (std::size_t i = 0; i < row.size(); ++i)
+                    owner.Bind(s.st, static_cast<int>(i + 1), row[i]);
+                const int rc = sqlite3_step(s.st);
+                if (rc != SQLITE_DONE && rc != SQLITE_ROW) {
+                    sqlite3_reset(s.st);
+                    owner.Fail(rc);
+                }
+                const long long n = sqlite3_changes(owner.db);
+                total += n;
+                if (perRow)
+                    changed.push_back(n);
+            }
+            sqlite3_reset(s.st);
+            if (!perRow)
+                changed.push_back(total);
+        }
+        CSqliteBackend& owner;
+        CStatement s;
+    };
+
+    std::unique_ptr<CCxPrepared> Prepare(const std::string& sql) override
+    {
+        auto prepared = std::make_unique<CPrepared>(*this);
+        const char* tail = nullptr;
+        const int rc = sqlite3_prepare_v2(db, sql.c_str(), -1, &prepared->s.st, &tail);
+        if (rc != SQLITE_OK)
+            Fail(rc);
+        if (prepared->s.st == nullptr || !OnlyBlanks(tail))
+            throw CCxEngineError{"Not one statement", "a prepared statement is exactly one SQL statement"};
+        return prepared;
+    }
+
+    std::string RowIdentifier(const std::string& schema, const std::string& table) override
+    {
+        // The first of rowid's three names that no column of the table takes;
+        // a table WITHOUT ROWID refuses them all.
+        std::vector<std::string> names;
+        {
+            CStatement s;
+            const std::string sql =
+                "SELECT name FROM pragma_table_info(?1" + std::string(schema.empty() ? "" : ", ?2") + ")";
+            int rc = sqlite3_prepare_v2(db, sql.c_str(), -1, &s.st, nullptr);
+            if (rc != SQLITE_OK)
+                Fail(rc);
+            sqlite3_bind_text(s.st, 1, table.c_str(), -1, SQLITE_TRANSIENT);
+            if (!schema.empty())
+                sqlite3_bind_text(s.st, 2, schema.c_str(), -1, SQLITE_TRANSIENT);
+            while ((rc = sqlite3_step(s.st)) == SQLITE_ROW)
+                names.push_back(Text(s.st, 0));
+            if (rc != SQLITE_DONE)
+                Fail(rc);
+        }
+        auto lower = [](std::string t) {
+            for (auto& c : t)
+                c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            return t;
+        };
+        for (const char* alias : {"rowid", "_rowid_", "oid"}) {
+            bool taken = false;
+            for (const auto& n : names)
+                taken = taken || lower(n) == alias;
+            if (taken)
+                continue;
+            CStatement s;
+            const std::string sql = std::string("SELECT ") + alias + " FROM " +
+                                    (schema.empty() ? "" : QuoteIdentifier(schema) + ".") + QuoteIdentifier(table);
+            if (sqlite3_prepare_v2(db, sql.c_str(), -1, &s.st, nullptr) == SQLITE_OK)
+                return alias;
+            return std::string();
+        }
+        return std::string();
+    }
+
 private:
     sqlite3* db = nullptr;
+    int busyMilliseconds = 10000;
 };
 
 } // namespace
 
-std::unique_ptr<CCxAdoBackend> OpenSqliteBackend(const std::string& path, bool create)
+std::unique_ptr<CCxAdoBackend> OpenSqliteBackend(const std::string& path, bool create, int busyMilliseconds)
 {
     sqlite3* db = nullptr;
     const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
@@ -398,9 +648,10 @@ std::unique_ptr<CCxAdoBackend> OpenSqliteBackend(const std::string& path, bool c
         sqlite3_close(db);
         throw e;
     }
-    // The engine's command time-out of 10 seconds: how long to wait for a lock.
-    sqlite3_busy_timeout(db, 10000);
-    auto backend = std::make_unique<CSqliteBackend>(db);
+    // The engine's command time-out (10 seconds unless the connection string
+    // says otherwise): how long to wait for a lock.
+    sqlite3_busy_timeout(db, busyMilliseconds);
+    auto backend = std::make_unique<CSqliteBackend>(db, busyMilliseconds);
     // Opening is lazy; reading the schema proves the file is a database.
     backend->Execute("SELECT count(*) FROM sqlite_schema");
     return backend;

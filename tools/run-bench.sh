@@ -57,4 +57,19 @@ if [ -x "$cli" ] && command -v cs2cs > /dev/null; then
     if (dx > m) m = dx; if (dy > m) m = dy } END { printf "== largest difference from cs2cs: %.4f m\n", m }'
   rm -rf "$work"
 fi
+# Table conversion against pyproj (SQLite) and PostGIS (PostgreSQL) on a
+# 1,000,000-row table. Its peers are installed here, for the benchmark only.
+bench_packages=(python3-pyproj postgresql-15-postgis-3)
+bench_missing=()
+for p in "${bench_packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || bench_missing+=("$p")
+done
+if [ ${#bench_missing[@]} -gt 0 ]; then
+  sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  echo "run-bench: installing ${bench_missing[*]} for the table benchmark"
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${bench_missing[@]}" > /dev/null ||
+    { $sudo apt-get update -q > /dev/null && DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${bench_missing[@]}" > /dev/null; } || true
+fi
+/usr/bin/python3 bench/table/table_bench.py "$build" || status=1
 exit $status

@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cmath>
 #include <fstream>
 #include <sstream>
@@ -190,4 +191,97 @@ TEST(PostgresStop, ServerStoppedMidTableEndsFailedAndKeepsConvertedRecords)
     } while (ado.MoveNext() == 1);
     EXPECT_EQ(converted, kStopAt);
     EXPECT_EQ(converted + untouched, kRecords);
+}
+
+TEST(PostgresStop, ServerStoppedInsideABlockLosesOnlyThatBlock)
+{
+    CPostgresServer server;
+    ASSERT_TRUE(server.Running()) << server.Error();
+    constexpr int kMany = 20000; // blocks of 200
+    constexpr int kSleeper = 12345;
+    // A trigger holds the update of one record, so the server goes while its
+    // block is half written.
+    ASSERT_TRUE(server.Psql(
+        "CREATE TABLE t (id integer PRIMARY KEY, lat double precision, lon double precision, north double "
+        "precision, east double precision);\n"
+        "INSERT INTO t SELECT i, 40 + i * 0.0005, 1 + i * 0.0001, NULL, NULL FROM generate_series(0, " +
+        std::to_string(kMany - 1) +
+        ") AS i;\n"
+        "CREATE FUNCTION hold() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN IF NEW.id = " +
+        std::to_string(kSleeper) +
+        " THEN PERFORM pg_sleep(30); END IF; RETURN NEW; END $$;\n"
+        "CREATE TRIGGER hold BEFORE UPDATE ON t FOR EACH ROW EXECUTE FUNCTION hold();"));
+    CPostmaster postmaster;
+    ASSERT_TRUE(postmaster.Find(server.ConnectionString()));
+
+    BatchSettings s;
+    s.ConversionType = CONVERSION_DATABASE;
+    s.sourceDatum = WGS84;
+    s.destinationDatum = WGS84;
+    s.destinationGrid = UTM31N;
+    s.connectionString = server.ConnectionString();
+    s.table = "t";
+    s.sourceField1 = "lat";
+    s.sourceField2 = "lon";
+    s.destinationField1 = "north";
+    s.destinationField2 = "east";
+
+    std::atomic<bool> stopped{false};
+    std::thread stopper([&] {
+        CCxAdo watch;
+        if (watch.Initialize() != 0 || watch.Connect(server.ConnectionString().c_str()) != 0)
+            return;
+        for (int i = 0; i < 1500 && !stopped; ++i)
+        {
+            int sleeping = 0;
+            if (watch.OpenRecordset("SELECT CAST(count(*) AS integer) AS n FROM pg_stat_activity WHERE wait_event = "
+                                    "'PgSleep'") == 1)
+                watch.GetFieldLong("n", sleeping);
+            watch.CloseRecordset();
+            if (sleeping > 0)
+            {
+                watch.Disconnect();
+                stopped = postmaster.Stop();
+                return;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    });
+    CMessageRecorder recorder;
+    CRun run(s);
+    run(ConvertDatabaseTable);
+    stopper.join();
+    ASSERT_TRUE(stopped) << "the server could not be stopped";
+    ExpectOneEnd(run.sink, BATCH_STOPPED, kBatchFailedText);
+    ASSERT_EQ(recorder.Shown().size(), 1u);
+    const std::string shown = recorder.Shown()[0].second;
+    const std::size_t at = shown.find(" records were converted and saved before the failure");
+    ASSERT_NE(at, std::string::npos) << shown;
+    const long long reported = std::atoll(shown.substr(shown.rfind('\n', at) + 1).c_str());
+
+    ASSERT_TRUE(postmaster.Start()) << "the server could not be started again";
+    CCxAdo ado;
+    ASSERT_EQ(ado.Initialize(), 0);
+    ASSERT_EQ(ado.Connect(server.ConnectionString().c_str()), 0) << ado.LastMessage.str();
+    ASSERT_EQ(ado.OpenForwardOnly("SELECT id, north, east FROM t ORDER BY id"), 1);
+    long long converted = 0;
+    int firstUntouched = -1;
+    do
+    {
+        int id = -1;
+        ASSERT_EQ(ado.GetFieldLong("id", id), 1);
+        const CCxValue north = ado.GetFieldValue("north"), east = ado.GetFieldValue("east");
+        ASSERT_EQ(north.IsNull(), east.IsNull()) << "record " << id << " holds one converted column";
+        if (north.IsNull())
+        {
+            if (firstUntouched < 0)
+                firstUntouched = id;
+            continue;
+        }
+        ++converted;
+        EXPECT_LT(firstUntouched, 0) << "record " << id << " converted after an untouched one";
+    } while (ado.MoveNext() == 1);
+    EXPECT_EQ(converted, reported);
+    // The whole block of the held record is given up, the blocks before it kept.
+    EXPECT_EQ(converted, kSleeper / 200 * 200);
 }
