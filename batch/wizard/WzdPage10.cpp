@@ -50,6 +50,8 @@ bool CWzdPage10::validatePage()
 void CWzdPage10::StartConversion()
 {
     sink->Open();
+    details.clear();
+    statusSeen = false;
     if (run->StartConversion())
         UpdateRunState();
 }
@@ -85,7 +87,20 @@ void CWzdPage10::UpdateRunState()
 void CWzdPage10::Notify(const BatchNotice& notice)
 {
     run->Apply(notice);
-    ui->statusText->setText(QString::fromStdString(run->StatusText()));
+    QString text = QString::fromStdString(run->StatusText());
+    if (notice.code == BATCH_STATUS)
+    {
+        if (statusSeen)
+            details.append(text);
+        statusSeen = true;
+    }
+    else if ((notice.code == BATCH_COMPLETED || notice.code == BATCH_STOPPED) && !details.isEmpty())
+    {
+        text += QLatin1Char('\n') + details.join(QLatin1Char('\n'));
+        details.clear();
+        statusSeen = false;
+    }
+    ui->statusText->setText(text);
     ui->progressBar->setValue(run->Progress());
     if (notice.code == BATCH_COMPLETED || notice.code == BATCH_STOPPED)
         UpdateRunState();

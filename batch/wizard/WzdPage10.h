@@ -2,6 +2,8 @@
 
 #include <memory>
 
+#include <QStringList>
+
 #include "BatchRunControl.h"
 #include "WzdPage.h"
 #include "WzdRunSink.h"
@@ -43,4 +45,9 @@ private:
     std::unique_ptr<Ui::CWzdPage10> ui;
     std::unique_ptr<CWzdRunSink> sink;
     std::unique_ptr<CBatchRunControl> run;
+    // What the worker said after its first status line (why a run failed,
+    // warnings, how many records were saved): shown under the end text,
+    // which would otherwise replace it.
+    QStringList details;
+    bool statusSeen = false;
 };

@@ -4,6 +4,7 @@
 #include "WizardFixture.h"
 
 #include <cstring>
+#include <filesystem>
 
 namespace {
 
@@ -178,6 +179,25 @@ std::vector<Point> ManyPoints(int count)
     for (int i = 0; i < count; ++i)
         points.push_back({5.0 - (i % 100) * 0.01, 52.0 - (i % 97) * 0.01});
     return points;
+}
+
+// The page keeps the worker's reason under the end text: which file, which
+// record, which check; nothing is left under the destination's names.
+TEST_F(ShapefileWizard, FailedRunShowsWhyUnderTheEndText)
+{
+    WriteShapefile(source, {{5.0, 52.0}, {4.5, 52.1}});
+    std::string main = ReadFile(source);
+    main[100 + 8] = 99; // record 1's shape type
+    WriteFile(source, main);
+    ToStartPage();
+    ASSERT_EQ(Page(), CWzdSheet::PageStart);
+    Finish();
+    ASSERT_TRUE(WaitForEnd());
+    const QString status = Status();
+    EXPECT_TRUE(status.startsWith("Conversion failed. Press 'Finish' to restart.\n")) << status.toStdString();
+    EXPECT_TRUE(status.contains("roads.shp: record 1")) << status.toStdString();
+    EXPECT_TRUE(status.contains("shape type 99")) << status.toStdString();
+    EXPECT_FALSE(std::filesystem::exists(destination));
 }
 
 TEST_F(ShapefileWizard, CancelOperationStopsBeforeTheNextRecordAndFinishRestarts)
