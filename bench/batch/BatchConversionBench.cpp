@@ -235,7 +235,11 @@ int main()
 
     // Text: lon,lat,height lines in zone 31; cs2cs reads the same numbers
     // from a blank separated copy, its native input.
-    const int lines = 1000000;
+    // GEOLYNX_BENCH_SCALE (a fraction) shrinks both data sets, for a run
+    // under a profiler.
+    const char* scaleText = std::getenv("GEOLYNX_BENCH_SCALE");
+    const double scale = scaleText != nullptr && std::atof(scaleText) > 0 ? std::atof(scaleText) : 1.0;
+    const int lines = static_cast<int>(1000000 * scale);
     {
         CSequence random;
         std::FILE* csv = std::fopen((folder / "points.csv").c_str(), "wb");
@@ -262,7 +266,7 @@ int main()
                                     (folder / "points-cs2cs.txt").string() + "'");
     Report("CSV, WGS 84 to UTM 31N vs cs2cs", lines, "lines", oursText, peerText, 5);
 
-    const int polylines = 20000, vertices = 50;
+    const int polylines = static_cast<int>(20000 * scale), vertices = 50;
     WritePolylines((folder / "lines").string(), polylines, vertices);
     BatchSettings shape;
     shape.ConversionType = CONVERSION_SHAPEFILE;
