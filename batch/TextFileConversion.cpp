@@ -1005,6 +1005,9 @@ void ConvertTextFile(CBatchRunControl& run)
         CBlockScheduler scheduler(kBlockLines);
         scheduler.Load(run.Context());
         std::vector<TextShare> shares(scheduler.Threads());
+        // Small blocks, when asked for, are still shared out.
+        const std::size_t linesAShare =
+            std::clamp<std::size_t>(scheduler.BlockItems() / scheduler.Threads(), 1, kLinesAShare);
         std::vector<BlockLine> block;
         std::vector<LineResult> results;
         std::string held, merged;
@@ -1050,7 +1053,7 @@ void ConvertTextFile(CBatchRunControl& run)
             blockLimit = std::min(blockLimit * 2, scheduler.BlockItems());
 
             results.resize(block.size());
-            scheduler.Run(block.size(), kLinesAShare, [&](std::size_t s, std::size_t first, std::size_t last) {
+            scheduler.Run(block.size(), linesAShare, [&](std::size_t s, std::size_t first, std::size_t last) {
                 ConvertShare(layout, scheduler.Context(s), held, markLength, block, first, last, results,
                              static_cast<std::uint32_t>(s), shares[s]);
             });
