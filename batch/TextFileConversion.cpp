@@ -18,6 +18,7 @@
 #include "BatchRunControl.h"
 #include "BlockScheduler.h"
 #include "CoordinateText.h"
+#include "FixedText.h"
 #include "Messages.h"
 #include "NumericLocale.h"
 
@@ -193,14 +194,14 @@ std::vector<std::string> FirstLines(std::FILE* file, std::size_t count)
     return lines;
 }
 
-// Appends value as printf's "%3.<decimals>lf" writes it: to_chars with a
-// precision rounds exactly as printf does, and the width 3 never pads since
+// Appends value as printf's "%3.<decimals>lf" writes it: WriteFixed
+// rounds exactly as printf does, and the width 3 never pads since
 // at least one decimal follows the point.
 void AppendFixed(std::string& out, double value, int decimals)
 {
     char text[400];
-    const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
-    out.append(text, result.ec == std::errc() ? static_cast<std::size_t>(result.ptr - text) : 0);
+    const char* end = WriteFixed(text, text + sizeof text, value, decimals);
+    out.append(text, end != nullptr ? static_cast<std::size_t>(end - text) : 0);
 }
 
 std::string Lower(std::string text)

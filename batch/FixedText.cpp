@@ -1,0 +1,77 @@
+#include "FixedText.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+
+namespace {
+
+constexpr std::uint64_t kPowersOfTen[] = {1,         10,         100,         1000,         10000,
+                                          100000,    1000000,    10000000,    100000000,    1000000000};
+
+char* Fallback(char* first, char* last, double value, int decimals)
+{
+    const auto result = std::to_chars(first, last, value, std::chars_format::fixed, decimals);
+    return result.ec == std::errc() ? result.ptr : nullptr;
+}
+
+} // namespace
+
+char* WriteFixed(char* first, char* last, double value, int decimals)
+{
+    if (decimals < 0 || decimals > 9 || !std::isfinite(value) || std::fabs(value) >= 1e15)
+        return Fallback(first, last, value, decimals);
+
+    std::uint64_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    const bool negative = (bits >> 63) != 0;
+    const int biased = static_cast<int>((bits >> 52) & 0x7ff);
+    std::uint64_t mantissa = bits & ((std::uint64_t(1) << 52) - 1);
+    if (biased != 0)
+        mantissa |= std::uint64_t(1) << 52;
+    // value = mantissa * 2^exponent, exactly.
+    const int exponent = (biased != 0 ? biased : 1) - 1075;
+    const std::uint64_t unit = kPowersOfTen[decimals];
+    // mantissa * 10^decimals < 2^53 * 2^30: the scaled value is exact in 128 bits.
+    const unsigned __int128 scaled = static_cast<unsigned __int128>(mantissa) * unit;
+    unsigned __int128 rounded = 0;
+    if (exponent >= 0)
+        rounded = scaled << exponent; // below 1e15 * 10^9 < 2^80
+    else if (exponent > -84)
+    {
+        const int shift = -exponent;
+        rounded = scaled >> shift;
+        const unsigned __int128 rest = scaled - (rounded << shift);
+        const unsigned __int128 half = static_cast<unsigned __int128>(1) << (shift - 1);
+        if (rest > half || (rest == half && (rounded & 1) != 0))
+            ++rounded;
+    }
+    // Otherwise the value is below half a unit of the last decimal: 0.
+
+    const std::uint64_t whole = static_cast<std::uint64_t>(rounded / unit);
+    const std::uint64_t fraction = static_cast<std::uint64_t>(rounded % unit);
+    char* at = first;
+    if (negative)
+    {
+        if (at == last)
+            return nullptr;
+        *at++ = '-';
+    }
+    const auto result = std::to_chars(at, last, whole);
+    if (result.ec != std::errc())
+        return nullptr;
+    at = result.ptr;
+    if (decimals == 0)
+        return at;
+    if (last - at < decimals + 1)
+        return nullptr;
+    *at++ = '.';
+    std::uint64_t rest = fraction;
+    for (int d = decimals - 1; d >= 0; --d)
+    {
+        at[d] = static_cast<char>('0' + rest % 10);
+        rest /= 10;
+    }
+    return at + decimals;
+}
