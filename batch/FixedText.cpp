@@ -49,8 +49,19 @@ char* WriteFixed(char* first, char* last, double value, int decimals)
     }
     // Otherwise the value is below half a unit of the last decimal: 0.
 
-    const std::uint64_t whole = static_cast<std::uint64_t>(rounded / unit);
-    const std::uint64_t fraction = static_cast<std::uint64_t>(rounded % unit);
+    // Below 2^64, as every coordinate is, the division needs 64 bits only.
+    std::uint64_t whole = 0, fraction = 0;
+    if ((rounded >> 64) == 0)
+    {
+        const std::uint64_t narrow = static_cast<std::uint64_t>(rounded);
+        whole = narrow / unit;
+        fraction = narrow % unit;
+    }
+    else
+    {
+        whole = static_cast<std::uint64_t>(rounded / unit);
+        fraction = static_cast<std::uint64_t>(rounded % unit);
+    }
     char* at = first;
     if (negative)
     {
