@@ -9,6 +9,7 @@ namespace {
 // A thread beyond the cores only adds switching; more than 16 gain nothing
 // on the blocks the workers cut.
 constexpr unsigned kMostThreads = 16;
+constexpr std::size_t kPiecesAThread = 8;
 
 std::atomic<unsigned> configuredThreads{0};
 std::atomic<std::size_t> configuredBlockItems{0};
@@ -50,17 +51,26 @@ void CBlockScheduler::Run(std::size_t count, std::size_t minimum,
 {
     if (count == 0)
         return;
-    const std::size_t shares = std::clamp<std::size_t>(count / std::max<std::size_t>(1, minimum), 1, contexts.size());
-    const std::size_t each = (count + shares - 1) / shares;
+    minimum = std::max<std::size_t>(1, minimum);
+    const std::size_t shares = std::clamp<std::size_t>(count / minimum, 1, contexts.size());
+    // The block is cut into several pieces a thread, taken in order as the
+    // threads come free: a thread the system holds back on a busy machine
+    // keeps the others waiting for one small piece only.
+    const std::size_t pieces = std::min(count, shares == 1 ? 1 : shares * kPiecesAThread);
+    const std::size_t each = (count + pieces - 1) / pieces;
+    std::atomic<std::size_t> next{0};
+    auto share = [&work, &next, count, pieces, each](std::size_t s) {
+        for (std::size_t piece = next++; piece < pieces; piece = next++)
+        {
+            const std::size_t first = std::min(count, piece * each);
+            work(s, first, std::min(count, first + each));
+        }
+    };
     std::vector<std::thread> threads;
     threads.reserve(shares - 1);
     for (std::size_t s = 1; s < shares; ++s)
-    {
-        const std::size_t first = std::min(count, s * each);
-        const std::size_t last = std::min(count, first + each);
-        threads.emplace_back([&work, s, first, last] { work(s, first, last); });
-    }
-    work(0, 0, std::min(count, each));
+        threads.emplace_back(share, s);
+    share(0);
     for (std::thread& t : threads)
         t.join();
 }

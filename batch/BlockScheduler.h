@@ -38,8 +38,10 @@ public:
     void Load(const CConversionContext& loaded);
     CConversionContext& Context(std::size_t share) { return *contexts[share]; }
 
-    // Calls work(share, first, last) for consecutive ranges covering
-    // [0, count), no range shorter than minimum unless it is the only one.
+    // Calls work(share, first, last) for ranges covering [0, count), on as
+    // many threads as there are engines and ranges of minimum items. Each
+    // share runs on one thread with engine Context(share) and is given its
+    // ranges in increasing order; which ranges a share gets is not fixed.
     void Run(std::size_t count, std::size_t minimum,
              const std::function<void(std::size_t share, std::size_t first, std::size_t last)>& work);
 

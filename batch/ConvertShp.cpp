@@ -495,6 +495,10 @@ int CConvertShp::Flush()
         // The engine's texts are written with "." whatever the locale.
         CNumericLocale numbers;
         Share& share = shares[s];
+        // A share stops at its first failure: a later record cannot be
+        // the first one that failed.
+        if (!share.why.empty())
+            return;
         for (std::size_t i = first; i < last; ++i)
             if (ConvertContent(share, pendingBytes.data() + pending[i].at, pending[i].length) != 0)
             {
@@ -502,18 +506,21 @@ int CConvertShp::Flush()
                 return;
             }
     });
-    // The shares hold consecutive records: the first share that failed holds
-    // the first record that did.
+    // Each share takes its records in increasing order and stops at its
+    // first failure, and every record before that one was given to some
+    // share: the earliest failure of any share is the first in the file.
+    const Share* first = nullptr;
     for (const Share& share : shares)
+        if (!share.why.empty() && (first == nullptr || share.failed < first->failed))
+            first = &share;
+    if (first != nullptr)
     {
-        if (!share.why.empty())
-        {
-            const PendingRecord failed = pending[share.failed];
-            pending.clear();
-            return FailRecord(failed.number, failed.offset, share.why);
-        }
-        fileBox.Add(share.box);
+        const PendingRecord failed = pending[first->failed];
+        pending.clear();
+        return FailRecord(failed.number, failed.offset, first->why);
     }
+    for (const Share& share : shares)
+        fileBox.Add(share.box);
     if (std::fwrite(pendingBytes.data(), 1, pendingBytes.size(), output) != pendingBytes.size())
     {
         pending.clear();

@@ -478,15 +478,13 @@ void ConvertLine(const LineLayout& layout, CConversionContext& context, std::str
     out.append(ending);
 }
 
-// Converts the lines first to last of a block into the share's output.
+// Converts the lines first to last of a block, appending to the share's output.
 void ConvertShare(const LineLayout& layout, CConversionContext& context, const std::string& held,
                   std::size_t markLength, const std::vector<BlockLine>& block, std::size_t first, std::size_t last,
                   std::vector<LineResult>& results, std::uint32_t shareIndex, TextShare& share)
 {
     // The engine's texts are written with "." whatever the locale.
     CNumericLocale numbers;
-    share.out.clear();
-    share.reasons.clear();
     std::string reason;
     for (std::size_t i = first; i < last; ++i)
     {
@@ -1054,6 +1052,11 @@ void ConvertTextFile(CBatchRunControl& run)
             blockLimit = std::min(blockLimit * 2, scheduler.BlockItems());
 
             results.resize(block.size());
+            for (TextShare& share : shares)
+            {
+                share.out.clear();
+                share.reasons.clear();
+            }
             scheduler.Run(block.size(), linesAShare, [&](std::size_t s, std::size_t first, std::size_t last) {
                 ConvertShare(layout, scheduler.Context(s), held, markLength, block, first, last, results,
                              static_cast<std::uint32_t>(s), shares[s]);
