@@ -86,3 +86,38 @@ char* WriteFixed(char* first, char* last, double value, int decimals)
     }
     return at + decimals;
 }
+
+bool ReadPlainDecimal(std::string_view text, bool decimalComma, double& value)
+{
+    static constexpr double kExactPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                              1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    const char* at = text.data();
+    const char* const end = at + text.size();
+    bool negative = false;
+    if (at != end && (*at == '-' || *at == '+'))
+        negative = *at++ == '-';
+    std::uint64_t integer = 0;
+    int digits = 0, before = 0, decimals = 0;
+    bool point = false;
+    for (; at != end; ++at)
+    {
+        const char c = *at;
+        if (c >= '0' && c <= '9')
+        {
+            // 19 digits cannot overflow 64 bits.
+            if (++digits > 19)
+                return false;
+            integer = integer * 10 + static_cast<std::uint64_t>(c - '0');
+            (point ? decimals : before) += 1;
+        }
+        else if (!point && (c == '.' || (decimalComma && c == ',')))
+            point = true;
+        else
+            return false;
+    }
+    if (before == 0 || (point && decimals == 0) || decimals > 22 || integer > (std::uint64_t(1) << 53))
+        return false;
+    const double magnitude = static_cast<double>(integer) / kExactPowers[decimals];
+    value = negative ? -magnitude : magnitude;
+    return true;
+}

@@ -421,11 +421,16 @@ void ConvertLine(const LineLayout& layout, CConversionContext& context, std::str
             problem = "empty";
             break;
         }
-        const bool read = role == 2 || layout.gridSource
-                              ? ReadWholeNumber(value, layout.decimalComma, values[role])
-                              : ReadCoordinateField(value, settings.CoordinateFormat,
-                                                    role == 0 ? kAxisLongitude : kAxisLatitude, layout.decimalComma,
-                                                    values[role]);
+        // Plain decimal numbers, nearly every field, are read the fast way
+        // first; anything else the full way.
+        const bool whole = role == 2 || layout.gridSource;
+        bool read = (whole || settings.CoordinateFormat == 0) &&
+                    ReadPlainDecimal(value, layout.decimalComma, values[role]);
+        if (!read)
+            read = whole ? ReadWholeNumber(value, layout.decimalComma, values[role])
+                         : ReadCoordinateField(value, settings.CoordinateFormat,
+                                               role == 0 ? kAxisLongitude : kAxisLatitude, layout.decimalComma,
+                                               values[role]);
         if (!read)
             problem = "not a number";
     }

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "FixedText.h"
+#include "NumericLocale.h"
 
 namespace {
 
@@ -93,4 +94,52 @@ TEST(WriteFixed, RefusesWhatDoesNotFit)
     EXPECT_EQ(std::string(text, 7), "1234.57");
     EXPECT_EQ(WriteFixed(text, text + 6, 1234.5678, 2), nullptr);
     EXPECT_EQ(WriteFixed(text, text + 4, -1234.0, 0), nullptr);
+}
+
+// The fast reader gives what the full reader gives wherever it reads, and
+// declines rather than read differently.
+TEST(ReadPlainDecimal, ReadsAsTheFullReaderOrDeclines)
+{
+    const char* texts[] = {"0",     "-0",    "+5",     "12.5",   "-3.14159265358979",    "007.250",
+                           ".5",    "5.",    "1,5",    "-1,25",  "9007199254740993",     "9007199254740992",
+                           "1e5",   "0x10",  " 4.5",   "4.5 ",   "+-1",                  "--1",
+                           "1.2.3", "",      "-",      "nan",    "0.1234567890123456789", "12345678901234567890",
+                           "4,5,6", "1.0000000000000000000001"};
+    for (bool comma : {false, true})
+        for (const char* t : texts)
+        {
+            double fast = 7, full = 7;
+            const bool fastRead = ReadPlainDecimal(t, comma, fast);
+            const bool fullRead = ReadWholeNumber(t, comma, full);
+            if (fastRead)
+            {
+                EXPECT_TRUE(fullRead) << t;
+                EXPECT_EQ(std::signbit(fast), std::signbit(full)) << t;
+                EXPECT_EQ(fast, full) << t;
+            }
+            else
+                EXPECT_EQ(fast, 7) << t;
+        }
+
+    std::uint64_t state = 88172645463325252ull;
+    int read = 0;
+    for (int i = 0; i < 200000; ++i)
+    {
+        state ^= state << 13;
+        state ^= state >> 7;
+        state ^= state << 17;
+        char text[64];
+        const int decimals = static_cast<int>(state % 20);
+        std::snprintf(text, sizeof text, "%.*f", decimals,
+                      (static_cast<double>(state >> 11) / 9007199254740992.0 - 0.5) * (i % 2 == 0 ? 400 : 2e7));
+        double fast = 0, full = 0;
+        if (ReadPlainDecimal(text, false, fast))
+        {
+            ++read;
+            ASSERT_TRUE(ReadWholeNumber(text, false, full)) << text;
+            ASSERT_EQ(fast, full) << text;
+        }
+    }
+    // Most of them are plain enough for the fast reader.
+    EXPECT_GT(read, 100000);
 }
