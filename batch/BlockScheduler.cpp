@@ -43,7 +43,41 @@ void CBlockScheduler::Load(const CConversionContext& loaded)
     {
         context->source = loaded.source;
         context->destination = loaded.destination;
+        context->engine.SetSource(context->source);
+        context->engine.SetDestination(context->destination);
     }
+}
+
+int ConvertLoadedPoint(CConversionContext& context, bool gridSource, bool gridDestination, double& x, double& y,
+                       double& z)
+{
+    CProjections& engine = context.engine;
+    if (gridSource)
+    {
+        engine.northing = y;
+        engine.easting = x;
+    }
+    else
+    {
+        engine.latitude = y;
+        engine.longitude = x;
+    }
+    engine.height = z;
+    engine.Transform();
+    if (!engine.Failure().empty())
+        return kConvertPointFailed;
+    z = engine.height;
+    if (gridDestination)
+    {
+        y = engine.northing;
+        x = engine.easting;
+    }
+    else
+    {
+        y = engine.latitude;
+        x = engine.longitude;
+    }
+    return kConvertDone;
 }
 
 void CBlockScheduler::Run(std::size_t count, std::size_t minimum,

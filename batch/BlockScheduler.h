@@ -34,7 +34,8 @@ public:
 
     std::size_t Threads() const { return contexts.size(); }
     std::size_t BlockItems() const { return blockItems; }
-    // Copies the two records of a context they were loaded into.
+    // Copies the two records of a context they were loaded into, and sets
+    // every engine up with them once.
     void Load(const CConversionContext& loaded);
     CConversionContext& Context(std::size_t share) { return *contexts[share]; }
 
@@ -49,3 +50,12 @@ private:
     std::size_t blockItems;
     std::vector<std::unique_ptr<CConversionContext>> contexts;
 };
+
+// Converts one point with an engine Load set up: what ConvertCoordinate does
+// without a reload, but without comparing the two records with the engine's
+// again for every point (a run's records do not change). x, y: longitude and
+// latitude, or easting and northing on a grid side; z: the height. Returns
+// kConvertDone, or kConvertPointFailed with the point untouched and
+// context.engine.Failure() saying why.
+int ConvertLoadedPoint(CConversionContext& context, bool gridSource, bool gridDestination, double& x, double& y,
+                       double& z);

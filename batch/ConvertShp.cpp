@@ -363,8 +363,7 @@ int CConvertShp::ConvertPairs(Share& share, unsigned char* at, long long count, 
         double z = 0;
         // The records were loaded once before the first block; a share only
         // converts with them.
-        const int result = usable ? ConvertCoordinate(*share.context, page->Loader(), false, x, y, z, s.sourceDatum,
-                                                      s.sourceGrid, s.destinationDatum, s.destinationGrid)
+        const int result = usable ? ConvertLoadedPoint(*share.context, s.sourceGrid != 0, s.destinationGrid != 0, x, y, z)
                                   : kConvertRefused;
         if (result == kConvertRefused)
         {

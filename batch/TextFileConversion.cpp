@@ -328,7 +328,6 @@ constexpr std::size_t kLinesAShare = 1024;
 struct LineLayout
 {
     const BatchSettings* settings = nullptr;
-    CRecordLoader* loader = nullptr;
     std::string_view separator;
     bool gridSource = false;
     bool decimalComma = false;
@@ -368,7 +367,6 @@ struct LineResult
     bool failed = false;
     // The line ends inside a quoted field it opened.
     bool opensQuote = false;
-    bool refused = false;
 };
 
 const char* const kRoleNames[3] = {"longitude", "latitude", "altitude"};
@@ -444,16 +442,9 @@ void ConvertLine(const LineLayout& layout, CConversionContext& context, std::str
     }
     else
     {
-        // The records were loaded before the first line: the loader is not
-        // used again.
-        const int converted = ConvertCoordinate(context, *layout.loader, false, values[0],
-                                                values[1], values[2], settings.sourceDatum, settings.sourceGrid,
-                                                settings.destinationDatum, settings.destinationGrid);
-        if (converted == kConvertRefused)
-        {
-            result.refused = true;
-            return;
-        }
+        // The records were loaded, and checked, before the first line.
+        const int converted = ConvertLoadedPoint(context, settings.sourceGrid != 0, settings.destinationGrid != 0,
+                                                 values[0], values[1], values[2]);
         if (converted == kConvertPointFailed)
         {
             reason = context.engine.Failure();
@@ -982,7 +973,6 @@ void ConvertTextFile(CBatchRunControl& run)
 
         LineLayout layout;
         layout.settings = &settings;
-        layout.loader = &run.Loader();
         layout.separator = separator;
         layout.gridSource = settings.sourceGrid != 0;
         // A decimal comma cannot be told from a separator that is a comma.
@@ -1074,14 +1064,6 @@ void ConvertTextFile(CBatchRunControl& run)
                 const LineResult& result = results[i];
                 const TextShare& share = shares[result.share];
                 const std::string_view whole(held.data() + line.at, line.content + line.ending);
-                if (result.refused)
-                {
-                    // The coordinate systems are unusable; every further
-                    // line would fail the same way.
-                    end = -1;
-                    more = false;
-                    break;
-                }
                 if (insideQuotes)
                 {
                     const std::size_t mark = line.number == 1 ? markLength : 0;
@@ -1101,8 +1083,6 @@ void ConvertTextFile(CBatchRunControl& run)
                 }
                 insideQuotes = quoting && result.opensQuote;
             }
-            if (end == -1)
-                break;
             std::fwrite(merged.data(), 1, merged.size(), destination);
 
             const int percentage = BatchPercentage(position, size);
