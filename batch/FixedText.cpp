@@ -49,42 +49,32 @@ char* WriteFixed(char* first, char* last, double value, int decimals)
     }
     // Otherwise the value is below half a unit of the last decimal: 0.
 
-    // Below 2^64, as every coordinate is, the division needs 64 bits only.
-    std::uint64_t whole = 0, fraction = 0;
-    if ((rounded >> 64) == 0)
+    if ((rounded >> 64) != 0)
+        return Fallback(first, last, value, decimals);
+    // The digits of the rounded integer are those of the whole part followed
+    // by exactly decimals digits of the fraction: written from the right,
+    // at least one digit before the point.
+    std::uint64_t digits = static_cast<std::uint64_t>(rounded);
+    char text[24];
+    char* const textEnd = text + sizeof text;
+    char* at = textEnd;
+    int written = 0;
+    do
     {
-        const std::uint64_t narrow = static_cast<std::uint64_t>(rounded);
-        whole = narrow / unit;
-        fraction = narrow % unit;
-    }
-    else
-    {
-        whole = static_cast<std::uint64_t>(rounded / unit);
-        fraction = static_cast<std::uint64_t>(rounded % unit);
-    }
-    char* at = first;
+        if (written == decimals && decimals != 0)
+            *--at = '.';
+        *--at = static_cast<char>('0' + digits % 10);
+        digits /= 10;
+        ++written;
+    } while (digits != 0 || written <= decimals);
+    const std::size_t length = static_cast<std::size_t>(textEnd - at) + (negative ? 1 : 0);
+    if (static_cast<std::size_t>(last - first) < length)
+        return nullptr;
+    char* out = first;
     if (negative)
-    {
-        if (at == last)
-            return nullptr;
-        *at++ = '-';
-    }
-    const auto result = std::to_chars(at, last, whole);
-    if (result.ec != std::errc())
-        return nullptr;
-    at = result.ptr;
-    if (decimals == 0)
-        return at;
-    if (last - at < decimals + 1)
-        return nullptr;
-    *at++ = '.';
-    std::uint64_t rest = fraction;
-    for (int d = decimals - 1; d >= 0; --d)
-    {
-        at[d] = static_cast<char>('0' + rest % 10);
-        rest /= 10;
-    }
-    return at + decimals;
+        *out++ = '-';
+    std::memcpy(out, at, static_cast<std::size_t>(textEnd - at));
+    return first + length;
 }
 
 bool ReadPlainDecimal(std::string_view text, bool decimalComma, double& value)
@@ -96,26 +86,28 @@ bool ReadPlainDecimal(std::string_view text, bool decimalComma, double& value)
     bool negative = false;
     if (at != end && (*at == '-' || *at == '+'))
         negative = *at++ == '-';
+    // 19 digits and a point at most: the integer cannot overflow 64 bits.
+    if (end - at > 20)
+        return false;
+    auto digit = [](char c) { return static_cast<unsigned>(c - '0') < 10; };
     std::uint64_t integer = 0;
-    int digits = 0, before = 0, decimals = 0;
-    bool point = false;
-    for (; at != end; ++at)
+    const char* const wholeStart = at;
+    while (at != end && digit(*at))
+        integer = integer * 10 + static_cast<std::uint64_t>(*at++ - '0');
+    const std::ptrdiff_t whole = at - wholeStart;
+    std::ptrdiff_t decimals = 0;
+    if (at != end)
     {
-        const char c = *at;
-        if (c >= '0' && c <= '9')
-        {
-            // 19 digits cannot overflow 64 bits.
-            if (++digits > 19)
-                return false;
-            integer = integer * 10 + static_cast<std::uint64_t>(c - '0');
-            (point ? decimals : before) += 1;
-        }
-        else if (!point && (c == '.' || (decimalComma && c == ',')))
-            point = true;
-        else
+        if (*at != '.' && !(decimalComma && *at == ','))
+            return false;
+        const char* const fractionStart = ++at;
+        while (at != end && digit(*at))
+            integer = integer * 10 + static_cast<std::uint64_t>(*at++ - '0');
+        decimals = at - fractionStart;
+        if (at != end || decimals == 0)
             return false;
     }
-    if (before == 0 || (point && decimals == 0) || decimals > 22 || integer > (std::uint64_t(1) << 53))
+    if (whole == 0 || whole + decimals > 19 || integer > (std::uint64_t(1) << 53))
         return false;
     const double magnitude = static_cast<double>(integer) / kExactPowers[decimals];
     value = negative ? -magnitude : magnitude;
