@@ -322,7 +322,7 @@ bool StaysInsideQuotes(std::string_view text, std::string_view separator, std::v
 constexpr std::size_t kBlockLines = 32768;
 constexpr std::size_t kBlockBytes = std::size_t(8) << 20;
 // Fewer lines than these are not worth a thread of their own.
-constexpr std::size_t kLinesAShare = 1024;
+constexpr std::size_t kLinesAShare = 256;
 
 // What every line of a run is converted by.
 struct LineLayout
