@@ -13,6 +13,7 @@
 
 #include "BatchRunControl.h"
 #include "DestinationWkt.h"
+#include "NumericLocale.h"
 
 namespace fs = std::filesystem;
 
@@ -21,6 +22,12 @@ namespace {
 constexpr int kFileCode = 9994;
 constexpr std::size_t kHeaderSize = 100;
 constexpr std::size_t kCopyBlock = 65536;
+// Vertices a block of records holds, roughly, and the bytes after which it is
+// cut short whatever its vertices; a record larger than this is a block alone.
+constexpr std::size_t kBlockVertices = 65536;
+constexpr std::size_t kBlockBytes = std::size_t(4) << 20;
+// Records not worth a thread of their own.
+constexpr std::size_t kRecordsAShare = 8;
 
 // Every companion an earlier run may have left beside the destination. The
 // spatial indexes and the metadata describe the old coordinates, so they are
@@ -345,21 +352,30 @@ int CConvertShp::ConvertXY(double& x, double& y)
     return result;
 }
 
-int CConvertShp::ConvertPairs(long long number, long long offset, unsigned char* at, long long count, Box& box)
+int CConvertShp::ConvertPairs(Share& share, unsigned char* at, long long count, Box& box) const
 {
+    const auto& s = page->Settings();
     for (long long i = 0; i < count; ++i, at += 16)
     {
         double x = LittleDouble(at);
         double y = LittleDouble(at + 8);
         const double x0 = x, y0 = y;
-        const int result = ConvertXY(x, y);
+        double z = 0;
+        // The records were loaded once before the first block; a share only
+        // converts with them.
+        const int result = usable ? ConvertLoadedPoint(*share.context, s.sourceGrid != 0, s.destinationGrid != 0, x, y, z)
+                                  : kConvertRefused;
         if (result == kConvertRefused)
-            return FailRecord(number, offset, "the coordinate systems cannot be used");
+        {
+            share.why = "the coordinate systems cannot be used";
+            return -1;
+        }
         if (result != kConvertDone)
         {
             char where[128];
             std::snprintf(where, sizeof where, "vertex %lld (%.10g, %.10g) cannot be converted: ", i + 1, x0, y0);
-            return FailRecord(number, offset, where + page->Context().engine.Failure());
+            share.why = where + share.context->engine.Failure();
+            return -1;
         }
         PutLittleDouble(at, x);
         PutLittleDouble(at + 8, y);
@@ -369,9 +385,9 @@ int CConvertShp::ConvertPairs(long long number, long long offset, unsigned char*
 }
 
 // content is a whole record content, shape type included, of length bytes.
-int CConvertShp::ConvertContent(long long number, long long offset, unsigned char* content, std::size_t length,
-                                Box& fileBoxOut)
+int CConvertShp::ConvertContent(Share& share, unsigned char* content, std::size_t length) const
 {
+    Box& fileBoxOut = share.box;
     const int shapeType = LittleInt32(content);
     const long long size = static_cast<long long>(length);
     Box box;
@@ -386,8 +402,8 @@ int CConvertShp::ConvertContent(long long number, long long offset, unsigned cha
         // X, Y and, by type, Z and the measure, which are copied as they are.
         const long long needed = shapeType == 1 ? 20 : 28;
         if (size < needed)
-            return FailRecord(number, offset, "the point does not fit the record's content length");
-        if (ConvertPairs(number, offset, content + 4, 1, box) != 0)
+            return Refuse(share, "the point does not fit the record's content length");
+        if (ConvertPairs(share, content + 4, 1, box) != 0)
             return -1;
         fileBoxOut.Add(box);
         return 0;
@@ -397,15 +413,14 @@ int CConvertShp::ConvertContent(long long number, long long offset, unsigned cha
     case 28:
     {
         if (size < 40)
-            return FailRecord(number, offset, "the multipoint header does not fit the record's content length");
+            return Refuse(share, "the multipoint header does not fit the record's content length");
         const long long points = LittleInt32(content + 36);
         long long needed = 40 + 16 * points;
         if (HasZ(shapeType))
             needed += 16 + 8 * points;
         if (points < 0 || needed > size)
-            return FailRecord(number, offset,
-                              "the point count " + std::to_string(points) + " does not fit the record");
-        if (ConvertPairs(number, offset, content + 40, points, box) != 0)
+            return Refuse(share, "the point count " + std::to_string(points) + " does not fit the record");
+        if (ConvertPairs(share, content + 40, points, box) != 0)
             return -1;
         break;
     }
@@ -418,26 +433,25 @@ int CConvertShp::ConvertContent(long long number, long long offset, unsigned cha
     case 31:
     {
         if (size < 44)
-            return FailRecord(number, offset, "the shape header does not fit the record's content length");
+            return Refuse(share, "the shape header does not fit the record's content length");
         const long long parts = LittleInt32(content + 36);
         const long long points = LittleInt32(content + 40);
         if (parts < 0 || points < 0)
-            return FailRecord(number, offset, "a negative part or point count");
+            return Refuse(share, "a negative part or point count");
         // A multipatch holds a part type after each part index.
         const long long pointsAt = 44 + (shapeType == 31 ? 8 : 4) * parts;
         long long needed = pointsAt + 16 * points;
         if (HasZ(shapeType))
             needed += 16 + 8 * points;
         if (needed > size)
-            return FailRecord(number, offset,
-                              std::to_string(parts) + " parts and " + std::to_string(points) +
+            return Refuse(share, std::to_string(parts) + " parts and " + std::to_string(points) +
                                   " points do not fit the record");
-        if (ConvertPairs(number, offset, content + pointsAt, points, box) != 0)
+        if (ConvertPairs(share, content + pointsAt, points, box) != 0)
             return -1;
         break;
     }
     default:
-        return FailRecord(number, offset, "unknown shape type " + std::to_string(shapeType));
+        return Refuse(share, "unknown shape type " + std::to_string(shapeType));
     }
     // The record's box from its converted vertices: a box whose corners were
     // converted would miss vertices that bulge out of it.
@@ -452,15 +466,90 @@ int CConvertShp::ConvertContent(long long number, long long offset, unsigned cha
     return 0;
 }
 
-int CConvertShp::ConvertRecords(long long inputSize, long long shxRecords)
+int CConvertShp::Refuse(Share& share, const std::string& why)
+{
+    share.why = why;
+    return -1;
+}
+
+int CConvertShp::Flush()
+{
+    if (pending.empty())
+        return 0;
+    if (!loaded && std::any_of(pending.begin(), pending.end(), [this](const PendingRecord& r) {
+            return LittleInt32(pendingBytes.data() + r.at) != 0;
+        }))
+    {
+        // The systems are loaded, and checked, on this thread once a run,
+        // before the first block that may hold a vertex; every share's
+        // engine then starts from the same two records.
+        double x = 0, y = 0;
+        usable = ConvertXY(x, y) != kConvertRefused;
+        loaded = true;
+        scheduler->Load(page->Context());
+    }
+    for (std::size_t s = 0; s < shares.size(); ++s)
+        shares[s] = Share{&scheduler->Context(s), Box{}, std::string(), 0};
+    scheduler->Run(pending.size(), kRecordsAShare, [this](std::size_t s, std::size_t first, std::size_t last) {
+        // The engine's texts are written with "." whatever the locale.
+        CNumericLocale numbers;
+        Share& share = shares[s];
+        // A share stops at its first failure: a later record cannot be
+        // the first one that failed.
+        if (!share.why.empty())
+            return;
+        for (std::size_t i = first; i < last; ++i)
+            if (ConvertContent(share, pendingBytes.data() + pending[i].at, pending[i].length) != 0)
+            {
+                share.failed = i;
+                return;
+            }
+    });
+    // Each share takes its records in increasing order and stops at its
+    // first failure, and every record before that one was given to some
+    // share: the earliest failure of any share is the first in the file.
+    const Share* first = nullptr;
+    for (const Share& share : shares)
+        if (!share.why.empty() && (first == nullptr || share.failed < first->failed))
+            first = &share;
+    if (first != nullptr)
+    {
+        const PendingRecord failed = pending[first->failed];
+        pending.clear();
+        return FailRecord(failed.number, failed.offset, first->why);
+    }
+    for (const Share& share : shares)
+        fileBox.Add(share.box);
+    if (std::fwrite(pendingBytes.data(), 1, pendingBytes.size(), output) != pendingBytes.size())
+    {
+        pending.clear();
+        return Fail("\"" + destination + "\" could not be written completely");
+    }
+    const int percentage = BatchPercentage(pending.back().offset, inputSize);
+    if (percentage != lastPercentage)
+    {
+        page->SendProgress(percentage);
+        lastPercentage = percentage;
+    }
+    pending.clear();
+    pendingBytes.clear();
+    pendingVertices = 0;
+    return 0;
+}
+
+int CConvertShp::ConvertRecords(long long inputSize_, long long shxRecords)
 {
     page->Send(BATCH_STATUS, "Converting ESRI shapefile, please wait...");
-    int lastPercentage = 0;
+    inputSize = inputSize_;
+    lastPercentage = 0;
+    fileBox = Box{};
+    scheduler = std::make_unique<CBlockScheduler>(kBlockVertices);
+    shares.assign(scheduler->Threads(), Share{});
     long long position = static_cast<long long>(kHeaderSize);
     long long padding = 0;
     long long trailing = 0;
     long long count = 0;
-    Box fileBox;
+    bool cancelled = false;
     std::vector<unsigned char> gap;
     // Where the input stands: a seek empties the stream's buffer, so records
     // that follow each other are read without one.
@@ -482,6 +571,9 @@ int CConvertShp::ConvertRecords(long long inputSize, long long shxRecords)
     // Bytes the main file holds outside its records are copied as they are,
     // so every record stays at the offset the index gives it.
     auto copyBytes = [&](long long n) -> int {
+        // The records before the gap are written first.
+        if (Flush() != 0)
+            return -1;
         gap.resize(static_cast<std::size_t>(std::min<long long>(n, kCopyBlock)));
         while (n > 0)
         {
@@ -505,10 +597,14 @@ int CConvertShp::ConvertRecords(long long inputSize, long long shxRecords)
         return BigInt32(h) > 0 && length >= 4 && length <= inputSize - at - 8 && KnownShapeType(LittleInt32(h + 8));
     };
 
+    auto records = [&]() -> int {
     for (;;)
     {
         if (page->Running() != 1)
+        {
+            cancelled = true;
             return 0;
+        }
         const long long number = count + 1;
         if (shxRecords >= 0 && count == shxRecords)
         {
@@ -603,21 +699,16 @@ int CConvertShp::ConvertRecords(long long inputSize, long long shxRecords)
                                   "its content length of " + std::to_string(words) +
                                       " words differs from the index's " + std::to_string(BigInt32(entry + 4)));
         }
-        record.resize(static_cast<std::size_t>(length));
-        if (!read(record.data(), record.size()))
+        // The record waits, with its header, for its block.
+        const std::size_t at = pendingBytes.size() + sizeof head;
+        pendingBytes.resize(at + static_cast<std::size_t>(length));
+        std::memcpy(pendingBytes.data() + at - sizeof head, head, sizeof head);
+        if (!read(pendingBytes.data() + at, static_cast<std::size_t>(length)))
             return Fail(FileName(source) + ": cannot be read");
-
-        const int percentage = BatchPercentage(position, inputSize);
-        if (percentage != lastPercentage)
-        {
-            page->SendProgress(percentage);
-            lastPercentage = percentage;
-        }
-        if (ConvertContent(number, position, record.data(), record.size(), fileBox) != 0)
+        pending.push_back(PendingRecord{number, position, at, static_cast<std::size_t>(length)});
+        pendingVertices += static_cast<std::size_t>(length) / 16 + 1;
+        if ((pendingVertices >= scheduler->BlockItems() || pendingBytes.size() >= kBlockBytes) && Flush() != 0)
             return -1;
-        if (std::fwrite(head, 1, sizeof head, output) != sizeof head ||
-            std::fwrite(record.data(), 1, record.size(), output) != record.size())
-            return Fail("\"" + destination + "\" could not be written completely");
         unsigned char indexEntry[8];
         PutBigInt32(indexEntry, static_cast<std::int32_t>(position / 2));
         PutBigInt32(indexEntry + 4, static_cast<std::int32_t>(words));
@@ -626,6 +717,27 @@ int CConvertShp::ConvertRecords(long long inputSize, long long shxRecords)
         position += 8 + length;
         ++count;
     }
+    return 0;
+    };
+    if (records() != 0)
+    {
+        // A record read later may be found broken before the records
+        // waiting for their block are converted; the first failure in file
+        // order is the one reported.
+        if (!pending.empty())
+        {
+            const std::string later = failure;
+            failure.clear();
+            if (Flush() != 0)
+                return -1;
+            failure = later;
+        }
+        return -1;
+    }
+    if (cancelled)
+        return 0;
+    if (Flush() != 0)
+        return -1;
     if (padding > 0)
         warnings.push_back(FileName(source) + ": " + Bytes(padding) +
                            " of padding between records, copied unchanged");

@@ -3,9 +3,12 @@
 #include <cstdint>
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "BlockScheduler.h"
 
 class CBatchRunControl;
 
@@ -78,9 +81,31 @@ private:
     int FailRecord(long long record, long long offset, const std::string& why);
     int OpenTemporary(const std::string& final, std::FILE*& file);
     int CloseOutput(std::FILE*& file, const std::string& name);
+    // One thread's part of a block: its engine, the box of its converted
+    // vertices, and why its first record that failed was refused.
+    struct Share
+    {
+        CConversionContext* context = nullptr;
+        Box box;
+        std::string why;
+        std::size_t failed = 0; // the pending record that failed, when why is set
+    };
+    // A record read and waiting for its block to be converted: its number,
+    // its offset in the main file, and where its content lies in pendingBytes.
+    struct PendingRecord
+    {
+        long long number = 0;
+        long long offset = 0;
+        std::size_t at = 0;
+        std::size_t length = 0;
+    };
     int ConvertRecords(long long inputSize, long long shxRecords);
-    int ConvertContent(long long record, long long offset, unsigned char* content, std::size_t length, Box& box);
-    int ConvertPairs(long long record, long long offset, unsigned char* at, long long count, Box& box);
+    // Converts the records read since the last block on every core and
+    // writes them; the first record that fails, in file order, fails the run.
+    int Flush();
+    int ConvertContent(Share& share, unsigned char* content, std::size_t length) const;
+    int ConvertPairs(Share& share, unsigned char* at, long long count, Box& box) const;
+    static int Refuse(Share& share, const std::string& why);
     int CopyWhole(const std::string& source, const std::string& destination, const char* what);
 
     CBatchRunControl* page;
@@ -101,7 +126,18 @@ private:
     std::FILE* indexInput = nullptr;
     std::FILE* output = nullptr;
     std::FILE* indexOutput = nullptr;
-    std::vector<unsigned char> record;
+
+    std::unique_ptr<CBlockScheduler> scheduler;
+    std::vector<Share> shares;
+    std::vector<unsigned char> pendingBytes;
+    std::vector<PendingRecord> pending;
+    std::size_t pendingVertices = 0;
+    // The coordinate systems were loaded, and could be used.
+    bool loaded = false;
+    bool usable = true;
+    Box fileBox;
+    long long inputSize = 0;
+    int lastPercentage = 0;
 };
 
 // Where the destination's .prj text comes from: true with the WKT, or false

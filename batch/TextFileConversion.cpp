@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -15,7 +16,9 @@
 
 #include "BatchMessages.h"
 #include "BatchRunControl.h"
+#include "BlockScheduler.h"
 #include "CoordinateText.h"
+#include "FixedText.h"
 #include "Messages.h"
 #include "NumericLocale.h"
 
@@ -191,14 +194,14 @@ std::vector<std::string> FirstLines(std::FILE* file, std::size_t count)
     return lines;
 }
 
-// Appends value as printf's "%3.<decimals>lf" writes it: to_chars with a
-// precision rounds exactly as printf does, and the width 3 never pads since
+// Appends value as printf's "%3.<decimals>lf" writes it: WriteFixed
+// rounds exactly as printf does, and the width 3 never pads since
 // at least one decimal follows the point.
 void AppendFixed(std::string& out, double value, int decimals)
 {
     char text[400];
-    const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
-    out.append(text, result.ec == std::errc() ? static_cast<std::size_t>(result.ptr - text) : 0);
+    const char* end = WriteFixed(text, text + sizeof text, value, decimals);
+    out.append(text, end != nullptr ? static_cast<std::size_t>(end - text) : 0);
 }
 
 std::string Lower(std::string text)
@@ -313,7 +316,193 @@ bool StaysInsideQuotes(std::string_view text, std::string_view separator, std::v
     return !fields.empty() && fields.back().quoted && fields.back().valueEnd == text.size();
 }
 
+
+// Lines a block holds at most, and the bytes after which it is cut short:
+// the memory a run needs stays the same whatever the file's size.
+constexpr std::size_t kBlockLines = 32768;
+constexpr std::size_t kBlockBytes = std::size_t(8) << 20;
+// Fewer lines than these are not worth a thread of their own.
+constexpr std::size_t kLinesAShare = 256;
+
+// What every line of a run is converted by.
+struct LineLayout
+{
+    const BatchSettings* settings = nullptr;
+    std::string_view separator;
+    bool gridSource = false;
+    bool decimalComma = false;
+    int decimals = 6;
+    long long columns[3] = {0, 0, 0};
+    // The roles in the order their columns stand on a line.
+    std::array<int, 3> order = {0, 1, 2};
+    int used = 2;
+};
+
+// A line of a block: where its bytes start in the block, the lengths of its
+// content and line end, and its 1-based number in the file.
+struct BlockLine
+{
+    std::size_t at = 0;
+    std::size_t content = 0;
+    std::size_t ending = 0;
+    long long number = 0;
+};
+
+// One share's output: the lines written one after another, and why the
+// lines it could not convert were left.
+struct TextShare
+{
+    std::string out;
+    std::vector<std::string> reasons;
+    std::vector<TextField> fields;
+    std::string scratch;
+};
+
+struct LineResult
+{
+    std::uint32_t share = 0;
+    std::uint32_t reason = 0; // in the share's reasons, when failed
+    std::size_t outAt = 0;
+    std::size_t outLength = 0;
+    bool failed = false;
+    // The line ends inside a quoted field it opened.
+    bool opensQuote = false;
+};
+
 const char* const kRoleNames[3] = {"longitude", "latitude", "altitude"};
+
+// Converts one line, as if no quoted field ran on into it, appending what is
+// written for it to out; the reason it was left, empty when converted.
+void ConvertLine(const LineLayout& layout, CConversionContext& context, std::string_view content,
+                 std::string_view ending, std::size_t mark, TextShare& share, LineResult& result, std::string& reason)
+{
+    const BatchSettings& settings = *layout.settings;
+    std::string& out = share.out;
+    std::vector<TextField>& fields = share.fields;
+    const std::string_view text = content.substr(mark);
+    SplitLine(text, layout.separator, fields);
+    result.opensQuote = !fields.empty() && fields.back().quoted && fields.back().valueEnd == text.size();
+    if (fields.empty())
+    {
+        // A blank line holds no record; it stays as it is.
+        out.append(content);
+        out.append(ending);
+        return;
+    }
+
+    double values[3] = {0, 0, 0};
+    const char* problem = nullptr;
+    int problemRole = 0;
+    for (int role = 0; role < layout.used && problem == nullptr; ++role)
+    {
+        problemRole = role;
+        const long long column = layout.columns[role];
+        if (static_cast<std::size_t>(column) > fields.size())
+        {
+            problem = "missing";
+            break;
+        }
+        const TextField& field = fields[static_cast<std::size_t>(column) - 1];
+        std::string_view value = text.substr(field.valueBegin, field.valueEnd - field.valueBegin);
+        if (!field.wellFormed)
+        {
+            problem = "not a number";
+            break;
+        }
+        if (field.quoted && value.find('"') != std::string_view::npos)
+        {
+            share.scratch = FieldText(text, field);
+            value = share.scratch;
+        }
+        if (value.empty())
+        {
+            problem = "empty";
+            break;
+        }
+        // Plain decimal numbers, nearly every field, are read the fast way
+        // first; anything else the full way.
+        const bool whole = role == 2 || layout.gridSource;
+        bool read = (whole || settings.CoordinateFormat == 0) &&
+                    ReadPlainDecimal(value, layout.decimalComma, values[role]);
+        if (!read)
+            read = whole ? ReadWholeNumber(value, layout.decimalComma, values[role])
+                         : ReadCoordinateField(value, settings.CoordinateFormat,
+                                               role == 0 ? kAxisLongitude : kAxisLatitude, layout.decimalComma,
+                                               values[role]);
+        if (!read)
+            problem = "not a number";
+    }
+
+    if (problem != nullptr)
+    {
+        const char* name = layout.gridSource && problemRole < 2 ? (problemRole == 0 ? "easting" : "northing")
+                                                                 : kRoleNames[problemRole];
+        reason = std::string(name) + " field " + std::to_string(layout.columns[problemRole]) + " " +
+                 (std::strcmp(problem, "missing") == 0 ? std::string("is missing") : "is " + std::string(problem));
+    }
+    else
+    {
+        // The records were loaded, and checked, before the first line.
+        const int converted = ConvertLoadedPoint(context, settings.sourceGrid != 0, settings.destinationGrid != 0,
+                                                 values[0], values[1], values[2]);
+        if (converted == kConvertPointFailed)
+        {
+            reason = context.engine.Failure();
+            if (reason.empty())
+                reason = "cannot be converted";
+        }
+    }
+
+    if (!reason.empty())
+    {
+        out.append(content);
+        out.append(ending);
+        return;
+    }
+    // Every byte but the coordinate values is written back as it was read.
+    out.append(content.substr(0, mark));
+    std::size_t copied = 0;
+    for (int k = 0; k < layout.used; ++k)
+    {
+        const int role = layout.order[static_cast<std::size_t>(k)];
+        const TextField& field = fields[static_cast<std::size_t>(layout.columns[role]) - 1];
+        out.append(text.substr(copied, field.valueBegin - copied));
+        AppendFixed(out, values[role], role == 2 ? 2 : layout.decimals);
+        copied = field.valueEnd;
+    }
+    out.append(text.substr(copied));
+    out.append(ending);
+}
+
+// Converts the lines first to last of a block, appending to the share's output.
+void ConvertShare(const LineLayout& layout, CConversionContext& context, const std::string& held,
+                  std::size_t markLength, const std::vector<BlockLine>& block, std::size_t first, std::size_t last,
+                  std::vector<LineResult>& results, std::uint32_t shareIndex, TextShare& share)
+{
+    // The engine's texts are written with "." whatever the locale.
+    CNumericLocale numbers;
+    std::string reason;
+    for (std::size_t i = first; i < last; ++i)
+    {
+        const BlockLine& line = block[i];
+        LineResult& result = results[i];
+        result = LineResult{};
+        result.share = shareIndex;
+        const std::string_view content(held.data() + line.at, line.content);
+        const std::string_view ending(held.data() + line.at + line.content, line.ending);
+        result.outAt = share.out.size();
+        reason.clear();
+        ConvertLine(layout, context, content, ending, line.number == 1 ? markLength : 0, share, result, reason);
+        result.outLength = share.out.size() - result.outAt;
+        if (!reason.empty())
+        {
+            result.failed = true;
+            result.reason = static_cast<std::uint32_t>(share.reasons.size());
+            share.reasons.push_back(std::move(reason));
+            reason = std::string();
+        }
+    }
+}
 
 } // namespace
 
@@ -647,8 +836,6 @@ std::vector<std::vector<std::string>> PreviewTextFile(const BatchSettings& setti
 void ConvertTextFile(CBatchRunControl& run)
 {
     CNumericLocale numbers;
-    bool reload = true;
-    int keepGoing = 1;
     int lastPercentage = 0;
 
     run.SignalStarted();
@@ -773,7 +960,6 @@ void ConvertTextFile(CBatchRunControl& run)
         if (ConvertCoordinate(run.Context(), run.Loader(), true, x, y, z, settings.sourceDatum, settings.sourceGrid,
                               settings.destinationDatum, settings.destinationGrid) == kConvertRefused)
             end = -1;
-        reload = false;
     }
     if (end != -1)
     {
@@ -785,31 +971,119 @@ void ConvertTextFile(CBatchRunControl& run)
             position += static_cast<long long>(content.size() + ending.size());
         }
 
-        const bool gridSource = settings.sourceGrid != 0;
+        LineLayout layout;
+        layout.settings = &settings;
+        layout.separator = separator;
+        layout.gridSource = settings.sourceGrid != 0;
         // A decimal comma cannot be told from a separator that is a comma.
-        const bool decimalComma = separator != ",";
+        layout.decimalComma = separator != ",";
         // "%3.2lf" for grid units, "%3.6lf" for degrees.
-        const int decimals = settings.destinationGrid != 0 ? 2 : 6;
-        const long long columns[3] = {lonColumn, latColumn, altColumn};
-        std::vector<TextField> fields;
-        std::string scratch, out;
+        layout.decimals = settings.destinationGrid != 0 ? 2 : 6;
+        layout.columns[0] = lonColumn;
+        layout.columns[1] = latColumn;
+        layout.columns[2] = altColumn;
+        // The values are replaced in the order they stand on the line.
+        layout.used = altColumn != 0 ? 3 : 2;
+        std::sort(layout.order.begin(), layout.order.begin() + layout.used,
+                  [&layout](int a, int b) { return layout.columns[a] < layout.columns[b]; });
         // A quoted field may run on over line ends; the lines it continues
         // on hold no columns of their own, and are left as they are.
         const bool quoting = !separator.empty() && separator.front() != ' ';
         bool insideQuotes = false;
 
-        for (;;)
+        // Lines are read in blocks, converted in shares on every core and
+        // written in the order they were read. Whether a line continues a
+        // quoted field depends on the lines before it, so the shares convert
+        // every line as if it did not, and the lines that do are put back
+        // as they were read when the block is written.
+        CBlockScheduler scheduler(kBlockLines);
+        scheduler.Load(run.Context());
+        std::vector<TextShare> shares(scheduler.Threads());
+        // Small blocks, when asked for, are still shared out.
+        const std::size_t linesAShare =
+            std::clamp<std::size_t>(scheduler.BlockItems() / scheduler.Threads(), 1, kLinesAShare);
+        std::vector<BlockLine> block;
+        std::vector<LineResult> results;
+        std::string held, merged;
+        std::vector<TextField> fields;
+        bool more = true;
+        // The running flag is read once a block, after the block is read:
+        // the block is converted whatever it says, and the next one is not
+        // begun when the run was cancelled. The first blocks are small, one
+        // line and then twice as many each time, so that a run cancelled at
+        // its start stops at once.
+        bool keepGoing = true;
+        std::size_t blockLimit = 1;
+
+        while (more)
         {
-            if (keepGoing != 1)
+            if (!keepGoing)
             {
                 end = BATCH_STOPPED;
                 break;
             }
-            if (!next(content, ending))
+            block.clear();
+            held.clear();
+            while (block.size() < blockLimit && held.size() < kBlockBytes)
+            {
+                if (!next(content, ending))
+                {
+                    more = false;
+                    break;
+                }
+                ++lineNumber;
+                position += static_cast<long long>(content.size() + ending.size());
+                block.push_back(BlockLine{held.size(), content.size(), ending.size(), lineNumber});
+                held.append(content);
+                held.append(ending);
+                // A block ends where the progress moves on, so every
+                // percentage the run reaches is reported, as line by line.
+                if (BatchPercentage(position, size) != lastPercentage)
+                    break;
+            }
+            if (block.empty())
                 break;
-            keepGoing = run.Running();
-            ++lineNumber;
-            position += static_cast<long long>(content.size() + ending.size());
+            keepGoing = run.Running() == 1;
+            blockLimit = std::min(blockLimit * 2, scheduler.BlockItems());
+
+            results.resize(block.size());
+            for (TextShare& share : shares)
+            {
+                share.out.clear();
+                share.reasons.clear();
+            }
+            scheduler.Run(block.size(), linesAShare, [&](std::size_t s, std::size_t first, std::size_t last) {
+                ConvertShare(layout, scheduler.Context(s), held, markLength, block, first, last, results,
+                             static_cast<std::uint32_t>(s), shares[s]);
+            });
+
+            merged.clear();
+            for (std::size_t i = 0; i < block.size(); ++i)
+            {
+                const BlockLine& line = block[i];
+                const LineResult& result = results[i];
+                const TextShare& share = shares[result.share];
+                const std::string_view whole(held.data() + line.at, line.content + line.ending);
+                if (insideQuotes)
+                {
+                    const std::size_t mark = line.number == 1 ? markLength : 0;
+                    insideQuotes = StaysInsideQuotes(whole.substr(mark, line.content - mark), separator, fields);
+                    ++notConverted;
+                    if (listed.size() < kListedLines)
+                        listed.push_back(Skipped{line.number, "inside a quoted field begun on an earlier line"});
+                    merged.append(whole);
+                    continue;
+                }
+                merged.append(share.out, result.outAt, result.outLength);
+                if (result.failed)
+                {
+                    ++notConverted;
+                    if (listed.size() < kListedLines)
+                        listed.push_back(Skipped{line.number, share.reasons[result.reason]});
+                }
+                insideQuotes = quoting && result.opensQuote;
+            }
+            std::fwrite(merged.data(), 1, merged.size(), destination);
 
             const int percentage = BatchPercentage(position, size);
             if (percentage != lastPercentage)
@@ -817,130 +1091,6 @@ void ConvertTextFile(CBatchRunControl& run)
                 run.PostProgress(percentage);
                 lastPercentage = percentage;
             }
-
-            const std::size_t mark = lineNumber == 1 ? markLength : 0;
-            const std::string_view text = content.substr(mark);
-            if (insideQuotes)
-            {
-                insideQuotes = StaysInsideQuotes(text, separator, fields);
-                ++notConverted;
-                if (listed.size() < kListedLines)
-                    listed.push_back(Skipped{lineNumber, "inside a quoted field begun on an earlier line"});
-                out.assign(content);
-                out.append(ending);
-                std::fwrite(out.data(), 1, out.size(), destination);
-                continue;
-            }
-            SplitLine(text, separator, fields);
-            insideQuotes = quoting && !fields.empty() && fields.back().quoted && fields.back().valueEnd == text.size();
-            if (fields.empty())
-            {
-                // A blank line holds no record; it stays as it is.
-                out.assign(content);
-                out.append(ending);
-                std::fwrite(out.data(), 1, out.size(), destination);
-                continue;
-            }
-
-            double values[3] = {0, 0, 0};
-            const char* problem = nullptr;
-            int problemRole = 0;
-            for (int role = 0; role < 3 && problem == nullptr; ++role)
-            {
-                if (role == 2 && altColumn == 0)
-                    break;
-                problemRole = role;
-                if (static_cast<std::size_t>(columns[role]) > fields.size())
-                {
-                    problem = "missing";
-                    break;
-                }
-                const TextField& field = fields[static_cast<std::size_t>(columns[role]) - 1];
-                std::string_view value = text.substr(field.valueBegin, field.valueEnd - field.valueBegin);
-                if (!field.wellFormed)
-                {
-                    problem = "not a number";
-                    break;
-                }
-                if (field.quoted && value.find('"') != std::string_view::npos)
-                {
-                    scratch = FieldText(text, field);
-                    value = scratch;
-                }
-                if (value.empty())
-                {
-                    problem = "empty";
-                    break;
-                }
-                const bool read = role == 2 || gridSource
-                                      ? ReadWholeNumber(value, decimalComma, values[role])
-                                      : ReadCoordinateField(value, settings.CoordinateFormat,
-                                                            role == 0 ? kAxisLongitude : kAxisLatitude,
-                                                            decimalComma, values[role]);
-                if (!read)
-                    problem = "not a number";
-            }
-
-            std::string reason;
-            if (problem != nullptr)
-            {
-                const char* name = gridSource && problemRole < 2 ? (problemRole == 0 ? "easting" : "northing")
-                                                                  : kRoleNames[problemRole];
-                reason = std::string(name) + " field " + std::to_string(columns[problemRole]) + " " +
-                         (std::strcmp(problem, "missing") == 0 ? std::string("is missing")
-                                                                : "is " + std::string(problem));
-            }
-            else
-            {
-                const int result = ConvertCoordinate(run.Context(), run.Loader(), reload, values[0], values[1],
-                                                     values[2], settings.sourceDatum, settings.sourceGrid,
-                                                     settings.destinationDatum, settings.destinationGrid);
-                if (result == kConvertRefused)
-                {
-                    // The coordinate systems are unusable; every further line
-                    // would fail the same way.
-                    end = -1;
-                    break;
-                }
-                reload = false;
-                if (result == kConvertPointFailed)
-                {
-                    reason = run.Context().engine.Failure();
-                    if (reason.empty())
-                        reason = "cannot be converted";
-                }
-            }
-
-            out.clear();
-            if (!reason.empty())
-            {
-                ++notConverted;
-                if (listed.size() < kListedLines)
-                    listed.push_back(Skipped{lineNumber, reason});
-                out.append(content);
-            }
-            else
-            {
-                // Every byte but the coordinate values is written back as it
-                // was read; the values are replaced in the order they stand.
-                std::array<int, 3> order = {0, 1, 2};
-                const int used = altColumn != 0 ? 3 : 2;
-                std::sort(order.begin(), order.begin() + used,
-                          [&columns](int a, int b) { return columns[a] < columns[b]; });
-                out.append(content.substr(0, mark));
-                std::size_t copied = 0;
-                for (int k = 0; k < used; ++k)
-                {
-                    const int role = order[static_cast<std::size_t>(k)];
-                    const TextField& field = fields[static_cast<std::size_t>(columns[role]) - 1];
-                    out.append(text.substr(copied, field.valueBegin - copied));
-                    AppendFixed(out, values[role], role == 2 ? 2 : decimals);
-                    copied = field.valueEnd;
-                }
-                out.append(text.substr(copied));
-            }
-            out.append(ending);
-            std::fwrite(out.data(), 1, out.size(), destination);
         }
     }
 

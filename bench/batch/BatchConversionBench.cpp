@@ -3,11 +3,14 @@
 //   PROJ's cs2cs on the same points;
 //   a 20,000-polyline, 1,000,000-vertex shapefile onto the same grid, against
 //   GDAL's ogr2ogr -t_srs.
-// Prints both times and the ratio (peer time / our time). Built by the
-// benchmarks target only; `make bench` runs it.
+// Prints both times and the ratio (peer time / our time), whether a run on
+// every core wrote the bytes of a run on one thread, and the largest
+// difference from the peer's coordinates. Built by the benchmarks target
+// only; `make bench` runs it.
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -15,12 +18,14 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <sys/resource.h>
 #include <time.h>
 
 #include "BatchRunControl.h"
+#include "BlockScheduler.h"
 #include "ConvertShp.h"
 #include "TextFileConversion.h"
 
@@ -71,13 +76,12 @@ struct Timing
 
 double ProcessorSeconds()
 {
-    timespec own;
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &own);
-    rusage children;
+    // The whole process's: our runs convert on several threads.
+    rusage own, children;
+    getrusage(RUSAGE_SELF, &own);
     getrusage(RUSAGE_CHILDREN, &children);
     auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
-    return static_cast<double>(own.tv_sec) + own.tv_nsec / 1e9 + seconds(children.ru_utime) +
-           seconds(children.ru_stime);
+    return seconds(own.ru_utime) + seconds(own.ru_stime) + seconds(children.ru_utime) + seconds(children.ru_stime);
 }
 
 Timing Seconds(const std::function<void()>& work)
@@ -190,8 +194,9 @@ void WritePolylines(const std::string& base, int lines, int vertices)
     write(base + ".dbf", dbf);
 }
 
-Timing RunOurs(BatchSettings& settings, void (*worker)(CBatchRunControl&))
+Timing RunOurs(BatchSettings& settings, void (*worker)(CBatchRunControl&), unsigned threads = 0)
 {
+    SetBatchParallelism({threads, 0});
     CConversionContext context;
     CBenchLoader loader;
     CQuietSink sink;
@@ -212,6 +217,86 @@ Timing RunPeer(const std::string& command)
     if (status != 0)
         std::fprintf(stderr, "peer failed: %s\n", command.c_str());
     return seconds;
+}
+
+std::string ReadAll(const std::string& path)
+{
+    std::string bytes;
+    if (std::FILE* f = std::fopen(path.c_str(), "rb"))
+    {
+        char block[1 << 16];
+        std::size_t n;
+        while ((n = std::fread(block, 1, sizeof block, f)) > 0)
+            bytes.append(block, n);
+        std::fclose(f);
+    }
+    return bytes;
+}
+
+// The largest difference, in metres, between the coordinates of our text
+// output (x,y,h) and cs2cs's (x y h); a huge value when the files disagree
+// on their lines.
+double LargestTextDifference(const std::string& ours, const std::string& peer)
+{
+    std::FILE* a = std::fopen(ours.c_str(), "rb");
+    std::FILE* b = std::fopen(peer.c_str(), "rb");
+    double largest = a != nullptr && b != nullptr ? 0 : 1e300;
+    double x1, y1, h1, x2, y2, h2;
+    while (a != nullptr && b != nullptr)
+    {
+        const int n1 = std::fscanf(a, "%lf,%lf,%lf", &x1, &y1, &h1);
+        const int n2 = std::fscanf(b, "%lf %lf %lf", &x2, &y2, &h2);
+        if (n1 != n2)
+            largest = 1e300;
+        if (n1 != 3 || n2 != 3)
+            break;
+        largest = std::max({largest, std::fabs(x1 - x2), std::fabs(y1 - y2)});
+    }
+    if (a != nullptr)
+        std::fclose(a);
+    if (b != nullptr)
+        std::fclose(b);
+    return largest;
+}
+
+// The same for the vertices of two polyline main files, record by record.
+double LargestShapeDifference(const std::string& ours, const std::string& peer)
+{
+    const std::string a = ReadAll(ours), b = ReadAll(peer);
+    auto big = [](const std::string& s, std::size_t at) {
+        const auto* p = reinterpret_cast<const unsigned char*>(s.data() + at);
+        return static_cast<std::size_t>(p[0]) << 24 | static_cast<std::size_t>(p[1]) << 16 |
+               static_cast<std::size_t>(p[2]) << 8 | p[3];
+    };
+    auto little = [](const std::string& s, std::size_t at) {
+        std::uint32_t v;
+        std::memcpy(&v, s.data() + at, 4);
+        return static_cast<std::size_t>(v);
+    };
+    auto real = [](const std::string& s, std::size_t at) {
+        double d;
+        std::memcpy(&d, s.data() + at, 8);
+        return d;
+    };
+    double largest = a.size() > 100 && b.size() > 100 ? 0 : 1e300;
+    std::size_t i = 100, j = 100;
+    while (largest < 1e300 && i + 52 <= a.size() && j + 52 <= b.size())
+    {
+        const std::size_t partsA = little(a, i + 44), pointsA = little(a, i + 48);
+        const std::size_t partsB = little(b, j + 44), pointsB = little(b, j + 48);
+        if (pointsA != pointsB)
+            return 1e300;
+        const std::size_t atA = i + 52 + 4 * partsA, atB = j + 52 + 4 * partsB;
+        if (atA + 16 * pointsA > a.size() || atB + 16 * pointsB > b.size())
+            return 1e300;
+        for (std::size_t k = 0; k < 2 * pointsA; ++k)
+            largest = std::max(largest, std::fabs(real(a, atA + 8 * k) - real(b, atB + 8 * k)));
+        i += 8 + 2 * big(a, i + 4);
+        j += 8 + 2 * big(b, j + 4);
+    }
+    if (i != a.size() || j != b.size())
+        largest = 1e300;
+    return largest;
 }
 
 void Report(const char* name, long long units, const char* unit, Timing ours, Timing peer, double target)
@@ -235,7 +320,11 @@ int main()
 
     // Text: lon,lat,height lines in zone 31; cs2cs reads the same numbers
     // from a blank separated copy, its native input.
-    const int lines = 1000000;
+    // GEOLYNX_BENCH_SCALE (a fraction) shrinks both data sets, for a run
+    // under a profiler.
+    const char* scaleText = std::getenv("GEOLYNX_BENCH_SCALE");
+    const double scale = scaleText != nullptr && std::atof(scaleText) > 0 ? std::atof(scaleText) : 1.0;
+    const int lines = static_cast<int>(1000000 * scale);
     {
         CSequence random;
         std::FILE* csv = std::fopen((folder / "points.csv").c_str(), "wb");
@@ -256,13 +345,32 @@ int main()
     text.SeparatorChoice = 1;
     text.sourceFile = (folder / "points.csv").string();
     text.destinationFile = (folder / "points-utm.csv").string();
+    std::printf("machine: %u cores, load average %s", std::thread::hardware_concurrency(),
+                ReadAll("/proc/loadavg").c_str());
+    // One thread first, for the bytes every thread count must write.
+    const std::string oneThread = (folder / "points-one-thread.csv").string();
+    text.destinationFile = oneThread;
+    const Timing singleText = RunOurs(text, ConvertTextFile, 1);
+    text.destinationFile = (folder / "points-utm.csv").string();
     const Timing oursText = RunOurs(text, ConvertTextFile);
     const Timing peerText = RunPeer(std::string("cs2cs -f %.2f ") + kWgs84Proj + " +to " + kUtm31Proj + " < '" +
                                     (folder / "points.txt").string() + "' > '" +
                                     (folder / "points-cs2cs.txt").string() + "'");
-    Report("CSV, WGS 84 to UTM 31N vs cs2cs", lines, "lines", oursText, peerText, 5);
+    Report("CSV, WGS 84 to UTM 31N vs cs2cs", lines, "lines", oursText, peerText, 10);
+    std::printf("  one thread: wall %.3f s, processor %.3f s; same bytes on every thread: %s\n", singleText.wall,
+                singleText.cpu, ReadAll(oneThread) == ReadAll(text.destinationFile) ? "yes" : "NO");
+    // Our output has the centimetres of "%3.2lf": held against cs2cs's
+    // micrometres, untimed, it may differ by half a centimetre from the
+    // rounding and by 0.1 mm more at most.
+    RunPeer(std::string("cs2cs -f %.6f ") + kWgs84Proj + " +to " + kUtm31Proj + " < '" +
+            (folder / "points.txt").string() + "' > '" + (folder / "points-cs2cs-fine.txt").string() + "'");
+    const double textDifference =
+        LargestTextDifference(text.destinationFile, (folder / "points-cs2cs-fine.txt").string());
+    std::printf("  largest difference from cs2cs: %.6f m, beyond our rounding to 0.01 m: %.6f m (at most 0.0001 m: %s)\n",
+                textDifference, std::max(0.0, textDifference - 0.005),
+                textDifference <= 0.005 + 0.0001 ? "met" : "NOT MET");
 
-    const int polylines = 20000, vertices = 50;
+    const int polylines = static_cast<int>(20000 * scale), vertices = 50;
     WritePolylines((folder / "lines").string(), polylines, vertices);
     BatchSettings shape;
     shape.ConversionType = CONVERSION_SHAPEFILE;
@@ -271,12 +379,24 @@ int main()
     shape.destinationGrid = kUtm31;
     shape.sourceFile = (folder / "lines.shp").string();
     shape.destinationFile = (folder / "lines-utm.shp").string();
+    shape.destinationFile = (folder / "lines-one.shp").string();
+    const Timing singleShape = RunOurs(shape, ConvertShapefile, 1);
+    shape.destinationFile = (folder / "lines-utm.shp").string();
     const Timing oursShape = RunOurs(shape, ConvertShapefile);
     const Timing peerShape =
         RunPeer(std::string("ogr2ogr -q -f 'ESRI Shapefile' -s_srs '") + kWgs84Proj + "' -t_srs '" + kUtm31Proj +
                 "' '" + (folder / "lines-ogr.shp").string() + "' '" + shape.sourceFile + "'");
     Report("Shapefile, 20,000 polylines vs ogr2ogr", static_cast<long long>(polylines) * vertices, "vertices",
-           oursShape, peerShape, 3);
+           oursShape, peerShape, 4);
+    bool sameShape = true;
+    for (const char* extension : {".shp", ".shx", ".dbf"})
+        sameShape = sameShape && ReadAll((folder / "lines-one").string() + extension) ==
+                                     ReadAll((folder / "lines-utm").string() + extension);
+    std::printf("  one thread: wall %.3f s, processor %.3f s; same bytes on every thread: %s\n", singleShape.wall,
+                singleShape.cpu, sameShape ? "yes" : "NO");
+    const double shapeDifference = LargestShapeDifference(shape.destinationFile, (folder / "lines-ogr.shp").string());
+    std::printf("  largest difference from ogr2ogr: %.6f m (at most 0.0001 m: %s)\n", shapeDifference,
+                shapeDifference <= 0.0001 ? "met" : "NOT MET");
 
     std::error_code error;
     fs::remove_all(folder, error);

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "ConvertCoordinate.h"
+
+// How the batch workers share their blocks out: threads at most (0: one a
+// core) and items (lines, vertices) a block. Process-wide; a run reads them
+// once when it starts.
+struct BatchParallelism
+{
+    unsigned threads = 0;
+    std::size_t blockItems = 0; // 0: the worker's own size
+};
+void SetBatchParallelism(const BatchParallelism& parallelism);
+BatchParallelism GetBatchParallelism();
+
+// Converts the blocks of one run in shares on several threads, each thread
+// with an engine of its own. The run's records are loaded once, on the
+// calling thread, and copied into every engine, so the workers never use the
+// record loader. Share 0 runs on the calling thread; Run returns when every
+// share is done.
+class CBlockScheduler
+{
+public:
+    // blockItems: the worker's own block size, used unless the process-wide
+    // setting gives another.
+    explicit CBlockScheduler(std::size_t blockItems);
+    CBlockScheduler(const CBlockScheduler&) = delete;
+    CBlockScheduler& operator=(const CBlockScheduler&) = delete;
+
+    std::size_t Threads() const { return contexts.size(); }
+    std::size_t BlockItems() const { return blockItems; }
+    // Copies the two records of a context they were loaded into, and sets
+    // every engine up with them once.
+    void Load(const CConversionContext& loaded);
+    CConversionContext& Context(std::size_t share) { return *contexts[share]; }
+
+    // Calls work(share, first, last) for ranges covering [0, count), on as
+    // many threads as there are engines and ranges of minimum items. Each
+    // share runs on one thread with engine Context(share) and is given its
+    // ranges in increasing order; which ranges a share gets is not fixed.
+    void Run(std::size_t count, std::size_t minimum,
+             const std::function<void(std::size_t share, std::size_t first, std::size_t last)>& work);
+
+private:
+    std::size_t blockItems;
+    std::vector<std::unique_ptr<CConversionContext>> contexts;
+};
+
+// Converts one point with an engine Load set up: what ConvertCoordinate does
+// without a reload, but without comparing the two records with the engine's
+// again for every point (a run's records do not change). x, y: longitude and
+// latitude, or easting and northing on a grid side; z: the height. Returns
+// kConvertDone, or kConvertPointFailed with the point untouched and
+// context.engine.Failure() saying why.
+int ConvertLoadedPoint(CConversionContext& context, bool gridSource, bool gridDestination, double& x, double& y,
+                       double& z);
