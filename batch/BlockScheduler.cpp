@@ -48,38 +48,6 @@ void CBlockScheduler::Load(const CConversionContext& loaded)
     }
 }
 
-int ConvertLoadedPoint(CConversionContext& context, bool gridSource, bool gridDestination, double& x, double& y,
-                       double& z)
-{
-    CProjections& engine = context.engine;
-    if (gridSource)
-    {
-        engine.northing = y;
-        engine.easting = x;
-    }
-    else
-    {
-        engine.latitude = y;
-        engine.longitude = x;
-    }
-    engine.height = z;
-    engine.Transform();
-    if (!engine.Failure().empty())
-        return kConvertPointFailed;
-    z = engine.height;
-    if (gridDestination)
-    {
-        y = engine.northing;
-        x = engine.easting;
-    }
-    else
-    {
-        y = engine.latitude;
-        x = engine.longitude;
-    }
-    return kConvertDone;
-}
-
 void CBlockScheduler::Run(std::size_t count, std::size_t minimum,
                           const std::function<void(std::size_t, std::size_t, std::size_t)>& work)
 {

@@ -51,11 +51,3 @@ private:
     std::vector<std::unique_ptr<CConversionContext>> contexts;
 };
 
-// Converts one point with an engine Load set up: what ConvertCoordinate does
-// without a reload, but without comparing the two records with the engine's
-// again for every point (a run's records do not change). x, y: longitude and
-// latitude, or easting and northing on a grid side; z: the height. Returns
-// kConvertDone, or kConvertPointFailed with the point untouched and
-// context.engine.Failure() saying why.
-int ConvertLoadedPoint(CConversionContext& context, bool gridSource, bool gridDestination, double& x, double& y,
-                       double& z);

@@ -34,18 +34,6 @@ int ConvertCoordinate(CConversionContext& context, CRecordLoader& loader, bool r
     }
 
     CProjections& engine = context.engine;
-    if (sourceGridId != 0)
-    {
-        engine.northing = y;
-        engine.easting = x;
-    }
-    else
-    {
-        engine.latitude = y;
-        engine.longitude = x;
-    }
-    engine.height = z;
-
     if (reload)
     {
         if (!LoadRecord(loader, context.source, sourceDatumId, sourceGridId))
@@ -69,12 +57,29 @@ int ConvertCoordinate(CConversionContext& context, CRecordLoader& loader, bool r
         ShowMessage(IDS_GRID_FILE_UNUSABLE, engine.UnusableGridFile());
         return kConvertRefused;
     }
+    return ConvertLoadedPoint(context, sourceGridId != 0, destinationGridId != 0, x, y, z);
+}
+
+int ConvertLoadedPoint(CConversionContext& context, bool gridSource, bool gridDestination, double& x, double& y,
+                       double& z)
+{
+    CProjections& engine = context.engine;
+    if (gridSource)
+    {
+        engine.northing = y;
+        engine.easting = x;
+    }
+    else
+    {
+        engine.latitude = y;
+        engine.longitude = x;
+    }
+    engine.height = z;
     engine.Transform();
     if (!engine.Failure().empty())
         return kConvertPointFailed;
-
     z = engine.height;
-    if (destinationGridId != 0)
+    if (gridDestination)
     {
         y = engine.northing;
         x = engine.easting;

@@ -48,3 +48,13 @@ int ConvertCoordinate(CConversionContext& context, CRecordLoader& loader, bool r
 // The same with the records loaded from the catalogue (LoadGridRecord, LoadDatumRecord).
 int ConvertCoordinate(CConversionContext& context, bool reload, double& x, double& y, double& z, int sourceDatumId,
                       int sourceGridId, int destinationDatumId, int destinationGridId);
+
+// Converts one point on an engine whose records are set (SetSource and
+// SetDestination done, the grid files usable): what ConvertCoordinate does
+// without a reload, but without comparing the two records with the engine's
+// again for every point (a run's records do not change). x, y: longitude and
+// latitude, or easting and northing on a grid side; z: the height. Returns
+// kConvertDone, or kConvertPointFailed with the point untouched and
+// context.engine.Failure() saying why.
+int ConvertLoadedPoint(CConversionContext& context, bool gridSource, bool gridDestination, double& x, double& y,
+                       double& z);
