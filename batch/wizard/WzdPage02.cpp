@@ -25,8 +25,20 @@ void CWzdPage02::OnSetActive()
 {
     ui->sourceFile->setText(QString::fromStdString(Settings().sourceFile));
     ui->destinationFile->setText(QString::fromStdString(Settings().destinationFile));
-    // What the note says holds for the text converter.
-    ui->destinationNote->setVisible(Settings().ConversionType == CONVERSION_TEXT);
+    // Both file converters build their output under temporary names and
+    // rename it into place only when the run completes.
+    if (Settings().ConversionType == CONVERSION_SHAPEFILE)
+        ui->destinationNote->setText(
+            QStringLiteral("The converted shapefile set is written under temporary names beside the destination "
+                           "and replaces it, with its companion files, only when the conversion completes. A "
+                           "cancelled or failed conversion leaves the destination as it was."));
+    else
+        ui->destinationNote->setText(
+            QStringLiteral("The converted file is written under a temporary name beside the destination and "
+                           "replaces it only when the conversion completes. A cancelled or failed conversion "
+                           "leaves the destination as it was."));
+    ui->destinationNote->setVisible(Settings().ConversionType == CONVERSION_TEXT ||
+                                    Settings().ConversionType == CONVERSION_SHAPEFILE);
 }
 
 int CWzdPage02::nextId() const

@@ -189,7 +189,16 @@ TEST_F(ShapefileWizard, FailedRunShowsWhyUnderTheEndText)
     std::string main = ReadFile(source);
     main[100 + 8] = 99; // record 1's shape type
     WriteFile(source, main);
-    ToStartPage();
+    Open();
+    Click("shapefileRadio");
+    Next();
+    // The file page says what a run that does not complete keeps.
+    EXPECT_TRUE(Label("destinationNote").contains("leaves the destination as it was"));
+    EXPECT_TRUE(Label("destinationNote").contains("shapefile set"));
+    Browse("sourceBrowse", source);
+    Browse("destinationBrowse", destination);
+    Next();
+    ChooseSystems();
     ASSERT_EQ(Page(), CWzdSheet::PageStart);
     Finish();
     ASSERT_TRUE(WaitForEnd());
