@@ -46,16 +46,6 @@ void CloseAll(CCxAdo& ado)
     ado.Shutdown();
 }
 
-bool EqualNoCase(const std::string& a, const std::string& b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
-
 // The position of a field in the open record set, the exact name first, then
 // ignoring case as the database layer does; -1 when there is none. Fields
 // before first are not the table's own.

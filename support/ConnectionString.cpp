@@ -2,6 +2,8 @@
 
 #include <cctype>
 
+#include "CxString.h"
+
 namespace {
 
 std::string Trim(const std::string& s)
@@ -12,16 +14,6 @@ std::string Trim(const std::string& s)
     while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1])))
         --e;
     return s.substr(b, e - b);
-}
-
-bool EqualNoCase(const std::string& a, const std::string& b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
 }
 
 bool IsPasswordKey(const std::string& key)

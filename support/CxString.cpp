@@ -1,5 +1,6 @@
 #include "CxString.h"
 
+#include <cctype>
 #include <cstdarg>
 #include <cstdio>
 #include <cwchar>
@@ -117,4 +118,14 @@ std::string WideToUtf8(const wchar_t* t)
         }
     }
     return out;
+}
+
+bool EqualNoCase(const std::string& a, const std::string& b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
 }

@@ -55,5 +55,9 @@ private:
     std::string text;
 };
 
+// Equal but for the case of ASCII letters, as names of keys, providers and
+// fields are compared.
+bool EqualNoCase(const std::string& a, const std::string& b);
+
 // Wide text (UCS-4) to UTF-8; invalid code points become U+FFFD.
 std::string WideToUtf8(const wchar_t* text);
