@@ -9,25 +9,12 @@
 #include <string>
 #include <sys/wait.h>
 
+#include "../batch/BatchTestSupport.h"
 #include "ScratchFolder.h"
 
 namespace {
 
 const std::string kBom = "\xEF\xBB\xBF";
-
-std::string Shell(const std::string& command)
-{
-    std::string out;
-    if (std::FILE* pipe = ::popen(command.c_str(), "r"))
-    {
-        char buffer[4096];
-        std::size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-            out.append(buffer, n);
-        ::pclose(pipe);
-    }
-    return out;
-}
 
 class CliDescribe : public testing::Test
 {
@@ -90,7 +77,7 @@ TEST_F(CliDescribe, TheCommentFollowsTheHeaderAndGdalStillReadsTheFile)
     // GDAL's CSV driver has no comments: it reads the header's names, the
     // comment as one record without a point, and both records with theirs,
     // in the place cs2cs puts them.
-    const std::string info = Shell("ogrinfo -ro -al -oo X_POSSIBLE_NAMES=lon -oo Y_POSSIBLE_NAMES=lat "
+    const std::string info = batchtest::Capture("ogrinfo -ro -al -oo X_POSSIBLE_NAMES=lon -oo Y_POSSIBLE_NAMES=lat "
                                    "-oo AUTODETECT_TYPE=YES '" +
                                    scratch.File("out.csv") + "' 2>&1");
     EXPECT_NE(info.find("Feature Count: 3"), std::string::npos) << info;
@@ -137,7 +124,7 @@ TEST_F(CliDescribe, OnlyShippedSystemsAsTheyWereShippedCarryACode)
 
 TEST_F(CliDescribe, TheHelpSaysWhatTheOptionWrites)
 {
-    const std::string help = Shell(std::string(GEOLYNX_BIN_DIR) + "/geolynx-cli batch text --help 2>&1");
+    const std::string help = batchtest::Capture(std::string(GEOLYNX_BIN_DIR) + "/geolynx-cli batch text --help 2>&1");
     EXPECT_NE(help.find("--describe"), std::string::npos) << help;
     EXPECT_NE(help.find("# Veltrix Geolynx: NAME (EPSG:CODE)"), std::string::npos) << help;
 }
