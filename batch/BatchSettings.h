@@ -30,6 +30,9 @@ struct BatchSettings
     // 1: a text file's header line chooses the columns it names, in place of
     // the three column numbers above (those stay for what it does not name).
     std::int32_t columnsFromHeader = 0;
+    // 1: a text file's output names the destination system in a comment
+    // line (see DescriptionLine).
+    std::int32_t describe = 0;
 };
 
 enum ConversionTypes

@@ -18,6 +18,7 @@
 #include "BatchRunControl.h"
 #include "BlockScheduler.h"
 #include "CoordinateText.h"
+#include "DestinationDescription.h"
 #include "FixedText.h"
 #include "Messages.h"
 #include "NumericLocale.h"
@@ -31,6 +32,7 @@ constexpr std::size_t kSampleLines = 20;
 constexpr std::size_t kListedLines = 10;
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+constexpr std::string_view kDescriptionStart = "# Veltrix Geolynx: ";
 
 bool IsWhite(char c)
 {
@@ -187,6 +189,10 @@ std::vector<std::string> FirstLines(std::FILE* file, std::size_t count)
     {
         if (lines.empty() && content.starts_with(kByteOrderMark))
             content.remove_prefix(kByteOrderMark.size());
+        // An earlier run's description, first or after the header, is no
+        // record and no column name.
+        if (lines.size() < 2 && IsDescriptionLine(content))
+            continue;
         lines.emplace_back(content);
         if (!IsBlankLine(content))
             ++filled;
@@ -505,6 +511,21 @@ void ConvertShare(const LineLayout& layout, CConversionContext& context, const s
 }
 
 } // namespace
+
+std::string DescriptionLine(std::string_view name, int epsg)
+{
+    std::string line(kDescriptionStart);
+    for (const char c : name)
+        line += static_cast<unsigned char>(c) < 0x20 || c == '\x7F' ? ' ' : c;
+    if (epsg > 0)
+        line += " (EPSG:" + std::to_string(epsg) + ")";
+    return line;
+}
+
+bool IsDescriptionLine(std::string_view content)
+{
+    return content.starts_with(kDescriptionStart);
+}
 
 std::string ResolveSeparator(const BatchSettings& settings)
 {
@@ -835,6 +856,13 @@ std::vector<std::vector<std::string>> PreviewTextFile(const BatchSettings& setti
 
 void ConvertTextFile(CBatchRunControl& run)
 {
+    ConvertTextFile(run, [](int datumId, int gridId, std::string& name, int& epsg, std::string& why) {
+        return DestinationDescription(datumId, gridId, name, epsg, why);
+    });
+}
+
+void ConvertTextFile(CBatchRunControl& run, const TextDescriptionSource& describe)
+{
     CNumericLocale numbers;
     int lastPercentage = 0;
 
@@ -907,6 +935,39 @@ void ConvertTextFile(CBatchRunControl& run)
     if (!ahead.empty() && std::string_view(ahead.front().content).starts_with(kByteOrderMark))
         markLength = kByteOrderMark.size();
 
+    // The description's line end is the input's first one.
+    const std::string lineEnd = !ahead.empty() && !ahead.front().ending.empty() ? ahead.front().ending : "\n";
+    // An earlier run's description stands first, or right after the
+    // header; it is dropped, since it names the input's system. Its bytes
+    // still count as read, and its number as a line of the input.
+    const std::size_t describedAt = settings.header != 0 ? 1 : 0;
+    bool dropped = false;
+    long long skippedBytes = 0;
+    if (ahead.size() > describedAt)
+    {
+        const StoredLine& line = ahead[describedAt];
+        const std::size_t mark = describedAt == 0 ? markLength : 0;
+        if (IsDescriptionLine(std::string_view(line.content).substr(mark)))
+        {
+            dropped = true;
+            skippedBytes = static_cast<long long>(line.content.size() - mark + line.ending.size());
+            ahead.erase(ahead.begin() + static_cast<std::ptrdiff_t>(describedAt));
+        }
+    }
+    // Where the description goes before the first line, the byte-order mark
+    // is written ahead of it by itself.
+    bool markFirst = false;
+    if (markLength != 0 && describedAt == 0 && (dropped || settings.describe != 0))
+    {
+        markFirst = true;
+        if (!dropped)
+        {
+            ahead.front().content.erase(0, markLength);
+            skippedBytes += static_cast<long long>(markLength);
+        }
+        markLength = 0;
+    }
+
     std::string separator = ResolveSeparator(settings);
     int failure = 0; // a message number when the run cannot start
     if (separator.empty() && settings.SeparatorChoice == 0)
@@ -961,15 +1022,38 @@ void ConvertTextFile(CBatchRunControl& run)
                               settings.destinationDatum, settings.destinationGrid) == kConvertRefused)
             end = -1;
     }
+    std::string description;
+    if (end != -1 && settings.describe != 0)
+    {
+        std::string name, why;
+        int epsg = 0;
+        if (describe && describe(settings.destinationDatum, settings.destinationGrid, name, epsg, why))
+            description = DescriptionLine(name, epsg) + lineEnd;
+        else
+        {
+            run.Send(BATCH_STATUS, "Text file not converted: the destination system cannot be named" +
+                                       (why.empty() ? std::string() : ": " + why));
+            end = -1;
+        }
+    }
     if (end != -1)
     {
+        if (markFirst)
+            std::fwrite(kByteOrderMark.data(), 1, kByteOrderMark.size(), destination);
         if (settings.header != 0 && next(content, ending))
         {
             ++lineNumber;
             std::fwrite(content.data(), 1, content.size(), destination);
             std::fwrite(ending.data(), 1, ending.size(), destination);
             position += static_cast<long long>(content.size() + ending.size());
+            // A header without a line end ends where the description starts.
+            if (!description.empty() && ending.empty())
+                std::fwrite(lineEnd.data(), 1, lineEnd.size(), destination);
         }
+        std::fwrite(description.data(), 1, description.size(), destination);
+        position += skippedBytes;
+        if (dropped)
+            ++lineNumber;
 
         LineLayout layout;
         layout.settings = &settings;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -104,10 +105,32 @@ FieldLists FillFieldLists(BatchSettings& settings);
 // altitude column, altitude fields of at most 26 lines after the header.
 std::vector<std::vector<std::string>> PreviewTextFile(const BatchSettings& settings);
 
+// The comment line that names the system a converted file is in:
+// "# Veltrix Geolynx: <name> (EPSG:<code>)", or "# Veltrix Geolynx: <name>"
+// for a system without an EPSG code. Control characters in the name become
+// blanks, so the comment stays one line. No line end.
+std::string DescriptionLine(std::string_view name, int epsg);
+
+// Whether a line (its byte-order mark taken off) is a comment DescriptionLine
+// wrote.
+bool IsDescriptionLine(std::string_view content);
+
+// The destination's name and EPSG code (0 for none), as DestinationDescription
+// gives them; false, with why, when there are none.
+using TextDescriptionSource =
+    std::function<bool(int datumId, int gridId, std::string& name, int& epsg, std::string& why)>;
+
 // Worker: converts the settings' source text file into the destination file,
 // line by line, reporting through the run control. The source is read once,
 // so a pipe converts too. The output goes to a temporary file beside the
 // destination, which replaces the destination only when the run completes.
 // Lines whose coordinates are empty, not numbers or cannot be converted are
 // copied unchanged; the completion text then says how many and which.
+// With the settings' describe flag, the output gets the destination's
+// DescriptionLine before its first record: after the byte-order mark and,
+// with the header flag, after the header line, ended as the input's first
+// line is (LF when it has no line end). A description line where the input
+// would carry one (first, or after the header) is not copied: it names the
+// system the input was in.
 void ConvertTextFile(CBatchRunControl& run);
+void ConvertTextFile(CBatchRunControl& run, const TextDescriptionSource& describe);

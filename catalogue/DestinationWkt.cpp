@@ -258,6 +258,36 @@ bool EsriProjection(const Row& r, std::string& name, Parameters& p)
     return false;
 }
 
+// The grids whose ESRI form GDAL reads onto other coordinates than the engine writes, in the
+// WKT1 form GDAL writes, with axes that say what the engine's x and y are (GDAL takes the first
+// axis as x). Krovak: x the westing, y the southing, each from the projection's centre, as the
+// south-west orientated method gives them; GDAL places these only without a false origin.
+// Lambert west orientated: x = FE - r sin(theta) is the westing of a Lambert conic whose false
+// easting is -FE. Both checked against the engine through ogr2ogr.
+bool AxisProjection(const Row& r, std::string& name, Parameters& p, const char*& axes)
+{
+    switch (r.projection)
+    {
+    case 9819:
+        if (r.fe != 0 || r.fn != 0)
+            return false;
+        name = "Krovak";
+        p = {{"latitude_of_center", r.lat},      {"longitude_of_center", r.lon}, {"azimuth", r.azimuth},
+             {"pseudo_standard_parallel_1", r.pn}, {"scale_factor", r.scale},    {"false_easting", 0.0},
+             {"false_northing", 0.0}};
+        axes = ",AXIS[\"Westing\",WEST],AXIS[\"Southing\",SOUTH]";
+        return true;
+    case 9826:
+        name = "Lambert_Conformal_Conic_1SP";
+        p = {{"latitude_of_origin", r.lat}, {"central_meridian", r.lon}, {"scale_factor", r.scale},
+             {"false_easting", -r.fe},      {"false_northing", r.fn}};
+        axes = ",AXIS[\"Westing\",WEST],AXIS[\"Northing\",NORTH]";
+        return true;
+    default:
+        return false;
+    }
+}
+
 std::string Geographic(const Row& r)
 {
     const std::string datum = EsriName(r.datumName);
@@ -383,8 +413,15 @@ bool ComposeFromRow(const Row& row, bool grid, std::string& wkt, std::string& wh
     }
     std::string projection;
     Parameters parameters;
-    if (!EsriProjection(row, projection, parameters))
+    const char* axes = nullptr;
+    const bool esri = EsriProjection(row, projection, parameters);
+    if (!esri && !AxisProjection(row, projection, parameters, axes))
     {
+        if (row.projection == 9819)
+        {
+            why = "the Krovak grid " + std::to_string(id) + " has a false origin, which no .prj text here places";
+            return false;
+        }
         why = "the projection " + std::to_string(row.projection) + " of grid " + std::to_string(id) +
               " has no ESRI form";
         return false;
@@ -395,8 +432,10 @@ bool ComposeFromRow(const Row& row, bool grid, std::string& wkt, std::string& wh
         text += ",PARAMETER[\"" + std::string(name) + "\"," + WktNumber(value) + "]";
     const double factor = FromUnits(row.unit, 1.0);
     const std::string unit = row.unit == 9001 || row.unitName.empty() ? std::string("Meter") : EsriName(row.unitName);
-    text += ",UNIT[\"" + unit + "\"," + WktNumber(factor) + "]]";
-    wkt = text;
+    text += ",UNIT[\"" + unit + "\"," + WktNumber(factor) + "]";
+    if (axes != nullptr)
+        text += axes;
+    wkt = text + "]";
     return true;
 }
 

@@ -9,7 +9,9 @@
 // datum's geographic system (longitudes from Greenwich in degrees, as the engine writes them),
 // otherwise the grid. Shipped rows take the text PROJ's database gives for their EPSG code (table
 // tblWkt) while the row still holds the values that text was made from; a row a user added or
-// changed, and a catalogue older than that table, get a text composed from the row. False, with
+// changed, and a catalogue older than that table, get a text composed from the row. Krovak and
+// Lambert west orientated grids, whose ESRI form GDAL misplaces, get the WKT1 form GDAL writes,
+// with axes (a Krovak grid only without a false origin). False, with
 // why, when the catalogue cannot be reached, the row is missing or its projection has no ESRI
 // form here.
 bool DestinationWkt(int datumId, int gridId, std::string& wkt, std::string& why);

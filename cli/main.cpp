@@ -41,6 +41,7 @@ struct BatchOptions
     std::string output;
     std::string separator = "auto";
     bool header = false;
+    bool describe = false;
     int xColumn = 1;
     int yColumn = 2;
     // No height unless one is named: a third field is as often a name or an
@@ -114,6 +115,7 @@ int RunBatchCommand(int type, const BatchOptions& o)
     settings.destinationFile = o.output;
     settings.SeparatorChoice = SeparatorChoice(o.separator);
     settings.header = o.header ? 1 : 0;
+    settings.describe = o.describe ? 1 : 0;
     settings.longitudeColumn = o.xColumn;
     settings.latitudeColumn = o.yColumn;
     settings.altitudeColumn = o.zColumn;
@@ -217,6 +219,9 @@ int main(int argc, char** argv)
                    "the first line holds column names; without column options its names choose the columns "
                    "(lon, long, longitude, x, easting, e; lat, latitude, y, northing, n; h, height, alt, "
                    "altitude, z)");
+    text->add_flag("--describe", options.describe,
+                   "write the destination system's name and EPSG code into a comment line before the first "
+                   "record (after the header line): # Veltrix Geolynx: NAME (EPSG:CODE)");
     CLI::Option* xColumn = text->add_option("--x-column", options.xColumn,
                                             "field of the longitude or easting (default 1)")
                                ->check(CLI::PositiveNumber);

@@ -39,6 +39,12 @@ void CWzdPage02::OnSetActive()
                            "leaves the destination as it was."));
     ui->destinationNote->setVisible(Settings().ConversionType == CONVERSION_TEXT ||
                                     Settings().ConversionType == CONVERSION_SHAPEFILE);
+    // A shapefile says its system in its .prj; a text file only when asked,
+    // since a comment line is one more line for the programs that read it.
+    ui->describeCheck->setChecked(Settings().describe != 0);
+    ui->describeCheck->setVisible(Settings().ConversionType == CONVERSION_TEXT);
+    ui->describeCheck->setToolTip(QStringLiteral(
+        "Writes \"# Veltrix Geolynx: <name> (EPSG:<code>)\" before the first record, after the header line"));
 }
 
 int CWzdPage02::nextId() const
@@ -96,5 +102,6 @@ bool CWzdPage02::validatePage()
     std::fclose(file);
     Settings().sourceFile = source;
     Settings().destinationFile = destination;
+    Settings().describe = Settings().ConversionType == CONVERSION_TEXT && ui->describeCheck->isChecked() ? 1 : 0;
     return true;
 }

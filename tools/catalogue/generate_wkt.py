@@ -21,6 +21,8 @@ tblWkt          numId and strKind ('grid' or 'datum') the catalogue row; strName
                 Grids of Krovak (9819) and Lambert west orientated (9826) get no text: GDAL does not read
                 PROJ's ESRI form of them back onto the easting and northing the engine writes (a Krovak
                 point came back 300 km away), and a .prj that places data wrongly is worse than none.
+                The program composes GDAL's WKT1 form of them from the row instead, with axes that
+                say the coordinates run west (and south).
                 The engine counts geographic longitudes from Greenwich in degrees, whatever the
                 datum's prime meridian: a datum whose EPSG system has another prime meridian or
                 angular unit gets PRIMEM["Greenwich",0.0] and UNIT["Degree",...] in its text.
