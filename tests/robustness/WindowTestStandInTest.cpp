@@ -96,7 +96,7 @@ TEST(WindowTestStandIns, NoWindowTestInstallsOne)
             const std::string extension = entry.path().extension().string();
             if (extension != ".cpp" && extension != ".h")
                 continue;
-            // The common folder's helpers serve tests below the windows too;
+            // The common folder's headers serve tests below the windows too;
             // only the ones the window tests include are read.
             if (std::string(folder) == "common" &&
                 entry.path().filename() != "RealDialogs.h" && entry.path().filename() != "MessageBoxAnswerer.h")
