@@ -166,10 +166,6 @@ CGeolynxDlg::CGeolynxDlg(CGeolynxApp& application, std::string configuration, QW
     ui->transformButton->setDefault(true);
     ui->transformButton->setAutoDefault(true);
 
-    openUrl = [](const QString& url) { OpenAddress(url); };
-    chooseGrid = [this](int& gridId, int& datumId) { return ChooseGridInDialog(app, this, gridId, datumId); };
-    chooseDatum = [this](int& datumId) { return ChooseDatumInDialog(this, datumId); };
-
     PushTexts();
     if (!configurationPath.empty())
         LoadConfiguration(configurationPath);
@@ -514,7 +510,7 @@ void CGeolynxDlg::SelectGrid(Side side)
     CoordinateSide& s = sides[side];
     int gridId = s.gridId;
     int datumId = s.datumId;
-    if (chooseGrid && chooseGrid(gridId, datumId))
+    if (ChooseGridInDialog(app, this, gridId, datumId))
     {
         s.gridId = gridId;
         s.datumId = datumId;
@@ -536,7 +532,7 @@ void CGeolynxDlg::SelectDatum(Side side)
     PullTexts();
     CoordinateSide& s = sides[side];
     int datumId = s.datumId;
-    if (chooseDatum && chooseDatum(datumId))
+    if (ChooseDatumInDialog(this, datumId))
     {
         if (s.displayMode == ModeGrid)
         {
@@ -574,11 +570,19 @@ void CGeolynxDlg::ShowMap(Side side)
     if (!ConvertToWgs84(side, latitude, longitude))
         return;
     const std::string query = "q=" + FormatFixed(latitude, 3, 6, false) + "," + FormatFixed(longitude, 3, 6, false);
-    openUrl(Text("https://www.google.com/maps?" + query));
+    OpenAddress(Text("https://www.google.com/maps?" + query));
 }
 
 void CGeolynxDlg::CalculateDistance()
 {
+    // Each side is converted from itself to WGS 84, so a conversion would
+    // blame the "source" for a destination without a datum: name the side.
+    for (Side side : {Source, Destination})
+        if (sides[side].datumId == 0)
+        {
+            ShowMessage(side == Source ? IDS_NO_SOURCE_DATUM : IDS_NO_DESTINATION_DATUM);
+            return;
+        }
     double fromLatitude = 0;
     double fromLongitude = 0;
     double toLatitude = 0;

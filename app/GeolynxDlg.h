@@ -3,7 +3,6 @@
 #include <QDialog>
 #include <QSize>
 #include <array>
-#include <functional>
 #include <memory>
 #include <string>
 
@@ -41,14 +40,6 @@ public:
     // way of closing; an empty path keeps no current configuration.
     CGeolynxDlg(CGeolynxApp& app, std::string configurationPath, QWidget* parent = nullptr);
     ~CGeolynxDlg() override;
-
-    // Choosers for the Select buttons: given the side's current id they
-    // return true with the chosen grid (and its datum) or datum. Replaceable
-    // so that tests can choose without a modal dialog.
-    std::function<bool(int& gridId, int& datumId)> chooseGrid;
-    std::function<bool(int& datumId)> chooseDatum;
-    // Opens a web address; the default hands it to the desktop.
-    std::function<void(const QString& url)> openUrl;
 
     // The commands, as the buttons and menu items run them.
     void Transform();

@@ -60,9 +60,7 @@ void CWzdPage02::Browse(bool save)
                                                       "TXT/ASCII Files (*.txt)|*.txt||");
     const QString extension = shapefile ? QStringLiteral("shp") : QStringLiteral("txt");
     QLineEdit* field = save ? ui->destinationFile : ui->sourceFile;
-    if (!Sheet().chooseFile)
-        return;
-    const QString path = Sheet().chooseFile(filter, extension, save, field->text());
+    const QString path = Sheet().ChooseFile(filter, extension, save, field->text());
     if (path.isEmpty())
         return;
     // The file chooser does not ask; a text destination that exists is

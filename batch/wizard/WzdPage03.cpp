@@ -56,10 +56,8 @@ void CWzdPage03::SetMode(int newMode)
 
 void CWzdPage03::Browse()
 {
-    if (!Sheet().chooseFile)
-        return;
     // SQLite files open through the same string as Access files.
-    const QString path = Sheet().chooseFile(
+    const QString path = Sheet().ChooseFile(
         QStringLiteral("Database Files (*.sqlite *.db *.mdb)|*.sqlite;*.db;*.mdb|MS Access Files (*.mdb)|*.mdb|"),
         QString(), false, ui->databasePath->text());
     if (!path.isEmpty())

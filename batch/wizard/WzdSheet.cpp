@@ -64,25 +64,34 @@ CWzdSheet::CWzdSheet(CWizardContext& app_, int sourceGrid, int destinationGrid, 
     // Each switch of pages, forward or back, activates the new page once the
     // wizard has set its own buttons, so a page may change them.
     connect(this, &QWizard::currentIdChanged, this, &CWzdSheet::Activate);
+}
 
-    chooseGrid = [this](int& gridId, int& datumId) { return ChooseGridInDialog(app, this, gridId, datumId); };
-    chooseDatum = [this](int& datumId) { return ChooseDatumInDialog(this, datumId); };
-    chooseFile = [this](const QString& filter, const QString& defaultExtension, bool save, const QString& current) {
-        QFileDialog dialog(this);
-        dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-        dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-        dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
-        dialog.setNameFilters(FileFilters(filter));
-        dialog.setDefaultSuffix(defaultExtension);
-        if (!current.isEmpty())
-            dialog.selectFile(current);
-        else
-            dialog.setDirectory(DialogText::LastFolder());
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-            return QString();
-        DialogText::RememberFolder(dialog.selectedFiles().constFirst());
-        return dialog.selectedFiles().constFirst();
-    };
+bool CWzdSheet::ChooseGrid(int& gridId, int& datumId)
+{
+    return ChooseGridInDialog(app, this, gridId, datumId);
+}
+
+bool CWzdSheet::ChooseDatum(int& datumId)
+{
+    return ChooseDatumInDialog(this, datumId);
+}
+
+QString CWzdSheet::ChooseFile(const QString& filter, const QString& defaultExtension, bool save, const QString& current)
+{
+    QFileDialog dialog(this);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+    dialog.setNameFilters(FileFilters(filter));
+    dialog.setDefaultSuffix(defaultExtension);
+    if (!current.isEmpty())
+        dialog.selectFile(current);
+    else
+        dialog.setDirectory(DialogText::LastFolder());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    DialogText::RememberFolder(dialog.selectedFiles().constFirst());
+    return dialog.selectedFiles().constFirst();
 }
 
 CWzdSheet::~CWzdSheet()

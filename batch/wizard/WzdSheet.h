@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QWizard>
-#include <functional>
 
 #include "BatchSettings.h"
 #include "CatalogueLoaders.h"
@@ -39,19 +38,16 @@ public:
 
     BatchSettings settings;
 
-    // Choosers of the coordinate system pages, given the current identifiers:
-    // true with the chosen grid (and its datum) or datum. The defaults run the
-    // catalogue's selection dialogs; tests replace them so that no nested
-    // modal dialog blocks.
-    std::function<bool(int& gridId, int& datumId)> chooseGrid;
-    std::function<bool(int& datumId)> chooseDatum;
-    // The file chooser of the Browse buttons: given a filter in the
+    // The catalogue's selection dialogs for the coordinate system pages,
+    // given the current identifiers: true with the chosen grid (and its
+    // datum) or datum.
+    bool ChooseGrid(int& gridId, int& datumId);
+    bool ChooseDatum(int& datumId);
+    // The file dialog of the Browse buttons: given a filter in the
     // "Name|pattern|...||" form, the default extension, whether the file is
     // to be written and the current path, the chosen full path; empty when
     // cancelled. Neither kind asks before overwriting.
-    std::function<QString(const QString& filter, const QString& defaultExtension, bool save,
-                          const QString& current)>
-        chooseFile;
+    QString ChooseFile(const QString& filter, const QString& defaultExtension, bool save, const QString& current);
 
     CWizardContext& App() const { return app; }
     CRecordLoader& Loader() { return loader; }

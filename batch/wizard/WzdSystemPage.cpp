@@ -42,7 +42,7 @@ void CWzdSystemPage::SelectGrid()
 {
     int gridId = GridId();
     int datumId = DatumId();
-    if (!Sheet().chooseGrid || !Sheet().chooseGrid(gridId, datumId))
+    if (!Sheet().ChooseGrid(gridId, datumId))
         return;
     GridId() = gridId;
     DatumId() = datumId;
@@ -52,7 +52,7 @@ void CWzdSystemPage::SelectGrid()
 void CWzdSystemPage::SelectDatum()
 {
     int datumId = DatumId();
-    if (!Sheet().chooseDatum || !Sheet().chooseDatum(datumId))
+    if (!Sheet().ChooseDatum(datumId))
         return;
     GridId() = 0;
     DatumId() = datumId;

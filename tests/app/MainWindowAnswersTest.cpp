@@ -27,6 +27,7 @@
 #include "GeolynxDlg.h"
 #include "GuiMessagePresenter.h"
 #include "MessageBoxAnswerer.h"
+#include "RealDialogs.h"
 #include "ScratchFolder.h"
 
 namespace {
@@ -38,15 +39,6 @@ protected:
     {
         SetMessagePresenter(&presenter);
         window = std::make_unique<CGeolynxDlg>(app, std::string());
-        window->chooseGrid = [this](int& grid, int& datum) {
-            grid = nextGrid;
-            datum = nextGridDatum;
-            return true;
-        };
-        window->chooseDatum = [this](int& datum) {
-            datum = nextDatum;
-            return true;
-        };
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     }
@@ -73,15 +65,20 @@ protected:
         QTest::keyClicks(edit, text);
     }
     void Click(const char* name) const { QTest::mouseClick(Find<QAbstractButton>(name), Qt::LeftButton); }
+    // A Select button whose catalogue dialog is answered with a row and OK.
+    void Choose(const char* button, const char* dialog, int id)
+    {
+        CDialogScript script;
+        script.Then(dialog, realdialog::PickRow(id));
+        Click(button);
+        EXPECT_TRUE(script.Done()) << button << " opened no " << dialog;
+    }
 
     // WGS 84 degrees in "dd.dddd" on the source, UTM zone 31N on the destination.
     void GeographicToUtm()
     {
-        nextDatum = 4326;
-        Click("sourceDatumSelect");
-        nextGrid = 32631;
-        nextGridDatum = 4326;
-        Click("destinationGridSelect");
+        Choose("sourceDatumSelect", "CDialogSelectDatum", 4326);
+        Choose("destinationGridSelect", "CDialogSelectGrid", 32631);
         Click("sourceModeDegrees");
     }
 
@@ -98,9 +95,6 @@ protected:
     CGeolynxApp app;
     CGuiMessagePresenter presenter;
     std::unique_ptr<CGeolynxDlg> window;
-    int nextGrid = 32631;
-    int nextGridDatum = 4326;
-    int nextDatum = 4326;
 };
 
 TEST_F(RealAnswers, ClearAsksWithYesAndNoAndDoesWhatTheAnswerSays)
@@ -132,6 +126,8 @@ TEST_F(RealAnswers, DecimalCommaReadsAsTheDecimalPointAndNothingIsDropped)
 {
     GeographicToUtm();
     const auto withPoint = Converted(QStringLiteral("52.5"), QStringLiteral("4.5"));
+    // echo 4.5 52.5 | cs2cs -f %.4f +proj=longlat +datum=WGS84 +to +proj=utm +zone=31 +datum=WGS84
+    //   601821.6030  5817709.5264 0.0000
     EXPECT_EQ(withPoint.first, QStringLiteral("5817709.526"));
     const auto withComma = Converted(QStringLiteral("52,5"), QStringLiteral("4,5"));
     EXPECT_EQ(withComma, withPoint);
@@ -275,12 +271,8 @@ TEST_F(RealAnswers, AFileThatIsNoConfigurationIsRefusedAndTheStateKept)
 
 TEST_F(RealAnswers, TheWindowWidensAndItsNamesShowWhole)
 {
-    nextGrid = 27700;
-    nextGridDatum = 4277;
-    Click("sourceGridSelect");
-    nextGrid = 32631;
-    nextGridDatum = 4326;
-    Click("destinationGridSelect");
+    Choose("sourceGridSelect", "CDialogSelectGrid", 27700);
+    Choose("destinationGridSelect", "CDialogSelectGrid", 32631);
     EXPECT_LT(window->minimumWidth(), window->maximumWidth());
 
     window->resize(1000, window->height());
@@ -317,9 +309,7 @@ TEST_F(RealAnswers, EveryAcceleratorOfTheWindowsHasOneOwner)
 {
     EXPECT_EQ(AcceleratorFaults(window.get()), std::vector<std::string>{});
     // In every form of the two sides.
-    nextGrid = 27700;
-    nextGridDatum = 4277;
-    Click("sourceGridSelect");
+    Choose("sourceGridSelect", "CDialogSelectGrid", 27700);
     EXPECT_EQ(AcceleratorFaults(window.get()), std::vector<std::string>{});
 
     CDialogAbout about;
@@ -371,12 +361,8 @@ TEST_F(RealAnswers, ScreenshotsOfTheWindowAndTheGridDialog)
         GTEST_SKIP() << "GEOLYNX_SCREENSHOT_DIR names no folder";
     const QString dir = QString::fromLocal8Bit(folder) + QLatin1Char('/');
 
-    nextGrid = 27700;
-    nextGridDatum = 4277;
-    Click("sourceGridSelect");
-    nextGrid = 32631;
-    nextGridDatum = 4326;
-    Click("destinationGridSelect");
+    Choose("sourceGridSelect", "CDialogSelectGrid", 27700);
+    Choose("destinationGridSelect", "CDialogSelectGrid", 32631);
     Type("sourceLatitude1", QStringLiteral("174567,25"));
     Type("sourceLongitude1", QStringLiteral("529981.5"));
     Type("sourceAltitude", QStringLiteral("12,5"));

@@ -1,118 +1,10 @@
 // The main window driven as a user would, on the offscreen platform, against
 // the shipped catalogue copied into a private user folder.
-#include <gtest/gtest.h>
-
-#include <QApplication>
-#include <QAction>
-#include <QImage>
-#include <QTimer>
-#include <functional>
-#include <memory>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QTest>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-
-#include "GeolynxApp.h"
-#include "GeolynxDlg.h"
-#include "MessageRecorder.h"
-#include "ScratchFolder.h"
-
-namespace fs = std::filesystem;
+#include "MainWindowFixture.h"
 
 namespace {
 
-class QtEnvironment : public testing::Environment
-{
-public:
-    void SetUp() override
-    {
-        static int argc = 1;
-        static char name[] = "app_tests";
-        static char* argv[] = {name, nullptr};
-        application = std::make_unique<QApplication>(argc, argv);
-    }
-    void TearDown() override { application.reset(); }
-
-private:
-    std::unique_ptr<QApplication> application;
-};
-
-const auto* const qtEnvironment = testing::AddGlobalTestEnvironment(new QtEnvironment);
-
-class MainWindow : public testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        home = scratch.Path();
-        configuration = (home / "current.glx").string();
-        Open();
-    }
-
-    void TearDown() override { window.reset(); }
-
-    void Open()
-    {
-        window = std::make_unique<CGeolynxDlg>(app, configuration);
-        // Destination is a UTM grid on WGS 84, source WGS 84 geographic,
-        // unless a test chooses otherwise.
-        window->chooseGrid = [this](int& grid, int& datum) {
-            grid = nextGrid;
-            datum = nextGridDatum;
-            return nextGrid != 0;
-        };
-        window->chooseDatum = [this](int& datum) {
-            datum = nextDatum;
-            return nextDatum != 0;
-        };
-        window->openUrl = [this](const QString& url) { opened = url; };
-    }
-
-    QString Text(const char* name) const { return Find<QLineEdit>(name)->text(); }
-    QString Label(const char* name) const { return Find<QLabel>(name)->text(); }
-    void Type(const char* name, const QString& text) const
-    {
-        QLineEdit* edit = Find<QLineEdit>(name);
-        edit->clear();
-        QTest::keyClicks(edit, text);
-    }
-    void Click(const char* name) const { QTest::mouseClick(Find<QAbstractButton>(name), Qt::LeftButton); }
-
-    template <class T>
-    T* Find(const char* name) const
-    {
-        T* widget = window->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(widget, nullptr) << name;
-        return widget;
-    }
-
-    void TypeSource(const char* lat, const char* latMin, const char* latSec, const char* lon, const char* lonMin,
-                    const char* lonSec)
-    {
-        Type("sourceLatitude1", lat);
-        Type("sourceLatitude2", latMin);
-        Type("sourceLatitude3", latSec);
-        Type("sourceLongitude1", lon);
-        Type("sourceLongitude2", lonMin);
-        Type("sourceLongitude3", lonSec);
-    }
-
-    CScratchFolder scratch;
-    fs::path home;
-    std::string configuration;
-    CGeolynxApp app;
-    std::unique_ptr<CGeolynxDlg> window;
-    int nextGrid = 32631;
-    int nextGridDatum = 4326;
-    int nextDatum = 4326;
-    QString opened;
-    CMessageRecorder messages;
-};
+using namespace mainwindowtest;
 
 TEST_F(MainWindow, FirstStartShowsTheInitialState)
 {
@@ -132,14 +24,14 @@ TEST_F(MainWindow, FirstStartShowsTheInitialState)
         EXPECT_TRUE(Find<QLabel>((p + "Note").c_str())->isHidden());
         EXPECT_TRUE(Find<QLineEdit>((p + "Latitude3").c_str())->isVisibleTo(window.get()));
     }
-    EXPECT_TRUE(messages.Shown().empty());
+    EXPECT_TRUE(boxes.Texts().empty());
 }
 
 TEST_F(MainWindow, TransformsToAUtmGridAndBack)
 {
-    Click("sourceDatumSelect");
+    ChooseDatum("sourceDatumSelect");
     EXPECT_EQ(Text("sourceDatumName"), "WGS 84");
-    Click("destinationGridSelect");
+    ChooseGrid("destinationGridSelect");
     EXPECT_EQ(Text("destinationGridName"), "WGS 84 / UTM zone 31N");
     EXPECT_EQ(Label("destinationLatitudeLabel"), "Northing:");
     EXPECT_EQ(Text("destinationLatitude1"), "000.000");
@@ -151,7 +43,9 @@ TEST_F(MainWindow, TransformsToAUtmGridAndBack)
 
     TypeSource("52", "00", "00.00", "5", "00", "00.00");
     Click("transformButton");
-    EXPECT_TRUE(messages.Shown().empty());
+    EXPECT_TRUE(boxes.Texts().empty());
+    // echo 5 52 | cs2cs -f %.4f +proj=longlat +datum=WGS84 +to +proj=utm +zone=31 +datum=WGS84
+    //   637294.3659  5762926.8129 0.0000
     EXPECT_EQ(Text("destinationLongitude1"), "637294.366");
     EXPECT_EQ(Text("destinationLatitude1"), "5762926.813");
     EXPECT_EQ(Text("destinationAltitude"), "00.00");
@@ -171,29 +65,31 @@ TEST_F(MainWindow, ConversionWithoutADatumShowsItsMessageAndChangesNothing)
 {
     TypeSource("10", "0", "0", "20", "0", "0");
     Click("transformButton");
-    EXPECT_EQ(messages.Ids(), std::vector<int>{108});
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{LoadMessage(IDS_NO_SOURCE_DATUM)});
     EXPECT_EQ(Text("destinationLatitude1"), "000");
 
-    Click("sourceDatumSelect");
-    messages.Clear();
+    ChooseDatum("sourceDatumSelect");
+    boxes.Clear();
     Click("transformButton");
-    EXPECT_EQ(messages.Ids(), std::vector<int>{109});
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{LoadMessage(IDS_NO_DESTINATION_DATUM)});
     EXPECT_EQ(Text("destinationLatitude1"), "000");
     EXPECT_EQ(Text("destinationAltitude"), "0.0");
 
     // The map of a side without datum says so too and opens nothing.
-    messages.Clear();
+    boxes.Clear();
     Click("destinationMap");
-    EXPECT_EQ(messages.Ids(), std::vector<int>{109});
-    EXPECT_TRUE(opened.isEmpty());
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{LoadMessage(IDS_NO_DESTINATION_DATUM)});
+    // The offscreen platform opens no browser, so the address is shown.
+    boxes.Clear();
     Click("sourceMap");
-    EXPECT_EQ(opened, "https://www.google.com/maps?q=10.000000,20.000000");
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{MessageWith(IDS_MAP_NOT_OPENED,
+                                                                  "https://www.google.com/maps?q=10.000000,20.000000")});
 }
 
 TEST_F(MainWindow, SwapTwiceRestoresBothSides)
 {
-    Click("sourceDatumSelect");
-    Click("destinationGridSelect");
+    ChooseDatum("sourceDatumSelect");
+    ChooseGrid("destinationGridSelect");
     TypeSource("48", "51", "24.00", "2", "21", "03.00");
     Type("sourceAltitude", "35.5");
     Click("transformButton");
@@ -216,18 +112,19 @@ TEST_F(MainWindow, SwapTwiceRestoresBothSides)
 
 TEST_F(MainWindow, ClearAsksFirst)
 {
-    Click("sourceDatumSelect");
-    Click("destinationGridSelect");
+    ChooseDatum("sourceDatumSelect");
+    ChooseGrid("destinationGridSelect");
     TypeSource("48", "51", "24", "2", "21", "3");
 
-    messages.SetAnswer(false);
+    boxes.SetAnswer(false);
     Click("clearButton");
-    ASSERT_EQ(messages.Shown().size(), 1u);
-    EXPECT_EQ(messages.Shown()[0].second, "Are you sure you want to reset all fields?");
+    ASSERT_EQ(boxes.Texts().size(), 1u);
+    EXPECT_EQ(boxes.Texts()[0], "Are you sure you want to reset all fields?");
+    EXPECT_EQ(boxes.Buttons()[0], QMessageBox::Yes | QMessageBox::No);
     EXPECT_EQ(Text("sourceLatitude1"), "48");
     EXPECT_EQ(Text("destinationGridName"), "WGS 84 / UTM zone 31N");
 
-    messages.SetAnswer(true);
+    boxes.SetAnswer(true);
     Click("clearButton");
     EXPECT_EQ(Text("sourceLatitude1"), "000");
     EXPECT_EQ(Text("sourceLatitude3"), "0.00");
@@ -257,13 +154,13 @@ TEST_F(MainWindow, ModeRadiosReexpressTheSameAngle)
 
 TEST_F(MainWindow, ChoosingADatumLeavesGridForm)
 {
-    Click("sourceGridSelect");
+    ChooseGrid("sourceGridSelect");
     Type("sourceLatitude1", "5762926.813");
     // Another grid keeps the numbers of a side already in grid form.
-    nextGrid = 32632;
-    Click("sourceGridSelect");
+    ChooseGrid("sourceGridSelect", kUtm32);
+    EXPECT_EQ(Text("sourceGridName"), "WGS 84 / UTM zone 32N");
     EXPECT_EQ(Text("sourceLatitude1"), "5762926.813");
-    Click("sourceDatumSelect");
+    ChooseDatum("sourceDatumSelect");
     EXPECT_EQ(Text("sourceGridName"), "Geographic ( Longitude / Latitude )");
     EXPECT_EQ(Text("sourceLatitude1"), "000");
     EXPECT_EQ(Label("sourceLatitudeLabel"), "Latitude:");
@@ -271,8 +168,8 @@ TEST_F(MainWindow, ChoosingADatumLeavesGridForm)
 
 TEST_F(MainWindow, TheStateSurvivesARestart)
 {
-    Click("sourceDatumSelect");
-    Click("destinationGridSelect");
+    ChooseDatum("sourceDatumSelect");
+    ChooseGrid("destinationGridSelect");
     Click("sourceModeDegrees");
     Type("sourceLatitude1", "-33.25");
     Type("sourceLongitude1", "151.5");
@@ -292,11 +189,11 @@ TEST_F(MainWindow, TheStateSurvivesARestart)
 
     // A configuration that cannot be loaded says so, the current one never.
     window->LoadConfiguration((home / "missing.glx").string());
-    EXPECT_EQ(messages.Ids(), std::vector<int>{150});
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{LoadMessage(IDS_CONFIGURATION_OPEN_FAILED)});
     // A save that cannot be written says so.
-    messages.Clear();
+    boxes.Clear();
     window->SaveConfiguration((home / "no" / "such" / "folder.glx").string());
-    EXPECT_EQ(messages.Ids(), std::vector<int>{151});
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{LoadMessage(IDS_CONFIGURATION_SAVE_FAILED)});
 }
 
 } // namespace
@@ -305,8 +202,8 @@ namespace {
 
 TEST_F(MainWindow, RendersAfterAConversion)
 {
-    Click("sourceDatumSelect");
-    Click("destinationGridSelect");
+    ChooseDatum("sourceDatumSelect");
+    ChooseGrid("destinationGridSelect");
     TypeSource("52", "22", "15.40", "4", "53", "32.10");
     Click("transformButton");
     window->show();

@@ -1,6 +1,4 @@
-// Runs once tests/common/PostgresFixture.h (the private PostgreSQL server of the database layer's
-// tests) is in the tree.
-#if __has_include("PostgresFixture.h")
+// The shipped catalogue on the private PostgreSQL server of the database layer's tests.
 
 #include <gtest/gtest.h>
 
@@ -108,5 +106,3 @@ TEST_F(CatalogueOnPostgres, LoadersFillTheSameRecordsAsOnSqlite)
     LookupCountryName(384, name);
     EXPECT_EQ(name, "Côte d'Ivoire");
 }
-
-#endif

@@ -48,6 +48,8 @@ public:
     CPostgresServer& operator=(const CPostgresServer&) = delete;
 
     bool Running() const { return running; }
+    // Whether this machine has a PostgreSQL server to start at all.
+    bool Installed() const { return !binDir.empty(); }
     const std::string& Error() const { return error; }
     int Port() const { return port; }
 

@@ -1,3 +1,4 @@
+#include <QFileInfo>
 #include <QListWidget>
 
 #include "DialogSelectCountry.h"
@@ -16,10 +17,6 @@ protected:
     {
         auto dialog = std::make_unique<CDialogSelectCountry>(app);
         dialog->SelectedCountryId = preselect;
-        dialog->chooseFlagFile = [this](const QString& start) {
-            flagStart = start;
-            return nextFlag;
-        };
         dialog->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
         return dialog;
@@ -39,9 +36,6 @@ protected:
         Type(&d, "countryName", name);
         Click(&d, "okButton");
     }
-
-    QString nextFlag;
-    QString flagStart;
 };
 
 TEST_F(CountryDialogTest, OkAtOnceReturnsZeroAndTheListStartsWithAllCountries)
@@ -90,20 +84,20 @@ TEST_F(CountryDialogTest, NewCountriesAreUniqueByExactNameAndGet50001)
 {
     auto d = Open();
     AddCountry(*d, QStringLiteral("France"));
-    EXPECT_EQ(messages.Ids(), std::vector<int>{402});
+    EXPECT_EQ(boxes.Texts(), MessageTexts({402}));
     EXPECT_EQ(d->CurrentState(), CDialogSelectCountry::Adding);
-    messages.Clear();
+    boxes.Clear();
     Type(d.get(), "countryName", QStringLiteral(" All Countries"));
     Click(d.get(), "okButton");
-    EXPECT_EQ(messages.Ids(), std::vector<int>{402});
-    messages.Clear();
+    EXPECT_EQ(boxes.Texts(), MessageTexts({402}));
+    boxes.Clear();
     Type(d.get(), "countryName", QString());
     Click(d.get(), "okButton");
-    EXPECT_EQ(messages.Ids(), std::vector<int>{400});
-    messages.Clear();
+    EXPECT_EQ(boxes.Texts(), MessageTexts({400}));
+    boxes.Clear();
     Type(d.get(), "countryName", QStringLiteral("FRANCE"));
     Click(d.get(), "okButton");
-    EXPECT_TRUE(messages.Ids().empty());
+    EXPECT_TRUE(boxes.Texts().empty());
     EXPECT_EQ(Scalar("SELECT strCountry FROM tblCountries WHERE numId = 50001"), "FRANCE");
     EXPECT_EQ(d->SelectedCountryId, 50001);
     EXPECT_EQ(SelectedId(*d), 50001);
@@ -122,17 +116,21 @@ TEST_F(CountryDialogTest, RenamingKeepsNamesUniqueButMayKeepItsOwn)
     EXPECT_EQ(d->CurrentState(), CDialogSelectCountry::Modifying);
     Type(d.get(), "countryName", QStringLiteral("Germany"));
     Click(d.get(), "okButton");
-    EXPECT_EQ(messages.Ids(), std::vector<int>{402});
+    EXPECT_EQ(boxes.Texts(), MessageTexts({402}));
     EXPECT_EQ(Scalar("SELECT strCountry FROM tblCountries WHERE numId = 250"), "France");
-    messages.Clear();
+    boxes.Clear();
 
     Type(d.get(), "countryName", QStringLiteral("France"));
-    nextFlag = QString::fromStdString((programRoot / "Flags" / "de.png").string());
-    Click(d.get(), "browseButton");
-    EXPECT_EQ(flagStart, QString::fromStdString((programRoot / "Flags" / "fr.png").string()));
+    realdialog::FileDialogSeen seen;
+    ClickThrough(d.get(), "browseButton", "QFileDialog",
+                 realdialog::FillFileDialog(QString::fromStdString((programRoot / "Flags" / "de.png").string()), &seen));
+    // The dialog starts on the country's own flag.
+    ASSERT_EQ(seen.selected.size(), 1);
+    EXPECT_EQ(QFileInfo(seen.selected.front()).fileName(), QStringLiteral("fr.png"));
+    EXPECT_TRUE(seen.nameFilters.contains(QStringLiteral("PNG Image Files (*.png)")));
     EXPECT_EQ(Text(d.get(), "flagFile"), QStringLiteral("de.png"));
     Click(d.get(), "okButton");
-    EXPECT_TRUE(messages.Ids().empty());
+    EXPECT_TRUE(boxes.Texts().empty());
     EXPECT_EQ(Scalar("SELECT strCountry || '|' || strFlag FROM tblCountries WHERE numId = 250"), "France|de.png");
     EXPECT_EQ(SelectedId(*d), 250);
 }
@@ -141,9 +139,9 @@ TEST_F(CountryDialogTest, CountryUsedByAGridCannotBeRemoved)
 {
     auto d = Open(250);
     ASSERT_GT(Count("SELECT COUNT(*) FROM tblGrids WHERE numCountry = 250"), 0);
-    messages.SetAnswer(true);
+    boxes.SetAnswer(true);
     Click(d.get(), "removeButton");
-    EXPECT_EQ(messages.Ids(), std::vector<int>{305});
+    EXPECT_EQ(boxes.Texts(), MessageTexts({305}));
     EXPECT_EQ(Count("SELECT COUNT(*) FROM tblCountries WHERE numId = 250"), 1);
 }
 
@@ -153,11 +151,11 @@ TEST_F(CountryDialogTest, UnusedCountryIsRemovedOnYesOnly)
     auto d = Open(50001);
     // A country without a flag file gets the default flag.
     EXPECT_FALSE(List(*d)->selectedItems().front()->icon().isNull());
-    messages.SetAnswer(false);
+    boxes.SetAnswer(false);
     Click(d.get(), "removeButton");
-    EXPECT_EQ(messages.Ids(), std::vector<int>{304});
+    EXPECT_EQ(boxes.Texts(), MessageTexts({304}));
     EXPECT_EQ(Count("SELECT COUNT(*) FROM tblCountries WHERE numId = 50001"), 1);
-    messages.SetAnswer(true);
+    boxes.SetAnswer(true);
     Click(d.get(), "removeButton");
     EXPECT_EQ(Count("SELECT COUNT(*) FROM tblCountries WHERE numId = 50001"), 0);
     EXPECT_EQ(List(*d)->count(), Count("SELECT COUNT(*) FROM tblCountries") + 1);

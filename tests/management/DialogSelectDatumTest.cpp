@@ -2,6 +2,7 @@
 
 #include "CatalogueLoaders.h"
 #include "DialogSelectDatum.h"
+#include "DialogSelectEllipsoid.h"
 #include "ListSearch.h"
 #include "ManagementFixture.h"
 
@@ -14,14 +15,6 @@ protected:
     {
         auto dialog = std::make_unique<CDialogSelectDatum>(nullptr, filterMode);
         dialog->SelectedDatumId = preselect;
-        dialog->chooseEllipsoid = [this](int& id) {
-            id = nextEllipsoid;
-            return nextEllipsoid != 0;
-        };
-        dialog->chooseGridFile = [this](const QString& start) {
-            gridFileStart = start;
-            return nextGridFile;
-        };
         dialog->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
         return dialog;
@@ -42,9 +35,18 @@ protected:
         return std::string(std::istreambuf_iterator<char>(in), {});
     }
 
-    int nextEllipsoid = 0;
-    QString nextGridFile;
-    QString gridFileStart;
+    static void ChooseEllipsoid(CDialogSelectDatum& d, int ellipsoid)
+    {
+        ClickThrough(&d, "ellipsoidSelectButton", "CDialogSelectEllipsoid", realdialog::PickRow(ellipsoid));
+    }
+
+    // A grid file chosen in the real file dialog; an empty path cancels it.
+    static void ChooseGridFile(CDialogSelectDatum& d, const std::filesystem::path& file,
+                               realdialog::FileDialogSeen* seen = nullptr)
+    {
+        ClickThrough(&d, "gridFileSelectButton", "QFileDialog",
+                     realdialog::FillFileDialog(QString::fromStdString(file.string()), seen));
+    }
 };
 
 TEST_F(DatumDialogTest, FilterModeShowAllRowReturnsZeroAndIgnoresDoubleClick)
@@ -115,16 +117,15 @@ TEST_F(DatumDialogTest, NewMolodenskyDatumSavesItsTranslations)
     Type(d.get(), "translationZ", QStringLiteral("121.25"));
 
     Click(d.get(), "okButton");
-    EXPECT_EQ(messages.Ids(), std::vector<int>{183});
+    EXPECT_EQ(boxes.Texts(), MessageTexts({183}));
     EXPECT_EQ(d->CurrentState(), CDialogSelectDatum::Adding);
 
-    messages.Clear();
-    nextEllipsoid = 7022;
-    Click(d.get(), "ellipsoidSelectButton");
+    boxes.Clear();
+    ChooseEllipsoid(*d, 7022);
     EXPECT_EQ(Text(d.get(), "ellipsoidName"),
               QString::fromStdString(Scalar("SELECT strEllipsoid FROM tblEllipsoids WHERE numId = 7022")));
     Click(d.get(), "okButton");
-    EXPECT_TRUE(messages.Ids().empty());
+    EXPECT_TRUE(boxes.Texts().empty());
     EXPECT_EQ(Scalar("SELECT strDatum || '|' || numMethod || '|' || numEllipsoid || '|' || numPrime || '|' || dblDeltaX "
                      "|| '|' || dblDeltaY || '|' || dblDeltaZ || '|' || dblRotationX || '|' || dblScaleFactor "
                      "FROM tblDatums WHERE numId = 50001"),
@@ -145,23 +146,22 @@ TEST_F(DatumDialogTest, NameAndNumbersAreCheckedBeforeSaving)
 {
     auto d = Open(4326);
     Click(d.get(), "addButton");
-    nextEllipsoid = 7030;
-    Click(d.get(), "ellipsoidSelectButton");
+    ChooseEllipsoid(*d, 7030);
     Click(d.get(), "okButton");
-    EXPECT_EQ(messages.Ids(), std::vector<int>{137});
-    messages.Clear();
+    EXPECT_EQ(boxes.Texts(), MessageTexts({137}));
+    boxes.Clear();
     Type(d.get(), "datumName", QStringLiteral("Bursa"));
     Choose(Find<QComboBox>(d.get(), "conversionList"), 2);
     EXPECT_FALSE(ReadOnly(*d, "rotationZ"));
     EXPECT_FALSE(ReadOnly(*d, "scaleFactor"));
     Type(d.get(), "rotationZ", QStringLiteral("1-2"));
     Click(d.get(), "okButton");
-    EXPECT_EQ(messages.Ids(), std::vector<int>{IDS_INVALID_DATUM_ROTATION_Z});
-    messages.Clear();
+    EXPECT_EQ(boxes.Texts(), MessageTexts({IDS_INVALID_DATUM_ROTATION_Z}));
+    boxes.Clear();
     Type(d.get(), "rotationZ", QStringLiteral("0.5"));
     Type(d.get(), "scaleFactor", QString());
     Click(d.get(), "okButton");
-    EXPECT_EQ(messages.Ids(), std::vector<int>{IDS_INVALID_DATUM_SCALE});
+    EXPECT_EQ(boxes.Texts(), MessageTexts({IDS_INVALID_DATUM_SCALE}));
     EXPECT_EQ(Count("SELECT COUNT(*) FROM tblDatums WHERE numId > 50000"), 0);
     Type(d.get(), "scaleFactor", QStringLiteral("-1.5"));
     Click(d.get(), "okButton");
@@ -179,9 +179,11 @@ TEST_F(DatumDialogTest, NtV2WhileAddingEnablesTheGridFileOnly)
     EXPECT_TRUE(ReadOnly(*d, "translationX"));
     EXPECT_TRUE(ReadOnly(*d, "gridFile"));
     // An empty grid file starts the file dialog on conus.las in Data.
-    nextGridFile.clear();
-    Click(d.get(), "gridFileSelectButton");
-    EXPECT_EQ(gridFileStart, QString::fromStdString((programRoot / "Data" / "conus.las").string()));
+    realdialog::FileDialogSeen seen;
+    ChooseGridFile(*d, {}, &seen);
+    EXPECT_EQ(seen.directory.toStdString(), std::filesystem::canonical(programRoot / "Data").string());
+    EXPECT_EQ(seen.selected, QStringList{QString::fromStdString((programRoot / "Data" / "conus.las").string())});
+    EXPECT_TRUE(Text(d.get(), "gridFile").isEmpty());
 }
 
 TEST_F(DatumDialogTest, GridFileFromElsewhereIsCopiedIntoDataWithItsPartner)
@@ -192,16 +194,14 @@ TEST_F(DatumDialogTest, GridFileFromElsewhereIsCopiedIntoDataWithItsPartner)
     auto d = Open();
     Click(d.get(), "addButton");
     Choose(Find<QComboBox>(d.get(), "conversionList"), 3);
-    nextGridFile = QString::fromStdString((outside / "mygrid.las").string());
-    Click(d.get(), "gridFileSelectButton");
+        ChooseGridFile(*d, outside / "mygrid.las");
     EXPECT_EQ(Text(d.get(), "gridFile"), QStringLiteral("mygrid.las"));
     EXPECT_EQ(ReadFile(programRoot / "Data" / "mygrid.las"), "LAS bytes");
     EXPECT_EQ(ReadFile(programRoot / "Data" / "mygrid.los"), "LOS bytes");
-    EXPECT_TRUE(messages.Ids().empty());
+    EXPECT_TRUE(boxes.Texts().empty());
 
     Type(d.get(), "datumName", QStringLiteral("Shifted"));
-    nextEllipsoid = 7008;
-    Click(d.get(), "ellipsoidSelectButton");
+    ChooseEllipsoid(*d, 7008);
     Click(d.get(), "okButton");
     CCfgMapProjection record;
     LoadDatumRecord(50001, record);
@@ -216,23 +216,21 @@ TEST_F(DatumDialogTest, ReplacingAGridFileInDataIsAskedFirst)
     auto d = Open();
     Click(d.get(), "addButton");
     Choose(Find<QComboBox>(d.get(), "conversionList"), 5);
-    nextGridFile = QString::fromStdString((outside / "same.gsb").string());
-    messages.SetAnswer(false);
-    Click(d.get(), "gridFileSelectButton");
-    EXPECT_EQ(messages.Ids(), std::vector<int>{IDS_REPLACE_GRID_FILE});
+        boxes.SetAnswer(false);
+    ChooseGridFile(*d, outside / "same.gsb");
+    EXPECT_EQ(boxes.Texts(), MessageTexts({IDS_REPLACE_GRID_FILE}));
     EXPECT_EQ(ReadFile(programRoot / "Data" / "same.gsb"), "old");
     EXPECT_TRUE(Text(d.get(), "gridFile").isEmpty());
 
-    messages.SetAnswer(true);
-    Click(d.get(), "gridFileSelectButton");
+    boxes.SetAnswer(true);
+    ChooseGridFile(*d, outside / "same.gsb");
     EXPECT_EQ(ReadFile(programRoot / "Data" / "same.gsb"), "new");
     EXPECT_EQ(Text(d.get(), "gridFile"), QStringLiteral("same.gsb"));
 
     // A file chosen inside Data is taken by its name without copying.
-    messages.Clear();
-    nextGridFile = QString::fromStdString((programRoot / "Data" / "same.gsb").string());
-    Click(d.get(), "gridFileSelectButton");
-    EXPECT_TRUE(messages.Ids().empty());
+    boxes.Clear();
+        ChooseGridFile(*d, programRoot / "Data" / "same.gsb");
+    EXPECT_TRUE(boxes.Texts().empty());
     EXPECT_FALSE(std::filesystem::exists(programRoot / "Data" / "same.gsb.part"));
 }
 
@@ -245,9 +243,9 @@ TEST_F(DatumDialogTest, DeletingADatumLeavesNoSelectionAndKeepsItsGrids)
         "VALUES (50001, 'On Gone', 250, 50004, 9807, 9001)");
     auto d = Open(50004);
     EXPECT_EQ(Text(d.get(), "datumName"), QStringLiteral("Gone"));
-    messages.SetAnswer(true);
+    boxes.SetAnswer(true);
     Click(d.get(), "deleteButton");
-    EXPECT_EQ(messages.Ids(), std::vector<int>{301});
+    EXPECT_EQ(boxes.Texts(), MessageTexts({301}));
     EXPECT_EQ(Count("SELECT COUNT(*) FROM tblDatums WHERE numId = 50004"), 0);
     EXPECT_TRUE(List(*d)->selectedItems().isEmpty());
     EXPECT_TRUE(Text(d.get(), "datumName").isEmpty());
@@ -272,6 +270,64 @@ TEST_F(DatumDialogTest, CancelWhileModifyingShowsTheStoredDatumAgain)
     EXPECT_EQ(Scalar("SELECT strDatum FROM tblDatums WHERE numId = 4267"), "NAD27");
     Click(d.get(), "cancelButton");
     EXPECT_EQ(d->result(), QDialog::Rejected);
+}
+
+TEST_F(DatumDialogTest, ModifyThenSaveStoresTheChangedDatum)
+{
+    Sql("INSERT INTO tblDatums (numId, strDatum, numEllipsoid, numPrime, numMethod, strFile, dblDeltaX, dblDeltaY, "
+        "dblDeltaZ, dblRotationX, dblRotationY, dblRotationZ, dblScaleFactor) "
+        "VALUES (50005, 'Local', 7030, 8901, 1, '', 1, 2, 3, 0, 0, 0, 0)");
+    auto d = Open(50005);
+    EXPECT_EQ(Text(d.get(), "translationX"), QStringLiteral("1.000"));
+    Click(d.get(), "modifyButton");
+    EXPECT_EQ(d->CurrentState(), CDialogSelectDatum::Modifying);
+    EXPECT_EQ(Find<QPushButton>(d.get(), "okButton")->text(), QStringLiteral("&Save"));
+    Type(d.get(), "datumName", QStringLiteral("Local Two"));
+    Type(d.get(), "translationX", QStringLiteral("-87,5"));
+    ChooseEllipsoid(*d, 7022);
+    Click(d.get(), "okButton");
+    EXPECT_TRUE(boxes.Texts().empty());
+    EXPECT_EQ(d->CurrentState(), CDialogSelectDatum::Browsing);
+    EXPECT_TRUE(d->isVisible());
+    EXPECT_EQ(Scalar("SELECT strDatum || '|' || numEllipsoid || '|' || dblDeltaX || '|' || dblDeltaY "
+                     "FROM tblDatums WHERE numId = 50005"),
+              "Local Two|7022|-87.5|2.0");
+    // Still one row, now under its new name and still chosen.
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM tblDatums WHERE strDatum LIKE 'Local%'"), 1);
+    EXPECT_EQ(SelectedRowId(List(*d)), 50005);
+    EXPECT_EQ(List(*d)->currentItem()->text(1), QStringLiteral("Local Two"));
+}
+
+TEST_F(DatumDialogTest, DoubleClickInTheDatumAndEllipsoidListsChoosesTheRow)
+{
+    auto rowOf = [](QTreeWidget* list, int id) {
+        for (int i = 0; i < list->topLevelItemCount(); ++i)
+            if (RowId(list, i) == id)
+                return i;
+        return -1;
+    };
+    {
+        auto d = Open();
+        const int row = rowOf(List(*d), 4258);
+        ASSERT_GE(row, 0);
+        ClickRow(List(*d), row, true);
+        EXPECT_EQ(d->result(), QDialog::Accepted);
+        EXPECT_FALSE(d->isVisible());
+        EXPECT_EQ(d->SelectedDatumId, 4258);
+    }
+    {
+        CDialogSelectEllipsoid d;
+        d.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
+        auto* list = Find<QTreeWidget>(&d, "ellipsoidList");
+        const int row = rowOf(list, 7019);
+        ASSERT_GE(row, 0);
+        ClickRow(list, row, true);
+        EXPECT_EQ(d.result(), QDialog::Accepted);
+        EXPECT_FALSE(d.isVisible());
+        EXPECT_EQ(d.SelectedEllipsoidId, 7019);
+    }
+    EXPECT_TRUE(boxes.Texts().empty());
 }
 
 } // namespace

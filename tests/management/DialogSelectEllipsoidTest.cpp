@@ -66,9 +66,9 @@ TEST_F(EllipsoidDialogTest, MissingAndZeroFieldsAreRefusedFirstFailureFirst)
     };
     for (const auto& c : cases)
     {
-        messages.Clear();
+        boxes.Clear();
         Enter(*d, QString::fromUtf8(c.name), QString::fromUtf8(c.axis), QString::fromUtf8(c.flattening));
-        EXPECT_EQ(messages.Ids(), std::vector<int>{c.message}) << c.name << "|" << c.axis << "|" << c.flattening;
+        EXPECT_EQ(boxes.Texts(), MessageTexts({c.message})) << c.name << "|" << c.axis << "|" << c.flattening;
         EXPECT_EQ(d->CurrentState(), CDialogSelectEllipsoid::Adding);
     }
     EXPECT_EQ(Count("SELECT COUNT(*) FROM tblEllipsoids WHERE numId > 50000"), 0);
@@ -78,9 +78,9 @@ TEST_F(EllipsoidDialogTest, SavedEllipsoidShowsItsPrintfTexts)
 {
     auto d = Open();
     Click(d.get(), "addButton");
-    messages.Clear();
+    boxes.Clear();
     Enter(*d, QStringLiteral("Test's sphere"), QStringLiteral("6378137"), QStringLiteral("298.25"));
-    EXPECT_TRUE(messages.Ids().empty());
+    EXPECT_TRUE(boxes.Texts().empty());
     EXPECT_EQ(d->SelectedEllipsoidId, 50001);
     EXPECT_EQ(SelectedRowId(List(d.get())), 50001);
     EXPECT_EQ(Text(d.get(), "semiMajorAxis"), QStringLiteral("6378137.000"));
@@ -103,9 +103,9 @@ TEST_F(EllipsoidDialogTest, CancelRestoresAndDeleteEmptiesTheFields)
     Click(d.get(), "cancelButton");
     EXPECT_TRUE(d->isVisible());
     EXPECT_EQ(Text(d.get(), "semiMajorAxis"), QStringLiteral("6378000.000"));
-    messages.SetAnswer(true);
+    boxes.SetAnswer(true);
     Click(d.get(), "deleteButton");
-    EXPECT_EQ(messages.Ids(), std::vector<int>{300});
+    EXPECT_EQ(boxes.Texts(), MessageTexts({300}));
     EXPECT_EQ(Count("SELECT COUNT(*) FROM tblEllipsoids WHERE numId = 50003"), 0);
     EXPECT_TRUE(Text(d.get(), "ellipsoidName").isEmpty());
     EXPECT_TRUE(List(d.get())->selectedItems().isEmpty());

@@ -1,6 +1,5 @@
 #include <QRadioButton>
 
-#include "DialogSelectGrid.h"
 #include "GeolynxApp.h"
 #include "GeolynxDlg.h"
 #include "ManagementFixture.h"
@@ -15,39 +14,21 @@ TEST_F(MainWindowGridTest, GridAddedInTheDialogConvertsInTheWindow)
 {
     CGeolynxApp app;
     CGeolynxDlg window(app, (folder / "current.glx").string());
-    window.chooseDatum = [](int& datum) {
-        datum = 4326;
-        return true;
+    // The grid dialog opened from the window's Select button: a new grid,
+    // its datum and country chosen in their own dialogs, saved, then chosen.
+    auto addGrid = [this](QWidget* dialog) {
+        Click(dialog, "addButton");
+        ClickThrough(dialog, "datumSelectButton", "CDialogSelectDatum", realdialog::PickRow(4326));
+        ClickThrough(dialog, "countrySelectButton", "CDialogSelectCountry", realdialog::PickRow(250));
+        Type(dialog, "gridName", QStringLiteral("My UTM 31"));
+        Type(dialog, "falseEasting", QStringLiteral("500000"));
+        Type(dialog, "longitude", QStringLiteral("3"));
+        Type(dialog, "scaleFactor", QStringLiteral("0.9996"));
+        Click(dialog, "okButton"); // saves
+        Click(dialog, "okButton"); // chooses
     };
-    window.chooseGrid = [&app](int& grid, int& datum) {
-        CDialogSelectGrid dialog(app);
-        dialog.SelectedGridId = grid;
-        dialog.chooseDatum = [](int& id, bool) {
-            id = 4326;
-            return true;
-        };
-        dialog.chooseCountry = [](int& id) {
-            id = 250;
-            return true;
-        };
-        dialog.show();
-        Click(&dialog, "addButton");
-        Click(&dialog, "datumSelectButton");
-        Click(&dialog, "countrySelectButton");
-        Type(&dialog, "gridName", QStringLiteral("My UTM 31"));
-        Type(&dialog, "falseEasting", QStringLiteral("500000"));
-        Type(&dialog, "longitude", QStringLiteral("3"));
-        Type(&dialog, "scaleFactor", QStringLiteral("0.9996"));
-        Click(&dialog, "okButton"); // saves
-        Click(&dialog, "okButton"); // chooses
-        if (dialog.result() != QDialog::Accepted)
-            return false;
-        grid = dialog.SelectedGridId;
-        datum = dialog.SelectedDatumId;
-        return true;
-    };
-    Click(&window, "sourceDatumSelect");
-    Click(&window, "destinationGridSelect");
+    ClickThrough(&window, "sourceDatumSelect", "CDialogSelectDatum", realdialog::PickRow(4326));
+    ClickThrough(&window, "destinationGridSelect", "CDialogSelectGrid", addGrid);
     EXPECT_EQ(Text(&window, "destinationGridName"), QStringLiteral("My UTM 31"));
     EXPECT_EQ(window.SideState(CGeolynxDlg::Destination).gridId, 50001);
 
@@ -60,7 +41,7 @@ TEST_F(MainWindowGridTest, GridAddedInTheDialogConvertsInTheWindow)
         QTest::keyClicks(Find<QLineEdit>(&window, field), QString::fromLatin1(text));
     }
     Click(&window, "transformButton");
-    EXPECT_TRUE(messages.Ids().empty());
+    EXPECT_TRUE(boxes.Texts().empty());
     // cs2cs +proj=longlat +datum=WGS84 +to +proj=utm +zone=31 +datum=WGS84: 637294.366 5762926.813.
     EXPECT_EQ(Text(&window, "destinationLongitude1"), QStringLiteral("637294.366"));
     EXPECT_EQ(Text(&window, "destinationLatitude1"), QStringLiteral("5762926.813"));

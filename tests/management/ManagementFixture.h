@@ -15,12 +15,13 @@
 #include <QTreeWidget>
 #include <cstdlib>
 #include <filesystem>
+#include <initializer_list>
 #include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "MessageRecorder.h"
+#include "RealDialogs.h"
 
 // One folder for the whole test program stands in for the user's home, set
 // before the application object exists (the profile fixes its folder on
@@ -157,6 +158,16 @@ protected:
         QTest::mouseClick(b, Qt::LeftButton);
     }
 
+    // Clicks a button that opens a dialog of the given class, which the
+    // action answers; fails when no such dialog came.
+    static void ClickThrough(QWidget* dialog, const char* button, const char* opened, CDialogScript::Action action)
+    {
+        CDialogScript script;
+        script.Then(opened, std::move(action));
+        Click(dialog, button);
+        EXPECT_TRUE(script.Done()) << button << " opened no " << opened;
+    }
+
     // Replaces a field's text by typing, as a user would.
     static void Type(QWidget* dialog, const char* field, const QString& text)
     {
@@ -218,5 +229,15 @@ protected:
     std::filesystem::path folder;
     std::filesystem::path programRoot;
     std::string catalogueFile;
-    CMessageRecorder messages;
+    // The texts of the program's messages, as its message table gives them.
+    static std::vector<std::string> MessageTexts(std::initializer_list<int> ids)
+    {
+        std::vector<std::string> texts;
+        for (int id : ids)
+            texts.push_back(LoadMessage(id));
+        return texts;
+    }
+
+    // The catalogue dialogs' own presenter, its boxes answered with the mouse.
+    CMessageBoxLog boxes;
 };

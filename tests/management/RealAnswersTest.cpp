@@ -15,25 +15,12 @@
 #include "GuiMessagePresenter.h"
 #include "ListSearch.h"
 #include "ManagementFixture.h"
-#include "MessageBoxAnswerer.h"
 
 namespace {
 
 class RealAnswersTest : public ManagementTest
 {
 protected:
-    void SetUp() override
-    {
-        ManagementTest::SetUp();
-        SetMessagePresenter(&presenter);
-    }
-
-    void TearDown() override
-    {
-        SetMessagePresenter(&messages);
-        ManagementTest::TearDown();
-    }
-
     template <class Dialog>
     static void Show(Dialog& d)
     {
@@ -43,20 +30,26 @@ protected:
 
     // Clicks a button that asks, answers with the given button, and returns
     // the question's text (empty when no box came).
-    static QString ClickAndAnswer(QWidget* d, const char* button, QMessageBox::StandardButton answer)
+    QString ClickAndAnswer(QWidget* d, const char* button, QMessageBox::StandardButton answer)
     {
-        CMessageBoxAnswerer answerer(answer);
+        boxes.Clear();
+        boxes.SetAnswer(answer == QMessageBox::Yes);
         Click(d, button);
-        EXPECT_TRUE(answerer.Seen()) << button;
-        if (answerer.Seen() && (answer == QMessageBox::Yes || answer == QMessageBox::No))
+        EXPECT_EQ(boxes.Texts().size(), 1u) << button;
+        if (boxes.Texts().empty())
+            return QString();
+        if (answer == QMessageBox::Yes || answer == QMessageBox::No)
         {
-            EXPECT_EQ(answerer.Buttons(), QMessageBox::Yes | QMessageBox::No);
+            EXPECT_EQ(boxes.Buttons().front(), QMessageBox::Yes | QMessageBox::No);
         }
-        return answerer.Text();
+        else
+        {
+            EXPECT_EQ(boxes.Buttons().front(), QMessageBox::Ok);
+        }
+        return QString::fromStdString(boxes.Texts().front());
     }
 
     CGeolynxApp app;
-    CGuiMessagePresenter presenter;
 };
 
 TEST_F(RealAnswersTest, DeleteAsksAndNoKeepsTheRowWhileYesRemovesIt)
@@ -110,15 +103,25 @@ TEST_F(RealAnswersTest, ReplacingAGridFileIsAnsweredInItsBox)
         std::ifstream in(programRoot / "Data" / "same.gsb");
         return std::string(std::istreambuf_iterator<char>(in), {});
     };
+    const QString download = QString::fromStdString((folder / "download" / "same.gsb").string());
     CDialogSelectDatum d;
-    d.chooseGridFile = [this](const QString&) { return QString::fromStdString((folder / "download" / "same.gsb").string()); };
     Show(d);
     Click(&d, "addButton");
     Choose(Find<QComboBox>(&d, "conversionList"), 5);
-    EXPECT_TRUE(ClickAndAnswer(&d, "gridFileSelectButton", QMessageBox::No).contains(QStringLiteral("replace")));
+    {
+        CDialogScript files;
+        files.Then("QFileDialog", realdialog::FillFileDialog(download));
+        EXPECT_TRUE(ClickAndAnswer(&d, "gridFileSelectButton", QMessageBox::No).contains(QStringLiteral("replace")));
+        EXPECT_TRUE(files.Done());
+    }
     EXPECT_EQ(read(), "old");
     EXPECT_TRUE(Text(&d, "gridFile").isEmpty());
-    ClickAndAnswer(&d, "gridFileSelectButton", QMessageBox::Yes);
+    {
+        CDialogScript files;
+        files.Then("QFileDialog", realdialog::FillFileDialog(download));
+        ClickAndAnswer(&d, "gridFileSelectButton", QMessageBox::Yes);
+        EXPECT_TRUE(files.Done());
+    }
     EXPECT_EQ(read(), "new");
     EXPECT_EQ(Text(&d, "gridFile"), QStringLiteral("same.gsb"));
 }
@@ -126,18 +129,10 @@ TEST_F(RealAnswersTest, ReplacingAGridFileIsAnsweredInItsBox)
 TEST_F(RealAnswersTest, NumbersAreStoredAsTypedWithAPointOrAComma)
 {
     CDialogSelectGrid d(app);
-    d.chooseDatum = [](int& id, bool) {
-        id = 4326;
-        return true;
-    };
-    d.chooseCountry = [](int& id) {
-        id = 250;
-        return true;
-    };
     Show(d);
     Click(&d, "addButton");
-    Click(&d, "datumSelectButton");
-    Click(&d, "countrySelectButton");
+    ClickThrough(&d, "datumSelectButton", "CDialogSelectDatum", realdialog::PickRow(4326));
+    ClickThrough(&d, "countrySelectButton", "CDialogSelectCountry", realdialog::PickRow(250));
     Type(&d, "gridName", QStringLiteral("Typed"));
     Type(&d, "falseEasting", QStringLiteral("3,5"));
     Type(&d, "falseNorthing", QStringLiteral("-12.5e3"));
@@ -188,14 +183,11 @@ TEST_F(RealAnswersTest, EllipsoidAndDatumNumbersTakeADecimalComma)
     }
     {
         CDialogSelectDatum d;
-        d.chooseEllipsoid = [](int& id) {
-            id = 7030;
-            return true;
-        };
         Show(d);
         Click(&d, "addButton");
         Type(&d, "datumName", QStringLiteral("Shifted"));
-        Click(&d, "ellipsoidSelectButton");
+        ClickThrough(&d, "ellipsoidSelectButton", "CDialogSelectEllipsoid", realdialog::PickRow(7030));
+        EXPECT_EQ(Text(&d, "ellipsoidName"), QStringLiteral("WGS 84"));
         Choose(Find<QComboBox>(&d, "conversionList"), 2);
         for (const char* field : {"translationX", "translationY", "translationZ", "rotationX", "rotationY", "rotationZ"})
             Type(&d, field, QStringLiteral("0"));

@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QTimer>
+#include <tuple>
 
 #include "DialogSelectDatum.h"
 #include "DialogSelectGrid.h"
@@ -49,18 +50,15 @@ void WatchForWizard(WizardSeen& seen)
 TEST_F(MainWindowBatch, ButtonAndMenuItemOpenTheWizardWithTheWindowsIdentifiers)
 {
     CGeolynxDlg window(app, std::string());
-    window.chooseGrid = [](int& grid, int& datum) {
-        grid = kUtm31;
-        datum = kWgs84;
-        return true;
-    };
-    window.chooseDatum = [](int& datum) {
-        datum = kWgs84;
-        return true;
-    };
     window.show();
-    QTest::mouseClick(window.findChild<QPushButton*>("sourceDatumSelect"), Qt::LeftButton);
-    QTest::mouseClick(window.findChild<QPushButton*>("destinationGridSelect"), Qt::LeftButton);
+    for (const auto& [button, dialog, id] : {std::tuple{"sourceDatumSelect", "CDialogSelectDatum", kWgs84},
+                                             std::tuple{"destinationGridSelect", "CDialogSelectGrid", kUtm31}})
+    {
+        CDialogScript script;
+        script.Then(dialog, realdialog::PickRow(id));
+        QTest::mouseClick(window.findChild<QPushButton*>(button), Qt::LeftButton);
+        EXPECT_TRUE(script.Done()) << button;
+    }
 
     auto* button = window.findChild<QPushButton*>("batchButton");
     ASSERT_NE(button, nullptr);
@@ -92,7 +90,7 @@ TEST_F(MainWindowBatch, ButtonAndMenuItemOpenTheWizardWithTheWindowsIdentifiers)
     EXPECT_EQ(again.settings.sourceDatum, kWgs84);
     EXPECT_EQ(again.settings.destinationGrid, 0);
     EXPECT_EQ(again.settings.destinationDatum, kWgs84);
-    EXPECT_TRUE(messages.Shown().empty());
+    EXPECT_TRUE(boxes.Texts().empty());
     window.close();
 }
 
@@ -122,13 +120,10 @@ TEST_F(MainWindowBatch, SystemPagesChooseThroughTheCatalogueDialogs)
     const std::string source = Path("points.csv");
     WriteFile(source, "5,52\n");
     sheet = std::make_unique<CWzdSheet>(app, kUtm31, 0, kWgs84, 0);
-    sheet->chooseFile = [&](const QString&, const QString&, bool save, const QString&) {
-        return QString::fromStdString(save ? Path("out.csv") : source);
-    };
     sheet->show();
     Next();
-    Click("sourceBrowse");
-    Click("destinationBrowse");
+    Browse("sourceBrowse", source);
+    Browse("destinationBrowse", Path("out.csv"));
     Next();
     ASSERT_EQ(Page(), CWzdSheet::PageSource);
 
@@ -150,7 +145,7 @@ TEST_F(MainWindowBatch, SystemPagesChooseThroughTheCatalogueDialogs)
     EXPECT_EQ(sheet->settings.sourceDatum, kWgs84);
     EXPECT_EQ(Text("sourceGridName"), "Geographic ( Longitude / Latitude )");
     EXPECT_EQ(Text("sourceDatumName"), "WGS 84");
-    EXPECT_TRUE(messages.Shown().empty());
+    EXPECT_TRUE(boxes.Texts().empty());
 }
 
 } // namespace

@@ -29,14 +29,13 @@ TEST_F(ShapefilePrjWizard, TheSourceSystemComesFromThePrjOncePerFile)
     EXPECT_EQ(Text("sourceGridName"), "OSGB36 / British National Grid");
 
     // The user's own choice stands when the page is shown again for the same file.
-    nextDatum = kWgs84;
-    Click("sourceDatumSelect");
+    ChooseDatum("sourceDatumSelect", kWgs84);
     Next();
     Back();
     ASSERT_EQ(Page(), CWzdSheet::PageSource);
     EXPECT_EQ(sheet->settings.sourceGrid, 0);
     EXPECT_EQ(sheet->settings.sourceDatum, kWgs84);
-    EXPECT_TRUE(messages.Shown().empty());
+    EXPECT_TRUE(boxes.Texts().empty());
 }
 
 } // namespace

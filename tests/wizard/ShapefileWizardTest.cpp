@@ -106,12 +106,7 @@ protected:
     // Type, files and the two systems; ends on the start page.
     void ToStartPage()
     {
-        Open();
-        Click("shapefileRadio");
-        Next();
-        Browse("sourceBrowse", source);
-        Browse("destinationBrowse", destination);
-        Next();
+        ThroughFilePage("shapefileRadio", source, destination);
         ChooseSystems();
     }
 
@@ -130,10 +125,12 @@ TEST_F(ShapefileWizard, SkipsLayoutAndPreviewBothWays)
     Next();
     ASSERT_EQ(Page(), CWzdSheet::PageFiles);
     Browse("sourceBrowse", source);
-    EXPECT_EQ(requests.back().filter, "ESRI Shape Files (*.shp)|*.shp||");
-    EXPECT_EQ(requests.back().extension, "shp");
+    EXPECT_EQ(requests.back().nameFilters, QStringList{"ESRI Shape Files (*.shp)"});
+    EXPECT_EQ(requests.back().defaultSuffix, "shp");
+    EXPECT_EQ(requests.back().mode, QFileDialog::AcceptOpen);
     Browse("destinationBrowse", destination);
-    EXPECT_EQ(requests.back().filter, "ESRI Shape Files (*.shp)|*.shp||");
+    EXPECT_EQ(requests.back().nameFilters, QStringList{"ESRI Shape Files (*.shp)"});
+    EXPECT_EQ(requests.back().mode, QFileDialog::AcceptSave);
     Next();
     ChooseSystems();
     ASSERT_EQ(Page(), CWzdSheet::PageStart);
@@ -144,7 +141,7 @@ TEST_F(ShapefileWizard, SkipsLayoutAndPreviewBothWays)
     Finish();
     ASSERT_TRUE(WaitForEnd());
     EXPECT_EQ(Status(), "Conversion completed. Press 'Finish' to continue.");
-    EXPECT_TRUE(messages.Shown().empty());
+    EXPECT_TRUE(boxes.Texts().empty());
 
     const std::string in = ReadFile(source);
     const std::string out = ReadFile(destination);
@@ -264,7 +261,7 @@ TEST_F(ShapefileWizard, ClosingMidRunCancelsAndWaitsForTheWorker)
     QTest::qWait(20);
     sheet.reset();
     QTest::qWait(20);
-    EXPECT_TRUE(messages.Shown().empty());
+    EXPECT_TRUE(boxes.Texts().empty());
 }
 
 } // namespace

@@ -64,7 +64,7 @@ TEST_F(TextLayout, ASeparatorTakesEffectAtOnceAndTheHeadersNamesChooseTheColumns
     EXPECT_EQ(Status(), "Conversion completed. Press 'Finish' to continue.");
     // cs2cs: 4.9 52.37 -> 629351.91 5803890.80.
     EXPECT_EQ(ReadFile(destination), "Name;ID;LAT;LON\n\"Amsterdam; Centraal\";1234567;5803890.80;629351.91\n");
-    EXPECT_TRUE(messages.Shown().empty());
+    EXPECT_TRUE(boxes.Texts().empty());
 }
 
 TEST_F(TextLayout, NextRefusesAnUnclearSeparatorAndAFieldChosenTwice)
@@ -75,7 +75,7 @@ TEST_F(TextLayout, NextRefusesAnUnclearSeparatorAndAFieldChosenTwice)
     EXPECT_TRUE(Find<QLabel>("separatorHint")->isVisible());
     Next();
     EXPECT_EQ(Page(), CWzdSheet::PageLayout);
-    EXPECT_EQ(messages.Ids(), std::vector<int>{520});
+    EXPECT_EQ(boxes.Texts(), MessageTexts({520}));
 
     Choose("separatorList", "Comma Separated");
     EXPECT_FALSE(Find<QLabel>("separatorHint")->isVisible());
@@ -84,12 +84,12 @@ TEST_F(TextLayout, NextRefusesAnUnclearSeparatorAndAFieldChosenTwice)
     Choose("latitudeField", "52");
     Next();
     EXPECT_EQ(Page(), CWzdSheet::PageLayout);
-    EXPECT_EQ(messages.Ids(), (std::vector<int>{520, 521}));
+    EXPECT_EQ(boxes.Texts(), MessageTexts({520, 521}));
 
     Choose("longitudeField", "5");
     Choose("altitudeField", "5");
     Next();
-    EXPECT_EQ(messages.Ids(), (std::vector<int>{520, 521, 521}));
+    EXPECT_EQ(boxes.Texts(), MessageTexts({520, 521, 521}));
     Choose("altitudeField", "N/A");
     Next();
     EXPECT_EQ(Page(), CWzdSheet::PagePreview);
@@ -111,21 +111,24 @@ TEST_F(TextLayout, TheFilePageAsksBeforeReplacingAndRefusesAFifo)
     EXPECT_TRUE(Label("destinationNote").contains("leaves the destination as it was"));
     Browse("sourceBrowse", source);
     Browse("destinationBrowse", existing);
-    EXPECT_EQ(messages.Ids(), std::vector<int>{522});
+    EXPECT_EQ(boxes.Texts(), MessageTexts({522}));
     EXPECT_EQ(Text("destinationFile"), "");
-    messages.SetAnswer(true);
+    boxes.SetAnswer(true);
     Browse("destinationBrowse", existing);
     EXPECT_EQ(Text("destinationFile"), QString::fromStdString(existing));
     EXPECT_EQ(ReadFile(existing), "keep me\n");
 
     // A FIFO could be read once only, and waiting for its writer would
-    // block the window.
+    // block the window. The file dialog lists no FIFO, so one takes the
+    // place of the file chosen.
     const std::string fifo = Path("points.fifo");
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    WriteFile(fifo, "5,52\n");
     Browse("sourceBrowse", fifo);
+    fs::remove(fifo);
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     Next();
     EXPECT_EQ(Page(), CWzdSheet::PageFiles);
-    EXPECT_EQ(messages.Ids().back(), 504);
+    EXPECT_EQ(boxes.Texts().back(), LoadMessage(504));
 }
 
 TEST_F(TextLayout, TheStartPageTellsOfLinesLeftUnconvertedAndACancelKeepsTheDestination)
@@ -151,7 +154,7 @@ TEST_F(TextLayout, TheStartPageTellsOfLinesLeftUnconvertedAndACancelKeepsTheDest
         for (int i = 0; i < 400000; ++i)
             out << "5,52\n";
     }
-    messages.SetAnswer(true);
+    boxes.SetAnswer(true);
     ToLayoutPage(large, destination);
     Next();
     Next();

@@ -62,32 +62,44 @@ TEST_F(TextWizard, CsvFileThroughEveryPage)
     EXPECT_EQ(sheet->currentPage()->title(), "Select the source and destination files used during conversion");
     EXPECT_TRUE(Shown(QWizard::BackButton));
     Next();
-    EXPECT_EQ(messages.Ids(), std::vector<int>{506});
+    EXPECT_EQ(boxes.Texts(), MessageTexts({506}));
     Browse("sourceBrowse", source);
     ASSERT_EQ(requests.size(), 1u);
-    EXPECT_EQ(requests[0].filter, "All Files (*.*)|*.*|CSV Files (*.csv)|*.csv|TXT/ASCII Files (*.txt)|*.txt||");
-    EXPECT_EQ(requests[0].extension, "txt");
-    EXPECT_FALSE(requests[0].save);
+    // "*.*" is offered as "*", which matches names without a dot too.
+    EXPECT_EQ(requests[0].nameFilters, (QStringList{"All Files (*)", "CSV Files (*.csv)", "TXT/ASCII Files (*.txt)"}));
+    EXPECT_EQ(requests[0].defaultSuffix, "txt");
+    EXPECT_EQ(requests[0].mode, QFileDialog::AcceptOpen);
+    EXPECT_EQ(requests[0].fileMode, QFileDialog::ExistingFile);
     EXPECT_EQ(Text("sourceFile"), QString::fromStdString(source));
     Next();
-    EXPECT_EQ(messages.Ids(), (std::vector<int>{506, 506}));
+    EXPECT_EQ(boxes.Texts(), MessageTexts({506, 506}));
     Browse("destinationBrowse", source);
-    EXPECT_TRUE(requests.back().save);
+    EXPECT_EQ(requests.back().mode, QFileDialog::AcceptSave);
+    // The dialog does not ask before overwriting: the page asks itself.
+    EXPECT_FALSE(requests.back().confirmsOverwrite);
     Next();
-    EXPECT_EQ(messages.Ids().back(), 507);
-    Browse("sourceBrowse", Path("missing.csv"));
+    EXPECT_EQ(boxes.Texts().back(), LoadMessage(507));
+    // The file dialog offers only files that exist; one removed after it was
+    // chosen is found missing on Next.
+    const std::string missing = Path("missing.csv");
+    WriteFile(missing, "5,52\n");
+    Browse("sourceBrowse", missing);
+    fs::remove(missing);
     Browse("destinationBrowse", destination);
     Next();
-    EXPECT_EQ(messages.Ids().back(), 504);
+    EXPECT_EQ(boxes.Texts().back(), LoadMessage(504));
     EXPECT_EQ(Page(), CWzdSheet::PageFiles);
     // A folder is no file to convert either.
-    Browse("sourceBrowse", home.string());
+    WriteFile(missing, "5,52\n");
+    Browse("sourceBrowse", missing);
+    fs::remove(missing);
+    fs::create_directory(missing);
     Next();
-    EXPECT_EQ(messages.Ids().back(), 504);
+    EXPECT_EQ(boxes.Texts().back(), LoadMessage(504));
     EXPECT_TRUE(sheet->settings.sourceFile.empty());
     Browse("sourceBrowse", source);
     Next();
-    EXPECT_EQ(messages.Ids().size(), 5u);
+    EXPECT_EQ(boxes.Texts().size(), 5u);
     EXPECT_EQ(sheet->settings.sourceFile, source);
     EXPECT_EQ(sheet->settings.destinationFile, destination);
 
@@ -96,20 +108,17 @@ TEST_F(TextWizard, CsvFileThroughEveryPage)
     EXPECT_EQ(sheet->currentPage()->title(), "Select the source coordinate system used");
     EXPECT_EQ(Text("sourceGridName"), "Geographic ( Longitude / Latitude )");
     EXPECT_EQ(Text("sourceDatumName"), "No datum selected");
-    messages.Clear();
+    boxes.Clear();
     Next();
-    EXPECT_EQ(messages.Ids(), std::vector<int>{108});
-    nextDatum = kWgs84;
-    Click("sourceDatumSelect");
+    EXPECT_EQ(boxes.Texts(), MessageTexts({108}));
+    ChooseDatum("sourceDatumSelect", kWgs84);
     EXPECT_EQ(Text("sourceDatumName"), "WGS 84");
     Next();
     ASSERT_EQ(Page(), CWzdSheet::PageDestination);
     EXPECT_EQ(sheet->currentPage()->title(), "Select the destination coordinate system to convert to");
     Next();
-    EXPECT_EQ(messages.Ids(), (std::vector<int>{108, 109}));
-    nextGrid = kUtm31;
-    nextGridDatum = kWgs84;
-    Click("destinationGridSelect");
+    EXPECT_EQ(boxes.Texts(), MessageTexts({108, 109}));
+    ChooseGrid("destinationGridSelect", kUtm31);
     EXPECT_EQ(Text("destinationGridName"), "WGS 84 / UTM zone 31N");
     EXPECT_EQ(Text("destinationDatumName"), "WGS 84");
     EXPECT_EQ(sheet->settings.destinationGrid, kUtm31);
@@ -174,7 +183,7 @@ TEST_F(TextWizard, CsvFileThroughEveryPage)
     EXPECT_TRUE(Shown(QWizard::FinishButton));
     EXPECT_FALSE(CancelEnabled());
     EXPECT_EQ(ReadFile(destination), "lon;lat;h;name\n637294.37;5762926.81;10.00;a\n602743.34;5773221.94;0.00;b\n");
-    EXPECT_EQ(messages.Ids(), (std::vector<int>{108, 109}));
+    EXPECT_EQ(boxes.Texts(), MessageTexts({108, 109}));
 
     // Finish now closes the wizard.
     Finish();
@@ -195,13 +204,10 @@ TEST_F(TextWizard, ReturningToAPageShowsTheChoicesMadeBefore)
     ASSERT_EQ(Page(), CWzdSheet::PageSource);
     EXPECT_EQ(Text("sourceGridName"), "WGS 84 / UTM zone 31N");
     // A datum chosen after a grid clears the grid.
-    nextDatum = kWgs84;
-    Click("sourceDatumSelect");
+    ChooseDatum("sourceDatumSelect", kWgs84);
     EXPECT_EQ(sheet->settings.sourceGrid, 0);
     EXPECT_EQ(Text("sourceGridName"), "Geographic ( Longitude / Latitude )");
-    nextGrid = kUtm31;
-    nextGridDatum = kWgs84;
-    Click("sourceGridSelect");
+    ChooseGrid("sourceGridSelect", kUtm31);
     Next();
     Next();
     ASSERT_EQ(Page(), CWzdSheet::PageLayout);
@@ -241,7 +247,7 @@ TEST_F(TextWizard, ReturningToAPageShowsTheChoicesMadeBefore)
     EXPECT_EQ(Text("sourceFile"), QString::fromStdString(source));
     Back();
     ASSERT_EQ(Page(), CWzdSheet::PageType);
-    EXPECT_TRUE(messages.Shown().empty());
+    EXPECT_TRUE(boxes.Texts().empty());
 }
 
 TEST_F(TextWizard, CancelOperationStopsTheRunAndFinishRunsItAgain)
@@ -287,7 +293,7 @@ TEST_F(TextWizard, CancelOperationStopsTheRunAndFinishRunsItAgain)
     const std::vector<std::string> lines = Lines(ReadFile(destination));
     ASSERT_EQ(lines.size(), static_cast<std::size_t>(count));
     EXPECT_EQ(lines.front(), "637294.37,5762926.81,1.00");
-    EXPECT_TRUE(messages.Shown().empty());
+    EXPECT_TRUE(boxes.Texts().empty());
 }
 
 TEST_F(TextWizard, AWorkersMessageIsShownOnTheWindowsThread)
@@ -305,8 +311,8 @@ TEST_F(TextWizard, AWorkersMessageIsShownOnTheWindowsThread)
     Next();
     Finish();
     ASSERT_TRUE(WaitForEnd());
-    EXPECT_EQ(messages.Ids(), std::vector<int>{502});
-    EXPECT_EQ(messages.OnWindowThread(), std::vector<bool>{true});
+    EXPECT_EQ(boxes.Texts(), MessageTexts({502}));
+    EXPECT_EQ(boxes.OnWindowThread(), std::vector<bool>{true});
     EXPECT_EQ(Status(), "Conversion failed. Press 'Finish' to restart.");
     EXPECT_TRUE(Shown(QWizard::BackButton));
     EXPECT_TRUE(Shown(QWizard::FinishButton));

@@ -1,8 +1,9 @@
 #pragma once
 
 // The batch wizard driven as a user would, on the offscreen platform, against
-// the shipped catalogue copied into a private user folder. Selection and file
-// dialogs are replaced by choosers that hand back what a test set.
+// the shipped catalogue copied into a private user folder. The wizard's own
+// selection dialogs, file dialogs and message boxes open for real and are
+// answered with the mouse.
 
 #include <gtest/gtest.h>
 
@@ -18,17 +19,20 @@
 #include <QTest>
 #include <QThread>
 #include <QTreeWidget>
+#include <unistd.h>
+#include <cstdio>
 #include <cstdlib>
-#include <deque>
+#include <initializer_list>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "BatchMessages.h"
 #include "BatchRunControl.h"
 #include "GeolynxApp.h"
-#include "MessageRecorder.h"
+#include "RealDialogs.h"
 #include "ScratchFolder.h"
 #include "WzdPage10.h"
 #include "WzdSheet.h"
@@ -47,37 +51,6 @@ namespace fs = std::filesystem;
 constexpr int kWgs84 = 4326;
 constexpr int kUtm31 = 32631;
 
-// A recorder that also notes whether each message was shown on the window's
-// thread.
-class CThreadRecorder : public CMessageRecorder
-{
-public:
-    void Show(int id, const std::string& text) override
-    {
-        {
-            std::lock_guard<std::mutex> guard(threadLock);
-            onWindowThread.push_back(QThread::currentThread() == QCoreApplication::instance()->thread());
-        }
-        CMessageRecorder::Show(id, text);
-    }
-    std::vector<bool> OnWindowThread() const
-    {
-        std::lock_guard<std::mutex> guard(threadLock);
-        return onWindowThread;
-    }
-
-private:
-    mutable std::mutex threadLock;
-    std::vector<bool> onWindowThread;
-};
-
-struct FileRequest
-{
-    QString filter;
-    QString extension;
-    bool save = false;
-};
-
 inline std::string ReadFile(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
@@ -92,6 +65,36 @@ inline void WriteFile(const std::string& path, const std::string& bytes)
     out << bytes;
 }
 
+struct Planar
+{
+    double easting;
+    double northing;
+};
+
+// PROJ's cs2cs over the given input lines, "-f %.4f" and the given
+// arguments; the first two numbers of each output line.
+inline std::vector<Planar> RunCs2cs(const std::string& arguments, const std::vector<std::string>& lines)
+{
+    const std::string input = (fs::temp_directory_path() / ("geolynx-cs2cs-" + std::to_string(::getpid()))).string();
+    {
+        std::ofstream out(input);
+        for (const std::string& line : lines)
+            out << line << "\n";
+    }
+    std::vector<Planar> out;
+    const std::string command = "cs2cs -f %.4f " + arguments + " < " + input;
+    if (FILE* pipe = ::popen(command.c_str(), "r"))
+    {
+        Planar p{};
+        double height = 0;
+        while (std::fscanf(pipe, "%lf %lf %lf", &p.easting, &p.northing, &height) == 3)
+            out.push_back(p);
+        ::pclose(pipe);
+    }
+    fs::remove(input);
+    return out;
+}
+
 class WizardTest : public testing::Test
 {
 protected:
@@ -101,23 +104,6 @@ protected:
     void Open(int sourceGrid = 0, int destinationGrid = 0, int sourceDatum = 0, int destinationDatum = 0)
     {
         sheet = std::make_unique<CWzdSheet>(app, sourceGrid, destinationGrid, sourceDatum, destinationDatum);
-        sheet->chooseGrid = [this](int& grid, int& datum) {
-            grid = nextGrid;
-            datum = nextGridDatum;
-            return nextGrid != 0;
-        };
-        sheet->chooseDatum = [this](int& datum) {
-            datum = nextDatum;
-            return nextDatum != 0;
-        };
-        sheet->chooseFile = [this](const QString& filter, const QString& extension, bool save, const QString&) {
-            requests.push_back({filter, extension, save});
-            if (files.empty())
-                return QString();
-            const QString path = files.front();
-            files.pop_front();
-            return path;
-        };
         sheet->show();
     }
 
@@ -157,11 +143,57 @@ protected:
             entries << combo->itemText(i);
         return entries;
     }
-    // Chooses a file through a Browse button.
+    // Chooses a file through a Browse button and its real file dialog, and
+    // keeps what the dialog offered.
     void Browse(const char* button, const std::string& path)
     {
-        files.push_back(QString::fromStdString(path));
+        realdialog::FileDialogSeen seen;
+        CDialogScript script;
+        script.Then("QFileDialog", realdialog::FillFileDialog(QString::fromStdString(path), &seen));
         Click(button);
+        EXPECT_TRUE(script.Done()) << button << " opened no file dialog";
+        requests.push_back(seen);
+    }
+    // A Select button of a coordinate system page, answered in the
+    // catalogue's own dialog with a row and OK.
+    void ChooseDatum(const char* button, int datum)
+    {
+        CDialogScript script;
+        script.Then("CDialogSelectDatum", realdialog::PickRow(datum));
+        Click(button);
+        EXPECT_TRUE(script.Done()) << button;
+    }
+    void ChooseGrid(const char* button, int grid)
+    {
+        CDialogScript script;
+        script.Then("CDialogSelectGrid", realdialog::PickRow(grid));
+        Click(button);
+        EXPECT_TRUE(script.Done()) << button;
+    }
+    // The texts of the program's messages, as its message table gives them;
+    // the text-file messages keep theirs beside their numbers.
+    static std::vector<std::string> MessageTexts(std::initializer_list<int> ids)
+    {
+        std::vector<std::string> texts;
+        for (int id : ids)
+        {
+            switch (id)
+            {
+            case IDS_BATCH_SEPARATOR_UNCLEAR:
+                texts.emplace_back(kBatchSeparatorUnclearText);
+                break;
+            case IDS_BATCH_COLUMNS_UNUSABLE:
+                texts.emplace_back(kBatchColumnsUnusableText);
+                break;
+            case IDS_BATCH_ASK_REPLACE:
+                texts.emplace_back(kBatchAskReplaceText);
+                break;
+            default:
+                texts.push_back(LoadMessage(id));
+            }
+            EXPECT_FALSE(texts.back().empty()) << "no text for message " << id;
+        }
+        return texts;
     }
 
     QAbstractButton* Button(QWizard::WizardButton which) const { return sheet->button(which); }
@@ -193,31 +225,36 @@ protected:
             timeout);
     }
 
+    // From the type page over the file page, with a file chosen on each side
+    // through the Browse buttons; ends on the source system page.
+    void ThroughFilePage(const char* typeRadio, const std::string& source, const std::string& destination)
+    {
+        Open();
+        Click(typeRadio);
+        Next();
+        Browse("sourceBrowse", source);
+        Browse("destinationBrowse", destination);
+        Next();
+    }
+
     // The coordinate system pages: the source on WGS 84 degrees, the
     // destination on UTM zone 31N.
     void ChooseSystems()
     {
         ASSERT_EQ(Page(), CWzdSheet::PageSource);
-        nextDatum = kWgs84;
-        Click("sourceDatumSelect");
+        ChooseDatum("sourceDatumSelect", kWgs84);
         Next();
         ASSERT_EQ(Page(), CWzdSheet::PageDestination);
-        nextGrid = kUtm31;
-        nextGridDatum = kWgs84;
-        Click("destinationGridSelect");
+        ChooseGrid("destinationGridSelect", kUtm31);
         Next();
     }
 
     CScratchFolder scratch;
     fs::path home{scratch.Path()};
-    CThreadRecorder messages;
+    CMessageBoxLog boxes;
     CGeolynxApp app;
     std::unique_ptr<CWzdSheet> sheet;
-    int nextGrid = 0;
-    int nextGridDatum = 0;
-    int nextDatum = 0;
-    std::deque<QString> files;
-    std::vector<FileRequest> requests;
+    std::vector<realdialog::FileDialogSeen> requests;
 };
 
 } // namespace wizardtest
