@@ -49,3 +49,14 @@ bool ListTableColumns(const std::string& connectionString, const std::string& ta
 {
     return ListSchemaNames(connectionString, SchemaColumns, "TABLE_NAME", table, "COLUMN_NAME", columns, message);
 }
+
+bool TestDatabaseConnection(const std::string& connectionString, std::string& message)
+{
+    CCxAdo ado;
+    const bool connected = ado.Initialize() == 0 && ado.Connect(connectionString.c_str()) == 0;
+    if (!connected)
+        message = ado.LastMessage.str();
+    ado.Disconnect();
+    ado.Shutdown();
+    return connected;
+}

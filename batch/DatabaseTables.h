@@ -19,3 +19,6 @@ bool ListDatabaseTables(const std::string& connectionString, std::vector<std::st
 // hold.
 bool ListTableColumns(const std::string& connectionString, const std::string& table,
                       std::vector<std::string>& columns, std::string* message = nullptr);
+
+// Whether the database answers a connection; false with its reason.
+bool TestDatabaseConnection(const std::string& connectionString, std::string& message);

@@ -66,6 +66,12 @@ TEST(DatabaseTables, ListTheBaseTablesAndTheColumnsOfOne)
 TEST(DatabaseTables, AnUnreachableDatabaseGivesEmptyListsAndItsReason)
 {
     CTempFolder folder;
+    std::string reason;
+    EXPECT_TRUE(TestDatabaseConnection("Provider=SQLite;Data Source=" + MakeDatabase(folder) + ";", reason));
+    EXPECT_TRUE(reason.empty());
+    EXPECT_FALSE(TestDatabaseConnection("DSN=GeolynxNoSuchDatabase;", reason));
+    EXPECT_FALSE(reason.empty());
+
     std::vector<std::string> tables{"stale"};
     std::string message;
     EXPECT_FALSE(ListDatabaseTables("DSN=GeolynxNoSuchDatabase;", tables, &message));
