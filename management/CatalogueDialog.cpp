@@ -1,119 +1,200 @@
 #include "CatalogueDialog.h"
 
 #include <QAbstractItemView>
+#include <QHeaderView>
 #include <QItemSelection>
 #include <QLineEdit>
-#include <QHeaderView>
+#include <QListWidget>
 #include <QPushButton>
 #include <QStyle>
 #include <QTreeWidget>
+#include <algorithm>
 
-#include "CatalogueLookups.h"
-#include "CatalogueStatements.h"
+#include "CatalogueRows.h"
+#include "DialogText.h"
+#include "ListSearch.h"
 #include "Messages.h"
+#include "OpenAddress.h"
+
+using namespace DialogText;
 
 CCatalogueDialog::CCatalogueDialog(QWidget* parent) : QDialog(parent)
 {
+    openUrl = [](const QString& url) { OpenAddress(url); };
 }
 
-void CCatalogueDialog::SetUpFlow(QAbstractItemView* list, QPushButton* ok, std::vector<QWidget*> browsingOnly,
-                                 std::vector<QWidget*> editingOnly, std::vector<QLineEdit*> propertyFields)
+bool CCatalogueDialog::Choose(int& id)
 {
-    rows = list;
-    okButton = ok;
-    browsing = std::move(browsingOnly);
-    editing = std::move(editingOnly);
-    fields = std::move(propertyFields);
+    selectedId = id;
+    if (exec() != QDialog::Accepted)
+        return false;
+    id = selectedId;
+    return true;
+}
+
+void CCatalogueDialog::SetUpFlow(const Flow& widgets)
+{
+    flow = widgets;
+    QAbstractItemView* list = flow.list;
     connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this](const QItemSelection& selected, const QItemSelection&) { OnSelectionChanged(selected); });
     connect(list, &QAbstractItemView::doubleClicked, this, [this] { OnDoubleClicked(); });
+    connect(flow.search, &QLineEdit::textChanged, this, [this] { NarrowToSearch(); });
+
+    const std::pair<QPushButton*, QStyle::StandardPixmap> icons[] = {
+        {flow.add, QStyle::SP_FileDialogNewFolder}, {flow.modify, QStyle::SP_FileDialogDetailedView},
+        {flow.remove, QStyle::SP_TrashIcon},        {flow.ok, QStyle::SP_DialogOkButton},
+        {flow.cancel, QStyle::SP_DialogCancelButton},
+    };
+    for (const auto& [button, pixmap] : icons)
+        if (button != nullptr)
+            button->setIcon(button->style()->standardIcon(pixmap));
+    connect(flow.ok, &QPushButton::clicked, this, &CCatalogueDialog::accept);
+    connect(flow.cancel, &QPushButton::clicked, this, &CCatalogueDialog::reject);
+    if (flow.link != nullptr)
+    {
+        flow.link->setToolTip(QString::fromLatin1(flow.address));
+        connect(flow.link, &QPushButton::clicked, this, [this] {
+            if (openUrl)
+                openUrl(QString::fromLatin1(flow.address));
+        });
+    }
+    // A list that is only browsed stops here.
+    if (flow.add == nullptr)
+        return;
+    connect(flow.add, &QPushButton::clicked, this, &CCatalogueDialog::OnAdd);
+    connect(flow.modify, &QPushButton::clicked, this, &CCatalogueDialog::OnModify);
+    connect(flow.remove, &QPushButton::clicked, this, &CCatalogueDialog::OnDelete);
+    EndEditing();
+}
+
+void CCatalogueDialog::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (shown)
+        return;
+    shown = true;
+    if (auto* tree = qobject_cast<QTreeWidget*>(flow.list))
+    {
+        const double width = tree->width() - flow.reservedWidth;
+        for (std::size_t column = 0; column < flow.columnShares.size(); ++column)
+            tree->setColumnWidth(static_cast<int>(column), static_cast<int>(width * flow.columnShares[column]));
+    }
+    // The caller's row is set only after construction.
+    if (selectedId != 0)
+        SelectRow(selectedId);
+    if (flow.focusList)
+        flow.list->setFocus();
+    FirstShown();
+}
+
+bool CCatalogueDialog::Refused(int messageId)
+{
+    ShowMessage(messageId);
+    return false;
+}
+
+bool CCatalogueDialog::StoreRow(int& /*id*/, std::string& message)
+{
+    message = "This list is not edited here.";
+    return false;
 }
 
 void CCatalogueDialog::OpenFields()
 {
-    for (QLineEdit* field : fields)
+    for (QLineEdit* field : flow.fields)
         field->setReadOnly(false);
 }
 
 void CCatalogueDialog::CloseFields()
 {
-    for (QLineEdit* field : fields)
+    for (QLineEdit* field : flow.fields)
         field->setReadOnly(true);
+}
+
+void CCatalogueDialog::StartEditing(State newState)
+{
+    state = newState;
+    for (QWidget* w : flow.editingOnly)
+        w->setEnabled(true);
+    for (QWidget* w : {static_cast<QWidget*>(flow.add), static_cast<QWidget*>(flow.modify),
+                       static_cast<QWidget*>(flow.remove), static_cast<QWidget*>(flow.list)})
+        w->setEnabled(false);
+    OpenFields();
+    flow.ok->setText(tr("&Save"));
+}
+
+void CCatalogueDialog::EndEditing()
+{
+    CloseFields();
+    for (QWidget* w : flow.editingOnly)
+        w->setEnabled(false);
+    for (QWidget* w : {static_cast<QWidget*>(flow.add), static_cast<QWidget*>(flow.modify),
+                       static_cast<QWidget*>(flow.remove), static_cast<QWidget*>(flow.list)})
+        w->setEnabled(true);
+    flow.ok->setText(tr("OK"));
+    state = Browsing;
+}
+
+void CCatalogueDialog::OnAdd()
+{
+    ClearForAdding();
+    StartEditing(Adding);
+    flow.addFocus->setFocus();
+}
+
+void CCatalogueDialog::OnModify()
+{
+    if (selectedId == 0)
+        return;
+    StartEditing(Modifying);
+    flow.modifyFocus->setFocus();
+}
+
+void CCatalogueDialog::OnDelete()
+{
+    if (!MayDelete() || selectedId == 0)
+        return;
+    if (!AskMessage(flow.deleteQuestion))
+        return;
+    flow.deleteRow(selectedId);
+    RefillList();
+    ShowAgain();
 }
 
 void CCatalogueDialog::AfterSave()
 {
     RefillList();
     EndEditing();
-    SelectRow(SelectedId());
+    SelectRow(selectedId);
+    if (takeMarkAfterEditing)
+        TakeMarkedRow();
 }
 
-void CCatalogueDialog::AfterCancel()
+void CCatalogueDialog::ShowAgain()
 {
-    EndEditing();
-    SelectRow(SelectedId());
-}
-
-void CCatalogueDialog::AfterDelete()
-{
-    SelectRow(SelectedId());
-}
-
-void CCatalogueDialog::StartEditing(State newState)
-{
-    state = newState;
-    for (QWidget* w : editing)
-        w->setEnabled(true);
-    for (QWidget* w : browsing)
-        w->setEnabled(false);
-    OpenFields();
-    okButton->setText(tr("&Save"));
-}
-
-void CCatalogueDialog::ModifySelected(QWidget* firstField)
-{
-    if (SelectedId() == 0)
-        return;
-    StartEditing(Modifying);
-    firstField->setFocus();
-}
-
-void CCatalogueDialog::EndEditing()
-{
-    CloseFields();
-    for (QWidget* w : editing)
-        w->setEnabled(false);
-    for (QWidget* w : browsing)
-        w->setEnabled(true);
-    okButton->setText(tr("OK"));
-    state = Browsing;
-}
-
-void CCatalogueDialog::DeleteSelected(int questionId, const char* statement)
-{
-    if (SelectedId() == 0)
-        return;
-    if (!AskMessage(questionId))
-        return;
-    RunCatalogueStatement(FormatStatement(statement, SelectedId()));
-    RefillList();
-    AfterDelete();
+    if (takeMarkAfterEditing)
+        TakeMarkedRow();
+    else
+        SelectRow(selectedId);
 }
 
 int CCatalogueDialog::RowId(int row) const
 {
-    if (row < 0 || row >= rows->model()->rowCount())
+    const QAbstractItemModel* model = flow.list->model();
+    if (row < 0 || row >= model->rowCount())
         return 0;
-    return rows->model()->index(row, 0).data(Qt::UserRole).toInt();
+    return model->index(row, 0).data(Qt::UserRole).toInt();
 }
 
 bool CCatalogueDialog::RowChosen() const
 {
-    return rows->selectionModel()->hasSelection();
+    return flow.list->selectionModel()->hasSelection();
 }
 
 void CCatalogueDialog::SelectRow(int id)
 {
+    QAbstractItemView* rows = flow.list;
     rows->setFocus();
     const QAbstractItemModel* model = rows->model();
     int match = -1;
@@ -134,8 +215,42 @@ void CCatalogueDialog::SelectRow(int id)
 
 void CCatalogueDialog::TakeMarkedRow()
 {
-    SetSelectedId(RowId(mark));
+    selectedId = RowId(mark);
     ShowSelected();
+}
+
+void CCatalogueDialog::NarrowToSearch()
+{
+    if (flow.search == nullptr)
+        return;
+    if (auto* tree = qobject_cast<QTreeWidget*>(flow.list))
+        NarrowTree(tree, flow.searchColumn, flow.search->text());
+    else if (auto* plain = qobject_cast<QListWidget*>(flow.list))
+        NarrowList(plain, flow.search->text());
+}
+
+void CCatalogueDialog::ShowNamedRows(QTreeWidget* list, std::vector<NamedRow> rows, const QString& zeroRowName)
+{
+    SortByName(rows);
+    list->setUpdatesEnabled(false);
+    list->clear();
+    mark = -1;
+    QList<QTreeWidgetItem*> items;
+    if (!zeroRowName.isEmpty())
+    {
+        auto* zero = new QTreeWidgetItem({QString(), zeroRowName});
+        zero->setData(0, Qt::UserRole, 0);
+        items.append(zero);
+    }
+    for (const NamedRow& row : rows)
+    {
+        auto* item = new QTreeWidgetItem({EpsgCell(row.id), FromUtf8(row.name)});
+        item->setData(0, Qt::UserRole, row.id);
+        items.append(item);
+    }
+    list->addTopLevelItems(items);
+    NarrowToSearch();
+    list->setUpdatesEnabled(true);
 }
 
 void CCatalogueDialog::OnSelectionChanged(const QItemSelection& selected)
@@ -148,7 +263,7 @@ void CCatalogueDialog::OnSelectionChanged(const QItemSelection& selected)
         const int id = index.data(Qt::UserRole).toInt();
         if (id != 0)
         {
-            SetSelectedId(id);
+            selectedId = id;
             ShowSelected();
         }
     }
@@ -159,7 +274,7 @@ void CCatalogueDialog::OnDoubleClicked()
     if (state != Browsing)
         return;
     TakeMarkedRow();
-    if (SelectedId() != 0 || zeroRowIsAChoice)
+    if (selectedId != 0 || zeroRowIsAChoice)
         QDialog::accept();
 }
 
@@ -169,15 +284,25 @@ void CCatalogueDialog::accept()
     {
         if (!RowChosen())
         {
-            QDialog::reject();
+            if (!okNeedsRow)
+                QDialog::reject();
             return;
         }
         TakeMarkedRow();
         QDialog::accept();
         return;
     }
-    if (SaveEdited())
-        AfterSave();
+    int id = state == Adding ? 0 : selectedId;
+    std::string message;
+    // A refused row is still on screen to correct or cancel.
+    if (!StoreRow(id, message))
+    {
+        if (!message.empty())
+            ShowMessageText(message);
+        return;
+    }
+    selectedId = id;
+    AfterSave();
 }
 
 void CCatalogueDialog::reject()
@@ -187,7 +312,15 @@ void CCatalogueDialog::reject()
         QDialog::reject();
         return;
     }
-    AfterCancel();
+    EndEditing();
+    ShowAgain();
+}
+
+void SortByName(std::vector<NamedRow>& rows)
+{
+    std::stable_sort(rows.begin(), rows.end(), [](const NamedRow& a, const NamedRow& b) {
+        return NaturalLess(FromUtf8(a.name), FromUtf8(b.name));
+    });
 }
 
 void SetUpSelectionList(QTreeWidget* list, const QStringList& headers)
@@ -201,18 +334,6 @@ void SetUpSelectionList(QTreeWidget* list, const QStringList& headers)
     list->header()->setStretchLastSection(false);
 }
 
-void SetFlowIcons(QPushButton* add, QPushButton* modify, QPushButton* remove, QPushButton* ok, QPushButton* cancel)
-{
-    const std::pair<QPushButton*, QStyle::StandardPixmap> icons[] = {
-        {add, QStyle::SP_FileDialogNewFolder}, {modify, QStyle::SP_FileDialogDetailedView},
-        {remove, QStyle::SP_TrashIcon},        {ok, QStyle::SP_DialogOkButton},
-        {cancel, QStyle::SP_DialogCancelButton},
-    };
-    for (const auto& [button, pixmap] : icons)
-        if (button != nullptr)
-            button->setIcon(button->style()->standardIcon(pixmap));
-}
-
 void ChooseWithName(const std::function<bool(int&)>& chooser, int& id, void (*lookup)(int, CCxString&),
                     QLineEdit* nameField)
 {
@@ -223,4 +344,31 @@ void ChooseWithName(const std::function<bool(int&)>& chooser, int& id, void (*lo
     CCxString name;
     lookup(id, name);
     nameField->setText(QString::fromStdString(name.str()));
+}
+
+bool CheckNumberFields(std::initializer_list<std::pair<QLineEdit*, int>> checks, bool focus)
+{
+    for (const auto& [field, message] : checks)
+    {
+        if (!IsNumberText(field->text()))
+        {
+            ShowMessage(message);
+            if (focus)
+                field->setFocus();
+            return false;
+        }
+    }
+    return true;
+}
+
+void ShowNumbers(std::initializer_list<ShownNumber> numbers)
+{
+    for (const ShownNumber& shown : numbers)
+        shown.field->setText(Number(shown.format, shown.value));
+}
+
+void TakeNumbers(std::initializer_list<std::pair<std::string*, const QLineEdit*>> numbers)
+{
+    for (const auto& [literal, field] : numbers)
+        *literal = NumberLiteral(field->text());
 }

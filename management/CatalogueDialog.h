@@ -1,7 +1,11 @@
 #pragma once
 
 #include <QDialog>
+#include <QStringList>
 #include <functional>
+#include <initializer_list>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "CxString.h"
@@ -10,15 +14,16 @@ class QAbstractItemView;
 class QItemSelection;
 class QLineEdit;
 class QPushButton;
-#include <QStringList>
 class QTreeWidget;
+struct NamedRow;
 
 // The flow the catalogue dialogs share: a list of rows that the user browses
 // and chooses from, and Add, Modify and Delete of the row shown. This class
-// owns the state, the list's selection mark, what OK and Cancel mean in each
-// state, the switch of the widgets between browsing and editing, and the
-// question before a delete. A subclass fills its list (identifier in the
-// UserRole data of each row), shows, checks and saves its own row.
+// owns the chosen identifier, the list's selection mark, what OK and Cancel
+// mean in each state, the switch of the widgets between browsing and
+// editing, the search field, the link button and the question before a
+// delete. A subclass fills its list (identifier in the UserRole data of each
+// row), shows, checks and stores its own row.
 class CCatalogueDialog : public QDialog
 {
     Q_OBJECT
@@ -31,10 +36,18 @@ public:
     };
     State CurrentState() const { return state; }
 
+    // Opens the link button's address; the default hands it to the desktop.
+    std::function<void(const QString& url)> openUrl;
+
+    // Runs the dialog modally on an identifier to preselect; true, with the
+    // chosen one in id, when it ends with OK.
+    bool Choose(int& id);
+
 public slots:
     // Browsing: OK takes the chosen row and closes; with no row chosen it
-    // keeps the opener's choice (closes as Cancel). Editing: saves, and
-    // stays in editing when the row is refused.
+    // keeps the opener's choice (closes as Cancel), or stays open where a
+    // row must be chosen. Editing: checks and stores the row, and stays in
+    // editing when it is refused.
     void accept() override;
     // Browsing: closes. Editing: drops the changes and shows the row again.
     void reject() override;
@@ -42,72 +55,154 @@ public slots:
 protected:
     explicit CCatalogueDialog(QWidget* parent);
 
-    // Called by the subclass once its widgets exist: the list, the OK
-    // button, the widgets usable only while browsing (Add, Modify, Delete,
-    // the list), those usable only while editing (Select buttons, drop-down
-    // lists) and the property fields, read-only while browsing.
-    void SetUpFlow(QAbstractItemView* list, QPushButton* ok, std::vector<QWidget*> browsingOnly,
-                   std::vector<QWidget*> editingOnly, std::vector<QLineEdit*> fields);
+    // The widgets of the flow as a subclass's form names them. A list that is
+    // only browsed has no Add, Modify or Delete button, no fields and no link.
+    struct Flow
+    {
+        QAbstractItemView* list = nullptr;
+        QLineEdit* search = nullptr;
+        int searchColumn = 1; // the name column of a tree
+        QPushButton* add = nullptr;
+        QPushButton* modify = nullptr;
+        QPushButton* remove = nullptr;
+        QPushButton* ok = nullptr;
+        QPushButton* cancel = nullptr;
+        QPushButton* link = nullptr;
+        const char* address = nullptr;
+        // Usable only while editing (Select buttons, drop-down lists).
+        std::vector<QWidget*> editingOnly{};
+        // The property fields, read-only while browsing.
+        std::vector<QLineEdit*> fields{};
+        // Where the cursor goes on Add and on Modify.
+        QWidget* addFocus = nullptr;
+        QWidget* modifyFocus = nullptr;
+        int deleteQuestion = 0;
+        bool (*deleteRow)(int id) = nullptr;
+        // The column widths as shares of the list's width less reservedWidth,
+        // set when the dialog is first shown.
+        std::vector<double> columnShares{};
+        int reservedWidth = 0;
+        // The list takes the focus when the dialog is first shown.
+        bool focusList = false;
+    };
+    // Called by the subclass once its widgets exist.
+    void SetUpFlow(const Flow& widgets);
+    // The same with the buttons and the search field a form names alike in
+    // every catalogue dialog (deleteButton or removeButton).
+    template <class Form>
+    void SetUpFormFlow(Form& form, Flow flow)
+    {
+        flow.search = form.searchField;
+        flow.ok = form.okButton;
+        flow.cancel = form.cancelButton;
+        if constexpr (requires { form.addButton; })
+        {
+            flow.add = form.addButton;
+            flow.modify = form.modifyButton;
+        }
+        if constexpr (requires { form.deleteButton; })
+            flow.remove = form.deleteButton;
+        else if constexpr (requires { form.removeButton; })
+            flow.remove = form.removeButton;
+        if constexpr (requires { form.linkButton; })
+            flow.link = form.linkButton;
+        SetUpFlow(flow);
+    }
+    // Shows the message of a refused row: false, for a check to return.
+    static bool Refused(int messageId);
 
-    // The subclass's row.
-    virtual int SelectedId() const = 0;
-    virtual void SetSelectedId(int id) = 0;
+    // The identifier of the row shown and chosen; 0 for none.
+    int selectedId = 0;
+
     virtual void ShowSelected() = 0;
     virtual void RefillList() = 0;
-    // Checks and stores the edited row; false leaves the dialog editing.
-    virtual bool SaveEdited() = 0;
+    // Checks the edited row and stores it under id (0: a new row, whose
+    // identifier is written back). False leaves the dialog editing: with
+    // message empty when the check refused the row and said why, else with
+    // the catalogue's reason. A list that is only browsed never gets here.
+    virtual bool StoreRow(int& id, std::string& message);
+    // Empties the fields for Add and sets what a new row starts with.
+    virtual void ClearForAdding() {}
+    // Whether Delete may go on to the question; the subclass says why not.
+    virtual bool MayDelete() { return true; }
     // Makes the fields writable that editing this row may change; all of
     // them unless a subclass knows better.
     virtual void OpenFields();
     // Makes them read-only again when editing ends; all of them by default.
     virtual void CloseFields();
-    // What follows a save, a cancelled edit and a delete: by default the
-    // list is refilled where needed and the row of SelectedId shown again.
-    virtual void AfterSave();
-    virtual void AfterCancel();
-    virtual void AfterDelete();
+    // What the dialog does once it is first shown, after the caller's row
+    // is selected.
+    virtual void FirstShown() {}
+
+    // After a cancelled edit and a delete the marked row is taken (the list
+    // holds a mark without a selection) rather than the row of selectedId.
+    bool takeMarkAfterEditing = false;
+    // Double-click and OK take the row of identifier 0 too (" All
+    // Countries", " Show all datums").
+    bool zeroRowIsAChoice = false;
+    // OK with no row chosen keeps the dialog open instead of cancelling.
+    bool okNeedsRow = false;
+
+    void showEvent(QShowEvent* event) override;
 
     void StartEditing(State editing);
-    // Modify: editing the row shown, when there is one, from the given field.
-    void ModifySelected(QWidget* firstField);
     void EndEditing();
-    // Asks the numbered question; on Yes runs the statement with the shown
-    // row's identifier, refills the list and calls AfterDelete.
-    void DeleteSelected(int questionId, const char* statement);
 
     // The selection mark: the row last selected or set, which OK and
     // double-click take (-1: none). Focus alone never sets it.
     int mark = -1;
     int RowId(int row) const;
-    bool RowChosen() const;
     // Selects the row of an identifier (no row when none has it) and shows it.
     void SelectRow(int id);
-    // SelectedId becomes the row at the mark (0 without one) and is shown.
+    // selectedId becomes the row at the mark (0 without one) and is shown.
     void TakeMarkedRow();
-    void OnSelectionChanged(const QItemSelection& selected);
-    // Double-click while browsing takes the row and closes, for a row that
-    // stands for a catalogue row, or for the row of identifier 0 too (" All
-    // Countries") when zeroRowIsAChoice.
-    void OnDoubleClicked();
-    bool zeroRowIsAChoice = false;
+    // Hides the rows that do not match the search field's text.
+    void NarrowToSearch();
+    // Fills a tree list with EPSG and name columns, by name in natural order,
+    // after a first row that stands for identifier 0 when one is given.
+    void ShowNamedRows(QTreeWidget* list, std::vector<NamedRow> rows, const QString& zeroRowName = QString());
 
 private:
     State state = Browsing;
-    QAbstractItemView* rows = nullptr;
-    QPushButton* okButton = nullptr;
-    std::vector<QWidget*> browsing;
-    std::vector<QWidget*> editing;
-    std::vector<QLineEdit*> fields;
+    Flow flow;
+    bool shown = false;
+
+    bool RowChosen() const;
+    void OnSelectionChanged(const QItemSelection& selected);
+    void OnDoubleClicked();
+    void OnAdd();
+    void OnModify();
+    void OnDelete();
+    void AfterSave();
+    void ShowAgain();
 };
+
+// The statements leave the order to the database; the lists read by name,
+// in natural order.
+void SortByName(std::vector<NamedRow>& rows);
 
 // A selection list as the catalogue dialogs show it: one whole row selected
 // at a time, columns under fixed headers.
 void SetUpSelectionList(QTreeWidget* list, const QStringList& headers);
 
-// The images of the flow's buttons; any of them may be absent.
-void SetFlowIcons(QPushButton* add, QPushButton* modify, QPushButton* remove, QPushButton* ok, QPushButton* cancel);
-
 // A Select button of the property fields: runs the chooser on the current
 // identifier and, on a choice, keeps it and shows its name by the lookup.
 void ChooseWithName(const std::function<bool(int&)>& chooser, int& id, void (*lookup)(int, CCxString&),
                     QLineEdit* nameField);
+
+// Number fields with the message that names each: false, after the message
+// of the first field whose text is no number as a whole (and the cursor in
+// it when focus is set), when any of them is.
+bool CheckNumberFields(std::initializer_list<std::pair<QLineEdit*, int>> checks, bool focus);
+
+// A catalogue number into its field through a printf format.
+struct ShownNumber
+{
+    QLineEdit* field;
+    const char* format;
+    double value;
+};
+void ShowNumbers(std::initializer_list<ShownNumber> numbers);
+
+// The typed numbers of fields as the literals a row saves.
+void TakeNumbers(std::initializer_list<std::pair<std::string*, const QLineEdit*>> numbers);

@@ -7,13 +7,10 @@
 
 #include "CatalogueConnection.h"
 #include "CatalogueLookups.h"
-#include "CatalogueStatements.h"
-#include "CxAdo.h"
 #include "DialogText.h"
 #include "CountryImages.h"
 #include "Messages.h"
 #include "CatalogueRows.h"
-#include "ListSearch.h"
 #include "ui_DialogSelectCountry.h"
 
 using namespace DialogText;
@@ -32,41 +29,26 @@ CDialogSelectCountry::CDialogSelectCountry(CCountryImages& application, QWidget*
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     list->setIconSize(QSize(16, 16));
     list->setUniformItemSizes(true);
+    ui->browseButton->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
 
-    QStyle* s = style();
-    SetFlowIcons(ui->addButton, ui->modifyButton, ui->removeButton, ui->okButton, ui->cancelButton);
-    ui->browseButton->setIcon(s->standardIcon(QStyle::SP_DirOpenIcon));
-
-    FillList();
-
-    SetUpFlow(list, ui->okButton, {ui->addButton, ui->modifyButton, ui->removeButton, list}, {ui->browseButton},
-              {ui->countryName, ui->flagFile});
     zeroRowIsAChoice = true;
-    connect(ui->addButton, &QPushButton::clicked, this, &CDialogSelectCountry::OnAdd);
-    connect(ui->modifyButton, &QPushButton::clicked, this, [this] { ModifySelected(ui->countryName); });
-    connect(ui->removeButton, &QPushButton::clicked, this, &CDialogSelectCountry::OnRemove);
+    takeMarkAfterEditing = true;
+    SetUpFormFlow(*ui, {.list = list,
+                        .editingOnly = {ui->browseButton},
+                        // The flag comes by its Browse button.
+                        .fields = {ui->countryName},
+                        .addFocus = ui->countryName,
+                        .modifyFocus = ui->countryName,
+                        .deleteQuestion = IDS_ASK_DELETE_COUNTRY,
+                        .deleteRow = DeleteCountry,
+                        .focusList = true});
+    RefillList();
     connect(ui->browseButton, &QPushButton::clicked, this, &CDialogSelectCountry::OnBrowse);
-    connect(ui->searchField, &QLineEdit::textChanged, this,
-            [this](const QString& text) { NarrowList(ui->countryList, text); });
-    connect(ui->okButton, &QPushButton::clicked, this, &CDialogSelectCountry::accept);
-    connect(ui->cancelButton, &QPushButton::clicked, this, &CDialogSelectCountry::reject);
-    EndEditing();
 }
 
 CDialogSelectCountry::~CDialogSelectCountry() = default;
 
-void CDialogSelectCountry::showEvent(QShowEvent* event)
-{
-    QDialog::showEvent(event);
-    if (opened)
-        return;
-    opened = true;
-    if (SelectedCountryId != 0)
-        SelectRow(SelectedCountryId);
-    ui->countryList->setFocus();
-}
-
-void CDialogSelectCountry::FillList()
+void CDialogSelectCountry::RefillList()
 {
     QListWidget* list = ui->countryList;
     list->setUpdatesEnabled(false);
@@ -78,9 +60,7 @@ void CDialogSelectCountry::FillList()
     list->addItem(all);
     std::vector<NamedRow> rows;
     ListCountries(rows);
-    std::stable_sort(rows.begin(), rows.end(), [](const NamedRow& a, const NamedRow& b) {
-        return NaturalLess(FromUtf8(a.name), FromUtf8(b.name));
-    });
+    SortByName(rows);
     for (const NamedRow& row : rows)
     {
         // The image by the country's identifier, not by its position: a
@@ -90,37 +70,24 @@ void CDialogSelectCountry::FillList()
         item->setData(Qt::UserRole, row.id);
         list->addItem(item);
     }
-    NarrowList(list, ui->searchField->text());
+    NarrowToSearch();
     list->setUpdatesEnabled(true);
 }
 
-void CDialogSelectCountry::ShowCountry()
+void CDialogSelectCountry::ShowSelected()
 {
-    CCxAdo ado;
-    if (OpenCatalogue(ado) && ado.OpenRecordset(FormatStatement(CatalogueSql::C5, SelectedCountryId).c_str()) == 1)
-    {
-        std::string name;
-        std::string flag;
-        ado.GetFieldString("strCountry", name);
-        ado.GetFieldString("strFlag", flag);
-        ui->countryName->setText(FromUtf8(name));
-        ui->flagFile->setText(FromUtf8(flag));
-    }
+    CountryRow row;
+    if (!LoadCountry(selectedId, row))
+        return;
+    ui->countryName->setText(FromUtf8(row.name));
+    ui->flagFile->setText(FromUtf8(row.flag));
 }
 
-void CDialogSelectCountry::OpenFields()
-{
-    // The flag comes by its Browse button.
-    ui->countryName->setReadOnly(false);
-}
-
-void CDialogSelectCountry::OnAdd()
+void CDialogSelectCountry::ClearForAdding()
 {
     ui->countryName->clear();
     ui->flagFile->clear();
-    SelectedCountryId = 0;
-    StartEditing(Adding);
-    ui->countryName->setFocus();
+    selectedId = 0;
 }
 
 void CDialogSelectCountry::OnBrowse()
@@ -148,74 +115,30 @@ bool CDialogSelectCountry::NameIsTaken(const QString& name) const
     return false;
 }
 
-bool CDialogSelectCountry::SaveEdited()
+bool CDialogSelectCountry::Check()
 {
     const QString name = ui->countryName->text();
     if (name.isEmpty())
-    {
-        ShowMessage(IDS_COUNTRY_NEEDS_NAME);
-        return false;
-    }
+        return Refused(IDS_COUNTRY_NEEDS_NAME);
     // Names stay unique on renaming too: two rows of one name could not be
     // told apart in the lists.
-    if (NameIsTaken(name))
-    {
-        ShowMessage(IDS_COUNTRY_EXISTS);
-        return false;
-    }
+    return !NameIsTaken(name) || Refused(IDS_COUNTRY_EXISTS);
+}
+
+bool CDialogSelectCountry::StoreRow(int& id, std::string& message)
+{
     CountryValues v;
-    v.name = ToUtf8(name);
+    v.name = ToUtf8(ui->countryName->text());
     v.flag = ToUtf8(ui->flagFile->text());
-    std::string sql;
-    savedNew = CurrentState() == Adding;
-    if (savedNew)
-    {
-        long id = 0;
-        if (NextUserIdentifier(CatalogueSql::C6, id) && FormatCountryInsert(id, v, sql))
-            RunCatalogueStatement(sql);
-    }
-    else if (FormatCountryUpdate(SelectedCountryId, v, sql))
-        RunCatalogueStatement(sql);
-    return true;
+    return Check() && SaveCountry(v, id, &message);
 }
 
-void CDialogSelectCountry::AfterSave()
-{
-    FillList();
-    EndEditing();
-    int shown = SelectedCountryId;
-    if (savedNew)
-    {
-        shown = 0;
-        CCxAdo ado;
-        if (OpenCatalogue(ado) && ado.OpenRecordset(CatalogueSql::C4) == 1)
-            ado.GetFieldLong("numLast", shown);
-        ado.CloseRecordset();
-        ado.Disconnect();
-    }
-    SelectRow(shown);
-}
-
-void CDialogSelectCountry::AfterCancel()
-{
-    EndEditing();
-    TakeMarkedRow();
-}
-
-void CDialogSelectCountry::OnRemove()
+bool CDialogSelectCountry::MayDelete()
 {
     TakeMarkedRow();
-    if (SelectedCountryId == 0)
-        return;
+    if (selectedId == 0)
+        return false;
     int hasGrids = 1;
-    CountryHasGrids(SelectedCountryId, hasGrids);
-    if (hasGrids == 1)
-    {
-        ShowMessage(IDS_COUNTRY_HAS_GRIDS);
-        return;
-    }
-    if (!AskMessage(IDS_ASK_DELETE_COUNTRY))
-        return;
-    RunCatalogueStatement(FormatStatement(CatalogueSql::C9, SelectedCountryId));
-    FillList();
+    CountryHasGrids(selectedId, hasGrids);
+    return hasGrids != 1 || Refused(IDS_COUNTRY_HAS_GRIDS);
 }

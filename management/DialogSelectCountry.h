@@ -25,37 +25,27 @@ public:
     explicit CDialogSelectCountry(CCountryImages& app, QWidget* parent = nullptr);
     ~CDialogSelectCountry() override;
 
-    int SelectedCountryId = 0;
+    int& SelectedCountryId = selectedId;
 
     // Given the flag file to start on, the PNG file the user chose; empty
     // when cancelled. The default is the platform's file-open dialog.
     std::function<QString(const QString& startPath)> chooseFlagFile;
 
 protected:
-    void showEvent(QShowEvent* event) override;
-
-    int SelectedId() const override { return SelectedCountryId; }
-    void SetSelectedId(int id) override { SelectedCountryId = id; }
-    void ShowSelected() override { ShowCountry(); }
-    void RefillList() override { FillList(); }
-    bool SaveEdited() override;
-    void OpenFields() override;
-    void AfterSave() override;
-    void AfterCancel() override;
+    void RefillList() override;
+    void ShowSelected() override;
+    void ClearForAdding() override;
+    // Unique names, checked against the list.
+    bool StoreRow(int& id, std::string& message) override;
+    // A country that grids still name stays.
+    bool MayDelete() override;
 
 private:
     std::unique_ptr<Ui::CDialogSelectCountry> ui;
     CCountryImages& app;
     CFlagIconList flags;
-    bool opened = false;
-    // Whether the row just saved is a new one, which is then found by C4.
-    bool savedNew = false;
 
-    void FillList();
-    void ShowCountry();
+    bool Check();
     bool NameIsTaken(const QString& name) const;
-
-    void OnAdd();
-    void OnRemove();
     void OnBrowse();
 };

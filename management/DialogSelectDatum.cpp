@@ -1,26 +1,19 @@
 #include "DialogSelectDatum.h"
 
-#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QHeaderView>
 #include <QStyle>
-#include <QUrl>
 #include <vector>
 
 #include "CatalogueConnection.h"
 #include "CatalogueLookups.h"
-#include "CatalogueStatements.h"
-#include "CxAdo.h"
 #include "DialogSelectEllipsoid.h"
 #include "DialogSelectMeridian.h"
 #include "DialogText.h"
 #include "Messages.h"
-#include "OpenAddress.h"
 #include "CatalogueRows.h"
-#include "ListSearch.h"
 #include "ui_DialogSelectDatum.h"
 
 using namespace DialogText;
@@ -106,111 +99,50 @@ CDialogSelectDatum::CDialogSelectDatum(QWidget* parent, int mode)
 {
     ui->setupUi(this);
 
-    chooseEllipsoid = [this](int& id) {
-        CDialogSelectEllipsoid dialog(this);
-        dialog.SelectedEllipsoidId = id;
-        if (dialog.exec() != QDialog::Accepted)
-            return false;
-        id = dialog.SelectedEllipsoidId;
-        return true;
-    };
-    chooseMeridian = [this](int& id) {
-        CDialogSelectMeridian dialog(this);
-        dialog.SelectedMeridianId = id;
-        if (dialog.exec() != QDialog::Accepted)
-            return false;
-        id = dialog.SelectedMeridianId;
-        return true;
-    };
+    chooseEllipsoid = [this](int& id) { return CDialogSelectEllipsoid(this).Choose(id); };
+    chooseMeridian = [this](int& id) { return CDialogSelectMeridian(this).Choose(id); };
     chooseGridFile = [this](const QString& start) {
         return QFileDialog::getOpenFileName(this, tr("Grid File"), start, QString(), nullptr,
                                             QFileDialog::ReadOnly | QFileDialog::DontUseNativeDialog);
     };
-    openUrl = [](const QString& url) { OpenAddress(url); };
 
-    // 1. Columns and rows.
-    QTreeWidget* list = ui->datumList;
-    SetUpSelectionList(list, {tr("EPSG"), tr("Datum")});
-    RefillList();
-
-    // 2. Images, the conversion methods by their numbers, the link.
-    QStyle* s = style();
-    SetFlowIcons(ui->addButton, ui->modifyButton, ui->deleteButton, ui->okButton, ui->cancelButton);
-    for (QPushButton* b : {ui->ellipsoidSelectButton, ui->meridianSelectButton, ui->gridFileSelectButton})
-        b->setIcon(s->standardIcon(QStyle::SP_FileDialogContentsView));
+    SetUpSelectionList(ui->datumList, {tr("EPSG"), tr("Datum")});
+    // The conversion methods by their numbers.
     const QStringList methods = {tr("None"), tr("Molodensky"), tr("Bursa Wolf"),
                                  tr("NADCON"), tr("HARN/HPGN"), tr("NTv2")};
     for (int i = 0; i < methods.size(); ++i)
         ui->conversionList->addItem(methods[i], i);
     ui->conversionList->setCurrentIndex(MethodNone);
-    ui->linkButton->setToolTip(QString::fromLatin1(kDatumsPage));
+    for (QPushButton* b : {ui->ellipsoidSelectButton, ui->meridianSelectButton, ui->gridFileSelectButton})
+        b->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
 
-    SetUpFlow(list, ui->okButton, {ui->addButton, ui->modifyButton, ui->deleteButton, list},
-              {ui->ellipsoidSelectButton, ui->meridianSelectButton, ui->conversionList},
-              {ui->gridFile, ui->datumName, ui->translationX, ui->translationY, ui->translationZ, ui->rotationX,
-               ui->rotationY, ui->rotationZ, ui->scaleFactor});
-    connect(ui->conversionList, &QComboBox::activated, this, &CDialogSelectDatum::OnMethodChosen);
-    connect(ui->searchField, &QLineEdit::textChanged, this,
-            [this](const QString& text) { NarrowTree(ui->datumList, 1, text); });
-    connect(ui->addButton, &QPushButton::clicked, this, &CDialogSelectDatum::OnAdd);
-    connect(ui->modifyButton, &QPushButton::clicked, this, [this] { ModifySelected(ui->translationX); });
-    connect(ui->deleteButton, &QPushButton::clicked, this,
-            [this] { DeleteSelected(IDS_ASK_DELETE_DATUM, CatalogueSql::D8); });
-    connect(ui->ellipsoidSelectButton, &QPushButton::clicked, this, &CDialogSelectDatum::OnSelectEllipsoid);
-    connect(ui->meridianSelectButton, &QPushButton::clicked, this, &CDialogSelectDatum::OnSelectMeridian);
+    SetUpFormFlow(*ui, {.list = ui->datumList,
+                        .address = kDatumsPage,
+                        .editingOnly = {ui->ellipsoidSelectButton, ui->meridianSelectButton, ui->conversionList},
+                        .fields = {ui->gridFile, ui->datumName, ui->translationX, ui->translationY,
+                                   ui->translationZ, ui->rotationX, ui->rotationY, ui->rotationZ, ui->scaleFactor},
+                        .addFocus = ui->datumName,
+                        .modifyFocus = ui->translationX,
+                        .deleteQuestion = IDS_ASK_DELETE_DATUM,
+                        .deleteRow = DeleteDatum,
+                        .columnShares = {0.15, 0.85}});
+    RefillList();
+
+    connect(ui->conversionList, &QComboBox::activated, this, [this] { ApplyMethodRule(true); });
+    connect(ui->ellipsoidSelectButton, &QPushButton::clicked, this,
+            [this] { ChooseWithName(chooseEllipsoid, ellipsoidId, LookupEllipsoidName, ui->ellipsoidName); });
+    connect(ui->meridianSelectButton, &QPushButton::clicked, this,
+            [this] { ChooseWithName(chooseMeridian, meridianId, LookupMeridianName, ui->meridianName); });
     connect(ui->gridFileSelectButton, &QPushButton::clicked, this, &CDialogSelectDatum::OnSelectGridFile);
-    connect(ui->okButton, &QPushButton::clicked, this, &CDialogSelectDatum::accept);
-    connect(ui->cancelButton, &QPushButton::clicked, this, &CDialogSelectDatum::reject);
-    connect(ui->linkButton, &QPushButton::clicked, this, [this] { openUrl(QString::fromLatin1(kDatumsPage)); });
-
-    EndEditing();
 }
 
 CDialogSelectDatum::~CDialogSelectDatum() = default;
 
-void CDialogSelectDatum::showEvent(QShowEvent* event)
-{
-    QDialog::showEvent(event);
-    if (opened)
-        return;
-    opened = true;
-    QTreeWidget* list = ui->datumList;
-    const int width = list->width();
-    list->setColumnWidth(0, static_cast<int>(width * 0.15));
-    list->setColumnWidth(1, static_cast<int>(width * 0.85));
-    // 3. The caller's datum, set after construction; 4. the method rule.
-    if (SelectedDatumId != 0)
-        SelectRow(SelectedDatumId);
-    ApplyMethodRule(true);
-}
-
 void CDialogSelectDatum::RefillList()
 {
-    QTreeWidget* list = ui->datumList;
-    list->setUpdatesEnabled(false);
-    list->clear();
-    mark = -1;
-    QList<QTreeWidgetItem*> rows;
-    if (filterMode == 1)
-    {
-        auto* all = new QTreeWidgetItem({QString(), tr(" Show all datums")});
-        all->setData(0, Qt::UserRole, 0);
-        rows.append(all);
-    }
     std::vector<NamedRow> datums;
     ListDatums(datums);
-    std::stable_sort(datums.begin(), datums.end(), [](const NamedRow& a, const NamedRow& b) {
-        return NaturalLess(FromUtf8(a.name), FromUtf8(b.name));
-    });
-    for (const NamedRow& row : datums)
-    {
-        auto* item = new QTreeWidgetItem({EpsgCell(row.id), FromUtf8(row.name)});
-        item->setData(0, Qt::UserRole, row.id);
-        rows.append(item);
-    }
-    list->addTopLevelItems(rows);
-    NarrowTree(list, 1, ui->searchField->text());
-    list->setUpdatesEnabled(true);
+    ShowNamedRows(ui->datumList, std::move(datums), filterMode == 1 ? tr(" Show all datums") : QString());
 }
 
 void CDialogSelectDatum::ShowSelected()
@@ -219,40 +151,23 @@ void CDialogSelectDatum::ShowSelected()
                              ui->translationX, ui->translationY, ui->translationZ, ui->rotationX, ui->rotationY,
                              ui->rotationZ})
         field->clear();
-    CCxAdo ado;
-    if (!OpenCatalogue(ado) || ado.OpenRecordset(FormatStatement(CatalogueSql::D4, SelectedDatumId).c_str()) != 1)
+    DatumRow row;
+    if (!LoadDatum(selectedId, row))
         return;
-    std::string text;
-    ado.GetFieldString("strDatum", text);
-    ui->datumName->setText(FromUtf8(text));
-    ado.GetFieldLong("numEllipsoid", ellipsoidId);
-    ado.GetFieldLong("numMethod", method);
+    ui->datumName->setText(FromUtf8(row.name));
+    ellipsoidId = row.ellipsoid;
+    method = row.method;
     if (method >= 0 && method < ui->conversionList->count())
         ui->conversionList->setCurrentIndex(method);
-    text.clear();
-    ado.GetFieldString("strEllipsoid", text);
-    ui->ellipsoidName->setText(FromUtf8(text));
-    text.clear();
-    ado.GetFieldString("strFile", text);
-    ui->gridFile->setText(FromUtf8(text));
-    ado.GetFieldLong("numPrime", meridianId);
-    text.clear();
-    ado.GetFieldString("strMeridian", text);
-    ui->meridianName->setText(FromUtf8(text));
-    auto number = [&ado](const char* field, const char* format) {
-        double value = 0.0;
-        ado.GetFieldDouble(field, value);
-        return Number(format, value);
-    };
-    ui->scaleFactor->setText(number("dblScaleFactor", "%lf"));
-    ui->translationX->setText(number("dblDeltaX", "%.3lf"));
-    ui->translationY->setText(number("dblDeltaY", "%.3lf"));
-    ui->translationZ->setText(number("dblDeltaZ", "%.3lf"));
-    ui->rotationX->setText(number("dblRotationX", "%.3lf"));
-    ui->rotationY->setText(number("dblRotationY", "%.3lf"));
-    ui->rotationZ->setText(number("dblRotationZ", "%.3lf"));
+    ui->ellipsoidName->setText(FromUtf8(row.ellipsoidName));
+    ui->gridFile->setText(FromUtf8(row.file));
+    meridianId = row.prime;
+    ui->meridianName->setText(FromUtf8(row.meridianName));
+    ShowNumbers({{ui->scaleFactor, "%lf", row.scaleFactor},
+                 {ui->translationX, "%.3lf", row.deltaX}, {ui->translationY, "%.3lf", row.deltaY},
+                 {ui->translationZ, "%.3lf", row.deltaZ}, {ui->rotationX, "%.3lf", row.rotationX},
+                 {ui->rotationY, "%.3lf", row.rotationY}, {ui->rotationZ, "%.3lf", row.rotationZ}});
 }
-
 void CDialogSelectDatum::ApplyMethodRule(bool resetFirst)
 {
     QLineEdit* translations[] = {ui->translationX, ui->translationY, ui->translationZ};
@@ -294,11 +209,6 @@ void CDialogSelectDatum::ApplyMethodRule(bool resetFirst)
     }
 }
 
-void CDialogSelectDatum::OnMethodChosen(int /*index*/)
-{
-    ApplyMethodRule(true);
-}
-
 void CDialogSelectDatum::OpenFields()
 {
     ui->datumName->setReadOnly(false);
@@ -311,7 +221,7 @@ void CDialogSelectDatum::CloseFields()
     ui->gridFileSelectButton->setEnabled(false);
 }
 
-void CDialogSelectDatum::OnAdd()
+void CDialogSelectDatum::ClearForAdding()
 {
     ui->datumName->clear();
     ui->gridFile->clear();
@@ -326,18 +236,6 @@ void CDialogSelectDatum::OnAdd()
     CCxString name;
     LookupMeridianName(meridianId, name);
     ui->meridianName->setText(FromUtf8(name.str()));
-    StartEditing(Adding);
-    ui->datumName->setFocus();
-}
-
-void CDialogSelectDatum::OnSelectEllipsoid()
-{
-    ChooseWithName(chooseEllipsoid, ellipsoidId, LookupEllipsoidName, ui->ellipsoidName);
-}
-
-void CDialogSelectDatum::OnSelectMeridian()
-{
-    ChooseWithName(chooseMeridian, meridianId, LookupMeridianName, ui->meridianName);
 }
 
 void CDialogSelectDatum::OnSelectGridFile()
@@ -353,39 +251,24 @@ void CDialogSelectDatum::OnSelectGridFile()
     ui->gridFile->setText(QFileInfo(chosen).fileName());
 }
 
-bool CDialogSelectDatum::Validate()
+bool CDialogSelectDatum::Check()
 {
     if (ui->datumName->text().isEmpty())
-    {
-        ShowMessage(IDS_MISSING_NAME);
-        return false;
-    }
+        return Refused(IDS_MISSING_NAME);
     if (ellipsoidId == 0)
-    {
-        ShowMessage(IDS_DATUM_NEEDS_ELLIPSOID);
-        return false;
-    }
+        return Refused(IDS_DATUM_NEEDS_ELLIPSOID);
     // A text that is no number would make the statement fail without a word.
-    const std::pair<QLineEdit*, int> checks[] = {
-        {ui->translationX, IDS_INVALID_DATUM_TRANSLATION_X}, {ui->translationY, IDS_INVALID_DATUM_TRANSLATION_Y},
-        {ui->translationZ, IDS_INVALID_DATUM_TRANSLATION_Z}, {ui->rotationX, IDS_INVALID_DATUM_ROTATION_X},
-        {ui->rotationY, IDS_INVALID_DATUM_ROTATION_Y},       {ui->rotationZ, IDS_INVALID_DATUM_ROTATION_Z},
-        {ui->scaleFactor, IDS_INVALID_DATUM_SCALE},
-    };
-    for (const auto& [field, message] : checks)
-    {
-        if (!IsNumberText(field->text()))
-        {
-            ShowMessage(message);
-            return false;
-        }
-    }
-    return true;
+    return CheckNumberFields(
+        {{ui->translationX, IDS_INVALID_DATUM_TRANSLATION_X}, {ui->translationY, IDS_INVALID_DATUM_TRANSLATION_Y},
+         {ui->translationZ, IDS_INVALID_DATUM_TRANSLATION_Z}, {ui->rotationX, IDS_INVALID_DATUM_ROTATION_X},
+         {ui->rotationY, IDS_INVALID_DATUM_ROTATION_Y}, {ui->rotationZ, IDS_INVALID_DATUM_ROTATION_Z},
+         {ui->scaleFactor, IDS_INVALID_DATUM_SCALE}},
+        false);
 }
 
-bool CDialogSelectDatum::SaveEdited()
+bool CDialogSelectDatum::StoreRow(int& id, std::string& message)
 {
-    if (!Validate())
+    if (!Check())
         return false;
     DatumValues v;
     v.name = ToUtf8(ui->datumName->text());
@@ -393,22 +276,8 @@ bool CDialogSelectDatum::SaveEdited()
     v.ellipsoid = ellipsoidId;
     v.prime = meridianId;
     v.method = method;
-    v.scaleFactor = NumberLiteral(ui->scaleFactor->text());
-    v.deltaX = NumberLiteral(ui->translationX->text());
-    v.deltaY = NumberLiteral(ui->translationY->text());
-    v.deltaZ = NumberLiteral(ui->translationZ->text());
-    v.rotationX = NumberLiteral(ui->rotationX->text());
-    v.rotationY = NumberLiteral(ui->rotationY->text());
-    v.rotationZ = NumberLiteral(ui->rotationZ->text());
-    std::string sql;
-    if (CurrentState() == Adding)
-    {
-        long id = 0;
-        if (NextUserIdentifier(CatalogueSql::D5, id) && FormatDatumInsert(id, v, sql) &&
-            RunCatalogueStatement(sql) == 0)
-            SelectedDatumId = static_cast<int>(id);
-    }
-    else if (FormatDatumUpdate(SelectedDatumId, v, sql))
-        RunCatalogueStatement(sql);
-    return true;
+    TakeNumbers({{&v.scaleFactor, ui->scaleFactor}, {&v.deltaX, ui->translationX}, {&v.deltaY, ui->translationY},
+                 {&v.deltaZ, ui->translationZ}, {&v.rotationX, ui->rotationX}, {&v.rotationY, ui->rotationY},
+                 {&v.rotationZ, ui->rotationZ}});
+    return SaveDatum(v, id, &message);
 }

@@ -24,7 +24,7 @@ public:
     explicit CDialogSelectDatum(QWidget* parent = nullptr, int filterMode = 0);
     ~CDialogSelectDatum() override;
 
-    int SelectedDatumId = 0;
+    int& SelectedDatumId = selectedId;
     int FilterMode() const { return filterMode; }
 
     // The choosers of the Select buttons; true with the chosen identifier.
@@ -34,23 +34,21 @@ public:
     // Given the file to start on, the grid file the user chose; empty when
     // cancelled. The default is the platform's file-open dialog.
     std::function<QString(const QString& startPath)> chooseGridFile;
-    std::function<void(const QString& url)> openUrl;
-
-    static constexpr const char* kDatumsPage = "https://www.veltrix.example/resources/datums";
-    static constexpr int kGreenwich = 8901;
 
     int EllipsoidId() const { return ellipsoidId; }
     int MeridianId() const { return meridianId; }
     int Method() const { return method; }
 
-protected:
-    void showEvent(QShowEvent* event) override;
+    static constexpr const char* kDatumsPage = "https://www.veltrix.example/resources/datums";
+    static constexpr int kGreenwich = 8901;
 
-    int SelectedId() const override { return SelectedDatumId; }
-    void SetSelectedId(int id) override { SelectedDatumId = id; }
+protected:
     void ShowSelected() override;
     void RefillList() override;
-    bool SaveEdited() override;
+    bool StoreRow(int& id, std::string& message) override;
+    // The method rule, once the caller's datum is shown.
+    void FirstShown() override { ApplyMethodRule(true); }
+    void ClearForAdding() override;
     void OpenFields() override;
     void CloseFields() override;
 
@@ -60,14 +58,8 @@ private:
     int ellipsoidId = 0;
     int meridianId = 0;
     int method = 0;
-    bool opened = false;
 
     void ApplyMethodRule(bool resetFirst);
-    bool Validate();
-
-    void OnMethodChosen(int index);
-    void OnAdd();
-    void OnSelectEllipsoid();
-    void OnSelectMeridian();
+    bool Check();
     void OnSelectGridFile();
 };

@@ -1,11 +1,8 @@
 #pragma once
 
-#include <QString>
-#include <functional>
 #include <memory>
 
 #include "CatalogueDialog.h"
-
 
 namespace Ui {
 class CDialogSelectEllipsoid;
@@ -19,27 +16,22 @@ class CDialogSelectEllipsoid : public CCatalogueDialog
 {
     Q_OBJECT
 public:
+    int& SelectedEllipsoidId = selectedId;
+
     explicit CDialogSelectEllipsoid(QWidget* parent = nullptr);
     ~CDialogSelectEllipsoid() override;
-
-    int SelectedEllipsoidId = 0;
-    std::function<void(const QString& url)> openUrl;
 
     static constexpr const char* kEllipsoidsPage = "https://www.veltrix.example/resources/ellipsoids";
 
 protected:
-    void showEvent(QShowEvent* event) override;
-
-    int SelectedId() const override { return SelectedEllipsoidId; }
-    void SetSelectedId(int id) override { SelectedEllipsoidId = id; }
-    void ShowSelected() override;
     void RefillList() override;
-    bool SaveEdited() override;
+    // The name, axis and flattening of the row, or empty fields for a new one.
+    void ShowSelected() override;
+    void ClearForAdding() override;
+    bool StoreRow(int& id, std::string& message) override;
 
 private:
     std::unique_ptr<Ui::CDialogSelectEllipsoid> ui;
-    bool opened = false;
 
-    bool Validate();
-    void OnAdd();
+    bool Check();
 };

@@ -24,19 +24,17 @@ class CDialogSelectGrid : public CCatalogueDialog
 {
     Q_OBJECT
 public:
+    int& SelectedGridId = selectedId;
+    int SelectedDatumId = 0;
+
     explicit CDialogSelectGrid(CCountryImages& app, QWidget* parent = nullptr);
     ~CDialogSelectGrid() override;
-
-    int SelectedGridId = 0;
-    int SelectedDatumId = 0;
 
     // The choosers of the Select buttons, given the current identifier; true
     // with the chosen one. The defaults run the country and datum dialogs;
     // tests replace them so no nested modal dialog blocks.
     std::function<bool(int& countryId)> chooseCountry;
     std::function<bool(int& datumId, bool filterMode)> chooseDatum;
-    // Opens the link button's address; the default hands it to the desktop.
-    std::function<void(const QString& url)> openUrl;
 
     static constexpr const char* kGridsPage = "https://www.veltrix.example/resources/grids";
     // A new grid's projection: Transverse Mercator.
@@ -51,17 +49,12 @@ public:
     int UnitId() const { return unitId; }
 
 protected:
-    void showEvent(QShowEvent* event) override;
-
-    int SelectedId() const override { return SelectedGridId; }
-    void SetSelectedId(int id) override { SelectedGridId = id; }
-    void ShowSelected() override { ShowGrid(); }
-    void RefillList() override { FillGridList(); }
-    bool SaveEdited() override;
+    // The grids by the filters and the sort column.
+    void RefillList() override;
+    void ClearForAdding() override;
     void OpenFields() override { ApplyEditableFields(); }
-    void AfterSave() override;
-    void AfterCancel() override;
-    void AfterDelete() override;
+    void ShowSelected() override;
+    bool StoreRow(int& id, std::string& message) override;
 
 private:
     std::unique_ptr<Ui::CDialogSelectGrid> ui;
@@ -74,31 +67,15 @@ private:
     int sortDirection = 1;
     int countryFilter = 0;
     int datumFilter = 0;
-    bool columnsSized = false;
-    // Whether the row just saved is a new one, which is then found by G4.
-    bool savedNew = false;
 
     void FillUnitList();
     void FillProjectionList();
-    void FillGridList();
-    void ShowGrid();
     void SetVariableLabels();
     void ApplyEditableFields();
-    bool Validate();
-    void TakeShownUnit();
-    void Insert();
-    void Update();
+    bool Check();
+    // Keeps a filter in the profile, shows its name and lists the grids anew.
+    void SetFilter(int& filter, int id, const char* preference, void (*lookup)(int, CCxString&), QLineEdit* name);
 
     void OnHeaderClicked(int column);
     void OnProjectionChosen(int index);
-    void OnUnitChosen(int index);
-    void OnAdd();
-    void OnSelectCountry();
-    void OnSelectDatum();
-    void OnSelectCountryFilter();
-    void OnSelectDatumFilter();
-    void OnResetCountryFilter();
-    void OnResetDatumFilter();
-
-    QLineEdit* NumberFields(int index) const;
 };

@@ -1,39 +1,24 @@
 #include "DialogSelectMeridian.h"
 
-#include <QHeaderView>
-#include <QStyle>
 #include <algorithm>
 #include <cmath>
 #include <vector>
 
-#include "CatalogueConnection.h"
-#include "CatalogueStatements.h"
-#include "CxAdo.h"
+#include "CatalogueRows.h"
 #include "DialogText.h"
-#include "CatalogueDialog.h"
 #include "ListSearch.h"
 #include "ui_DialogSelectMeridian.h"
 
 using namespace DialogText;
 
 CDialogSelectMeridian::CDialogSelectMeridian(QWidget* parent)
-    : QDialog(parent), ui(std::make_unique<Ui::CDialogSelectMeridian>())
+    : CCatalogueDialog(parent), ui(std::make_unique<Ui::CDialogSelectMeridian>())
 {
     ui->setupUi(this);
-    QTreeWidget* list = ui->meridianList;
-    SetUpSelectionList(list, {tr("EPSG"), tr("Meridian"), tr("Longitude")});
-    FillList();
-    SetFlowIcons(nullptr, nullptr, nullptr, ui->okButton, ui->cancelButton);
-    connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            [this](const QItemSelection& selected) {
-                for (const QModelIndex& index : selected.indexes())
-                    mark = index.row();
-            });
-    connect(list, &QTreeWidget::itemDoubleClicked, this, &CDialogSelectMeridian::accept);
-    connect(ui->searchField, &QLineEdit::textChanged, this,
-            [this](const QString& text) { NarrowTree(ui->meridianList, 1, text); });
-    connect(ui->okButton, &QPushButton::clicked, this, &CDialogSelectMeridian::accept);
-    connect(ui->cancelButton, &QPushButton::clicked, this, &CDialogSelectMeridian::reject);
+    SetUpSelectionList(ui->meridianList, {tr("EPSG"), tr("Meridian"), tr("Longitude")});
+    okNeedsRow = true;
+    SetUpFormFlow(*ui, {.list = ui->meridianList, .columnShares = {0.2, 0.4, 0.4}, .reservedWidth = 4});
+    RefillList();
 }
 
 CDialogSelectMeridian::~CDialogSelectMeridian() = default;
@@ -49,79 +34,25 @@ QString CDialogSelectMeridian::FormatLongitude(double longitude)
     return FromUtf8(text.str());
 }
 
-void CDialogSelectMeridian::showEvent(QShowEvent* event)
+void CDialogSelectMeridian::RefillList()
 {
-    QDialog::showEvent(event);
-    if (opened)
-        return;
-    opened = true;
-    QTreeWidget* list = ui->meridianList;
-    const double width = list->width() - 4;
-    list->setColumnWidth(0, static_cast<int>(width * 0.2));
-    list->setColumnWidth(1, static_cast<int>(width * 0.4));
-    list->setColumnWidth(2, static_cast<int>(width * 0.4));
-    if (SelectedMeridianId == 0)
-        return;
-    list->clearSelection();
-    for (int i = 0; i < list->topLevelItemCount(); ++i)
-    {
-        QTreeWidgetItem* item = list->topLevelItem(i);
-        if (item->data(0, Qt::UserRole).toInt() == SelectedMeridianId)
-        {
-            list->setCurrentItem(item, 0, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-            list->scrollToItem(item);
-            break;
-        }
-    }
-    list->setFocus();
-}
-
-void CDialogSelectMeridian::FillList()
-{
-    struct Row
-    {
-        int id;
-        QString name;
-        double longitude;
-    };
-    std::vector<Row> rows;
-    CCxAdo ado;
-    if (OpenCatalogue(ado) && ado.OpenRecordset(CatalogueSql::M2) == 1)
-    {
-        do
-        {
-            Row row{0, QString(), 0.0};
-            std::string name;
-            ado.GetFieldLong("numId", row.id);
-            ado.GetFieldString("strMeridian", name);
-            ado.GetFieldDouble("dblLongitude", row.longitude);
-            row.name = FromUtf8(name);
-            rows.push_back(row);
-        } while (ado.MoveNext() == 1);
-    }
+    std::vector<MeridianRow> rows;
+    ListMeridianRows(rows);
     // The statement leaves the order to the database; the list reads by name.
-    std::stable_sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) {
-        return NaturalLess(a.name, b.name);
+    std::stable_sort(rows.begin(), rows.end(), [](const MeridianRow& a, const MeridianRow& b) {
+        return NaturalLess(FromUtf8(a.name), FromUtf8(b.name));
     });
     QTreeWidget* list = ui->meridianList;
     list->clear();
     mark = -1;
     QList<QTreeWidgetItem*> items;
-    for (const Row& row : rows)
+    for (const MeridianRow& row : rows)
     {
         CCxString id;
         id.Format("%ld", static_cast<long>(row.id));
-        auto* item = new QTreeWidgetItem({FromUtf8(id.str()), row.name, FormatLongitude(row.longitude)});
+        auto* item = new QTreeWidgetItem({FromUtf8(id.str()), FromUtf8(row.name), FormatLongitude(row.longitude)});
         item->setData(0, Qt::UserRole, row.id);
         items.append(item);
     }
     list->addTopLevelItems(items);
-}
-
-void CDialogSelectMeridian::accept()
-{
-    const QTreeWidgetItem* marked = ui->meridianList->topLevelItem(mark);
-    SelectedMeridianId = marked != nullptr ? marked->data(0, Qt::UserRole).toInt() : 0;
-    if (SelectedMeridianId != 0)
-        QDialog::accept();
 }

@@ -1,8 +1,9 @@
 #pragma once
 
-#include <QDialog>
 #include <QString>
 #include <memory>
+
+#include "CatalogueDialog.h"
 
 namespace Ui {
 class CDialogSelectMeridian;
@@ -12,30 +13,22 @@ class CDialogSelectMeridian;
 // meridians are not edited. A caller sets SelectedMeridianId to preselect,
 // runs the dialog and on OK takes it. OK with no row marked keeps the
 // dialog open.
-class CDialogSelectMeridian : public QDialog
+class CDialogSelectMeridian : public CCatalogueDialog
 {
     Q_OBJECT
 public:
     explicit CDialogSelectMeridian(QWidget* parent = nullptr);
     ~CDialogSelectMeridian() override;
-
-    int SelectedMeridianId = 0;
+    int& SelectedMeridianId = selectedId;
 
     // A longitude as the list shows it: 002°30' 00.00" E.
     static QString FormatLongitude(double longitude);
 
-public slots:
-    void accept() override;
-
 protected:
-    void showEvent(QShowEvent* event) override;
+    // Nothing beside the list shows the row.
+    void ShowSelected() override {}
+    void RefillList() override;
 
 private:
     std::unique_ptr<Ui::CDialogSelectMeridian> ui;
-    bool opened = false;
-    // The list's selection mark: the row last selected or set, which OK and
-    // double-click take (-1: none). Focus alone never sets it.
-    int mark = -1;
-
-    void FillList();
 };

@@ -2,7 +2,7 @@
 
 #include <QTimer>
 
-#include "CxAdo.h"
+#include "DatabaseTables.h"
 #include "Messages.h"
 #include "ui_DialogDatabase.h"
 
@@ -28,20 +28,12 @@ void CDialogDatabase::showEvent(QShowEvent* event)
 
 void CDialogDatabase::Test()
 {
-    bool connected = false;
-    {
-        CCxAdo ado;
-        if (ado.Initialize() != 0)
-            ShowMessageText(ado.LastMessage.str());
-        else if (ado.Connect(connectionString.c_str()) != 0)
-            ShowMessageText(ado.LastMessage.str());
-        else
-            connected = true;
-        ado.Disconnect();
-        ado.Shutdown();
-    }
-    if (connected)
+    std::string message;
+    if (TestDatabaseConnection(connectionString, message))
         accept();
     else
+    {
+        ShowMessageText(message);
         reject();
+    }
 }

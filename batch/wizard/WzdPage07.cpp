@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "BatchMessages.h"
-#include "CxAdo.h"
+#include "DatabaseTables.h"
 #include "Messages.h"
 #include "WzdBusyCursor.h"
 #include "WzdSheet.h"
@@ -72,30 +72,24 @@ void CWzdPage07::OnSetActive()
     FillTableList();
 }
 
+namespace {
+
+QStringList ToQt(const std::vector<std::string>& names)
+{
+    QStringList list;
+    for (const std::string& name : names)
+        list << QString::fromStdString(name);
+    return list;
+}
+
+} // namespace
+
 void CWzdPage07::FillTableList()
 {
     CWzdBusyCursor busy;
-    QStringList tables;
-    CCxAdo ado;
-    if (ado.Initialize() == 0 && ado.Connect(Settings().connectionString.c_str()) == 0)
-    {
-        if (ado.OpenSchema(SchemaTables) == 1)
-        {
-            do
-            {
-                std::string type;
-                std::string name;
-                // Views and system tables are left out.
-                if (ado.GetFieldString("TABLE_TYPE", type) == 1 && type == "TABLE" &&
-                    ado.GetFieldString("TABLE_NAME", name) == 1)
-                    tables << QString::fromStdString(name);
-            } while (ado.MoveNext() == 1);
-        }
-        ado.CloseRecordset();
-    }
-    ado.Disconnect();
-    ado.Shutdown();
-    FillSorted(ui->tableList, tables, "Select Table...");
+    std::vector<std::string> tables;
+    ListDatabaseTables(Settings().connectionString, tables);
+    FillSorted(ui->tableList, ToQt(tables), "Select Table...");
 }
 
 void CWzdPage07::FillColumnLists()
@@ -108,28 +102,10 @@ void CWzdPage07::FillColumnLists()
         list->clear();
     }
     CWzdBusyCursor busy;
-    QStringList columns;
-    const std::string chosen = table.toStdString();
-    CCxAdo ado;
-    if (ado.Initialize() == 0 && ado.Connect(Settings().connectionString.c_str()) == 0)
-    {
-        if (ado.OpenSchema(SchemaColumns) == 1)
-        {
-            do
-            {
-                std::string tableName;
-                std::string column;
-                if (ado.GetFieldString("TABLE_NAME", tableName) == 1 && tableName == chosen &&
-                    ado.GetFieldString("COLUMN_NAME", column) == 1)
-                    columns << QString::fromStdString(column);
-            } while (ado.MoveNext() == 1);
-        }
-        ado.CloseRecordset();
-    }
-    ado.Disconnect();
-    ado.Shutdown();
+    std::vector<std::string> columns;
+    ListTableColumns(Settings().connectionString, table.toStdString(), columns);
     for (QComboBox* list : fieldLists)
-        FillSorted(list, columns, "Select Field...");
+        FillSorted(list, ToQt(columns), "Select Field...");
 }
 
 bool CWzdPage07::validatePage()
