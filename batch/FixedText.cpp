@@ -48,6 +48,36 @@ constexpr char kDigitPairs[] = "000102030405060708091011121314151617181920212223
     return end;
 }
 
+// The number of decimal digits of value, at least one: from the position of
+// its highest bit (log10 2 is close to 1233 / 4096), corrected by one
+// comparison.
+std::size_t CountDigits(std::uint64_t value)
+{
+    static constexpr std::uint64_t kPowers[] = {1,
+                                                10,
+                                                100,
+                                                1000,
+                                                10000,
+                                                100000,
+                                                1000000,
+                                                10000000,
+                                                100000000,
+                                                1000000000,
+                                                10000000000ull,
+                                                100000000000ull,
+                                                1000000000000ull,
+                                                10000000000000ull,
+                                                100000000000000ull,
+                                                1000000000000000ull,
+                                                10000000000000000ull,
+                                                100000000000000000ull,
+                                                1000000000000000000ull,
+                                                10000000000000000000ull};
+    const int bits = 64 - std::countl_zero(value | 1);
+    const auto guess = static_cast<std::size_t>((bits * 1233) >> 12);
+    return guess + ((value | 1) >= kPowers[guess] ? 1 : 0);
+}
+
 // value / 10^decimals for decimals 0 to 9, by constants the compiler turns
 // into multiplications rather than a division instruction.
 std::uint64_t DivideByPowerOfTen(std::uint64_t value, int decimals)
@@ -113,22 +143,20 @@ char* WriteFixed(char* first, char* last, double value, int decimals)
     // at a time, with at least one digit before the point.
     const auto digits = static_cast<std::uint64_t>(rounded);
     const std::uint64_t whole = DivideByPowerOfTen(digits, decimals);
-    char text[24];
-    char* const textEnd = text + sizeof text;
-    char* at = textEnd;
+    const std::size_t length =
+        (negative ? 1 : 0) + CountDigits(whole) + (decimals != 0 ? 1 + static_cast<std::size_t>(decimals) : 0);
+    if (static_cast<std::size_t>(last - first) < length)
+        return nullptr;
+    // Written in place from the right end.
+    char* at = first + length;
     if (decimals != 0)
     {
         at = WriteDigits(at, digits - whole * unit, decimals);
         *--at = '.';
     }
     at = WriteDigits(at, whole, 0);
-    const std::size_t length = static_cast<std::size_t>(textEnd - at) + (negative ? 1 : 0);
-    if (static_cast<std::size_t>(last - first) < length)
-        return nullptr;
-    char* out = first;
     if (negative)
-        *out++ = '-';
-    std::memcpy(out, at, static_cast<std::size_t>(textEnd - at));
+        *--at = '-';
     return first + length;
 }
 

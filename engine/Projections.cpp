@@ -335,8 +335,10 @@ void CProjections::Transform()
         destinationProjection->lambda = lambda;
         destinationProjection->height = h;
         destinationProjection->Forward();
-        const double x = destinationProjection->x / destinationUnits.to;
-        const double y = destinationProjection->y / destinationUnits.to;
+        // Metres, the common case, skip a division that would change nothing.
+        const double to = destinationUnits.to;
+        const double x = to == 1 ? destinationProjection->x : destinationProjection->x / to;
+        const double y = to == 1 ? destinationProjection->y : destinationProjection->y / to;
         const double z = destinationProjection->height;
         if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(z))
         {
