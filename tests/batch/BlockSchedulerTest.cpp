@@ -12,15 +12,11 @@
 #include <vector>
 
 #include "BlockScheduler.h"
+#include "ParallelismScope.h"
+
+using batchtest::CParallelism;
 
 namespace {
-
-class CParallelism
-{
-public:
-    CParallelism(unsigned threads, std::size_t blockItems) { SetBatchParallelism({threads, blockItems}); }
-    ~CParallelism() { SetBatchParallelism({}); }
-};
 
 struct Range
 {
