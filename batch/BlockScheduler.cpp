@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
-#include <thread>
+#include <exception>
 
 namespace {
 
@@ -48,31 +48,99 @@ void CBlockScheduler::Load(const CConversionContext& loaded)
     }
 }
 
-void CBlockScheduler::Run(std::size_t count, std::size_t minimum,
-                          const std::function<void(std::size_t, std::size_t, std::size_t)>& work)
+CBlockScheduler::~CBlockScheduler()
 {
-    if (count == 0)
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        stopping = true;
+    }
+    started.notify_all();
+    for (std::thread& helper : helpers)
+        helper.join();
+}
+
+void CBlockScheduler::Run(std::size_t count_, std::size_t minimum, const Work& work_)
+{
+    if (count_ == 0)
         return;
     minimum = std::max<std::size_t>(1, minimum);
-    const std::size_t shares = std::clamp<std::size_t>(count / minimum, 1, contexts.size());
-    // The block is cut into several pieces a thread, taken in order as the
-    // threads come free: a thread the system holds back on a busy machine
-    // keeps the others waiting for one small piece only.
-    const std::size_t pieces = std::min(count, shares == 1 ? 1 : shares * kPiecesAThread);
-    const std::size_t each = (count + pieces - 1) / pieces;
-    std::atomic<std::size_t> next{0};
-    auto share = [&work, &next, count, pieces, each](std::size_t s) {
-        for (std::size_t piece = next++; piece < pieces; piece = next++)
+    const std::size_t shares = std::clamp<std::size_t>(count_ / minimum, 1, contexts.size());
+    if (shares == 1)
+    {
+        work_(0, 0, count_);
+        return;
+    }
+    while (helpers.size() < contexts.size() - 1)
+        helpers.emplace_back(&CBlockScheduler::Serve, this, helpers.size() + 1);
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        work = &work_;
+        count = count_;
+        // The block is cut into several pieces a thread, taken in order as
+        // the threads come free: a thread the system holds back on a busy
+        // machine keeps the others waiting for one small piece only.
+        pieces = std::min(count_, shares * kPiecesAThread);
+        each = (count_ + pieces - 1) / pieces;
+        nextPiece = 0;
+        sharing = shares;
+        busy = shares - 1;
+        ++round;
+    }
+    started.notify_all();
+    std::exception_ptr failure;
+    try
+    {
+        TakePieces(0);
+    }
+    catch (...)
+    {
+        // The helpers still hold the work; they finish before it goes.
+        failure = std::current_exception();
+        std::lock_guard<std::mutex> lock(mutex);
+        nextPiece = pieces;
+    }
+    {
+        std::unique_lock<std::mutex> lock(mutex);
+        finished.wait(lock, [this] { return busy == 0; });
+        work = nullptr;
+    }
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
+void CBlockScheduler::TakePieces(std::size_t share)
+{
+    for (;;)
+    {
+        std::size_t piece;
         {
-            const std::size_t first = std::min(count, piece * each);
-            work(s, first, std::min(count, first + each));
+            std::lock_guard<std::mutex> lock(mutex);
+            if (nextPiece >= pieces)
+                return;
+            piece = nextPiece++;
         }
-    };
-    std::vector<std::thread> threads;
-    threads.reserve(shares - 1);
-    for (std::size_t s = 1; s < shares; ++s)
-        threads.emplace_back(share, s);
-    share(0);
-    for (std::thread& t : threads)
-        t.join();
+        const std::size_t first = std::min(count, piece * each);
+        (*work)(share, first, std::min(count, first + each));
+    }
+}
+
+void CBlockScheduler::Serve(std::size_t share)
+{
+    unsigned long seen = 0;
+    for (;;)
+    {
+        {
+            std::unique_lock<std::mutex> lock(mutex);
+            started.wait(lock, [this, seen] { return stopping || round != seen; });
+            if (stopping)
+                return;
+            seen = round;
+            if (share >= sharing)
+                continue;
+        }
+        TakePieces(share);
+        std::lock_guard<std::mutex> lock(mutex);
+        if (--busy == 0)
+            finished.notify_one();
+    }
 }

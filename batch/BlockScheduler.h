@@ -1,8 +1,11 @@
 #pragma once
 
+#include <condition_variable>
 #include <cstddef>
 #include <functional>
 #include <memory>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 #include "ConvertCoordinate.h"
@@ -22,13 +25,16 @@ BatchParallelism GetBatchParallelism();
 // with an engine of its own. The run's records are loaded once, on the
 // calling thread, and copied into every engine, so the workers never use the
 // record loader. Share 0 runs on the calling thread; Run returns when every
-// share is done.
+// share is done. The other threads are started by the first Run that shares
+// its block out and wait for the next block until the scheduler goes, so a
+// run of many blocks starts them once.
 class CBlockScheduler
 {
 public:
     // blockItems: the worker's own block size, used unless the process-wide
     // setting gives another.
     explicit CBlockScheduler(std::size_t blockItems);
+    ~CBlockScheduler();
     CBlockScheduler(const CBlockScheduler&) = delete;
     CBlockScheduler& operator=(const CBlockScheduler&) = delete;
 
@@ -47,7 +53,27 @@ public:
              const std::function<void(std::size_t share, std::size_t first, std::size_t last)>& work);
 
 private:
+    using Work = std::function<void(std::size_t, std::size_t, std::size_t)>;
+    // Takes pieces of the current block until none is left.
+    void TakePieces(std::size_t share);
+    void Serve(std::size_t share);
+
     std::size_t blockItems;
     std::vector<std::unique_ptr<CConversionContext>> contexts;
+
+    // The block being converted; written under mutex before a round starts.
+    const Work* work = nullptr;
+    std::size_t count = 0;
+    std::size_t pieces = 0;
+    std::size_t each = 0;
+    std::size_t nextPiece = 0; // under mutex
+    std::size_t sharing = 0;   // threads taking part in the round
+    std::size_t busy = 0;      // helper threads still in the round
+    unsigned long round = 0;
+    bool stopping = false;
+    std::mutex mutex;
+    std::condition_variable started;
+    std::condition_variable finished;
+    std::vector<std::thread> helpers; // share s runs on helpers[s - 1]
 };
 

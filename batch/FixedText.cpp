@@ -1,5 +1,6 @@
 #include "FixedText.h"
 
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -9,6 +10,92 @@ namespace {
 
 constexpr std::uint64_t kPowersOfTen[] = {1,         10,         100,         1000,         10000,
                                           100000,    1000000,    10000000,    100000000,    1000000000};
+
+constexpr char kDigitPairs[] = "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+                               "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+                               "8081828384858687888990919293949596979899";
+
+// Writes the decimal digits of value so that they end at end, two at a time;
+// exactly count digits (leading zeros included) when count is given, else as
+// many as value has, at least one. Returns where the digits begin.
+[[gnu::always_inline]] inline char* WriteDigits(char* end, std::uint64_t value, int count)
+{
+    if (count != 0)
+    {
+        for (; count >= 2; count -= 2)
+        {
+            end -= 2;
+            std::memcpy(end, kDigitPairs + 2 * (value % 100), 2);
+            value /= 100;
+        }
+        if (count != 0)
+            *--end = static_cast<char>('0' + value % 10);
+        return end;
+    }
+    while (value >= 100)
+    {
+        end -= 2;
+        std::memcpy(end, kDigitPairs + 2 * (value % 100), 2);
+        value /= 100;
+    }
+    if (value >= 10)
+    {
+        end -= 2;
+        std::memcpy(end, kDigitPairs + 2 * value, 2);
+    }
+    else
+        *--end = static_cast<char>('0' + value);
+    return end;
+}
+
+// The number of decimal digits of value, at least one: from the position of
+// its highest bit (log10 2 is close to 1233 / 4096), corrected by one
+// comparison.
+std::size_t CountDigits(std::uint64_t value)
+{
+    static constexpr std::uint64_t kPowers[] = {1,
+                                                10,
+                                                100,
+                                                1000,
+                                                10000,
+                                                100000,
+                                                1000000,
+                                                10000000,
+                                                100000000,
+                                                1000000000,
+                                                10000000000ull,
+                                                100000000000ull,
+                                                1000000000000ull,
+                                                10000000000000ull,
+                                                100000000000000ull,
+                                                1000000000000000ull,
+                                                10000000000000000ull,
+                                                100000000000000000ull,
+                                                1000000000000000000ull,
+                                                10000000000000000000ull};
+    const int bits = 64 - std::countl_zero(value | 1);
+    const auto guess = static_cast<std::size_t>((bits * 1233) >> 12);
+    return guess + ((value | 1) >= kPowers[guess] ? 1 : 0);
+}
+
+// value / 10^decimals for decimals 0 to 9, by constants the compiler turns
+// into multiplications rather than a division instruction.
+std::uint64_t DivideByPowerOfTen(std::uint64_t value, int decimals)
+{
+    switch (decimals)
+    {
+    case 1: return value / 10;
+    case 2: return value / 100;
+    case 3: return value / 1000;
+    case 4: return value / 10000;
+    case 5: return value / 100000;
+    case 6: return value / 1000000;
+    case 7: return value / 10000000;
+    case 8: return value / 100000000;
+    case 9: return value / 1000000000;
+    default: return value;
+    }
+}
 
 char* Fallback(char* first, char* last, double value, int decimals)
 {
@@ -51,65 +138,114 @@ char* WriteFixed(char* first, char* last, double value, int decimals)
 
     if ((rounded >> 64) != 0)
         return Fallback(first, last, value, decimals);
-    // The digits of the rounded integer are those of the whole part followed
-    // by exactly decimals digits of the fraction: written from the right,
-    // at least one digit before the point.
-    std::uint64_t digits = static_cast<std::uint64_t>(rounded);
-    char text[24];
-    char* const textEnd = text + sizeof text;
-    char* at = textEnd;
-    int written = 0;
-    do
-    {
-        if (written == decimals && decimals != 0)
-            *--at = '.';
-        *--at = static_cast<char>('0' + digits % 10);
-        digits /= 10;
-        ++written;
-    } while (digits != 0 || written <= decimals);
-    const std::size_t length = static_cast<std::size_t>(textEnd - at) + (negative ? 1 : 0);
+    // The rounded integer holds the whole part followed by exactly decimals
+    // digits of the fraction; both are written from the right, two digits
+    // at a time, with at least one digit before the point.
+    const auto digits = static_cast<std::uint64_t>(rounded);
+    const std::uint64_t whole = DivideByPowerOfTen(digits, decimals);
+    const std::size_t length =
+        (negative ? 1 : 0) + CountDigits(whole) + (decimals != 0 ? 1 + static_cast<std::size_t>(decimals) : 0);
     if (static_cast<std::size_t>(last - first) < length)
         return nullptr;
-    char* out = first;
+    // Written in place from the right end.
+    char* at = first + length;
+    if (decimals != 0)
+    {
+        at = WriteDigits(at, digits - whole * unit, decimals);
+        *--at = '.';
+    }
+    at = WriteDigits(at, whole, 0);
     if (negative)
-        *out++ = '-';
-    std::memcpy(out, at, static_cast<std::size_t>(textEnd - at));
+        *--at = '-';
     return first + length;
+}
+
+namespace {
+
+bool IsDigit(char c)
+{
+    return static_cast<unsigned char>(c - '0') < 10;
+}
+
+// Whether eight bytes are all decimal digits: no byte below '0' (the
+// subtraction would borrow into its top bit) and none above '9' (adding
+// 0x46 would carry into it).
+bool AreEightDigits(std::uint64_t chunk)
+{
+    return (((chunk + 0x4646464646464646ull) | (chunk - 0x3030303030303030ull)) & 0x8080808080808080ull) == 0;
+}
+
+// The value of eight digits loaded little-endian (first digit in the lowest
+// byte): pairs, then fours, then the eight combined by three multiplications.
+std::uint32_t EightDigitsValue(std::uint64_t chunk)
+{
+    chunk -= 0x3030303030303030ull;
+    chunk = (chunk * 10) + (chunk >> 8);
+    chunk = (((chunk & 0x000000FF000000FFull) * (100 + (1000000ull << 32))) +
+             (((chunk >> 16) & 0x000000FF000000FFull) * (1 + (10000ull << 32)))) >>
+            32;
+    return static_cast<std::uint32_t>(chunk);
+}
+
+// Digits from at on, added to integer; false when there are more than 19 in
+// all (counted in digits), which the caller declines.
+[[gnu::always_inline]] inline bool AddDigits(const char*& at, const char* end, std::uint64_t& integer, int& digits)
+{
+    while (end - at >= 8 && digits <= 11)
+    {
+        std::uint64_t chunk;
+        std::memcpy(&chunk, at, sizeof chunk);
+        if constexpr (std::endian::native != std::endian::little)
+            chunk = __builtin_bswap64(chunk);
+        if (!AreEightDigits(chunk))
+            break;
+        integer = integer * 100000000 + EightDigitsValue(chunk);
+        digits += 8;
+        at += 8;
+    }
+    while (at != end && IsDigit(*at))
+    {
+        if (++digits > 19)
+            return false;
+        integer = integer * 10 + static_cast<std::uint64_t>(*at++ - '0');
+    }
+    return true;
+}
+
+} // namespace
+
+const char* ReadPlainDecimalPrefix(const char* at, const char* end, bool decimalComma, double& value)
+{
+    static constexpr double kExactPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                              1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    bool negative = false;
+    if (at != end && (*at == '-' || *at == '+'))
+        negative = *at++ == '-';
+    // 19 digits at most: the integer cannot overflow 64 bits.
+    std::uint64_t integer = 0;
+    int digits = 0;
+    if (!AddDigits(at, end, integer, digits) || digits == 0)
+        return nullptr;
+    const int whole = digits;
+    if (at != end && (*at == '.' || (decimalComma && *at == ',')))
+    {
+        ++at;
+        if (!AddDigits(at, end, integer, digits) || digits == whole)
+            return nullptr;
+    }
+    if (integer > (std::uint64_t(1) << 53))
+        return nullptr;
+    const double magnitude = static_cast<double>(integer) / kExactPowers[digits - whole];
+    value = negative ? -magnitude : magnitude;
+    return at;
 }
 
 bool ReadPlainDecimal(std::string_view text, bool decimalComma, double& value)
 {
-    static constexpr double kExactPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                                              1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-    const char* at = text.data();
-    const char* const end = at + text.size();
-    bool negative = false;
-    if (at != end && (*at == '-' || *at == '+'))
-        negative = *at++ == '-';
-    // 19 digits and a point at most: the integer cannot overflow 64 bits.
-    if (end - at > 20)
+    double read = 0;
+    const char* end = text.data() + text.size();
+    if (ReadPlainDecimalPrefix(text.data(), end, decimalComma, read) != end)
         return false;
-    auto digit = [](char c) { return static_cast<unsigned>(c - '0') < 10; };
-    std::uint64_t integer = 0;
-    const char* const wholeStart = at;
-    while (at != end && digit(*at))
-        integer = integer * 10 + static_cast<std::uint64_t>(*at++ - '0');
-    const std::ptrdiff_t whole = at - wholeStart;
-    std::ptrdiff_t decimals = 0;
-    if (at != end)
-    {
-        if (*at != '.' && !(decimalComma && *at == ','))
-            return false;
-        const char* const fractionStart = ++at;
-        while (at != end && digit(*at))
-            integer = integer * 10 + static_cast<std::uint64_t>(*at++ - '0');
-        decimals = at - fractionStart;
-        if (at != end || decimals == 0)
-            return false;
-    }
-    if (whole == 0 || whole + decimals > 19 || integer > (std::uint64_t(1) << 53))
-        return false;
-    const double magnitude = static_cast<double>(integer) / kExactPowers[decimals];
-    value = negative ? -magnitude : magnitude;
+    value = read;
     return true;
 }

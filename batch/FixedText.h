@@ -19,3 +19,9 @@ char* WriteFixed(char* first, char* last, double value, int decimals);
 // with value untouched, for any other text, which the caller reads the slow
 // way: this path only speeds up the common case.
 bool ReadPlainDecimal(std::string_view text, bool decimalComma, double& value);
+
+// The same for a plain decimal at the start of [first, last), followed by
+// anything: returns the end of the number read into value, or nullptr, with
+// value untouched, when no plain decimal stands there (a point must have a
+// digit after it; a longer number is declined, not read in part).
+const char* ReadPlainDecimalPrefix(const char* first, const char* last, bool decimalComma, double& value);

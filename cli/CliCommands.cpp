@@ -8,10 +8,9 @@
 #include <cstring>
 #include <functional>
 #include <memory>
-#include <mutex>
-#include <thread>
 #include <vector>
 
+#include "BlockScheduler.h"
 #include "CatalogueConnection.h"
 #include "CatalogueLoaders.h"
 #include "CatalogueRows.h"
@@ -20,6 +19,7 @@
 #include "ConvertCoordinate.h"
 #include "CxAdo.h"
 #include "Geodesic.h"
+#include "FixedText.h"
 #include "Messages.h"
 
 namespace {
@@ -62,67 +62,29 @@ CCliSystem GridSystem(int gridId)
 // decimals.
 constexpr std::size_t kFixedLimit = 340;
 
-// Writes value with the given decimals, as printf's "%.*f" writes it in the
-// C locale. Most values are far from a rounding tie, and those are written
-// from one scaled integer; the others, and every value out of that range,
-// take the exact library conversion.
-char* WriteFixed(char* out, double value, int decimals)
+// Writes value as printf's "%.*f" does in the C locale, into room for
+// kFixedLimit bytes.
+char* WriteNumber(char* out, double value, int decimals)
 {
-    static constexpr double kPowers[] = {1,    1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,
-                                         1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17};
-    char buffer[64];
-    if (decimals >= 0 && decimals <= 17 && std::isfinite(value))
-    {
-        const double scaled = std::fabs(value) * kPowers[decimals];
-        const double whole = std::floor(scaled);
-        // The product carries at most half an ulp of error; a fraction that
-        // far from one half rounds the same way as the exact decimal.
-        if (scaled < 9.0e15 && std::fabs(scaled - whole - 0.5) > scaled * 4e-16 + 1e-300)
-        {
-            auto digits = static_cast<unsigned long long>(whole) + (scaled - whole > 0.5 ? 1 : 0);
-            char* end = buffer + sizeof buffer;
-            char* p = end;
-            for (int i = 0; i < decimals; ++i)
-            {
-                *--p = static_cast<char>('0' + digits % 10);
-                digits /= 10;
-            }
-            if (decimals > 0)
-                *--p = '.';
-            do
-            {
-                *--p = static_cast<char>('0' + digits % 10);
-                digits /= 10;
-            } while (digits != 0);
-            if (std::signbit(value))
-                *--p = '-';
-            const auto length = static_cast<std::size_t>(end - p);
-            std::memcpy(out, p, length);
-            return out + length;
-        }
-    }
-    const auto [ptr, ec] = std::to_chars(out, out + kFixedLimit, value, std::chars_format::fixed, decimals);
-    if (ec == std::errc())
-        return ptr;
-    std::memcpy(out, "nan", 3);
-    return out + 3;
+    char* end = WriteFixed(out, out + kFixedLimit, value, decimals);
+    return end != nullptr ? end : out;
 }
 
 void AppendFixed(std::string& out, double value, int decimals)
 {
     char buffer[kFixedLimit];
-    out.append(buffer, WriteFixed(buffer, value, decimals));
+    out.append(buffer, WriteNumber(buffer, value, decimals));
 }
 
 // Writes "X Y Z" and a line feed; needs 3 * kFixedLimit + 3 bytes of room.
 char* WriteCoordinate(char* p, const CCliSystem& to, const CCliPrecision& precision, double x, double y, double z)
 {
     const int decimals = to.gridId != 0 ? precision.grid : precision.degrees;
-    p = WriteFixed(p, x, decimals);
+    p = WriteNumber(p, x, decimals);
     *p++ = ' ';
-    p = WriteFixed(p, y, decimals);
+    p = WriteNumber(p, y, decimals);
     *p++ = ' ';
-    p = WriteFixed(p, z, precision.height);
+    p = WriteNumber(p, z, precision.height);
     *p++ = '\n';
     return p;
 }
@@ -134,7 +96,9 @@ bool IsSeparator(char c)
 }
 
 // Reads "X Y [Z]" separated by blanks, tabs or commas; anything else on the
-// line makes it not a coordinate.
+// line makes it not a coordinate. Plain decimals, nearly every number of a
+// stream, are read the fast way, which gives from_chars' double; the others
+// by from_chars itself.
 bool ParseCoordinateLine(const char* p, const char* end, double values[3], int& count)
 {
     count = 0;
@@ -146,16 +110,20 @@ bool ParseCoordinateLine(const char* p, const char* end, double values[3], int& 
             return count >= 2;
         if (count == 3)
             return false;
-        if (*p == '+')
-            ++p;
         double v = 0;
-        const auto [next, ec] = std::from_chars(p, end, v, std::chars_format::general);
-        if (ec != std::errc() || next == p || !std::isfinite(v))
-            return false;
-        if (next < end && !IsSeparator(*next))
-            return false;
+        const char* stop = ReadPlainDecimalPrefix(p, end, false, v);
+        if (stop == nullptr || (stop != end && !IsSeparator(*stop)))
+        {
+            stop = p;
+            while (stop < end && !IsSeparator(*stop))
+                ++stop;
+            const char* number = *p == '+' ? p + 1 : p;
+            const auto [next, ec] = std::from_chars(number, stop, v, std::chars_format::general);
+            if (ec != std::errc() || next != stop || !std::isfinite(v))
+                return false;
+        }
         values[count++] = v;
-        p = next;
+        p = stop;
     }
 }
 
@@ -225,98 +193,46 @@ int ConvertOne(const CCliSystem& from, const CCliSystem& to, const CCliPrecision
 
 namespace {
 
-// Hands out each record the catalogue gave once, so the workers of a stream
-// share one catalogue load.
-class CSharedRecordLoader : public CRecordLoader
-{
-public:
-    void LoadGridRecord(int gridId, CCfgMapProjection& record) override { Load(true, gridId, record); }
-    void LoadDatumRecord(int datumId, CCfgMapProjection& record) override { Load(false, datumId, record); }
-
-private:
-    void Load(bool grid, int id, CCfgMapProjection& record)
-    {
-        std::lock_guard<std::mutex> guard(mutex);
-        for (const Entry& e : entries)
-            if (e.grid == grid && e.id == id)
-            {
-                record = e.record;
-                return;
-            }
-        if (grid)
-            catalogue.LoadGridRecord(id, record);
-        else
-            catalogue.LoadDatumRecord(id, record);
-        entries.push_back(Entry{grid, id, record});
-    }
-
-    struct Entry
-    {
-        bool grid;
-        int id;
-        CCfgMapProjection record;
-    };
-    std::mutex mutex;
-    std::vector<Entry> entries;
-    CCatalogueRecordLoader catalogue;
-};
-
-// One worker's share of a block: its own engine, its output and the
-// positions (within the block's lines) of the lines that were not
-// coordinates.
-struct CStreamWorker
-{
-    std::unique_ptr<CConversionContext> context = std::make_unique<CConversionContext>();
-    bool loaded = false;
-    std::vector<char> output;
-    std::vector<std::size_t> bad;
-    bool failed = false;
-};
-
 struct CLine
 {
     const char* begin;
     const char* end;
 };
 
-void ConvertLines(CStreamWorker& worker, CRecordLoader& loader, const CCliSystem& from, const CCliSystem& to,
-                  const CCliPrecision& precision, const CLine* lines, std::size_t first, std::size_t count)
+// Where a line's text lies in the output of the share that converted it.
+struct CLineResult
 {
-    worker.output.clear();
-    worker.bad.clear();
-    for (std::size_t i = first; i < first + count; ++i)
+    std::size_t share;
+    std::size_t at;
+    std::size_t length;
+    bool bad;
+};
+
+// A share's output: grows while a block is converted and keeps its room for
+// the next block.
+struct CStreamShare
+{
+    std::vector<char> text;
+    std::size_t used = 0;
+
+    char* Room(std::size_t bytes)
     {
-        const CLine& line = lines[i];
-        double v[3] = {0, 0, 0};
-        int n = 0;
-        const std::size_t at = worker.output.size();
-        if (!ParseCoordinateLine(line.begin, line.end, v, n))
-        {
-            worker.output.insert(worker.output.end(), line.begin, line.end);
-            worker.output.push_back('\n');
-            worker.bad.push_back(i);
-            continue;
-        }
-        const int result = ConvertCoordinate(*worker.context, loader, !worker.loaded, v[0], v[1], v[2], from.datumId,
-                                             from.gridId, to.datumId, to.gridId);
-        if (result == kConvertRefused)
-        {
-            worker.failed = true;
-            return;
-        }
-        worker.loaded = true;
-        if (result == kConvertPointFailed)
-        {
-            worker.output.insert(worker.output.end(), line.begin, line.end);
-            worker.output.push_back('\n');
-            worker.bad.push_back(i);
-            continue;
-        }
-        worker.output.resize(at + 3 * kFixedLimit + 3);
-        char* end = WriteCoordinate(worker.output.data() + at, to, precision, v[0], v[1], v[2]);
-        worker.output.resize(static_cast<std::size_t>(end - worker.output.data()));
+        if (used + bytes > text.size())
+            text.resize(std::max(text.size() * 2, used + bytes));
+        return text.data() + used;
     }
-}
+    void Append(const char* begin, const char* end)
+    {
+        const auto length = static_cast<std::size_t>(end - begin);
+        char* at = Room(length + 1);
+        std::memcpy(at, begin, length);
+        at[length] = '\n';
+        used += length + 1;
+    }
+};
+
+// At least this many lines make a share of a block worth another thread.
+constexpr std::size_t kLinesAShare = 2048;
 
 } // namespace
 
@@ -325,37 +241,84 @@ int ConvertStream(const CCliSystem& from, const CCliSystem& to, const CCliPrecis
 {
     if (!CheckSystems(from, to))
         return CLI_ERROR;
-    CSharedRecordLoader loader;
-    // Blocks of many lines are cut into one share a core; the output keeps
-    // the input's order.
-    const unsigned cores = std::max(1u, std::min(4u, std::thread::hardware_concurrency()));
-    std::vector<CStreamWorker> workers(cores);
-    constexpr std::size_t kLinesPerWorker = 2048;
+    // The records are loaded from the catalogue once, at the first line that
+    // is a coordinate, and every thread's engine is set up with them; the
+    // points are then converted without comparing them again.
+    CCatalogueRecordLoader loader;
+    auto loaded = std::make_unique<CConversionContext>();
+    bool ready = false;
+    const bool gridSource = from.gridId != 0;
+    const bool gridDestination = to.gridId != 0;
+    // Blocks of many lines are cut into shares on every core; the output
+    // keeps the input's order.
+    CBlockScheduler scheduler(kLinesAShare);
+    std::vector<CStreamShare> shares(scheduler.Threads());
     int status = CLI_OK;
     long number = 0;
     std::vector<CLine> lines;
+    std::vector<CLineResult> results;
+
+    auto convert = [&](std::size_t s, std::size_t first, std::size_t last) {
+        CStreamShare& share = shares[s];
+        CConversionContext& context = scheduler.Context(s);
+        for (std::size_t i = first; i < last; ++i)
+        {
+            const CLine& line = lines[i];
+            CLineResult& result = results[i];
+            result = CLineResult{s, share.used, 0, false};
+            double v[3] = {0, 0, 0};
+            int n = 0;
+            if (!ParseCoordinateLine(line.begin, line.end, v, n) ||
+                ConvertLoadedPoint(context, gridSource, gridDestination, v[0], v[1], v[2]) != kConvertDone)
+            {
+                share.Append(line.begin, line.end);
+                result.bad = true;
+            }
+            else
+            {
+                char* at = share.Room(3 * kFixedLimit + 3);
+                share.used += static_cast<std::size_t>(WriteCoordinate(at, to, precision, v[0], v[1], v[2]) - at);
+            }
+            result.length = share.used - result.at;
+        }
+    };
 
     auto convertBlock = [&]() {
-        const std::size_t total = lines.size();
-        const std::size_t shares =
-            std::max<std::size_t>(1, std::min<std::size_t>(workers.size(), total / kLinesPerWorker));
-        const std::size_t each = (total + shares - 1) / shares;
-        std::vector<std::thread> threads;
-        for (std::size_t w = 1; w < shares; ++w)
+        if (!ready)
         {
-            const std::size_t first = std::min(total, w * each);
-            threads.emplace_back(ConvertLines, std::ref(workers[w]), std::ref(loader), std::cref(from), std::cref(to),
-                                 std::cref(precision), lines.data(), first, std::min(each, total - first));
+            // A probe of the first coordinate loads the records; the systems
+            // are refused, with their message, before anything of the block
+            // is written.
+            for (const CLine& line : lines)
+            {
+                double v[3] = {0, 0, 0};
+                int n = 0;
+                if (!ParseCoordinateLine(line.begin, line.end, v, n))
+                    continue;
+                if (ConvertCoordinate(*loaded, loader, true, v[0], v[1], v[2], from.datumId, from.gridId, to.datumId,
+                                      to.gridId) == kConvertRefused)
+                    return false;
+                scheduler.Load(*loaded);
+                ready = true;
+                break;
+            }
         }
-        ConvertLines(workers[0], loader, from, to, precision, lines.data(), 0, std::min(each, total));
-        for (std::thread& t : threads)
-            t.join();
-        for (std::size_t w = 0; w < shares; ++w)
+        for (CStreamShare& share : shares)
+            share.used = 0;
+        results.resize(lines.size());
+        scheduler.Run(lines.size(), kLinesAShare, convert);
+        // Consecutive lines a share converted lie together in its output and
+        // are written at once.
+        std::size_t pendingShare = 0, pendingAt = 0, pendingLength = 0;
+        auto flush = [&]() {
+            if (pendingLength != 0)
+                std::fwrite(shares[pendingShare].text.data() + pendingAt, 1, pendingLength, out);
+            pendingLength = 0;
+        };
+        for (std::size_t i = 0; i < lines.size(); ++i)
         {
-            CStreamWorker& worker = workers[w];
-            if (worker.failed)
-                return false;
-            for (const std::size_t i : worker.bad)
+            const CLineResult& result = results[i];
+            if (result.bad)
             {
                 // Long lines are quoted by their beginning only.
                 const CLine& line = lines[i];
@@ -365,10 +328,18 @@ int ConvertStream(const CCliSystem& from, const CCliSystem& to, const CCliPrecis
                              line.end - line.begin > shown ? "..." : "");
                 status = CLI_BAD_LINES;
             }
-            if (!worker.output.empty())
-                std::fwrite(worker.output.data(), 1, worker.output.size(), out);
+            if (pendingLength != 0 && result.share == pendingShare && result.at == pendingAt + pendingLength)
+            {
+                pendingLength += result.length;
+                continue;
+            }
+            flush();
+            pendingShare = result.share;
+            pendingAt = result.at;
+            pendingLength = result.length;
         }
-        number += static_cast<long>(total);
+        flush();
+        number += static_cast<long>(lines.size());
         lines.clear();
         return true;
     };

@@ -50,14 +50,22 @@ const UnitFactor* Find(int unitId)
 
 } // namespace
 
+LengthUnitFactors FindLengthUnit(int unitId)
+{
+    // Metres and unknown units carry 1, by which multiplying and dividing
+    // leave every value as it is.
+    const UnitFactor* u = Find(unitId);
+    if (u == nullptr)
+        return LengthUnitFactors{};
+    return LengthUnitFactors{u->fromFactor, u->toFactor};
+}
+
 double FromUnits(int unitId, double value)
 {
-    const UnitFactor* u = Find(unitId);
-    return (u == nullptr || u->id == 9001) ? value : value * u->fromFactor;
+    return value * FindLengthUnit(unitId).from;
 }
 
 double ToUnits(int unitId, double metres)
 {
-    const UnitFactor* u = Find(unitId);
-    return (u == nullptr || u->id == 9001) ? metres : metres / u->toFactor;
+    return metres / FindLengthUnit(unitId).to;
 }

@@ -33,6 +33,7 @@ CProjections::CProjections()
       sourceGrid(std::make_shared<CDatumGrid>()),
       destinationGrid(std::make_shared<CDatumGrid>())
 {
+    RecordsChanged();
 }
 
 double CProjections::FromUnits(int unitId, double value)
@@ -84,12 +85,27 @@ void CProjections::SetSource(const CCfgMapProjection& record)
 {
     SetSide(record, source, sourceProjection, sourceGrid, sourceUnusable, destination, destinationGrid,
             destinationUnusable);
+    RecordsChanged();
 }
 
 void CProjections::SetDestination(const CCfgMapProjection& record)
 {
     SetSide(record, destination, destinationProjection, destinationGrid, destinationUnusable, source, sourceGrid,
             sourceUnusable);
+    RecordsChanged();
+}
+
+void CProjections::RecordsChanged()
+{
+    static const std::string none;
+    datumLegs = NeedsDatumLegs();
+    unusableFile = &none;
+    if (datumLegs && UsesGrid(source.method) && !sourceUnusable.empty())
+        unusableFile = &sourceUnusable;
+    else if (datumLegs && UsesGrid(destination.method) && !destinationUnusable.empty())
+        unusableFile = &destinationUnusable;
+    sourceUnits = FindLengthUnit(source.unitId);
+    destinationUnits = FindLengthUnit(destination.unitId);
 }
 
 bool CProjections::NeedsDatumLegs() const
@@ -101,14 +117,7 @@ bool CProjections::NeedsDatumLegs() const
 
 const std::string& CProjections::UnusableGridFile() const
 {
-    static const std::string none;
-    if (!NeedsDatumLegs())
-        return none;
-    if (UsesGrid(source.method) && !sourceUnusable.empty())
-        return sourceUnusable;
-    if (UsesGrid(destination.method) && !destinationUnusable.empty())
-        return destinationUnusable;
-    return none;
+    return *unusableFile;
 }
 
 void CProjections::GeodeticToGeocentric(double phi, double lambda, double h, const CCfgMapProjection& ell,
@@ -263,9 +272,9 @@ bool CProjections::DestinationLeg(double& phi, double& lambda, double& h)
 void CProjections::Transform()
 {
     failure.clear();
-    if (!UnusableGridFile().empty())
+    if (!unusableFile->empty())
     {
-        failure = "the shift grid file " + UnusableGridFile() + " cannot be loaded";
+        failure = "the shift grid file " + *unusableFile + " cannot be loaded";
         return;
     }
     if (!std::isfinite(height))
@@ -296,8 +305,8 @@ void CProjections::Transform()
     double phi, lambda, h;
     if (source.projectionId != kGeographic)
     {
-        sourceProjection->x = ::FromUnits(source.unitId, easting);
-        sourceProjection->y = ::FromUnits(source.unitId, northing);
+        sourceProjection->x = easting * sourceUnits.from;
+        sourceProjection->y = northing * sourceUnits.from;
         sourceProjection->Inverse();
         phi = sourceProjection->phi;
         lambda = CProjection::ReducedAngle(sourceProjection->lambda);
@@ -317,7 +326,7 @@ void CProjections::Transform()
         h = sourceProjection->height;
     }
 
-    if (NeedsDatumLegs() && (!SourceLeg(phi, lambda, h) || !DestinationLeg(phi, lambda, h)))
+    if (datumLegs && (!SourceLeg(phi, lambda, h) || !DestinationLeg(phi, lambda, h)))
         return;
 
     if (destination.projectionId != kGeographic)
@@ -326,8 +335,10 @@ void CProjections::Transform()
         destinationProjection->lambda = lambda;
         destinationProjection->height = h;
         destinationProjection->Forward();
-        const double x = ::ToUnits(destination.unitId, destinationProjection->x);
-        const double y = ::ToUnits(destination.unitId, destinationProjection->y);
+        // Metres, the common case, skip a division that would change nothing.
+        const double to = destinationUnits.to;
+        const double x = to == 1 ? destinationProjection->x : destinationProjection->x / to;
+        const double y = to == 1 ? destinationProjection->y : destinationProjection->y / to;
         const double z = destinationProjection->height;
         if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(z))
         {

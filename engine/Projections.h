@@ -4,6 +4,7 @@
 #include <string>
 
 #include "CfgMapProjection.h"
+#include "LengthUnits.h"
 #include "grids/DatumGrid.h"
 #include "projections/Projection.h"
 
@@ -63,6 +64,8 @@ private:
                  const CCfgMapProjection& other, const std::shared_ptr<const CDatumGrid>& otherGrid,
                  const std::string& otherUnusable);
     bool NeedsDatumLegs() const;
+    // Takes what every point of the current records needs from them.
+    void RecordsChanged();
     // False, with failure set, when the point lies outside the side's grid.
     bool SourceLeg(double& phi, double& lambda, double& h);
     bool DestinationLeg(double& phi, double& lambda, double& h);
@@ -78,4 +81,11 @@ private:
     CCfgMapProjection destination;
     const CCfgMapProjection pivot;
     std::string failure;
+    // Decided once when a record changes, not for every point: whether the
+    // points take the datum legs, the grid file that keeps them from it, and
+    // the factors of both sides' grid units.
+    bool datumLegs = false;
+    const std::string* unusableFile = nullptr;
+    LengthUnitFactors sourceUnits;
+    LengthUnitFactors destinationUnits;
 };

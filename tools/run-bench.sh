@@ -11,17 +11,19 @@ jobs=${JOBS:-2}
 cmake --build "$build" --target benchmarks -j "$jobs"
 
 status=0
+# Each program's output is kept for the summary at the end.
+logs=$(mktemp -d)
+trap 'rm -rf "$logs"' EXIT
 for program in "$build"/bin/bench_*; do
   [ -x "$program" ] || continue
   echo "== $(basename "$program")"
-  "$program" --benchmark_counters_tabular=true || status=1
+  "$program" --benchmark_counters_tabular=true | tee "$logs/$(basename "$program").txt" || status=1
 done
 
 grid=/usr/share/proj/CHENYX06.gsb
 if command -v cct > /dev/null && [ -f "$grid" ]; then
   points=200000
-  input=$(mktemp)
-  trap 'rm -f "$input"' EXIT
+  input="$logs/cct-input"
   awk -v n=$points 'BEGIN { srand(1); for (i = 0; i < n; i++) printf "%.9f %.9f 0 0\n", 5.6 + rand() * 5.4, 45.8 + rand() * 2.2 }' > "$input"
   start=$(date +%s.%N)
   cct +proj=hgridshift +grids="$grid" < "$input" > /dev/null
@@ -51,7 +53,8 @@ if [ -x "$cli" ] && command -v cs2cs > /dev/null; then
     split(o, a, " "); split(p, b, " ");
     printf "== geolynx-cli convert 4326 -> 32631: %d points, wall %.2f s, cpu %.2f s, %.0f points/s (cpu)\n", n, a[1], a[2] + a[3], n / (a[2] + a[3]);
     printf "== peer: cs2cs EPSG:4326 EPSG:32631: %d points, wall %.2f s, cpu %.2f s, %.0f points/s (cpu)\n", n, b[1], b[2] + b[3], n / (b[2] + b[3]);
-    printf "== throughput ratio (cpu): %.1f x, (wall): %.1f x\n", (b[2] + b[3]) / (a[2] + a[3]), b[1] / a[1] }'
+    printf "== throughput ratio (cpu): %.1f x, (wall): %.1f x\n", (b[2] + b[3]) / (a[2] + a[3]), b[1] / a[1] }' |
+    tee "$logs/stream.txt"
   # Both must agree to the printed tenth of a millimetre.
   paste "$work/ours" "$work/peer" | awk '{ dx = $1 - $4; dy = $2 - $5; if (dx < 0) dx = -dx; if (dy < 0) dy = -dy;
     if (dx > m) m = dx; if (dy > m) m = dy } END { printf "== largest difference from cs2cs: %.4f m\n", m }'
@@ -72,4 +75,21 @@ if [ ${#bench_missing[@]} -gt 0 ]; then
     { $sudo apt-get update -q > /dev/null && DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${bench_missing[@]}" > /dev/null; } || true
 fi
 /usr/bin/python3 bench/table/table_bench.py "$build" || status=1
+
+# The three throughput ratios side by side, each measured in one run against
+# its peer on the same data. Processor time is the fair figure on a machine
+# shared with other work; wall time shows what the cores add.
+echo "== summary: $(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg)"
+if [ -f "$logs/stream.txt" ]; then
+  awk '/throughput ratio/ { printf "  convert stream vs cs2cs:      processor %6.2f x  wall %6.2f x  (target 20 x)\n", $5, $8 }' "$logs/stream.txt"
+fi
+batch_log="$logs/bench_BatchConversionBench.txt"
+if [ -f "$batch_log" ]; then
+  awk '/^CSV/ { job = "batch text vs cs2cs:        "; target = 10 }
+       /^Shapefile/ { job = "batch shapefile vs ogr2ogr: "; target = 4 }
+       /^  wall:/ { wall = $NF }
+       /^  processor:/ { for (i = 1; i <= NF; ++i) if ($i == "ratio") ratio = $(i + 1);
+                         printf "  %s processor %6.2f x  wall %6.2f x  (target %d x)\n", job, ratio, wall, target }
+       /same bytes on every thread/ { printf "    same bytes as one thread: %s\n", $NF }' "$batch_log"
+fi
 exit $status

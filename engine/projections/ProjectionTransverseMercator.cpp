@@ -18,11 +18,22 @@ void CProjectionTransverseMercator::Initialise(const CCfgMapProjection& r)
     Cp = 15.0 / 16.0 * a * (n2 - n3 + 3.0 / 4.0 * (n4 - n5));
     Dp = 35.0 / 48.0 * a * (n3 - n4 + 11.0 / 16.0 * n5);
     Ep = 315.0 / 512.0 * a * (n4 - n5);
+    M0 = MeridianArc(phi0, std::sin(phi0), std::cos(phi0));
 }
 
-double CProjectionTransverseMercator::MeridianArc(double p) const
+// The arc's sines of 2, 4, 6 and 8 phi come from sin and cos of phi by the
+// double-angle and addition identities: one sincos for the four sines. Each
+// is within a few units in the last place of the library's sine, which the
+// coefficients (at most 17 km) turn into picometres.
+double CProjectionTransverseMercator::MeridianArc(double p, double sinP, double cosP) const
 {
-    return Ap * p - Bp * std::sin(2 * p) + Cp * std::sin(4 * p) - Dp * std::sin(6 * p) + Ep * std::sin(8 * p);
+    const double s2 = 2 * sinP * cosP;
+    const double c2 = (cosP - sinP) * (cosP + sinP);
+    const double s4 = 2 * s2 * c2;
+    const double c4 = (c2 - s2) * (c2 + s2);
+    const double s6 = s4 * c2 + c4 * s2;
+    const double s8 = 2 * s4 * c4;
+    return Ap * p - Bp * s2 + Cp * s4 - Dp * s6 + Ep * s8;
 }
 
 // The sphere's closed form (Snyder 8-1 to 8-3): exact at any distance from
@@ -47,7 +58,7 @@ void CProjectionTransverseMercator::Forward()
     }
     const double s = std::sin(phi);
     const double c = std::cos(phi);
-    const double t = std::tan(phi);
+    const double t = s / c;
     const double N = a / std::sqrt(1 - e2 * s * s);
     const double c3 = c * c * c;
     const double c5 = c3 * c * c;
@@ -61,7 +72,7 @@ void CProjectionTransverseMercator::Forward()
     const double eta8 = eta6 * eta2;
     const double Nk = N * k0;
 
-    const double T1 = k0 * (MeridianArc(phi) - MeridianArc(phi0));
+    const double T1 = k0 * (MeridianArc(phi, s, c) - M0);
     const double T2 = Nk * s * c / 2;
     const double T3 = Nk * s * c3 * (5 - t2 + 9 * eta2 + 4 * eta4) / 24;
     const double T4 = Nk * s * c5 *
@@ -109,7 +120,6 @@ void CProjectionTransverseMercator::Inverse()
         lambda = lambda0 + std::atan2(std::sinh(u), std::cos(D));
         return;
     }
-    const double M0 = MeridianArc(phi0);
     double M;
     double dx;
     if (projectionId == kTransverseMercatorSouthOrientated)
@@ -126,21 +136,28 @@ void CProjectionTransverseMercator::Inverse()
     if (std::fabs(dx) < 0.0001)
         dx = 0;
 
-    // Footpoint latitude: a fixed number of Newton steps on the meridian arc.
+    // Footpoint latitude: Newton steps on the meridian arc, at most 16. The
+    // steps converge quadratically, so after one below 1e-12 radians the next
+    // would lie far below the last bit of the latitude: the loop ends there.
     double fp = M / (a * (1 - e2));
     for (int i = 0; i < 16; ++i)
     {
         const double sf = std::sin(fp);
-        const double rho = a * (1 - e2) / std::pow(1 - e2 * sf * sf, 1.5);
-        fp = fp + (M - MeridianArc(fp)) / rho;
+        const double cf = std::cos(fp);
+        const double wf = 1 - e2 * sf * sf;
+        const double rho = a * (1 - e2) / (wf * std::sqrt(wf));
+        const double step = (M - MeridianArc(fp, sf, cf)) / rho;
+        fp = fp + step;
+        if (std::fabs(step) < 1e-12)
+            break;
     }
 
     const double sf = std::sin(fp);
-    const double t = std::tan(fp);
     const double c = std::cos(fp);
+    const double t = sf / c;
     const double w = 1 - e2 * sf * sf;
     const double N = a / std::sqrt(w);
-    const double rho = a * (1 - e2) / std::pow(w, 1.5);
+    const double rho = a * (1 - e2) / (w * std::sqrt(w));
     const double eta2 = ep2 * c * c;
     const double eta4 = eta2 * eta2;
     const double eta6 = eta4 * eta2;

@@ -24,8 +24,9 @@ public:
     double n4 = 0;
     double n5 = 0;
     double ep2 = 0; // second eccentricity squared
+    double M0 = 0;  // meridian arc to the latitude of origin, metres
 
 private:
-    double MeridianArc(double phi) const;
+    double MeridianArc(double phi, double sinPhi, double cosPhi) const;
     void SphereForward(double dl, double& u, double& v) const;
 };

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -142,4 +143,57 @@ TEST(ReadPlainDecimal, ReadsAsTheFullReaderOrDeclines)
     }
     // Most of them are plain enough for the fast reader.
     EXPECT_GT(read, 100000);
+}
+
+// The prefix reader stops at the first byte after the number and reads what
+// from_chars reads there; digit runs of every length cross its eight-byte
+// steps.
+TEST(ReadPlainDecimalPrefix, ReadsUpToWhatFollowsAsFromChars)
+{
+    const char text[] = "-12.5, 3";
+    double v = 0;
+    const char* end = ReadPlainDecimalPrefix(text, text + sizeof text - 1, false, v);
+    ASSERT_EQ(end, text + 5);
+    EXPECT_EQ(v, -12.5);
+    // With a decimal comma the comma is the point.
+    end = ReadPlainDecimalPrefix(text, text + sizeof text - 1, true, v);
+    ASSERT_EQ(end, text + 5);
+    // Declined, value untouched: no digit before or after the point, a
+    // sign alone, and more digits than a 64-bit integer holds.
+    for (const char* declined : {".5 1", "5. 1", "- 1", "+", "", "12345678901234567890 1", "1.2345678901234567890"})
+    {
+        v = 7;
+        EXPECT_EQ(ReadPlainDecimalPrefix(declined, declined + std::strlen(declined), false, v), nullptr) << declined;
+        EXPECT_EQ(v, 7) << declined;
+    }
+    std::uint64_t state = 0x2545F4914F6CDD1Dull;
+    for (int i = 0; i < 20000; ++i)
+    {
+        state ^= state << 13;
+        state ^= state >> 7;
+        state ^= state << 17;
+        const int wholeDigits = 1 + static_cast<int>(state % 12);
+        const int fractionDigits = static_cast<int>((state >> 8) % (20 - wholeDigits));
+        std::string number = (state >> 20) % 2 ? "-" : "";
+        std::uint64_t digits = state;
+        for (int d = 0; d < wholeDigits + fractionDigits; ++d)
+        {
+            if (d == wholeDigits)
+                number += '.';
+            number += static_cast<char>('0' + (digits >> 4) % 10);
+            digits = digits * 6364136223846793005ull + 1442695040888963407ull;
+        }
+        const std::string line = number + (i % 3 == 0 ? " 5" : i % 3 == 1 ? "x" : "");
+        double fast = 0, full = 0;
+        const char* stop = ReadPlainDecimalPrefix(line.data(), line.data() + line.size(), false, fast);
+        std::from_chars(number.data(), number.data() + number.size(), full);
+        if (stop == nullptr)
+        {
+            // Only integers beyond 2^53 are left to the full reader.
+            EXPECT_GT(wholeDigits + fractionDigits, 15) << line;
+            continue;
+        }
+        EXPECT_EQ(stop, line.data() + number.size()) << line;
+        EXPECT_EQ(fast, full) << line;
+    }
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "BlockScheduler.h"
+#include "ParallelismScope.h"
 #include "ConvertShp.h"
 #include "ShapefileTestSupport.h"
 #include "TextFileConversion.h"
@@ -16,14 +17,6 @@
 using namespace batchtest;
 
 namespace {
-
-// The process-wide setting for one scope.
-class CParallelism
-{
-public:
-    CParallelism(unsigned threads, std::size_t blockItems) { SetBatchParallelism({threads, blockItems}); }
-    ~CParallelism() { SetBatchParallelism({}); }
-};
 
 struct Outcome
 {

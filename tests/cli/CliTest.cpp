@@ -171,6 +171,27 @@ TEST_F(Cli, StreamsLinesInOrderAndReportsTheBadOnes)
     EXPECT_TRUE(huge.out == longLine + "\n1.000000000 2.000000000 0.0000\n") << huge.out.size() << " bytes";
 }
 
+// Plain decimals take a fast reader, every other number form the full one;
+// the stream reads both as from_chars does and refuses the same words.
+TEST_F(Cli, StreamReadsEveryNumberFormAsBefore)
+{
+    const CliRun r = Invoke("convert --from 4326 --to 4326 --precision 12",
+                            "+5 52\n5.0e0 5.2e1\n5. 52.\n.5 -.25\n"
+                            "1.23456789012345678901 0.000000000000000000001\n-0 007.5000\n"
+                            "5..2 52\n5 52abc\n0x10 5\nnan 5\ninf 5\n1e999 5\n");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "5.000000000000 52.000000000000 0.000000000000\n"
+                     "5.000000000000 52.000000000000 0.000000000000\n"
+                     "5.000000000000 52.000000000000 0.000000000000\n"
+                     "0.500000000000 -0.250000000000 0.000000000000\n"
+                     "1.234567890123 0.000000000000 0.000000000000\n"
+                     "-0.000000000000 7.500000000000 0.000000000000\n"
+                     "5..2 52\n5 52abc\n0x10 5\nnan 5\ninf 5\n1e999 5\n");
+    for (int bad = 7; bad <= 12; ++bad)
+        EXPECT_NE(r.err.find("line " + std::to_string(bad) + " "), std::string::npos) << bad << ": " << r.err;
+    EXPECT_EQ(r.err.find("line 6 "), std::string::npos) << r.err;
+}
+
 TEST_F(Cli, RefusesWhatTheCatalogueDoesNotHave)
 {
     CliRun r = Invoke("convert --from 999999 --to 4326 1 2");
