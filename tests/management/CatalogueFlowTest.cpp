@@ -7,38 +7,24 @@
 #include "DialogSelectCountry.h"
 #include "DialogSelectEllipsoid.h"
 #include "GeolynxApp.h"
-#include "GuiMessagePresenter.h"
 #include "ManagementFixture.h"
-#include "MessageBoxAnswerer.h"
 
 namespace {
 
 class CatalogueFlowTest : public ManagementTest
 {
 protected:
-    void SetUp() override
+    // Presses OK (Save); the text of the box that came, if any, answered
+    // by the fixture's box log.
+    QString SaveAndAnswer(QWidget* d, bool& boxSeen)
     {
-        ManagementTest::SetUp();
-        SetMessagePresenter(&presenter);
-    }
-
-    void TearDown() override
-    {
-        SetMessagePresenter(&messages);
-        ManagementTest::TearDown();
-    }
-
-    // Presses OK (Save) and answers the box that comes, if any; its text.
-    static QString SaveAndAnswer(QWidget* d, bool& boxSeen)
-    {
-        CMessageBoxAnswerer answerer(QMessageBox::Ok);
+        const size_t before = boxes.Texts().size();
         Click(d, "okButton");
-        boxSeen = answerer.Seen();
-        return answerer.Text();
+        boxSeen = boxes.Texts().size() > before;
+        return boxSeen ? QString::fromStdString(boxes.Texts().back()) : QString();
     }
 
     CGeolynxApp app;
-    CGuiMessagePresenter presenter;
 };
 
 TEST_F(CatalogueFlowTest, ARowTheCatalogueRefusesStaysOnScreenWithTheReason)
