@@ -353,7 +353,7 @@ namespace {
 
 // The pictures of the README, taken when GEOLYNX_SCREENSHOT_DIR names a
 // folder, under a real display:
-//   GEOLYNX_SCREENSHOT_DIR=docs QT_QPA_PLATFORM=xcb xvfb-run -a build/bin/app_tests --gtest_filter='Screenshots*'
+//   GEOLYNX_SCREENSHOT_DIR=docs QT_QPA_PLATFORM=xcb xvfb-run -a build/bin/app_tests --gtest_filter='*Screenshots*'
 TEST_F(RealAnswers, ScreenshotsOfTheWindowAndTheGridDialog)
 {
     const char* folder = std::getenv("GEOLYNX_SCREENSHOT_DIR");

@@ -85,7 +85,7 @@ TEST(TableSignal, SigintAndSigtermCancelTheRunCleanly)
 
         int status = 0;
         ASSERT_EQ(::waitpid(child, &status, 0), child);
-        ASSERT_TRUE(WIFEXITED(status)) << "the program was killed by the signal";
+        ASSERT_TRUE(WIFEXITED(status)) << "the program was killed by signal " << WTERMSIG(status);
         EXPECT_EQ(WEXITSTATUS(status), 2);
         std::ostringstream text;
         text << std::ifstream(err).rdbuf();
@@ -99,8 +99,11 @@ TEST(TableSignal, SigintAndSigtermCancelTheRunCleanly)
             << "records half converted";
         const long long converted = Count(db, "SELECT count(*) FROM t WHERE north IS NOT NULL");
         EXPECT_EQ(converted, reported);
-        // The block in hand (1 % of the table) and the record read when the flag was seen.
-        EXPECT_EQ(converted, 2001);
+        // The run stopped within its first block: the block in hand (at most
+        // 1 % of the table, fewer when the machine is slow and a block's
+        // second runs out first) and the record read when the flag was seen.
+        EXPECT_GE(converted, 1);
+        EXPECT_LE(converted, 2001);
         // The records saved are the first ones read.
         EXPECT_EQ(Count(db, "SELECT max(id) + 1 FROM t WHERE north IS NOT NULL"), converted);
         sqlite3_close(db);
