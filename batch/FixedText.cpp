@@ -140,16 +140,15 @@ char* WriteShifted(char* first, char* last, bool negative, std::uint64_t mantiss
     std::uint64_t decimals = (high << (64 - shift)) | (low >> shift);
     const std::uint64_t rest = low & mask;
     const std::uint64_t half = std::uint64_t(1) << (shift - 1);
-    // Ties go to the even last digit: the fraction's, or the whole part's
-    // when there are no decimals.
-    if (rest > half || (rest == half && ((Decimals != 0 ? decimals : whole) & 1) != 0))
-    {
-        if (++decimals == unit)
-        {
-            decimals = 0;
-            ++whole;
-        }
-    }
+    // Rounds up above half, and at half when the last digit (the fraction's,
+    // or the whole part's without decimals) is odd, so ties go to even.
+    // Without branches: which way a coordinate rounds is a coin toss the
+    // processor would mispredict half the time.
+    const std::uint64_t odd = (Decimals != 0 ? decimals : whole) & 1;
+    decimals += static_cast<std::uint64_t>(rest + odd > half);
+    const std::uint64_t carry = static_cast<std::uint64_t>(decimals == unit);
+    decimals -= unit & (0 - carry);
+    whole += carry;
     const std::size_t wholeDigits = CountDigits(whole);
     const std::size_t length = (negative ? 1 : 0) + wholeDigits + (Decimals != 0 ? 1 + Decimals : 0);
     if (static_cast<std::size_t>(last - first) < length)
