@@ -97,6 +97,92 @@ std::uint64_t DivideByPowerOfTen(std::uint64_t value, int decimals)
     }
 }
 
+// The eight decimal digits of value (below 10^8, leading zeros included) as
+// eight characters in one word, the first digit in the lowest byte: the
+// halves, quarters and single digits are split in every lane at once, each
+// division by a multiplication and a shift that is exact for the lane's range.
+[[gnu::always_inline]] inline std::uint64_t EightDigitsText(std::uint32_t value)
+{
+    const std::uint64_t halves = (value / 10000) | (static_cast<std::uint64_t>(value % 10000) << 32);
+    const std::uint64_t hundreds = ((halves * 10486) >> 20) & 0x0000007F0000007Full;
+    const std::uint64_t quarters = hundreds | ((halves - hundreds * 100) << 16);
+    const std::uint64_t tens = ((quarters * 103) >> 10) & 0x000F000F000F000Full;
+    return (tens | ((quarters - tens * 10) << 8)) | 0x3030303030303030ull;
+}
+
+// Stores the last count (1 to 8) characters of text at at; the word is
+// stored whole, so up to 8 - count bytes after them are overwritten too.
+[[gnu::always_inline]] inline char* StoreLast(char* at, std::uint64_t text, std::size_t count)
+{
+    if constexpr (std::endian::native != std::endian::little)
+        text = __builtin_bswap64(text);
+    text >>= 8 * (8 - count);
+    if constexpr (std::endian::native != std::endian::little)
+        text = __builtin_bswap64(text);
+    std::memcpy(at, &text, sizeof text);
+    return at + count;
+}
+
+// The common case of a value mantissa / 2^shift with shift from 1 to 63
+// (every value from 2^-11 to 2^52 that has a fraction): the whole part is a
+// shift of the mantissa, and the fraction's decimals come from its low bits
+// times 10^decimals, below 2^93, rounded by the bits shifted out. Decimals
+// is a constant, so the fraction's digits are written without a loop.
+template <int Decimals>
+char* WriteShifted(char* first, char* last, bool negative, std::uint64_t mantissa, int shift)
+{
+    constexpr std::uint64_t unit = kPowersOfTen[Decimals];
+    std::uint64_t whole = mantissa >> shift;
+    const std::uint64_t mask = (std::uint64_t(1) << shift) - 1;
+    const unsigned __int128 scaled = static_cast<unsigned __int128>(mantissa & mask) * unit;
+    const auto low = static_cast<std::uint64_t>(scaled);
+    const auto high = static_cast<std::uint64_t>(scaled >> 64);
+    std::uint64_t decimals = (high << (64 - shift)) | (low >> shift);
+    const std::uint64_t rest = low & mask;
+    const std::uint64_t half = std::uint64_t(1) << (shift - 1);
+    // Rounds up above half, and at half when the last digit (the fraction's,
+    // or the whole part's without decimals) is odd, so ties go to even.
+    // Without branches: which way a coordinate rounds is a coin toss the
+    // processor would mispredict half the time.
+    const std::uint64_t odd = (Decimals != 0 ? decimals : whole) & 1;
+    decimals += static_cast<std::uint64_t>(rest + odd > half);
+    const std::uint64_t carry = static_cast<std::uint64_t>(decimals == unit);
+    decimals -= unit & (0 - carry);
+    whole += carry;
+    const std::size_t wholeDigits = CountDigits(whole);
+    const std::size_t length = (negative ? 1 : 0) + wholeDigits + (Decimals != 0 ? 1 + Decimals : 0);
+    if (static_cast<std::size_t>(last - first) < length)
+        return nullptr;
+    // Written from the left, a word at a time; the last word may reach 7
+    // bytes past the end, so a tight room gets the text through a copy.
+    char spare[48];
+    char* const start = static_cast<std::size_t>(last - first) >= length + 8 ? first : spare;
+    char* at = start;
+    if (negative)
+        *at++ = '-';
+    if (whole < 100000000)
+        at = StoreLast(at, EightDigitsText(static_cast<std::uint32_t>(whole)), wholeDigits);
+    else
+    {
+        WriteDigits(at + wholeDigits, whole, 0);
+        at += wholeDigits;
+    }
+    if constexpr (Decimals != 0)
+    {
+        *at++ = '.';
+        auto fraction = static_cast<std::uint32_t>(decimals);
+        if constexpr (Decimals == 9)
+        {
+            *at++ = static_cast<char>('0' + fraction / 100000000);
+            fraction %= 100000000;
+        }
+        StoreLast(at, EightDigitsText(fraction), Decimals == 9 ? 8 : Decimals);
+    }
+    if (start != first)
+        std::memcpy(first, spare, length);
+    return first + length;
+}
+
 char* Fallback(char* first, char* last, double value, int decimals)
 {
     const auto result = std::to_chars(first, last, value, std::chars_format::fixed, decimals);
@@ -113,12 +199,39 @@ char* WriteFixed(char* first, char* last, double value, int decimals)
     std::uint64_t bits;
     std::memcpy(&bits, &value, sizeof bits);
     const bool negative = (bits >> 63) != 0;
+    if ((bits << 1) == 0)
+    {
+        // Zero, common as a height: a sign for -0, "0" and the decimals.
+        static constexpr char kZero[] = "-0.000000000";
+        const std::size_t length = (negative ? 1 : 0) + 1 + (decimals != 0 ? 1 + static_cast<std::size_t>(decimals) : 0);
+        if (static_cast<std::size_t>(last - first) < length)
+            return nullptr;
+        std::memcpy(first, kZero + (negative ? 0 : 1), length);
+        return first + length;
+    }
     const int biased = static_cast<int>((bits >> 52) & 0x7ff);
     std::uint64_t mantissa = bits & ((std::uint64_t(1) << 52) - 1);
     if (biased != 0)
         mantissa |= std::uint64_t(1) << 52;
     // value = mantissa * 2^exponent, exactly.
     const int exponent = (biased != 0 ? biased : 1) - 1075;
+    if (exponent < 0 && exponent > -64)
+    {
+        const int shift = -exponent;
+        switch (decimals)
+        {
+        case 0: return WriteShifted<0>(first, last, negative, mantissa, shift);
+        case 1: return WriteShifted<1>(first, last, negative, mantissa, shift);
+        case 2: return WriteShifted<2>(first, last, negative, mantissa, shift);
+        case 3: return WriteShifted<3>(first, last, negative, mantissa, shift);
+        case 4: return WriteShifted<4>(first, last, negative, mantissa, shift);
+        case 5: return WriteShifted<5>(first, last, negative, mantissa, shift);
+        case 6: return WriteShifted<6>(first, last, negative, mantissa, shift);
+        case 7: return WriteShifted<7>(first, last, negative, mantissa, shift);
+        case 8: return WriteShifted<8>(first, last, negative, mantissa, shift);
+        default: return WriteShifted<9>(first, last, negative, mantissa, shift);
+        }
+    }
     const std::uint64_t unit = kPowersOfTen[decimals];
     // mantissa * 10^decimals < 2^53 * 2^30: the scaled value is exact in 128 bits.
     const unsigned __int128 scaled = static_cast<unsigned __int128>(mantissa) * unit;
