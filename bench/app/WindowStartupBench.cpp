@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "ConfigurationRecord.h"
+#include "CoordinateFormat.h"
 #include "GeolynxApp.h"
 #include "GeolynxDlg.h"
 
@@ -70,19 +72,16 @@ int main(int argc, char** argv)
     // A configuration with a UTM grid and WGS 84: the window looks up names
     // and the unit, which opens the catalogue.
     {
-        CGeolynxDlg window(app, configuration);
-        window.chooseGrid = [](int& grid, int& datum) {
-            grid = 32631;
-            datum = 4326;
-            return true;
-        };
-        window.SelectGrid(CGeolynxDlg::Destination);
-        window.chooseDatum = [](int& datum) {
-            datum = 4326;
-            return true;
-        };
-        window.SelectDatum(CGeolynxDlg::Source);
-        window.SaveConfiguration(configuration);
+        ConfigurationRecord record;
+        record.sourceDatumId = 4326;
+        record.sourceDisplayMode = ModeDegrees;
+        record.destinationDatumId = 4326;
+        record.destinationGridId = 32631;
+        if (!record.Save(configuration))
+        {
+            std::fprintf(stderr, "cannot write %s\n", configuration.c_str());
+            return 1;
+        }
     }
     std::vector<double> second;
     for (int i = 0; i < 10; ++i)
