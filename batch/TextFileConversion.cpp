@@ -856,9 +856,7 @@ std::vector<std::vector<std::string>> PreviewTextFile(const BatchSettings& setti
 
 void ConvertTextFile(CBatchRunControl& run)
 {
-    ConvertTextFile(run, [](int datumId, int gridId, std::string& name, int& epsg, std::string& why) {
-        return DestinationDescription(datumId, gridId, name, epsg, why);
-    });
+    ConvertTextFile(run, DestinationDescription);
 }
 
 void ConvertTextFile(CBatchRunControl& run, const TextDescriptionSource& describe)

@@ -110,19 +110,8 @@ using FormatRow = std::function<bool(long id, std::string& sql)>;
 bool SaveRow(const char* maxStatement, const FormatRow& insert, const FormatRow& update, int& id,
              std::string* message)
 {
-    std::string sql;
-    if (id != 0)
-    {
-        if (!update(id, sql))
-        {
-            if (message != nullptr)
-                *message = "A number of the row does not read as a number.";
-            return false;
-        }
-        return RunStatement(sql, message);
-    }
-    long next = 0;
-    if (!NextUserIdentifier(maxStatement, next))
+    long target = id;
+    if (id == 0 && !NextUserIdentifier(maxStatement, target))
     {
         CCxAdo ado;
         if (message != nullptr)
@@ -130,7 +119,8 @@ bool SaveRow(const char* maxStatement, const FormatRow& insert, const FormatRow&
                                           : ado.LastMessage.str();
         return false;
     }
-    if (!insert(next, sql))
+    std::string sql;
+    if (!(id != 0 ? update : insert)(target, sql))
     {
         if (message != nullptr)
             *message = "A number of the row does not read as a number.";
@@ -138,7 +128,7 @@ bool SaveRow(const char* maxStatement, const FormatRow& insert, const FormatRow&
     }
     if (!RunStatement(sql, message))
         return false;
-    id = static_cast<int>(next);
+    id = static_cast<int>(target);
     return true;
 }
 
