@@ -258,12 +258,12 @@ bool CMilitaryGridReference::Parse(std::string_view text, double& latitude, doub
     const std::string mgrs = parts.zone + parts.letters + parts.easting + parts.northing;
     Square square;
     int prec = 0;
-    double x = 0, y = 0;
+    double x = 0, y = 0, lat = 0, lon = 0;
     try
     {
         GeographicLib::MGRS::Reverse(mgrs, square.zone, square.north, square.west, square.south, prec, false);
         GeographicLib::MGRS::Reverse(mgrs, square.zone, square.north, x, y, prec, true);
-        GeographicLib::UTMUPS::Reverse(square.zone, square.north, x, y, latitude, longitude);
+        GeographicLib::UTMUPS::Reverse(square.zone, square.north, x, y, lat, lon);
     }
     catch (const std::exception& e)
     {
@@ -272,5 +272,9 @@ bool CMilitaryGridReference::Parse(std::string_view text, double& latitude, doub
     }
     square.side = static_cast<double>(parts.SquareMetres());
     const char band = parts.letters[0];
-    return zone == 0 ? UpsSquareInZone(square, band, why) : UtmSquareInZone(square, band, why);
+    if (!(zone == 0 ? UpsSquareInZone(square, band, why) : UtmSquareInZone(square, band, why)))
+        return false;
+    latitude = lat;
+    longitude = lon;
+    return true;
 }

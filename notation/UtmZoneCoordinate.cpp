@@ -149,7 +149,10 @@ bool CUtmZoneCoordinate::Parse(std::string_view text, double& latitude, double& 
     }
     try
     {
-        GeographicLib::UTMUPS::Reverse(zone, north, x, y, latitude, longitude);
+        double lat = 0, lon = 0;
+        GeographicLib::UTMUPS::Reverse(zone, north, x, y, lat, lon);
+        latitude = lat;
+        longitude = lon;
     }
     catch (const std::exception& e)
     {
