@@ -33,6 +33,16 @@ struct BatchSettings
     // 1: a text file's output names the destination system in a comment
     // line (see DescriptionLine).
     std::int32_t describe = 0;
+    // A text file's coordinate as one reference field (1-based; 0 = none):
+    // read in sourceNotation (in place of the longitude and latitude
+    // columns) and written in destinationNotation, MapNotation values with
+    // 0 for plain numbers. referenceMetres: side of a written reference's
+    // square; utmZone: 0 for the point's own zone.
+    std::int32_t notationColumn = 0;
+    std::int32_t sourceNotation = 0;
+    std::int32_t destinationNotation = 0;
+    std::int32_t referenceMetres = 1;
+    std::int32_t utmZone = 0;
 };
 
 enum ConversionTypes

@@ -22,6 +22,7 @@
 #include "FixedText.h"
 #include "Messages.h"
 #include "NumericLocale.h"
+#include "TextNotationField.h"
 
 namespace {
 
@@ -399,7 +400,15 @@ void ConvertLine(const LineLayout& layout, CConversionContext& context, std::str
     double values[3] = {0, 0, 0};
     const char* problem = nullptr;
     int problemRole = 0;
-    for (int role = 0; role < layout.used && problem == nullptr; ++role)
+    // A reference field stands for the longitude and latitude columns.
+    const bool notationRead = settings.notationColumn != 0 && settings.sourceNotation != 0;
+    if (notationRead && !ReadNotationField(settings, text, fields, values[0], values[1], reason))
+    {
+        out.append(content);
+        out.append(ending);
+        return;
+    }
+    for (int role = notationRead ? 2 : 0; role < layout.used && problem == nullptr; ++role)
     {
         problemRole = role;
         const long long column = layout.columns[role];
@@ -459,9 +468,22 @@ void ConvertLine(const LineLayout& layout, CConversionContext& context, std::str
         }
     }
 
+    std::string notationField;
+    if (reason.empty() && settings.notationColumn != 0)
+        NotationFieldText(settings, fields.size(), values[0], values[1], layout.separator, layout.decimals,
+                          notationField, reason);
     if (!reason.empty())
     {
         out.append(content);
+        out.append(ending);
+        return;
+    }
+    if (settings.notationColumn != 0)
+    {
+        std::string altitude;
+        AppendFixed(altitude, values[2], 2);
+        out.append(content.substr(0, mark));
+        AppendNotationLine(settings, text, fields, layout.separator, notationField, altitude, out);
         out.append(ending);
         return;
     }

@@ -10,6 +10,7 @@
 #include "BatchMessages.h"
 #include "CliBatch.h"
 #include "CliCommands.h"
+#include "CliNotation.h"
 #include "Messages.h"
 #include "Settings.h"
 #include "TextFileConversion.h"
@@ -54,6 +55,8 @@ struct BatchOptions
     std::string table;
     std::vector<std::string> sourceFields;
     std::vector<std::string> destinationFields;
+    CCliNotation notation;
+    int notationColumn = 0;
 };
 
 bool ResolveBoth(const std::string& fromText, const std::string& toText, CCliSystem& from, CCliSystem& to)
@@ -127,6 +130,8 @@ int RunBatchCommand(int type, const BatchOptions& o)
         return CLI_ERROR;
     }
     settings.CoordinateFormat = FormatChoice(o.format);
+    if (type == CONVERSION_TEXT && !ApplyBatchNotation(o.notation, o.notationColumn, settings, stderr))
+        return CLI_ERROR;
     settings.connectionString = o.connection;
     settings.table = o.table;
     if (o.sourceFields.size() == 2)
@@ -178,6 +183,8 @@ int main(int argc, char** argv)
     convert->add_option("coordinate", coordinate, "X Y [Z]: longitude or easting, latitude or northing, height "
                                                   "(put -- before them when X is negative)")
         ->expected(2, 3);
+    CCliNotation notation;
+    AddConvertNotationOptions(convert, notation);
     convert->callback([&] { action = [&] {
         CCliSystem source;
         CCliSystem destination;
@@ -189,7 +196,10 @@ int main(int argc, char** argv)
         CCliPrecision p;
         if (precision)
             p = CCliPrecision{*precision, *precision, *precision};
-        if (coordinate.empty())
+        if (notation.Active())
+            status = ConvertWithNotation(source, destination, p, notation, notation.from.empty() ? coordinate
+                                         : std::vector<double>(), stdin, stdout, stderr);
+        else if (coordinate.empty())
             status = ConvertStream(source, destination, p, stdin, stdout, stderr);
         else if (coordinate.size() == 1)
         {
@@ -235,6 +245,7 @@ int main(int argc, char** argv)
                      "how geographic coordinates in the input file are read: dd, dm, dm-packed, dms, dms-packed "
                      "(default dd); the output is always decimal degrees or grid units")
         ->check(CLI::IsMember({"dd", "dm", "dm-packed", "dms", "dms-packed"}));
+    AddBatchNotationOptions(text, options.notation, options.notationColumn);
     text->callback([&] {
         options.columnsGiven = xColumn->count() + yColumn->count() + zColumn->count() != 0;
         action = [&] { status = RunBatchCommand(CONVERSION_TEXT, options); };
