@@ -188,8 +188,10 @@ void AddConvertNotationOptions(CLI::App* convert, CCliNotation& notation)
     // one quoted word; numbers stay two or three.
     CLI::Option* reading = convert->get_option("--notation");
     auto numbers = std::make_shared<int>(0);
-    convert->get_option("coordinate")
-        ->expected(1, 5)
+    CLI::Option* coordinate = convert->get_option("coordinate");
+    coordinate->description(coordinate->get_description() +
+                            "; with --notation, the reference instead, quoted or as up to five words");
+    coordinate->expected(1, 5)
         ->transform(
             [&notation, reading, numbers](std::string value) {
                 if (reading->count() == 0)
