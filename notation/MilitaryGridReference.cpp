@@ -42,18 +42,23 @@ void GridToGeographic(const Square& s, double x, double y, double& lat, double& 
 
 // The square's latitudes and longitudes at its corners: grid lines curve,
 // but squares never straddle the central meridian, so these are its limits.
+// UTM longitudes are counted on from the zone's central meridian, so that a
+// square across the 180 degree meridian keeps its west below its east.
 void SquareLimits(const Square& s, double& south, double& north, double& west, double& east)
 {
+    const double lon0 = 6.0 * s.zone - 183;
     south = 90;
     north = -90;
-    west = 180;
-    east = -180;
+    west = 540;
+    east = -540;
     for (int i = 0; i < 4; ++i)
     {
         double lat = 0, lon = 0;
         GridToGeographic(s, s.west + (i & 1) * s.side, s.south + (i >> 1) * s.side, lat, lon);
         south = std::min(south, lat);
         north = std::max(north, lat);
+        if (s.zone != 0)
+            lon = lon0 + std::remainder(lon - lon0, 360.0);
         west = std::min(west, lon);
         east = std::max(east, lon);
     }
