@@ -48,7 +48,7 @@ int ExpectedZone(double lat, double lon)
 char ExpectedBand(double lat)
 {
     static const char bands[] = "CDEFGHJKLMNPQRSTUVWX";
-    if (lat >= 84)
+    if (lat >= 84 || lat < -80)
         return 0;
     const int index = std::min(19, static_cast<int>(std::floor((lat + 80) / 8)));
     return bands[index];
