@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "CatalogueLoaders.h"
 #include "FixedText.h"
 #include "MapNotation.h"
 
@@ -20,7 +21,49 @@ std::string ColumnText(long long column)
     return "reference field " + std::to_string(column);
 }
 
+// Whether a notation applies to one side; where it is a position notation,
+// the side's grid becomes 0 in gridId.
+bool SideTakes(int notation, int datumId, int& gridId, const char* role, std::string& why)
+{
+    if (notation == 0)
+        return true;
+    const auto n = static_cast<MapNotation>(notation);
+    CCfgMapProjection record;
+    if (gridId != 0)
+        LoadGridRecord(record, gridId);
+    else
+        LoadDatumRecord(datumId, record);
+    const NotationFit fit = NotationApplies(n, gridId, record);
+    if (!fit.applies)
+    {
+        why = std::string(role) + " " + NotationName(n) + ": not offered on this system: " + fit.why;
+        return false;
+    }
+    if (NotationIsGeographic(n))
+        gridId = 0;
+    return true;
+}
+
 } // namespace
+
+bool PrepareNotationSettings(BatchSettings& settings, std::string& why)
+{
+    const int column = settings.notationColumn;
+    if (column == settings.altitudeColumn ||
+        (settings.sourceNotation == 0 && (column == settings.longitudeColumn || column == settings.latitudeColumn)))
+    {
+        why = "the reference field " + std::to_string(column) + " is also a coordinate column";
+        return false;
+    }
+    int sourceGrid = settings.sourceGrid;
+    int destinationGrid = settings.destinationGrid;
+    if (!SideTakes(settings.sourceNotation, settings.sourceDatum, sourceGrid, "reading", why) ||
+        !SideTakes(settings.destinationNotation, settings.destinationDatum, destinationGrid, "writing", why))
+        return false;
+    settings.sourceGrid = sourceGrid;
+    settings.destinationGrid = destinationGrid;
+    return true;
+}
 
 bool ReadNotationField(const BatchSettings& settings, std::string_view text, const std::vector<TextField>& fields,
                        double& x, double& y, std::string& why)

@@ -10,6 +10,14 @@
 // A text line whose coordinate is one reference field (the settings'
 // notationColumn): MGRS, USNG, UTM or a national grid reference.
 
+// Readies settings whose notationColumn, sourceNotation and
+// destinationNotation the caller has set: each notation must apply to its
+// side's system (as the catalogue loads it), the reference column must not be
+// a coordinate column it does not replace, and a side read or written as a
+// position notation (MGRS, USNG, UTM) is moved onto its datum. False, with
+// why, and the settings as they were.
+bool PrepareNotationSettings(BatchSettings& settings, std::string& why);
+
 // Reads the reference field of a line into x and y (longitude and latitude,
 // or easting and northing). False, with why naming the field, for a missing
 // field or a reference that cannot be read.

@@ -9,6 +9,7 @@
 #include "ConvertCoordinate.h"
 #include "FixedText.h"
 #include "MapNotation.h"
+#include "TextNotationField.h"
 
 namespace {
 
@@ -289,25 +290,19 @@ bool ApplyBatchNotation(const CCliNotation& notation, int column, BatchSettings&
         std::fprintf(err, "geolynx-cli: --notation-column needs --notation or --to-notation\n");
         return false;
     }
-    CNotationSide source, destination;
-    if (!PrepareSide(notation.from, CCliSystem{settings.sourceDatum, settings.sourceGrid}, "--notation", source,
-                     err) ||
-        !PrepareSide(notation.to, CCliSystem{settings.destinationDatum, settings.destinationGrid}, "--to-notation",
-                     destination, err))
-        return false;
-    if (column == settings.altitudeColumn ||
-        (source.notation == MapNotation::None &&
-         (column == settings.longitudeColumn || column == settings.latitudeColumn)))
-    {
-        std::fprintf(err, "geolynx-cli: --notation-column %d is also a coordinate column\n", column);
-        return false;
-    }
-    settings.sourceGrid = source.system.gridId;
-    settings.destinationGrid = destination.system.gridId;
+    MapNotation source = MapNotation::None, destination = MapNotation::None;
+    NotationFromName(notation.from, source);
+    NotationFromName(notation.to, destination);
     settings.notationColumn = column;
-    settings.sourceNotation = static_cast<int>(source.notation);
-    settings.destinationNotation = static_cast<int>(destination.notation);
+    settings.sourceNotation = static_cast<int>(source);
+    settings.destinationNotation = static_cast<int>(destination);
     settings.referenceMetres = notation.referenceMetres;
     settings.utmZone = notation.utmZone;
+    std::string why;
+    if (!PrepareNotationSettings(settings, why))
+    {
+        std::fprintf(err, "geolynx-cli: --notation-column %d: %s\n", column, why.c_str());
+        return false;
+    }
     return true;
 }

@@ -140,6 +140,10 @@ TEST_F(CliNotation, BatchTextReadsAndWritesAReferenceColumn)
     r = Run("batch text --from 4326 --to 27700 --input ll.csv --output no.csv --to-notation bng --notation-column 1");
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err.find("also a coordinate column"), std::string::npos) << r.err;
+    r = Run("batch text --from 4326 --to 27700 --input ll.csv --output no.csv --to-notation mgrs "
+            "--notation-column 3");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("writing mgrs: not offered on this system"), std::string::npos) << r.err;
     r = Run("batch text --from 4326 --to 27700 --input ll.csv --output no.csv --to-notation bng");
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err.find("need --notation-column"), std::string::npos) << r.err;
