@@ -37,6 +37,11 @@ const Written kWritten[] = {
     {"NGS/USNG", MapNotation::Usng, Dms(-77, 2, 6.86378), Dms(38, 53, 22.08377), 10, "18S UJ 2348 0647"},
     // Honolulu's 10 km square as the grid's descriptions give it.
     {"MGRS", MapNotation::Mgrs, -157.8583, 21.3069, 10000, "04QFJ15"},
+    // The poles: UPS's false origin, and the squares the grid names there.
+    {"UPS", MapNotation::Mgrs, 0, 90, 1, "ZAH0000000000"},
+    {"UPS", MapNotation::Mgrs, 0, -90, 1, "BAN0000000000"},
+    {"UPS", MapNotation::Utm, 0, 90, 1, "UPS N 2000000.000 2000000.000"},
+    {"UPS", MapNotation::Utm, 0, -90, 1, "UPS S 2000000.000 2000000.000"},
     // The Ordnance Survey's transverse Mercator worked example, Caister
     // water tower: E 651409.903, N 313177.270.
     {"OS", MapNotation::BritishGrid, 651409.903, 313177.270, 1, "TG 51409 13177"},
