@@ -165,7 +165,9 @@ void AddSharedOptions(CLI::App* command, CCliNotation& notation)
 {
     command->add_option("--notation", notation.from,
                         "read the coordinate as a reference: mgrs, usng, utm (zone and hemisphere, easting, "
-                        "northing), bng (British National Grid) or irish (Irish Grid)")
+                        "northing), bng (British National Grid, on 27700) or irish (Irish Grid, on 29901, 29902 "
+                        "and 29903); mgrs, usng and utm are the WGS 84 grid, offered on WGS 84 and on datums on "
+                        "GRS 1980")
         ->check(CLI::IsMember(kNames));
     command->add_option("--to-notation", notation.to, "write the result as mgrs, usng, utm, bng or irish")
         ->check(CLI::IsMember(kNames));
