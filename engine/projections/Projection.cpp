@@ -1,6 +1,7 @@
 #include "Projection.h"
 
 #include <cmath>
+#include <limits>
 
 #include "LengthUnits.h"
 
@@ -27,6 +28,16 @@ void CProjection::InitialiseCommon(const CCfgMapProjection& r)
     fn = FromUnits(r.unitId, r.falseNorthing);
     k0 = r.scaleFactor;
     isSphere = r.inverseFlattening == 0;
+}
+
+void CProjection::RefuseForward()
+{
+    x = y = std::numeric_limits<double>::quiet_NaN();
+}
+
+void CProjection::RefuseInverse()
+{
+    phi = lambda = std::numeric_limits<double>::quiet_NaN();
 }
 
 double CProjection::ReducedAngle(double angle)

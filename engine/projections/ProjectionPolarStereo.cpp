@@ -38,6 +38,12 @@ bool CProjectionPolarStereo::AtPole() const
 void CProjectionPolarStereo::Forward()
 {
     const double s = hemisphere;
+    // The other pole lies at infinity.
+    if (s * phi <= -kHalfPi + kSingularTolerance)
+    {
+        RefuseForward();
+        return;
+    }
     const double t = T(s * phi);
     double rho;
     if (!AtPole())
