@@ -1,0 +1,274 @@
+#include <gtest/gtest.h>
+
+#include "ConformalOracle.h"
+
+using namespace conformal;
+
+// Every class at the points where its formulas have no finite or no unique
+// answer, and just beside them: the singular point is refused (not-a-number
+// results, which the engine turns into a failure), the point beside converts
+// and agrees with PROJ.
+
+namespace {
+
+CCfgMapProjection With(int id, double a, double rf, double lat0, double lon0, double k0 = 1, double fe = 0,
+                       double fn = 0)
+{
+    CCfgMapProjection r = Record(id, a, rf);
+    r.latitudeOrigin = lat0;
+    r.longitudeOrigin = lon0;
+    r.scaleFactor = k0;
+    r.falseEasting = fe;
+    r.falseNorthing = fn;
+    return r;
+}
+
+CCfgMapProjection Lambert93()
+{
+    CCfgMapProjection r = With(110, 6378137, 298.257222101, 46.5, 3, 1, 700000, 6600000);
+    r.parallelNorth = 49;
+    r.parallelSouth = 44;
+    return r;
+}
+const char* const kLambert93 = "+proj=lcc +lat_0=46.5 +lon_0=3 +lat_1=49 +lat_2=44 +x_0=700000 +y_0=6600000";
+
+// A southern cone (negative n), one standard parallel.
+CCfgMapProjection LambertSouth()
+{
+    return With(100, 6378137, 298.257223563, -30, 25, 0.9999, 100000, 200000);
+}
+const char* const kLambertSouth = "+proj=lcc +lat_0=-30 +lat_1=-30 +lon_0=25 +k_0=0.9999 +x_0=100000 +y_0=200000";
+
+CCfgMapProjection EtrsLaea()
+{
+    return With(120, 6378137, 298.257222101, 52, 10, 1, 4321000, 3210000);
+}
+const char* const kEtrsLaea = "+proj=laea +lat_0=52 +lon_0=10 +x_0=4321000 +y_0=3210000";
+
+CCfgMapProjection SphereLaea()
+{
+    return With(120, 6371000, 0, 45, -100, 1, 0, 0);
+}
+const char* const kSphereLaea = "+proj=laea +lat_0=45 +lon_0=-100";
+
+CCfgMapProjection UpsNorth()
+{
+    return With(220, 6378137, 298.257223563, 90, 0, 0.994, 2000000, 2000000);
+}
+const char* const kUpsNorth = "+proj=stere +lat_0=90 +lon_0=0 +k=0.994 +x_0=2000000 +y_0=2000000";
+
+CCfgMapProjection UpsSouth()
+{
+    return With(220, 6378137, 298.257223563, -90, 0, 0.994, 2000000, 2000000);
+}
+const char* const kUpsSouth = "+proj=stere +lat_0=-90 +lon_0=0 +k=0.994 +x_0=2000000 +y_0=2000000";
+
+CCfgMapProjection WorldMercator()
+{
+    return With(140, 6378137, 298.257223563, 0, 0);
+}
+const char* const kWorldMercator = "+proj=merc +lon_0=0";
+
+CCfgMapProjection Borneo()
+{
+    CCfgMapProjection r = With(TranslateProjectionCode(9812), 6377298.556, 300.8017, 4, 115, 0.99984);
+    r.azimuth = Dms(53, 18, 56.9537);
+    r.rectifiedGridAngle = Dms(53, 7, 48.3685);
+    return r;
+}
+const char* const kBorneo =
+    "+proj=omerc +no_uoff +lat_0=4 +lonc=115 +alpha=53.315820472222222 +gamma=53.130102361111111 +k=0.99984";
+
+CCfgMapProjection Lv03()
+{
+    return With(190, 6377397.155, 299.1528128, Dms(46, 57, 8.66), Dms(7, 26, 22.50), 1, 600000, 200000);
+}
+const char* const kLv03 =
+    "+proj=somerc +lat_0=46.952405555555556 +lon_0=7.4395833333333333 +k_0=1 +x_0=600000 +y_0=200000";
+
+CCfgMapProjection RdNew()
+{
+    return With(210, 6377397.155, 299.1528128, Dms(52, 9, 22.178), Dms(5, 23, 15.5), 0.9999079, 155000, 463000);
+}
+const char* const kRdNew = "+proj=sterea +lat_0=52.156160555555556 +lon_0=5.3876388888888889 +k=0.9999079 "
+                           "+x_0=155000 +y_0=463000";
+
+enum class Way
+{
+    Forward, // points are latitude, longitude in degrees
+    Inverse, // points are x, y in metres
+};
+
+// What the point beside is checked against. PROJ's omerc forward and its
+// somerc both ways fold points beyond 90 degrees from their lines back onto
+// the near side; there PROJ's inverse of our result, or our own round trip,
+// is the check.
+enum class Oracle
+{
+    ProjForward,
+    ProjInverse,
+    RoundTrip,
+};
+
+struct Case
+{
+    const char* what;
+    CCfgMapProjection (*record)();
+    const char* proj;
+    Way way;
+    Pair singular;
+    Pair beside;
+    Oracle oracle = Oracle::ProjForward;
+};
+
+// Relative agreement for the huge coordinates next to a singular point (whose
+// rounding both sides magnify), and a tenth of a millimetre (or its angle)
+// elsewhere.
+double Allowed(const Pair& value, Way way)
+{
+    if (way == Way::Inverse)
+        return 1e-9; // degrees, about 0.1 mm
+    return std::max(1e-4, 1e-10 * std::max(std::fabs(value[0]), std::fabs(value[1])));
+}
+
+void ExpectSamePoint(const Pair& latLon, const Pair& expected, const char* what)
+{
+    EXPECT_NEAR(latLon[0], expected[0], 1e-9) << what;
+    EXPECT_NEAR(LongitudeDifference(latLon[1], expected[1]), 0, 1e-9 / std::cos(expected[0] * kDegToRad)) << what;
+}
+
+// The point beside a singular one (or any point) converts and agrees with
+// its oracle.
+void CheckBeside(const Case& c, const Pair& beside)
+{
+    auto p = CreateProjection(c.record());
+    const CCfgMapProjection r = c.record();
+    const std::string geog = "+proj=longlat" + EllipsoidArgs(r) + " +no_defs +type=crs";
+    const std::string proj = std::string(c.proj) + EllipsoidArgs(r) + " +no_defs +type=crs";
+    if (c.way == Way::Forward)
+    {
+        const Pair ours = Fwd(*p, beside[0], beside[1]);
+        ASSERT_TRUE(std::isfinite(ours[0]) && std::isfinite(ours[1])) << c.what;
+        if (c.oracle != Oracle::ProjForward)
+            ExpectSamePoint(Inv(*p, ours[0], ours[1]), beside, c.what);
+        if (c.oracle == Oracle::ProjForward)
+        {
+            const std::vector<Pair> theirs = Cs2cs(geog, proj, {{beside[1], beside[0]}});
+            ASSERT_EQ(theirs.size(), 1u) << c.what;
+            EXPECT_NEAR(ours[0], theirs[0][0], Allowed(theirs[0], c.way)) << c.what;
+            EXPECT_NEAR(ours[1], theirs[0][1], Allowed(theirs[0], c.way)) << c.what;
+        }
+        else if (c.oracle == Oracle::ProjInverse)
+        {
+            const std::vector<Pair> theirs = Cs2cs(proj, geog, {ours});
+            ASSERT_EQ(theirs.size(), 1u) << c.what;
+            ExpectSamePoint({theirs[0][1], theirs[0][0]}, beside, c.what);
+        }
+        return;
+    }
+    const Pair ours = Inv(*p, beside[0], beside[1]);
+    const std::vector<Pair> theirs = Cs2cs(proj, geog, {beside});
+    ASSERT_EQ(theirs.size(), 1u) << c.what;
+    ExpectSamePoint(ours, {theirs[0][1], theirs[0][0]}, c.what);
+}
+
+// The singular point is refused; the point beside converts.
+void Check(const Case& c, const Pair& singular, const Pair& beside)
+{
+    auto p = CreateProjection(c.record());
+    const Pair at = c.way == Way::Forward ? Fwd(*p, singular[0], singular[1]) : Inv(*p, singular[0], singular[1]);
+    EXPECT_TRUE(std::isnan(at[0]) && std::isnan(at[1])) << c.what << ": " << at[0] << ", " << at[1];
+    CheckBeside(c, beside);
+}
+
+// Grid coordinates relative to a geographic point's image.
+Pair Offset(CCfgMapProjection (*record)(), double lat, double lon, double dx, double dy)
+{
+    auto p = CreateProjection(record());
+    const Pair at = Fwd(*p, lat, lon);
+    return {at[0] + dx, at[1] + dy};
+}
+
+} // namespace
+
+TEST(SingularPoints, ForwardRefusesThemAndConvertsBeside)
+{
+    const Case cases[] = {
+        {"Lambert: the far pole", Lambert93, kLambert93, Way::Forward, {-90, 3}, {-89.9, 3}},
+        {"Lambert: the far pole off the meridian", Lambert93, kLambert93, Way::Forward, {-90, 40}, {-89.99, 40}},
+        {"Lambert, southern cone: the north pole", LambertSouth, kLambertSouth, Way::Forward, {90, 0}, {89.9, 0}},
+        {"LAEA: the antipode of the centre", EtrsLaea, kEtrsLaea, Way::Forward, {-52, -170}, {-51.5, -170}},
+        {"LAEA sphere: the antipode of the centre", SphereLaea, kSphereLaea, Way::Forward, {-45, 80}, {-44.5, 80}},
+        {"polar stereographic north: the south pole", UpsNorth, kUpsNorth, Way::Forward, {-90, 0}, {-89, 0}},
+        {"polar stereographic south: the north pole", UpsSouth, kUpsSouth, Way::Forward, {90, 45}, {89, 45}},
+        {"Mercator: the north pole", WorldMercator, kWorldMercator, Way::Forward, {90, 10}, {89.99, 10}},
+        {"Mercator: the south pole", WorldMercator, kWorldMercator, Way::Forward, {-90, -170}, {-89.99, -170}},
+    };
+    for (const Case& c : cases)
+        Check(c, c.singular, c.beside);
+}
+
+// The oblique cylinders and the oblique stereographic: their singular points
+// are found from the inverse of a grid point at (practically) infinity.
+TEST(SingularPoints, ObliqueClassesRefuseTheirPolesAndAntipodes)
+{
+    struct ObliqueCase
+    {
+        const char* what;
+        CCfgMapProjection (*record)();
+        const char* proj;
+        Pair far;   // grid coordinate whose inverse is the singular point
+        Pair shift; // degrees from the singular point to the point beside
+        Oracle oracle;
+    } const cases[] = {
+        {"Hotine: pole of the cylinder", Borneo, kBorneo, {1e9, 0}, {-1, 0}, Oracle::ProjInverse},
+        {"Hotine: the other pole", Borneo, kBorneo, {-1e9, 0}, {1, 0}, Oracle::ProjInverse},
+        {"Swiss: pole of the cylinder", Lv03, kLv03, {600000, 1e9}, {-1, 0}, Oracle::RoundTrip},
+        {"Swiss: the other pole", Lv03, kLv03, {600000, -1e9}, {1, 0}, Oracle::RoundTrip},
+        {"oblique stereographic: antipode of the origin", RdNew, kRdNew, {1e20, 463000}, {0.5, 0},
+         Oracle::ProjForward},
+    };
+    for (const ObliqueCase& c : cases)
+    {
+        auto p = CreateProjection(c.record());
+        const Pair singular = Inv(*p, c.far[0], c.far[1]);
+        ASSERT_TRUE(std::isfinite(singular[0]) && std::isfinite(singular[1])) << c.what;
+        const Case row{c.what, c.record, c.proj, Way::Forward, singular, {}, c.oracle};
+        Check(row, singular, {singular[0] + c.shift[0], singular[1] + c.shift[1]});
+    }
+}
+
+// Points beyond 90 degrees along the oblique lines (from the centre of the
+// Hotine line, of the Swiss cylinder's, on the far side of the oblique
+// stereographic's sphere) project where PROJ puts them, and come back.
+TEST(SingularPoints, ObliqueClassesKeepTheFarSideApart)
+{
+    const Case cases[] = {
+        {"Hotine: far along the line", Borneo, kBorneo, Way::Forward, {}, {-20, -60}, Oracle::ProjForward},
+        {"Swiss: far along the line", Lv03, kLv03, Way::Forward, {}, {-30, -120}, Oracle::RoundTrip},
+        {"oblique stereographic: far side", RdNew, kRdNew, Way::Forward, {}, {-10, -130}, Oracle::ProjForward},
+    };
+    for (const Case& c : cases)
+        CheckBeside(c, c.beside);
+}
+
+// Grid coordinates outside the image: the gap of a conic's unrolled cone
+// (straight beyond the apex) and outside the bounding circle of the sphere's
+// Lambert azimuthal equal area.
+TEST(SingularPoints, InverseRefusesGridCoordinatesOutsideTheImage)
+{
+    const Pair apex93 = Offset(Lambert93, 90, 3, 0, 0);
+    const Pair apexSouth = Offset(LambertSouth, -90, 25, 0, 0);
+    const Case cases[] = {
+        {"Lambert: beyond the apex", Lambert93, kLambert93, Way::Inverse,
+         {apex93[0], apex93[1] + 1000}, {apex93[0] + 1000, apex93[1] - 1000}},
+        {"Lambert, southern cone: beyond the apex", LambertSouth, kLambertSouth, Way::Inverse,
+         {apexSouth[0] - 1, apexSouth[1] - 5000}, {apexSouth[0] - 3000, apexSouth[1] + 500}},
+        {"LAEA sphere: outside the circle", SphereLaea, kSphereLaea, Way::Inverse,
+         {2 * 6371000 + 1, 0}, {2 * 6371000 - 1000, 0}},
+        {"LAEA sphere: outside the circle, diagonal", SphereLaea, kSphereLaea, Way::Inverse,
+         {-1.5 * 6371000, -1.5 * 6371000}, {-1.4 * 6371000, -1.4 * 6371000}},
+    };
+    for (const Case& c : cases)
+        Check(c, c.singular, c.beside);
+}
