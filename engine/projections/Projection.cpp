@@ -40,6 +40,16 @@ void CProjection::RefuseInverse()
     phi = lambda = std::numeric_limits<double>::quiet_NaN();
 }
 
+void CProjection::RefuseBeyondOutline()
+{
+    // A micro-radian (six metres) of slack: the outline of an interpolated
+    // projection such as Robinson's lies that much apart between two fits
+    // of the same table, and a point that close is the edge meridian.
+    constexpr double kOutlineTolerance = 1e-6;
+    if (!(std::fabs(lambda - lambda0) <= kPi + kOutlineTolerance))
+        RefuseInverse();
+}
+
 double CProjection::ReducedAngle(double angle)
 {
     // An angle a rounding beyond pi (180 degrees east of the origin, given in

@@ -53,6 +53,11 @@ protected:
     // results are set to not-a-number, which the engine refuses.
     void RefuseForward();
     void RefuseInverse();
+    // For the classes whose map ends at the meridians half a turn from the
+    // central one: a grid coordinate outside that outline (its longitude more
+    // than half a turn from lambda0) is refused rather than wrapped onto a
+    // point whose image lies elsewhere.
+    void RefuseBeyondOutline();
     // lambda - lambda0 reduced to [-pi, pi], so that a point across the
     // antimeridian of the central meridian is projected on the near side.
     double LongitudeFromOrigin() const { return ReducedAngle(lambda - lambda0); }

@@ -167,6 +167,14 @@ void CheckBeside(const Case& c, const Pair& beside)
         return;
     }
     const Pair ours = Inv(*p, beside[0], beside[1]);
+    ASSERT_TRUE(std::isfinite(ours[0]) && std::isfinite(ours[1])) << c.what;
+    if (c.oracle == Oracle::RoundTrip)
+    {
+        const Pair again = Fwd(*p, ours[0], ours[1]);
+        EXPECT_NEAR(again[0], beside[0], 1e-4) << c.what;
+        EXPECT_NEAR(again[1], beside[1], 1e-4) << c.what;
+        return;
+    }
     const std::vector<Pair> theirs = Cs2cs(proj, geog, {beside});
     ASSERT_EQ(theirs.size(), 1u) << c.what;
     ExpectSamePoint(ours, {theirs[0][1], theirs[0][0]}, c.what);
@@ -268,6 +276,128 @@ TEST(SingularPoints, InverseRefusesGridCoordinatesOutsideTheImage)
          {2 * 6371000 + 1, 0}, {2 * 6371000 - 1000, 0}},
         {"LAEA sphere: outside the circle, diagonal", SphereLaea, kSphereLaea, Way::Inverse,
          {-1.5 * 6371000, -1.5 * 6371000}, {-1.4 * 6371000, -1.4 * 6371000}},
+    };
+    for (const Case& c : cases)
+        Check(c, c.singular, c.beside);
+}
+
+namespace {
+
+// The world and equal-area classes on a sphere, central meridian 10 E, false
+// origin (500 km, 200 km).
+template <int Id, int Parallel = 0, int Origin = 0>
+CCfgMapProjection World()
+{
+    CCfgMapProjection r = With(Id, 6378137, 0, Origin, 10, 1, 500000, 200000);
+    r.parallelNorth = Parallel;
+    return r;
+}
+
+struct WorldRow
+{
+    const char* what;
+    CCfgMapProjection (*record)();
+    const char* proj;
+    Oracle oracle;
+};
+
+} // namespace
+
+// The classes whose map ends at the meridians half a turn from the central
+// one: a kilometre outside that outline on the equator is refused (its
+// longitude would wrap to a point whose image lies elsewhere), a kilometre
+// inside converts.
+TEST(SingularPoints, WorldMapsRefuseGridCoordinatesOutsideTheirOutline)
+{
+    const char* const origin = " +lon_0=10 +x_0=500000 +y_0=200000";
+    const WorldRow rows[] = {
+        {"Mollweide", World<260>, "+proj=moll", Oracle::ProjForward},
+        {"Eckert I", World<271>, "+proj=eck1", Oracle::ProjForward},
+        {"Eckert II", World<272>, "+proj=eck2", Oracle::ProjForward},
+        {"Eckert III", World<273>, "+proj=eck3", Oracle::ProjForward},
+        {"Eckert IV", World<274>, "+proj=eck4", Oracle::ProjForward},
+        {"Eckert V", World<275>, "+proj=eck5", Oracle::ProjForward},
+        {"Eckert VI", World<276>, "+proj=eck6", Oracle::ProjForward},
+        {"Winkel I", World<281>, "+proj=wink1 +lat_ts=50.459776252189805", Oracle::ProjForward},
+        {"sinusoidal", World<300>, "+proj=sinu", Oracle::ProjForward},
+        {"Robinson", World<340>, "+proj=robin", Oracle::RoundTrip},
+        {"loximuthal", World<360, 40>, "+proj=loxim +lat_1=40", Oracle::ProjForward},
+        {"Bonne", World<320, 40>, "+proj=bonne +lat_1=40", Oracle::ProjForward},
+    };
+    for (const WorldRow& row : rows)
+    {
+        const std::string proj = std::string(row.proj) + origin;
+        auto p = CreateProjection(row.record());
+        for (double lat : {0.0, 30.0, -60.0})
+        {
+            const Pair edge = Fwd(*p, lat, 190);
+            const Pair inward = Fwd(*p, lat, 189);
+            // A kilometre (or a tenth of the way to 189 E) past the edge,
+            // straight away from the inward point.
+            const double dx = edge[0] - inward[0];
+            const double dy = edge[1] - inward[1];
+            const double step = std::min(1000.0, 0.1 * std::hypot(dx, dy)) / std::hypot(dx, dy);
+            const Pair outside = {edge[0] + step * dx, edge[1] + step * dy};
+            const Pair inside = {edge[0] - step * dx, edge[1] - step * dy};
+            const std::string what = std::string(row.what) + " at " + std::to_string(lat);
+            const Case c{what.c_str(), row.record, proj.c_str(), Way::Inverse, outside, inside, row.oracle};
+            Check(c, outside, inside);
+        }
+    }
+}
+
+// Beyond the pole lines of the classes whose poles are lines, and of the
+// cylindrical equal-area, lies no point; a kilometre inside converts.
+TEST(SingularPoints, WorldMapsRefuseGridCoordinatesBeyondThePoleLines)
+{
+    const char* const origin = " +lon_0=10 +x_0=500000 +y_0=200000";
+    const WorldRow rows[] = {
+        {"Eckert IV", World<274>, "+proj=eck4", Oracle::ProjForward},
+        {"Eckert VI", World<276>, "+proj=eck6", Oracle::ProjForward},
+        {"Robinson", World<340>, "+proj=robin", Oracle::RoundTrip},
+        {"Mollweide", World<260>, "+proj=moll", Oracle::ProjForward},
+        {"cylindrical equal area", World<290, 0, 30>, "+proj=cea +lat_ts=30", Oracle::ProjForward},
+    };
+    for (const WorldRow& row : rows)
+    {
+        const std::string proj = std::string(row.proj) + origin;
+        auto p = CreateProjection(row.record());
+        for (double pole : {90.0, -90.0})
+        {
+            const Pair line = Fwd(*p, pole, 40);
+            const double sign = pole > 0 ? 1 : -1;
+            const std::string what = std::string(row.what) + " at " + std::to_string(pole);
+            const Case c{what.c_str(), row.record, proj.c_str(), Way::Inverse, {}, {}, row.oracle};
+            Check(c, {line[0], line[1] + sign * 1000}, {line[0], line[1] - sign * 1000});
+        }
+    }
+}
+
+namespace {
+
+CCfgMapProjection Conus()
+{
+    CCfgMapProjection r = With(130, 6378137, 298.257222101, 23, -96, 1, 0, 0);
+    r.parallelNorth = 29.5;
+    r.parallelSouth = 45.5;
+    return r;
+}
+const char* const kConus = "+proj=aea +lat_0=23 +lon_0=-96 +lat_1=29.5 +lat_2=45.5";
+
+} // namespace
+
+// Albers: beyond the apex (the gap of the unrolled cone) and past the south
+// pole's radius lie no points.
+TEST(SingularPoints, AlbersRefusesTheGapAndBeyondTheFarPole)
+{
+    auto p = CreateProjection(Conus());
+    const Pair apex = Fwd(*p, 90, -96);
+    const Pair south = Fwd(*p, -90, -96);
+    const Case cases[] = {
+        {"Albers: beyond the apex", Conus, kConus, Way::Inverse, {apex[0], apex[1] + 1000},
+         {apex[0] + 1000, apex[1] - 1000}},
+        {"Albers: past the far pole", Conus, kConus, Way::Inverse, {south[0], south[1] - 1000},
+         {south[0], south[1] + 1000}},
     };
     for (const Case& c : cases)
         Check(c, c.singular, c.beside);
