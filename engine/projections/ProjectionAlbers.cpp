@@ -59,7 +59,8 @@ void CProjectionAlbers::Inverse()
     // Beyond the poles' radii (q past that of a pole) and in the gap of the
     // unrolled cone lie no points.
     const double qPole = isSphere ? 2.0 : AuthalicQ(*this, kHalfPi);
-    if (!(std::fabs(q) <= qPole * (1 + 1e-12)) || std::fabs(theta) > std::fabs(n) * kPi)
+    const bool apex = std::fabs(rho) <= 1e-6; // within a micrometre: no angle
+    if (!(std::fabs(q) <= qPole * (1 + 1e-12)) || (!apex && std::fabs(theta) > std::fabs(n) * kPi))
     {
         RefuseInverse();
         return;
@@ -77,6 +78,8 @@ void CProjectionAlbers::Inverse()
         if (!(std::fabs(delta) > 4.85e-10))
             break;
     }
-    phi = p;
+    // Next to a pole the iteration divides by cos(phi) and stalls short of
+    // it; q within rounding of the pole's is the pole.
+    phi = std::fabs(q) >= qPole * (1 - 1e-15) ? std::copysign(kHalfPi, q) : p;
     lambda = lambda0 + theta / n;
 }

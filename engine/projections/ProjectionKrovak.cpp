@@ -8,6 +8,9 @@ namespace {
 // Two successive latitudes closer than this end the inverse iteration.
 constexpr double kLatitudeTolerance = 1e-14;
 constexpr int kMaxPasses = 100;
+// Grid points this close to the apex (metres) are the apex, whatever their
+// angle.
+constexpr double kApexRadius = 1e-6;
 
 } // namespace
 
@@ -61,7 +64,7 @@ void CProjectionKrovak::Inverse()
     const double theta = std::atan2(Yp, Xp);
     // The cone unrolled covers n times a full turn: a grid angle outside it
     // belongs to no point.
-    if (std::fabs(theta) > n * kPi)
+    if (r > kApexRadius && std::fabs(theta) > n * kPi)
     {
         phi = lambda = std::numeric_limits<double>::quiet_NaN();
         return;
@@ -88,10 +91,12 @@ void CProjectionKrovak::Inverse()
     };
     double previous = U;
     double p = next(U);
-    for (int pass = 1; pass < kMaxPasses && !(std::fabs(p - previous) < kLatitudeTolerance); ++pass)
+    int pass = 1;
+    for (; pass < kMaxPasses && !(std::fabs(p - previous) < kLatitudeTolerance); ++pass)
     {
         previous = p;
         p = next(p);
     }
-    phi = p;
+    // A latitude that has not settled is no answer.
+    phi = pass < kMaxPasses ? p : std::numeric_limits<double>::quiet_NaN();
 }

@@ -10,6 +10,9 @@ constexpr double kBelgianRotation = 0.0001420431363598774;
 // Two successive latitudes closer than this end the inverse iteration.
 constexpr double kLatitudeTolerance = 4.85e-10;
 constexpr int kMaxPasses = 100;
+// Grid points this close to the apex (metres) are the pole, whatever their
+// angle.
+constexpr double kApexRadius = 1e-6;
 
 } // namespace
 
@@ -77,7 +80,8 @@ void CProjectionLambert::Inverse()
     const double theta = std::atan2(dx, dy);
     // The cone unrolled covers |n| times a full turn; the gap beside it
     // belongs to no point (its longitude would project elsewhere).
-    if (std::fabs(theta + rotation) > std::fabs(n) * kPi)
+    // At the apex itself (within a micrometre) the angle is only rounding.
+    if (std::fabs(r) > kApexRadius && std::fabs(theta + rotation) > std::fabs(n) * kPi)
     {
         RefuseInverse();
         return;

@@ -1,6 +1,7 @@
 #include "ProjectionSwissMercator.h"
 
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -68,14 +69,18 @@ void CProjectionSwissMercator::Inverse()
     // bounded number of passes keeps a value that never settles from spinning.
     const double C = (K - std::log(std::tan(kQuarterPi + bs / 2))) / alphaS;
     double p = bs;
-    for (int pass = 0; pass < kMaxPasses; ++pass)
+    // The poles of the sphere are the ellipsoid's; the step below is 0 * inf.
+    bool settled = std::fabs(bs) >= kHalfPi - kSingularTolerance;
+    for (int pass = 0; pass < kMaxPasses && !settled; ++pass)
     {
         const double s = std::sin(p);
         const double Fv = std::log(std::tan(kQuarterPi + p / 2)) + C - (e / 2) * std::log((1 + e * s) / (1 - e * s));
         const double delta = Fv * std::cos(p) * (1 - e2 * s * s) / (1 - e2);
         p -= delta;
-        if (std::fabs(delta) <= kStepTolerance || std::isnan(delta))
+        if (std::isnan(delta))
             break;
+        settled = std::fabs(delta) <= kStepTolerance;
     }
-    phi = p;
+    // A latitude that has not settled is no answer.
+    phi = settled ? p : std::numeric_limits<double>::quiet_NaN();
 }

@@ -93,6 +93,16 @@ CCfgMapProjection RdNew()
 const char* const kRdNew = "+proj=sterea +lat_0=52.156160555555556 +lon_0=5.3876388888888889 +k=0.9999079 "
                            "+x_0=155000 +y_0=463000";
 
+CCfgMapProjection Conus()
+{
+    CCfgMapProjection r = With(130, 6378137, 298.257222101, 23, -96, 1, 0, 0);
+    r.parallelNorth = 29.5;
+    r.parallelSouth = 45.5;
+    return r;
+}
+const char* const kConus = "+proj=aea +lat_0=23 +lon_0=-96 +lat_1=29.5 +lat_2=45.5";
+
+
 enum class Way
 {
     Forward, // points are latitude, longitude in degrees
@@ -373,18 +383,6 @@ TEST(SingularPoints, WorldMapsRefuseGridCoordinatesBeyondThePoleLines)
     }
 }
 
-namespace {
-
-CCfgMapProjection Conus()
-{
-    CCfgMapProjection r = With(130, 6378137, 298.257222101, 23, -96, 1, 0, 0);
-    r.parallelNorth = 29.5;
-    r.parallelSouth = 45.5;
-    return r;
-}
-const char* const kConus = "+proj=aea +lat_0=23 +lon_0=-96 +lat_1=29.5 +lat_2=45.5";
-
-} // namespace
 
 // Albers: beyond the apex (the gap of the unrolled cone) and past the south
 // pole's radius lie no points.
@@ -401,4 +399,38 @@ TEST(SingularPoints, AlbersRefusesTheGapAndBeyondTheFarPole)
     };
     for (const Case& c : cases)
         Check(c, c.singular, c.beside);
+}
+
+// The poles that are ordinary points of a class still convert both ways:
+// the refusals above stop at the singular ones.
+TEST(SingularPoints, OrdinaryPolesStillConvert)
+{
+    struct Row
+    {
+        const char* what;
+        CCfgMapProjection (*record)();
+        double pole;
+        double lon;
+    } const rows[] = {
+        {"Lambert: the apex pole", Lambert93, 90, 3},
+        {"Lambert, southern cone: the apex pole", LambertSouth, -90, 25},
+        {"LAEA: north pole", EtrsLaea, 90, 10},
+        {"LAEA: south pole", EtrsLaea, -90, 10},
+        {"polar stereographic north: its pole", UpsNorth, 90, 0},
+        {"polar stereographic south: its pole", UpsSouth, -90, 0},
+        {"Hotine: north pole", Borneo, 90, 115},
+        {"Swiss: north pole", Lv03, 90, 7},
+        {"Swiss: south pole", Lv03, -90, 7},
+        {"oblique stereographic: north pole", RdNew, 90, 5},
+        {"Albers: north pole", Conus, 90, -96},
+        {"Albers: south pole", Conus, -90, -96},
+    };
+    for (const Row& r : rows)
+    {
+        auto p = CreateProjection(r.record());
+        const Pair xy = Fwd(*p, r.pole, r.lon);
+        ASSERT_TRUE(std::isfinite(xy[0]) && std::isfinite(xy[1])) << r.what;
+        const Pair back = Inv(*p, xy[0], xy[1]);
+        EXPECT_NEAR(back[0], r.pole, 1e-7) << r.what;
+    }
 }
