@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "ConformalOracle.h"
+#include "Projections.h"
 
 using namespace conformal;
 
@@ -433,4 +434,66 @@ TEST(SingularPoints, OrdinaryPolesStillConvert)
         const Pair back = Inv(*p, xy[0], xy[1]);
         EXPECT_NEAR(back[0], r.pole, 1e-7) << r.what;
     }
+}
+
+// Through the engine: a refused point leaves the coordinates as they were and
+// says why, whichever side the projection is on; the point beside converts.
+TEST(SingularPoints, TheEngineReportsTheRefusalAndKeepsTheInput)
+{
+    struct Row
+    {
+        const char* what;
+        CCfgMapProjection (*record)();
+        Pair singular; // latitude, longitude
+        Pair beside;
+    } const rows[] = {
+        {"Lambert far pole", Lambert93, {-90, 3}, {-89.9, 3}},
+        {"polar stereographic other pole", UpsNorth, {-90, 0}, {-89, 0}},
+        {"Mercator pole", WorldMercator, {90, 10}, {89.99, 10}},
+        {"LAEA antipode", EtrsLaea, {-52, -170}, {-51.5, -170}},
+    };
+    for (const Row& r : rows)
+    {
+        CProjections engine;
+        engine.SetSource(CCfgMapProjection());
+        engine.SetDestination(r.record());
+        engine.latitude = r.singular[0];
+        engine.longitude = r.singular[1];
+        engine.easting = 12.5;
+        engine.northing = 34.5;
+        engine.Transform();
+        EXPECT_FALSE(engine.Failure().empty()) << r.what;
+        EXPECT_EQ(engine.easting, 12.5) << r.what;
+        EXPECT_EQ(engine.northing, 34.5) << r.what;
+        engine.latitude = r.beside[0];
+        engine.longitude = r.beside[1];
+        engine.Transform();
+        EXPECT_TRUE(engine.Failure().empty()) << r.what << ": " << engine.Failure();
+        const double x = engine.easting;
+        const double y = engine.northing;
+
+        // And back: the grid coordinate of the point beside converts, one
+        // beyond the image of a conic does not.
+        CProjections back;
+        back.SetSource(r.record());
+        back.SetDestination(CCfgMapProjection());
+        back.easting = x;
+        back.northing = y;
+        back.Transform();
+        EXPECT_TRUE(back.Failure().empty()) << r.what << ": " << back.Failure();
+        // Next to the antipode the azimuthal inverse is ill-conditioned: a
+        // rounding of the grid coordinate moves the point a centimetre.
+        EXPECT_NEAR(back.latitude, r.beside[0], 1e-7) << r.what;
+    }
+    CProjections back;
+    back.SetSource(Lambert93());
+    back.SetDestination(CCfgMapProjection());
+    auto p = CreateProjection(Lambert93());
+    const Pair apex = Fwd(*p, 90, 3);
+    back.easting = apex[0];
+    back.northing = apex[1] + 1000;
+    back.latitude = 1.5;
+    back.Transform();
+    EXPECT_FALSE(back.Failure().empty());
+    EXPECT_EQ(back.latitude, 1.5);
 }
