@@ -264,6 +264,8 @@ TEST(SingularPoints, ObliqueClassesKeepTheFarSideApart)
 {
     const Case cases[] = {
         {"Hotine: far along the line", Borneo, kBorneo, Way::Forward, {}, {-20, -60}, Oracle::ProjForward},
+        {"Hotine: the north pole", Borneo, kBorneo, Way::Forward, {}, {90, 30}, Oracle::ProjForward},
+        {"Hotine: the south pole", Borneo, kBorneo, Way::Forward, {}, {-90, 115}, Oracle::ProjForward},
         {"Swiss: far along the line", Lv03, kLv03, Way::Forward, {}, {-30, -120}, Oracle::RoundTrip},
         {"oblique stereographic: far side", RdNew, kRdNew, Way::Forward, {}, {-10, -130}, Oracle::ProjForward},
     };
