@@ -1,6 +1,9 @@
 #include "ProjectionTransverseMercator.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
+#include <initializer_list>
 #include <limits>
 
 namespace {
@@ -14,7 +17,54 @@ constexpr double kTangentTolerance = 1e-15;
 // Eccentricities squared up to this take the power series of the conformal
 // latitude, with this many terms of the area hyperbolic tangent.
 constexpr double kSeriesE2 = 0.01;
-constexpr int kAtanhTerms = 10;
+constexpr int kTerms = CProjectionTransverseMercator::kConformalTerms;
+using Series = std::array<double, kTerms>;
+
+// The product of two power series, cut after kTerms terms.
+Series Product(const Series& a, const Series& b)
+{
+    Series c{};
+    for (int i = 0; i < kTerms; ++i)
+        for (int j = 0; j <= i; ++j)
+            c[i] += a[j] * b[i - j];
+    return c;
+}
+
+// Sum over j of terms[j] * z^j, z a series without constant term.
+Series Compose(const Series& z, std::initializer_list<double> terms)
+{
+    Series sum{};
+    Series power{};
+    power[0] = 1;
+    for (double t : terms)
+    {
+        for (int i = 0; i < kTerms; ++i)
+            sum[i] += t * power[i];
+        power = Product(power, z);
+    }
+    return sum;
+}
+
+// Coefficients of s cosh(q) - sinh(q) = s R(x), x = e^2 s^2, q = e atanh(e s):
+// q = e^2 s P(x) with P = sum x^k / (2k + 1), q^2 = x e^2 P^2, and
+// R = cosh(q) - (q / s) sinh(q) / q.
+Series ConformalSeries(double e2)
+{
+    Series P{};
+    for (int k = 0; k < kTerms; ++k)
+        P[k] = 1.0 / (2 * k + 1);
+    const Series P2 = Product(P, P);
+    Series q2{}; // q^2 as a series in x
+    for (int k = 1; k < kTerms; ++k)
+        q2[k] = e2 * P2[k - 1];
+    const Series coshQ = Compose(q2, {1.0, 1.0 / 2, 1.0 / 24, 1.0 / 720, 1.0 / 40320});
+    const Series sinhQOverQ = Compose(q2, {1.0, 1.0 / 6, 1.0 / 120, 1.0 / 5040, 1.0 / 362880});
+    const Series sinhQOverS = Product(P, sinhQOverQ);
+    Series R{};
+    for (int k = 0; k < kTerms; ++k)
+        R[k] = coshQ[k] - e2 * sinhQOverS[k];
+    return R;
+}
 
 // Krüger's coefficients as polynomials in n, lowest power first: row j holds
 // the coefficients of n^1 .. n^6 for the sine of 2(j+1) times the angle.
@@ -84,6 +134,8 @@ void CProjectionTransverseMercator::Initialise(const CCfgMapProjection& r)
     if (k0 == 0)
         k0 = 1;
     n = f / (2 - f);
+    const auto series = ConformalSeries(e2);
+    std::copy(series.begin(), series.end(), conformalSeries);
     const double n2 = n * n;
     A = a / (1 + n) * (1 + n2 / 4 + n2 * n2 / 64 + n2 * n2 * n2 / 256);
     for (int j = 0; j < kOrder; ++j)
@@ -100,10 +152,10 @@ void CProjectionTransverseMercator::Initialise(const CCfgMapProjection& r)
 }
 
 // s cosh(q) - sinh(q) with q = e atanh(e s). For the flattenings of the
-// earth's ellipsoids (e^2 at most kSeriesE2) q is below 0.01 and the three
-// functions are short power series: e atanh(e s) = e^2 s (1 + x/3 + x^2/5 ...)
-// with x = e^2 s^2 <= 0.01, whose ninth term is below 1e-18, and sinh and cosh
-// of q to q^8. Flatter ones take the library's functions.
+// earth's ellipsoids (e^2 at most kSeriesE2) it is s times a polynomial in
+// x = e^2 s^2 <= 0.01, whose coefficients Initialise composes; the first term
+// left out is below 1e-19 of the sum. Flatter ones take the library's
+// functions.
 double CProjectionTransverseMercator::ConformalSineTerm(double s) const
 {
     if (e2 > kSeriesE2)
@@ -111,15 +163,13 @@ double CProjectionTransverseMercator::ConformalSineTerm(double s) const
         const double q = e * std::atanh(e * s);
         return s * std::cosh(q) - std::sinh(q);
     }
+    // Estrin's scheme: four independent pairs, then their combination.
+    const double* c = conformalSeries;
     const double x = e2 * s * s;
-    double sum = 0;
-    for (int k = kAtanhTerms - 1; k >= 0; --k)
-        sum = sum * x + 1.0 / (2 * k + 1);
-    const double q = e2 * s * sum;
-    const double q2 = q * q;
-    const double sinhQ = q * (1 + q2 / 6 * (1 + q2 / 20 * (1 + q2 / 42)));
-    const double coshQ = 1 + q2 / 2 * (1 + q2 / 12 * (1 + q2 / 30 * (1 + q2 / 56)));
-    return s * coshQ - sinhQ;
+    const double x2 = x * x;
+    const double low = (c[0] + c[1] * x) + x2 * (c[2] + c[3] * x);
+    const double high = (c[4] + c[5] * x) + x2 * (c[6] + c[7] * x);
+    return s * (low + x2 * x2 * high);
 }
 
 double CProjectionTransverseMercator::ConformalTangent(double tau) const
@@ -168,14 +218,18 @@ void CProjectionTransverseMercator::Forward()
         x = y = kNaN;
         return;
     }
-    const double d = std::sqrt(d2);
+    const double inverseD2 = 1 / d2;
+    const double inverseD = std::sqrt(inverseD2);
     double xi = std::atan2(t, cc);
-    double eta = std::asinh(c * sinL / d);
-    const double sinhEta = c * sinL / d;
-    const double coshEta = std::sqrt(c * c + t * t) / d;
+    const double sinhEta = c * sinL * inverseD;
+    const double coshEta = std::sqrt(c * c + t * t) * inverseD;
+    // asinh(sinhEta) with the cosh at hand: log1p(|s| + s^2 / (1 + cosh)).
+    const double absSinh = std::fabs(sinhEta);
+    double eta = std::copysign(std::log1p(absSinh + absSinh * absSinh / (1 + coshEta)), sinhEta);
     AddSeries(alphaCoefficients,
-              {2 * t * cc / d2, (cc - t) * (cc + t) / d2, 2 * sinhEta * coshEta, 1 + 2 * sinhEta * sinhEta}, 1,
-              xi, eta);
+              {2 * t * cc * inverseD2, (cc - t) * (cc + t) * inverseD2, 2 * sinhEta * coshEta,
+               1 + 2 * sinhEta * sinhEta},
+              1, xi, eta);
     const double u = A * eta;
     if (!(std::fabs(u) <= kMaxDistanceFromMeridian))
     {

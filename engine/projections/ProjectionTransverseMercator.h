@@ -27,6 +27,9 @@ public:
     double alphaCoefficients[kOrder] = {}; // conformal sphere -> ellipsoid
     double betaCoefficients[kOrder] = {};  // ellipsoid -> conformal sphere
     double xi0 = 0;    // rectifying angle of the latitude of origin
+    static constexpr int kConformalTerms = 8;
+    // Polynomial in e^2 sin^2(phi) that turns sin(phi) into tan(chi) cos(phi).
+    double conformalSeries[kConformalTerms] = {};
 
 private:
     // tan of the conformal latitude times cos of the geodetic one, from sin of
