@@ -172,9 +172,14 @@ double CProjectionTransverseMercator::ConformalSineTerm(double s) const
     return s * (low + x2 * x2 * high);
 }
 
+// Tangents reach 1e16 at most (the poles in double), whose squares are far
+// from overflowing: plain square roots serve for the hypotenuses.
 double CProjectionTransverseMercator::ConformalTangent(double tau) const
 {
-    const double root = std::hypot(1.0, tau);
+    const double root = std::sqrt(1 + tau * tau);
+    // tan(chi) = (tan(chi) cos(phi)) / cos(phi), sin(phi) = tau / root.
+    if (e2 <= kSeriesE2)
+        return ConformalSineTerm(tau / root) * root;
     const double sigma = std::sinh(e * std::atanh(e * tau / root));
     return tau * std::hypot(1.0, sigma) - sigma * root;
 }
@@ -191,7 +196,7 @@ double CProjectionTransverseMercator::GeodeticTangent(double conformalTau) const
     {
         const double t = ConformalTangent(tau);
         const double slope =
-            oneMinusE2 * std::hypot(1.0, t) * std::hypot(1.0, tau) / (1 + oneMinusE2 * tau * tau);
+            oneMinusE2 * std::sqrt((1 + t * t) * (1 + tau * tau)) / (1 + oneMinusE2 * tau * tau);
         const double step = (conformalTau - t) / slope;
         tau += step;
         if (!(std::fabs(step) >= kTangentTolerance * std::fmax(1.0, std::fabs(tau))))
