@@ -14,8 +14,8 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 // value below; the loop ends once a step is below kTangentTolerance.
 constexpr int kMaxNewtonSteps = 6;
 constexpr double kTangentTolerance = 1e-15;
-// Eccentricities squared up to this take the power series of the conformal
-// latitude, with this many terms of the area hyperbolic tangent.
+// Eccentricities squared up to this (every earth ellipsoid's) take the
+// conformal latitude's polynomial, of kTerms coefficients.
 constexpr double kSeriesE2 = 0.01;
 constexpr int kTerms = CProjectionTransverseMercator::kConformalTerms;
 using Series = std::array<double, kTerms>;
