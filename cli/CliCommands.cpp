@@ -19,6 +19,7 @@
 #include "ConvertCoordinate.h"
 #include "CxAdo.h"
 #include "Geodesic.h"
+#include "DistanceText.h"
 #include "FixedText.h"
 #include "Messages.h"
 
@@ -436,10 +437,15 @@ int PrintDistance(double lat1, double lon1, double lat2, double lon2, std::FILE*
     const DistanceAndAzimuths d = ComputeDistanceAndAzimuths(lat1, lon1, lat2, lon2);
     std::string line;
     AppendFixed(line, d.distance, 3);
-    line += ' ';
-    AppendFixed(line, d.forwardAzimuth, 6);
-    line += ' ';
-    AppendFixed(line, d.reverseAzimuth, 6);
+    // Coincident positions have no azimuth: a word, not a number.
+    for (const std::optional<double>& azimuth : {d.forwardAzimuth, d.reverseAzimuth})
+    {
+        line += ' ';
+        if (azimuth)
+            AppendFixed(line, *azimuth, 6);
+        else
+            line += kNoAzimuth;
+    }
     line += '\n';
     std::fputs(line.c_str(), out);
     return CLI_OK;

@@ -50,3 +50,8 @@ std::string FormatAzimuth(double degrees)
 {
     return FormatFixed(degrees, 3, 1, false);
 }
+
+std::string FormatAzimuth(const std::optional<double>& degrees)
+{
+    return degrees ? FormatAzimuth(*degrees) : kNoAzimuth;
+}

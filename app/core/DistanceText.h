@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 // The texts of the distance dialog.
@@ -16,3 +17,6 @@ std::string FormatLongitudeDms(double longitude);
 std::string FormatDistance(double metres);
 // "%3.1lf".
 std::string FormatAzimuth(double degrees);
+// The same, or kNoAzimuth where there is none (coincident positions).
+std::string FormatAzimuth(const std::optional<double>& degrees);
+inline constexpr const char* kNoAzimuth = "none";

@@ -1,6 +1,7 @@
 #include "Projection.h"
 
 #include <cmath>
+#include <limits>
 
 #include "LengthUnits.h"
 
@@ -27,6 +28,26 @@ void CProjection::InitialiseCommon(const CCfgMapProjection& r)
     fn = FromUnits(r.unitId, r.falseNorthing);
     k0 = r.scaleFactor;
     isSphere = r.inverseFlattening == 0;
+}
+
+void CProjection::RefuseForward()
+{
+    x = y = std::numeric_limits<double>::quiet_NaN();
+}
+
+void CProjection::RefuseInverse()
+{
+    phi = lambda = std::numeric_limits<double>::quiet_NaN();
+}
+
+void CProjection::RefuseBeyondOutline()
+{
+    // A micro-radian (six metres) of slack: the outline of an interpolated
+    // projection such as Robinson's lies that much apart between two fits
+    // of the same table, and a point that close is the edge meridian.
+    constexpr double kOutlineTolerance = 1e-6;
+    if (!(std::fabs(lambda - lambda0) <= kPi + kOutlineTolerance))
+        RefuseInverse();
 }
 
 double CProjection::ReducedAngle(double angle)

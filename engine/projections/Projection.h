@@ -43,7 +43,21 @@ public:
     // An angle reduced to [-pi, pi]; one already inside is returned as it is.
     static double ReducedAngle(double angle);
 
+    // How near (radians) a point must come to a singular point of a
+    // projection (a pole it sends to infinity, the antipode of an azimuthal
+    // centre) to be refused.
+    static constexpr double kSingularTolerance = 1e-10;
+
 protected:
+    // A point the projection has no finite or no unique answer for: the
+    // results are set to not-a-number, which the engine refuses.
+    void RefuseForward();
+    void RefuseInverse();
+    // For the classes whose map ends at the meridians half a turn from the
+    // central one: a grid coordinate outside that outline (its longitude more
+    // than half a turn from lambda0) is refused rather than wrapped onto a
+    // point whose image lies elsewhere.
+    void RefuseBeyondOutline();
     // lambda - lambda0 reduced to [-pi, pi], so that a point across the
     // antimeridian of the central meridian is projected on the near side.
     double LongitudeFromOrigin() const { return ReducedAngle(lambda - lambda0); }

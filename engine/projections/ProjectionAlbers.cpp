@@ -1,5 +1,6 @@
 #include "ProjectionAlbers.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "EllipsoidSeries.h"
@@ -54,8 +55,18 @@ void CProjectionAlbers::Inverse()
         r0 = -r0;
     }
     const double q = (C - (rho * n) * (rho * n) / (a * a)) / n;
+    const double theta = std::atan2(xp, r0 - yp);
+    // Beyond the poles' radii (q past that of a pole) and in the gap of the
+    // unrolled cone lie no points.
+    const double qPole = isSphere ? 2.0 : AuthalicQ(*this, kHalfPi);
+    const bool apex = std::fabs(rho) <= 1e-6; // within a micrometre: no angle
+    if (!(std::fabs(q) <= qPole * (1 + 1e-12)) || (!apex && std::fabs(theta) > std::fabs(n) * kPi))
+    {
+        RefuseInverse();
+        return;
+    }
 
-    double p = std::asin(q / 2);
+    double p = std::asin(std::clamp(q / 2, -1.0, 1.0));
     // On the sphere q = 2 sin(phi) exactly; the iteration's log term is 0/0.
     for (int pass = 0; pass < kMaxPasses && !isSphere; ++pass)
     {
@@ -67,6 +78,8 @@ void CProjectionAlbers::Inverse()
         if (!(std::fabs(delta) > 4.85e-10))
             break;
     }
-    phi = p;
-    lambda = lambda0 + std::atan2(xp, r0 - yp) / n;
+    // Next to a pole the iteration divides by cos(phi) and stalls short of
+    // it; q within rounding of the pole's is the pole.
+    phi = std::fabs(q) >= qPole * (1 - 1e-15) ? std::copysign(kHalfPi, q) : p;
+    lambda = lambda0 + theta / n;
 }

@@ -48,7 +48,7 @@ void CProjectionBonne::Forward()
     y = fn + A1 - rho * std::cos(E);
 }
 
-void CProjectionBonne::Inverse()
+void CProjectionBonne::InverseFormula()
 {
     const double xp = x - fe;
     const double yp = y - fn;
@@ -76,4 +76,10 @@ void CProjectionBonne::Inverse()
     const double s = std::sin(phi);
     const double m = std::cos(phi) / std::sqrt(1 - e2 * s * s);
     lambda = lambda0 + rho * std::atan2(sign * xp, sign * ypp) / (a * m);
+}
+
+void CProjectionBonne::Inverse()
+{
+    InverseFormula();
+    RefuseBeyondOutline();
 }

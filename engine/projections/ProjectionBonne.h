@@ -14,4 +14,8 @@ public:
     double cotPhi1 = 0;
     double M1 = 0; // meridian distance of the standard parallel, metres
     double A1 = 0; // a m1 / sin phi1
+
+private:
+    // The inverse formulas, before the outline is checked.
+    void InverseFormula();
 };

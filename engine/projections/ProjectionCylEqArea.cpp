@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "EllipsoidSeries.h"
 #include "ProjectionWorldCommon.h"
@@ -37,13 +38,20 @@ void CProjectionCylEqArea::Inverse()
 {
     const double xp = x - fe;
     const double yp = y - fn;
+    // Beyond the pole lines lies no point; within rounding of them, the pole.
+    const double unclamped = isSphere ? yp * k0 / a : 2 * k0 * yp / (a * qp);
+    if (!(std::fabs(unclamped) <= 1 + 1e-12))
+    {
+        phi = lambda = std::numeric_limits<double>::quiet_NaN();
+        return;
+    }
     if (isSphere)
     {
-        phi = std::asin(yp * k0 / a);
+        phi = std::asin(std::clamp(unclamped, -1.0, 1.0));
         lambda = lambda0 + xp / (a * k0);
         return;
     }
-    const double sinBeta = std::clamp(2 * k0 * yp / (a * qp), -1.0, 1.0);
+    const double sinBeta = std::clamp(unclamped, -1.0, 1.0);
     phi = LatitudeFromAuthalic(*this, std::asin(sinBeta));
     lambda = lambda0 + xp / (k0 * a);
 }

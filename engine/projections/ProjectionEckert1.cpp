@@ -17,8 +17,14 @@ void CProjectionEckert1::Forward()
     y = fn + 0.9213177319235613 * a * phi;
 }
 
-void CProjectionEckert1::Inverse()
+void CProjectionEckert1::InverseFormula()
 {
     phi = (y - fn) / (0.9213177319235613 * a);
     lambda = lambda0 + (x - fe) / (0.9213177319235613 * a * (1 - 0.3183098861837907 * std::fabs(phi)));
+}
+
+void CProjectionEckert1::Inverse()
+{
+    InverseFormula();
+    RefuseBeyondOutline();
 }

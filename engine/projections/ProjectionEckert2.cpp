@@ -20,7 +20,7 @@ void CProjectionEckert2::Forward()
     y = phi < 0 ? fn - dy : fn + dy;
 }
 
-void CProjectionEckert2::Inverse()
+void CProjectionEckert2::InverseFormula()
 {
     const double b = (y - fn) / a;
     const double c = 2 - std::fabs(b) / 1.4472025091165353;
@@ -35,4 +35,10 @@ void CProjectionEckert2::Inverse()
     if (b < 0)
         phi = -phi;
     lambda = lambda0 + (x - fe) / (0.46065886596178063 * a * c);
+}
+
+void CProjectionEckert2::Inverse()
+{
+    InverseFormula();
+    RefuseBeyondOutline();
 }

@@ -27,8 +27,14 @@ void CProjectionEckert3::Forward()
     y = fn + 0.8444764006315424 * a * phi;
 }
 
-void CProjectionEckert3::Inverse()
+void CProjectionEckert3::InverseFormula()
 {
     phi = (y - fn) / (0.8444764006315424 * a);
     lambda = lambda0 + (x - fe) / (0.4222382003157712 * a * (1 + Root(phi)));
+}
+
+void CProjectionEckert3::Inverse()
+{
+    InverseFormula();
+    RefuseBeyondOutline();
 }

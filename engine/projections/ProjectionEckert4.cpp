@@ -38,9 +38,22 @@ void CProjectionEckert4::Forward()
     y = fn + cy * std::sin(theta);
 }
 
-void CProjectionEckert4::Inverse()
+void CProjectionEckert4::InverseFormula()
 {
-    const double theta = std::asin(std::clamp((y - fn) / cy, -1.0, 1.0));
+    // Beyond the pole lines lies no point; within rounding of them, the pole.
+    const double sinTheta = (y - fn) / cy;
+    if (!(std::fabs(sinTheta) <= 1 + 1e-12))
+    {
+        RefuseInverse();
+        return;
+    }
+    const double theta = std::asin(std::clamp(sinTheta, -1.0, 1.0));
     phi = std::asin((theta + std::sin(theta) * std::cos(theta) + 2 * std::sin(theta)) / cp);
     lambda = lambda0 + (x - fe) / (cx * (1 + std::cos(theta)));
+}
+
+void CProjectionEckert4::Inverse()
+{
+    InverseFormula();
+    RefuseBeyondOutline();
 }

@@ -13,4 +13,8 @@ public:
     double cx = 0; // 2 / sqrt(pi (4 + pi)) a
     double cy = 0; // 2 sqrt(pi / (4 + pi)) a
     double cp = 0; // 2 + pi / 2
+
+private:
+    // The inverse formulas, before the outline is checked.
+    void InverseFormula();
 };

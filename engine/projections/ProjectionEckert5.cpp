@@ -17,8 +17,14 @@ void CProjectionEckert5::Forward()
     y = fn + 0.882025543449103 * a * phi;
 }
 
-void CProjectionEckert5::Inverse()
+void CProjectionEckert5::InverseFormula()
 {
     phi = 1.133754013619113 * (y - fn) / a;
     lambda = lambda0 + 2.267508027238226 * (x - fe) / (a * (1 + std::cos(phi)));
+}
+
+void CProjectionEckert5::Inverse()
+{
+    InverseFormula();
+    RefuseBeyondOutline();
 }

@@ -32,10 +32,22 @@ void CProjectionEckert6::Forward()
     y = fn + 2 * R6 * theta;
 }
 
-void CProjectionEckert6::Inverse()
+void CProjectionEckert6::InverseFormula()
 {
     const double theta = (y - fn) / (2 * R6);
+    // Beyond the pole lines lies no point; within rounding of them, the pole.
+    if (!(std::fabs(theta) <= kHalfPi * (1 + 1e-12)))
+    {
+        RefuseInverse();
+        return;
+    }
     const double s = (theta + std::sin(theta)) / 2.5707963267948966;
     phi = s > 1 ? kHalfPi : s < -1 ? -kHalfPi : std::asin(s);
     lambda = lambda0 + (x - fe) / (R6 * (1 + std::cos(theta)));
+}
+
+void CProjectionEckert6::Inverse()
+{
+    InverseFormula();
+    RefuseBeyondOutline();
 }

@@ -14,4 +14,8 @@ public:
     double sqrt8a = 0;
     double R6 = 0;    // a / sqrt(2 + pi)
     double invR6 = 0; // its reciprocal
+
+private:
+    // The inverse formulas, before the outline is checked.
+    void InverseFormula();
 };

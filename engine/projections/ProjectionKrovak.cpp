@@ -1,12 +1,16 @@
 #include "ProjectionKrovak.h"
 
 #include <cmath>
+#include <limits>
 
 namespace {
 
 // Two successive latitudes closer than this end the inverse iteration.
 constexpr double kLatitudeTolerance = 1e-14;
 constexpr int kMaxPasses = 100;
+// Grid points this close to the apex (metres) are the apex, whatever their
+// angle.
+constexpr double kApexRadius = 1e-6;
 
 } // namespace
 
@@ -30,10 +34,24 @@ void CProjectionKrovak::Forward()
         2 * (std::atan(t0 * std::pow(std::tan(phi / 2 + kQuarterPi), B) / std::pow((1 + es) / (1 - es), e * B / 2)) -
              kQuarterPi);
     const double V = B * ReducedAngle(lambda0 - lambda);
-    const double T = std::asin(std::cos(alpha) * std::sin(U) + std::sin(alpha) * std::cos(U) * std::cos(V));
-    const double D = std::asin(std::cos(U) * std::sin(V) / std::cos(T));
+    // B above 1 stretches the longitudes past a half turn near the far
+    // meridian, where two points would share one place on the sphere.
+    if (std::fabs(V) > kPi)
+    {
+        x = y = std::numeric_limits<double>::quiet_NaN();
+        return;
+    }
+    // The latitude T on the cone's sphere and the angle D about its axis,
+    // each from two components: arc sines lose half the digits next to the
+    // apex, and fold the points beyond it (|D| over 90 degrees) back.
+    const double sinT = std::cos(alpha) * std::sin(U) + std::sin(alpha) * std::cos(U) * std::cos(V);
+    const double along = std::cos(alpha) * std::cos(U) * std::cos(V) - std::sin(alpha) * std::sin(U);
+    const double across = std::cos(U) * std::sin(V);
+    const double cosT = std::hypot(along, across);
+    const double D = std::atan2(across, along);
     const double theta = n * D;
-    const double r = r0 * std::pow(std::tan(phi1 / 2 + kQuarterPi), n) / std::pow(std::tan(T / 2 + kQuarterPi), n);
+    // tan(T/2 + pi/4) = (1 + sin T) / cos T; the apex has radius 0.
+    const double r = r0 * std::pow(std::tan(phi1 / 2 + kQuarterPi) * cosT / (1 + sinT), n);
     x = fe + r * std::sin(theta);
     y = fn + r * std::cos(theta);
 }
@@ -44,10 +62,24 @@ void CProjectionKrovak::Inverse()
     const double Yp = x - fe;
     const double r = std::sqrt(Xp * Xp + Yp * Yp);
     const double theta = std::atan2(Yp, Xp);
+    // The cone unrolled covers n times a full turn: a grid angle outside it
+    // belongs to no point.
+    if (r > kApexRadius && std::fabs(theta) > n * kPi)
+    {
+        phi = lambda = std::numeric_limits<double>::quiet_NaN();
+        return;
+    }
     const double D = theta / n;
-    const double T = 2 * (std::atan(std::pow(r0 / r, 1 / n) * std::tan(phi1 / 2 + kQuarterPi)) - kQuarterPi);
-    const double U = std::asin(std::cos(alpha) * std::sin(T) - std::sin(alpha) * std::cos(T) * std::cos(D));
-    const double V = std::asin(std::cos(T) * std::sin(D) / std::cos(U));
+    // k = 1 / tan(T/2 + pi/4), 0 at the apex: sin T and cos T from it keep
+    // their digits where T nears 90 degrees.
+    const double k = std::pow(r / r0, 1 / n) / std::tan(phi1 / 2 + kQuarterPi);
+    const double sinT = (1 - k * k) / (1 + k * k);
+    const double cosT = 2 * k / (1 + k * k);
+    const double sinU = std::cos(alpha) * sinT - std::sin(alpha) * cosT * std::cos(D);
+    const double along = std::cos(alpha) * cosT * std::cos(D) + std::sin(alpha) * sinT;
+    const double across = cosT * std::sin(D);
+    const double U = std::atan2(sinU, std::hypot(along, across));
+    const double V = std::atan2(across, along);
     lambda = lambda0 - V / B;
 
     // Latitude from the conformal latitude U; a bounded number of passes
@@ -59,10 +91,12 @@ void CProjectionKrovak::Inverse()
     };
     double previous = U;
     double p = next(U);
-    for (int pass = 1; pass < kMaxPasses && !(std::fabs(p - previous) < kLatitudeTolerance); ++pass)
+    int pass = 1;
+    for (; pass < kMaxPasses && !(std::fabs(p - previous) < kLatitudeTolerance); ++pass)
     {
         previous = p;
         p = next(p);
     }
-    phi = p;
+    // A latitude that has not settled is no answer.
+    phi = pass < kMaxPasses ? p : std::numeric_limits<double>::quiet_NaN();
 }

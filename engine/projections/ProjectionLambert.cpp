@@ -1,6 +1,7 @@
 #include "ProjectionLambert.h"
 
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -9,6 +10,9 @@ constexpr double kBelgianRotation = 0.0001420431363598774;
 // Two successive latitudes closer than this end the inverse iteration.
 constexpr double kLatitudeTolerance = 4.85e-10;
 constexpr int kMaxPasses = 100;
+// Grid points this close to the apex (metres) are the pole, whatever their
+// angle.
+constexpr double kApexRadius = 1e-6;
 
 } // namespace
 
@@ -49,6 +53,12 @@ void CProjectionLambert::Initialise(const CCfgMapProjection& r)
 
 void CProjectionLambert::Forward()
 {
+    // The pole on the side away from the cone's apex lies at infinity.
+    if (n * phi <= 0 && std::fabs(std::fabs(phi) - kHalfPi) <= kSingularTolerance)
+    {
+        RefuseForward();
+        return;
+    }
     const double rho = a * k0 * F * std::pow(T(phi), n);
     const double theta = n * LongitudeFromOrigin() - rotation;
     x = projectionId == kLambertConicWestOrientated ? fe - rho * std::sin(theta) : fe + rho * std::sin(theta);
@@ -68,6 +78,14 @@ void CProjectionLambert::Inverse()
     }
     const double t = std::pow(r / (a * k0 * F), 1 / n);
     const double theta = std::atan2(dx, dy);
+    // The cone unrolled covers |n| times a full turn; the gap beside it
+    // belongs to no point (its longitude would project elsewhere).
+    // At the apex itself (within a micrometre) the angle is only rounding.
+    if (std::fabs(r) > kApexRadius && std::fabs(theta + rotation) > std::fabs(n) * kPi)
+    {
+        RefuseInverse();
+        return;
+    }
     lambda = (theta + rotation) / n + lambda0;
 
     // Latitude from the isometric function; the value before the first
@@ -75,11 +93,13 @@ void CProjectionLambert::Inverse()
     // domain (or not a number) from iterating for ever.
     double previous = 0;
     double p = kHalfPi - 2 * std::atan(t);
-    for (int pass = 0; pass < kMaxPasses && !(std::fabs(p - previous) <= kLatitudeTolerance); ++pass)
+    int pass = 0;
+    for (; pass < kMaxPasses && !(std::fabs(p - previous) <= kLatitudeTolerance); ++pass)
     {
         previous = p;
         const double es = e * std::sin(p);
         p = kHalfPi - 2 * std::atan(t * std::pow((1 - es) / (1 + es), e / 2));
     }
-    phi = p;
+    // A latitude that has not settled is no answer.
+    phi = pass < kMaxPasses ? p : std::numeric_limits<double>::quiet_NaN();
 }

@@ -65,8 +65,14 @@ void CProjectionLambertAzimuthal::Forward()
     const double dl = LongitudeFromOrigin();
     if (isSphere)
     {
-        const double kp =
-            std::sqrt(2 / (1 + sinPhi0 * std::sin(phi) + cosPhi0 * std::cos(phi) * std::cos(dl)));
+        // The antipode of the centre becomes the whole bounding circle.
+        const double denominator = 1 + sinPhi0 * std::sin(phi) + cosPhi0 * std::cos(phi) * std::cos(dl);
+        if (!(denominator > kSingularTolerance))
+        {
+            RefuseForward();
+            return;
+        }
+        const double kp = std::sqrt(2 / denominator);
         x = fe + a * kp * std::cos(phi) * std::sin(dl);
         y = fn + a * kp * (cosPhi0 * std::sin(phi) - sinPhi0 * std::cos(phi) * std::cos(dl));
         return;
@@ -74,7 +80,13 @@ void CProjectionLambertAzimuthal::Forward()
     const auto [Rq, D] = Frame(*this);
     const double sinBeta = AuthalicQ(*this, phi) / qp;
     const double cosBeta = std::sqrt(std::max(0.0, 1 - sinBeta * sinBeta));
-    const double B = Rq * std::sqrt(2 / (1 + sinBeta1 * sinBeta + cosBeta1 * cosBeta * std::cos(dl)));
+    const double denominator = 1 + sinBeta1 * sinBeta + cosBeta1 * cosBeta * std::cos(dl);
+    if (!(denominator > kSingularTolerance))
+    {
+        RefuseForward();
+        return;
+    }
+    const double B = Rq * std::sqrt(2 / denominator);
     x = fe + B * D * cosBeta * std::sin(dl);
     y = fn + (B / D) * (cosBeta1 * sinBeta - sinBeta1 * cosBeta * std::cos(dl));
 }
@@ -90,6 +102,13 @@ void CProjectionLambertAzimuthal::Inverse()
         {
             phi = phi0;
             lambda = lambda0;
+            return;
+        }
+        // Beyond the bounding circle (twice the radius) lies no point; on it,
+        // rounded a hair outside, the antipode.
+        if (rho > 2 * a * (1 + 1e-15))
+        {
+            RefuseInverse();
             return;
         }
         const double c = 2 * std::asin(std::clamp(rho / (2 * a), -1.0, 1.0));
@@ -115,7 +134,12 @@ void CProjectionLambertAzimuthal::Inverse()
         lambda = lambda0;
         return;
     }
-    const double c = 2 * std::asin(rho / (2 * Rq));
+    if (rho > 2 * Rq * (1 + 1e-15))
+    {
+        RefuseInverse();
+        return;
+    }
+    const double c = 2 * std::asin(std::min(1.0, rho / (2 * Rq)));
     const double sinC = std::sin(c);
     const double cosC = std::cos(c);
     const double beta = std::asin(cosC * sinBeta1 + D * yp * sinC * cosBeta1 / rho);

@@ -38,7 +38,7 @@ void CProjectionLoximuthal::Forward()
         x = fe + a * dl * (phi - phi1) / std::log(std::tan(t) / T1);
 }
 
-void CProjectionLoximuthal::Inverse()
+void CProjectionLoximuthal::InverseFormula()
 {
     const double xa = (x - fe) / a;
     const double Y = (y - fn) / a;
@@ -53,4 +53,10 @@ void CProjectionLoximuthal::Inverse()
         lambda = lambda0;
     else
         lambda = lambda0 + std::log(std::tan(t) / T1) * xa / Y;
+}
+
+void CProjectionLoximuthal::Inverse()
+{
+    InverseFormula();
+    RefuseBeyondOutline();
 }

@@ -12,4 +12,8 @@ public:
 
     double T1 = 0;      // tan(phi1 / 2 + pi / 4)
     double cosPhi1 = 0;
+
+private:
+    // The inverse formulas, before the outline is checked.
+    void InverseFormula();
 };

@@ -19,6 +19,12 @@ void CProjectionMercator::Initialise(const CCfgMapProjection& r)
 
 void CProjectionMercator::Forward()
 {
+    // Both poles lie at infinity.
+    if (!(std::fabs(phi) < kHalfPi - kSingularTolerance))
+    {
+        RefuseForward();
+        return;
+    }
     x = fe + a * k0 * LongitudeFromOrigin();
     if (isSphere)
         y = fn + a * k0 * std::log(std::tan(kQuarterPi + phi / 2));

@@ -37,9 +37,15 @@ void CProjectionMollweide::Forward()
     y = fn + sqrt2a * std::sin(theta);
 }
 
-void CProjectionMollweide::Inverse()
+void CProjectionMollweide::InverseFormula()
 {
     const double theta = std::asin((y - fn) / sqrt2a);
     phi = std::asin((2 * theta + std::sin(2 * theta)) / kPi);
     lambda = lambda0 + kPi * (x - fe) / (sqrt8a * std::cos(theta));
+}
+
+void CProjectionMollweide::Inverse()
+{
+    InverseFormula();
+    RefuseBeyondOutline();
 }

@@ -12,4 +12,8 @@ public:
 
     double sqrt2a = 0; // sqrt(2) a
     double sqrt8a = 0; // sqrt(8) a
+
+private:
+    // The inverse formulas, before the outline is checked.
+    void InverseFormula();
 };

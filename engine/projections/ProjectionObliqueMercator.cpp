@@ -37,16 +37,37 @@ void CProjectionObliqueMercator::Initialise(const CCfgMapProjection& r)
 
 void CProjectionObliqueMercator::Forward()
 {
-    const double es = e * std::sin(phi);
-    const double t = std::tan(kQuarterPi - phi / 2) / std::pow((1 - es) / (1 + es), e / 2);
-    const double Q = H / std::pow(t, B);
-    const double S = (Q - 1 / Q) / 2;
-    const double T = (Q + 1 / Q) / 2;
     const double dl = ReducedAngle(lambda - lambda0n);
-    const double V = std::sin(B * dl);
-    const double U = (-V * std::cos(gamma0) + S * std::sin(gamma0)) / T;
+    double U, u;
+    if (std::fabs(phi) >= kHalfPi - kSingularTolerance)
+    {
+        // At a pole Q is infinite: the limits of U and u, whatever the
+        // longitude.
+        const double pole = phi > 0 ? 1.0 : -1.0;
+        U = pole * std::sin(gamma0);
+        u = pole * A * kHalfPi / B;
+    }
+    else
+    {
+        const double es = e * std::sin(phi);
+        const double t = std::tan(kQuarterPi - phi / 2) / std::pow((1 - es) / (1 + es), e / 2);
+        const double Q = H / std::pow(t, B);
+        const double S = (Q - 1 / Q) / 2;
+        const double T = (Q + 1 / Q) / 2;
+        const double V = std::sin(B * dl);
+        U = (-V * std::cos(gamma0) + S * std::sin(gamma0)) / T;
+        // Both components: past 90 degrees from the centre along the line an
+        // arc tangent of their quotient would fold the point back.
+        u = A * std::atan2(S * std::cos(gamma0) + V * std::sin(gamma0), std::cos(B * dl)) / B;
+    }
+    // The poles of the oblique cylinder, 90 degrees from the centre line,
+    // lie at infinity.
+    if (!(std::fabs(U) < 1 - kSingularTolerance))
+    {
+        RefuseForward();
+        return;
+    }
     const double v = A * std::log((1 - U) / (1 + U)) / (2 * B);
-    double u = A * std::atan((S * std::cos(gamma0) + V * std::sin(gamma0)) / std::cos(B * dl)) / B;
     if (!naturalOrigin)
         u -= uc;
     x = v * std::cos(gamma) + u * std::sin(gamma) + fe;
@@ -70,5 +91,5 @@ void CProjectionObliqueMercator::Inverse()
     phi = chi + (e2 / 2 + 5 * e4 / 24 + e6 / 12 + 13 * e8 / 360) * std::sin(2 * chi) +
           (7 * e4 / 48 + 29 * e6 / 240 + 811 * e8 / 11520) * std::sin(4 * chi) +
           (7 * e6 / 120 + 81 * e8 / 1120) * std::sin(6 * chi) + (4279 * e8 / 161280) * std::sin(8 * chi);
-    lambda = lambda0n - std::atan((Sp * std::cos(gamma0) - Vp * std::sin(gamma0)) / std::cos(B * up / A)) / B;
+    lambda = lambda0n - std::atan2(Sp * std::cos(gamma0) - Vp * std::sin(gamma0), std::cos(B * up / A)) / B;
 }

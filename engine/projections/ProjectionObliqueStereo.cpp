@@ -40,6 +40,14 @@ void CProjectionObliqueStereo::Forward()
     const double sh1 = std::sin((chi - chi0) / 2);
     const double sh2 = std::sin(delta / 2);
     const double h = sh1 * sh1 + std::cos(chi0) * std::cos(chi) * sh2 * sh2;
+    // The antipode of the origin lies at infinity; n above 1 stretches the
+    // longitudes past a half turn next to the far meridian, where two points
+    // would share one place on the sphere.
+    if (!(h < 1) || std::fabs(delta) > kPi)
+    {
+        RefuseForward();
+        return;
+    }
     const double sigma = 2 * std::atan(std::sqrt(h) / std::sqrt(1 - h));
     // At the origin itself both offsets are 0/0; the origin is the false origin.
     if (sigma == 0)
@@ -79,7 +87,10 @@ void CProjectionObliqueStereo::Inverse()
     if (polar)
         lambda = std::atan2(dx, phi0 > 0 ? -dy : dy) + lambda0;
     else
-        lambda = std::asin(std::sin(sigma) * (dx / rho) / std::cos(chi)) / n + lambda0;
+        lambda = std::atan2(std::sin(sigma) * dx / rho, std::cos(sigma) * std::cos(chi0) -
+                                                            std::sin(sigma) * std::sin(chi0) * dy / rho) /
+                     n +
+                 lambda0;
     const double psi = (std::log(std::tan(kQuarterPi + chi / 2)) - c) / n;
     double p = 2 * std::atan(std::exp(psi)) - kHalfPi;
     for (int i = 0; i < 5; ++i)

@@ -1,6 +1,7 @@
 #include "ProjectionPolarStereo.h"
 
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -38,6 +39,12 @@ bool CProjectionPolarStereo::AtPole() const
 void CProjectionPolarStereo::Forward()
 {
     const double s = hemisphere;
+    // The other pole lies at infinity.
+    if (s * phi <= -kHalfPi + kSingularTolerance)
+    {
+        RefuseForward();
+        return;
+    }
     const double t = T(s * phi);
     double rho;
     if (!AtPole())
@@ -70,18 +77,15 @@ void CProjectionPolarStereo::Inverse()
     // Latitude from the isometric function, in a bounded number of passes so
     // that a value that never settles (or is not a number) cannot spin.
     double p = kHalfPi - 2 * std::atan(t);
-    if (std::fabs(p) > kLatitudeTolerance)
+    bool settled = !(std::fabs(p) > kLatitudeTolerance);
+    for (int pass = 0; pass < kMaxPasses && !settled; ++pass)
     {
-        for (int pass = 0; pass < kMaxPasses; ++pass)
-        {
-            const double es = e * std::sin(p);
-            const double next = kHalfPi - 2 * std::atan(t * std::pow((1 - es) / (1 + es), e / 2));
-            const bool settled = std::fabs(next - p) <= kLatitudeTolerance;
-            p = next;
-            if (settled)
-                break;
-        }
+        const double es = e * std::sin(p);
+        const double next = kHalfPi - 2 * std::atan(t * std::pow((1 - es) / (1 + es), e / 2));
+        settled = std::fabs(next - p) <= kLatitudeTolerance;
+        p = next;
     }
-    phi = s * p;
+    // A latitude that has not settled is no answer.
+    phi = settled ? s * p : std::numeric_limits<double>::quiet_NaN();
     lambda = s * (std::atan2(xp, -yp) + lambda0);
 }

@@ -92,7 +92,7 @@ void CProjectionPolyconic::Forward()
     y = fn + a * MeridianDistance(*this, phi) - M0 + NcotPhi * (1 - std::cos(E));
 }
 
-void CProjectionPolyconic::Inverse()
+void CProjectionPolyconic::InverseFormula()
 {
     const double xp = x - fe;
     const double yp = y - fn;
@@ -151,4 +151,10 @@ void CProjectionPolyconic::Inverse()
     }
     phi = p;
     lambda = lambda0 + std::asin(C * X) / std::sin(p);
+}
+
+void CProjectionPolyconic::Inverse()
+{
+    InverseFormula();
+    RefuseBeyondOutline();
 }

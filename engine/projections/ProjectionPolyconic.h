@@ -15,4 +15,8 @@ public:
     double e2p = 0;
     double e3 = 0;
     double M0 = 0; // meridian distance of the latitude of origin, metres
+
+private:
+    // The inverse formulas, before the outline is checked.
+    void InverseFormula();
 };

@@ -80,12 +80,18 @@ void CProjectionRobinson::Forward()
     y = phi >= 0 ? fn + dy : fn - dy;
 }
 
-void CProjectionRobinson::Inverse()
+void CProjectionRobinson::InverseFormula()
 {
     const double L = (x - fe) / (0.8487 * a);
     const double b = (y - fn) / a;
     const double c = std::fabs(b) / 1.3523;
     if (std::isnan(c))
+    {
+        phi = lambda = kNaN;
+        return;
+    }
+    // Beyond the pole lines lies no point; within rounding of them, the pole.
+    if (c > 1 + 1e-12)
     {
         phi = lambda = kNaN;
         return;
@@ -117,4 +123,10 @@ void CProjectionRobinson::Inverse()
     if (b < 0)
         phi = -phi;
     lambda = lambda0 + L / X(n, t);
+}
+
+void CProjectionRobinson::Inverse()
+{
+    InverseFormula();
+    RefuseBeyondOutline();
 }

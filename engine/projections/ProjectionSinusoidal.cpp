@@ -29,7 +29,7 @@ void CProjectionSinusoidal::Forward()
     y = fn + a * MeridianDistance(*this, phi);
 }
 
-void CProjectionSinusoidal::Inverse()
+void CProjectionSinusoidal::InverseFormula()
 {
     const double xp = x - fe;
     const double yp = y - fn;
@@ -47,4 +47,10 @@ void CProjectionSinusoidal::Inverse()
     }
     const double s = std::sin(phi);
     lambda = lambda0 + xp * std::sqrt(1 - e2 * s * s) / (a * std::cos(phi));
+}
+
+void CProjectionSinusoidal::Inverse()
+{
+    InverseFormula();
+    RefuseBeyondOutline();
 }

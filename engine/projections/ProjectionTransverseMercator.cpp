@@ -1,203 +1,284 @@
 #include "ProjectionTransverseMercator.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
+#include <initializer_list>
+#include <limits>
+
+namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+// Newton steps from the conformal to the geodetic latitude's tangent: each
+// squares the relative error, so three reach the last bit from the start
+// value below; the loop ends once a step is below kTangentTolerance.
+constexpr int kMaxNewtonSteps = 6;
+constexpr double kTangentTolerance = 1e-15;
+// Eccentricities squared up to this (every earth ellipsoid's) take the
+// conformal latitude's polynomial, of kTerms coefficients.
+constexpr double kSeriesE2 = 0.01;
+constexpr int kTerms = CProjectionTransverseMercator::kConformalTerms;
+using Series = std::array<double, kTerms>;
+
+// The product of two power series, cut after kTerms terms.
+Series Product(const Series& a, const Series& b)
+{
+    Series c{};
+    for (int i = 0; i < kTerms; ++i)
+        for (int j = 0; j <= i; ++j)
+            c[i] += a[j] * b[i - j];
+    return c;
+}
+
+// Sum over j of terms[j] * z^j, z a series without constant term.
+Series Compose(const Series& z, std::initializer_list<double> terms)
+{
+    Series sum{};
+    Series power{};
+    power[0] = 1;
+    for (double t : terms)
+    {
+        for (int i = 0; i < kTerms; ++i)
+            sum[i] += t * power[i];
+        power = Product(power, z);
+    }
+    return sum;
+}
+
+// Coefficients of s cosh(q) - sinh(q) = s R(x), x = e^2 s^2, q = e atanh(e s):
+// q = e^2 s P(x) with P = sum x^k / (2k + 1), q^2 = x e^2 P^2, and
+// R = cosh(q) - (q / s) sinh(q) / q.
+Series ConformalSeries(double e2)
+{
+    Series P{};
+    for (int k = 0; k < kTerms; ++k)
+        P[k] = 1.0 / (2 * k + 1);
+    const Series P2 = Product(P, P);
+    Series q2{}; // q^2 as a series in x
+    for (int k = 1; k < kTerms; ++k)
+        q2[k] = e2 * P2[k - 1];
+    const Series coshQ = Compose(q2, {1.0, 1.0 / 2, 1.0 / 24, 1.0 / 720, 1.0 / 40320});
+    const Series sinhQOverQ = Compose(q2, {1.0, 1.0 / 6, 1.0 / 120, 1.0 / 5040, 1.0 / 362880});
+    const Series sinhQOverS = Product(P, sinhQOverQ);
+    Series R{};
+    for (int k = 0; k < kTerms; ++k)
+        R[k] = coshQ[k] - e2 * sinhQOverS[k];
+    return R;
+}
+
+// Krüger's coefficients as polynomials in n, lowest power first: row j holds
+// the coefficients of n^1 .. n^6 for the sine of 2(j+1) times the angle.
+constexpr double kAlpha[6][6] = {
+    {1.0 / 2, -2.0 / 3, 5.0 / 16, 41.0 / 180, -127.0 / 288, 7891.0 / 37800},
+    {0, 13.0 / 48, -3.0 / 5, 557.0 / 1440, 281.0 / 630, -1983433.0 / 1935360},
+    {0, 0, 61.0 / 240, -103.0 / 140, 15061.0 / 26880, 167603.0 / 181440},
+    {0, 0, 0, 49561.0 / 161280, -179.0 / 168, 6601661.0 / 7257600},
+    {0, 0, 0, 0, 34729.0 / 80640, -3418889.0 / 1995840},
+    {0, 0, 0, 0, 0, 212378941.0 / 319334400},
+};
+constexpr double kBeta[6][6] = {
+    {1.0 / 2, -2.0 / 3, 37.0 / 96, -1.0 / 360, -81.0 / 512, 96199.0 / 604800},
+    {0, 1.0 / 48, 1.0 / 15, -437.0 / 1440, 46.0 / 105, -1118711.0 / 3870720},
+    {0, 0, 17.0 / 480, -37.0 / 840, -209.0 / 4480, 5569.0 / 90720},
+    {0, 0, 0, 4397.0 / 161280, -11.0 / 504, -830251.0 / 7257600},
+    {0, 0, 0, 0, 4583.0 / 161280, -108847.0 / 3991680},
+    {0, 0, 0, 0, 0, 20648693.0 / 638668800},
+};
+
+double Polynomial(const double (&row)[6], double n)
+{
+    double sum = 0;
+    for (int k = 5; k >= 0; --k)
+        sum = (sum + row[k]) * n;
+    return sum;
+}
+
+// The sine and cosine of 2 zeta (zeta = xi + i eta, complex) given those of
+// 2 xi and the hyperbolic sine and cosine of 2 eta.
+struct DoubleAngle
+{
+    double sin2Xi, cos2Xi, sinh2Eta, cosh2Eta;
+};
+
+// Sum over j of c[j] sin(2 (j + 1) zeta) by Clenshaw's recurrence on the
+// complex angle: b_j = c_j + 2 cos(2 zeta) b_(j+1) - b_(j+2), and the sum is
+// sin(2 zeta) b_1. Adds its real part to xi and its imaginary part to eta.
+void AddSeries(const double (&c)[CProjectionTransverseMercator::kOrder], const DoubleAngle& d, double sign,
+               double& xi, double& eta)
+{
+    // 2 cos(2 zeta) and sin(2 zeta), real and imaginary parts.
+    const double cr = 2 * d.cos2Xi * d.cosh2Eta;
+    const double ci = -2 * d.sin2Xi * d.sinh2Eta;
+    const double sr = d.sin2Xi * d.cosh2Eta;
+    const double si = d.cos2Xi * d.sinh2Eta;
+    double b1r = 0, b1i = 0; // b_(j+1)
+    double b2r = 0, b2i = 0; // b_(j+2)
+    for (int j = CProjectionTransverseMercator::kOrder - 1; j >= 0; --j)
+    {
+        const double br = c[j] + cr * b1r - ci * b1i - b2r;
+        const double bi = cr * b1i + ci * b1r - b2i;
+        b2r = b1r;
+        b2i = b1i;
+        b1r = br;
+        b1i = bi;
+    }
+    xi += sign * (sr * b1r - si * b1i);
+    eta += sign * (sr * b1i + si * b1r);
+}
+
+} // namespace
 
 void CProjectionTransverseMercator::Initialise(const CCfgMapProjection& r)
 {
     InitialiseCommon(r);
     if (k0 == 0)
         k0 = 1;
-    ep2 = 1 / (1 - e2) - 1;
-    n = (a - b) / (a + b);
-    n2 = n * n;
-    n3 = n2 * n;
-    n4 = n3 * n;
-    n5 = n4 * n;
-    Ap = a * (1 - n + 5.0 / 4.0 * (n2 - n3) + 81.0 / 64.0 * (n4 - n5));
-    Bp = 3.0 / 2.0 * a * (n - n2 + 7.0 / 8.0 * (n3 - n4) + 55.0 / 64.0 * n5);
-    Cp = 15.0 / 16.0 * a * (n2 - n3 + 3.0 / 4.0 * (n4 - n5));
-    Dp = 35.0 / 48.0 * a * (n3 - n4 + 11.0 / 16.0 * n5);
-    Ep = 315.0 / 512.0 * a * (n4 - n5);
-    M0 = MeridianArc(phi0, std::sin(phi0), std::cos(phi0));
+    n = f / (2 - f);
+    const auto series = ConformalSeries(e2);
+    std::copy(series.begin(), series.end(), conformalSeries);
+    const double n2 = n * n;
+    A = a / (1 + n) * (1 + n2 / 4 + n2 * n2 / 64 + n2 * n2 * n2 / 256);
+    for (int j = 0; j < kOrder; ++j)
+    {
+        alphaCoefficients[j] = Polynomial(kAlpha[j], n);
+        betaCoefficients[j] = Polynomial(kBeta[j], n);
+    }
+    // The rectifying angle of the origin: the forward series on the central
+    // meridian, where eta is 0.
+    const double chi = std::atan(ConformalTangent(std::tan(phi0)));
+    xi0 = chi;
+    double eta = 0;
+    AddSeries(alphaCoefficients, {std::sin(2 * chi), std::cos(2 * chi), 0, 1}, 1, xi0, eta);
 }
 
-// The arc's sines of 2, 4, 6 and 8 phi come from sin and cos of phi by the
-// double-angle and addition identities: one sincos for the four sines. Each
-// is within a few units in the last place of the library's sine, which the
-// coefficients (at most 17 km) turn into picometres.
-double CProjectionTransverseMercator::MeridianArc(double p, double sinP, double cosP) const
+// s cosh(q) - sinh(q) with q = e atanh(e s). For the flattenings of the
+// earth's ellipsoids (e^2 at most kSeriesE2) it is s times a polynomial in
+// x = e^2 s^2 <= 0.01, whose coefficients Initialise composes; the first term
+// left out is below 1e-19 of the sum. Flatter ones take the library's
+// functions.
+double CProjectionTransverseMercator::ConformalSineTerm(double s) const
 {
-    const double s2 = 2 * sinP * cosP;
-    const double c2 = (cosP - sinP) * (cosP + sinP);
-    const double s4 = 2 * s2 * c2;
-    const double c4 = (c2 - s2) * (c2 + s2);
-    const double s6 = s4 * c2 + c4 * s2;
-    const double s8 = 2 * s4 * c4;
-    return Ap * p - Bp * s2 + Cp * s4 - Dp * s6 + Ep * s8;
+    if (e2 > kSeriesE2)
+    {
+        const double q = e * std::atanh(e * s);
+        return s * std::cosh(q) - std::sinh(q);
+    }
+    // Estrin's scheme: four independent pairs, then their combination.
+    const double* c = conformalSeries;
+    const double x = e2 * s * s;
+    const double x2 = x * x;
+    const double low = (c[0] + c[1] * x) + x2 * (c[2] + c[3] * x);
+    const double high = (c[4] + c[5] * x) + x2 * (c[6] + c[7] * x);
+    return s * (low + x2 * x2 * high);
 }
 
-// The sphere's closed form (Snyder 8-1 to 8-3): exact at any distance from
-// the central meridian, where the series below is not.
-void CProjectionTransverseMercator::SphereForward(double dl, double& u, double& v) const
+// Tangents reach 1e16 at most (the poles in double), whose squares are far
+// from overflowing: plain square roots serve for the hypotenuses.
+double CProjectionTransverseMercator::ConformalTangent(double tau) const
 {
-    const double B = std::cos(phi) * std::sin(dl);
-    u = 0.5 * a * k0 * std::log((1 + B) / (1 - B));
-    v = a * k0 * (std::atan2(std::tan(phi), std::cos(dl)) - phi0);
+    const double root = std::sqrt(1 + tau * tau);
+    // tan(chi) = (tan(chi) cos(phi)) / cos(phi), sin(phi) = tau / root.
+    if (e2 <= kSeriesE2)
+        return ConformalSineTerm(tau / root) * root;
+    const double sigma = std::sinh(e * std::atanh(e * tau / root));
+    return tau * std::hypot(1.0, sigma) - sigma * root;
+}
+
+// Newton's method on the conformal tangent, whose derivative is
+// (1 - e^2) sqrt(1 + tau'^2) sqrt(1 + tau^2) / (1 + (1 - e^2) tau^2).
+double CProjectionTransverseMercator::GeodeticTangent(double conformalTau) const
+{
+    if (e2 == 0 || !std::isfinite(conformalTau))
+        return conformalTau;
+    const double oneMinusE2 = 1 - e2;
+    double tau = conformalTau / oneMinusE2;
+    for (int i = 0; i < kMaxNewtonSteps; ++i)
+    {
+        const double t = ConformalTangent(tau);
+        const double slope =
+            oneMinusE2 * std::sqrt((1 + t * t) * (1 + tau * tau)) / (1 + oneMinusE2 * tau * tau);
+        const double step = (conformalTau - t) / slope;
+        tau += step;
+        if (!(std::fabs(step) >= kTangentTolerance * std::fmax(1.0, std::fabs(tau))))
+            break;
+    }
+    return tau;
 }
 
 void CProjectionTransverseMercator::Forward()
 {
     const double dl = LongitudeFromOrigin();
-    if (isSphere)
-    {
-        double u, v;
-        SphereForward(dl, u, v);
-        x = projectionId == kTransverseMercatorSouthOrientated ? fe - u : fe + u;
-        y = projectionId == kTransverseMercatorSouthOrientated ? fn - v : fn + v;
-        return;
-    }
+    const double sinL = std::sin(dl);
+    const double cosL = std::cos(dl);
     const double s = std::sin(phi);
     const double c = std::cos(phi);
-    const double t = s / c;
-    const double N = a / std::sqrt(1 - e2 * s * s);
-    const double c3 = c * c * c;
-    const double c5 = c3 * c * c;
-    const double c7 = c5 * c * c;
-    const double t2 = t * t;
-    const double t4 = t2 * t2;
-    const double t6 = t4 * t2;
-    const double eta2 = ep2 * c * c;
-    const double eta4 = eta2 * eta2;
-    const double eta6 = eta4 * eta2;
-    const double eta8 = eta6 * eta2;
-    const double Nk = N * k0;
-
-    const double T1 = k0 * (MeridianArc(phi, s, c) - M0);
-    const double T2 = Nk * s * c / 2;
-    const double T3 = Nk * s * c3 * (5 - t2 + 9 * eta2 + 4 * eta4) / 24;
-    const double T4 = Nk * s * c5 *
-                      (61 - 58 * t2 + t4 + 270 * eta2 - 330 * t2 * eta2 + 445 * eta4 + 324 * eta6 - 680 * t2 * eta4 +
-                       88 * eta8 - 600 * t2 * eta6 - 192 * t2 * eta8) /
-                      720;
-    const double T5 = Nk * s * c7 * (1385 - 3111 * t2 + 543 * t4 - t6) / 40320;
-    const double T6 = Nk * c;
-    const double T7 = Nk * c3 * (1 - t2 + eta2) / 6;
-    const double T8 = Nk * c5 *
-                      (5 - 18 * t2 + t4 + 14 * eta2 - 58 * t2 * eta2 + 13 * eta4 + 4 * eta6 - 64 * t2 * eta4 -
-                       24 * t2 * eta6) /
-                      120;
-    const double T9 = Nk * c7 * (61 - 479 * t2 + 179 * t4 - t6) / 5040;
-
-    const double dl2 = dl * dl;
-    const double dl3 = dl2 * dl;
-    const double dl4 = dl2 * dl2;
-    const double dl5 = dl4 * dl;
-    const double dl6 = dl4 * dl2;
-    const double dl7 = dl6 * dl;
-    const double dl8 = dl4 * dl4;
-    const double u = T6 * dl + T7 * dl3 + T8 * dl5 + T9 * dl7;
-    const double v = T1 + T2 * dl2 + T3 * dl4 + T4 * dl6 + T5 * dl8;
+    // The conformal latitude's tangent times cos(phi): no overflow at the poles.
+    const double t = ConformalSineTerm(s);
+    const double cc = c * cosL;
+    const double d2 = t * t + cc * cc;
+    // On the equator 90 degrees from the central meridian the image lies at
+    // infinity.
+    if (!(d2 > 0))
+    {
+        x = y = kNaN;
+        return;
+    }
+    const double inverseD2 = 1 / d2;
+    const double inverseD = std::sqrt(inverseD2);
+    double xi = std::atan2(t, cc);
+    const double sinhEta = c * sinL * inverseD;
+    const double coshEta = std::sqrt(c * c + t * t) * inverseD;
+    // asinh(sinhEta) with the cosh at hand: log1p(|s| + s^2 / (1 + cosh)).
+    const double absSinh = std::fabs(sinhEta);
+    double eta = std::copysign(std::log1p(absSinh + absSinh * absSinh / (1 + coshEta)), sinhEta);
+    AddSeries(alphaCoefficients,
+              {2 * t * cc * inverseD2, (cc - t) * (cc + t) * inverseD2, 2 * sinhEta * coshEta,
+               1 + 2 * sinhEta * sinhEta},
+              1, xi, eta);
+    const double u = A * eta;
+    if (!(std::fabs(u) <= kMaxDistanceFromMeridian))
+    {
+        x = y = kNaN;
+        return;
+    }
+    const double v = k0 * A * (xi - xi0);
     if (projectionId == kTransverseMercatorSouthOrientated)
     {
-        x = fe - u;
+        x = fe - k0 * u;
         y = fn - v;
     }
     else
     {
-        x = fe + u;
+        x = fe + k0 * u;
         y = fn + v;
     }
 }
 
 void CProjectionTransverseMercator::Inverse()
 {
-    if (isSphere)
-    {
-        // Snyder 8-6 and 8-7.
-        const double u = (projectionId == kTransverseMercatorSouthOrientated ? fe - x : x - fe) / (a * k0);
-        const double D = (projectionId == kTransverseMercatorSouthOrientated ? fn - y : y - fn) / (a * k0) + phi0;
-        phi = std::asin(std::sin(D) / std::cosh(u));
-        lambda = lambda0 + std::atan2(std::sinh(u), std::cos(D));
-        return;
-    }
-    double M;
-    double dx;
-    if (projectionId == kTransverseMercatorSouthOrientated)
-    {
-        M = M0 - (y - fn) / k0;
-        dx = fe - x;
-    }
-    else
-    {
-        M = M0 + (y - fn) / k0;
-        dx = x - fe;
-    }
+    const bool south = projectionId == kTransverseMercatorSouthOrientated;
+    double dx = (south ? fe - x : x - fe) / k0;
+    const double dy = (south ? fn - y : y - fn) / k0;
     // Points within a tenth of a millimetre of the central meridian lie on it.
     if (std::fabs(dx) < 0.0001)
         dx = 0;
-
-    // Footpoint latitude: Newton steps on the meridian arc, at most 16. The
-    // steps converge quadratically, so after one below 1e-12 radians the next
-    // would lie far below the last bit of the latitude: the loop ends there.
-    double fp = M / (a * (1 - e2));
-    for (int i = 0; i < 16; ++i)
+    double xi = dy / A + xi0;
+    double eta = dx / A;
+    // Beyond the distance limit the series are refused; beyond half a
+    // meridian from the equator the grid has no point of the ellipsoid.
+    if (!(std::fabs(dx) <= kMaxDistanceFromMeridian) || !(std::fabs(xi) <= kPi))
     {
-        const double sf = std::sin(fp);
-        const double cf = std::cos(fp);
-        const double wf = 1 - e2 * sf * sf;
-        const double rho = a * (1 - e2) / (wf * std::sqrt(wf));
-        const double step = (M - MeridianArc(fp, sf, cf)) / rho;
-        fp = fp + step;
-        if (std::fabs(step) < 1e-12)
-            break;
+        phi = lambda = kNaN;
+        return;
     }
-
-    const double sf = std::sin(fp);
-    const double c = std::cos(fp);
-    const double t = sf / c;
-    const double w = 1 - e2 * sf * sf;
-    const double N = a / std::sqrt(w);
-    const double rho = a * (1 - e2) / (w * std::sqrt(w));
-    const double eta2 = ep2 * c * c;
-    const double eta4 = eta2 * eta2;
-    const double eta6 = eta4 * eta2;
-    const double eta8 = eta6 * eta2;
-    const double t2 = t * t;
-    const double t4 = t2 * t2;
-    const double t6 = t4 * t2;
-    const double N3 = N * N * N;
-    const double N5 = N3 * N * N;
-    const double N7 = N5 * N * N;
-    const double k2 = k0 * k0;
-    const double k3 = k2 * k0;
-    const double k4 = k2 * k2;
-    const double k5 = k4 * k0;
-    const double k6 = k4 * k2;
-    const double k7 = k6 * k0;
-    const double k8 = k4 * k4;
-
-    const double T10 = t / (2 * rho * N * k2);
-    const double T11 = t * (5 + 3 * t2 + eta2 - 4 * eta4 - 9 * t2 * eta2) / (24 * rho * N3 * k4);
-    const double T12 = t *
-                       (61 + 90 * t2 + 46 * eta2 + 45 * t4 - 252 * t2 * eta2 - 3 * eta4 + 100 * eta6 -
-                        66 * t2 * eta4 - 90 * t4 * eta2 + 88 * eta8 + 225 * t4 * eta4 + 84 * t2 * eta6 -
-                        192 * t2 * eta8) /
-                       (720 * rho * N5 * k6);
-    const double T13 = t * (1385 + 3633 * t2 + 4095 * t4 + 1575 * t6) / (40320 * rho * N7 * k8);
-    const double T14 = 1 / (c * N * k0);
-    const double T15 = (1 + 2 * t2 + eta2) / (6 * c * N3 * k3);
-    const double T16 = (5 + 6 * eta2 + 28 * t2 - 3 * eta4 + 8 * t2 * eta2 + 24 * t4 - 4 * eta6 + 4 * t2 * eta4 +
-                        24 * t2 * eta6) /
-                       (120 * c * N5 * k5);
-    const double T17 = (61 + 662 * t2 + 1320 * t4 + 720 * t6) / (5040 * c * N7 * k7);
-
-    const double dx2 = dx * dx;
-    const double dx3 = dx2 * dx;
-    const double dx4 = dx2 * dx2;
-    const double dx5 = dx4 * dx;
-    const double dx6 = dx4 * dx2;
-    const double dx7 = dx6 * dx;
-    const double dx8 = dx4 * dx4;
-    phi = fp - T10 * dx2 + T11 * dx4 - T12 * dx6 + T13 * dx8;
-    lambda = lambda0 + T14 * dx - T15 * dx3 + T16 * dx5 - T17 * dx7;
+    const double e2eta = std::exp(2 * eta);
+    const double sinh2Eta = (e2eta - 1 / e2eta) / 2;
+    const double cosh2Eta = (e2eta + 1 / e2eta) / 2;
+    AddSeries(betaCoefficients, {std::sin(2 * xi), std::cos(2 * xi), sinh2Eta, cosh2Eta}, -1, xi, eta);
+    const double sinXi = std::sin(xi);
+    const double cosXi = std::cos(xi);
+    const double sinhEta = std::sinh(eta);
+    const double conformalTau = sinXi / std::hypot(sinhEta, cosXi);
+    phi = std::atan(GeodeticTangent(conformalTau));
+    lambda = lambda0 + std::atan2(sinhEta, cosXi);
 }

@@ -16,8 +16,14 @@ void CProjectionWinkel1::Forward()
     y = fn + a * phi;
 }
 
-void CProjectionWinkel1::Inverse()
+void CProjectionWinkel1::InverseFormula()
 {
     phi = (y - fn) / a;
     lambda = lambda0 + 2 * (x - fe) / (a * (std::cos(phi) + std::cos(phi1)));
+}
+
+void CProjectionWinkel1::Inverse()
+{
+    InverseFormula();
+    RefuseBeyondOutline();
 }

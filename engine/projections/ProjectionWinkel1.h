@@ -9,4 +9,8 @@ public:
     void Forward() override;
     void Inverse() override;
     void Initialise(const CCfgMapProjection& record) override;
+
+private:
+    // The inverse formulas, before the outline is checked.
+    void InverseFormula();
 };

@@ -256,6 +256,8 @@ TEST_F(Cli, PrintsDistanceAndAzimuths)
     // The geodesic's azimuths, as GeodSolve gives them.
     EXPECT_NEAR(forward, 147.638, 0.001);
     EXPECT_NEAR(reverse, 328.420, 0.001);
+    // Coincident positions have no azimuth, and say so in words.
+    EXPECT_EQ(Invoke("distance 48.2 16.37 48.2 16.37").out, "0.000 none none\n");
 }
 
 TEST_F(Cli, ConvertsATextFile)
