@@ -15,6 +15,7 @@
 #include "ProjectionPseudoMercator.h"
 #include "ProjectionSwissMercator.h"
 #include "ProjectionTransverseMercator.h"
+#include "ProjectionTransverseMercatorZoned.h"
 
 // equal-area and world projection headers
 #include "ProjectionAlbers.h"
@@ -107,6 +108,7 @@ constexpr ProjectionRow kProjections[] = {
     {kEqualEarth, {1078, 0}, Make<CProjectionEqualEarth>},
     {kColombiaUrban, {1052, 0}, Make<CProjectionColombiaUrban>},
     {kNewZealandMapGrid, {9811, 0}, Make<CProjectionNewZealandMapGrid>},
+    {kTransverseMercatorZoned, {9824, 0}, Make<CProjectionTransverseMercatorZoned>},
 };
 
 } // namespace

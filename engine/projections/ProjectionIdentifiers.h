@@ -54,4 +54,5 @@ enum ProjectionIdentifier : int
     kEqualEarth = 380,
     kColombiaUrban = 390,
     kNewZealandMapGrid = 400,
+    kTransverseMercatorZoned = 162,
 };
