@@ -156,6 +156,7 @@ PROJECTIONS = [
     (1078, None, FN | FE | LON),
     (9811, None, FN | FE | LAT | LON),
     (9830, None, FN | FE | LON | PN),
+    (9824, None, FN | FE | LAT | LON | PN | SCALE),
 ]
 
 # EPSG parameter codes -> tblGrids columns, per conversion method.
@@ -187,7 +188,8 @@ MAPPING = {
 # The parameters of the methods added with classes of their own. The columns a method has no use
 # for carry its extra parameter: the Michigan ellipsoid scaling factor and the Colombia Urban
 # projection plane height (metres) go into dblScale; the standard parallel of Polar Stereographic
-# variant C and Equidistant Cylindrical into dblParallelNorth.
+# variant C and Equidistant Cylindrical and the zone width of the zoned Transverse Mercator (whose
+# initial longitude is its dblLongitudeOrigin) into dblParallelNorth.
 GRID_METHODS_ADDED = {
     1024: {8801: "dblLatitudeOrigin", 8802: "dblLongitudeOrigin",
            8806: "dblFalseEasting", 8807: "dblFalseNorthing"},
@@ -200,6 +202,8 @@ GRID_METHODS_ADDED = {
     1078: {8802: "dblLongitudeOrigin", 8806: "dblFalseEasting", 8807: "dblFalseNorthing"},
     9830: {8832: "dblParallelNorth", 8833: "dblLongitudeOrigin",
            8826: "dblFalseEasting", 8827: "dblFalseNorthing"},
+    9824: {8801: "dblLatitudeOrigin", 8830: "dblLongitudeOrigin", 8831: "dblParallelNorth",
+           8805: "dblScale", 8806: "dblFalseEasting", 8807: "dblFalseNorthing"},
 }
 GRID_METHODS_ADDED[1027] = GRID_METHODS_ADDED[9811] = GRID_METHODS_ADDED[1024]
 GRID_METHODS_ADDED[1029] = GRID_METHODS_ADDED[1028]
