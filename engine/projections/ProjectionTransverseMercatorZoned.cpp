@@ -11,6 +11,8 @@ constexpr double kZonePrefix = 1e6; // metres a zone number counts in the eastin
 // A longitude on a zone's western edge belongs to that zone; the division in radians can land a
 // rounding error short of the whole number (0.7 mm on the ground for 6 degree zones).
 constexpr double kZoneEdge = 1e-9;
+// More zones than this (zones of a tenth of a degree) is no zone system.
+constexpr double kMaxZones = 3600;
 
 } // namespace
 
@@ -20,7 +22,9 @@ void CProjectionTransverseMercatorZoned::Initialise(const CCfgMapProjection& r)
     zoneWidth = phi1;
     // Whole zones around the globe only; any other width has no zone numbering.
     const double count = kTwoPi / zoneWidth;
-    zones = zoneWidth > 0 && std::fabs(count - std::round(count)) < 1e-9 ? static_cast<int>(std::round(count)) : 0;
+    zones = zoneWidth > 0 && count <= kMaxZones && std::fabs(count - std::round(count)) < 1e-9
+                ? static_cast<int>(std::round(count))
+                : 0;
     zoneRecord = r;
     zoneRecord.projectionId = kTransverseMercator;
     zoneRecord.unitId = 9001;
@@ -63,12 +67,13 @@ void CProjectionTransverseMercatorZoned::Forward()
 
 void CProjectionTransverseMercatorZoned::Inverse()
 {
-    const int zone = static_cast<int>(std::floor(x / kZonePrefix));
-    if (zones == 0 || !(zone >= 1 && zone <= zones))
+    const double zoneNumber = std::floor(x / kZonePrefix);
+    if (zones == 0 || !(zoneNumber >= 1 && zoneNumber <= zones))
     {
         phi = lambda = std::numeric_limits<double>::quiet_NaN();
         return;
     }
+    const int zone = static_cast<int>(zoneNumber);
     CProjection& tm = Zone(zone);
     tm.x = x - zone * kZonePrefix - fe;
     tm.y = y - fn;
