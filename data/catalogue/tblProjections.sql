@@ -46,6 +46,7 @@ INSERT INTO tblProjections (numId, strProjection, numFields) VALUES (9820, 'Lamb
 INSERT INTO tblProjections (numId, strProjection, numFields) VALUES (9822, 'Albers Equal Area', 63);
 INSERT INTO tblProjections (numId, strProjection, numFields) VALUES (9824, 'Transverse Mercator Zoned Grid System', 95);
 INSERT INTO tblProjections (numId, strProjection, numFields) VALUES (9826, 'Lambert Conic Conformal (West Orientated)', 79);
+INSERT INTO tblProjections (numId, strProjection, numFields) VALUES (9828, 'Bonne (South Orientated)', 15);
 INSERT INTO tblProjections (numId, strProjection, numFields) VALUES (9829, 'Polar Stereographic (variant B)', 15);
 INSERT INTO tblProjections (numId, strProjection, numFields) VALUES (9830, 'Polar Stereographic (variant C)', 27);
 COMMIT;

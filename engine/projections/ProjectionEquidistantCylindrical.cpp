@@ -3,6 +3,8 @@
 #include <cmath>
 #include <limits>
 
+#include "MeridianArc.h"
+
 namespace {
 
 constexpr double kLatitudeTolerance = 1e-15;
@@ -24,21 +26,9 @@ void CProjectionEquidistantCylindrical::Initialise(const CCfgMapProjection& r)
     parallelRadius = a * std::cos(phi1) / std::sqrt(1 - e2 * s * s);
 }
 
-// Helmert's series of the meridian arc in the third flattening n, to n to the power 4: what it
-// leaves out is below a micrometre on any terrestrial ellipsoid, where a series in e2 to e6 leaves
-// half a millimetre at the middle latitudes.
 double CProjectionEquidistantCylindrical::Arc(double latitude) const
 {
-    if (spherical)
-        return a * latitude;
-    const double n = f / (2 - f);
-    const double n2 = n * n;
-    const double n3 = n2 * n;
-    const double n4 = n2 * n2;
-    return a / (1 + n) *
-           ((1 + n2 / 4 + n4 / 64) * latitude - (1.5 * n - 3 * n3 / 16) * std::sin(2 * latitude) +
-            (15 * n2 / 16 - 15 * n4 / 64) * std::sin(4 * latitude) - (35 * n3 / 48) * std::sin(6 * latitude) +
-            (315 * n4 / 512) * std::sin(8 * latitude));
+    return spherical ? a * latitude : MeridianArc(a, f, latitude);
 }
 
 void CProjectionEquidistantCylindrical::Forward()

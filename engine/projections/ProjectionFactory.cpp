@@ -20,6 +20,7 @@
 // equal-area and world projection headers
 #include "ProjectionAlbers.h"
 #include "ProjectionBonne.h"
+#include "ProjectionBonneSouth.h"
 #include "ProjectionColombiaUrban.h"
 #include "ProjectionCylEqArea.h"
 #include "ProjectionEckert1.h"
@@ -109,6 +110,7 @@ constexpr ProjectionRow kProjections[] = {
     {kColombiaUrban, {1052, 0}, Make<CProjectionColombiaUrban>},
     {kNewZealandMapGrid, {9811, 0}, Make<CProjectionNewZealandMapGrid>},
     {kTransverseMercatorZoned, {9824, 0}, Make<CProjectionTransverseMercatorZoned>},
+    {kBonneSouthOrientated, {9828, 0}, Make<CProjectionBonneSouth>},
 };
 
 } // namespace

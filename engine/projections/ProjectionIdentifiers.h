@@ -55,4 +55,5 @@ enum ProjectionIdentifier : int
     kColombiaUrban = 390,
     kNewZealandMapGrid = 400,
     kTransverseMercatorZoned = 162,
+    kBonneSouthOrientated = 321,
 };

@@ -19,13 +19,15 @@ namespace {
 
 using Pair = std::array<double, 2>;
 
-// PROJ 9.1 has no form of Polar Stereographic variant C and of the zoned Transverse Mercator, takes
-// the meridian arc of EPSG's Equidistant Cylindrical as a * latitude and its spherical Lambert
-// azimuthal as the ellipsoidal one; MethodOracle checks these against the methods' definitions.
+// PROJ 9.1 has no form of Polar Stereographic variant C, the zoned Transverse Mercator and the
+// south orientated Bonne, takes the meridian arc of EPSG's Equidistant Cylindrical as a * latitude
+// and its spherical Lambert azimuthal as the ellipsoidal one; MethodOracle checks these against the
+// methods' definitions.
 bool ProjIsNoOracleFor(int projectionId)
 {
     return projectionId == kPolarStereographicC || projectionId == kTransverseMercatorZoned ||
-           projectionId == kEquidistantCylindrical || projectionId == kLambertAzimuthalEqualAreaSpherical;
+           projectionId == kBonneSouthOrientated || projectionId == kEquidistantCylindrical ||
+           projectionId == kLambertAzimuthalEqualAreaSpherical;
 }
 
 std::string Num(double v)

@@ -52,7 +52,7 @@ TEST_F(ShippedCatalogue, EveryShippedProjectionAndUnitIsOneTheEngineKnows)
         ++projections;
     }
     sqlite3_finalize(statement);
-    EXPECT_EQ(projections, 47);
+    EXPECT_EQ(projections, 48);
     ASSERT_EQ(sqlite3_prepare_v2(db, "SELECT numId FROM tblUnits", -1, &statement, nullptr), SQLITE_OK);
     while (sqlite3_step(statement) == SQLITE_ROW)
     {

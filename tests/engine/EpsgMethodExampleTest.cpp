@@ -131,6 +131,7 @@ TEST(EpsgMethodExample, PointsOutsideAMethodsDomainGiveNoNumber)
     const Definition equalEarth = {"8857", 1078, 6378137, 298.257223563, 0, 0, 0, 0, 0, 0, 0, 0};
     const Definition nzmg = {"27200", 9811, 6378388, 297, -41, 173, 0, 0, 0, 0, 2510000, 6023150};
     const Definition utmZoned = {"32600", 9824, 6378137, 298.257223563, 0, -180, 6, 0, 0, 0.9996, 500000, 0};
+    const Definition bonneOnEquator = {"2963", 9828, 6377397.155, 299.1528128, 0, 0, 0, 0, 0, 0, 0, 0};
     Definition noScale = kMichiganCentral;
     noScale.scale = 0;
     struct Case
@@ -149,6 +150,7 @@ TEST(EpsgMethodExample, PointsOutsideAMethodsDomainGiveNoNumber)
         {nzmg, true, 10, 0},                        // far outside the grid's series
         {noScale, true, 44, -84},                   // a Michigan grid without its scaling factor
         {kWorldEquidistant, false, 0, 1.1e7},       // north of the pole
+        {bonneOnEquator, true, 10, 5},              // a Bonne cone that is a cylinder
         {utmZoned, false, 500000, 5e6},             // an easting without its zone number
         {utmZoned, false, 61.5e6, 5e6},             // a zone past the sixtieth
     };

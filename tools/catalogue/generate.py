@@ -66,7 +66,7 @@ tblGrids        Every non-deprecated EPSG projected system whose conversion meth
                 tblProjections, whose base system is in tblDatums and whose axes' unit is in tblUnits:
                 numId its EPSG code, numDatum its base system, numProjection the EPSG method code,
                 numUnits the axis unit (systems whose axes point west or south are left out unless
-                their method itself gives westings and southings: 9808, 9819, 9826), parameters mapped onto the columns the engine reads for the
+                their method itself gives westings and southings: 9808, 9819, 9826, 9828), parameters mapped onto the columns the engine reads for the
                 projection (MAPPING below), angles in degrees, false easting and northing converted
                 into the system's own unit. Hotine variant B with azimuth and rectified grid angle
                 both 90 degrees (the Swiss grids) is shipped as the Swiss oblique cylindrical method
@@ -157,6 +157,7 @@ PROJECTIONS = [
     (9811, None, FN | FE | LAT | LON),
     (9830, None, FN | FE | LON | PN),
     (9824, None, FN | FE | LAT | LON | PN | SCALE),
+    (9828, None, FN | FE | LAT | LON),
 ]
 
 # EPSG parameter codes -> tblGrids columns, per conversion method.
@@ -205,7 +206,7 @@ GRID_METHODS_ADDED = {
     9824: {8801: "dblLatitudeOrigin", 8830: "dblLongitudeOrigin", 8831: "dblParallelNorth",
            8805: "dblScale", 8806: "dblFalseEasting", 8807: "dblFalseNorthing"},
 }
-GRID_METHODS_ADDED[1027] = GRID_METHODS_ADDED[9811] = GRID_METHODS_ADDED[1024]
+GRID_METHODS_ADDED[1027] = GRID_METHODS_ADDED[9811] = GRID_METHODS_ADDED[9828] = GRID_METHODS_ADDED[1024]
 GRID_METHODS_ADDED[1029] = GRID_METHODS_ADDED[1028]
 GRID_METHODS_ADDED[1041] = MAPPING[9819]
 MAPPING.update(GRID_METHODS_ADDED)
@@ -225,6 +226,7 @@ DATUM_COLUMNS = ["numId", "strDatum", "numEllipsoid", "numPrime", "numMethod", "
 # Methods whose own formulas give westings or southings; any other method on west or south pointing
 # axes would need the coordinates negated, which a catalogue row cannot say.
 WESTING_METHODS = {9808, 9819, 9826}
+WESTING_METHODS |= {9828}  # Bonne (South Orientated)
 
 HELMERT_METHODS = {9603: "translation", 9606: "position vector", 9607: "coordinate frame",
                    9636: "Molodensky-Badekas (coordinate frame)"}

@@ -19,7 +19,8 @@ tblWkt          numId and strKind ('grid' or 'datum') the catalogue row; strName
                 only while its row still gives the same strRow, so a row a user edited gets a .prj
                 composed from its new values instead.
                 Grids of Polar Stereographic variant C (9830), Equidistant Cylindrical (1028), the
-                spherical Lambert azimuthal (1027) and the zoned Transverse Mercator (9824) get no text either: PROJ reads those texts onto
+                spherical Lambert azimuthal (1027), the zoned Transverse Mercator (9824) and Bonne (South
+                Orientated) (9828) get no text either: PROJ reads those texts onto
                 other coordinates (or none), so a .prj of them would misplace the data.
                 Grids of Krovak (9819) and Lambert west orientated (9826) get no text: GDAL does not read
                 PROJ's ESRI form of them back onto the easting and northing the engine writes (a Krovak
@@ -85,6 +86,8 @@ NO_PRJ_METHODS = {9819, 9826}
 NO_PRJ_METHODS |= {9830, 1027, 1028}
 # Nor has it one of the zoned Transverse Mercator (9824), whose eastings carry the zone number.
 NO_PRJ_METHODS |= {9824}
+# Nor one of Bonne (South Orientated) (9828) that GDAL computes.
+NO_PRJ_METHODS |= {9828}
 
 PJ_CATEGORY_CRS = 3
 PJ_WKT1_ESRI = 5

@@ -20,6 +20,8 @@ of PROJ or plain arithmetic:
 - Transverse Mercator Zoned Grid System (9824): PROJ 9.1 has no form of it; it is PROJ's Transverse
   Mercator of the point's zone (UTM zone Z for the two UTM grid systems), its easting prefixed by Z
   million metres, as the method numbers its zones.
+- Bonne (South Orientated) (9828): PROJ 9.1 has no form of it; it is PROJ's ellipsoidal `+proj=bonne`
+  of the same origin with both coordinates turned (westing = FE - x, southing = FN - y).
 - Polar Stereographic (variant C) (9830): PROJ 9.1 has no form of it; it is PROJ's polar
   `+proj=stere` with `+lat_ts` the standard parallel and the false northing moved by the radius of
   that parallel (a m_F), as the method places its origin on the parallel.
@@ -34,8 +36,16 @@ import subprocess
 PROJ_DB = "/usr/share/proj/proj.db"
 ROOT = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
 OUTPUT = os.path.join(ROOT, "tests", "catalogue", "data", "method_oracle.tsv")
-METHODS = [1024, 1027, 1028, 1041, 1051, 1052, 1078, 9811, 9824, 9830]
+METHODS = [1024, 1027, 1028, 1041, 1051, 1052, 1078, 9811, 9824, 9828, 9830]
 FRACTIONS = [(0.5, 0.5), (0.2, 0.2), (0.2, 0.8), (0.8, 0.2), (0.8, 0.8)]
+
+
+def dms(value):
+    """EPSG's sexagesimal DMS (unit 9110), sign DDD.MMSSsss, as degrees."""
+    text = "%.10f" % abs(value)
+    degrees, fraction = text.split(".")
+    result = int(degrees) + int(fraction[0:2]) / 60 + float(fraction[2:4] + "." + fraction[4:]) / 3600
+    return -result if value < 0 else result
 
 
 def shipped_grids(methods):
@@ -98,7 +108,7 @@ def ellipsoid(db, base):
 
 
 def forward(db, code, base, method, pts):
-    words = definition(code) if method not in (9824, 9830) else []
+    words = definition(code) if method not in (9824, 9828, 9830) else []
     lines = ["%.12f %.12f\n" % (lon, lat) for lat, lon in pts]
     if method == 1027:
         return run("proj", words + ["+R_A"], lines)
@@ -131,6 +141,20 @@ def forward(db, code, base, method, pts):
                           ["%.12f %.12f\n" % (lon, lat)])
             out.append((x, y))
         return out
+    if method == 9828:
+        a, rf = ellipsoid(db, base)
+        row = db.execute("SELECT c.param1_value, c.param1_uom_code, c.param2_value, c.param2_uom_code, c.param3_value, "
+                         "c.param4_value, pm.longitude, pm.uom_code FROM projected_crs p JOIN conversion c ON "
+                         "c.auth_name = p.conversion_auth_name AND c.code = p.conversion_code JOIN geodetic_crs g ON "
+                         "g.auth_name = p.geodetic_crs_auth_name AND g.code = p.geodetic_crs_code JOIN geodetic_datum d "
+                         "ON d.auth_name = g.datum_auth_name AND d.code = g.datum_code JOIN prime_meridian pm ON "
+                         "pm.auth_name = d.prime_meridian_auth_name AND pm.code = d.prime_meridian_code "
+                         "WHERE p.auth_name = 'EPSG' AND p.code = ?", (str(code),)).fetchone()
+        lat0, lat_uom, lon0, lon_uom, fe, fn, pm, pm_uom = row
+        degrees = lambda v, uom: dms(float(v)) if str(uom) == "9110" else float(v)
+        words = ["+proj=bonne", "+lat_1=%r" % degrees(lat0, lat_uom),
+                 "+lon_0=%r" % (degrees(lon0, lon_uom) + degrees(pm, pm_uom)), "+a=%r" % a, "+rf=%r" % rf]
+        return [(float(fe) - x, float(fn) - y) for x, y in run("proj", words, lines)]
     if method == 9830:
         a, rf = ellipsoid(db, base)
         e2 = (2 - 1 / rf) / rf
