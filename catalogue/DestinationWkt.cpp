@@ -126,6 +126,52 @@ bool ReadRow(CCxAdo& ado, int id, bool grid, Row& row)
 
 using Parameters = std::vector<std::pair<const char*, double>>;
 
+// The ESRI forms of the EPSG methods added with classes of their own, as PROJ writes them and GDAL
+// reads them back onto the engine's coordinates (checked through gdaltransform). Krovak East North
+// only without a false origin, like the south-west orientated Krovak below.
+bool AddedMethodProjection(const Row& r, std::string& name, Parameters& p)
+{
+    switch (r.projection)
+    {
+    case 1024:
+        name = "Mercator_Auxiliary_Sphere";
+        p = {{"False_Easting", r.fe},      {"False_Northing", r.fn},       {"Central_Meridian", r.lon},
+             {"Standard_Parallel_1", r.lat}, {"Auxiliary_Sphere_Type", 0.0}};
+        return true;
+    case 1041:
+        if (r.fe != 0 || r.fn != 0)
+            return false;
+        name = "Krovak";
+        p = {{"False_Easting", 0.0},         {"False_Northing", 0.0},         {"Pseudo_Standard_Parallel_1", r.pn},
+             {"Scale_Factor", r.scale},      {"Azimuth", r.azimuth},           {"Longitude_Of_Center", r.lon},
+             {"Latitude_Of_Center", r.lat},  {"X_Scale", -1.0},                {"Y_Scale", 1.0},
+             {"XY_Plane_Rotation", 90.0}};
+        return true;
+    case 1051: // the ellipsoid scaling factor is ESRI's scale factor of the cone
+        name = "Lambert_Conformal_Conic";
+        p = {{"False_Easting", r.fe},        {"False_Northing", r.fn},        {"Central_Meridian", r.lon},
+             {"Standard_Parallel_1", r.pn},  {"Standard_Parallel_2", r.ps},   {"Scale_Factor", r.scale},
+             {"Latitude_Of_Origin", r.lat}};
+        return true;
+    case 1052: // the projection plane height rides in the scale column
+        name = "IGAC_Plano_Cartesiano";
+        p = {{"False_Easting", r.fe},       {"False_Northing", r.fn}, {"Longitude_Of_Center", r.lon},
+             {"Latitude_Of_Center", r.lat}, {"Height", r.scale}};
+        return true;
+    case 1078:
+        name = "Equal_Earth";
+        p = {{"False_Easting", r.fe}, {"False_Northing", r.fn}, {"Central_Meridian", r.lon}};
+        return true;
+    case 9811:
+        name = "New_Zealand_Map_Grid";
+        p = {{"False_Easting", r.fe}, {"False_Northing", r.fn}, {"Longitude_Of_Origin", r.lon},
+             {"Latitude_Of_Origin", r.lat}};
+        return true;
+    default:
+        return false;
+    }
+}
+
 // The ESRI projection name and parameters of a catalogue projection (EPSG method codes, the
 // internal identifiers for the world projections), the forms PROJ and GDAL write and read. False
 // for a projection without an ESRI form here.
@@ -237,6 +283,8 @@ bool EsriProjection(const Row& r, std::string& name, Parameters& p)
              {"Standard_Parallel_1", r.pn}, {"Standard_Parallel_2", r.ps}, {"Latitude_Of_Origin", r.lat}};
         return true;
     default:
+        if (AddedMethodProjection(r, name, p))
+            return true;
         break;
     }
     // The world projections: false easting and northing and the central meridian, some with a

@@ -255,6 +255,14 @@ void CDialogSelectGrid::SetVariableLabels()
         ui->longitudeLabel->setText(tr("Center Longitude"));
     if (mask & FieldCentralMeridian)
         ui->longitudeLabel->setText(tr("Central Meridian"));
+    // Methods whose extra parameter rides in the scale or the north parallel column (EPSG codes).
+    ui->scaleFactorLabel->setText(projectionId == 1052   ? tr("Plane Height (m):")
+                                  : projectionId == 1051 ? tr("Ellipsoid Scaling:")
+                                                         : tr("Scalefactor:"));
+    ui->parallelNorthLabel->setText(projectionId == 9824 ? tr("Zone Width:")
+                                    : projectionId == 9830 || projectionId == 1028 || projectionId == 1029
+                                        ? tr("Standard Parallel:")
+                                        : tr("Parallel North:"));
 }
 
 void CDialogSelectGrid::OnHeaderClicked(int column)

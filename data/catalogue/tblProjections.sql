@@ -18,6 +18,14 @@ INSERT INTO tblProjections (numId, strProjection, numFields) VALUES (340, 'Robin
 INSERT INTO tblProjections (numId, strProjection, numFields) VALUES (350, 'Equirectangular', 535);
 INSERT INTO tblProjections (numId, strProjection, numFields) VALUES (360, 'Loximuthal', 531);
 INSERT INTO tblProjections (numId, strProjection, numFields) VALUES (370, 'Plate Carree', 519);
+INSERT INTO tblProjections (numId, strProjection, numFields) VALUES (1024, 'Popular Visualisation Pseudo Mercator', 15);
+INSERT INTO tblProjections (numId, strProjection, numFields) VALUES (1027, 'Lambert Azimuthal Equal Area (Spherical)', 15);
+INSERT INTO tblProjections (numId, strProjection, numFields) VALUES (1028, 'Equidistant Cylindrical', 27);
+INSERT INTO tblProjections (numId, strProjection, numFields) VALUES (1029, 'Equidistant Cylindrical (Spherical)', 27);
+INSERT INTO tblProjections (numId, strProjection, numFields) VALUES (1041, 'Krovak (North Orientated)', 1243);
+INSERT INTO tblProjections (numId, strProjection, numFields) VALUES (1051, 'Lambert Conic Conformal (2SP Michigan)', 127);
+INSERT INTO tblProjections (numId, strProjection, numFields) VALUES (1052, 'Colombia Urban', 79);
+INSERT INTO tblProjections (numId, strProjection, numFields) VALUES (1078, 'Equal Earth', 11);
 INSERT INTO tblProjections (numId, strProjection, numFields) VALUES (9801, 'Lambert Conic Conformal (1SP)', 79);
 INSERT INTO tblProjections (numId, strProjection, numFields) VALUES (9802, 'Lambert Conic Conformal (2SP)', 63);
 INSERT INTO tblProjections (numId, strProjection, numFields) VALUES (9803, 'Lambert Conic Conformal (2SP Belgium)', 63);
@@ -28,6 +36,7 @@ INSERT INTO tblProjections (numId, strProjection, numFields) VALUES (9807, 'Tran
 INSERT INTO tblProjections (numId, strProjection, numFields) VALUES (9808, 'Transverse Mercator (South Orientated)', 583);
 INSERT INTO tblProjections (numId, strProjection, numFields) VALUES (9809, 'Oblique Stereographic', 79);
 INSERT INTO tblProjections (numId, strProjection, numFields) VALUES (9810, 'Polar Stereographic (variant A)', 79);
+INSERT INTO tblProjections (numId, strProjection, numFields) VALUES (9811, 'New Zealand Map Grid', 15);
 INSERT INTO tblProjections (numId, strProjection, numFields) VALUES (9812, 'Hotine Oblique Mercator (variant A)', 3523);
 INSERT INTO tblProjections (numId, strProjection, numFields) VALUES (9814, 'Swiss Oblique Cylindrical', 451);
 INSERT INTO tblProjections (numId, strProjection, numFields) VALUES (9815, 'Hotine Oblique Mercator (variant B)', 3523);
@@ -35,6 +44,9 @@ INSERT INTO tblProjections (numId, strProjection, numFields) VALUES (9818, 'Amer
 INSERT INTO tblProjections (numId, strProjection, numFields) VALUES (9819, 'Krovak', 1243);
 INSERT INTO tblProjections (numId, strProjection, numFields) VALUES (9820, 'Lambert Azimuthal Equal Area', 15);
 INSERT INTO tblProjections (numId, strProjection, numFields) VALUES (9822, 'Albers Equal Area', 63);
+INSERT INTO tblProjections (numId, strProjection, numFields) VALUES (9824, 'Transverse Mercator Zoned Grid System', 95);
 INSERT INTO tblProjections (numId, strProjection, numFields) VALUES (9826, 'Lambert Conic Conformal (West Orientated)', 79);
+INSERT INTO tblProjections (numId, strProjection, numFields) VALUES (9828, 'Bonne (South Orientated)', 15);
 INSERT INTO tblProjections (numId, strProjection, numFields) VALUES (9829, 'Polar Stereographic (variant B)', 15);
+INSERT INTO tblProjections (numId, strProjection, numFields) VALUES (9830, 'Polar Stereographic (variant C)', 27);
 COMMIT;

@@ -3,17 +3,25 @@
 // conformal projection headers
 #include "ProjectionCassiniSoldner.h"
 #include "ProjectionKrovak.h"
+#include "ProjectionKrovakNorth.h"
 #include "ProjectionLambert.h"
+#include "ProjectionLambertMichigan.h"
 #include "ProjectionMercator.h"
 #include "ProjectionObliqueMercator.h"
+#include "ProjectionNewZealandMapGrid.h"
 #include "ProjectionObliqueStereo.h"
 #include "ProjectionPolarStereo.h"
+#include "ProjectionPolarStereoC.h"
+#include "ProjectionPseudoMercator.h"
 #include "ProjectionSwissMercator.h"
 #include "ProjectionTransverseMercator.h"
+#include "ProjectionTransverseMercatorZoned.h"
 
 // equal-area and world projection headers
 #include "ProjectionAlbers.h"
 #include "ProjectionBonne.h"
+#include "ProjectionBonneSouth.h"
+#include "ProjectionColombiaUrban.h"
 #include "ProjectionCylEqArea.h"
 #include "ProjectionEckert1.h"
 #include "ProjectionEckert2.h"
@@ -21,9 +29,12 @@
 #include "ProjectionEckert4.h"
 #include "ProjectionEckert5.h"
 #include "ProjectionEckert6.h"
+#include "ProjectionEqualEarth.h"
+#include "ProjectionEquidistantCylindrical.h"
 #include "ProjectionEquirectangular.h"
 #include "ProjectionGallStereo.h"
 #include "ProjectionLambertAzimuthal.h"
+#include "ProjectionLambertAzimuthalSpherical.h"
 #include "ProjectionLoximuthal.h"
 #include "ProjectionMiller.h"
 #include "ProjectionMollweide.h"
@@ -88,6 +99,18 @@ constexpr ProjectionRow kProjections[] = {
     {kEquirectangular, {0, 0}, Make<CProjectionEquirectangular>},
     {kLoximuthal, {0, 0}, Make<CProjectionLoximuthal>},
     {kPlateCarree, {0, 0}, Make<CProjectionPlateCarree>},
+    {kLambertConicMichigan, {1051, 0}, Make<CProjectionLambertMichigan>},
+    {kLambertAzimuthalEqualAreaSpherical, {1027, 0}, Make<CProjectionLambertAzimuthalSpherical>},
+    {kPseudoMercator, {1024, 0}, Make<CProjectionPseudoMercator>},
+    {kPolarStereographicC, {9830, 0}, Make<CProjectionPolarStereoC>},
+    {kKrovakNorthOrientated, {1041, 0}, Make<CProjectionKrovakNorth>},
+    {kEquidistantCylindrical, {1028, 0}, Make<CProjectionEquidistantCylindrical>},
+    {kEquidistantCylindricalSpherical, {1029, 0}, Make<CProjectionEquidistantCylindrical>},
+    {kEqualEarth, {1078, 0}, Make<CProjectionEqualEarth>},
+    {kColombiaUrban, {1052, 0}, Make<CProjectionColombiaUrban>},
+    {kNewZealandMapGrid, {9811, 0}, Make<CProjectionNewZealandMapGrid>},
+    {kTransverseMercatorZoned, {9824, 0}, Make<CProjectionTransverseMercatorZoned>},
+    {kBonneSouthOrientated, {9828, 0}, Make<CProjectionBonneSouth>},
 };
 
 } // namespace

@@ -43,4 +43,17 @@ enum ProjectionIdentifier : int
     kEquirectangular = 350,
     kLoximuthal = 360,
     kPlateCarree = 370,
+    // EPSG methods added with their own classes.
+    kLambertConicMichigan = 112,
+    kLambertAzimuthalEqualAreaSpherical = 121,
+    kPseudoMercator = 145,
+    kPolarStereographicC = 221,
+    kKrovakNorthOrientated = 241,
+    kEquidistantCylindrical = 351,
+    kEquidistantCylindricalSpherical = 352,
+    kEqualEarth = 380,
+    kColombiaUrban = 390,
+    kNewZealandMapGrid = 400,
+    kTransverseMercatorZoned = 162,
+    kBonneSouthOrientated = 321,
 };

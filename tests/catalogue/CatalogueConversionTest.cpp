@@ -19,6 +19,17 @@ namespace {
 
 using Pair = std::array<double, 2>;
 
+// PROJ 9.1 has no form of Polar Stereographic variant C, the zoned Transverse Mercator and the
+// south orientated Bonne, takes the meridian arc of EPSG's Equidistant Cylindrical as a * latitude
+// and its spherical Lambert azimuthal as the ellipsoidal one; MethodOracle checks these against the
+// methods' definitions.
+bool ProjIsNoOracleFor(int projectionId)
+{
+    return projectionId == kPolarStereographicC || projectionId == kTransverseMercatorZoned ||
+           projectionId == kBonneSouthOrientated || projectionId == kEquidistantCylindrical ||
+           projectionId == kLambertAzimuthalEqualAreaSpherical;
+}
+
 std::string Num(double v)
 {
     char buf[64];
@@ -279,6 +290,8 @@ TEST_F(CatalogueConversion, SampleOfShippedGridsAgreesWithEpsgThroughCs2cs)
             // for these two; EPSG's worked examples check the engine.
             continue;
         }
+        if (ProjIsNoOracleFor(record.projectionId))
+            continue;
         const std::string from = " +proj=longlat" + Ellipsoid(record) + " +no_defs +type=crs";
         const std::vector<Pair> expected =
             Cs2cs((facts.northingFirst ? "-s" : "") + from + " +to EPSG:" + std::to_string(code),
@@ -369,7 +382,8 @@ TEST_F(CatalogueConversion, ShareOfShippedGridsThatAgreeWithCs2csDefault)
         const std::vector<Pair> points = PointsInside(proj, code);
         CCfgMapProjection record;
         LoadGridRecord(record, code);
-        if (!facts.found || points.empty() || record.projectionId == 111 || record.projectionId == 101)
+        if (!facts.found || points.empty() || record.projectionId == 111 || record.projectionId == 101 ||
+            ProjIsNoOracleFor(record.projectionId))
             continue; // PROJ has no oracle for the Belgian and the west orientated cones
         const std::string order = facts.northingFirst ? "-s " : "";
         std::vector<Pair> latLon;

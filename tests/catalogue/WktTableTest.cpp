@@ -86,7 +86,9 @@ TEST_F(WktTable, EveryShippedGridAndDatumHasATextOfItsOwnRow)
 {
     // Krovak and Lambert west orientated excepted: GDAL does not read their ESRI form back onto
     // the engine's coordinates.
-    EXPECT_EQ(Ids("SELECT numId FROM tblGrids WHERE numProjection NOT IN (9819, 9826)"),
+    // Polar stereographic variant C, Equidistant Cylindrical, the spherical Lambert azimuthal and the
+    // zoned Transverse Mercator and the south orientated Bonne have no text at all: PROJ has none of them or reads them elsewhere.
+    EXPECT_EQ(Ids("SELECT numId FROM tblGrids WHERE numProjection NOT IN (9819, 9826, 9830, 1027, 1028, 9824, 9828)"),
               Ids("SELECT numId FROM tblWkt WHERE strKind = 'grid'"));
     EXPECT_GT(Ids("SELECT numId FROM tblGrids WHERE numProjection IN (9819, 9826)").size(), 10u);
     EXPECT_EQ(Ids("SELECT numId FROM tblDatums"), Ids("SELECT numId FROM tblWkt WHERE strKind = 'datum'"));
@@ -245,7 +247,10 @@ TEST_F(WktTable, PrjFilesGdalWritesFindTheirSystems)
     moved.replace(moved.find("WGS_1984_UTM_Zone_31N"), 21, "Shifted");
     EXPECT_FALSE(MatchPrj(moved, match, why));
     EXPECT_NE(why.find("no catalogue system matches"), std::string::npos) << why;
-    EXPECT_FALSE(MatchPrj(Shell("gdalsrsinfo -o wkt1_esri EPSG:3857 2>/dev/null"), match, why));
+    std::string elsewhere = Shell("gdalsrsinfo -o wkt_esri EPSG:3857 2>/dev/null");
+    elsewhere.replace(elsewhere.find("\"Central_Meridian\",0.0"), 22, "\"Central_Meridian\",10.0");
+    elsewhere.replace(elsewhere.find("WGS_1984_Web_Mercator_Auxiliary_Sphere"), 38, "Web_Mercator_At_10_East");
+    EXPECT_FALSE(MatchPrj(elsewhere, match, why));
     EXPECT_FALSE(MatchPrj("PROJCS[\"x\",GEOGCS[", match, why));
     std::string negative = ReadTextFile((home / "gdal32631/one.prj").string());
     negative.replace(negative.find("UNIT[\"Meter\",1.0]"), 18, "UNIT[\"Meter\",-1.0]");
@@ -256,4 +261,47 @@ TEST_F(WktTable, PrjFilesGdalWritesFindTheirSystems)
     // Paris in grads, the catalogue's datum 4807 from Greenwich in degrees.
     EXPECT_FALSE(MatchPrj(Shell("gdalsrsinfo -o wkt1 EPSG:4807 2>/dev/null"), match, why));
     EXPECT_NE(why.find("EPSG code 4807 names a catalogue system with other parameters"), std::string::npos) << why;
+}
+
+TEST_F(WktTable, GridsOfTheAddedMethodsWriteAndFindTheirPrj)
+{
+    // The .prj GDAL writes for a grid of each added method finds that grid, and the catalogue's own
+    // text of it (shipped, then composed after an edit) is one GDAL reads onto the same projection.
+    const std::pair<int, const char*> grids[] = {{3857, "+proj=merc +a=6378137 +b=6378137"},
+                                                 {5514, "+proj=krovak"},
+                                                 {8857, "+proj=eqearth"},
+                                                 {27200, "+proj=nzmg"},
+                                                 {6201, "+proj=lcc"},
+                                                 {6247, "+proj=col_urban"}};
+    for (const auto& [code, proj] : grids)
+    {
+        SCOPED_TRACE(code);
+        const std::string folder = (home / ("gdal" + std::to_string(code))).string();
+        const std::string csv = (home / "one.csv").string();
+        std::ofstream(csv) << "id,WKT\n1,\"POINT (5 52)\"\n";
+        ASSERT_EQ(std::system(("ogr2ogr -q -f 'ESRI Shapefile' -a_srs EPSG:" + std::to_string(code) + " '" +
+                               folder + "' '" + csv + "'")
+                                  .c_str()),
+                  0);
+        CPrjMatch match;
+        std::string why;
+        ASSERT_TRUE(MatchPrj(ReadTextFile(folder + "/one.prj"), match, why)) << why;
+        EXPECT_EQ(match.gridId, code);
+
+        std::string shipped, edited;
+        ASSERT_TRUE(DestinationWkt(0, code, shipped, why)) << why;
+        EXPECT_NE(GdalReads(shipped).find(proj), std::string::npos) << GdalReads(shipped);
+        Sql("UPDATE tblGrids SET dblLongitudeOrigin = dblLongitudeOrigin + 0.5 WHERE numId = " +
+            std::to_string(code));
+        ASSERT_TRUE(DestinationWkt(0, code, edited, why)) << why;
+        EXPECT_NE(edited, shipped);
+        EXPECT_NE(GdalReads(edited).find(proj), std::string::npos) << GdalReads(edited);
+    }
+    // No text rather than one GDAL reads elsewhere: a Krovak East North with a false origin, and
+    // the methods PROJ reads with other formulas.
+    std::string wkt, why;
+    Sql("UPDATE tblGrids SET dblFalseEasting = 1000 WHERE numId = 5514");
+    EXPECT_FALSE(DestinationWkt(0, 5514, wkt, why));
+    for (int code : {2985, 4087, 9311, 32600, 2963})
+        EXPECT_FALSE(DestinationWkt(0, code, wkt, why)) << code;
 }

@@ -366,3 +366,26 @@ TEST_F(GridDialogTest, AddedGridConvertsLikeTheShippedOne)
 }
 
 } // namespace
+
+TEST_F(GridDialogTest, MethodsWithAnExtraParameterNameItsColumn)
+{
+    // Colombia Urban keeps its plane height, Michigan its ellipsoid scaling and the zoned
+    // Transverse Mercator its zone width in columns the labels otherwise call something else.
+    struct Case
+    {
+        int grid;
+        const char* label;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {6247, "scaleFactorLabel", "Plane Height (m):"}, {6201, "scaleFactorLabel", "Ellipsoid Scaling:"},
+        {32600, "parallelNorthLabel", "Zone Width:"},     {2985, "parallelNorthLabel", "Standard Parallel:"},
+        {32631, "scaleFactorLabel", "Scalefactor:"},      {32631, "parallelNorthLabel", "Parallel North:"},
+    };
+    for (const Case& c : cases)
+    {
+        auto d = Open(c.grid);
+        EXPECT_EQ(SelectedRowId(List(*d)), c.grid);
+        EXPECT_EQ(Find<QLabel>(d.get(), c.label)->text(), QString::fromUtf8(c.expected)) << c.grid;
+    }
+}

@@ -66,13 +66,16 @@ tblGrids        Every non-deprecated EPSG projected system whose conversion meth
                 tblProjections, whose base system is in tblDatums and whose axes' unit is in tblUnits:
                 numId its EPSG code, numDatum its base system, numProjection the EPSG method code,
                 numUnits the axis unit (systems whose axes point west or south are left out unless
-                their method itself gives westings and southings: 9808, 9819, 9826), parameters mapped onto the columns the engine reads for the
+                their method itself gives westings and southings: 9808, 9819, 9826, 9828), parameters mapped onto the columns the engine reads for the
                 projection (MAPPING below), angles in degrees, false easting and northing converted
                 into the system's own unit. Hotine variant B with azimuth and rectified grid angle
                 both 90 degrees (the Swiss grids) is shipped as the Swiss oblique cylindrical method
                 9814, the exact form of that case. numCountry from the first area of use (lowest usage
                 code): the text before " - " matched against country names and aliases, "World"
                 (numId 1, UN M49's code for the world) when nothing matches.
+                A method's parameter that has no column of its own rides in one the method does not
+                use (GRID_METHODS_ADDED). grids-report.txt, next to the SQL, gives the share of EPSG's
+                projected systems shipped and names every one left out, with the reason.
 tblCountries    ISO 3166-1: numId the numeric code, strCountry the common name where iso-codes gives
                 one, else the name; strFlag "<alpha-2>.png" when famfamfam-flag-png has that file,
                 else empty; plus "World" with "world.png".
@@ -141,6 +144,20 @@ PROJECTIONS = [
     (350, "Equirectangular", WORLD | LAT | PN),
     (360, "Loximuthal", WORLD | PN),
     (370, "Plate Carree", WORLD | LAT),
+] + [
+    # EPSG methods with classes of their own (see GRID_METHODS_ADDED).
+    (1024, None, FN | FE | LAT | LON),
+    (1027, None, FN | FE | LAT | LON),
+    (1028, None, FN | FE | LON | PN),
+    (1029, None, FN | FE | LON | PN),
+    (1041, None, FN | FE | CLAT | LON | PN | SCALE | AZ),
+    (1051, None, FN | FE | LAT | LON | PN | PS | SCALE),
+    (1052, None, FN | FE | LAT | LON | SCALE),
+    (1078, None, FN | FE | LON),
+    (9811, None, FN | FE | LAT | LON),
+    (9830, None, FN | FE | LON | PN),
+    (9824, None, FN | FE | LAT | LON | PN | SCALE),
+    (9828, None, FN | FE | LAT | LON),
 ]
 
 # EPSG parameter codes -> tblGrids columns, per conversion method.
@@ -169,6 +186,31 @@ MAPPING = {
     9829: {8832: "dblLatitudeOrigin", 8833: "dblLongitudeOrigin",
            8806: "dblFalseEasting", 8807: "dblFalseNorthing"},
 }
+# The parameters of the methods added with classes of their own. The columns a method has no use
+# for carry its extra parameter: the Michigan ellipsoid scaling factor and the Colombia Urban
+# projection plane height (metres) go into dblScale; the standard parallel of Polar Stereographic
+# variant C and Equidistant Cylindrical and the zone width of the zoned Transverse Mercator (whose
+# initial longitude is its dblLongitudeOrigin) into dblParallelNorth.
+GRID_METHODS_ADDED = {
+    1024: {8801: "dblLatitudeOrigin", 8802: "dblLongitudeOrigin",
+           8806: "dblFalseEasting", 8807: "dblFalseNorthing"},
+    1028: {8823: "dblParallelNorth", 8802: "dblLongitudeOrigin",
+           8806: "dblFalseEasting", 8807: "dblFalseNorthing"},
+    1051: {8821: "dblLatitudeOrigin", 8822: "dblLongitudeOrigin", 8823: "dblParallelNorth",
+           8824: "dblParallelSouth", 1038: "dblScale", 8826: "dblFalseEasting", 8827: "dblFalseNorthing"},
+    1052: {8801: "dblLatitudeOrigin", 8802: "dblLongitudeOrigin", 1039: "dblScale",
+           8806: "dblFalseEasting", 8807: "dblFalseNorthing"},
+    1078: {8802: "dblLongitudeOrigin", 8806: "dblFalseEasting", 8807: "dblFalseNorthing"},
+    9830: {8832: "dblParallelNorth", 8833: "dblLongitudeOrigin",
+           8826: "dblFalseEasting", 8827: "dblFalseNorthing"},
+    9824: {8801: "dblLatitudeOrigin", 8830: "dblLongitudeOrigin", 8831: "dblParallelNorth",
+           8805: "dblScale", 8806: "dblFalseEasting", 8807: "dblFalseNorthing"},
+}
+GRID_METHODS_ADDED[1027] = GRID_METHODS_ADDED[9811] = GRID_METHODS_ADDED[9828] = GRID_METHODS_ADDED[1024]
+GRID_METHODS_ADDED[1029] = GRID_METHODS_ADDED[1028]
+GRID_METHODS_ADDED[1041] = MAPPING[9819]
+MAPPING.update(GRID_METHODS_ADDED)
+
 for same, like in ((9803, 9802), (9822, 9802), (9807, 9801), (9808, 9801), (9809, 9801),
                    (9810, 9801), (9826, 9801), (9818, 9806), (9820, 9806)):
     MAPPING[same] = MAPPING[like]
@@ -184,6 +226,7 @@ DATUM_COLUMNS = ["numId", "strDatum", "numEllipsoid", "numPrime", "numMethod", "
 # Methods whose own formulas give westings or southings; any other method on west or south pointing
 # axes would need the coordinates negated, which a catalogue row cannot say.
 WESTING_METHODS = {9808, 9819, 9826}
+WESTING_METHODS |= {9828}  # Bonne (South Orientated)
 
 HELMERT_METHODS = {9603: "translation", 9606: "position vector", 9607: "coordinate frame",
                    9636: "Molodensky-Badekas (coordinate frame)"}
@@ -903,6 +946,43 @@ def build_grids(src, datum_codes, unit_codes, country_lookup):
     return sorted(rows)
 
 
+def grids_report(src, grids, datum_codes, unit_codes):
+    """grids-report.txt: the share of EPSG's map grids shipped, and every one left out with the reason."""
+    shipped = {r[0] for r in grids}
+    methods = {code for code, _, _ in PROJECTIONS}
+    left = []
+    total = 0
+    for (code, name, cs_code, base_auth, base, method_auth, method, method_name) in src.rows(
+            "SELECT p.code, p.name, p.coordinate_system_code, p.geodetic_crs_auth_name, p.geodetic_crs_code, "
+            "c.method_auth_name, c.method_code, c.method_name FROM projected_crs p LEFT JOIN conversion c "
+            "ON c.auth_name = p.conversion_auth_name AND c.code = p.conversion_code "
+            "WHERE p.auth_name = 'EPSG' AND p.deprecated = 0 ORDER BY CAST(p.code AS INTEGER)"):
+        total += 1
+        if int(code) in shipped:
+            continue
+        axes = src.rows("SELECT uom_code, orientation FROM axis WHERE coordinate_system_auth_name = 'EPSG' "
+                        "AND coordinate_system_code = ?", cs_code)
+        units = {int(r[0]) for r in axes}
+        if method is None or method_auth != "EPSG":
+            why = "its conversion is not an EPSG method (a derived or 3D system)"
+        elif int(method) not in methods:
+            why = "method %s %s, which the engine does not have" % (method, method_name)
+        elif base_auth != "EPSG" or int(base) not in datum_codes:
+            why = "its base system EPSG:%s is not a shipped geographic 2D datum" % base
+        elif len(units) != 1 or not units <= set(unit_codes):
+            why = "its axes' unit %s is not one the engine converts" % sorted(units)
+        elif any(r[1] in ("west", "south") for r in axes) and int(method) not in WESTING_METHODS:
+            why = "its axes point west or south, which a catalogue row cannot say"
+        else:
+            why = "a parameter of its conversion has no column of the method"
+        left.append("%s %s: %s" % (code, name, why))
+    lines = ["grids-report.txt: generated by tools/catalogue/generate.py with tblGrids.sql.",
+             "EPSG projected systems (not deprecated) in proj.db: %d; shipped: %d (%.1f %%); left out: %d." % (
+                 total, len(shipped), 100.0 * len(shipped) / total, len(left)),
+             "Each one left out and why:", ""]
+    return "\n".join(lines + left) + "\n"
+
+
 def insert_lines(table, columns, rows):
     lines = []
     for row in rows:
@@ -944,6 +1024,7 @@ def generate():
         "tblCountries.sql": table_file("tblCountries", ["numId", "strCountry", "strFlag"], countries),
         "tblGrids.sql": table_file("tblGrids", GRID_COLUMNS, grids),
         "datums-report.txt": datum_report,
+        "grids-report.txt": grids_report(src, grids, {d[0] for d in datums}, set(UNIT_CODES)),
     }
     stats = "units %d, projections %d, ellipsoids %d, meridians %d, datums %d (%d with a transformation), " \
             "countries %d, grids %d" % (len(units), len(projections), len(ellipsoids), len(meridians), len(datums),

@@ -18,6 +18,10 @@ tblWkt          numId and strKind ('grid' or 'datum') the catalogue row; strName
                 (GRID_SIGNATURE, DATUM_SIGNATURE: the values the .prj depends on). The program uses a text
                 only while its row still gives the same strRow, so a row a user edited gets a .prj
                 composed from its new values instead.
+                Grids of Polar Stereographic variant C (9830), Equidistant Cylindrical (1028), the
+                spherical Lambert azimuthal (1027), the zoned Transverse Mercator (9824) and Bonne (South
+                Orientated) (9828) get no text either: PROJ reads those texts onto
+                other coordinates (or none), so a .prj of them would misplace the data.
                 Grids of Krovak (9819) and Lambert west orientated (9826) get no text: GDAL does not read
                 PROJ's ESRI form of them back onto the easting and northing the engine writes (a Krovak
                 point came back 300 km away), and a .prj that places data wrongly is worse than none.
@@ -75,6 +79,15 @@ CREATE = """CREATE TABLE tblWkt (
 
 # Methods whose ESRI text GDAL does not read back onto the engine's coordinates (see Rules).
 NO_PRJ_METHODS = {9819, 9826}
+# PROJ has no ESRI form of Polar Stereographic variant C that it reads back (it computes no point),
+# and it reads the ESRI forms of Equidistant Cylindrical (1028) and of the spherical Lambert azimuthal
+# (1027) with other formulas than EPSG's methods define (a spherical arc for the meridian, the
+# ellipsoidal Lambert azimuthal): 25 km and 1 km off the engine's coordinates.
+NO_PRJ_METHODS |= {9830, 1027, 1028}
+# Nor has it one of the zoned Transverse Mercator (9824), whose eastings carry the zone number.
+NO_PRJ_METHODS |= {9824}
+# Nor one of Bonne (South Orientated) (9828) that GDAL computes.
+NO_PRJ_METHODS |= {9828}
 
 PJ_CATEGORY_CRS = 3
 PJ_WKT1_ESRI = 5
