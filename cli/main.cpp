@@ -10,6 +10,7 @@
 #include "BatchMessages.h"
 #include "CliBatch.h"
 #include "CliCommands.h"
+#include "CliVector.h"
 #include "Messages.h"
 #include "Settings.h"
 #include "TextFileConversion.h"
@@ -265,6 +266,7 @@ int main(int argc, char** argv)
         ->expected(2)
         ->required();
     table->callback([&] { action = [&] { status = RunBatchCommand(CONVERSION_DATABASE, options); }; });
+    AddVectorCommand(*batch, action, status);
 
     // list
     CLI::App* list = app.add_subcommand("list", "list catalogue rows: identifier TAB name");
