@@ -80,10 +80,18 @@ struct DatasetClose
 };
 using DatasetPtr = std::unique_ptr<GDALDataset, DatasetClose>;
 
+// A CSV's geometry column is read as the geometry only: kept as a text field
+// too, it would carry the unconverted coordinates into the output.
 DatasetPtr OpenVector(const std::string& path)
 {
     RegisterDrivers();
-    return DatasetPtr(GDALDataset::Open(path.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY));
+    DatasetPtr data(GDALDataset::Open(path.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY));
+    if (data && data->GetDriver() != nullptr && std::strcmp(data->GetDriver()->GetDescription(), "CSV") == 0)
+    {
+        const char* const options[] = {"KEEP_GEOM_COLUMNS=NO", nullptr};
+        data.reset(GDALDataset::Open(path.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY, nullptr, options));
+    }
+    return data;
 }
 
 bool DriverCreatesVectors(GDALDriver* driver)
@@ -95,7 +103,9 @@ bool DriverCreatesVectors(GDALDriver* driver)
 bool HasLayerOption(GDALDriver* driver, const char* option)
 {
     const char* list = driver->GetMetadataItem(GDAL_DS_LAYER_CREATIONOPTIONLIST);
-    return list != nullptr && std::strstr(list, (std::string("name=\"") + option + "\"").c_str()) != nullptr;
+    // The drivers write their lists with either quote.
+    return list != nullptr && (std::strstr(list, (std::string("name='") + option + "'").c_str()) != nullptr ||
+                               std::strstr(list, (std::string("name=\"") + option + "\"").c_str()) != nullptr);
 }
 
 // Whether a layer's first stored coordinate is its system's north axis (a
@@ -354,7 +364,11 @@ int CConvertVector::PrepareFolder()
         return Fail("\"" + destination + "\" cannot be written: " + std::strerror(errno));
     folder = pattern;
     inFolder = (fs::path(folder) / path.filename()).string();
-    output = DatasetPtr(driver->Create(inFolder.c_str(), 0, 0, 0, GDT_Unknown, nullptr));
+    // A GPX file keeps the fields its schema lacks in its extensions element.
+    CPLStringList options;
+    if (driverName == "GPX")
+        options.SetNameValue("GPX_USE_EXTENSIONS", "YES");
+    output = DatasetPtr(driver->Create(inFolder.c_str(), 0, 0, 0, GDT_Unknown, options.List()));
     if (!output)
         return Fail("\"" + destination + "\" cannot be created: " + errors.Take("the driver refuses it"));
     return 0;
@@ -388,9 +402,12 @@ int CConvertVector::CreateLayer(OGRLayer* in, OGRLayer*& out, std::vector<int>& 
     CPLStringList options;
     if (driverName == "GeoJSON" || driverName == "GeoJSONSeq")
         options.SetNameValue("RFC7946", "YES");
+    // A CSV gets its geometry as WKT text; without the option it would have none.
+    if (driverName == "CSV")
+        options.SetNameValue("GEOMETRY", "AS_WKT");
     if (HasLayerOption(driver, "COORDINATE_PRECISION"))
         options.SetNameValue("COORDINATE_PRECISION",
-                             std::to_string(s.coordinatePrecision >= 0 ? s.coordinatePrecision : 15).c_str());
+                             std::to_string(s.coordinatePrecision >= 0 ? s.coordinatePrecision : 17).c_str());
     layerFid = keepFid && in->GetFIDColumn() != nullptr && *in->GetFIDColumn() != '\0';
     if (layerFid)
         options.SetNameValue("FID", in->GetFIDColumn());
@@ -417,11 +434,17 @@ int CConvertVector::CreateLayer(OGRLayer* in, OGRLayer*& out, std::vector<int>& 
     {
         OGRFieldDefn* field = defn->GetFieldDefn(i);
         const int before = out->GetLayerDefn()->GetFieldCount();
-        if (out->CreateField(field, TRUE) != OGRERR_NONE || out->GetLayerDefn()->GetFieldCount() != before + 1)
+        // A format with a schema of its own (GPX) takes a field it has by
+        // that name without adding one.
+        const bool created = out->CreateField(field, TRUE) == OGRERR_NONE;
+        const int index = out->GetLayerDefn()->GetFieldCount() == before + 1
+                              ? before
+                              : out->GetLayerDefn()->GetFieldIndex(field->GetNameRef());
+        if (!created || index < 0)
             return Fail("layer \"" + std::string(in->GetName()) + "\": field \"" + field->GetNameRef() +
                         "\" cannot be created: " + errors.Take("the driver refuses it"));
-        fieldMap[static_cast<std::size_t>(i)] = before;
-        const OGRFieldDefn* made = out->GetLayerDefn()->GetFieldDefn(before);
+        fieldMap[static_cast<std::size_t>(i)] = index;
+        const OGRFieldDefn* made = out->GetLayerDefn()->GetFieldDefn(index);
         if (made->GetType() != field->GetType() || made->GetSubType() != field->GetSubType())
             warnings.push_back("layer \"" + std::string(in->GetName()) + "\": field \"" + field->GetNameRef() +
                                "\" is stored as " + OGRFieldDefn::GetFieldTypeName(made->GetType()) + " (was " +
