@@ -390,3 +390,222 @@ INSTANTIATE_TEST_SUITE_P(Refusals, VectorRefusals, testing::ValuesIn(kRefusals),
             name += ch;
     return name;
 });
+
+namespace {
+
+// The vertices of every feature of every layer, in order.
+std::vector<std::vector<Point3>> AllVertices(const std::string& path)
+{
+    std::vector<std::vector<Point3>> all;
+    for (const auto& layer : ReadVector(path))
+        for (const auto& feature : layer.features)
+            all.push_back(feature.vertices);
+    return all;
+}
+
+std::vector<std::string> FolderNames(const CTempFolder& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(folder.path))
+        names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+} // namespace
+
+TEST(VectorRun, CurvesAreConvertedVertexByVertexWhereTheFormatKeepsThem)
+{
+    ASSERT_TRUE(HaveTool("ogr2ogr")) << "GDAL's ogr2ogr is needed";
+    CTempFolder folder;
+    const Inputs inputs(folder);
+    CRun r(VectorSettings(inputs.arcs, folder / "arcs-utm.gpkg", WGS84, 0, WGS84, UTM31N));
+    RunVector(r);
+    ExpectOneEnd(r.sink, BATCH_COMPLETED, kBatchCompletedText);
+    const auto in = ReadVector(inputs.arcs), out = ReadVector(folder / "arcs-utm.gpkg");
+    ASSERT_EQ(in.size(), 1u);
+    ASSERT_EQ(out.size(), 1u);
+    ASSERT_EQ(out[0].features.size(), 2u);
+    CConversionContext context;
+    CTestLoader loader;
+    for (std::size_t f = 0; f < 2; ++f)
+    {
+        EXPECT_EQ(out[0].features[f].geometryType, "Compound Curve");
+        std::vector<Point3> expected;
+        for (const Point3& p : in[0].features[f].vertices)
+            expected.push_back(EngineVertex(context, loader, r.settings, p));
+        ExpectVertices(out[0].features[f].vertices, expected, 1e-9, false);
+    }
+}
+
+TEST(VectorRun, GivesTheShapefileConvertersVertices)
+{
+    ASSERT_TRUE(HaveTool("ogr2ogr")) << "GDAL's ogr2ogr is needed";
+    CTempFolder folder;
+    const Inputs inputs(folder);
+    for (const char* layer : {"shapes", "roads", "cities"})
+    {
+        SCOPED_TRACE(layer);
+        const std::string shp = folder / (std::string(layer) + ".shp");
+        Ogr2ogr("-f 'ESRI Shapefile' " + Quote(shp) + " " + Quote(inputs.gpkg) + " " + layer);
+        BatchSettings s = VectorSettings(shp, folder / (std::string(layer) + "-utm.shp"), WGS72, 0, WGS84, UTM31N);
+        s.ConversionType = CONVERSION_SHAPEFILE;
+        CRun byShapefile(s);
+        byShapefile.run.BeginRun();
+        // The .prj does not matter here.
+        ConvertShapefile(byShapefile.run, [](int, int, std::string&, std::string&) { return false; });
+        ExpectOneEnd(byShapefile.sink, BATCH_COMPLETED, kBatchCompletedText);
+
+        CRun byVector(VectorSettings(shp, folder / (std::string(layer) + "-utm.gpkg"), WGS72, 0, WGS84, UTM31N));
+        RunVector(byVector);
+        ExpectOneEnd(byVector.sink, BATCH_COMPLETED, kBatchCompletedText);
+        const auto ours = AllVertices(byVector.settings.destinationFile), theirs = AllVertices(s.destinationFile);
+        ASSERT_EQ(ours.size(), theirs.size());
+        ASSERT_FALSE(ours.empty());
+        for (std::size_t f = 0; f < ours.size(); ++f)
+            ExpectVertices(ours[f], theirs[f], 1e-9, false);
+    }
+}
+
+TEST(VectorRun, OutputsCarryTheCatalogueSystem)
+{
+    ASSERT_TRUE(HaveTool("ogr2ogr") && HaveTool("sqlite3")) << "GDAL's ogr2ogr and sqlite3 are needed";
+    CTempFolder folder;
+    const Inputs inputs(folder);
+    for (const char* output : {"catalogue.gpkg", "catalogue.shp", "catalogue.fgb"})
+    {
+        SCOPED_TRACE(output);
+        CRun r(VectorSettings(inputs.gpkg, folder / output, WGS84, 0, WGS84, UTM31N));
+        r.settings.vectorLayer = "shapes";
+        r.run.BeginRun();
+        ConvertVector(r.run);
+        ExpectOneEnd(r.sink, BATCH_COMPLETED, kBatchCompletedText);
+        // The system reads back as the catalogue's grid, by its EPSG code.
+        CPrjMatch match;
+        std::string what, why;
+        ASSERT_TRUE(VectorSourceSystem(folder / output, "", match, what, why)) << why;
+        EXPECT_EQ(match.gridId, UTM31N);
+        EXPECT_EQ(match.how, "EPSG code");
+    }
+    EXPECT_EQ(Capture("sqlite3 '" + (folder / "catalogue.gpkg") +
+                      "' \"SELECT organization, organization_coordsys_id FROM gpkg_spatial_ref_sys JOIN "
+                      "gpkg_contents USING (srs_id) WHERE table_name = 'shapes'\""),
+              "EPSG|32631\n");
+}
+
+struct SourceSystemCase
+{
+    const char* file; // in the fixture's folder
+    const char* layer;
+    int datum, grid; // the match, or 0 with why
+    const char* why;
+};
+
+TEST(VectorRun, SourceSystemComesFromTheLayers)
+{
+    ASSERT_TRUE(HaveTool("ogr2ogr")) << "GDAL's ogr2ogr is needed";
+    CTempFolder folder;
+    const Inputs inputs(folder);
+    const std::string mixed = folder / "mixed.gpkg";
+    fs::copy_file(inputs.gpkg, mixed);
+    Ogr2ogr("-update -t_srs EPSG:32631 -nln utm " + Quote(mixed) + " " + Quote(inputs.gpkg) + " shapes");
+    const SourceSystemCase cases[] = {
+        {"in.gpkg", "", WGS84, 0, ""},
+        {"shapes-utm.geojson", "", WGS84, UTM31N, ""},
+        {"mixed.gpkg", "utm", WGS84, UTM31N, ""},
+        {"mixed.gpkg", "", 0, 0, "name the layer to convert"},
+        {"mixed.gpkg", "rivers", 0, 0, "has no layer \"rivers\""},
+        {"shapes-wkt.csv", "", 0, 0, "names no coordinate system"},
+        {"nothing.gpkg", "", 0, 0, "cannot be opened as a vector data set"},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(std::string(c.file) + " " + c.layer);
+        CPrjMatch match;
+        std::string what, why;
+        const bool found = VectorSourceSystem(folder / c.file, c.layer, match, what, why);
+        EXPECT_EQ(found, c.datum != 0) << why;
+        if (found)
+        {
+            EXPECT_EQ(match.datumId, c.datum);
+            EXPECT_EQ(match.gridId, c.grid);
+        }
+        else
+            EXPECT_NE(why.find(c.why), std::string::npos) << why;
+    }
+}
+
+TEST(VectorRun, AShapefileSetIsReplacedAsOne)
+{
+    ASSERT_TRUE(HaveTool("ogr2ogr")) << "GDAL's ogr2ogr is needed";
+    CTempFolder folder;
+    const Inputs inputs(folder);
+    // An earlier set with companions the new one does not have.
+    Ogr2ogr("-f 'ESRI Shapefile' " + Quote(folder / "set.shp") + " " + Quote(inputs.gpkg) + " cities");
+    for (const char* stale : {"set.qix", "set.sbn", "set.sbx", "SET.CPG", "set.shp.xml"})
+        WriteFile(folder / stale, "stale");
+    CRun r(VectorSettings(inputs.fgb, folder / "set.shp", WGS84, 0, WGS84, UTM31N));
+    RunVector(r);
+    ExpectOneEnd(r.sink, BATCH_COMPLETED, kBatchCompletedText);
+    std::vector<std::string> names = FolderNames(folder);
+    names.erase(std::remove_if(names.begin(), names.end(), [](const std::string& n) { return n.rfind("set", 0) != 0; }),
+                names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"set.dbf", "set.prj", "set.shp", "set.shx"}));
+    const auto out = ReadVector(folder / "set.shp");
+    ASSERT_EQ(out.size(), 1u);
+    EXPECT_EQ(out[0].features.size(), 2u);
+    EXPECT_EQ(out[0].fields, ReadVector(inputs.fgb)[0].fields);
+}
+
+TEST(VectorRun, ACancelledRunLeavesNothing)
+{
+    ASSERT_TRUE(HaveTool("ogr2ogr")) << "GDAL's ogr2ogr is needed";
+    CTempFolder folder;
+    const Inputs inputs(folder);
+    const std::vector<std::string> before = FolderNames(folder);
+    CRun r(VectorSettings(inputs.gpkg, folder / "cancelled.gpkg", WGS84, 0, WGS84, UTM31N));
+    int progress = 0;
+    r.sink.hook = [&](const BatchNotice& n) {
+        if (n.code == BATCH_PROGRESS && ++progress == 1)
+            r.run.CancelOperation();
+    };
+    RunVector(r);
+    EXPECT_EQ(progress, 1);
+    ExpectOneEnd(r.sink, BATCH_STOPPED, kBatchAbortedText);
+    EXPECT_EQ(FolderNames(folder), before);
+}
+
+TEST(VectorRun, PrecisionSetsTheDecimalsOfGeoJson)
+{
+    ASSERT_TRUE(HaveTool("ogr2ogr")) << "GDAL's ogr2ogr is needed";
+    CTempFolder folder;
+    const Inputs inputs(folder);
+    for (const int precision : {-1, 0, 3})
+    {
+        SCOPED_TRACE(precision);
+        const std::string output = folder / ("p" + std::to_string(precision) + ".geojson");
+        CRun r(VectorSettings(inputs.geojson, output, WGS84, UTM31N, WGS84, 0));
+        r.settings.coordinatePrecision = precision;
+        RunVector(r);
+        ExpectOneEnd(r.sink, BATCH_COMPLETED, kBatchCompletedText);
+        // The most decimals of any coordinate written.
+        const std::string text = ReadFile(output);
+        const std::size_t at = text.find("\"coordinates\"");
+        ASSERT_NE(at, std::string::npos);
+        std::size_t most = 0, run = 0;
+        bool fraction = false;
+        for (std::size_t i = at; i < text.size() && text[i] != '}'; ++i)
+        {
+            if (text[i] == '.')
+                fraction = true, run = 0;
+            else if (std::isdigit(static_cast<unsigned char>(text[i])) && fraction)
+                most = std::max(most, ++run);
+            else
+                fraction = false;
+        }
+        if (precision >= 0)
+            EXPECT_LE(most, static_cast<std::size_t>(std::max(precision, 1)));
+        else
+            EXPECT_GE(most, 14u);
+    }
+}
