@@ -231,6 +231,7 @@ private:
     int PrepareFolder();
     int CreateLayer(OGRLayer* in, OGRLayer*& out, std::vector<int>& fieldMap);
     int ConvertLayer(OGRLayer* in);
+    int ConvertFeatures(OGRLayer* in, OGRLayer* out, const std::vector<int>& fieldMap);
     int Flush(OGRLayer* in, OGRLayer* out, const std::vector<int>& fieldMap);
     bool ConvertFeature(Share& share, OGRFeature& feature) const;
     int LoadSystems(OGRLayer* in);
@@ -490,6 +491,19 @@ int CConvertVector::ConvertLayer(OGRLayer* in)
     std::vector<int> fieldMap;
     if (CreateLayer(in, out, fieldMap) != 0 || LoadSystems(in) != 0)
         return -1;
+    // A database format (GeoPackage) writes a layer in one transaction, not
+    // one a feature; a format without transactions writes as it goes.
+    const bool transaction = output->StartTransaction(FALSE) == OGRERR_NONE;
+    if (ConvertFeatures(in, out, fieldMap) != 0)
+        return -1;
+    if (transaction && output->CommitTransaction() != OGRERR_NONE)
+        return Fail("layer \"" + std::string(in->GetName()) + "\" cannot be written: " +
+                    errors.Take("the driver failed"));
+    return 0;
+}
+
+int CConvertVector::ConvertFeatures(OGRLayer* in, OGRLayer* out, const std::vector<int>& fieldMap)
+{
     in->ResetReading();
     for (;;)
     {
