@@ -203,7 +203,7 @@ int main(int argc, char** argv)
     }; });
 
     // batch
-    CLI::App* batch = app.add_subcommand("batch", "convert a text file, a shapefile or a database table");
+    CLI::App* batch = app.add_subcommand("batch", "convert a text file, a shapefile, a GIS vector file or a database table");
     batch->require_subcommand(1);
     BatchOptions options;
     auto common = [&](CLI::App* command) {
