@@ -401,7 +401,7 @@ int CConvertVector::CreateLayer(OGRLayer* in, OGRLayer*& out, std::vector<int>& 
     const auto& s = run.Settings();
     OGRFeatureDefn* defn = in->GetLayerDefn();
     CPLStringList options;
-    if (driverName == "GeoJSON" || driverName == "GeoJSONSeq")
+    if (HasLayerOption(driver, "RFC7946"))
         options.SetNameValue("RFC7946", "YES");
     // A CSV gets its geometry as WKT text; without the option it would have none.
     if (driverName == "CSV")
