@@ -230,6 +230,7 @@ private:
     int PrepareSystem();
     int PrepareFolder();
     int CreateLayer(OGRLayer* in, OGRLayer*& out, std::vector<int>& fieldMap);
+    int CreateFields(OGRLayer* in, OGRLayer* out, std::vector<int>& fieldMap);
     int ConvertLayer(OGRLayer* in);
     int ConvertFeatures(OGRLayer* in, OGRLayer* out, const std::vector<int>& fieldMap);
     int Flush(OGRLayer* in, OGRLayer* out, const std::vector<int>& fieldMap);
@@ -430,6 +431,17 @@ int CConvertVector::CreateLayer(OGRLayer* in, OGRLayer*& out, std::vector<int>& 
                         " format keeps one geometry a feature, the source has " +
                         std::to_string(defn->GetGeomFieldCount()));
     }
+    if (CreateFields(in, out, fieldMap) != 0)
+        return -1;
+    curvesKept = out->TestCapability(OLCCurveGeometries) != 0;
+    return 0;
+}
+
+// The source's fields in the output, in order, with where each went; a field
+// the format stores in another type or under another name is a warning.
+int CConvertVector::CreateFields(OGRLayer* in, OGRLayer* out, std::vector<int>& fieldMap)
+{
+    OGRFeatureDefn* defn = in->GetLayerDefn();
     fieldMap.assign(static_cast<std::size_t>(defn->GetFieldCount()), -1);
     for (int i = 0; i < defn->GetFieldCount(); ++i)
     {
@@ -454,7 +466,6 @@ int CConvertVector::CreateLayer(OGRLayer* in, OGRLayer*& out, std::vector<int>& 
             warnings.push_back("layer \"" + std::string(in->GetName()) + "\": field \"" + field->GetNameRef() +
                                "\" is named \"" + made->GetNameRef() + "\"");
     }
-    curvesKept = out->TestCapability(OLCCurveGeometries) != 0;
     return 0;
 }
 
