@@ -2,6 +2,7 @@
 
 #include "ConvertDatabaseTable.h"
 #include "ConvertShp.h"
+#include "ConvertVector.h"
 #include "TextFileConversion.h"
 
 CBatchRunControl::CBatchRunControl(const BatchSettings& settings_, CConversionContext& context_,
@@ -37,6 +38,8 @@ bool CBatchRunControl::StartConversion()
         procedure = ConvertShapefile;
     else if (settings.ConversionType == CONVERSION_DATABASE)
         procedure = ConvertDatabaseTable;
+    else if (settings.ConversionType == CONVERSION_VECTOR)
+        procedure = ConvertVector;
     worker = std::thread(procedure, std::ref(*this));
     return WaitStarted(std::chrono::milliseconds(10000));
 }

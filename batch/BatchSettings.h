@@ -11,7 +11,7 @@ struct BatchSettings
     std::int32_t destinationGrid = 0; // 0 = geographic
     std::int32_t sourceDatum = 0;     // for a grid: the grid's datum
     std::int32_t destinationDatum = 0;
-    std::int32_t ConversionType = 0;   // 0 text/CSV file, 1 ESRI shapefile, 2 database table
+    std::int32_t ConversionType = 0;   // 0 text/CSV file, 1 ESRI shapefile, 2 database table, 3 GIS vector file
     std::int32_t CoordinateFormat = 0; // 0..4, see ParseCoordinateText
     std::int32_t SeparatorChoice = 0;  // 0 autodetect, 1 comma, 2 semicolon, 3 pipe, 4 space, 5 tab
     std::int32_t header = 0;           // 1: the text file's first line holds column headers
@@ -43,6 +43,12 @@ struct BatchSettings
     std::int32_t destinationNotation = 0;
     std::int32_t referenceMetres = 1;
     std::int32_t utmZone = 0;
+    // A GIS vector file: the OGR driver to write (empty: the destination's
+    // extension names it), the one layer to convert (empty: every layer) and
+    // the decimals of a text format's coordinates (-1: full precision).
+    std::string vectorFormat;
+    std::string vectorLayer;
+    std::int32_t coordinatePrecision = -1;
 };
 
 enum ConversionTypes
@@ -50,4 +56,5 @@ enum ConversionTypes
     CONVERSION_TEXT = 0,
     CONVERSION_SHAPEFILE = 1,
     CONVERSION_DATABASE = 2,
+    CONVERSION_VECTOR = 3,
 };

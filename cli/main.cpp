@@ -11,6 +11,7 @@
 #include "CliBatch.h"
 #include "CliCommands.h"
 #include "CliNotation.h"
+#include "CliVector.h"
 #include "Messages.h"
 #include "Settings.h"
 #include "TextFileConversion.h"
@@ -212,7 +213,7 @@ int main(int argc, char** argv)
     }; });
 
     // batch
-    CLI::App* batch = app.add_subcommand("batch", "convert a text file, a shapefile or a database table");
+    CLI::App* batch = app.add_subcommand("batch", "convert a text file, a shapefile, a GIS vector file or a database table");
     batch->require_subcommand(1);
     BatchOptions options;
     auto common = [&](CLI::App* command) {
@@ -276,6 +277,7 @@ int main(int argc, char** argv)
         ->expected(2)
         ->required();
     table->callback([&] { action = [&] { status = RunBatchCommand(CONVERSION_DATABASE, options); }; });
+    AddVectorCommand(*batch, action, status);
 
     // list
     CLI::App* list = app.add_subcommand("list", "list catalogue rows: identifier TAB name");

@@ -11,7 +11,7 @@ packages=(
   sqlite3 libsqlite3-dev
   unixodbc unixodbc-dev odbc-postgresql libsqliteodbc
   postgresql postgresql-client
-  proj-bin proj-data gdal-bin
+  proj-bin proj-data gdal-bin libgdal-dev
   libgeographiclib-dev
   famfamfam-flag-png iso-codes
   libcli11-dev
