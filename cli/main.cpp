@@ -10,6 +10,7 @@
 #include "BatchMessages.h"
 #include "CliBatch.h"
 #include "CliCommands.h"
+#include "CliExplain.h"
 #include "Messages.h"
 #include "Settings.h"
 #include "TextFileConversion.h"
@@ -54,6 +55,7 @@ struct BatchOptions
     std::string table;
     std::vector<std::string> sourceFields;
     std::vector<std::string> destinationFields;
+    bool ballpark = false;
 };
 
 bool ResolveBoth(const std::string& fromText, const std::string& toText, CCliSystem& from, CCliSystem& to)
@@ -105,6 +107,9 @@ int RunBatchCommand(int type, const BatchOptions& o)
         ShowMessage(IDS_NO_DESTINATION_DATUM);
         return CLI_ERROR;
     }
+    CConversionReport report;
+    if (CheckConversion(from, to, o.ballpark, false, report, stderr) != CLI_OK)
+        return CLI_ERROR;
     BatchSettings settings;
     settings.sourceGrid = from.gridId;
     settings.sourceDatum = from.datumId;
@@ -139,7 +144,11 @@ int RunBatchCommand(int type, const BatchOptions& o)
         settings.destinationField1 = o.destinationFields[0];
         settings.destinationField2 = o.destinationFields[1];
     }
-    return RunBatch(settings, stderr);
+    const int result = RunBatch(settings, stderr);
+    // The summary ends with what the results rest on.
+    for (const std::string& line : report.Explain())
+        std::fprintf(stderr, "%s\n", line.c_str());
+    return result;
 }
 
 } // namespace
@@ -178,6 +187,15 @@ int main(int argc, char** argv)
     convert->add_option("coordinate", coordinate, "X Y [Z]: longitude or easting, latitude or northing, height "
                                                   "(put -- before them when X is negative)")
         ->expected(2, 3);
+    bool ballpark = false;
+    bool explain = false;
+    bool strict = false;
+    convert->add_flag("--ballpark", ballpark, "convert across a datum with no usable transformation to WGS 84 "
+                                              "anyway (the result may be hundreds of metres off), with a warning");
+    convert->add_flag("--explain", explain, "print on standard error each side's transformation to WGS 84 and the "
+                                            "accuracy of the result");
+    convert->add_flag("--strict", strict, "refuse points outside the area of use of either system (copied "
+                                          "unchanged, exit status 1) instead of warning of them");
     convert->callback([&] { action = [&] {
         CCliSystem source;
         CCliSystem destination;
@@ -189,16 +207,22 @@ int main(int argc, char** argv)
         CCliPrecision p;
         if (precision)
             p = CCliPrecision{*precision, *precision, *precision};
+        CConversionReport report;
+        if (CheckConversion(source, destination, ballpark, explain, report, stderr) != CLI_OK)
+        {
+            status = CLI_ERROR;
+            return;
+        }
         if (coordinate.empty())
-            status = ConvertStream(source, destination, p, stdin, stdout, stderr);
+            status = ConvertStream(source, destination, p, stdin, stdout, stderr, &report, strict);
         else if (coordinate.size() == 1)
         {
             std::fprintf(stderr, "geolynx-cli: give X and Y (and Z), or nothing to read standard input\n");
             status = CLI_ERROR;
         }
         else
-            status = ConvertOne(source, destination, p, coordinate[0], coordinate[1],
-                                coordinate.size() == 3 ? coordinate[2] : 0.0, stdout);
+            status = ConvertOneChecked(source, destination, p, report, strict, coordinate[0], coordinate[1],
+                                       coordinate.size() == 3 ? coordinate[2] : 0.0, stdout, stderr);
     }; });
 
     // batch
@@ -208,6 +232,8 @@ int main(int argc, char** argv)
     auto common = [&](CLI::App* command) {
         command->add_option("--from", options.from, "source SYSTEM")->required();
         command->add_option("--to", options.to, "destination SYSTEM")->required();
+        command->add_flag("--ballpark", options.ballpark,
+                          "convert across a datum with no usable transformation to WGS 84 anyway, with a warning");
     };
     CLI::App* text = batch->add_subcommand("text", "convert a delimited text file");
     common(text);
@@ -285,6 +311,12 @@ int main(int argc, char** argv)
     std::vector<double> points;
     distance->add_option("LAT1 LON1 LAT2 LON2", points, "two positions in decimal degrees")->expected(4)->required();
     distance->callback([&] { action = [&] { status = PrintDistance(points[0], points[1], points[2], points[3], stdout); }; });
+
+    // info
+    CLI::App* info = app.add_subcommand("info", "everything the catalogue knows of a system, one item a line");
+    std::string infoSystem;
+    info->add_option("SYSTEM", infoSystem, "grid:ID, datum:ID or ID")->required();
+    info->callback([&] { action = [&] { status = PrintInfo(infoSystem, stdout, stderr); }; });
 
     try
     {

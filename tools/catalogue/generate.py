@@ -76,7 +76,8 @@ tblGrids        Every non-deprecated EPSG projected system whose conversion meth
 tblTransformations One row per shipped datum (tblTransformations.sql creates its own table, so that an
                 older catalogue gets it added): numKind 4 WGS 84 itself, 1 the row carries EPSG's
                 transformation (strCode, strName, dblAccuracy in metres, NULL unknown, the box of its
-                largest area of use), 2 the row has no parameters and needs none: PROJ's operation
+                largest area of use, numTarget the system
+                at its other end: 4326, or the one an NTv2 grid shifts to), 2 the row has no parameters and needs none: PROJ's operation
                 search links the datum to WGS 84 by null transformations (directly, through one other
                 datum, or as a member of the WGS 84 ensemble), 3 EPSG links it but not in a form the
                 engine applies (strNote says why: a chain, a grid it lacks, another method), 0 EPSG
@@ -783,7 +784,7 @@ def build_datums(src):
             report[code] = "the pivot itself"
         elif code in ntv2:
             method, grid_file = ntv2[code][2], ntv2[code][3]
-            src.carried[code] = carried_grid(src, ntv2[code][1])
+            src.carried[code] = carried_grid(src, ntv2[code][1], code)
             report[code] = "EPSG:%d, NTv2 grid %s (method %d): a grid that proj-data ships comes first" % (
                 ntv2[code][1], grid_file, method)
         elif code in helmert:
@@ -843,15 +844,18 @@ def largest_extent(src, table, auth, code):
     return best
 
 
-def carried_grid(src, code):
-    name, accuracy = src.rows("SELECT name, accuracy FROM grid_transformation WHERE auth_name = 'EPSG' "
-                              "AND code = ?", str(code))[0]
-    return ("EPSG:%d" % code, name, accuracy, largest_extent(src, "grid_transformation", "EPSG", code))
+def carried_grid(src, code, system):
+    """A grid transformation's code, name, accuracy, area and the system at its other end."""
+    name, accuracy, source, target = src.rows(
+        "SELECT name, accuracy, source_crs_code, target_crs_code FROM grid_transformation "
+        "WHERE auth_name = 'EPSG' AND code = ?", str(code))[0]
+    partner = int(target) if int(source) == system else int(source)
+    return ("EPSG:%d" % code, name, accuracy, largest_extent(src, "grid_transformation", "EPSG", code), partner)
 
 
 def carried_candidate(src, best):
     table = "other_transformation" if best.note.startswith("geographic offset") else "helmert_transformation"
-    return ("EPSG:%d" % best.code, best.name, best.accuracy, largest_extent(src, table, "EPSG", best.code))
+    return ("EPSG:%d" % best.code, best.name, best.accuracy, largest_extent(src, table, "EPSG", best.code), WGS84)
 
 
 class Operation:
@@ -974,15 +978,15 @@ def build_transformations(src, datums):
     for d in datums:
         code, method = d[0], d[4]
         if code == WGS84:
-            entry = (LINK_PIVOT, "", "WGS 84 itself", 0.0, None, "the pivot")
+            entry = (LINK_PIVOT, "", "WGS 84 itself", 0.0, None, "the pivot", WGS84)
         elif method != 0 and code in src.carried:
-            label, name, accuracy, extent = src.carried[code]
-            entry = (LINK_CARRIED, label, name, accuracy, extent, "")
+            label, name, accuracy, extent, target = src.carried[code]
+            entry = (LINK_CARRIED, label, name, accuracy, extent, "", target)
         else:
-            entry = classify_link(src, code, datum_of, links, members, ensemble_accuracy)
-        kind, label, name, accuracy, extent, note = entry
+            entry = classify_link(src, code, datum_of, links, members, ensemble_accuracy) + (WGS84,)
+        kind, label, name, accuracy, extent, note, target = entry
         box = extent[1:] if extent else (None, None, None, None)
-        rows.append([code, kind, label, name, accuracy, note] + list(box))
+        rows.append([code, kind, label, name, accuracy, note] + list(box) + [target])
     return rows
 
 
@@ -1009,7 +1013,7 @@ def build_areas(src, datums, grids):
 
 
 TRANSFORMATION_COLUMNS = ["numDatum", "numKind", "strCode", "strName", "dblAccuracy", "strNote", "dblSouth",
-                          "dblNorth", "dblWest", "dblEast"]
+                          "dblNorth", "dblWest", "dblEast", "numTarget"]
 AREA_COLUMNS = ["numKind", "numId", "strArea", "dblSouth", "dblNorth", "dblWest", "dblEast"]
 TRANSFORMATION_TABLE = """CREATE TABLE tblTransformations (
     numDatum INTEGER NOT NULL PRIMARY KEY,
@@ -1021,7 +1025,8 @@ TRANSFORMATION_TABLE = """CREATE TABLE tblTransformations (
     dblSouth DOUBLE PRECISION,
     dblNorth DOUBLE PRECISION,
     dblWest DOUBLE PRECISION,
-    dblEast DOUBLE PRECISION
+    dblEast DOUBLE PRECISION,
+    numTarget INTEGER
 );"""
 AREA_TABLE = """CREATE TABLE tblAreas (
     numKind INTEGER NOT NULL,
