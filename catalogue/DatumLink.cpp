@@ -109,16 +109,18 @@ bool CopyTable(CCxAdo& shipped, CCxAdo& ado, const CLinkTable& table)
         return false;
     const std::string create = FieldText(shipped, "sql");
     shipped.CloseRecordset();
-    if (ado.Execute(create.c_str()) != 0)
-        return false;
-    if (shipped.OpenRecordset(("SELECT " + std::string(table.columns) + " FROM " + table.name).c_str()) < 0)
-        return false;
-    const std::string insert = "INSERT INTO " + std::string(table.name) + " (" + table.columns + ") VALUES (";
-    bool ok = true;
-    for (int more = 1; ok && more == 1; more = shipped.MoveNext())
+    return ado.Execute(create.c_str()) == 0 && CopyShippedRows(shipped, ado, table.name, table.columns);
+}
+
+} // namespace
+
+bool CopyShippedRows(CCxAdo& shipped, CCxAdo& ado, const char* table, const char* columns)
+{
+    const int opened = shipped.OpenRecordset(("SELECT " + std::string(columns) + " FROM " + table).c_str());
+    const std::string insert = "INSERT INTO " + std::string(table) + " (" + columns + ") VALUES (";
+    bool ok = opened >= 0;
+    for (int more = opened; ok && more == 1; more = shipped.MoveNext())
     {
-        if (shipped.FieldCount() == 0)
-            break;
         std::string sql = insert;
         for (int i = 0; i < shipped.FieldCount(); ++i)
             sql += (i ? ", " : "") + Literal(shipped.FieldAt(i));
@@ -127,8 +129,6 @@ bool CopyTable(CCxAdo& shipped, CCxAdo& ado, const CLinkTable& table)
     shipped.CloseRecordset();
     return ok;
 }
-
-} // namespace
 
 bool CAreaOfUse::Contains(double latitude, double longitude, double margin) const
 {

@@ -67,5 +67,8 @@ bool LoadAreaOfUse(int kind, int id, CAreaOfUse& area);
 // copied by an older version). Returns true when the catalogue has both tables afterwards.
 bool AddLinkTables(CCxAdo& ado);
 
+// Copies the rows of a table of the shipped catalogue (columns: its column list) into ado's.
+bool CopyShippedRows(CCxAdo& shipped, CCxAdo& ado, const char* table, const char* columns);
+
 // "2 m", "0.05 m": an accuracy in metres as a person reads it.
 std::string FormatAccuracy(double metres);

@@ -39,14 +39,17 @@ int CheckConversion(const CCliSystem& from, const CCliSystem& to, bool ballpark,
 }
 
 int ConvertOneChecked(const CCliSystem& from, const CCliSystem& to, const CCliPrecision& precision,
-                      const CConversionReport& report, bool strict, double x, double y, double z, std::FILE* out,
-                      std::FILE* err)
+                      const CConversionReport& report, bool strict, bool explain, double x, double y, double z,
+                      std::FILE* out, std::FILE* err)
 {
     auto locator = std::make_unique<CProjections>();
     report.SetUpLocator(*locator);
     double latitude = 0;
     double longitude = 0;
-    if (report.Source().datumId != 0 && report.Locate(*locator, x, y, latitude, longitude))
+    const bool located = report.Source().datumId != 0 && report.Locate(*locator, x, y, latitude, longitude);
+    if (explain && report.Source().datumId != 0)
+        PrintLines(report.Explain(located, latitude, longitude), err);
+    if (located)
     {
         const std::string outside = report.Outside(latitude, longitude);
         if (!outside.empty())

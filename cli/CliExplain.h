@@ -15,10 +15,10 @@ int CheckConversion(const CCliSystem& from, const CCliSystem& to, bool ballpark,
 
 // Converts one coordinate as ConvertOne does, after checking that it lies where both systems are
 // made for: a point outside is warned of on err, or with strict refused (CLI_BAD_LINES, nothing
-// written).
+// written). With explain the legs and the accuracy at this point go to err first.
 int ConvertOneChecked(const CCliSystem& from, const CCliSystem& to, const CCliPrecision& precision,
-                      const CConversionReport& report, bool strict, double x, double y, double z, std::FILE* out,
-                      std::FILE* err);
+                      const CConversionReport& report, bool strict, bool explain, double x, double y, double z,
+                      std::FILE* out, std::FILE* err);
 
 // Everything the catalogue knows of a system (grid:ID, datum:ID or ID), one item a line.
 int PrintInfo(const std::string& system, std::FILE* out, std::FILE* err);

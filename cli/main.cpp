@@ -11,6 +11,7 @@
 #include "CliBatch.h"
 #include "CliCommands.h"
 #include "CliExplain.h"
+#include "CatalogueUpgrade.h"
 #include "Messages.h"
 #include "Settings.h"
 #include "TextFileConversion.h"
@@ -208,7 +209,9 @@ int main(int argc, char** argv)
         if (precision)
             p = CCliPrecision{*precision, *precision, *precision};
         CConversionReport report;
-        if (CheckConversion(source, destination, ballpark, explain, report, stderr) != CLI_OK)
+        // One point is explained with its own position: a leg whose transformation's area does not
+        // hold it has an unknown accuracy.
+        if (CheckConversion(source, destination, ballpark, explain && coordinate.empty(), report, stderr) != CLI_OK)
         {
             status = CLI_ERROR;
             return;
@@ -221,7 +224,7 @@ int main(int argc, char** argv)
             status = CLI_ERROR;
         }
         else
-            status = ConvertOneChecked(source, destination, p, report, strict, coordinate[0], coordinate[1],
+            status = ConvertOneChecked(source, destination, p, report, strict, explain, coordinate[0], coordinate[1],
                                        coordinate.size() == 3 ? coordinate[2] : 0.0, stdout, stderr);
     }; });
 
@@ -318,6 +321,23 @@ int main(int argc, char** argv)
     info->add_option("SYSTEM", infoSystem, "grid:ID, datum:ID or ID")->required();
     info->callback([&] { action = [&] { status = PrintInfo(infoSystem, stdout, stderr); }; });
 
+    // catalogue update
+    CLI::App* catalogueCommand = app.add_subcommand("catalogue", "maintain the user's catalogue");
+    catalogueCommand->require_subcommand(1);
+    CLI::App* update = catalogueCommand->add_subcommand(
+        "update", "bring the user's catalogue up to the shipped one (done on every run anyway): shipped rows "
+                  "the user did not change are updated, the user's own and changed rows kept");
+    bool dryRun = false;
+    update->add_flag("--dry-run", dryRun, "show what would be updated and kept, write nothing");
+    update->callback([&] { action = [&] {
+        const CCatalogueUpgrade result = UpgradeUserCatalogue(dryRun);
+        for (const std::string& line : result.Summary(dryRun))
+            std::fprintf(stdout, "%s\n", line.c_str());
+        if (!result.needed)
+            std::fprintf(stdout, "the catalogue is up to date\n");
+        status = result.failure.empty() ? CLI_OK : CLI_ERROR;
+    }; });
+
     try
     {
         app.parse(argc, argv);
@@ -330,6 +350,14 @@ int main(int argc, char** argv)
     }
     if (!catalogue.empty())
         OverrideSetting("ConnectionString", catalogue);
+    // A catalogue copied by an older version is brought up to date once, and says so.
+    if (action && !update->parsed())
+    {
+        const CCatalogueUpgrade result = UpgradeUserCatalogue(false);
+        if (result.done)
+            for (const std::string& line : result.Summary(false))
+                std::fprintf(stderr, "geolynx-cli: %s\n", line.c_str());
+    }
     if (action)
         action();
     SetMessagePresenter(nullptr);
