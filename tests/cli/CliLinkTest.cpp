@@ -183,3 +183,39 @@ TEST_F(CliLink, InfoPrintsWhatTheCatalogueKnows)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(CliLink, AnOlderUserCatalogueIsUpdatedOnceAndSaysSo)
+{
+    // The user's copy, made on first use, as the previous release left it: without the link tables
+    // and the record of shipped rows, one shipped row changed and one row of the user's own.
+    ASSERT_EQ(Invoke("list units").status, 0);
+    const std::string file = scratch.Path() + "/home/data/Veltrix/Geolynx/catalogue.db";
+    ASSERT_TRUE(fs::exists(file));
+    const std::string sql = "DROP TABLE tblTransformations; DROP TABLE tblAreas; DROP TABLE tblShipped; "
+                            "UPDATE tblDatums SET dblDeltaX = 446.0 WHERE numId = 4277; "
+                            "INSERT INTO tblDatums VALUES (50001, 'Mine', 7030, 8901, 1, '', 1, 2, 3, 0, 0, 0, 0);";
+    ASSERT_EQ(std::system(("sqlite3 '" + file + "' \"" + sql + "\"").c_str()), 0);
+
+    CliRun r = Invoke("catalogue update --dry-run");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "catalogue update (dry run): 0 shipped rows would be brought up to date, 0 new rows would be "
+                     "added, transformations and areas of use would be added\n"
+                     "1 shipped rows you changed would be kept as they are: datum 4277 OSGB36\n");
+
+    r = Invoke("convert --from datum:4277 --to datum:4326 -1 52");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "geolynx-cli: catalogue updated: 0 shipped rows brought up to date, 0 new rows added, "
+                     "transformations and areas of use added\n"
+                     "geolynx-cli: 1 shipped rows you changed were kept as they are: datum 4277 OSGB36\n");
+    // Said once; the user's rows are as they were.
+    r = Invoke("convert --from datum:50001 --to datum:4326 -1 52");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    r = Invoke("info datum:4277");
+    EXPECT_TRUE(Has(r.out, "dX 446 m")) << r.out;
+    EXPECT_EQ(Invoke("catalogue update").out, "the catalogue is up to date\n");
+}
+
+} // namespace
