@@ -5,6 +5,12 @@
 #include "ConversionReport.h"
 #include "Projections.h"
 
+namespace {
+
+constexpr int kLines = 6;
+
+} // namespace
+
 CConversionNote::CConversionNote(QWidget* parent) : QLabel(parent)
 {
     setObjectName(QStringLiteral("conversionNote"));
@@ -12,6 +18,10 @@ CConversionNote::CConversionNote(QWidget* parent) : QLabel(parent)
     setTextFormat(Qt::PlainText);
     setContentsMargins(8, 2, 8, 6);
     setTextInteractionFlags(Qt::TextSelectableByMouse);
+    setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // Room for the legs, the accuracy and two warnings, taken from the start: the window keeps its
+    // height whatever a result says.
+    setMinimumHeight(fontMetrics().lineSpacing() * kLines + 8);
 }
 
 void CConversionNote::Describe(int sourceDatum, int sourceGrid, int destinationDatum, int destinationGrid, double x,

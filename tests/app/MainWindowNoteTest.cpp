@@ -53,6 +53,9 @@ TEST_F(MainWindowNote, SaysHowEachResultWasObtainedAndWarnsOfPointsOutside)
         EXPECT_EQ(Note()->text().toStdString(), c.text);
         EXPECT_EQ(Note()->Warns(), c.warns);
     }
+    // Under Xvfb, the window as it shows the warning, for a person to look at.
+    if (const char* path = std::getenv("GEOLYNX_NOTE_SCREENSHOT"))
+        window->grab().save(QString::fromLocal8Bit(path));
     // Another system: the note spoke of the last result and goes.
     ChooseDatum("destinationDatumSelect", kWgs84);
     EXPECT_EQ(Note()->text(), QString());
