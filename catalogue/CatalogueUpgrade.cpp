@@ -209,6 +209,25 @@ bool Apply(CCxAdo& shipped, CCxAdo& ado, const std::vector<std::string>& stateme
 
 } // namespace
 
+const char* const kDatumSignatureColumns = kUpgradedTables[1].columns;
+
+std::string CurrentRowSignature(CCxAdo& ado, int id, const char* columns)
+{
+    std::vector<std::string> values;
+    std::string list = columns;
+    for (std::size_t at = 0; at < list.size();)
+    {
+        std::size_t end = list.find(',', at);
+        if (end == std::string::npos)
+            end = list.size();
+        std::string column = list.substr(at, end - at);
+        column.erase(0, column.find_first_not_of(' '));
+        values.push_back(column == "numId" ? std::to_string(id) : FieldText(column, ado.GetFieldValue(column.c_str())));
+        at = end + 1;
+    }
+    return RowSignatureOf(values);
+}
+
 std::string RowSignatureOf(const std::vector<std::string>& values)
 {
     std::uint64_t h = 0xcbf29ce484222325ULL;

@@ -33,3 +33,11 @@ CCatalogueUpgrade UpgradeUserCatalogue(bool dryRun);
 // FNV-1a (64 bits, 16 hex digits) of a row's values joined by "|": integers as such, doubles as
 // "%.17g", texts as they are; the generator records the same for every row it ships.
 std::string RowSignatureOf(const std::vector<std::string>& values);
+
+// The signature of the current row of ado's open recordset over the named columns (a comma
+// separated list, in the order the record of shipped rows uses); numId is the given id, which a
+// statement joining several tables holds more than once.
+std::string CurrentRowSignature(CCxAdo& ado, int id, const char* columns);
+
+// The columns of a datum row, in that order.
+extern const char* const kDatumSignatureColumns;

@@ -6,6 +6,7 @@
 
 #include "CatalogueConnection.h"
 #include "CatalogueStatements.h"
+#include "CatalogueUpgrade.h"
 #include "CxAdo.h"
 
 namespace {
@@ -112,6 +113,21 @@ bool CopyTable(CCxAdo& shipped, CCxAdo& ado, const CLinkTable& table)
     return ado.Execute(create.c_str()) == 0 && CopyShippedRows(shipped, ado, table.name, table.columns);
 }
 
+constexpr int kLastShippedDatum = 50000;
+
+// What a datum row whose parameters the user set says of its link.
+CDatumLink UserParameters(const CDatumLink& row)
+{
+    CDatumLink link;
+    link.datumId = row.datumId;
+    link.datumName = row.datumName;
+    link.method = row.method;
+    link.gridFile = row.gridFile;
+    link.zeroParameters = row.zeroParameters;
+    link.kind = row.method != 0 ? kLinkUser : kLinkNone;
+    return link;
+}
+
 } // namespace
 
 bool CopyShippedRows(CCxAdo& shipped, CCxAdo& ado, const char* table, const char* columns)
@@ -191,8 +207,10 @@ bool LoadDatumLink(int datumId, CDatumLink& link)
     if (!OpenCatalogue(ado))
         return false;
     bool found = ado.OpenRecordset(FormatStatement(CatalogueSql::D2, datumId).c_str()) == 1;
+    std::string signature;
     if (found)
     {
+        signature = CurrentRowSignature(ado, datumId, kDatumSignatureColumns);
         link.datumName = FieldText(ado, "strDatum");
         link.method = FieldLong(ado, "numMethod");
         link.gridFile = FieldText(ado, "strFile");
@@ -216,6 +234,15 @@ bool LoadDatumLink(int datumId, CDatumLink& link)
         ReadBox(ado, link.area);
         link.target = FieldIsNull(ado, "numTarget") ? 4326 : FieldLong(ado, "numTarget");
     }
+    ado.CloseRecordset();
+    // A shipped row the user has changed no longer holds EPSG's transformation: its parameters are the
+    // user's, of unknown accuracy (a catalogue without the record of shipped rows is not asked).
+    if (found && link.kind != kLinkUser && link.kind != kLinkPivot && datumId <= kLastShippedDatum &&
+        ado.OpenRecordset(("SELECT count(*) AS numCount FROM tblShipped WHERE strTable = 'tblDatums' AND numId = " +
+                           std::to_string(datumId) + " AND strSignature = '" + signature + "'")
+                              .c_str()) == 1 &&
+        FieldLong(ado, "numCount") == 0)
+        link = UserParameters(link);
     ado.CloseRecordset();
     ado.Disconnect();
     ado.Shutdown();

@@ -182,3 +182,41 @@ TEST_F(DatumLinkTest, GridPointsAreLocatedOnTheirDatum)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(DatumLinkTest, ShippedRowsTheUserChangedAreNoLongerEpsgs)
+{
+    // The record of shipped rows comes with an upgrade; then a changed row is the user's own.
+    Sql("CREATE TABLE tblShipped (strTable TEXT, numId INTEGER, numRelease INTEGER, strSignature TEXT)");
+    CDatumLink before;
+    ASSERT_TRUE(LoadDatumLink(4277, before));
+    EXPECT_EQ(before.kind, kLinkUser) << "an empty record holds no row";
+    Sql("ATTACH DATABASE '" + std::string(GEOLYNX_PROGRAM_ROOT) + "/catalogue.db' AS shipped; "
+        "INSERT INTO tblShipped SELECT * FROM shipped.tblShipped;");
+    const struct
+    {
+        const char* change;
+        int kind;
+        const char* describe;
+    } cases[] = {
+        {"", kLinkCarried, "EPSG:1314 OSGB36 to WGS 84 (6), 2 m"},
+        {"UPDATE tblDatums SET dblDeltaX = 446.0 WHERE numId = 4277", kLinkUser, "user parameters, accuracy unknown"},
+        {"UPDATE tblDatums SET dblDeltaX = 446.448 WHERE numId = 4277", kLinkCarried,
+         "EPSG:1314 OSGB36 to WGS 84 (6), 2 m"},
+        {"UPDATE tblDatums SET strDatum = 'OSGB 1936' WHERE numId = 4277", kLinkUser,
+         "user parameters, accuracy unknown"},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.change);
+        if (*c.change != '\0')
+            Sql(c.change);
+        CDatumLink link;
+        ASSERT_TRUE(LoadDatumLink(4277, link));
+        EXPECT_EQ(link.kind, c.kind);
+        EXPECT_EQ(link.Describe(), c.describe);
+    }
+}
+
+} // namespace
