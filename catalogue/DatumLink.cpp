@@ -296,3 +296,49 @@ bool AddLinkTables(CCxAdo& ado)
     shipped.Shutdown();
     return ok;
 }
+
+bool SaveUserDatumLink(int datumId, bool coincides, std::optional<double> accuracy)
+{
+    CDatumLink row;
+    if (datumId <= kLastShippedDatum || !LoadDatumLink(datumId, row) ||
+        (accuracy && !(std::isfinite(*accuracy) && *accuracy >= 0)))
+        return false;
+    int kind = kLinkNone;
+    std::string name;
+    if (row.method != 0)
+    {
+        kind = kLinkUser;
+        name = "user parameters";
+    }
+    else if (coincides)
+    {
+        kind = kLinkNull;
+        name = "the user's statement";
+    }
+    char number[40] = "NULL";
+    if (accuracy && kind != kLinkNone)
+        std::snprintf(number, sizeof number, "%.17g", *accuracy);
+    const std::string id = std::to_string(datumId);
+    CCxAdo ado;
+    if (!OpenCatalogue(ado))
+        return false;
+    bool ok = OpenLinkStatement(ado, "SELECT numDatum FROM tblTransformations WHERE numDatum = " + id) >= 0;
+    ado.CloseRecordset();
+    ok = ok && ado.BeginTrans() == 0;
+    if (ok)
+    {
+        ok = ado.Execute(("DELETE FROM tblTransformations WHERE numDatum = " + id).c_str()) == 0 &&
+             ado.Execute(("INSERT INTO tblTransformations (numDatum, numKind, strCode, strName, dblAccuracy, strNote, "
+                          "numTarget) VALUES (" + id + ", " + std::to_string(kind) + ", '', " + Literal(CCxValue::Text(name)) +
+                          ", " + number +
+                          ", '" + (kind == kLinkNull ? "coincides with WGS 84" : "") + "', 4326)")
+                             .c_str()) == 0;
+        if (ok)
+            ok = ado.CommitTrans() == 0;
+        else
+            ado.RollbackTrans();
+    }
+    ado.Disconnect();
+    ado.Shutdown();
+    return ok;
+}

@@ -63,6 +63,12 @@ bool LoadDatumLink(int datumId, CDatumLink& link);
 // has none.
 bool LoadAreaOfUse(int kind, int id, CAreaOfUse& area);
 
+// States what a user's datum (identifier above 50000) rests on: with parameters (method 1 to 5)
+// their accuracy in metres (none: unknown); with method None whether the datum coincides with
+// WGS 84 (accuracy then that of the coincidence) or its link to WGS 84 is unknown. False for a
+// shipped datum, one not in the catalogue, or a failed write.
+bool SaveUserDatumLink(int datumId, bool coincides, std::optional<double> accuracy);
+
 // Adds tblTransformations and tblAreas, with the shipped rows, to a catalogue that lacks them (one
 // copied by an older version). Returns true when the catalogue has both tables afterwards.
 bool AddLinkTables(CCxAdo& ado);

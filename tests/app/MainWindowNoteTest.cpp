@@ -77,3 +77,34 @@ TEST_F(MainWindowNote, ConvertsAcrossAnUnlinkedDatumButSaysSo)
 
 } // namespace
 } // namespace mainwindowtest
+
+#include "CatalogueUpgradeNotice.h"
+
+namespace mainwindowtest {
+namespace {
+
+TEST_F(MainWindowNote, AnOlderCatalogueIsUpdatedOnStartAndTheWindowSaysSo)
+{
+    // A fresh copy is up to date: nothing to say.
+    UpgradeCatalogueAndSaySo();
+    EXPECT_TRUE(boxes.Texts().empty());
+    // Make the user's copy the previous release's, with a row changed.
+    const std::string file = (home / "home/data/Veltrix/Geolynx/catalogue.db").string();
+    ASSERT_TRUE(fs::exists(file));
+    const std::string sql = "DROP TABLE tblTransformations; DROP TABLE tblAreas; DROP TABLE tblShipped; "
+                            "UPDATE tblDatums SET dblDeltaX = 446.0 WHERE numId = 4277;";
+    ASSERT_EQ(std::system(("sqlite3 '" + file + "' \"" + sql + "\"").c_str()), 0);
+
+    UpgradeCatalogueAndSaySo();
+    ASSERT_EQ(boxes.Texts().size(), 1u);
+    EXPECT_EQ(boxes.Texts()[0],
+              "The catalogue was brought up to date with this version: catalogue updated: 0 shipped rows brought up "
+              "to date, 0 new rows added, transformations and areas of use added\n"
+              "1 shipped rows you changed were kept as they are: datum 4277 OSGB36");
+    // Said once.
+    UpgradeCatalogueAndSaySo();
+    EXPECT_EQ(boxes.Texts().size(), 1u);
+}
+
+} // namespace
+} // namespace mainwindowtest

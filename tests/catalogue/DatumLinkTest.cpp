@@ -220,3 +220,53 @@ TEST_F(DatumLinkTest, ShippedRowsTheUserChangedAreNoLongerEpsgs)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(DatumLinkTest, UsersStateTheirDatumsAccuracyOrThatItCoincidesWithWgs84)
+{
+    Sql("INSERT INTO tblDatums VALUES (50001, 'Mine', 7030, 8901, 1, '', 1, 2, 3, 0, 0, 0, 0)");
+    Sql("INSERT INTO tblDatums VALUES (50002, 'On WGS 84', 7030, 8901, 0, '', 0, 0, 0, 0, 0, 0, 0)");
+    const struct
+    {
+        int datum;
+        bool coincides;
+        std::optional<double> accuracy;
+        bool saved;
+        int kind;
+        const char* describe;
+    } cases[] = {
+        {50001, false, 0.25, true, kLinkUser, "user parameters, 0.25 m"},
+        {50001, false, std::nullopt, true, kLinkUser, "user parameters, accuracy unknown"},
+        {50002, true, 0.1, true, kLinkNull, "the user's statement (coincides with WGS 84), 0.1 m"},
+        {50002, false, 0.1, true, kLinkNone, "no transformation to WGS 84 known"},
+        {50001, false, -1.0, false, kLinkUser, "user parameters, accuracy unknown"},
+        // Shipped rows and rows not in the catalogue are not the user's to state.
+        {4277, false, 5.0, false, kLinkCarried, "EPSG:1314 OSGB36 to WGS 84 (6), 2 m"},
+        {50009, true, 1.0, false, kLinkNone, ""},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(std::to_string(c.datum) + (c.coincides ? " coincides" : ""));
+        EXPECT_EQ(SaveUserDatumLink(c.datum, c.coincides, c.accuracy), c.saved);
+        CDatumLink link;
+        if (LoadDatumLink(c.datum, link))
+        {
+            EXPECT_EQ(link.kind, c.kind);
+            EXPECT_EQ(link.Describe(), c.describe);
+        }
+        else
+        {
+            EXPECT_EQ(std::string(c.describe), "");
+        }
+    }
+    CConversionReport report;
+    ASSERT_TRUE(report.Load(50002, 0, 4326, 0));
+    EXPECT_TRUE(report.UnusableSide() != nullptr);
+    ASSERT_TRUE(SaveUserDatumLink(50002, true, 0.1));
+    ASSERT_TRUE(report.Load(50002, 0, 4326, 0));
+    EXPECT_EQ(report.UnusableSide(), nullptr);
+    EXPECT_EQ(report.Accuracy(), "0.1 m");
+}
+
+} // namespace
