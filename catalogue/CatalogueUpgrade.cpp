@@ -248,7 +248,8 @@ std::string RowSignatureOf(const std::vector<std::string>& values)
 std::vector<std::string> CCatalogueUpgrade::Summary(bool dryRun) const
 {
     std::vector<std::string> lines;
-    if (!needed)
+    // Adding the record of shipped rows alone changes nothing the user sees.
+    if (!needed || (failure.empty() && updated == 0 && added == 0 && kept.empty() && !tablesAdded))
         return lines;
     if (!failure.empty())
     {

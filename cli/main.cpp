@@ -331,9 +331,10 @@ int main(int argc, char** argv)
     update->add_flag("--dry-run", dryRun, "show what would be updated and kept, write nothing");
     update->callback([&] { action = [&] {
         const CCatalogueUpgrade result = UpgradeUserCatalogue(dryRun);
-        for (const std::string& line : result.Summary(dryRun))
+        const std::vector<std::string> lines = result.Summary(dryRun);
+        for (const std::string& line : lines)
             std::fprintf(stdout, "%s\n", line.c_str());
-        if (!result.needed)
+        if (lines.empty())
             std::fprintf(stdout, "the catalogue is up to date\n");
         status = result.failure.empty() ? CLI_OK : CLI_ERROR;
     }; });
