@@ -146,9 +146,10 @@ int RunBatchCommand(int type, const BatchOptions& o)
         settings.destinationField2 = o.destinationFields[1];
     }
     const int result = RunBatch(settings, stderr);
-    // The summary ends with what the results rest on.
-    for (const std::string& line : report.Explain())
-        std::fprintf(stderr, "%s\n", line.c_str());
+    // The summary of a run that converted ends with what the results rest on.
+    if (result != CLI_ERROR)
+        for (const std::string& line : report.Explain())
+            std::fprintf(stderr, "%s\n", line.c_str());
     return result;
 }
 
