@@ -84,6 +84,10 @@ tblTransformations One row per shipped datum (tblTransformations.sql creates its
                 links it to nothing. Only EPSG and PROJ transformations count, as in PROJ's default.
 tblAreas        The area of use of every shipped datum (numKind 0, its largest) and grid (numKind 1, its
                 first): EPSG's name and box in degrees, west greater than east across the antimeridian.
+tblShipped      The record of what each release shipped: a signature (FNV-1a of the row's values) of
+                every ellipsoid, datum and grid row up to 50000, by release; the committed record is
+                kept (its first release taken from the committed tables) and a release added when a
+                row changes.
 tblCountries    ISO 3166-1: numId the numeric code, strCountry the common name where iso-codes gives
                 one, else the name; strFlag "<alpha-2>.png" when famfamfam-flag-png has that file,
                 else empty; plus "World" with "world.png".
