@@ -352,8 +352,9 @@ int main(int argc, char** argv)
     }
     if (!catalogue.empty())
         OverrideSetting("ConnectionString", catalogue);
-    // A catalogue copied by an older version is brought up to date once, and says so.
-    if (action && !update->parsed())
+    // A catalogue copied by an older version is brought up to date once, and says so; a distance
+    // needs no catalogue.
+    if (action && !update->parsed() && !distance->parsed())
     {
         const CCatalogueUpgrade result = UpgradeUserCatalogue(false);
         if (result.done)
