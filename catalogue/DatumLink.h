@@ -26,7 +26,8 @@ struct CAreaOfUse
     double west = 0;
     double east = 0;
 
-    // Whether the box, widened by margin degrees on every side, holds the point.
+    // Whether the box, widened by margin degrees on every side, holds the point; an unknown area holds
+    // every point (nothing to say it does not).
     bool Contains(double latitude, double longitude, double margin = 0) const;
 };
 
