@@ -19,6 +19,7 @@
 #include "CatalogueLookups.h"
 #include "Choosers.h"
 #include "ConfigurationRecord.h"
+#include "ConversionNote.h"
 #include "DialogAbout.h"
 #include "DialogDistance.h"
 #include "DialogSelectCountry.h"
@@ -91,6 +92,8 @@ CGeolynxDlg::CGeolynxDlg(CGeolynxApp& application, std::string configuration, QW
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(form);
+    conversionNote = new CConversionNote(this);
+    layout->addWidget(conversionNote);
     BuildMenu();
     layout->setMenuBar(menu);
 
@@ -268,6 +271,8 @@ void CGeolynxDlg::PushTexts()
 
 void CGeolynxDlg::UpdateLayout()
 {
+    // Another system or form: the note spoke of the last result.
+    conversionNote->clear();
     LayoutSide(Source);
     LayoutSide(Destination);
 }
@@ -443,8 +448,11 @@ void CGeolynxDlg::Transform()
     double z = ReadAltitude(sides[Source].altitude);
     const CoordinateSide& s = sides[Source];
     const CoordinateSide& d = sides[Destination];
+    const double sourceX = x;
+    const double sourceY = y;
     if (!Convert(x, y, z, s.datumId, s.gridId, d.datumId, d.gridId))
         return;
+    conversionNote->Describe(s.datumId, s.gridId, d.datumId, d.gridId, sourceX, sourceY);
     Write(Destination, AxisLatitude, y);
     Write(Destination, AxisLongitude, x);
     WriteAltitude(Destination, z);

@@ -12,6 +12,7 @@
 class CGeolynxApp;
 class QAction;
 class QLabel;
+class CConversionNote;
 class QLineEdit;
 class QMenuBar;
 class QRadioButton;
@@ -63,6 +64,8 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // Under the two sides: how the last result was obtained.
+    CConversionNote* conversionNote = nullptr;
     struct SideControls
     {
         QLineEdit* gridName;

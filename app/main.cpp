@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "CatalogueUpgradeNotice.h"
 #include "GeolynxApp.h"
 #include "GeolynxDlg.h"
 #include "GuiMessagePresenter.h"
@@ -46,6 +47,7 @@ int main(int argc, char** argv)
     SetMessagePresenter(&presenter);
     CGeolynxDlg window(app, CurrentConfigurationPath());
     window.show();
+    UpgradeCatalogueAndSaySo();
     const int result = qt.exec();
     SetMessagePresenter(nullptr);
     return result;

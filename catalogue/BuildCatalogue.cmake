@@ -3,6 +3,10 @@
 set(parts schema tblUnits tblProjections tblEllipsoids tblPrimeMeridians tblDatums tblCountries tblGrids)
 # The ESRI WKT of the shipped systems, for the .prj of converted shapefiles.
 list(APPEND parts tblWkt)
+# Each datum's transformation to WGS 84 with its accuracy, and the areas of use of datums and grids.
+list(APPEND parts tblTransformations tblAreas)
+# What every release shipped, by which an upgrade tells the rows a user changed.
+list(APPEND parts tblShipped)
 set(work "${OUTPUT}.part")
 file(REMOVE "${work}")
 foreach(part IN LISTS parts)

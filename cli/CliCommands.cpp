@@ -16,6 +16,7 @@
 #include "CatalogueRows.h"
 #include "CatalogueLookups.h"
 #include "CatalogueStatements.h"
+#include "ConversionReport.h"
 #include "ConvertCoordinate.h"
 #include "CxAdo.h"
 #include "Geodesic.h"
@@ -207,6 +208,10 @@ struct CLineResult
     std::size_t at;
     std::size_t length;
     bool bad;
+    // Outside the systems' areas of use: where the point lies, for the warning.
+    bool outside;
+    double latitude;
+    double longitude;
 };
 
 // A share's output: grows while a block is converted and keeps its room for
@@ -238,7 +243,7 @@ constexpr std::size_t kLinesAShare = 2048;
 } // namespace
 
 int ConvertStream(const CCliSystem& from, const CCliSystem& to, const CCliPrecision& precision, std::FILE* in,
-                  std::FILE* out, std::FILE* err)
+                  std::FILE* out, std::FILE* err, const CConversionReport* report, bool strict)
 {
     if (!CheckSystems(from, to))
         return CLI_ERROR;
@@ -258,6 +263,14 @@ int ConvertStream(const CCliSystem& from, const CCliSystem& to, const CCliPrecis
     long number = 0;
     std::vector<CLine> lines;
     std::vector<CLineResult> results;
+    // Each share's engine that locates source grid points on their datum, for the area check.
+    std::vector<std::unique_ptr<CProjections>> locators;
+    if (report != nullptr)
+        for (std::size_t s = 0; s < shares.size(); ++s)
+        {
+            locators.push_back(std::make_unique<CProjections>());
+            report->SetUpLocator(*locators.back());
+        }
 
     auto convert = [&](std::size_t s, std::size_t first, std::size_t last) {
         CStreamShare& share = shares[s];
@@ -266,10 +279,14 @@ int ConvertStream(const CCliSystem& from, const CCliSystem& to, const CCliPrecis
         {
             const CLine& line = lines[i];
             CLineResult& result = results[i];
-            result = CLineResult{s, share.used, 0, false};
+            result = CLineResult{s, share.used, 0, false, false, 0, 0};
             double v[3] = {0, 0, 0};
             int n = 0;
-            if (!ParseCoordinateLine(line.begin, line.end, v, n) ||
+            const bool parsed = ParseCoordinateLine(line.begin, line.end, v, n);
+            if (parsed && report != nullptr &&
+                report->Locate(*locators[s], v[0], v[1], result.latitude, result.longitude))
+                result.outside = !report->Outside(result.latitude, result.longitude).empty();
+            if (!parsed || (strict && result.outside) ||
                 ConvertLoadedPoint(context, gridSource, gridDestination, v[0], v[1], v[2]) != kConvertDone)
             {
                 share.Append(line.begin, line.end);
@@ -319,7 +336,15 @@ int ConvertStream(const CCliSystem& from, const CCliSystem& to, const CCliPrecis
         for (std::size_t i = 0; i < lines.size(); ++i)
         {
             const CLineResult& result = results[i];
-            if (result.bad)
+            if (result.outside)
+            {
+                std::fprintf(err, "geolynx-cli: %s: line %ld: %s; check the axis order and the systems\n",
+                             strict ? "not converted" : "warning", number + static_cast<long>(i) + 1,
+                             report->Outside(result.latitude, result.longitude).c_str());
+                if (strict)
+                    status = CLI_BAD_LINES;
+            }
+            if (result.bad && !(strict && result.outside))
             {
                 // Long lines are quoted by their beginning only.
                 const CLine& line = lines[i];

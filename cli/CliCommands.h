@@ -41,9 +41,12 @@ int ConvertOne(const CCliSystem& from, const CCliSystem& to, const CCliPrecision
 // Converts every line of in (numbers separated by blanks, tabs or commas:
 // X Y [Z]) to one line of out, in order, with one catalogue load for the
 // whole stream. Lines that are not coordinates are copied unchanged and
-// reported on err with their line number.
+// reported on err with their line number. With a report, points outside the area of use of either
+// system are warned of on err ("warning: line N: ... outside the area of use of NAME (AREA)"), or
+// with strict copied unchanged as lines that are not coordinates are.
+class CConversionReport;
 int ConvertStream(const CCliSystem& from, const CCliSystem& to, const CCliPrecision& precision, std::FILE* in,
-                  std::FILE* out, std::FILE* err);
+                  std::FILE* out, std::FILE* err, const CConversionReport* report = nullptr, bool strict = false);
 
 // One line per catalogue row, identifier and name separated by a tab, in the
 // order of the catalogue's own list statement. kind is one of grids, datums,

@@ -12,6 +12,8 @@
 #include "CliCommands.h"
 #include "CliNotation.h"
 #include "CliVector.h"
+#include "CliExplain.h"
+#include "CatalogueUpgrade.h"
 #include "Messages.h"
 #include "Settings.h"
 #include "TextFileConversion.h"
@@ -58,6 +60,7 @@ struct BatchOptions
     std::vector<std::string> destinationFields;
     CCliNotation notation;
     int notationColumn = 0;
+    bool ballpark = false;
 };
 
 bool ResolveBoth(const std::string& fromText, const std::string& toText, CCliSystem& from, CCliSystem& to)
@@ -109,6 +112,9 @@ int RunBatchCommand(int type, const BatchOptions& o)
         ShowMessage(IDS_NO_DESTINATION_DATUM);
         return CLI_ERROR;
     }
+    CConversionReport report;
+    if (CheckConversion(from, to, o.ballpark, false, report, stderr) != CLI_OK)
+        return CLI_ERROR;
     BatchSettings settings;
     settings.sourceGrid = from.gridId;
     settings.sourceDatum = from.datumId;
@@ -145,7 +151,12 @@ int RunBatchCommand(int type, const BatchOptions& o)
         settings.destinationField1 = o.destinationFields[0];
         settings.destinationField2 = o.destinationFields[1];
     }
-    return RunBatch(settings, stderr);
+    const int result = RunBatch(settings, stderr);
+    // The summary of a run that converted ends with what the results rest on.
+    if (result != CLI_ERROR)
+        for (const std::string& line : report.Explain())
+            std::fprintf(stderr, "%s\n", line.c_str());
+    return result;
 }
 
 } // namespace
@@ -186,6 +197,15 @@ int main(int argc, char** argv)
         ->expected(2, 3);
     CCliNotation notation;
     AddConvertNotationOptions(convert, notation);
+    bool ballpark = false;
+    bool explain = false;
+    bool strict = false;
+    convert->add_flag("--ballpark", ballpark, "convert across a datum with no usable transformation to WGS 84 "
+                                              "anyway (the result may be hundreds of metres off), with a warning");
+    convert->add_flag("--explain", explain, "print on standard error each side's transformation to WGS 84 and the "
+                                            "accuracy of the result");
+    convert->add_flag("--strict", strict, "refuse points outside the area of use of either system (copied "
+                                          "unchanged, exit status 1) instead of warning of them");
     convert->callback([&] { action = [&] {
         CCliSystem source;
         CCliSystem destination;
@@ -197,19 +217,27 @@ int main(int argc, char** argv)
         CCliPrecision p;
         if (precision)
             p = CCliPrecision{*precision, *precision, *precision};
+        CConversionReport report;
+        // One point is explained with its own position: a leg whose transformation's area does not
+        // hold it has an unknown accuracy.
+        if (CheckConversion(source, destination, ballpark, explain && coordinate.empty(), report, stderr) != CLI_OK)
+        {
+            status = CLI_ERROR;
+            return;
+        }
         if (notation.Active())
             status = ConvertWithNotation(source, destination, p, notation, notation.from.empty() ? coordinate
                                          : std::vector<double>(), stdin, stdout, stderr);
         else if (coordinate.empty())
-            status = ConvertStream(source, destination, p, stdin, stdout, stderr);
+            status = ConvertStream(source, destination, p, stdin, stdout, stderr, &report, strict);
         else if (coordinate.size() == 1)
         {
             std::fprintf(stderr, "geolynx-cli: give X and Y (and Z), or nothing to read standard input\n");
             status = CLI_ERROR;
         }
         else
-            status = ConvertOne(source, destination, p, coordinate[0], coordinate[1],
-                                coordinate.size() == 3 ? coordinate[2] : 0.0, stdout);
+            status = ConvertOneChecked(source, destination, p, report, strict, explain, coordinate[0], coordinate[1],
+                                       coordinate.size() == 3 ? coordinate[2] : 0.0, stdout, stderr);
     }; });
 
     // batch
@@ -219,6 +247,8 @@ int main(int argc, char** argv)
     auto common = [&](CLI::App* command) {
         command->add_option("--from", options.from, "source SYSTEM")->required();
         command->add_option("--to", options.to, "destination SYSTEM")->required();
+        command->add_flag("--ballpark", options.ballpark,
+                          "convert across a datum with no usable transformation to WGS 84 anyway, with a warning");
     };
     CLI::App* text = batch->add_subcommand("text", "convert a delimited text file");
     common(text);
@@ -299,6 +329,30 @@ int main(int argc, char** argv)
     distance->add_option("LAT1 LON1 LAT2 LON2", points, "two positions in decimal degrees")->expected(4)->required();
     distance->callback([&] { action = [&] { status = PrintDistance(points[0], points[1], points[2], points[3], stdout); }; });
 
+    // info
+    CLI::App* info = app.add_subcommand("info", "everything the catalogue knows of a system, one item a line");
+    std::string infoSystem;
+    info->add_option("SYSTEM", infoSystem, "grid:ID, datum:ID or ID")->required();
+    info->callback([&] { action = [&] { status = PrintInfo(infoSystem, stdout, stderr); }; });
+
+    // catalogue update
+    CLI::App* catalogueCommand = app.add_subcommand("catalogue", "maintain the user's catalogue");
+    catalogueCommand->require_subcommand(1);
+    CLI::App* update = catalogueCommand->add_subcommand(
+        "update", "bring the user's catalogue up to the shipped one (done on every run anyway): shipped rows "
+                  "the user did not change are updated, the user's own and changed rows kept");
+    bool dryRun = false;
+    update->add_flag("--dry-run", dryRun, "show what would be updated and kept, write nothing");
+    update->callback([&] { action = [&] {
+        const CCatalogueUpgrade result = UpgradeUserCatalogue(dryRun);
+        const std::vector<std::string> lines = result.Summary(dryRun);
+        for (const std::string& line : lines)
+            std::fprintf(stdout, "%s\n", line.c_str());
+        if (lines.empty())
+            std::fprintf(stdout, "the catalogue is up to date\n");
+        status = result.failure.empty() ? CLI_OK : CLI_ERROR;
+    }; });
+
     try
     {
         app.parse(argc, argv);
@@ -311,6 +365,15 @@ int main(int argc, char** argv)
     }
     if (!catalogue.empty())
         OverrideSetting("ConnectionString", catalogue);
+    // A catalogue copied by an older version is brought up to date once, and says so; a distance
+    // needs no catalogue.
+    if (action && !update->parsed() && !distance->parsed())
+    {
+        const CCatalogueUpgrade result = UpgradeUserCatalogue(false);
+        if (result.done)
+            for (const std::string& line : result.Summary(false))
+                std::fprintf(stderr, "geolynx-cli: %s\n", line.c_str());
+    }
     if (action)
         action();
     SetMessagePresenter(nullptr);

@@ -14,11 +14,16 @@
 #include "DialogText.h"
 #include "Messages.h"
 #include "CatalogueRows.h"
+#include "DatumAccuracyFields.h"
+#include "LinkSummary.h"
 #include "ui_DialogSelectDatum.h"
 
 using namespace DialogText;
 
 namespace {
+
+// Shipped identifiers end here; the user's own rows start above.
+constexpr int kLastShippedDatum = 50000;
 
 enum Method
 {
@@ -98,6 +103,9 @@ CDialogSelectDatum::CDialogSelectDatum(QWidget* parent, int mode)
     : CCatalogueDialog(parent), ui(std::make_unique<Ui::CDialogSelectDatum>()), filterMode(mode)
 {
     ui->setupUi(this);
+    linkSummary = new CLinkSummary(this);
+    accuracyFields = new CDatumAccuracyFields(this, ui->conversionLayout, ui->conversionLayout->rowCount());
+    ui->rightLayout->insertWidget(ui->rightLayout->count() - 1, linkSummary);
 
     chooseEllipsoid = [this](int& id) { return CDialogSelectEllipsoid(this).Choose(id); };
     chooseMeridian = [this](int& id) { return CDialogSelectMeridian(this).Choose(id); };
@@ -151,6 +159,8 @@ void CDialogSelectDatum::ShowSelected()
                              ui->translationX, ui->translationY, ui->translationZ, ui->rotationX, ui->rotationY,
                              ui->rotationZ})
         field->clear();
+    linkSummary->Show(selectedId);
+    accuracyFields->Show(selectedId);
     DatumRow row;
     if (!LoadDatum(selectedId, row))
         return;
@@ -207,11 +217,14 @@ void CDialogSelectDatum::ApplyMethodRule(bool resetFirst)
     default:
         break;
     }
+    accuracyFields->SetEditing(editingUserRow, method);
 }
 
 void CDialogSelectDatum::OpenFields()
 {
     ui->datumName->setReadOnly(false);
+    // Shipped rows keep EPSG's statement; the user states their own rows'.
+    editingUserRow = adding || selectedId > kLastShippedDatum;
     ApplyMethodRule(false);
 }
 
@@ -219,10 +232,15 @@ void CDialogSelectDatum::CloseFields()
 {
     CCatalogueDialog::CloseFields();
     ui->gridFileSelectButton->setEnabled(false);
+    editingUserRow = false;
+    adding = false;
+    accuracyFields->SetEditing(false, method);
 }
 
 void CDialogSelectDatum::ClearForAdding()
 {
+    adding = true;
+    accuracyFields->Clear();
     ui->datumName->clear();
     ui->gridFile->clear();
     // The ellipsoid goes with its name, so the check on saving tests what
@@ -257,6 +275,11 @@ bool CDialogSelectDatum::Check()
         return Refused(IDS_MISSING_NAME);
     if (ellipsoidId == 0)
         return Refused(IDS_DATUM_NEEDS_ELLIPSOID);
+    if (!accuracyFields->Valid())
+    {
+        ShowMessage(IDS_FIELD_NOT_A_NUMBER, "Accuracy");
+        return false;
+    }
     // A text that is no number would make the statement fail without a word.
     return CheckNumberFields(
         {{ui->translationX, IDS_INVALID_DATUM_TRANSLATION_X}, {ui->translationY, IDS_INVALID_DATUM_TRANSLATION_Y},
@@ -279,5 +302,9 @@ bool CDialogSelectDatum::StoreRow(int& id, std::string& message)
     TakeNumbers({{&v.scaleFactor, ui->scaleFactor}, {&v.deltaX, ui->translationX}, {&v.deltaY, ui->translationY},
                  {&v.deltaZ, ui->translationZ}, {&v.rotationX, ui->rotationX}, {&v.rotationY, ui->rotationY},
                  {&v.rotationZ, ui->rotationZ}});
-    return SaveDatum(v, id, &message);
+    if (!SaveDatum(v, id, &message))
+        return false;
+    if (!accuracyFields->Save(id, method))
+        message = "The accuracy of the datum could not be stored.";
+    return true;
 }

@@ -11,6 +11,8 @@ class QLineEdit;
 namespace Ui {
 class CDialogSelectDatum;
 }
+class CLinkSummary;
+class CDatumAccuracyFields;
 
 // Chooses a geodetic datum and keeps the datums of the catalogue: the list
 // by name, the datum's ellipsoid, prime meridian and transformation to
@@ -53,6 +55,13 @@ protected:
     void CloseFields() override;
 
 private:
+    // The selected row's transformation, accuracy and area of use.
+    CLinkSummary* linkSummary = nullptr;
+    // The accuracy of a user's parameters, or that the datum coincides with WGS 84.
+    CDatumAccuracyFields* accuracyFields = nullptr;
+    // A user's row is being added or modified: its statement may be edited.
+    bool editingUserRow = false;
+    bool adding = false;
     std::unique_ptr<Ui::CDialogSelectDatum> ui;
     int filterMode = 0;
     int ellipsoidId = 0;

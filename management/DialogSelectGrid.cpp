@@ -13,6 +13,7 @@
 #include "CountryImages.h"
 #include "Messages.h"
 #include "ListSearch.h"
+#include "LinkSummary.h"
 #include "ui_DialogSelectGrid.h"
 
 using namespace DialogText;
@@ -40,6 +41,8 @@ CDialogSelectGrid::CDialogSelectGrid(CCountryImages& application, QWidget* paren
     : CCatalogueDialog(parent), ui(std::make_unique<Ui::CDialogSelectGrid>()), app(application)
 {
     ui->setupUi(this);
+    linkSummary = new CLinkSummary(this);
+    ui->rightLayout->insertWidget(ui->rightLayout->count() - 1, linkSummary);
 
     chooseCountry = [this](int& id) { return CDialogSelectCountry(app, this).Choose(id); };
     chooseDatum = [this](int& id, bool filterMode) { return CDialogSelectDatum(this, filterMode ? 1 : 0).Choose(id); };
@@ -210,6 +213,7 @@ void CDialogSelectGrid::ShowSelected()
                              ui->falseEasting, ui->latitude, ui->longitude, ui->parallelNorth, ui->parallelSouth,
                              ui->datumName, ui->countryName, ui->gridName})
         field->clear();
+    linkSummary->clear();
 
     GridRow row;
     if (LoadGrid(selectedId, row))
@@ -224,6 +228,7 @@ void CDialogSelectGrid::ShowSelected()
                      {ui->azimuth, "%.8lf", row.azimuth},
                      {ui->rectifiedGridAngle, "%.8lf", row.rectifiedGrid}});
         SelectedDatumId = row.datum;
+        linkSummary->Show(row.datum, selectedId);
         countryId = row.country;
         projectionId = row.projection;
         unitId = row.units;

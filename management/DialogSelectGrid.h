@@ -14,6 +14,7 @@ class QLineEdit;
 namespace Ui {
 class CDialogSelectGrid;
 }
+class CLinkSummary;
 
 // Chooses a map grid for a conversion and keeps the grids of the catalogue:
 // a list of every grid (filtered by country and datum, sorted by a header
@@ -57,6 +58,8 @@ protected:
     bool StoreRow(int& id, std::string& message) override;
 
 private:
+    // The selected row's transformation, accuracy and area of use.
+    CLinkSummary* linkSummary = nullptr;
     std::unique_ptr<Ui::CDialogSelectGrid> ui;
     CCountryImages& app;
     CFlagIconList flags;

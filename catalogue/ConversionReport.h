@@ -1,0 +1,63 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "CfgMapProjection.h"
+#include "DatumLink.h"
+
+class CProjections;
+
+// What a conversion between two systems rests on: each side's transformation to WGS 84 with its
+// accuracy, and the areas a point should lie in. Loaded once for a run; const afterwards, so every
+// thread of a run may ask it.
+class CConversionReport
+{
+public:
+    struct CSide
+    {
+        int datumId = 0;
+        int gridId = 0;
+        std::string gridName;
+        CDatumLink link;
+        CAreaOfUse datumArea;
+        CAreaOfUse gridArea;
+        CCfgMapProjection record; // the grid's record, for locating its points
+    };
+
+    // Loads both sides (gridId 0: a datum alone). False when a side is not in the catalogue.
+    bool Load(int sourceDatumId, int sourceGridId, int destinationDatumId, int destinationGridId);
+
+    const CSide& Source() const { return source; }
+    const CSide& Destination() const { return destination; }
+
+    // Both sides on one datum: no datum step is made, whatever the datum's link.
+    bool SameDatum() const { return source.datumId == destination.datumId; }
+    // The side whose datum the engine cannot tie to WGS 84, when the conversion changes datum;
+    // nullptr when every leg is usable.
+    const CSide* UnusableSide() const;
+    // "datum Greek (4120) has no usable transformation to WGS 84 (EPSG:8643, a chain of two
+    // operations, not applied): the result may be hundreds of metres off".
+    std::string UnusableText() const;
+
+    // One line per leg, then the accuracy; with a point (degrees, either side's), a leg whose
+    // transformation's area does not hold it has an unknown accuracy.
+    std::vector<std::string> Explain(bool withPoint = false, double latitude = 0, double longitude = 0) const;
+    // "2.2 m", or "unknown" with why.
+    std::string Accuracy(bool withPoint = false, double latitude = 0, double longitude = 0) const;
+
+    // Empty when the point lies where both systems are made for; otherwise "outside the area of use
+    // of NAME (AREA)". A datum's area counts widened by a degree; a transverse Mercator grid's
+    // points may lie up to 18 degrees of longitude (three UTM zones) from its central meridian.
+    std::string Outside(double latitude, double longitude) const;
+
+    // Sets engine up to turn points of the source grid into latitude and longitude on its datum.
+    void SetUpLocator(CProjections& engine) const;
+    // The latitude and longitude of a source point (x, y: longitude and latitude, or easting and
+    // northing), through an engine SetUpLocator prepared. False when it cannot be located.
+    bool Locate(CProjections& engine, double x, double y, double& latitude, double& longitude) const;
+
+private:
+    CSide source;
+    CSide destination;
+};
