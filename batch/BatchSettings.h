@@ -33,6 +33,10 @@ struct BatchSettings
     // 1: a text file's output names the destination system in a comment
     // line (see DescriptionLine).
     std::int32_t describe = 0;
+    // Heights above these geoid models (0: above the ellipsoid); the text
+    // converter applies them to the height column.
+    std::int32_t sourceGeoid = 0;
+    std::int32_t destinationGeoid = 0;
 };
 
 enum ConversionTypes

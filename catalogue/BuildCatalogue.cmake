@@ -3,6 +3,8 @@
 set(parts schema tblUnits tblProjections tblEllipsoids tblPrimeMeridians tblDatums tblCountries tblGrids)
 # The ESRI WKT of the shipped systems, for the .prj of converted shapefiles.
 list(APPEND parts tblWkt)
+# The geoid models and their grid files.
+list(APPEND parts tblGeoidModels)
 set(work "${OUTPUT}.part")
 file(REMOVE "${work}")
 foreach(part IN LISTS parts)

@@ -16,6 +16,7 @@
 #include "CatalogueRows.h"
 #include "CatalogueLookups.h"
 #include "CatalogueStatements.h"
+#include "CliHeights.h"
 #include "ConvertCoordinate.h"
 #include "CxAdo.h"
 #include "Geodesic.h"
@@ -152,6 +153,15 @@ std::string Lower(std::string s)
 
 bool ResolveSystem(const std::string& text, CCliSystem& system)
 {
+    std::string horizontal;
+    int geoidId = 0;
+    if (text.find('+') != std::string::npos)
+    {
+        if (!SplitCompound(text, horizontal, geoidId) || !ResolveSystem(horizontal, system))
+            return false;
+        system.geoidId = geoidId;
+        return true;
+    }
     int id = 0;
     std::string_view view(text);
     if (view.starts_with("grid:"))
@@ -180,6 +190,8 @@ int ConvertOne(const CCliSystem& from, const CCliSystem& to, const CCliPrecision
     // The conversion itself refuses a system the catalogue lacks, with its message.
     auto context = std::make_unique<CConversionContext>();
     CCatalogueRecordLoader loader;
+    context->sourceGeoid = from.geoidId;
+    context->destinationGeoid = to.geoidId;
     const int result =
         ConvertCoordinate(*context, loader, true, x, y, z, from.datumId, from.gridId, to.datumId, to.gridId);
     if (result == kConvertPointFailed)
@@ -246,6 +258,8 @@ int ConvertStream(const CCliSystem& from, const CCliSystem& to, const CCliPrecis
     // points are then converted without comparing them again.
     CCatalogueRecordLoader loader;
     auto loaded = std::make_unique<CConversionContext>();
+    loaded->sourceGeoid = from.geoidId;
+    loaded->destinationGeoid = to.geoidId;
     bool ready = false;
     const bool gridSource = from.gridId != 0;
     const bool gridDestination = to.gridId != 0;
