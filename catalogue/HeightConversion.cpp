@@ -9,9 +9,11 @@
 namespace {
 
 // The source's ellipsoidal height is sought until the model datum's height it
-// gives misses H + N by less than this (metres).
-constexpr double kHeightTolerance = 1e-9;
-constexpr int kHeightPasses = 8;
+// gives misses H + N by less than this (metres): well above the rounding of
+// geocentric coordinates of some 6e6 m, and a miss that moves the position
+// by less than a micrometre's ten-thousandth.
+constexpr double kHeightTolerance = 1e-7;
+constexpr int kHeightPasses = 12;
 
 bool Run(CProjections& engine, bool gridIn, bool gridOut, double& x, double& y, double& z, std::string& why)
 {
