@@ -90,6 +90,26 @@ bool LoadSide(int id, const CGeoidSide* previous, CRecordLoader& loader, CGeoidS
     return true;
 }
 
+bool SameGeographic(const CCfgMapProjection& a, const CCfgMapProjection& b)
+{
+    return a.projectionId == 0 && b.projectionId == 0 && a.IsSameDefinition(b);
+}
+
+// What the engine refuses of a geographic point, for the legs that need not
+// run it.
+bool GeographicUsable(double x, double y, double z, std::string& why)
+{
+    if (!std::isfinite(z))
+        why = "the height is not a number";
+    else if (!std::isfinite(y) || std::fabs(y) > 90)
+        why = "the latitude lies beyond 90 degrees";
+    else if (!std::isfinite(x) || std::fabs(x) > 360)
+        why = "the longitude lies beyond 360 degrees";
+    else
+        return true;
+    return false;
+}
+
 } // namespace
 
 int PrepareHeights(CConversionContext& context, CRecordLoader& loader, bool reload)
@@ -177,6 +197,8 @@ CHeightLegs::CHeightLegs(std::shared_ptr<const CHeightModels> shared, const CCfg
         third.SetSource(to.datum);
         third.SetDestination(destination);
     }
+    secondIsIdentity = SameGeographic(start, to.Used() ? to.datum : destination);
+    thirdIsIdentity = to.Used() && SameGeographic(to.datum, destination);
 }
 
 std::string CHeightLegs::UnusableGridFile() const
@@ -220,13 +242,14 @@ bool CHeightLegs::OutOfDestinationModel(bool gridIn, bool gridDestination, doubl
                                         std::string& why)
 {
     double lon = x, lat = y, h = z;
-    if (!Run(second, gridIn, false, lon, lat, h, why))
+    if (secondIsIdentity && !gridIn ? !GeographicUsable(lon, lat, h, why)
+                                    : !Run(second, gridIn, false, lon, lat, h, why))
         return false;
     double N = 0;
     if (!GeoidHeight(models->destination, lon, lat, N, why))
         return false;
     double outX = lon, outY = lat, outZ = h;
-    if (!Run(third, false, gridDestination, outX, outY, outZ, why))
+    if (!(thirdIsIdentity && !gridDestination) && !Run(third, false, gridDestination, outX, outY, outZ, why))
         return false;
     x = outX;
     y = outY;

@@ -66,6 +66,10 @@ private:
     CProjections first;
     CProjections second;
     CProjections third;
+    // A leg between two records of one definition changes nothing but is
+    // checked as the engine checks its input.
+    bool secondIsIdentity = false;
+    bool thirdIsIdentity = false;
 };
 
 // N of a side's model at a point in its datum, or false with why naming the

@@ -66,8 +66,10 @@ bool CGeoidGrid::Position(const Image& g, double longitude, double latitude, dou
         return false;
     if (g.WrapsLongitude())
     {
-        const double turn = std::fmod(std::fmod(longitude - g.west, 360.0) + 360.0, 360.0);
-        x = turn / g.lonInc;
+        double turn = longitude - g.west;
+        if (turn < 0 || turn >= 360)
+            turn -= 360 * std::floor(turn / 360);
+        x = (turn < 360 ? turn : 0) / g.lonInc;
         return std::isfinite(x);
     }
     // A regional grid may count longitudes from 0 to 360 or from -180 to 180.
@@ -83,10 +85,11 @@ bool CGeoidGrid::Position(const Image& g, double longitude, double latitude, dou
 // The four nodes around the point weighted as vgridshift weighs them.
 CGeoidGrid::Lookup CGeoidGrid::Interpolate(const Image& g, double x, double y, double& n)
 {
+    // Positions are at least 0 here; the conversion truncates as floor does.
     x = x < 0 ? 0 : x;
     y = y < 0 ? 0 : y;
-    int ix = static_cast<int>(std::floor(x));
-    int iy = static_cast<int>(std::floor(y));
+    int ix = static_cast<int>(x);
+    int iy = static_cast<int>(y);
     ix = ix > g.cols - 1 ? g.cols - 1 : ix;
     iy = iy > g.rows - 1 ? g.rows - 1 : iy;
     const double fx = x - ix;
@@ -96,20 +99,28 @@ CGeoidGrid::Lookup CGeoidGrid::Interpolate(const Image& g, double x, double y, d
         ix2 = g.WrapsLongitude() ? 0 : g.cols - 1;
     const int iy2 = iy + 1 < g.rows ? iy + 1 : g.rows - 1;
 
-    // A node that takes part with no weight (the point on a row or column of
-    // nodes) may be without a value.
+    const float* row = g.values.data() + static_cast<size_t>(iy) * static_cast<size_t>(g.cols);
+    const float* above = g.values.data() + static_cast<size_t>(iy2) * static_cast<size_t>(g.cols);
     const double weights[4] = {(1 - fx) * (1 - fy), fx * (1 - fy), (1 - fx) * fy, fx * fy};
-    const float nodes[4] = {g.At(iy, ix), g.At(iy, ix2), g.At(iy2, ix), g.At(iy2, ix2)};
-    double sum = 0;
+    const double nodes[4] = {row[ix], row[ix2], above[ix], above[ix2]};
+    const double sum = nodes[0] * weights[0] + nodes[1] * weights[1] + nodes[2] * weights[2] + nodes[3] * weights[3];
+    if (!std::isnan(sum))
+    {
+        n = sum;
+        return LOOKUP_DONE;
+    }
+    // A node without a value that takes part with no weight (the point on a
+    // row or column of nodes) does not count.
+    double kept = 0;
     for (int k = 0; k < 4; ++k)
     {
         if (weights[k] == 0)
             continue;
         if (std::isnan(nodes[k]))
             return LOOKUP_NO_DATA;
-        sum += nodes[k] * weights[k];
+        kept += nodes[k] * weights[k];
     }
-    n = sum;
+    n = kept;
     return LOOKUP_DONE;
 }
 
