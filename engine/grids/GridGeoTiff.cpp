@@ -121,11 +121,12 @@ unsigned GeoKey(const uint16_t* keys, uint32_t count, unsigned id)
 }
 
 // The text of <Item ... sample="S" role="ROLE">TEXT</Item> in GDAL's
-// metadata; empty when there is none.
+// metadata (or of name="NAME" when key names it so); empty when there is none.
 std::string MetadataItem(const std::string& xml, int sample, const char* role)
 {
     const std::string sampleAttribute = "sample=\"" + std::to_string(sample) + "\"";
-    const std::string roleAttribute = std::string("role=\"") + role + "\"";
+    const std::string roleAttribute =
+        std::strchr(role, '=') != nullptr ? std::string(role) : std::string("role=\"") + role + "\"";
     size_t at = 0;
     while ((at = xml.find("<Item", at)) != std::string::npos)
     {
@@ -262,6 +263,7 @@ void ReadMetadata(TIFF* tif, CGeoTiffImage& image, std::vector<SampleValues>& va
     values.assign(static_cast<size_t>(image.samples), SampleValues{});
     image.descriptions.assign(static_cast<size_t>(image.samples), std::string());
     image.units.assign(static_cast<size_t>(image.samples), std::string());
+    image.positive.assign(static_cast<size_t>(image.samples), std::string());
     double noDataValue = 0;
     const bool hasNoData = ParseNumber(TextTag(tif, TIFFTAG_GDAL_NODATA), noDataValue);
     for (int s = 0; s < image.samples; ++s)
@@ -273,6 +275,7 @@ void ReadMetadata(TIFF* tif, CGeoTiffImage& image, std::vector<SampleValues>& va
         v.noData = noDataValue;
         image.descriptions[static_cast<size_t>(s)] = MetadataItem(xml, s, "description");
         image.units[static_cast<size_t>(s)] = MetadataItem(xml, s, "unittype");
+        image.positive[static_cast<size_t>(s)] = MetadataItem(xml, s, "name=\"positive_value\"");
     }
 }
 
@@ -475,5 +478,99 @@ bool ReadGeoTiffGeoidImages(const std::string& path, std::vector<CGeoidGrid::Ima
         result.push_back(std::move(image));
     }
     images = std::move(result);
+    return true;
+}
+
+namespace {
+
+std::string LowerText(std::string text)
+{
+    for (char& c : text)
+        c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    return text;
+}
+
+// Which samples hold the latitude and longitude offsets, and whether the
+// longitude offsets count west positive. PROJ's files name their samples
+// latitude_offset and longitude_offset (east positive unless positive_value
+// says west); GDAL's NTv2 driver, whose files gdal_translate writes from an
+// NTv2 grid, names them "Latitude Offset (arc seconds)" and "Longitude Offset
+// (arc seconds)" and keeps NTv2's west positive.
+bool FindOffsetSamples(const CGeoTiffImage& image, int& latitude, int& longitude, bool& westPositive,
+                       std::string& why)
+{
+    latitude = longitude = -1;
+    bool gdalNames = false;
+    for (int s = 0; s < image.samples; ++s)
+    {
+        const std::string d = LowerText(image.descriptions[static_cast<size_t>(s)]);
+        const std::string unit = LowerText(image.units[static_cast<size_t>(s)]);
+        const bool arcSeconds = unit == "arc-second" || d.find("(arc seconds)") != std::string::npos;
+        if ((d == "latitude_offset" || d.rfind("latitude offset", 0) == 0) && latitude < 0 && arcSeconds)
+            latitude = s;
+        if ((d == "longitude_offset" || d.rfind("longitude offset", 0) == 0) && longitude < 0 && arcSeconds)
+        {
+            longitude = s;
+            gdalNames = d != "longitude_offset";
+        }
+    }
+    if (latitude < 0 || longitude < 0)
+    {
+        why = "the file names no latitude and longitude offsets in arc seconds";
+        return false;
+    }
+    const std::string positive = LowerText(image.positive[static_cast<size_t>(longitude)]);
+    if (!positive.empty() && positive != "east" && positive != "west")
+    {
+        why = "the longitude offsets are positive neither east nor west";
+        return false;
+    }
+    westPositive = positive.empty() ? gdalNames : positive == "west";
+    return true;
+}
+
+} // namespace
+
+bool ReadGeoTiffShiftBlocks(const std::string& path, CDatumGrid::SubGridList& blocks, std::string& why)
+{
+    std::vector<CGeoTiffImage> read;
+    if (!ReadGeoTiffImages(path, read, why))
+        return false;
+    CDatumGrid::SubGridList made;
+    for (const CGeoTiffImage& image : read)
+    {
+        int latitude = -1, longitude = -1;
+        bool westPositive = false;
+        if (!FindOffsetSamples(image, latitude, longitude, westPositive, why))
+            return false;
+        // Blocks count as NTv2's do: longitudes west positive, nodes from the
+        // south-east corner, rows from the south.
+        auto block = std::make_unique<CDatumSubGrid>();
+        const double east = image.west + (image.cols - 1) * image.lonInc;
+        block->south = image.north - (image.rows - 1) * image.latInc;
+        block->north = image.north;
+        block->lonMin = -east;
+        block->lonMax = -image.west;
+        block->latInc = image.latInc;
+        block->lonInc = image.lonInc;
+        block->rows = image.rows;
+        block->cols = image.cols;
+        block->Allocate(image.rows * image.cols);
+        for (int r = image.rows - 1; r >= 0; --r)
+            for (int c = image.cols - 1; c >= 0; --c)
+            {
+                const float dLat = image.At(latitude, r, c);
+                const float dLon = image.At(longitude, r, c);
+                // A node without a value would shift by nothing and look shifted.
+                if (std::isnan(dLat) || std::isnan(dLon))
+                {
+                    why = "a node of the grid has no value";
+                    return false;
+                }
+                block->StoreNode(dLat, westPositive ? dLon : -dLon);
+            }
+        made.push_back(std::move(block));
+    }
+    blocks = std::move(made);
     return true;
 }

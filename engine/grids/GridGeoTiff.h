@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "DatumGrid.h"
 #include "GeoidGrid.h"
 
 // One full-resolution image of a GeoTIFF grid file read with libtiff: every
@@ -26,6 +27,9 @@ struct CGeoTiffImage
     std::vector<std::string> descriptions;
     // Units of each sample from the GDAL metadata ("metre", "arc-second").
     std::vector<std::string> units;
+    // The direction a sample's positive values point ("east", "west"), where
+    // the metadata says.
+    std::vector<std::string> positive;
 
     float At(int sample, int row, int col) const
     {
@@ -45,3 +49,9 @@ bool ReadGeoTiffImages(const std::string& path, std::vector<CGeoTiffImage>& imag
 
 // The images of a geoid model: the first sample of each, rows from the south.
 bool ReadGeoTiffGeoidImages(const std::string& path, std::vector<CGeoidGrid::Image>& images);
+
+// The images of a horizontal shift grid as datum grid blocks in NTv2's
+// convention: latitude and longitude offsets in arc seconds, found by their
+// sample descriptions. False, with why set, when the offsets cannot be told
+// apart, are not in arc seconds or have a node without a value.
+bool ReadGeoTiffShiftBlocks(const std::string& path, CDatumGrid::SubGridList& blocks, std::string& why);
