@@ -215,3 +215,45 @@ TEST(GeoidGridTest, GeoTiffLayoutsWrittenByGdalGiveTheGtxValues)
         EXPECT_LE(worst, c.tolerance) << c.name;
     }
 }
+
+// Several images in one file (GDAL appends them as further directories): a
+// point takes the finest image that covers it, which gives exactly what that
+// image alone gives.
+TEST(GeoidGridTest, GeoTiffWithSeveralImagesTakesTheFinestCoveringOne)
+{
+    gridtest::TempFolder folder;
+    const std::string parent = "-projwin 0 60 20 40";
+    const std::string child = "-projwin 5 55 10 50 -tr 0.125 0.125 -r bilinear";
+    const std::string both = folder.File("both.tif"), coarse = folder.File("coarse.tif"),
+                      fine = folder.File("fine.tif");
+    ASSERT_TRUE(RunGdalTranslate(parent, kEgm96, both));
+    ASSERT_TRUE(RunGdalTranslate(child + " -co APPEND_SUBDATASET=YES", kEgm96, both));
+    ASSERT_TRUE(RunGdalTranslate(parent, kEgm96, coarse));
+    ASSERT_TRUE(RunGdalTranslate(child, kEgm96, fine));
+    CGeoidGrid grid, coarseGrid, fineGrid;
+    ASSERT_EQ(grid.LoadFile(both), 0);
+    ASSERT_EQ(grid.Images().size(), 2u);
+    ASSERT_EQ(coarseGrid.LoadFile(coarse), 0);
+    ASSERT_EQ(fineGrid.LoadFile(fine), 0);
+
+    std::mt19937 random(2);
+    std::uniform_real_distribution<double> lon(-1, 21), lat(39, 61);
+    int inFine = 0;
+    for (int k = 0; k < 3000; ++k)
+    {
+        const double x = lon(random), y = lat(random);
+        double n = 0, expected = 0;
+        const CGeoidGrid::Lookup lookup = grid.Height(x, y, n);
+        const bool fineCovers = fineGrid.Height(x, y, expected) == CGeoidGrid::LOOKUP_DONE;
+        if (!fineCovers)
+        {
+            ASSERT_EQ(coarseGrid.Height(x, y, expected), lookup) << x << " " << y;
+        }
+        inFine += fineCovers ? 1 : 0;
+        if (lookup == CGeoidGrid::LOOKUP_DONE)
+        {
+            EXPECT_EQ(n, expected) << x << " " << y;
+        }
+    }
+    EXPECT_GT(inFine, 100);
+}
