@@ -5,6 +5,8 @@ set(parts schema tblUnits tblProjections tblEllipsoids tblPrimeMeridians tblDatu
 list(APPEND parts tblWkt)
 # The geoid models and their grid files.
 list(APPEND parts tblGeoidModels)
+# National shift grids preferred to a datum's Helmert when their file is in place.
+list(APPEND parts tblDatumGrids)
 set(work "${OUTPUT}.part")
 file(REMOVE "${work}")
 foreach(part IN LISTS parts)

@@ -69,3 +69,11 @@ CREATE TABLE tblGeoidModels (
     strArea TEXT,
     dblAccuracy DOUBLE PRECISION
 );
+-- National shift grids that make a datum exact: when the file lies in the Data folder (or the user's),
+-- the datum is converted through it instead of its Helmert parameters.
+CREATE TABLE tblDatumGrids (
+    numDatum INTEGER NOT NULL PRIMARY KEY,
+    strFile TEXT,
+    strTransformation TEXT,
+    dblAccuracy DOUBLE PRECISION
+);
