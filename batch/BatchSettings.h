@@ -49,6 +49,10 @@ struct BatchSettings
     std::string vectorFormat;
     std::string vectorLayer;
     std::int32_t coordinatePrecision = -1;
+    // Heights above these geoid models (0: above the ellipsoid); the text
+    // converter applies them to the height column.
+    std::int32_t sourceGeoid = 0;
+    std::int32_t destinationGeoid = 0;
 };
 
 enum ConversionTypes

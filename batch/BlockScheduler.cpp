@@ -45,6 +45,11 @@ void CBlockScheduler::Load(const CConversionContext& loaded)
         context->destination = loaded.destination;
         context->engine.SetSource(context->source);
         context->engine.SetDestination(context->destination);
+        // The geoid models are shared; each thread makes its own legs.
+        context->sourceGeoid = loaded.sourceGeoid;
+        context->destinationGeoid = loaded.destinationGeoid;
+        context->heightModels = loaded.heightModels;
+        context->heightLegs.reset();
     }
 }
 

@@ -1038,6 +1038,8 @@ void ConvertTextFile(CBatchRunControl& run, const TextDescriptionSource& describ
         // a coordinate. A probe point that cannot be converted says nothing
         // against them.
         double x = 0, y = 0, z = 0;
+        run.Context().sourceGeoid = settings.sourceGeoid;
+        run.Context().destinationGeoid = settings.destinationGeoid;
         if (ConvertCoordinate(run.Context(), run.Loader(), true, x, y, z, settings.sourceDatum, settings.sourceGrid,
                               settings.destinationDatum, settings.destinationGrid) == kConvertRefused)
             end = -1;

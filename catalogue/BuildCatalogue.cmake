@@ -7,6 +7,10 @@ list(APPEND parts tblWkt)
 list(APPEND parts tblTransformations tblAreas)
 # What every release shipped, by which an upgrade tells the rows a user changed.
 list(APPEND parts tblShipped)
+# The geoid models and their grid files.
+list(APPEND parts tblGeoidModels)
+# National shift grids preferred to a datum's Helmert when their file is in place.
+list(APPEND parts tblDatumGrids)
 set(work "${OUTPUT}.part")
 file(REMOVE "${work}")
 foreach(part IN LISTS parts)

@@ -2,6 +2,7 @@
 
 #include "CatalogueConnection.h"
 #include "CatalogueStatements.h"
+#include "DatumGrids.h"
 #include "ProjectionFactory.h"
 
 namespace {
@@ -28,7 +29,8 @@ void LoadDatumRecord(int datumId, CCfgMapProjection& record)
     CCxAdo ado;
     if (!OpenCatalogue(ado))
         return;
-    if (ado.OpenRecordset(FormatStatement(CatalogueSql::D2, datumId).c_str()) == 1)
+    const bool found = ado.OpenRecordset(FormatStatement(CatalogueSql::D2, datumId).c_str()) == 1;
+    if (found)
     {
         record.datumId = datumId;
         record.semiMajorAxis = Double(ado, "dblAxisA");
@@ -48,6 +50,8 @@ void LoadDatumRecord(int datumId, CCfgMapProjection& record)
     ado.CloseRecordset();
     ado.Disconnect();
     ado.Shutdown();
+    if (found)
+        PreferDatumGrid(datumId, record);
 }
 
 void LoadGridRecord(CCfgMapProjection& record, int gridId)

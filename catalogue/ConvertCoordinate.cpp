@@ -1,5 +1,7 @@
 #include "ConvertCoordinate.h"
 
+#include "GeoidModels.h"
+#include "HeightConversion.h"
 #include "Messages.h"
 
 namespace {
@@ -18,6 +20,11 @@ bool LoadRecord(CRecordLoader& loader, CCfgMapProjection& record, int datumId, i
 }
 
 } // namespace
+
+bool CRecordLoader::LoadGeoidModel(int geoidId, GeoidModelRow& row)
+{
+    return FindGeoidModel(geoidId, row);
+}
 
 int ConvertCoordinate(CConversionContext& context, CRecordLoader& loader, bool reload, double& x, double& y,
                       double& z, int sourceDatumId, int sourceGridId, int destinationDatumId, int destinationGridId)
@@ -57,6 +64,8 @@ int ConvertCoordinate(CConversionContext& context, CRecordLoader& loader, bool r
         ShowMessage(IDS_GRID_FILE_UNUSABLE, engine.UnusableGridFile());
         return kConvertRefused;
     }
+    if (PrepareHeights(context, loader, reload) != kConvertDone)
+        return kConvertRefused;
     return ConvertLoadedPoint(context, sourceGridId != 0, destinationGridId != 0, x, y, z);
 }
 
@@ -64,6 +73,8 @@ int ConvertLoadedPoint(CConversionContext& context, bool gridSource, bool gridDe
                        double& z)
 {
     CProjections& engine = context.engine;
+    if (context.heightModels)
+        return ConvertWithHeights(context, gridSource, gridDestination, x, y, z);
     if (gridSource)
     {
         engine.northing = y;

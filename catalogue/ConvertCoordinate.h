@@ -1,7 +1,13 @@
 #pragma once
 
+#include <memory>
+
 #include "CfgMapProjection.h"
 #include "Projections.h"
+
+struct GeoidModelRow;
+struct CHeightModels;
+class CHeightLegs;
 
 // Fills a record from the catalogue. The catalogue's loaders implement it;
 // tests hand in their own records.
@@ -13,6 +19,8 @@ public:
     virtual void LoadGridRecord(int gridId, CCfgMapProjection& record) = 0;
     // Loads a datum alone into a reset record.
     virtual void LoadDatumRecord(int datumId, CCfgMapProjection& record) = 0;
+    // The catalogue's row of a geoid model; false when there is none.
+    virtual bool LoadGeoidModel(int geoidId, GeoidModelRow& row);
 };
 
 // The engine with the two records conversions load: owned by the application
@@ -29,13 +37,22 @@ struct CConversionContext
     CProjections engine;
     CCfgMapProjection source;
     CCfgMapProjection destination;
+    // The height system of each side: 0 for heights above the ellipsoid, else
+    // the identifier of a geoid model. ConvertCoordinate reads the models
+    // with the records; the points are then converted through legs of each
+    // context's own.
+    int sourceGeoid = 0;
+    int destinationGeoid = 0;
+    std::shared_ptr<const CHeightModels> heightModels;
+    std::shared_ptr<CHeightLegs> heightLegs;
 };
 
 // Converts one coordinate in place: x = longitude or easting, y = latitude or
 // northing, z = ellipsoidal height in metres. With reload the two records are
 // loaded afresh through loader. Returns kConvertDone after a conversion;
 // kConvertRefused after showing a message (108, 109 or why the systems cannot
-// be used at all, such as 112 for a shift grid file that cannot be read),
+// be used at all, such as 112 for a shift grid file that cannot be read, or
+// 113 for a geoid model that cannot be used),
 // with the coordinate untouched; kConvertPointFailed, with
 // no message shown and the coordinate untouched, when this one point cannot
 // be converted (a latitude beyond the poles, a grid coordinate off the

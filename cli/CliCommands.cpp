@@ -17,6 +17,7 @@
 #include "CatalogueLookups.h"
 #include "CatalogueStatements.h"
 #include "ConversionReport.h"
+#include "CliHeights.h"
 #include "ConvertCoordinate.h"
 #include "CxAdo.h"
 #include "Geodesic.h"
@@ -154,6 +155,15 @@ std::string Lower(std::string s)
 
 bool ResolveSystem(const std::string& text, CCliSystem& system)
 {
+    std::string horizontal;
+    int geoidId = 0;
+    if (text.find('+') != std::string::npos)
+    {
+        if (!SplitCompound(text, horizontal, geoidId) || !ResolveSystem(horizontal, system))
+            return false;
+        system.geoidId = geoidId;
+        return true;
+    }
     int id = 0;
     std::string_view view(text);
     if (view.starts_with("grid:"))
@@ -182,6 +192,8 @@ int ConvertOne(const CCliSystem& from, const CCliSystem& to, const CCliPrecision
     // The conversion itself refuses a system the catalogue lacks, with its message.
     auto context = std::make_unique<CConversionContext>();
     CCatalogueRecordLoader loader;
+    context->sourceGeoid = from.geoidId;
+    context->destinationGeoid = to.geoidId;
     const int result =
         ConvertCoordinate(*context, loader, true, x, y, z, from.datumId, from.gridId, to.datumId, to.gridId);
     if (result == kConvertPointFailed)
@@ -252,6 +264,8 @@ int ConvertStream(const CCliSystem& from, const CCliSystem& to, const CCliPrecis
     // points are then converted without comparing them again.
     CCatalogueRecordLoader loader;
     auto loaded = std::make_unique<CConversionContext>();
+    loaded->sourceGeoid = from.geoidId;
+    loaded->destinationGeoid = to.geoidId;
     bool ready = false;
     const bool gridSource = from.gridId != 0;
     const bool gridDestination = to.gridId != 0;

@@ -10,10 +10,12 @@ struct CCliSystem
 {
     int datumId = 0;
     int gridId = 0;
+    int geoidId = 0; // heights above this geoid model; 0: above the ellipsoid
 };
 
-// Resolves a system against the catalogue. False when the text is not one of
-// the three forms; a well-formed name the catalogue lacks resolves to datum 0,
+// Resolves a system against the catalogue, with "+GEOID" after any of the
+// three forms for heights above a geoid model. False when the text is not one
+// of the three forms; a well-formed name the catalogue lacks resolves to datum 0,
 // which the conversion refuses with its message.
 bool ResolveSystem(const std::string& text, CCliSystem& system);
 

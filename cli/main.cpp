@@ -14,6 +14,7 @@
 #include "CliVector.h"
 #include "CliExplain.h"
 #include "CatalogueUpgrade.h"
+#include "CliHeights.h"
 #include "Messages.h"
 #include "Settings.h"
 #include "TextFileConversion.h"
@@ -67,12 +68,14 @@ bool ResolveBoth(const std::string& fromText, const std::string& toText, CCliSys
 {
     if (!ResolveSystem(fromText, from))
     {
-        std::fprintf(stderr, "geolynx-cli: --from: \"%s\" is not grid:ID, datum:ID or ID\n", fromText.c_str());
+        std::fprintf(stderr, "geolynx-cli: --from: \"%s\" is not grid:ID, datum:ID or ID (+GEOID)\n",
+                     fromText.c_str());
         return false;
     }
     if (!ResolveSystem(toText, to))
     {
-        std::fprintf(stderr, "geolynx-cli: --to: \"%s\" is not grid:ID, datum:ID or ID\n", toText.c_str());
+        std::fprintf(stderr, "geolynx-cli: --to: \"%s\" is not grid:ID, datum:ID or ID (+GEOID)\n",
+                     toText.c_str());
         return false;
     }
     return true;
@@ -115,7 +118,16 @@ int RunBatchCommand(int type, const BatchOptions& o)
     CConversionReport report;
     if (CheckConversion(from, to, o.ballpark, false, report, stderr) != CLI_OK)
         return CLI_ERROR;
+    // Heights above a geoid are converted in text files' height column; the
+    // other converters would leave their Z values ellipsoidal.
+    if ((from.geoidId != 0 || to.geoidId != 0) && type != CONVERSION_TEXT)
+    {
+        std::fprintf(stderr, "geolynx-cli: heights above a geoid (+GEOID) are converted in text files only\n");
+        return CLI_ERROR;
+    }
     BatchSettings settings;
+    settings.sourceGeoid = from.geoidId;
+    settings.destinationGeoid = to.geoidId;
     settings.sourceGrid = from.gridId;
     settings.sourceDatum = from.datumId;
     settings.destinationGrid = to.gridId;
@@ -168,7 +180,7 @@ int main(int argc, char** argv)
 
     CLI::App app{"Veltrix Geolynx: converts coordinates between coordinate reference systems.\n"
                  "SYSTEM is grid:ID, datum:ID or a bare ID (a grid when the catalogue has one of that ID, "
-                 "else a datum).",
+                 "else a datum), with +GEOID after it for heights above a geoid model (list geoids).",
                  "geolynx-cli"};
     app.set_version_flag("--version", std::string("geolynx-cli ") + kVersion);
     app.require_subcommand(1);
@@ -317,11 +329,15 @@ int main(int argc, char** argv)
     std::string search;
     list->add_option("kind", kind, "what to list")
         ->required()
-        ->check(CLI::IsMember({"grids", "datums", "ellipsoids", "meridians", "countries", "units", "projections"}));
+        ->check(CLI::IsMember({"grids", "datums", "ellipsoids", "meridians", "countries", "units", "projections",
+                                "geoids"}));
     list->add_option("--country", countryFilter, "grids of this country only");
     list->add_option("--datum", datumFilter, "grids on this datum only");
     list->add_option("--search", search, "names containing this text (any case)");
-    list->callback([&] { action = [&] { status = ListCatalogue(kind, countryFilter, datumFilter, search, stdout, stderr); }; });
+    list->callback([&] { action = [&] {
+        status = kind == "geoids" ? ListGeoids(search, stdout, stderr)
+                                  : ListCatalogue(kind, countryFilter, datumFilter, search, stdout, stderr);
+    }; });
 
     // distance
     CLI::App* distance = app.add_subcommand("distance", "distance in metres and azimuths on WGS 84");

@@ -32,6 +32,9 @@ public:
     void Transform();
     // Empty after a converted point.
     const std::string& Failure() const { return failure; }
+    // Marks the point as not converted for a reason found outside the
+    // engine (a height step), as Transform marks its own.
+    void Refuse(const std::string& why) { failure = why; }
 
     static double FromUnits(int unitId, double value);
     static double ToUnits(int unitId, double metres);

@@ -15,6 +15,7 @@ packages=(
   libgeographiclib-dev
   famfamfam-flag-png iso-codes
   libcli11-dev
+  libtiff-dev
   # packaging: manual page, icon rendering, validators and package checks
   help2man desktop-file-utils appstream lintian librsvg2-bin dpkg-dev file
 )

@@ -69,6 +69,8 @@ if [ -x "$cli" ] && command -v cs2cs > /dev/null; then
     if (dx > m) m = dx; if (dy > m) m = dy } END { printf "== largest difference from cs2cs: %.4f m\n", m }'
   rm -rf "$work"
 fi
+# The same stream with heights above EGM96 on one side, against cs2cs.
+[ -x "$cli" ] && bash bench/geoid/geoid_stream_bench.sh "$build" | tee "$logs/geoid-stream.txt" || status=1
 # Table conversion against pyproj (SQLite) and PostGIS (PostgreSQL) on a
 # 1,000,000-row table. Its peers are installed here, for the benchmark only.
 bench_packages=(python3-pyproj postgresql-15-postgis-3)

@@ -59,3 +59,21 @@ CREATE TABLE tblGrids (
 );
 CREATE INDEX idxGridsCountry ON tblGrids (numCountry);
 CREATE INDEX idxGridsDatum ON tblGrids (numDatum);
+-- Geoid models: the identifier is the EPSG code of the vertical system where there is one; the grid
+-- file lies in the program's Data folder; numDatum is the geographic system the model is defined on.
+CREATE TABLE tblGeoidModels (
+    numId INTEGER NOT NULL PRIMARY KEY,
+    strModel TEXT,
+    strFile TEXT,
+    numDatum INTEGER,
+    strArea TEXT,
+    dblAccuracy DOUBLE PRECISION
+);
+-- National shift grids that make a datum exact: when the file lies in the Data folder (or the user's),
+-- the datum is converted through it instead of its Helmert parameters.
+CREATE TABLE tblDatumGrids (
+    numDatum INTEGER NOT NULL PRIMARY KEY,
+    strFile TEXT,
+    strTransformation TEXT,
+    dblAccuracy DOUBLE PRECISION
+);

@@ -4,6 +4,7 @@
 
 #include "DatumGridNTv2.h"
 #include "DatumGridNadcon.h"
+#include "GridGeoTiff.h"
 #include "MathConstants.h"
 
 namespace {
@@ -36,6 +37,17 @@ int CDatumGrid::LoadFile(const std::string& path)
     if (Contains(path, ".las") || Contains(path, ".LAS") || Contains(path, ".los") ||
         Contains(path, ".LOS"))
         return CDatumGridNadcon(*this).Read(path);
+    // PROJ publishes national shift grids as GeoTIFF files of offsets in arc
+    // seconds; they are read into NTv2 blocks.
+    if (Contains(path, ".tif") || Contains(path, ".TIF"))
+    {
+        SubGridList blocks;
+        std::string why;
+        if (!ReadGeoTiffShiftBlocks(path, blocks, why) || blocks.empty())
+            return -1;
+        Replace(std::move(blocks), KIND_NTV2);
+        return 0;
+    }
     return -1;
 }
 

@@ -30,8 +30,8 @@ public:
     CDatumGrid& operator=(const CDatumGrid&) = delete;
     virtual ~CDatumGrid() = default;
 
-    // The reader is chosen by the name: ".gsb" NTv2, ".las"/".los" NADCON (either
-    // case). 0 on success; -1 on failure, which leaves the grid as it was.
+    // The reader is chosen by the name: ".gsb" NTv2, ".las"/".los" NADCON,
+    // ".tif" GeoTIFF offsets in arc seconds (either case). 0 on success; -1 on failure, which leaves the grid as it was.
     int LoadFile(const std::string& path);
     // Decimal degrees, east and north positive. The shifts are arc seconds,
     // latitude north positive and longitude west positive; the last block in

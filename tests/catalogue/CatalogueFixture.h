@@ -20,7 +20,8 @@ inline std::vector<std::string> CatalogueSqlFiles()
     const std::string dir = std::string(GEOLYNX_SOURCE_DIR) + "/data/catalogue/";
     std::vector<std::string> files;
     for (const char* part : {"schema", "tblUnits", "tblProjections", "tblEllipsoids", "tblPrimeMeridians",
-                             "tblDatums", "tblCountries", "tblGrids"})
+                             "tblDatums", "tblCountries", "tblGrids", "tblGeoidModels",
+                             "tblDatumGrids"})
         files.push_back(dir + part + ".sql");
     return files;
 }

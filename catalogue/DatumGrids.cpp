@@ -1,0 +1,39 @@
+#include "DatumGrids.h"
+
+#include "CatalogueConnection.h"
+#include "CxAdo.h"
+#include "GeoidModels.h"
+
+bool FindDatumGrid(int datumId, DatumGridRow& row)
+{
+    CCxAdo ado;
+    if (!OpenCatalogue(ado))
+        return false;
+    const std::string sql = "SELECT numDatum, strFile, strTransformation, dblAccuracy FROM tblDatumGrids "
+                            "WHERE numDatum = " + std::to_string(datumId);
+    bool found = false;
+    if (ado.OpenRecordset(sql.c_str()) == 1)
+    {
+        row.datumId = datumId;
+        ado.GetFieldString("strFile", row.file);
+        ado.GetFieldString("strTransformation", row.transformation);
+        ado.GetFieldDouble("dblAccuracy", row.accuracy);
+        found = !row.file.empty();
+        ado.CloseRecordset();
+    }
+    ado.Disconnect();
+    ado.Shutdown();
+    return found;
+}
+
+void PreferDatumGrid(int datumId, CCfgMapProjection& record)
+{
+    DatumGridRow row;
+    if (record.datumId != datumId || !FindDatumGrid(datumId, row))
+        return;
+    const std::string path = FindGeoidFile(row.file);
+    if (path.empty())
+        return;
+    record.method = METHOD_NTV2;
+    record.gridFile = path;
+}
