@@ -1454,6 +1454,7 @@ INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblE
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 2960, 'Canada - 72°W to 66°W', 40.8, 84, -72, -66);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 2961, 'Canada - 66°W to 60°W', 40.04, 84, -66, -60);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 2962, 'Canada - 60°W to 54°W', 38.56, 84, -60, -54);
+INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 2963, 'Portugal - mainland - onshore', 36.95, 42.16, -9.56, -6.19);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 2964, 'USA - Alaska', 51.3, 71.4, 172.42, -129.99);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 2965, 'USA - Indiana - SPCS - E', 37.95, 41.77, -86.59, -84.78);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 2966, 'USA - Indiana - SPCS - W', 37.77, 41.77, -88.06, -86.24);
@@ -1470,6 +1471,8 @@ INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblE
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 2978, 'French Polynesia - Marquesas Islands - Nuku Hiva, Ua Huka and Ua Pou', -9.57, -8.72, -140.31, -139.44);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 2980, 'Mayotte - onshore', -13.05, -12.61, 44.98, 45.35);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 2981, 'New Caledonia - Lifou', -21.24, -20.62, 166.98, 167.52);
+INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 2985, 'Antarctica - Adelie Land - Petrels island', -66.78, -66.1, 139.44, 141.5);
+INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 2986, 'Antarctica - Adelie Land coastal area', -67.13, -65.61, 136, 142);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 2987, 'St Pierre and Miquelon - onshore', 46.69, 47.19, -56.48, -56.07);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 2988, 'Wallis and Futuna - Wallis', -13.41, -13.16, -176.25, -176.07);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 2991, 'USA - Oregon', 41.98, 46.26, -124.6, -116.47);
@@ -2275,6 +2278,7 @@ INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblE
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 3851, 'New Zealand - offshore', -55.95, -25.88, 160.6, -171.2);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 3852, 'Antarctica - Darwin Glacier region', -81, -76, 145, 169);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 3854, 'Sweden - Stockholm county', 58.69, 60.27, 17.25, 19.61);
+INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 3857, 'World - 85°S to 85°N', -85.06, 85.06, -180, 180);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 3873, 'Finland - west of 19.5°E onshore nominal', 60.08, 60.34, 19.24, 19.5);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 3874, 'Finland - 19.5°E to 20.5°E onshore nominal', 59.92, 60.48, 19.5, 20.5);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 3875, 'Finland - 20.5°E to 21.5°E onshore nominal', 59.84, 69.33, 20.5, 21.5);
@@ -2337,6 +2341,7 @@ INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblE
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 4071, 'Brazil - Distrito Federal', -15.94, -15.37, -48.1, -47.1);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 4082, 'Spain - Canary Islands - west of 18°W', 24.6, 31.19, -21.93, -18);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 4083, 'Spain - Canary Islands - east of 18°W', 25.25, 32.76, -18, -11.75);
+INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 4087, 'World', -90, 90, -180, 180);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 4093, 'Denmark - onshore Jutland west of 10°E', 54.8, 57.64, 8, 10);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 4094, 'Denmark - onshore Jutland east of 9°E and Funen', 54.67, 57.8, 9, 11.29);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 4095, 'Denmark - onshore Zealand and Lolland', 54.51, 56.79, 10.79, 12.69);
@@ -2536,6 +2541,7 @@ INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblE
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 5014, 'Portugal - Azores - west of 30°W', 35.25, 43.07, -35.58, -30);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 5015, 'Portugal - Azores 30°W to 24°W', 33.52, 42.96, -30, -24);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 5016, 'Portugal - Madeira and EEZ E of 18°W', 29.24, 36.46, -18, -12.48);
+INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 5017, 'Portugal - mainland - onshore', 36.95, 42.16, -9.56, -6.19);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 5018, 'Portugal - mainland - onshore', 36.95, 42.16, -9.56, -6.19);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 5041, 'World - N hemisphere - north of 60°N', 60, 90, -180, 180);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 5042, 'World - S hemisphere - south of 60°S', -90, -60, -180, 180);
@@ -2592,6 +2598,7 @@ INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblE
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 5186, 'Korea, Republic of (South Korea) - 126°E to 128°E onshore', 33.14, 38.33, 126, 128);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 5187, 'Korea, Republic of (South Korea) - east of 128°E onshore', 34.49, 38.64, 128, 129.65);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 5188, 'Korea, Republic of (South Korea) - 130°E to 132°E onshore', 37.39, 37.62, 130.71, 131.01);
+INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 5221, 'Europe - Czechoslovakia', 47.73, 51.06, 12.09, 22.56);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 5223, 'Gabon - onshore', -3.98, 2.32, 8.65, 14.52);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 5234, 'Sri Lanka - onshore', 5.86, 9.88, 79.64, 81.95);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 5235, 'Sri Lanka - onshore', 5.86, 9.88, 79.64, 81.95);
@@ -2673,6 +2680,7 @@ INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblE
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 5482, 'Antarctica - Ross Ice Shelf Region', -90, -76, 150, -150);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 5490, 'Caribbean - French Antilles west of 60°W', 14.08, 18.31, -63.66, -60);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 5513, 'Europe - Czechoslovakia', 47.73, 51.06, 12.09, 22.56);
+INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 5514, 'Europe - Czechoslovakia', 47.73, 51.06, 12.09, 22.56);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 5518, 'New Zealand - Chatham Islands group', -44.64, -43.3, -177.25, -175.54);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 5519, 'New Zealand - Chatham Islands group', -44.64, -43.3, -177.25, -175.54);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 5520, 'Germany - offshore North Sea west of 4.5°E', 55.24, 55.92, 3.34, 4.5);
@@ -2865,9 +2873,43 @@ INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblE
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 6125, 'Arctic - 74°30''N to 69°30''N, 15°W to 5°E', 69.5, 74.51, -15, 5.01);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 6128, 'Cayman Islands - Grand Cayman', 19.21, 19.41, -81.46, -81.04);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 6129, 'Cayman Islands - Little Cayman and Cayman Brac', 19.63, 19.78, -80.14, -79.69);
+INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 6201, 'USA - Michigan - SPCS - C', 43.8, 45.92, -87.06, -82.27);
+INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 6202, 'USA - Michigan - SPCS - S', 41.69, 44.22, -87.2, -82.13);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 6204, 'North Macedonia', 40.85, 42.36, 20.45, 23.04);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 6210, 'Brazil - 48°W to 42°W and north of 0°N', 0, 5.13, -48, -41.99);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 6211, 'Brazil - 42°W to 36°W and north of 0°N', 0, 0.74, -42, -38.22);
+INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 6244, 'Colombia - Arauca city', 7.05, 7.1, -70.78, -70.71);
+INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 6245, 'Colombia - Armenia city', 4.5, 4.55, -75.73, -75.65);
+INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 6246, 'Colombia - Barranquilla city', 10.85, 11.06, -74.87, -74.75);
+INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 6247, 'Colombia - Bogota city', 4.45, 4.85, -74.27, -73.98);
+INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 6248, 'Colombia - Bucaramanga city', 7.03, 7.17, -73.19, -73.06);
+INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 6249, 'Colombia - Cali city', 3.32, 3.56, -76.61, -76.42);
+INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 6250, 'Colombia - Cartagena city', 10.27, 10.47, -75.57, -75.42);
+INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 6251, 'Colombia - Cucuta city', 7.81, 7.97, -72.56, -72.46);
+INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 6252, 'Colombia - Florencia city', 1.57, 1.65, -75.63, -75.59);
+INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 6253, 'Colombia - Ibague city', 4.39, 4.47, -75.27, -75.11);
+INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 6254, 'Colombia - Inirida city', 3.8, 3.9, -67.94, -67.88);
+INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 6255, 'Colombia - Leticia city', -4.23, -4.17, -69.98, -69.92);
+INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 6256, 'Colombia - Manizales city', 5.02, 5.11, -75.54, -75.44);
+INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 6257, 'Colombia - Medellin city', 6.12, 6.37, -75.66, -75.5);
+INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 6258, 'Colombia - Mitu city', 1.23, 1.29, -70.25, -70.21);
+INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 6259, 'Colombia - Mocoa city', 1.12, 1.18, -76.66, -76.63);
+INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 6260, 'Colombia - Monteria city', 8.7, 8.81, -75.94, -75.82);
+INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 6261, 'Colombia - Neiva city', 2.87, 2.99, -75.32, -75.23);
+INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 6262, 'Colombia - Pasto city', 1.16, 1.26, -77.32, -77.23);
+INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 6263, 'Colombia - Pereira city', 4.78, 4.87, -75.77, -75.64);
+INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 6264, 'Colombia - Popayan city', 2.41, 2.49, -76.65, -76.55);
+INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 6265, 'Colombia - Puerto Carreno city', 5.98, 6.3, -67.7, -67.41);
+INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 6266, 'Colombia - Quibdo city', 5.66, 5.72, -76.68, -76.63);
+INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 6267, 'Colombia - Riohacha city', 11.42, 11.58, -72.96, -72.84);
+INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 6268, 'Colombia - San Andres city', 12.43, 12.65, -81.82, -81.6);
+INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 6269, 'Colombia - San Jose del Guaviare city', 2.54, 2.61, -72.66, -72.6);
+INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 6270, 'Colombia - Santa Marta city', 11.16, 11.3, -74.24, -74.13);
+INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 6271, 'Colombia - Sucre city', 8.79, 8.83, -74.74, -74.69);
+INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 6272, 'Colombia - Tunja city', 5.5, 5.61, -73.39, -73.3);
+INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 6273, 'Colombia - Valledupar city', 10.39, 10.51, -73.3, -73.19);
+INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 6274, 'Colombia - Villavicencio city', 4.07, 4.21, -73.69, -73.56);
+INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 6275, 'Colombia - Yopal city', 5.3, 5.37, -72.43, -72.35);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 6307, 'Caribbean - Puerto Rico and US Virgin Islands - onshore', 17.62, 18.57, -67.97, -64.51);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 6312, 'Cyprus - onshore', 34.59, 35.74, 32.2, 34.65);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 6316, 'Europe - former Yugoslavia onshore 19.5°E to 22.5°E', 41.85, 46.19, 19.5, 22.51);
@@ -3293,6 +3335,7 @@ INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblE
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 6931, 'World - north of 0°N', 0, 90, -180, 180);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 6932, 'World - south of 0°N', -90, 0, -180, 180);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 6962, 'Albania - onshore', 39.64, 42.67, 19.22, 21.06);
+INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 6966, 'USA - Michigan - SPCS - N', 45.08, 48.32, -90.42, -83.44);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 6984, 'Asia - Middle East - Israel and Palestine Territory onshore', 29.45, 33.28, 34.17, 35.69);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 6991, 'Asia - Middle East - Israel and Palestine Territory onshore', 29.45, 33.28, 34.17, 35.69);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 7005, 'Iraq - west of 42°E', 31.14, 36.75, 38.79, 42);
@@ -3844,6 +3887,7 @@ INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblE
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 8347, 'USA - Oregon - Willamette Pass', 42.99, 44.18, -122.26, -121.48);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 8348, 'USA - Oregon - Willamette Pass', 42.99, 44.18, -122.26, -121.48);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 8352, 'Slovakia', 47.73, 49.61, 16.84, 22.56);
+INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 8353, 'Slovakia', 47.73, 49.61, 16.84, 22.56);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 8379, 'USA - Nevada - Las Vegas', 35.88, 36.43, -115.5, -114.71);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 8380, 'USA - Nevada - Las Vegas', 35.88, 36.43, -115.5, -114.71);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 8381, 'USA - Nevada - Las Vegas high elevation', 35.88, 36.43, -115.5, -114.71);
@@ -3891,6 +3935,9 @@ INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblE
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 8838, 'Saudi Arabia - 42°E to 48°E', 16.35, 31.15, 41.99, 48);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 8839, 'Saudi Arabia - 48°E to 54°E', 17.94, 28.94, 47.99, 54.01);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 8840, 'Saudi Arabia - east of 54°E', 19.66, 22.77, 54, 55.67);
+INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 8857, 'World', -90, 90, -180, 180);
+INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 8858, 'World centred on 90°W', -90, 90, 90.01, 89.99);
+INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 8859, 'World centred on 150°E', -90, 90, -29.99, -30.01);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 8903, 'Wallis and Futuna', -15.94, -9.84, 179.49, -174.27);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 8908, 'Costa Rica - onshore', 7.98, 11.22, -85.97, -82.53);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 8909, 'Costa Rica - offshore Pacific', 2.15, 11.11, -90.45, -82.92);
@@ -3939,6 +3986,7 @@ INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblE
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 9296, 'Oman - 54°E to 60°E', 14.33, 26.74, 54, 60.01);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 9297, 'Oman - east of 60°E', 16.37, 24.09, 60, 63.38);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 9300, 'UK - London to Birmingham and Crewe', 51.45, 53.3, -2.75, 0);
+INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 9311, 'USA', 15.56, 74.71, 167.65, -65.69);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 9354, 'World - south of 50°S', -90, -50, -180, 180);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 9356, 'Saudi Arabia - west of 36°E', 24.92, 29.38, 34.44, 36.01);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 9357, 'Saudi Arabia - 36°E to 42°E', 16.29, 32.16, 36, 42);
@@ -4873,6 +4921,7 @@ INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblE
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 27039, 'Asia - Middle East - Qatar offshore and UAE west of 54°E', 22.76, 27.05, 50.55, 54.01);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 27040, 'UAE - east of 54°E', 22.63, 26.27, 54, 57.13);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 27120, 'Trinidad and Tobago - Tobago - onshore', 11.08, 11.41, -60.9, -60.44);
+INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 27200, 'New Zealand - onshore', -47.33, -34.1, 166.37, 178.63);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 27205, 'New Zealand - North Island - Mount Eden mc', -39.01, -34.1, 171.99, 176.12);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 27206, 'New Zealand - North Island - Bay of Plenty mc', -39.13, -37.22, 175.75, 177.23);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 27207, 'New Zealand - North Island - Poverty Bay mc', -39.04, -37.49, 176.73, 178.63);
@@ -5497,6 +5546,7 @@ INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblE
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 32558, 'World - S hemisphere - 162°E to 168°E', -80, 0, 162, 168);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 32559, 'World - S hemisphere - 168°E to 174°E', -80, 0, 168, 174);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 32560, 'World - S hemisphere - 174°E to 180°E', -80, 0, 174, 180);
+INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 32600, 'World - N hemisphere - 0°N to 84°N', 0, 84, -180, 180);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 32601, 'World - N hemisphere - 180°W to 174°W - by country', 0, 84, -180, -174);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 32602, 'World - N hemisphere - 174°W to 168°W - by country', 0, 84, -174, -168);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 32603, 'World - N hemisphere - 168°W to 162°W - by country', 0, 84, -168, -162);
@@ -5562,6 +5612,7 @@ INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblE
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 32665, 'USA - GoM OCS - 96°W to 90°W', 25.61, 29.73, -96, -89.86);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 32666, 'USA - GoM OCS - 90°W to 84°W', 23.95, 30.25, -90.01, -83.91);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 32667, 'USA - GoM OCS - east of 84°W', 23.82, 29.94, -84.09, -81.17);
+INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 32700, 'World - S hemisphere - 0°N to 80°S', -80, 0, -180, 180);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 32701, 'World - S hemisphere - 180°W to 174°W - by country', -80, 0, -180, -174);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 32702, 'World - S hemisphere - 174°W to 168°W - by country', -80, 0, -174, -168);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 32703, 'World - S hemisphere - 168°W to 162°W - by country', -80, 0, -168, -162);
