@@ -22,6 +22,8 @@
 #include "FixedText.h"
 #include "Messages.h"
 #include "NumericLocale.h"
+#include "OutputFiles.h"
+#include "TextCase.h"
 
 namespace {
 
@@ -158,12 +160,6 @@ void Stream(std::FILE* file)
     std::setvbuf(file, nullptr, _IOFBF, 1 << 18);
 }
 
-bool SameFile(const std::string& a, const std::string& b)
-{
-    std::error_code error;
-    return std::filesystem::equivalent(a, b, error) && !error;
-}
-
 bool IsRegularFile(const std::string& path)
 {
     struct stat info;
@@ -208,60 +204,6 @@ void AppendFixed(std::string& out, double value, int decimals)
     char text[400];
     const char* end = WriteFixed(text, text + sizeof text, value, decimals);
     out.append(text, end != nullptr ? static_cast<std::size_t>(end - text) : 0);
-}
-
-std::string Lower(std::string text)
-{
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
-
-// The process's file creation mask, read without changing it: umask() can
-// only be read by setting it, which other threads would see.
-mode_t CreationMask()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.starts_with("Umask:"))
-            return static_cast<mode_t>(std::strtoul(line.c_str() + 6, nullptr, 8));
-    return 022;
-}
-
-// Creates the temporary file the output is written to, beside the
-// destination so that the rename stays on one file system, with the mode a
-// new file gets (or the mode of the file it replaces).
-std::FILE* CreateTemporary(const std::string& destination, std::string& path)
-{
-    namespace fs = std::filesystem;
-    const fs::path target(destination);
-    fs::path folder = target.parent_path();
-    if (folder.empty())
-        folder = ".";
-    path = (folder / ("." + target.filename().string() + ".geolynx-XXXXXX")).string();
-    const int fd = ::mkstemp(path.data());
-    if (fd < 0)
-    {
-        path.clear();
-        return nullptr;
-    }
-    struct stat info;
-    mode_t mode = 0;
-    if (::stat(destination.c_str(), &info) == 0)
-        mode = info.st_mode & 07777;
-    else
-        mode = 0666 & ~CreationMask();
-    ::fchmod(fd, mode);
-    std::FILE* file = ::fdopen(fd, "w");
-    if (file == nullptr)
-    {
-        ::close(fd);
-        ::unlink(path.c_str());
-        path.clear();
-    }
-    return file;
 }
 
 // A destination that is no regular file (a terminal, /dev/stdout, a pipe)
@@ -373,6 +315,8 @@ struct LineResult
     bool failed = false;
     // The line ends inside a quoted field it opened.
     bool opensQuote = false;
+    // Its coordinates were converted and written.
+    bool converted = false;
 };
 
 const char* const kRoleNames[3] = {"longitude", "latitude", "altitude"};
@@ -477,6 +421,7 @@ void ConvertLine(const LineLayout& layout, CConversionContext& context, std::str
         copied = field.valueEnd;
     }
     out.append(text.substr(copied));
+    result.converted = true;
     out.append(ending);
 }
 
@@ -760,7 +705,7 @@ HeaderColumns ColumnsFromHeader(std::string_view line, std::string_view separato
             name.erase(name.begin());
         while (!name.empty() && IsWhite(name.back()))
             name.pop_back();
-        name = Lower(name);
+        name = AsciiLower(name);
         for (int role = 0; role < 3; ++role)
         {
             if (found[role] != 0)
@@ -854,8 +799,142 @@ std::vector<std::vector<std::string>> PreviewTextFile(const BatchSettings& setti
     return rows;
 }
 
+namespace {
+
+// Fails a run with why, said as a status text before the end notice.
+void FailRun(CBatchRunControl& run, const std::string& why)
+{
+    run.Send(BATCH_STATUS, "Text file not converted: " + why);
+    run.Post(BATCH_STOPPED, kBatchFailedText);
+}
+
+// The files of a run: the source, and the destination or the temporary file
+// written in its place.
+struct TextFiles
+{
+    std::FILE* source = nullptr;
+    std::FILE* destination = nullptr;
+    // 0 when the system cannot tell (a pipe), which converts as well.
+    long long size = 0;
+    bool inPlace = false;
+    std::string temporary;
+    // The error of the first write that failed.
+    int writeError = 0;
+};
+
+// Opens the source for reading and the destination for writing; false, with
+// the run failed and why said, when either cannot be.
+bool OpenTextFiles(CBatchRunControl& run, TextFiles& files)
+{
+    const BatchSettings& settings = run.Settings();
+    // The source is only ever read, so a read-only source converts.
+    files.source = std::fopen(settings.sourceFile.c_str(), "rb");
+    struct stat info;
+    int error = files.source == nullptr ? errno : 0;
+    if (files.source != nullptr && ::fstat(::fileno(files.source), &info) != 0)
+        error = errno;
+    else if (files.source != nullptr && S_ISDIR(info.st_mode))
+        error = EISDIR;
+    if (error != 0)
+    {
+        if (files.source != nullptr)
+            std::fclose(files.source);
+        ShowMessage(IDS_BATCH_INPUT_FAILED);
+        FailRun(run, "\"" + settings.sourceFile + "\" cannot be read: " + std::strerror(error));
+        return false;
+    }
+    Stream(files.source);
+    files.size = S_ISREG(info.st_mode) ? info.st_size : 0;
+
+    std::string why;
+    if (SameFile(settings.sourceFile, settings.destinationFile))
+    {
+        ShowMessage(IDS_BATCH_SAME_FILE);
+        why = "the source and the destination are the same file";
+    }
+    // The destination keeps what it held until the run completes.
+    files.inPlace = why.empty() && WrittenInPlace(settings.destinationFile);
+    if (why.empty() && files.inPlace)
+    {
+        files.destination = std::fopen(settings.destinationFile.c_str(), "w");
+        if (files.destination == nullptr)
+            why = "\"" + settings.destinationFile + "\" cannot be written: " + std::strerror(errno);
+    }
+    else if (why.empty())
+    {
+        why = ReplaceRefusal(settings.destinationFile);
+        if (why.empty())
+        {
+            for (const auto& line : ClearLeftovers(settings.destinationFile))
+                run.Send(BATCH_STATUS, "Leftover of an earlier run that ended: " + line);
+            files.destination = CreateTemporary(settings.destinationFile, files.temporary, why);
+        }
+    }
+    if (files.destination == nullptr)
+    {
+        if (!SameFile(settings.sourceFile, settings.destinationFile))
+            ShowMessage(IDS_BATCH_OUTPUT_FAILED);
+        std::fclose(files.source);
+        FailRun(run, why);
+        return false;
+    }
+    Stream(files.destination);
+    return true;
+}
+
+// Closes the files of a run and, when it completed, puts the output in
+// place; then tells the run's end, with why when it failed.
+void FinishTextRun(CBatchRunControl& run, TextFiles& files, bool readFailed, int end, long long notConverted,
+                   long long converted, const std::vector<Skipped>& listed)
+{
+    const std::string& name = run.Settings().destinationFile;
+    std::fclose(files.source);
+    // The last block goes out at the flush, which may fail as any write.
+    errno = 0;
+    if ((std::fflush(files.destination) != 0 || std::ferror(files.destination) != 0) && files.writeError == 0)
+        files.writeError = errno != 0 ? errno : EIO;
+    if (std::fclose(files.destination) != 0 && files.writeError == 0)
+        files.writeError = errno != 0 ? errno : EIO;
+    std::string why;
+    if (end == BATCH_COMPLETED && readFailed)
+        why = "\"" + run.Settings().sourceFile + "\" could not be read completely";
+    else if (end == BATCH_COMPLETED && files.writeError != 0)
+        why = "\"" + name + "\" could not be written completely: " + std::strerror(files.writeError);
+    else if (end == BATCH_COMPLETED && converted == 0 && notConverted > 0)
+    {
+        // A file of which nothing converts is no converted file.
+        why = "no line could be converted";
+        for (std::size_t i = 0; i < listed.size(); ++i)
+            why += (i == 0 ? ": line " : ", line ") + std::to_string(listed[i].line) + " (" + listed[i].reason + ")";
+    }
+    bool completed = end == BATCH_COMPLETED && why.empty();
+    if (!files.inPlace)
+    {
+        if (completed && !ReplaceFiles({{files.temporary, name}}, {}, why))
+        {
+            completed = false;
+            MessagePresenter().Show(IDS_BATCH_RENAME_FAILED, kBatchRenameFailedText);
+        }
+        if (!completed)
+            ::unlink(files.temporary.c_str());
+    }
+    // The output is in place before the page hears the end, so it can be
+    // opened at once.
+    if (completed)
+        run.Post(BATCH_COMPLETED, CompletedText(notConverted, listed));
+    else if (end == BATCH_STOPPED)
+        run.Post(BATCH_STOPPED, kBatchAbortedText);
+    else if (!why.empty())
+        FailRun(run, why);
+    else
+        run.Post(BATCH_STOPPED, kBatchFailedText);
+}
+
+} // namespace
+
 void ConvertTextFile(CBatchRunControl& run)
 {
+
     ConvertTextFile(run, DestinationDescription);
 }
 
@@ -868,40 +947,12 @@ void ConvertTextFile(CBatchRunControl& run, const TextDescriptionSource& describ
     run.Post(BATCH_STATUS, "Currently converting CSV file, please wait...");
     const BatchSettings& settings = run.Settings();
 
-    // The source is only ever read, so a read-only source converts.
-    std::FILE* source = std::fopen(settings.sourceFile.c_str(), "rb");
-    if (source == nullptr)
-    {
-        ShowMessage(IDS_BATCH_INPUT_FAILED);
-        run.Post(BATCH_STOPPED, kBatchFailedText);
+    TextFiles files;
+    if (!OpenTextFiles(run, files))
         return;
-    }
-    Stream(source);
-    // A size the system cannot tell (a pipe) converts as well; only its
-    // progress stays at 0.
-    struct stat info;
-    const long long size = ::fstat(::fileno(source), &info) == 0 && S_ISREG(info.st_mode) ? info.st_size : 0;
-
-    if (SameFile(settings.sourceFile, settings.destinationFile))
-    {
-        std::fclose(source);
-        ShowMessage(IDS_BATCH_SAME_FILE);
-        run.Post(BATCH_STOPPED, kBatchFailedText);
-        return;
-    }
-    // The destination keeps what it held until the run completes.
-    const bool inPlace = WrittenInPlace(settings.destinationFile);
-    std::string temporary;
-    std::FILE* destination = inPlace ? std::fopen(settings.destinationFile.c_str(), "w")
-                                     : CreateTemporary(settings.destinationFile, temporary);
-    if (destination == nullptr)
-    {
-        std::fclose(source);
-        ShowMessage(IDS_BATCH_OUTPUT_FAILED);
-        run.Post(BATCH_STOPPED, kBatchFailedText);
-        return;
-    }
-    Stream(destination);
+    std::FILE* source = files.source;
+    std::FILE* destination = files.destination;
+    const long long size = files.size;
 
     CLineReader reader(source);
     // The first lines are read ahead for autodetection and the header's
@@ -1002,6 +1053,7 @@ void ConvertTextFile(CBatchRunControl& run, const TextDescriptionSource& describ
     long long position = 0; // bytes read so far
     long long lineNumber = 0;
     long long notConverted = 0;
+    long long converted = 0;
     std::vector<Skipped> listed;
     if (failure != 0)
     {
@@ -1149,14 +1201,16 @@ void ConvertTextFile(CBatchRunControl& run, const TextDescriptionSource& describ
                 if (insideQuotes)
                 {
                     const std::size_t mark = line.number == 1 ? markLength : 0;
+                    // The rest of a quoted field with line breaks in it
+                    // belongs to the record begun on an earlier line, as
+                    // RFC 4180 reads it; that record was converted or
+                    // reported by its first line.
                     insideQuotes = StaysInsideQuotes(whole.substr(mark, line.content - mark), separator, fields);
-                    ++notConverted;
-                    if (listed.size() < kListedLines)
-                        listed.push_back(Skipped{line.number, "inside a quoted field begun on an earlier line"});
                     merged.append(whole);
                     continue;
                 }
                 merged.append(share.out, result.outAt, result.outLength);
+                converted += result.converted ? 1 : 0;
                 if (result.failed)
                 {
                     ++notConverted;
@@ -1165,7 +1219,12 @@ void ConvertTextFile(CBatchRunControl& run, const TextDescriptionSource& describ
                 }
                 insideQuotes = quoting && result.opensQuote;
             }
-            std::fwrite(merged.data(), 1, merged.size(), destination);
+            if (std::fwrite(merged.data(), 1, merged.size(), destination) != merged.size())
+            {
+                // A full disk stops the run at once; it fails with why.
+                files.writeError = errno != 0 ? errno : EIO;
+                break;
+            }
 
             const int percentage = BatchPercentage(position, size);
             if (percentage != lastPercentage)
@@ -1176,27 +1235,5 @@ void ConvertTextFile(CBatchRunControl& run, const TextDescriptionSource& describ
         }
     }
 
-    const bool readFailed = reader.Failed();
-    std::fclose(source);
-    const bool writeFailed = std::ferror(destination) != 0;
-    const bool closeFailed = std::fclose(destination) != 0;
-    const bool completed = end == BATCH_COMPLETED && !readFailed && !writeFailed && !closeFailed;
-    bool renamed = inPlace;
-    if (!inPlace)
-    {
-        if (completed)
-            renamed = std::rename(temporary.c_str(), settings.destinationFile.c_str()) == 0;
-        if (!completed || !renamed)
-            ::unlink(temporary.c_str());
-    }
-    if (completed && !renamed)
-        MessagePresenter().Show(IDS_BATCH_RENAME_FAILED, kBatchRenameFailedText);
-    // The output is in place before the page hears the end, so it can be
-    // opened at once.
-    if (completed && renamed)
-        run.Post(BATCH_COMPLETED, CompletedText(notConverted, listed));
-    else if (end == BATCH_STOPPED)
-        run.Post(BATCH_STOPPED, kBatchAbortedText);
-    else
-        run.Post(BATCH_STOPPED, kBatchFailedText);
+    FinishTextRun(run, files, reader.Failed(), end, notConverted, converted, listed);
 }
