@@ -19,6 +19,18 @@
 
 namespace {
 
+// The converter's texts without the window's button hints ("Press 'Finish'
+// to continue."): there is no button here.
+std::string ForTerminal(std::string text)
+{
+    for (std::size_t at; (at = text.find(" Press 'Finish'")) != std::string::npos;)
+    {
+        const std::size_t stop = text.find('.', at);
+        text.erase(at, stop == std::string::npos ? std::string::npos : stop + 1 - at);
+    }
+    return text;
+}
+
 // Prints what the converter reports as it happens: the status texts on their
 // own lines and, on a terminal, the percentage as a bar redrawn in place.
 class CCliBatchSink : public CBatchSink
@@ -61,7 +73,7 @@ public:
             std::fputc('\n', err);
             barShown = false;
         }
-        std::fprintf(err, "%s\n", notice.text.c_str());
+        std::fprintf(err, "%s\n", ForTerminal(notice.text).c_str());
         last = notice.code;
         lastText = notice.text;
     }

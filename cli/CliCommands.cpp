@@ -1,6 +1,7 @@
 #include "CliCommands.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cctype>
 #include <charconv>
 #include <cmath>
@@ -21,6 +22,7 @@
 #include "Geodesic.h"
 #include "FixedText.h"
 #include "Messages.h"
+#include "TextCase.h"
 
 namespace {
 
@@ -142,11 +144,6 @@ bool CheckSystems(const CCliSystem& from, const CCliSystem& to)
     return true;
 }
 
-std::string Lower(std::string s)
-{
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return s;
-}
 
 } // namespace
 
@@ -187,8 +184,10 @@ int ConvertOne(const CCliSystem& from, const CCliSystem& to, const CCliPrecision
     if (result != kConvertDone)
         return CLI_ERROR;
     char line[3 * kFixedLimit + 3];
-    std::fwrite(line, 1, static_cast<std::size_t>(WriteCoordinate(line, to, precision, x, y, z) - line), out);
-    return CLI_OK;
+    const auto length = static_cast<std::size_t>(WriteCoordinate(line, to, precision, x, y, z) - line);
+    if (std::fwrite(line, 1, length, out) != length)
+        return ReportOutputError(errno, stderr);
+    return FinishOutput(out, stderr);
 }
 
 namespace {
@@ -257,6 +256,8 @@ int ConvertStream(const CCliSystem& from, const CCliSystem& to, const CCliPrecis
     long number = 0;
     std::vector<CLine> lines;
     std::vector<CLineResult> results;
+    // The first write to out that failed: the run stops there.
+    int writeError = 0;
 
     auto convert = [&](std::size_t s, std::size_t first, std::size_t last) {
         CStreamShare& share = shares[s];
@@ -311,8 +312,9 @@ int ConvertStream(const CCliSystem& from, const CCliSystem& to, const CCliPrecis
         // are written at once.
         std::size_t pendingShare = 0, pendingAt = 0, pendingLength = 0;
         auto flush = [&]() {
-            if (pendingLength != 0)
-                std::fwrite(shares[pendingShare].text.data() + pendingAt, 1, pendingLength, out);
+            if (pendingLength != 0 && writeError == 0 &&
+                std::fwrite(shares[pendingShare].text.data() + pendingAt, 1, pendingLength, out) != pendingLength)
+                writeError = errno != 0 ? errno : EIO;
             pendingLength = 0;
         };
         for (std::size_t i = 0; i < lines.size(); ++i)
@@ -373,13 +375,29 @@ int ConvertStream(const CCliSystem& from, const CCliSystem& to, const CCliPrecis
         }
         if (!lines.empty() && !convertBlock())
             return CLI_ERROR;
+        if (writeError != 0)
+            return ReportOutputError(writeError, err);
         std::memmove(block.data(), block.data() + start, held - start);
         held -= start;
         if (held == block.size())
             block.resize(block.size() * 2);
     }
-    std::fflush(out);
-    return status;
+    const int finished = FinishOutput(out, err);
+    return finished != CLI_OK ? finished : status;
+}
+
+int ReportOutputError(int error, std::FILE* err)
+{
+    std::fprintf(err, "geolynx-cli: the output cannot be written: %s\n", std::strerror(error));
+    return CLI_ERROR;
+}
+
+int FinishOutput(std::FILE* out, std::FILE* err)
+{
+    errno = 0;
+    if (std::fflush(out) != 0 || std::ferror(out) != 0)
+        return ReportOutputError(errno != 0 ? errno : EIO, err);
+    return CLI_OK;
 }
 
 int ListCatalogue(const std::string& kind, int countryId, int datumId, const std::string& search, std::FILE* out,
@@ -416,19 +434,20 @@ int ListCatalogue(const std::string& kind, int countryId, int datumId, const std
         std::fprintf(err, "geolynx-cli: %s\n", message.c_str());
         return CLI_ERROR;
     }
-    const std::string wanted = Lower(search);
+    const std::string wanted = FoldForSearch(search);
     std::string output;
     for (const NamedRow& row : rows)
     {
-        if (!wanted.empty() && Lower(row.name).find(wanted) == std::string::npos)
+        if (!wanted.empty() && FoldForSearch(row.name).find(wanted) == std::string::npos)
             continue;
         output += std::to_string(row.id);
         output += '\t';
         output += row.name;
         output += '\n';
     }
-    std::fputs(output.c_str(), out);
-    return CLI_OK;
+    if (std::fputs(output.c_str(), out) == EOF)
+        return ReportOutputError(errno, err);
+    return FinishOutput(out, err);
 }
 
 int PrintDistance(double lat1, double lon1, double lat2, double lon2, std::FILE* out)
@@ -441,6 +460,7 @@ int PrintDistance(double lat1, double lon1, double lat2, double lon2, std::FILE*
     line += ' ';
     AppendFixed(line, d.reverseAzimuth, 6);
     line += '\n';
-    std::fputs(line.c_str(), out);
-    return CLI_OK;
+    if (std::fputs(line.c_str(), out) == EOF)
+        return ReportOutputError(errno, stderr);
+    return FinishOutput(out, stderr);
 }

@@ -55,3 +55,9 @@ int ListCatalogue(const std::string& kind, int countryId, int datumId, const std
 
 // Distance in metres on WGS 84 and the azimuths there and back.
 int PrintDistance(double lat1, double lon1, double lat2, double lon2, std::FILE* out);
+
+// Says that the output cannot be written, and why; CLI_ERROR.
+int ReportOutputError(int error, std::FILE* err);
+// Writes out what is still buffered for out: CLI_OK when everything written
+// to it arrived, else CLI_ERROR with why said on err.
+int FinishOutput(std::FILE* out, std::FILE* err);

@@ -1,6 +1,7 @@
 // geolynx-cli: conversions, batch runs, catalogue listings and distances for
 // scripts and pipelines.
 #include <CLI/CLI.hpp>
+#include <cerrno>
 #include <cstdio>
 #include <functional>
 #include <optional>
@@ -301,5 +302,12 @@ int main(int argc, char** argv)
     if (action)
         action();
     SetMessagePresenter(nullptr);
+    // What was printed must have arrived: a full disk or a closed pipe is a
+    // failure, not a success with the output lost.
+    // A command that failed has said why already.
+    if (status != CLI_ERROR && FinishOutput(stdout, stderr) != CLI_OK)
+        return CLI_ERROR;
+    if (std::fclose(stdout) != 0 && status != CLI_ERROR)
+        return ReportOutputError(errno, stderr);
     return status;
 }
