@@ -11,6 +11,7 @@
 #include "CxAdo.h"
 #include "Messages.h"
 #include "NumericLocale.h"
+#include "NumberText.h"
 
 namespace {
 
@@ -61,42 +62,6 @@ int FindField(const CCxAdo& ado, const std::string& name, int first = 0)
     return -1;
 }
 
-// Digits with an optional sign, decimal point and exponent, and nothing else
-// but blanks around them: what a number stored as text looks like.
-bool IsNumberText(const std::string& text, std::size_t& begin, std::size_t& end)
-{
-    begin = text.find_first_not_of(" \t\r\n");
-    if (begin == std::string::npos)
-        return false;
-    end = text.find_last_not_of(" \t\r\n") + 1;
-    std::size_t i = begin;
-    if (text[i] == '+' || text[i] == '-')
-        ++i;
-    std::size_t digits = 0;
-    while (i < end && std::isdigit(static_cast<unsigned char>(text[i])))
-        ++i, ++digits;
-    if (i < end && text[i] == '.')
-    {
-        ++i;
-        while (i < end && std::isdigit(static_cast<unsigned char>(text[i])))
-            ++i, ++digits;
-    }
-    if (digits == 0)
-        return false;
-    if (i < end && (text[i] == 'e' || text[i] == 'E'))
-    {
-        ++i;
-        if (i < end && (text[i] == '+' || text[i] == '-'))
-            ++i;
-        std::size_t exponent = 0;
-        while (i < end && std::isdigit(static_cast<unsigned char>(text[i])))
-            ++i, ++exponent;
-        if (exponent == 0)
-            return false;
-    }
-    return i == end;
-}
-
 } // namespace
 
 CoordinateValue ReadCoordinateValue(const CCxValue& value, double& number)
@@ -128,17 +93,8 @@ CoordinateValue ReadCoordinateValue(const CCxValue& value, double& number)
         const std::string& text = value.AsText();
         if (text.find_first_not_of(" \t\r\n") == std::string::npos)
             return CoordinateValue::Empty;
-        std::size_t begin = 0, end = 0;
-        if (!IsNumberText(text, begin, end))
-            return CoordinateValue::NotNumber;
-        CNumericLocale numbers;
-        number = std::strtod(text.substr(begin, end - begin).c_str(), nullptr);
-        if (!std::isfinite(number))
-        {
-            number = 0.0;
-            return CoordinateValue::NotNumber;
-        }
-        return CoordinateValue::Number;
+        // Numbers stored as text are read as every other reader reads them.
+        return ReadStrictNumber(text, '.', true, number) ? CoordinateValue::Number : CoordinateValue::NotNumber;
     }
     default:
         // Dates, booleans, money, bytes: no coordinate.

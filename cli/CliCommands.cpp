@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -22,6 +23,8 @@
 #include "Geodesic.h"
 #include "FixedText.h"
 #include "Messages.h"
+#include "ConnectionString.h"
+#include "NumberText.h"
 #include "TextCase.h"
 
 namespace {
@@ -97,21 +100,57 @@ bool IsSeparator(char c)
     return c == ' ' || c == '\t' || c == ',' || c == '\r';
 }
 
+bool IsDigitChar(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// What ParseCoordinateLine makes of a line.
+enum class LineRead
+{
+    Coordinate,
+    NotCoordinate,
+    // "12,5 48": a decimal comma, or a comma between two numbers?
+    AmbiguousComma,
+};
+
 // Reads "X Y [Z]" separated by blanks, tabs or commas; anything else on the
-// line makes it not a coordinate. Plain decimals, nearly every number of a
+// line makes it not a coordinate. A comma between two digits may be a
+// decimal comma: unless commaSeparates says it is a separator, such a line
+// is refused rather than guessed. Plain decimals, nearly every number of a
 // stream, are read the fast way, which gives from_chars' double; the others
-// by from_chars itself.
-bool ParseCoordinateLine(const char* p, const char* end, double values[3], int& count)
+// by the one strict reader.
+LineRead ParseCoordinateLine(const char* p, const char* end, bool commaSeparates, double values[3], int& count)
 {
     count = 0;
+    if (!commaSeparates)
+    {
+        // "4.5,52.5" and "12,5,48" are separated by commas alone; "12,5 48"
+        // separates by blanks too, and its comma may be a decimal comma.
+        const char* first = p;
+        const char* last = end;
+        while (first < last && IsSeparator(*first))
+            ++first;
+        while (last > first && IsSeparator(last[-1]))
+            --last;
+        bool digitCommaDigit = false;
+        bool blank = false;
+        for (const char* c = first; c < last; ++c)
+        {
+            blank = blank || *c == ' ' || *c == '\t';
+            digitCommaDigit = digitCommaDigit || (c + 2 < last && c[1] == ',' && IsDigitChar(c[0]) && IsDigitChar(c[2]));
+        }
+        if (digitCommaDigit && blank)
+            return LineRead::AmbiguousComma;
+    }
     while (true)
     {
         while (p < end && IsSeparator(*p))
             ++p;
         if (p == end)
-            return count >= 2;
+            return count >= 2 ? LineRead::Coordinate : LineRead::NotCoordinate;
         if (count == 3)
-            return false;
+            return LineRead::NotCoordinate;
         double v = 0;
         const char* stop = ReadPlainDecimalPrefix(p, end, false, v);
         if (stop == nullptr || (stop != end && !IsSeparator(*stop)))
@@ -119,10 +158,8 @@ bool ParseCoordinateLine(const char* p, const char* end, double values[3], int& 
             stop = p;
             while (stop < end && !IsSeparator(*stop))
                 ++stop;
-            const char* number = *p == '+' ? p + 1 : p;
-            const auto [next, ec] = std::from_chars(number, stop, v, std::chars_format::general);
-            if (ec != std::errc() || next != stop || !std::isfinite(v))
-                return false;
+            if (!ReadStrictNumber(std::string_view(p, static_cast<std::size_t>(stop - p)), '.', true, v))
+                return LineRead::NotCoordinate;
         }
         values[count++] = v;
         p = stop;
@@ -131,21 +168,52 @@ bool ParseCoordinateLine(const char* p, const char* end, double values[3], int& 
 
 bool CheckSystems(const CCliSystem& from, const CCliSystem& to)
 {
-    if (from.datumId == 0 || !DatumExists(from.datumId))
+    return SystemsKnown(from, to, std::string(), std::string(), stderr);
+}
+
+
+} // namespace
+
+bool SystemsKnown(const CCliSystem& from, const CCliSystem& to, const std::string& fromText,
+                  const std::string& toText, std::FILE* err)
+{
+    const std::pair<const CCliSystem*, const std::string*> sides[] = {{&from, &fromText}, {&to, &toText}};
+    for (const auto& [system, text] : sides)
     {
-        ShowMessage(IDS_NO_SOURCE_DATUM);
-        return false;
-    }
-    if (to.datumId == 0 || !DatumExists(to.datumId))
-    {
-        ShowMessage(IDS_NO_DESTINATION_DATUM);
+        if (system->datumId != 0 && DatumExists(system->datumId))
+            continue;
+        const char* option = system == &from ? "--from" : "--to";
+        if (text->empty())
+            std::fprintf(err, "geolynx-cli: %s: the catalogue has no such grid or datum\n", option);
+        else
+            std::fprintf(err, "geolynx-cli: %s: the catalogue has no grid or datum \"%s\"\n", option, text->c_str());
         return false;
     }
     return true;
 }
 
-
-} // namespace
+std::string CatalogueProblem(const std::string& given)
+{
+    if (!given.empty())
+    {
+        // A catalogue named on the command line must be there: a mistyped
+        // name would otherwise become a fresh copy of the shipped one.
+        const CConnectionString connection(given);
+        const std::string file = connection.Get("Data Source");
+        if (AsciiLower(connection.Get("Provider")) == "sqlite" && !file.empty() && !std::filesystem::exists(file))
+            return "--catalogue: \"" + file + "\" does not exist";
+    }
+    CCxAdo ado;
+    if (!OpenCatalogue(ado))
+        return std::string("the catalogue cannot be opened: ") + ado.LastMessage.c_str();
+    for (const char* table : {"tblDatums", "tblGrids"})
+    {
+        if (ado.OpenRecordset((std::string("SELECT count(*) FROM ") + table).c_str()) < 0)
+            return std::string("the catalogue cannot be read: ") + ado.LastMessage.c_str();
+        ado.CloseRecordset();
+    }
+    return std::string();
+}
 
 bool ResolveSystem(const std::string& text, CCliSystem& system)
 {
@@ -174,7 +242,8 @@ bool ResolveSystem(const std::string& text, CCliSystem& system)
 int ConvertOne(const CCliSystem& from, const CCliSystem& to, const CCliPrecision& precision, double x, double y,
                double z, std::FILE* out)
 {
-    // The conversion itself refuses a system the catalogue lacks, with its message.
+    if (!CheckSystems(from, to))
+        return CLI_ERROR;
     auto context = std::make_unique<CConversionContext>();
     CCatalogueRecordLoader loader;
     const int result =
@@ -205,6 +274,8 @@ struct CLineResult
     std::size_t at;
     std::size_t length;
     bool bad;
+    // Why a bad line was left, in its share's reasons.
+    std::size_t reason;
 };
 
 // A share's output: grows while a block is converted and keeps its room for
@@ -213,6 +284,7 @@ struct CStreamShare
 {
     std::vector<char> text;
     std::size_t used = 0;
+    std::vector<std::string> reasons;
 
     char* Room(std::size_t bytes)
     {
@@ -236,7 +308,7 @@ constexpr std::size_t kLinesAShare = 2048;
 } // namespace
 
 int ConvertStream(const CCliSystem& from, const CCliSystem& to, const CCliPrecision& precision, std::FILE* in,
-                  std::FILE* out, std::FILE* err)
+                  std::FILE* out, std::FILE* err, bool commaSeparates)
 {
     if (!CheckSystems(from, to))
         return CLI_ERROR;
@@ -266,14 +338,26 @@ int ConvertStream(const CCliSystem& from, const CCliSystem& to, const CCliPrecis
         {
             const CLine& line = lines[i];
             CLineResult& result = results[i];
-            result = CLineResult{s, share.used, 0, false};
+            result = CLineResult{s, share.used, 0, false, 0};
             double v[3] = {0, 0, 0};
             int n = 0;
-            if (!ParseCoordinateLine(line.begin, line.end, v, n) ||
-                ConvertLoadedPoint(context, gridSource, gridDestination, v[0], v[1], v[2]) != kConvertDone)
+            const LineRead read = ParseCoordinateLine(line.begin, line.end, commaSeparates, v, n);
+            std::string why;
+            if (read == LineRead::AmbiguousComma)
+                why = "holds a comma between digits, a decimal comma or a separator: write decimal points, or give "
+                      "--separator comma";
+            else if (read == LineRead::NotCoordinate)
+                why = "is not a coordinate";
+            else if (ConvertLoadedPoint(context, gridSource, gridDestination, v[0], v[1], v[2]) != kConvertDone)
+                why = "cannot be converted (" +
+                      (context.engine.Failure().empty() ? std::string("no reason given") : context.engine.Failure()) +
+                      ")";
+            if (!why.empty())
             {
                 share.Append(line.begin, line.end);
                 result.bad = true;
+                result.reason = share.reasons.size();
+                share.reasons.push_back(std::move(why));
             }
             else
             {
@@ -294,7 +378,7 @@ int ConvertStream(const CCliSystem& from, const CCliSystem& to, const CCliPrecis
             {
                 double v[3] = {0, 0, 0};
                 int n = 0;
-                if (!ParseCoordinateLine(line.begin, line.end, v, n))
+                if (ParseCoordinateLine(line.begin, line.end, commaSeparates, v, n) != LineRead::Coordinate)
                     continue;
                 if (ConvertCoordinate(*loaded, loader, true, v[0], v[1], v[2], from.datumId, from.gridId, to.datumId,
                                       to.gridId) == kConvertRefused)
@@ -305,7 +389,10 @@ int ConvertStream(const CCliSystem& from, const CCliSystem& to, const CCliPrecis
             }
         }
         for (CStreamShare& share : shares)
+        {
             share.used = 0;
+            share.reasons.clear();
+        }
         results.resize(lines.size());
         scheduler.Run(lines.size(), kLinesAShare, convert);
         // Consecutive lines a share converted lie together in its output and
@@ -325,8 +412,8 @@ int ConvertStream(const CCliSystem& from, const CCliSystem& to, const CCliPrecis
                 // Long lines are quoted by their beginning only.
                 const CLine& line = lines[i];
                 const int shown = static_cast<int>(std::min<std::ptrdiff_t>(line.end - line.begin, 80));
-                std::fprintf(err, "geolynx-cli: line %ld is not a coordinate: %.*s%s\n",
-                             number + static_cast<long>(i) + 1, shown, line.begin,
+                std::fprintf(err, "geolynx-cli: line %ld %s: %.*s%s\n", number + static_cast<long>(i) + 1,
+                             shares[result.share].reasons[result.reason].c_str(), shown, line.begin,
                              line.end - line.begin > shown ? "..." : "");
                 status = CLI_BAD_LINES;
             }

@@ -2,6 +2,7 @@
 // scripts and pipelines.
 #include <CLI/CLI.hpp>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <functional>
 #include <optional>
@@ -96,16 +97,8 @@ int RunBatchCommand(int type, const BatchOptions& o)
     CCliSystem to;
     if (!ResolveBoth(o.from, o.to, from, to))
         return CLI_ERROR;
-    if (from.datumId == 0)
-    {
-        ShowMessage(IDS_NO_SOURCE_DATUM);
+    if (!SystemsKnown(from, to, o.from, o.to, stderr))
         return CLI_ERROR;
-    }
-    if (to.datumId == 0)
-    {
-        ShowMessage(IDS_NO_DESTINATION_DATUM);
-        return CLI_ERROR;
-    }
     BatchSettings settings;
     settings.sourceGrid = from.gridId;
     settings.sourceDatum = from.datumId;
@@ -169,6 +162,7 @@ int main(int argc, char** argv)
     std::string to;
     std::optional<int> precision;
     std::vector<double> coordinate;
+    std::string streamSeparator = "auto";
     convert->add_option("--from", from, "source SYSTEM")->required();
     convert->add_option("--to", to, "destination SYSTEM")->required();
     convert->add_option("--precision", precision, "decimals of every printed number (default 9 for degrees, 4 "
@@ -179,19 +173,30 @@ int main(int argc, char** argv)
     convert->add_option("coordinate", coordinate, "X Y [Z]: longitude or easting, latitude or northing, height "
                                                   "(put -- before them when X is negative)")
         ->expected(2, 3);
+    convert->add_option("--separator", streamSeparator,
+                        "between the numbers of a line on standard input: auto (blanks, tabs or commas; a comma "
+                        "between two digits, as in 12,5, is refused as ambiguous) or comma (commas separate)")
+        ->check(CLI::IsMember({"auto", "comma"}));
     convert->callback([&] { action = [&] {
         CCliSystem source;
         CCliSystem destination;
-        if (!ResolveBoth(from, to, source, destination))
+        if (!ResolveBoth(from, to, source, destination) || !SystemsKnown(source, destination, from, to, stderr))
         {
             status = CLI_ERROR;
             return;
         }
+        for (const double value : coordinate)
+            if (!std::isfinite(value))
+            {
+                std::fprintf(stderr, "geolynx-cli: %g is not a number a coordinate can have\n", value);
+                status = CLI_ERROR;
+                return;
+            }
         CCliPrecision p;
         if (precision)
             p = CCliPrecision{*precision, *precision, *precision};
         if (coordinate.empty())
-            status = ConvertStream(source, destination, p, stdin, stdout, stderr);
+            status = ConvertStream(source, destination, p, stdin, stdout, stderr, streamSeparator == "comma");
         else if (coordinate.size() == 1)
         {
             std::fprintf(stderr, "geolynx-cli: give X and Y (and Z), or nothing to read standard input\n");
@@ -299,7 +304,14 @@ int main(int argc, char** argv)
     }
     if (!catalogue.empty())
         OverrideSetting("ConnectionString", catalogue);
-    if (action)
+    // Every command but the distance reads the catalogue.
+    const std::string problem = action && !distance->parsed() ? CatalogueProblem(catalogue) : std::string();
+    if (!problem.empty())
+    {
+        std::fprintf(stderr, "geolynx-cli: %s\n", problem.c_str());
+        status = CLI_ERROR;
+    }
+    else if (action)
         action();
     SetMessagePresenter(nullptr);
     // What was printed must have arrived: a full disk or a closed pipe is a

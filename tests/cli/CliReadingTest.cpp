@@ -1,0 +1,160 @@
+// Numbers read one way and failures said with their cause, through the built
+// geolynx-cli on real files.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+#include <sys/wait.h>
+
+#include "ScratchFolder.h"
+
+namespace {
+
+struct Result
+{
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string Read(const std::string& path)
+{
+    std::ostringstream text;
+    text << std::ifstream(path, std::ios::binary).rdbuf();
+    return text.str();
+}
+
+void Write(const std::string& path, const std::string& text)
+{
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+class CliReading : public testing::Test
+{
+protected:
+    Result Cli(const std::string& arguments, const std::string& input = std::string()) const
+    {
+        const std::string in = scratch.File("stdin.txt");
+        const std::string out = scratch.File("stdout.txt");
+        const std::string err = scratch.File("stderr.txt");
+        Write(in, input);
+        const int status = std::system((std::string(GEOLYNX_BIN_DIR) + "/geolynx-cli " + arguments + " <" + in +
+                                        " >" + out + " 2>" + err)
+                                           .c_str());
+        Result r;
+        r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        r.out = Read(out);
+        r.err = Read(err);
+        return r;
+    }
+
+    CScratchFolder scratch;
+};
+
+} // namespace
+
+TEST_F(CliReading, TheStreamReadsEveryNumberOneStrictWay)
+{
+    struct Case
+    {
+        const char* line;
+        const char* out; // the line written, converted or as it was
+        const char* why; // in the message, when refused
+    };
+    const std::vector<Case> cases = {
+        {"5 52", "5.000000 52.000000 0.000000", nullptr},
+        {"+5 -52", "5.000000 -52.000000 0.000000", nullptr},
+        {"4.5,52.5", "4.500000 52.500000 0.000000", nullptr},
+        {"12,5,48", "12.000000 5.000000 48.000000", nullptr},
+        {"5, 52", "5.000000 52.000000 0.000000", nullptr},
+        {"12,5 48", "12,5 48", "comma between digits"},
+        {"12,5\t48,1", "12,5\t48,1", "comma between digits"},
+        {"+-1 5", "+-1 5", "is not a coordinate"},
+        {"-+1 5", "-+1 5", "is not a coordinate"},
+        {"0x10 5", "0x10 5", "is not a coordinate"},
+        {"nan 5", "nan 5", "is not a coordinate"},
+        {"5 infinity", "5 infinity", "is not a coordinate"},
+        {"1e999 5", "1e999 5", "is not a coordinate"},
+        {"5..2 52", "5..2 52", "is not a coordinate"},
+        {"5 95", "5 95", "cannot be converted"},
+    };
+    std::string input, want;
+    for (const auto& c : cases)
+    {
+        input += std::string(c.line) + "\n";
+        want += std::string(c.out) + "\n";
+    }
+    const Result r = Cli("convert --from 4326 --to 4326 --precision 6", input);
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_EQ(r.out, want);
+    for (std::size_t i = 0; i < cases.size(); ++i)
+    {
+        const std::string at = "line " + std::to_string(i + 1) + " ";
+        const std::size_t found = r.err.find(at);
+        if (cases[i].why == nullptr)
+        {
+            EXPECT_EQ(found, std::string::npos) << cases[i].line << ": " << r.err;
+            continue;
+        }
+        ASSERT_NE(found, std::string::npos) << cases[i].line << ": " << r.err;
+        const std::string message = r.err.substr(found, r.err.find('\n', found) - found);
+        EXPECT_NE(message.find(cases[i].why), std::string::npos) << cases[i].line << ": " << message;
+    }
+
+    // Commas named as the separator are read as separators.
+    const Result comma = Cli("convert --from 4326 --to 4326 --precision 1 --separator comma", "12,5 ,48\n");
+    EXPECT_EQ(comma.status, 0) << comma.err;
+    EXPECT_EQ(comma.out, "12.0 5.0 48.0\n");
+}
+
+TEST_F(CliReading, EveryFailureNamesItsCause)
+{
+    const std::string text = scratch.File("in.txt");
+    Write(text, "5 52\n");
+    const std::string damaged = scratch.File("damaged.db");
+    Write(damaged, std::string(4096, 'x'));
+    struct Case
+    {
+        const char* what;
+        std::string arguments;
+        const char* why;
+    };
+    const std::vector<Case> cases = {
+        {"unknown source", "convert --from 999999 --to 4326 1 2", "--from: the catalogue has no grid or datum \"999999\""},
+        {"unknown destination", "convert --from 4326 --to grid:999999 1 2",
+         "--to: the catalogue has no grid or datum \"grid:999999\""},
+        {"unknown system of a batch", "batch text --from 4326 --to datum:999998 --input " + text + " --output " +
+                                          scratch.File("out.txt"),
+         "--to: the catalogue has no grid or datum \"datum:999998\""},
+        {"NaN given", "convert --from 4326 --to 4326 -- nan 5", "nan is not a number a coordinate can have"},
+        {"catalogue missing", "--catalogue 'Provider=SQLite;Data Source=" + scratch.File("typo.db") +
+                                  ";' convert --from 4326 --to 4326 1 2",
+         "does not exist"},
+        {"catalogue damaged", "--catalogue 'Provider=SQLite;Data Source=" + damaged + ";' list datums",
+         "the catalogue cannot be opened"},
+        {"directory as input", "batch text --from 4326 --to 32631 --input " + scratch.Path() + " --output " +
+                                   scratch.File("out.txt"),
+         "Is a directory"},
+        {"nothing converts", "batch text --from 4326 --to 32631 --input " + scratch.File("bad.txt") + " --output " +
+                                 scratch.File("out.txt"),
+         "no line could be converted"},
+    };
+    Write(scratch.File("bad.txt"), "a b\nc d\n");
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        const Result r = Cli(c.arguments);
+        EXPECT_EQ(r.status, 2) << r.err;
+        EXPECT_NE(r.err.find(c.why), std::string::npos) << r.err;
+        EXPECT_EQ(r.err.find("You have to select"), std::string::npos) << r.err;
+        EXPECT_EQ(r.err.find("Press 'Finish'"), std::string::npos) << r.err;
+    }
+    // A catalogue named but missing is not created.
+    EXPECT_FALSE(std::ifstream(scratch.File("typo.db")).good());
+    // Nothing written where nothing converted.
+    EXPECT_FALSE(std::ifstream(scratch.File("out.txt")).good());
+}
