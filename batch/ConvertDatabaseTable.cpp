@@ -32,9 +32,12 @@ std::string Formatted(const char* format, double value)
     return text;
 }
 
-// n decimals, halves going upwards.
+// n decimals, halves going upwards. A double holds no more than 15
+// significant decimals of a coordinate; asked for more, it is kept whole.
 double RoundTo(double value, int decimals)
 {
+    if (decimals > 15)
+        return value;
     const double scale = std::pow(10.0, decimals);
     return std::floor(value * scale + 0.5) / scale;
 }
@@ -230,7 +233,7 @@ void ConvertDatabaseTable(CBatchRunControl& run)
 
     run.SignalStarted();
     const BatchSettings& s = run.Settings();
-    const int decimals = s.destinationGrid != 0 ? 3 : 6;
+    const int decimals = s.precision >= 0 ? s.precision : s.destinationGrid != 0 ? 3 : 6;
     CCxAdo ado;
     bool started = false;
 

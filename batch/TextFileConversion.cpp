@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <charconv>
 #include <cstdint>
 #include <cstdio>
@@ -278,7 +279,11 @@ struct LineLayout
     const BatchSettings* settings = nullptr;
     std::string_view separator;
     bool gridSource = false;
+    // The file's decimal mark, decided once for the whole file: a number
+    // written with the other mark is refused, and the converted values are
+    // written with this one.
     bool decimalComma = false;
+    int heightDecimals = 2;
     int decimals = 6;
     long long columns[3] = {0, 0, 0};
     // The roles in the order their columns stand on a line.
@@ -369,6 +374,14 @@ void ConvertLine(const LineLayout& layout, CConversionContext& context, std::str
             problem = "empty";
             break;
         }
+        if (value.find(layout.decimalComma ? '.' : ',') != std::string_view::npos)
+        {
+            // "434.039" in a file of decimal commas is a thousands point, or
+            // a value from elsewhere: no guess is made at it.
+            problem = layout.decimalComma ? "written with a decimal point, but the file's decimal mark is the comma"
+                                          : "written with a decimal comma, but the file's decimal mark is the point";
+            break;
+        }
         // Plain decimal numbers, nearly every field, are read the fast way
         // first; anything else the full way.
         const bool whole = role == 2 || layout.gridSource;
@@ -417,7 +430,10 @@ void ConvertLine(const LineLayout& layout, CConversionContext& context, std::str
         const int role = layout.order[static_cast<std::size_t>(k)];
         const TextField& field = fields[static_cast<std::size_t>(layout.columns[role]) - 1];
         out.append(text.substr(copied, field.valueBegin - copied));
-        AppendFixed(out, values[role], role == 2 ? 2 : layout.decimals);
+        const std::size_t at = out.size();
+        AppendFixed(out, values[role], role == 2 ? layout.heightDecimals : layout.decimals);
+        if (layout.decimalComma)
+            std::replace(out.begin() + static_cast<std::ptrdiff_t>(at), out.end(), '.', ',');
         copied = field.valueEnd;
     }
     out.append(text.substr(copied));
@@ -801,6 +817,44 @@ std::vector<std::vector<std::string>> PreviewTextFile(const BatchSettings& setti
 
 namespace {
 
+// The decimal mark of a file, decided once from its first lines: the point
+// where the separator is a comma; else the mark of the first coordinate
+// field of those lines that holds one (a comma between digits, or a point),
+// else the point. Lines without every coordinate field are passed over.
+char DecimalMark(const std::vector<StoredLine>& ahead, std::size_t markLength, bool header,
+                 std::string_view separator, const long long (&columns)[3])
+{
+    if (separator == ",")
+        return '.';
+    std::vector<TextField> fields;
+    for (std::size_t i = header ? 1 : 0; i < ahead.size(); ++i)
+    {
+        const std::string_view text = std::string_view(ahead[i].content).substr(i == 0 ? markLength : 0);
+        SplitLine(text, separator, fields);
+        // A line without every coordinate field holds no record to go by.
+        const long long needed = std::max({columns[0], columns[1], columns[2]});
+        if (needed <= 0 || static_cast<std::size_t>(needed) > fields.size())
+            continue;
+        for (const long long column : columns)
+        {
+            if (column <= 0)
+                continue;
+            const TextField& field = fields[static_cast<std::size_t>(column) - 1];
+            const std::string_view value = text.substr(field.valueBegin, field.valueEnd - field.valueBegin);
+            for (std::size_t c = 0; c < value.size(); ++c)
+            {
+                if (value[c] == '.')
+                    return '.';
+                if (value[c] == ',' && c > 0 && c + 1 < value.size() &&
+                    std::isdigit(static_cast<unsigned char>(value[c - 1])) &&
+                    std::isdigit(static_cast<unsigned char>(value[c + 1])))
+                    return ',';
+            }
+        }
+    }
+    return '.';
+}
+
 // Fails a run with why, said as a status text before the end notice.
 void FailRun(CBatchRunControl& run, const std::string& why)
 {
@@ -1109,13 +1163,14 @@ void ConvertTextFile(CBatchRunControl& run, const TextDescriptionSource& describ
         layout.settings = &settings;
         layout.separator = separator;
         layout.gridSource = settings.sourceGrid != 0;
-        // A decimal comma cannot be told from a separator that is a comma.
-        layout.decimalComma = separator != ",";
-        // "%3.2lf" for grid units, "%3.6lf" for degrees.
-        layout.decimals = settings.destinationGrid != 0 ? 2 : 6;
+        // "%3.2lf" for grid units and heights, "%3.6lf" for degrees, unless
+        // the settings ask for other decimals.
+        layout.decimals = settings.precision >= 0 ? settings.precision : settings.destinationGrid != 0 ? 2 : 6;
+        layout.heightDecimals = settings.precision >= 0 ? settings.precision : 2;
         layout.columns[0] = lonColumn;
         layout.columns[1] = latColumn;
         layout.columns[2] = altColumn;
+        layout.decimalComma = DecimalMark(ahead, markLength, settings.header != 0, separator, layout.columns) == ',';
         // The values are replaced in the order they stand on the line.
         layout.used = altColumn != 0 ? 3 : 2;
         std::sort(layout.order.begin(), layout.order.begin() + layout.used,

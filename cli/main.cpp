@@ -56,6 +56,7 @@ struct BatchOptions
     std::string table;
     std::vector<std::string> sourceFields;
     std::vector<std::string> destinationFields;
+    int precision = -1; // the converters' defaults
 };
 
 bool ResolveBoth(const std::string& fromText, const std::string& toText, CCliSystem& from, CCliSystem& to)
@@ -121,6 +122,7 @@ int RunBatchCommand(int type, const BatchOptions& o)
         return CLI_ERROR;
     }
     settings.CoordinateFormat = FormatChoice(o.format);
+    settings.precision = o.precision;
     settings.connectionString = o.connection;
     settings.table = o.table;
     if (o.sourceFields.size() == 2)
@@ -241,6 +243,9 @@ int main(int argc, char** argv)
                      "how geographic coordinates in the input file are read: dd, dm, dm-packed, dms, dms-packed "
                      "(default dd); the output is always decimal degrees or grid units")
         ->check(CLI::IsMember({"dd", "dm", "dm-packed", "dms", "dms-packed"}));
+    text->add_option("--precision", options.precision,
+                     "decimals of every coordinate written (default 2 for grid units and heights, 6 for degrees)")
+        ->check(CLI::Range(0, 17));
     text->callback([&] {
         options.columnsGiven = xColumn->count() + yColumn->count() + zColumn->count() != 0;
         action = [&] { status = RunBatchCommand(CONVERSION_TEXT, options); };
@@ -270,6 +275,10 @@ int main(int argc, char** argv)
     table->add_option("--destination-fields", options.destinationFields, "LATITUDE LONGITUDE columns to write")
         ->expected(2)
         ->required();
+    table->add_option("--precision", options.precision,
+                      "decimals of every coordinate written (default 3 for grid units, 6 for degrees; above 15 "
+                      "the value is stored as computed)")
+        ->check(CLI::Range(0, 17));
     table->callback([&] { action = [&] { status = RunBatchCommand(CONVERSION_DATABASE, options); }; });
 
     // list

@@ -158,3 +158,83 @@ TEST_F(CliReading, EveryFailureNamesItsCause)
     // Nothing written where nothing converted.
     EXPECT_FALSE(std::ifstream(scratch.File("out.txt")).good());
 }
+
+TEST_F(CliReading, ATextFileHasOneDecimalMarkAndTheDecimalsAskedFor)
+{
+    struct Case
+    {
+        const char* what;
+        const char* arguments; // after --input and --output
+        const char* input;
+        const char* output;
+        int status;
+        const char* why; // in the message, when a line is refused
+    };
+    const std::vector<Case> cases = {
+        {"a thousands point among decimal commas", "--from 32631 --to 32631 --separator semicolon",
+         "434039,46;5762926,81\n434.039;5762926,81\n", "434039,46;5762926,81\n434.039;5762926,81\n", 1,
+         "line 2 (easting field 1 is written with a decimal point, but the file's decimal mark is the comma)"},
+        {"decimal commas written back", "--from 4326 --to 4326 --separator semicolon", "5,5;52,25\n",
+         "5,500000;52,250000\n", 0, nullptr},
+        {"decimal commas between blanks", "--from 4326 --to 32631 --separator space", "5,0 52,0\n",
+         "637294,37 5762926,81\n", 0, nullptr},
+        {"a decimal comma among points", "--from 4326 --to 4326 --separator semicolon", "5.5;52.5\n5,5;52,5\n",
+         "5.500000;52.500000\n5,5;52,5\n", 1, "line 2 (longitude field 1 is written with a decimal comma"},
+        {"commas quoted in a comma file", "--from 4326 --to 4326 --separator comma", "\"5,5\",\"52,5\"\n5,52\n",
+         "\"5,5\",\"52,5\"\n5.000000,52.000000\n", 1, "decimal comma, but the file's decimal mark is the point"},
+        {"default decimals", "--from 4326 --to 4326 --z-column 3", "5.123456789;52.987654321;10.123456\n",
+         "5.123457;52.987654;10.12\n", 0, nullptr},
+        {"nine decimals", "--from 4326 --to 4326 --z-column 3 --precision 9", "5.123456789;52.987654321;10.123456\n",
+         "5.123456789;52.987654321;10.123456000\n", 0, nullptr},
+        {"no decimals", "--from 4326 --to 32631 --precision 0", "5;52\n", "637294;5762927\n", 0, nullptr},
+    };
+    const std::string input = scratch.File("in.csv");
+    const std::string output = scratch.File("out.csv");
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        Write(input, c.input);
+        std::remove(output.c_str());
+        const Result r = Cli(std::string("batch text ") + c.arguments + " --input " + input + " --output " + output);
+        EXPECT_EQ(r.status, c.status) << r.err;
+        EXPECT_EQ(Read(output), c.output) << r.err;
+        if (c.why != nullptr)
+        {
+            EXPECT_NE(r.err.find(c.why), std::string::npos) << r.err;
+        }
+    }
+}
+
+TEST_F(CliReading, ATableGetsTheDecimalsAskedFor)
+{
+    const std::string db = scratch.File("points.db");
+    ASSERT_EQ(std::system(("sqlite3 " + db + " 'CREATE TABLE p (id INTEGER PRIMARY KEY, lat DOUBLE, lon DOUBLE); "
+                                             "INSERT INTO p VALUES (1, 52.123456789012, 5.987654321098);'")
+                              .c_str()),
+              0);
+    struct Case
+    {
+        const char* precision;
+        const char* row; // as sqlite3 prints it
+    };
+    // An identity conversion: what is written is the value rounded to the
+    // decimals asked for, and, above what a double holds, the value itself.
+    const std::vector<Case> cases = {
+        {"", "52.123457|5.987654"},
+        {"--precision 3", "52.123|5.988"},
+        {"--precision 17", "52.123456789012|5.987654321098"},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.precision);
+        ASSERT_EQ(std::system(("sqlite3 " + db + " 'UPDATE p SET lat = 52.123456789012, lon = 5.987654321098'").c_str()),
+                  0);
+        const Result r = Cli(std::string("batch table --from 4326 --to 4326 ") + c.precision +
+                             " --connection 'Provider=SQLite;Data Source=" + db +
+                             ";' --table p --source-fields lat lon --destination-fields lat lon");
+        EXPECT_EQ(r.status, 0) << r.err;
+        const std::string listing = scratch.File("rows.txt");
+        ASSERT_EQ(std::system(("sqlite3 " + db + " 'SELECT lat, lon FROM p' >" + listing).c_str()), 0);
+        EXPECT_EQ(Read(listing), std::string(c.row) + "\n");
+    }
+}
