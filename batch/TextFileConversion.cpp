@@ -855,6 +855,32 @@ char DecimalMark(const std::vector<StoredLine>& ahead, std::size_t markLength, b
     return '.';
 }
 
+// The text encoding of a file this converter cannot read, from its first
+// lines: UTF-16 or UTF-32 by its byte order mark, or UTF-16 without one by
+// the zero bytes between its characters; empty for any other file.
+std::string ForeignEncoding(const std::vector<StoredLine>& ahead)
+{
+    if (ahead.empty())
+        return std::string();
+    const std::string_view first = ahead.front().content;
+    if (first.starts_with(std::string_view("\xFF\xFE\0\0", 4)) || first.starts_with(std::string_view("\0\0\xFE\xFF", 4)))
+        return "UTF-32 text";
+    if (first.starts_with("\xFF\xFE"))
+        return "UTF-16 text (little-endian)";
+    if (first.starts_with("\xFE\xFF"))
+        return "UTF-16 text (big-endian)";
+    std::size_t zeros = 0, bytes = 0;
+    for (const StoredLine& line : ahead)
+    {
+        bytes += line.content.size();
+        zeros += static_cast<std::size_t>(std::count(line.content.begin(), line.content.end(), '\0'));
+    }
+    // Latin text in UTF-16 is every other byte zero.
+    if (bytes >= 4 && zeros * 3 >= bytes)
+        return "UTF-16 text";
+    return std::string();
+}
+
 // Fails a run with why, said as a status text before the end notice.
 void FailRun(CBatchRunControl& run, const std::string& why)
 {
@@ -1073,7 +1099,15 @@ void ConvertTextFile(CBatchRunControl& run, const TextDescriptionSource& describ
 
     std::string separator = ResolveSeparator(settings);
     int failure = 0; // a message number when the run cannot start
-    if (separator.empty() && settings.SeparatorChoice == 0)
+    const std::string encoding = ForeignEncoding(ahead);
+    if (!encoding.empty())
+    {
+        // Its separators and digits are not the bytes looked for: it is said
+        // what the file is, rather than that its separator is unclear.
+        run.Send(BATCH_STATUS, "Text file not converted: the file is " + encoding + "; save it as UTF-8");
+        failure = -1;
+    }
+    if (failure == 0 && separator.empty() && settings.SeparatorChoice == 0)
     {
         std::vector<std::string> sample;
         for (const StoredLine& line : ahead)
@@ -1109,7 +1143,9 @@ void ConvertTextFile(CBatchRunControl& run, const TextDescriptionSource& describ
     long long notConverted = 0;
     long long converted = 0;
     std::vector<Skipped> listed;
-    if (failure != 0)
+    if (failure == -1)
+        end = -1;
+    else if (failure != 0)
     {
         MessagePresenter().Show(failure, failure == IDS_BATCH_SEPARATOR_UNCLEAR ? kBatchSeparatorUnclearText
                                                                                 : kBatchColumnsUnusableText);

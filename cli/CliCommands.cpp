@@ -233,6 +233,9 @@ bool ResolveSystem(const std::string& text, CCliSystem& system)
         system = CCliSystem{id, 0};
         return true;
     }
+    // "EPSG:32631" names the system as its bare code does.
+    if (view.size() > 5 && AsciiLower(std::string(view.substr(0, 5))) == "epsg:")
+        view.remove_prefix(5);
     if (!ParseIdentifier(view, id))
         return false;
     system = GridExists(id) ? GridSystem(id) : CCliSystem{id, 0};

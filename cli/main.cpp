@@ -63,12 +63,12 @@ bool ResolveBoth(const std::string& fromText, const std::string& toText, CCliSys
 {
     if (!ResolveSystem(fromText, from))
     {
-        std::fprintf(stderr, "geolynx-cli: --from: \"%s\" is not grid:ID, datum:ID or ID\n", fromText.c_str());
+        std::fprintf(stderr, "geolynx-cli: --from: \"%s\" is not grid:ID, datum:ID, EPSG:ID or ID\n", fromText.c_str());
         return false;
     }
     if (!ResolveSystem(toText, to))
     {
-        std::fprintf(stderr, "geolynx-cli: --to: \"%s\" is not grid:ID, datum:ID or ID\n", toText.c_str());
+        std::fprintf(stderr, "geolynx-cli: --to: \"%s\" is not grid:ID, datum:ID, EPSG:ID or ID\n", toText.c_str());
         return false;
     }
     return true;
@@ -146,8 +146,8 @@ int main(int argc, char** argv)
     SetMessagePresenter(&presenter);
 
     CLI::App app{"Veltrix Geolynx: converts coordinates between coordinate reference systems.\n"
-                 "SYSTEM is grid:ID, datum:ID or a bare ID (a grid when the catalogue has one of that ID, "
-                 "else a datum).",
+                 "SYSTEM is grid:ID, datum:ID, or EPSG:ID or a bare ID (a grid when the catalogue has one of "
+                 "that ID, else a datum).",
                  "geolynx-cli"};
     app.set_version_flag("--version", std::string("geolynx-cli ") + kVersion);
     app.require_subcommand(1);

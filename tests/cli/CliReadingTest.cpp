@@ -10,6 +10,7 @@
 #include <vector>
 #include <sys/wait.h>
 
+#include "../batch/ShapefileTestSupport.h"
 #include "ScratchFolder.h"
 
 namespace {
@@ -142,8 +143,13 @@ TEST_F(CliReading, EveryFailureNamesItsCause)
         {"nothing converts", "batch text --from 4326 --to 32631 --input " + scratch.File("bad.txt") + " --output " +
                                  scratch.File("out.txt"),
          "no line could be converted"},
+        {"UTF-16 text", "batch text --from 4326 --to 32631 --input " + scratch.File("utf16.csv") + " --output " +
+                            scratch.File("out.txt"),
+         "the file is UTF-16 text (little-endian); save it as UTF-8"},
     };
     Write(scratch.File("bad.txt"), "a b\nc d\n");
+    // A spreadsheet's "Unicode text": UTF-16 with its byte order mark.
+    Write(scratch.File("utf16.csv"), std::string("\xFF\xFE" "5\0;\0" "5\0" "2\0\r\0\n\0", 14));
     for (const auto& c : cases)
     {
         SCOPED_TRACE(c.what);
@@ -236,5 +242,40 @@ TEST_F(CliReading, ATableGetsTheDecimalsAskedFor)
         const std::string listing = scratch.File("rows.txt");
         ASSERT_EQ(std::system(("sqlite3 " + db + " 'SELECT lat, lon FROM p' >" + listing).c_str()), 0);
         EXPECT_EQ(Read(listing), std::string(c.row) + "\n");
+    }
+}
+
+TEST_F(CliReading, SystemsAndPrjFilesAreReadAsDocumented)
+{
+    // A set whose .prj an editor saved with a UTF-8 byte order mark.
+    batchtest::WriteShapefile(scratch.File("bom"), 1, {batchtest::Shape{1, {}, {}, {{5, 52, 0}}, {}}});
+    Write(scratch.File("bom.prj"), "\xEF\xBB\xBFGEOGCS[\"GCS_WGS_1984\",DATUM[\"D_WGS_1984\",SPHEROID[\"WGS_1984\","
+                                   "6378137.0,298.257223563]],PRIMEM[\"Greenwich\",0.0],UNIT[\"Degree\","
+                                   "0.0174532925199433]]");
+    struct Case
+    {
+        const char* what;
+        std::string arguments;
+        const char* out; // the start of standard output
+        const char* err; // in standard error
+        int status;
+    };
+    const std::vector<Case> cases = {
+        {"EPSG code of a grid", "convert --from EPSG:4326 --to EPSG:32631 --precision 2 5 52",
+         "637294.37 5762926.81 ", "", 0},
+        {"EPSG code in lower case", "convert --from epsg:4326 --to 32631 --precision 2 5 52", "637294.37 5762926.81 ",
+         "", 0},
+        {"not a code", "convert --from EPSG:x --to 32631 5 52", "", "is not grid:ID, datum:ID, EPSG:ID or ID", 2},
+        {".prj with a byte order mark", "batch shapefile --from auto --to 32631 --input " + scratch.File("bom.shp") +
+                                            " --output " + scratch.File("utm.shp"),
+         "", "--from auto: datum:4326", 0},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        const Result r = Cli(c.arguments);
+        EXPECT_EQ(r.out.substr(0, std::string(c.out).size()), c.out) << r.err;
+        EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
+        EXPECT_EQ(r.status, c.status) << r.err;
     }
 }
