@@ -881,6 +881,55 @@ std::string ForeignEncoding(const std::vector<StoredLine>& ahead)
     return std::string();
 }
 
+// Decides the separator (the settings' own, or detected from the first
+// lines) and the columns (the settings' own, or named by the header) of a
+// run: 0 when they can be used, else the message number that says why not,
+// or -1 when why was said already.
+int DecideFields(CBatchRunControl& run, const std::vector<StoredLine>& ahead, std::size_t markLength,
+                 std::string& separator, long long& lonColumn, long long& latColumn, long long& altColumn)
+{
+    const BatchSettings& settings = run.Settings();
+    separator = ResolveSeparator(settings);
+    int failure = 0; // a message number when the run cannot start
+    const std::string encoding = ForeignEncoding(ahead);
+    if (!encoding.empty())
+    {
+        // Its separators and digits are not the bytes looked for: it is said
+        // what the file is, rather than that its separator is unclear.
+        run.Send(BATCH_STATUS, "Text file not converted: the file is " + encoding + "; save it as UTF-8");
+        failure = -1;
+    }
+    if (failure == 0 && separator.empty() && settings.SeparatorChoice == 0)
+    {
+        std::vector<std::string> sample;
+        for (const StoredLine& line : ahead)
+            sample.push_back(line.content.substr(sample.empty() ? markLength : 0));
+        const SeparatorGuess guess = DetectSeparator(sample);
+        if (guess.state == SeparatorGuess::Found)
+            separator.assign(1, guess.separator);
+        else if (guess.state == SeparatorGuess::Unclear)
+            failure = IDS_BATCH_SEPARATOR_UNCLEAR;
+    }
+
+    lonColumn = settings.longitudeColumn;
+    latColumn = settings.latitudeColumn;
+    altColumn = settings.altitudeColumn;
+    if (failure == 0 && settings.header != 0 && settings.columnsFromHeader != 0 && !ahead.empty())
+    {
+        const HeaderColumns named = ColumnsFromHeader(ahead.front().content, separator);
+        if (named.longitude != 0)
+        {
+            lonColumn = named.longitude;
+            latColumn = named.latitude;
+            altColumn = named.altitude;
+        }
+    }
+    if (failure == 0 && !ColumnsUsable(static_cast<int>(lonColumn), static_cast<int>(latColumn),
+                                       static_cast<int>(altColumn)))
+        failure = IDS_BATCH_COLUMNS_UNUSABLE;
+    return failure;
+}
+
 // Fails a run with why, said as a status text before the end notice.
 void FailRun(CBatchRunControl& run, const std::string& why)
 {
@@ -1097,44 +1146,10 @@ void ConvertTextFile(CBatchRunControl& run, const TextDescriptionSource& describ
         markLength = 0;
     }
 
-    std::string separator = ResolveSeparator(settings);
-    int failure = 0; // a message number when the run cannot start
-    const std::string encoding = ForeignEncoding(ahead);
-    if (!encoding.empty())
-    {
-        // Its separators and digits are not the bytes looked for: it is said
-        // what the file is, rather than that its separator is unclear.
-        run.Send(BATCH_STATUS, "Text file not converted: the file is " + encoding + "; save it as UTF-8");
-        failure = -1;
-    }
-    if (failure == 0 && separator.empty() && settings.SeparatorChoice == 0)
-    {
-        std::vector<std::string> sample;
-        for (const StoredLine& line : ahead)
-            sample.push_back(line.content.substr(sample.empty() ? markLength : 0));
-        const SeparatorGuess guess = DetectSeparator(sample);
-        if (guess.state == SeparatorGuess::Found)
-            separator.assign(1, guess.separator);
-        else if (guess.state == SeparatorGuess::Unclear)
-            failure = IDS_BATCH_SEPARATOR_UNCLEAR;
-    }
-
-    long long lonColumn = settings.longitudeColumn;
-    long long latColumn = settings.latitudeColumn;
-    long long altColumn = settings.altitudeColumn;
-    if (failure == 0 && settings.header != 0 && settings.columnsFromHeader != 0 && !ahead.empty())
-    {
-        const HeaderColumns named = ColumnsFromHeader(ahead.front().content, separator);
-        if (named.longitude != 0)
-        {
-            lonColumn = named.longitude;
-            latColumn = named.latitude;
-            altColumn = named.altitude;
-        }
-    }
-    if (failure == 0 && !ColumnsUsable(static_cast<int>(lonColumn), static_cast<int>(latColumn),
-                                       static_cast<int>(altColumn)))
-        failure = IDS_BATCH_COLUMNS_UNUSABLE;
+    // The separator and the columns, from the settings and the first lines.
+    std::string separator;
+    long long lonColumn = 0, latColumn = 0, altColumn = 0;
+    int failure = DecideFields(run, ahead, markLength, separator, lonColumn, latColumn, altColumn);
 
     std::string_view content, ending;
     int end = BATCH_COMPLETED;
