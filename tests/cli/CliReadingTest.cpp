@@ -106,6 +106,16 @@ TEST_F(CliReading, TheStreamReadsEveryNumberOneStrictWay)
         EXPECT_NE(message.find(cases[i].why), std::string::npos) << cases[i].line << ": " << message;
     }
 
+    // A point beyond the shift grid of DHDN (BETA2007) is a coordinate that
+    // cannot be converted, and says so.
+    const Result grid = Cli("convert --from 4314 --to 4258", "10 50\n-50 10\n");
+    EXPECT_EQ(grid.status, 1) << grid.err;
+    EXPECT_NE(grid.err.find("line 2 cannot be converted (the point -50.000000000 10.000000000 lies outside every "
+                            "sub-grid of "),
+              std::string::npos)
+        << grid.err;
+    EXPECT_EQ(grid.err.find("line 1 "), std::string::npos) << grid.err;
+
     // Commas named as the separator are read as separators.
     const Result comma = Cli("convert --from 4326 --to 4326 --precision 1 --separator comma", "12,5 ,48\n");
     EXPECT_EQ(comma.status, 0) << comma.err;
