@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -153,11 +154,16 @@ TEST_F(CliReading, EveryFailureNamesItsCause)
         {"nothing converts", "batch text --from 4326 --to 32631 --input " + scratch.File("bad.txt") + " --output " +
                                  scratch.File("out.txt"),
          "no line could be converted"},
+        {"read-only destination", "batch text --from 4326 --to 32631 --input " + text + " --output " +
+                                      scratch.File("readonly.txt"),
+         "readonly.txt\" is read-only; it is not replaced"},
         {"UTF-16 text", "batch text --from 4326 --to 32631 --input " + scratch.File("utf16.csv") + " --output " +
                             scratch.File("out.txt"),
          "the file is UTF-16 text (little-endian); save it as UTF-8"},
     };
     Write(scratch.File("bad.txt"), "a b\nc d\n");
+    Write(scratch.File("readonly.txt"), "kept\n");
+    std::filesystem::permissions(scratch.File("readonly.txt"), std::filesystem::perms::owner_read);
     // A spreadsheet's "Unicode text": UTF-16 with its byte order mark.
     Write(scratch.File("utf16.csv"), std::string("\xFF\xFE" "5\0;\0" "5\0" "2\0\r\0\n\0", 14));
     for (const auto& c : cases)
@@ -171,6 +177,7 @@ TEST_F(CliReading, EveryFailureNamesItsCause)
     }
     // A catalogue named but missing is not created.
     EXPECT_FALSE(std::ifstream(scratch.File("typo.db")).good());
+    EXPECT_EQ(Read(scratch.File("readonly.txt")), "kept\n");
     // Nothing written where nothing converted.
     EXPECT_FALSE(std::ifstream(scratch.File("out.txt")).good());
 }
