@@ -930,6 +930,67 @@ int DecideFields(CBatchRunControl& run, const std::vector<StoredLine>& ahead, st
     return failure;
 }
 
+// What the start of a file holds besides its records, and what a run does
+// with it.
+struct TextStart
+{
+    // The byte-order mark's length on the first line, where it is read past.
+    std::size_t markLength = 0;
+    // The input's first line end, which the description line gets.
+    std::string lineEnd;
+    // An earlier run's description line was taken out of the lines ahead.
+    bool dropped = false;
+    // Bytes read that are not written again, for the progress.
+    long long skippedBytes = 0;
+    // The byte-order mark is written by itself, ahead of the description.
+    bool markFirst = false;
+};
+
+// Looks at the first lines read ahead: the byte-order mark, the line end, an
+// earlier run's description (dropped from ahead, since it names the input's
+// system) and where the mark goes.
+TextStart LookAtStart(std::vector<StoredLine>& ahead, const BatchSettings& settings)
+{
+    // The byte-order mark is written back and not read as part of a field.
+    TextStart start;
+    std::size_t& markLength = start.markLength;
+    if (!ahead.empty() && std::string_view(ahead.front().content).starts_with(kByteOrderMark))
+        markLength = kByteOrderMark.size();
+
+    // The description's line end is the input's first one.
+    start.lineEnd = !ahead.empty() && !ahead.front().ending.empty() ? ahead.front().ending : "\n";
+    // An earlier run's description stands first, or right after the
+    // header; it is dropped, since it names the input's system. Its bytes
+    // still count as read, and its number as a line of the input.
+    const std::size_t describedAt = settings.header != 0 ? 1 : 0;
+    bool& dropped = start.dropped;
+    long long& skippedBytes = start.skippedBytes;
+    if (ahead.size() > describedAt)
+    {
+        const StoredLine& line = ahead[describedAt];
+        const std::size_t mark = describedAt == 0 ? markLength : 0;
+        if (IsDescriptionLine(std::string_view(line.content).substr(mark)))
+        {
+            dropped = true;
+            skippedBytes = static_cast<long long>(line.content.size() - mark + line.ending.size());
+            ahead.erase(ahead.begin() + static_cast<std::ptrdiff_t>(describedAt));
+        }
+    }
+    // Where the description goes before the first line, the byte-order mark
+    // is written ahead of it by itself.
+    if (markLength != 0 && describedAt == 0 && (dropped || settings.describe != 0))
+    {
+        start.markFirst = true;
+        if (!dropped)
+        {
+            ahead.front().content.erase(0, markLength);
+            skippedBytes += static_cast<long long>(markLength);
+        }
+        markLength = 0;
+    }
+    return start;
+}
+
 // Fails a run with why, said as a status text before the end notice.
 void FailRun(CBatchRunControl& run, const std::string& why)
 {
@@ -1108,43 +1169,9 @@ void ConvertTextFile(CBatchRunControl& run, const TextDescriptionSource& describ
         }
         return reader.Next(content, ending);
     };
-    // The byte-order mark is written back and not read as part of a field.
-    std::size_t markLength = 0;
-    if (!ahead.empty() && std::string_view(ahead.front().content).starts_with(kByteOrderMark))
-        markLength = kByteOrderMark.size();
-
-    // The description's line end is the input's first one.
-    const std::string lineEnd = !ahead.empty() && !ahead.front().ending.empty() ? ahead.front().ending : "\n";
-    // An earlier run's description stands first, or right after the
-    // header; it is dropped, since it names the input's system. Its bytes
-    // still count as read, and its number as a line of the input.
-    const std::size_t describedAt = settings.header != 0 ? 1 : 0;
-    bool dropped = false;
-    long long skippedBytes = 0;
-    if (ahead.size() > describedAt)
-    {
-        const StoredLine& line = ahead[describedAt];
-        const std::size_t mark = describedAt == 0 ? markLength : 0;
-        if (IsDescriptionLine(std::string_view(line.content).substr(mark)))
-        {
-            dropped = true;
-            skippedBytes = static_cast<long long>(line.content.size() - mark + line.ending.size());
-            ahead.erase(ahead.begin() + static_cast<std::ptrdiff_t>(describedAt));
-        }
-    }
-    // Where the description goes before the first line, the byte-order mark
-    // is written ahead of it by itself.
-    bool markFirst = false;
-    if (markLength != 0 && describedAt == 0 && (dropped || settings.describe != 0))
-    {
-        markFirst = true;
-        if (!dropped)
-        {
-            ahead.front().content.erase(0, markLength);
-            skippedBytes += static_cast<long long>(markLength);
-        }
-        markLength = 0;
-    }
+    const TextStart start = LookAtStart(ahead, settings);
+    const std::size_t markLength = start.markLength;
+    const std::string& lineEnd = start.lineEnd;
 
     // The separator and the columns, from the settings and the first lines.
     std::string separator;
@@ -1193,7 +1220,7 @@ void ConvertTextFile(CBatchRunControl& run, const TextDescriptionSource& describ
     }
     if (end != -1)
     {
-        if (markFirst)
+        if (start.markFirst)
             std::fwrite(kByteOrderMark.data(), 1, kByteOrderMark.size(), destination);
         if (settings.header != 0 && next(content, ending))
         {
@@ -1206,8 +1233,8 @@ void ConvertTextFile(CBatchRunControl& run, const TextDescriptionSource& describ
                 std::fwrite(lineEnd.data(), 1, lineEnd.size(), destination);
         }
         std::fwrite(description.data(), 1, description.size(), destination);
-        position += skippedBytes;
-        if (dropped)
+        position += start.skippedBytes;
+        if (start.dropped)
             ++lineNumber;
 
         LineLayout layout;
