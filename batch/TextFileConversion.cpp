@@ -991,6 +991,52 @@ TextStart LookAtStart(std::vector<StoredLine>& ahead, const BatchSettings& setti
     return start;
 }
 
+// The count of a run's lines, converted and not, and the first of those
+// that were not, with why.
+struct BlockTally
+{
+    long long converted = 0;
+    long long notConverted = 0;
+    std::vector<Skipped> listed;
+};
+
+// Puts the lines of a converted block together in their order into merged:
+// each line as its share wrote it, but the lines a quoted field runs on
+// over, which are written back as they were read.
+void MergeBlock(const std::vector<BlockLine>& block, const std::vector<LineResult>& results,
+                const std::vector<TextShare>& shares, const std::string& held, std::size_t markLength,
+                std::string_view separator, bool quoting, bool& insideQuotes, BlockTally& tally, std::string& merged)
+{
+    std::vector<TextField> fields;
+    merged.clear();
+    for (std::size_t i = 0; i < block.size(); ++i)
+    {
+        const BlockLine& line = block[i];
+        const LineResult& result = results[i];
+        const TextShare& share = shares[result.share];
+        const std::string_view whole(held.data() + line.at, line.content + line.ending);
+        if (insideQuotes)
+        {
+            const std::size_t mark = line.number == 1 ? markLength : 0;
+            // The rest of a quoted field with line breaks in it belongs to
+            // the record begun on an earlier line, as RFC 4180 reads it;
+            // that record was converted or reported by its first line.
+            insideQuotes = StaysInsideQuotes(whole.substr(mark, line.content - mark), separator, fields);
+            merged.append(whole);
+            continue;
+        }
+        merged.append(share.out, result.outAt, result.outLength);
+        tally.converted += result.converted ? 1 : 0;
+        if (result.failed)
+        {
+            ++tally.notConverted;
+            if (tally.listed.size() < kListedLines)
+                tally.listed.push_back(Skipped{line.number, share.reasons[result.reason]});
+        }
+        insideQuotes = quoting && result.opensQuote;
+    }
+}
+
 // Fails a run with why, said as a status text before the end notice.
 void FailRun(CBatchRunControl& run, const std::string& why)
 {
@@ -1182,9 +1228,7 @@ void ConvertTextFile(CBatchRunControl& run, const TextDescriptionSource& describ
     int end = BATCH_COMPLETED;
     long long position = 0; // bytes read so far
     long long lineNumber = 0;
-    long long notConverted = 0;
-    long long converted = 0;
-    std::vector<Skipped> listed;
+    BlockTally tally;
     if (failure == -1)
         end = -1;
     else if (failure != 0)
@@ -1272,7 +1316,6 @@ void ConvertTextFile(CBatchRunControl& run, const TextDescriptionSource& describ
         std::vector<BlockLine> block;
         std::vector<LineResult> results;
         std::string held, merged;
-        std::vector<TextField> fields;
         bool more = true;
         // The running flag is read once a block, after the block is read:
         // the block is converted whatever it says, and the next one is not
@@ -1324,34 +1367,7 @@ void ConvertTextFile(CBatchRunControl& run, const TextDescriptionSource& describ
                              static_cast<std::uint32_t>(s), shares[s]);
             });
 
-            merged.clear();
-            for (std::size_t i = 0; i < block.size(); ++i)
-            {
-                const BlockLine& line = block[i];
-                const LineResult& result = results[i];
-                const TextShare& share = shares[result.share];
-                const std::string_view whole(held.data() + line.at, line.content + line.ending);
-                if (insideQuotes)
-                {
-                    const std::size_t mark = line.number == 1 ? markLength : 0;
-                    // The rest of a quoted field with line breaks in it
-                    // belongs to the record begun on an earlier line, as
-                    // RFC 4180 reads it; that record was converted or
-                    // reported by its first line.
-                    insideQuotes = StaysInsideQuotes(whole.substr(mark, line.content - mark), separator, fields);
-                    merged.append(whole);
-                    continue;
-                }
-                merged.append(share.out, result.outAt, result.outLength);
-                converted += result.converted ? 1 : 0;
-                if (result.failed)
-                {
-                    ++notConverted;
-                    if (listed.size() < kListedLines)
-                        listed.push_back(Skipped{line.number, share.reasons[result.reason]});
-                }
-                insideQuotes = quoting && result.opensQuote;
-            }
+            MergeBlock(block, results, shares, held, markLength, separator, quoting, insideQuotes, tally, merged);
             if (std::fwrite(merged.data(), 1, merged.size(), destination) != merged.size())
             {
                 // A full disk stops the run at once; it fails with why.
@@ -1368,5 +1384,5 @@ void ConvertTextFile(CBatchRunControl& run, const TextDescriptionSource& describ
         }
     }
 
-    FinishTextRun(run, files, reader.Failed(), end, notConverted, converted, listed);
+    FinishTextRun(run, files, reader.Failed(), end, tally.notConverted, tally.converted, tally.listed);
 }
