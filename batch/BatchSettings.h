@@ -53,6 +53,11 @@ struct BatchSettings
     // converter applies them to the height column.
     std::int32_t sourceGeoid = 0;
     std::int32_t destinationGeoid = 0;
+    // Decimals of every coordinate a text file or a table gets written; -1
+    // for the defaults (a text file: 2 for grid units and heights, 6 for
+    // degrees; a table: 3 for grid units, 6 for degrees).
+    // The wizard's pages do not offer it yet: they keep the defaults.
+    std::int32_t precision = -1;
 };
 
 enum ConversionTypes

@@ -11,6 +11,7 @@
 #include "CxAdo.h"
 #include "Messages.h"
 #include "NumericLocale.h"
+#include "NumberText.h"
 
 namespace {
 
@@ -31,9 +32,12 @@ std::string Formatted(const char* format, double value)
     return text;
 }
 
-// n decimals, halves going upwards.
+// n decimals, halves going upwards. A double holds no more than 15
+// significant decimals of a coordinate; asked for more, it is kept whole.
 double RoundTo(double value, int decimals)
 {
+    if (decimals > 15)
+        return value;
     const double scale = std::pow(10.0, decimals);
     return std::floor(value * scale + 0.5) / scale;
 }
@@ -59,42 +63,6 @@ int FindField(const CCxAdo& ado, const std::string& name, int first = 0)
         if (EqualNoCase(ado.FieldName(i), name))
             return i;
     return -1;
-}
-
-// Digits with an optional sign, decimal point and exponent, and nothing else
-// but blanks around them: what a number stored as text looks like.
-bool IsNumberText(const std::string& text, std::size_t& begin, std::size_t& end)
-{
-    begin = text.find_first_not_of(" \t\r\n");
-    if (begin == std::string::npos)
-        return false;
-    end = text.find_last_not_of(" \t\r\n") + 1;
-    std::size_t i = begin;
-    if (text[i] == '+' || text[i] == '-')
-        ++i;
-    std::size_t digits = 0;
-    while (i < end && std::isdigit(static_cast<unsigned char>(text[i])))
-        ++i, ++digits;
-    if (i < end && text[i] == '.')
-    {
-        ++i;
-        while (i < end && std::isdigit(static_cast<unsigned char>(text[i])))
-            ++i, ++digits;
-    }
-    if (digits == 0)
-        return false;
-    if (i < end && (text[i] == 'e' || text[i] == 'E'))
-    {
-        ++i;
-        if (i < end && (text[i] == '+' || text[i] == '-'))
-            ++i;
-        std::size_t exponent = 0;
-        while (i < end && std::isdigit(static_cast<unsigned char>(text[i])))
-            ++i, ++exponent;
-        if (exponent == 0)
-            return false;
-    }
-    return i == end;
 }
 
 } // namespace
@@ -128,17 +96,8 @@ CoordinateValue ReadCoordinateValue(const CCxValue& value, double& number)
         const std::string& text = value.AsText();
         if (text.find_first_not_of(" \t\r\n") == std::string::npos)
             return CoordinateValue::Empty;
-        std::size_t begin = 0, end = 0;
-        if (!IsNumberText(text, begin, end))
-            return CoordinateValue::NotNumber;
-        CNumericLocale numbers;
-        number = std::strtod(text.substr(begin, end - begin).c_str(), nullptr);
-        if (!std::isfinite(number))
-        {
-            number = 0.0;
-            return CoordinateValue::NotNumber;
-        }
-        return CoordinateValue::Number;
+        // Numbers stored as text are read as every other reader reads them.
+        return ReadStrictNumber(text, '.', true, number) ? CoordinateValue::Number : CoordinateValue::NotNumber;
     }
     default:
         // Dates, booleans, money, bytes: no coordinate.
@@ -274,7 +233,7 @@ void ConvertDatabaseTable(CBatchRunControl& run)
 
     run.SignalStarted();
     const BatchSettings& s = run.Settings();
-    const int decimals = s.destinationGrid != 0 ? 3 : 6;
+    const int decimals = s.precision >= 0 ? s.precision : s.destinationGrid != 0 ? 3 : 6;
     CCxAdo ado;
     bool started = false;
 

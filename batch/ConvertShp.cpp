@@ -14,6 +14,8 @@
 #include "BatchRunControl.h"
 #include "DestinationWkt.h"
 #include "NumericLocale.h"
+#include "OutputFiles.h"
+#include "TextCase.h"
 
 namespace fs = std::filesystem;
 
@@ -32,7 +34,13 @@ constexpr std::size_t kRecordsAShare = 8;
 // Every companion an earlier run may have left beside the destination. The
 // spatial indexes and the metadata describe the old coordinates, so they are
 // never carried over.
-constexpr const char* kCompanions[] = {".shx", ".dbf", ".prj", ".cpg", ".sbn", ".sbx", ".qix", ".shp.xml"};
+// Every file GIS programs keep beside a main file: the index, attributes,
+// projection and code page, spatial and attribute indexes (ESRI's, QGIS's,
+// MapServer's), the ESRI projection of QGIS, and metadata. A new set leaves
+// none of an old set's beside it.
+constexpr const char* kCompanions[] = {".shx", ".dbf", ".prj", ".cpg", ".sbn", ".sbx", ".fbn", ".fbx",
+                                       ".ain", ".aih", ".atx", ".ixs", ".mxs", ".qix", ".fix", ".qpj",
+                                       ".shp.xml"};
 
 static_assert(std::endian::native == std::endian::little || std::endian::native == std::endian::big);
 
@@ -90,12 +98,6 @@ void PutLittleDouble(unsigned char* p, double d)
     std::memcpy(p, &v, 8);
 }
 
-bool SameFile(const std::string& a, const std::string& b)
-{
-    std::error_code error;
-    return std::filesystem::equivalent(a, b, error) && !error;
-}
-
 bool HasZ(int shapeType)
 {
     return shapeType == 11 || shapeType == 13 || shapeType == 15 || shapeType == 18 || shapeType == 31;
@@ -113,29 +115,13 @@ bool KnownShapeType(int t)
     }
 }
 
-std::string Lower(std::string text)
-{
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
-
-std::string Upper(std::string text)
-{
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return text;
-}
-
 // The path without its ".shp" extension of any case, and whether that
 // extension is written in upper case; none without such an extension.
 std::optional<std::pair<std::string, bool>> SplitMainName(const std::string& path)
 {
     const std::size_t slash = path.rfind('/');
     const std::size_t start = slash == std::string::npos ? 0 : slash + 1;
-    if (path.size() < start + 5 || Lower(path.substr(path.size() - 4)) != ".shp")
+    if (path.size() < start + 5 || AsciiLower(path.substr(path.size() - 4)) != ".shp")
         return std::nullopt;
     const std::string extension = path.substr(path.size() - 3);
     return std::make_pair(path.substr(0, path.size() - 4), extension == "SHP");
@@ -160,13 +146,13 @@ std::vector<std::string> CompanionsOnDisk(const std::string& base, const char* e
     std::vector<std::string> found;
     const std::string folder = Folder(base);
     const std::string stem = FileName(base);
-    const std::string wanted = Lower(extension);
+    const std::string wanted = AsciiLower(extension);
     std::error_code error;
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error))
     {
         const std::string name = it->path().filename().string();
         if (name.size() == stem.size() + wanted.size() && name.compare(0, stem.size(), stem) == 0 &&
-            Lower(name.substr(stem.size())) == wanted)
+            AsciiLower(name.substr(stem.size())) == wanted)
             found.push_back((folder == "." && base.find('/') == std::string::npos ? std::string() : folder) + name);
     }
     std::sort(found.begin(), found.end());
@@ -233,7 +219,7 @@ std::optional<std::string> CConvertShp::CompanionName(const std::string& path, c
     const auto split = SplitMainName(path);
     if (!split)
         return std::nullopt;
-    return split->first + (split->second ? Upper(extension) : Lower(extension));
+    return split->first + (split->second ? AsciiUpper(extension) : AsciiLower(extension));
 }
 
 std::optional<std::string> CConvertShp::FindCompanion(const std::string& path, const char* extension)
@@ -252,10 +238,10 @@ std::optional<std::string> CConvertShp::FindCompanion(const std::string& path, c
     // A set whose names differ in case as a whole, such as Roads.shp beside
     // ROADS.DBF.
     const std::string folder = Folder(path);
-    const std::string wanted = Lower(FileName(split->first) + extension);
+    const std::string wanted = AsciiLower(FileName(split->first) + extension);
     std::vector<std::string> found;
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error))
-        if (Lower(it->path().filename().string()) == wanted && it->is_regular_file(error))
+        if (AsciiLower(it->path().filename().string()) == wanted && it->is_regular_file(error))
             found.push_back(it->path().string());
     std::sort(found.begin(), found.end());
     if (found.empty())
@@ -304,28 +290,30 @@ int CConvertShp::Prepare()
                 return Fail("the destination \"" + t + "\" is a file of the source set");
         if (fs::exists(fs::symlink_status(t, error)) && !fs::is_regular_file(fs::symlink_status(t, error)))
             return Fail("the destination \"" + t + "\" is not a regular file");
+        if (const std::string refusal = ReplaceRefusal(t); !refusal.empty())
+            return Fail(refusal);
     }
+    ClearEarlierLeftovers();
     return 0;
+}
+
+void CConvertShp::ClearEarlierLeftovers()
+{
+    std::vector<std::string> names = {destination};
+    for (const char* extension : kCompanions)
+        names.push_back(*CompanionName(destination, extension));
+    for (const auto& name : names)
+        for (const auto& line : ClearLeftovers(name))
+            page->Send(BATCH_STATUS, "Leftover of an earlier run that ended: " + line);
 }
 
 int CConvertShp::OpenTemporary(const std::string& final, std::FILE*& file)
 {
-    std::string pattern = Folder(final) + "." + FileName(final) + ".XXXXXX";
-    const int descriptor = ::mkstemp(pattern.data());
-    if (descriptor < 0)
-        return Fail("\"" + final + "\" cannot be written: " + std::strerror(errno));
-    // A new file gets the permissions the final name would get.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    (void)::fchmod(descriptor, 0666 & ~mask);
-    file = ::fdopen(descriptor, "wb+");
+    std::string path, why;
+    file = CreateTemporary(final, path, why);
     if (file == nullptr)
-    {
-        ::close(descriptor);
-        ::unlink(pattern.c_str());
-        return Fail("\"" + final + "\" cannot be written");
-    }
-    written.emplace_back(pattern, final);
+        return Fail(why);
+    written.emplace_back(path, final);
     return 0;
 }
 
@@ -881,16 +869,18 @@ int CConvertShp::Commit()
     std::vector<std::string> finals;
     for (const auto& w : written)
         finals.push_back(w.second);
+    std::vector<std::string> stale;
     const std::string base = SplitMainName(destination)->first;
     for (const char* extension : kCompanions)
-        for (const auto& stale : CompanionsOnDisk(base, extension))
-            if (std::find(finals.begin(), finals.end(), stale) == finals.end() && ::unlink(stale.c_str()) != 0)
-                return Fail("the old \"" + stale + "\" cannot be removed: " + std::strerror(errno));
+        for (const auto& old : CompanionsOnDisk(base, extension))
+            if (std::find(finals.begin(), finals.end(), old) == finals.end())
+                stale.push_back(old);
     // The companions first, the main file last: until it is renamed, the
     // destination's main file is the old one or none.
-    for (std::size_t i = written.size(); i-- > 0;)
-        if (std::rename(written[i].first.c_str(), written[i].second.c_str()) != 0)
-            return Fail("\"" + written[i].second + "\" cannot be written: " + std::strerror(errno));
+    const std::vector<std::pair<std::string, std::string>> order(written.rbegin(), written.rend());
+    std::string why;
+    if (!ReplaceFiles(order, stale, why))
+        return Fail(why);
     committed = true;
     return 0;
 }

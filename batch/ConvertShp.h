@@ -19,10 +19,11 @@ class CBatchRunControl;
 // and the code page file; a .prj describing the destination system.
 //
 // Everything is written under temporary names beside the destination and
-// renamed into place only when the whole set is complete, after the
-// destination's companions from an earlier run (.shx .dbf .prj .cpg .sbn .sbx
-// .qix .shp.xml) are removed. A failed or cancelled run leaves the
-// destination as it was.
+// put in place only when the whole set is complete, together with the removal
+// of the destination's companions from an earlier run (every companion GIS
+// programs know, .qpj .aih .ain .atx .fix among them), as one step that is
+// undone when any file of it cannot be replaced. A failed or cancelled run
+// leaves the destination as it was; a read-only destination is refused.
 //
 // The file operations return 0 when done (a cancellation included), 1 when a
 // companion is skipped because the source has none, and -1 on failure, with
@@ -78,6 +79,9 @@ private:
         void Add(const Box& other);
     };
     int Fail(const std::string& why);
+    // Removes the temporary files runs to this destination left when they
+    // were killed, and says so.
+    void ClearEarlierLeftovers();
     int FailRecord(long long record, long long offset, const std::string& why);
     int OpenTemporary(const std::string& final, std::FILE*& file);
     int CloseOutput(std::FILE*& file, const std::string& name);

@@ -1,5 +1,7 @@
 #include "NumericLocale.h"
 
+#include "NumberText.h"
+
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -56,45 +58,8 @@ double ReadLeadingNumber(std::string_view text)
 
 bool ReadWholeNumber(std::string_view text, bool decimalComma, double& value)
 {
-    auto white = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
-    while (!text.empty() && white(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && white(text.back()))
-        text.remove_suffix(1);
-    // One sign at most; from_chars reads the minus itself.
-    std::size_t at = 0;
-    if (!text.empty() && text.front() == '+')
-        text.remove_prefix(1);
-    else if (!text.empty() && text.front() == '-')
-        at = 1;
-    std::size_t digits = 0;
-    std::size_t mark = std::string_view::npos;
-    for (; at < text.size(); ++at)
-    {
-        const char c = text[at];
-        if (c >= '0' && c <= '9')
-            ++digits;
-        else if ((c == '.' || (decimalComma && c == ',')) && mark == std::string_view::npos)
-            mark = at;
-        else
-            return false;
-    }
-    if (digits == 0)
-        return false;
-    // A comma is a decimal point spelt otherwise; from_chars wants the point.
-    char copy[128];
-    if (mark != std::string_view::npos && text[mark] == ',')
-    {
-        if (text.size() > sizeof copy)
-            return false;
-        std::memcpy(copy, text.data(), text.size());
-        copy[mark] = '.';
-        text = std::string_view(copy, text.size());
-    }
-    double read = 0;
-    const auto result = std::from_chars(text.data(), text.data() + text.size(), read, std::chars_format::fixed);
-    if (result.ec != std::errc() || result.ptr != text.data() + text.size() || !std::isfinite(read))
-        return false;
-    value = read;
-    return true;
+    // A comma is the mark only where the caller allows one; either way a
+    // number holds one mark.
+    const char mark = decimalComma && text.find(',') != std::string_view::npos ? ',' : '.';
+    return ReadStrictNumber(text, mark, false, value);
 }

@@ -25,6 +25,9 @@ bool ShapefileSourceSystem(const std::string& shapefile, CPrjMatch& match, std::
         why = "\"" + shapefile + "\" has no .prj to read the source system from";
         return false;
     }
+    // Editors on Windows start a UTF-8 file with a byte order mark.
+    if (wkt.starts_with("\xEF\xBB\xBF"))
+        wkt.erase(0, 3);
     if (!MatchPrj(wkt, match, why))
     {
         why = prj + ": " + why;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <charconv>
 #include <cstdint>
 #include <cstdio>
@@ -23,6 +24,8 @@
 #include "Messages.h"
 #include "NumericLocale.h"
 #include "TextNotationField.h"
+#include "OutputFiles.h"
+#include "TextCase.h"
 
 namespace {
 
@@ -159,12 +162,6 @@ void Stream(std::FILE* file)
     std::setvbuf(file, nullptr, _IOFBF, 1 << 18);
 }
 
-bool SameFile(const std::string& a, const std::string& b)
-{
-    std::error_code error;
-    return std::filesystem::equivalent(a, b, error) && !error;
-}
-
 bool IsRegularFile(const std::string& path)
 {
     struct stat info;
@@ -209,60 +206,6 @@ void AppendFixed(std::string& out, double value, int decimals)
     char text[400];
     const char* end = WriteFixed(text, text + sizeof text, value, decimals);
     out.append(text, end != nullptr ? static_cast<std::size_t>(end - text) : 0);
-}
-
-std::string Lower(std::string text)
-{
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
-
-// The process's file creation mask, read without changing it: umask() can
-// only be read by setting it, which other threads would see.
-mode_t CreationMask()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.starts_with("Umask:"))
-            return static_cast<mode_t>(std::strtoul(line.c_str() + 6, nullptr, 8));
-    return 022;
-}
-
-// Creates the temporary file the output is written to, beside the
-// destination so that the rename stays on one file system, with the mode a
-// new file gets (or the mode of the file it replaces).
-std::FILE* CreateTemporary(const std::string& destination, std::string& path)
-{
-    namespace fs = std::filesystem;
-    const fs::path target(destination);
-    fs::path folder = target.parent_path();
-    if (folder.empty())
-        folder = ".";
-    path = (folder / ("." + target.filename().string() + ".geolynx-XXXXXX")).string();
-    const int fd = ::mkstemp(path.data());
-    if (fd < 0)
-    {
-        path.clear();
-        return nullptr;
-    }
-    struct stat info;
-    mode_t mode = 0;
-    if (::stat(destination.c_str(), &info) == 0)
-        mode = info.st_mode & 07777;
-    else
-        mode = 0666 & ~CreationMask();
-    ::fchmod(fd, mode);
-    std::FILE* file = ::fdopen(fd, "w");
-    if (file == nullptr)
-    {
-        ::close(fd);
-        ::unlink(path.c_str());
-        path.clear();
-    }
-    return file;
 }
 
 // A destination that is no regular file (a terminal, /dev/stdout, a pipe)
@@ -337,7 +280,11 @@ struct LineLayout
     const BatchSettings* settings = nullptr;
     std::string_view separator;
     bool gridSource = false;
+    // The file's decimal mark, decided once for the whole file: a number
+    // written with the other mark is refused, and the converted values are
+    // written with this one.
     bool decimalComma = false;
+    int heightDecimals = 2;
     int decimals = 6;
     long long columns[3] = {0, 0, 0};
     // The roles in the order their columns stand on a line.
@@ -374,6 +321,8 @@ struct LineResult
     bool failed = false;
     // The line ends inside a quoted field it opened.
     bool opensQuote = false;
+    // Its coordinates were converted and written.
+    bool converted = false;
 };
 
 const char* const kRoleNames[3] = {"longitude", "latitude", "altitude"};
@@ -432,6 +381,14 @@ void ConvertLine(const LineLayout& layout, CConversionContext& context, std::str
         if (value.empty())
         {
             problem = "empty";
+            break;
+        }
+        if (value.find(layout.decimalComma ? '.' : ',') != std::string_view::npos)
+        {
+            // "434.039" in a file of decimal commas is a thousands point, or
+            // a value from elsewhere: no guess is made at it.
+            problem = layout.decimalComma ? "written with a decimal point, but the file's decimal mark is the comma"
+                                          : "written with a decimal comma, but the file's decimal mark is the point";
             break;
         }
         // Plain decimal numbers, nearly every field, are read the fast way
@@ -495,10 +452,14 @@ void ConvertLine(const LineLayout& layout, CConversionContext& context, std::str
         const int role = layout.order[static_cast<std::size_t>(k)];
         const TextField& field = fields[static_cast<std::size_t>(layout.columns[role]) - 1];
         out.append(text.substr(copied, field.valueBegin - copied));
-        AppendFixed(out, values[role], role == 2 ? 2 : layout.decimals);
+        const std::size_t at = out.size();
+        AppendFixed(out, values[role], role == 2 ? layout.heightDecimals : layout.decimals);
+        if (layout.decimalComma)
+            std::replace(out.begin() + static_cast<std::ptrdiff_t>(at), out.end(), '.', ',');
         copied = field.valueEnd;
     }
     out.append(text.substr(copied));
+    result.converted = true;
     out.append(ending);
 }
 
@@ -782,7 +743,7 @@ HeaderColumns ColumnsFromHeader(std::string_view line, std::string_view separato
             name.erase(name.begin());
         while (!name.empty() && IsWhite(name.back()))
             name.pop_back();
-        name = Lower(name);
+        name = AsciiLower(name);
         for (int role = 0; role < 3; ++role)
         {
             if (found[role] != 0)
@@ -876,8 +837,362 @@ std::vector<std::vector<std::string>> PreviewTextFile(const BatchSettings& setti
     return rows;
 }
 
+namespace {
+
+// The decimal mark of a file, decided once from its first lines: the point
+// where the separator is a comma; else the mark of the first coordinate
+// field of those lines that holds one (a comma between digits, or a point),
+// else the point. Lines without every coordinate field are passed over.
+char DecimalMark(const std::vector<StoredLine>& ahead, std::size_t markLength, bool header,
+                 std::string_view separator, const long long (&columns)[3])
+{
+    if (separator == ",")
+        return '.';
+    std::vector<TextField> fields;
+    for (std::size_t i = header ? 1 : 0; i < ahead.size(); ++i)
+    {
+        const std::string_view text = std::string_view(ahead[i].content).substr(i == 0 ? markLength : 0);
+        SplitLine(text, separator, fields);
+        // A line without every coordinate field holds no record to go by.
+        const long long needed = std::max({columns[0], columns[1], columns[2]});
+        if (needed <= 0 || static_cast<std::size_t>(needed) > fields.size())
+            continue;
+        for (const long long column : columns)
+        {
+            if (column <= 0)
+                continue;
+            const TextField& field = fields[static_cast<std::size_t>(column) - 1];
+            const std::string_view value = text.substr(field.valueBegin, field.valueEnd - field.valueBegin);
+            for (std::size_t c = 0; c < value.size(); ++c)
+            {
+                if (value[c] == '.')
+                    return '.';
+                if (value[c] == ',' && c > 0 && c + 1 < value.size() &&
+                    std::isdigit(static_cast<unsigned char>(value[c - 1])) &&
+                    std::isdigit(static_cast<unsigned char>(value[c + 1])))
+                    return ',';
+            }
+        }
+    }
+    return '.';
+}
+
+// The text encoding of a file this converter cannot read, from its first
+// lines: UTF-16 or UTF-32 by its byte order mark, or UTF-16 without one by
+// the zero bytes between its characters; empty for any other file.
+std::string ForeignEncoding(const std::vector<StoredLine>& ahead)
+{
+    if (ahead.empty())
+        return std::string();
+    const std::string_view first = ahead.front().content;
+    if (first.starts_with(std::string_view("\xFF\xFE\0\0", 4)) || first.starts_with(std::string_view("\0\0\xFE\xFF", 4)))
+        return "UTF-32 text";
+    if (first.starts_with("\xFF\xFE"))
+        return "UTF-16 text (little-endian)";
+    if (first.starts_with("\xFE\xFF"))
+        return "UTF-16 text (big-endian)";
+    std::size_t zeros = 0, bytes = 0;
+    for (const StoredLine& line : ahead)
+    {
+        bytes += line.content.size();
+        zeros += static_cast<std::size_t>(std::count(line.content.begin(), line.content.end(), '\0'));
+    }
+    // Latin text in UTF-16 is every other byte zero.
+    if (bytes >= 4 && zeros * 3 >= bytes)
+        return "UTF-16 text";
+    return std::string();
+}
+
+// Decides the separator (the settings' own, or detected from the first
+// lines) and the columns (the settings' own, or named by the header) of a
+// run: 0 when they can be used, else the message number that says why not,
+// or -1 when why was said already.
+int DecideFields(CBatchRunControl& run, const std::vector<StoredLine>& ahead, std::size_t markLength,
+                 std::string& separator, long long& lonColumn, long long& latColumn, long long& altColumn)
+{
+    const BatchSettings& settings = run.Settings();
+    separator = ResolveSeparator(settings);
+    int failure = 0; // a message number when the run cannot start
+    const std::string encoding = ForeignEncoding(ahead);
+    if (!encoding.empty())
+    {
+        // Its separators and digits are not the bytes looked for: it is said
+        // what the file is, rather than that its separator is unclear.
+        run.Send(BATCH_STATUS, "Text file not converted: the file is " + encoding + "; save it as UTF-8");
+        failure = -1;
+    }
+    if (failure == 0 && separator.empty() && settings.SeparatorChoice == 0)
+    {
+        std::vector<std::string> sample;
+        for (const StoredLine& line : ahead)
+            sample.push_back(line.content.substr(sample.empty() ? markLength : 0));
+        const SeparatorGuess guess = DetectSeparator(sample);
+        if (guess.state == SeparatorGuess::Found)
+            separator.assign(1, guess.separator);
+        else if (guess.state == SeparatorGuess::Unclear)
+            failure = IDS_BATCH_SEPARATOR_UNCLEAR;
+    }
+
+    lonColumn = settings.longitudeColumn;
+    latColumn = settings.latitudeColumn;
+    altColumn = settings.altitudeColumn;
+    if (failure == 0 && settings.header != 0 && settings.columnsFromHeader != 0 && !ahead.empty())
+    {
+        const HeaderColumns named = ColumnsFromHeader(ahead.front().content, separator);
+        if (named.longitude != 0)
+        {
+            lonColumn = named.longitude;
+            latColumn = named.latitude;
+            altColumn = named.altitude;
+        }
+    }
+    if (failure == 0 && !ColumnsUsable(static_cast<int>(lonColumn), static_cast<int>(latColumn),
+                                       static_cast<int>(altColumn)))
+        failure = IDS_BATCH_COLUMNS_UNUSABLE;
+    return failure;
+}
+
+// What the start of a file holds besides its records, and what a run does
+// with it.
+struct TextStart
+{
+    // The byte-order mark's length on the first line, where it is read past.
+    std::size_t markLength = 0;
+    // The input's first line end, which the description line gets.
+    std::string lineEnd;
+    // An earlier run's description line was taken out of the lines ahead.
+    bool dropped = false;
+    // Bytes read that are not written again, for the progress.
+    long long skippedBytes = 0;
+    // The byte-order mark is written by itself, ahead of the description.
+    bool markFirst = false;
+};
+
+// Looks at the first lines read ahead: the byte-order mark, the line end, an
+// earlier run's description (dropped from ahead, since it names the input's
+// system) and where the mark goes.
+TextStart LookAtStart(std::vector<StoredLine>& ahead, const BatchSettings& settings)
+{
+    // The byte-order mark is written back and not read as part of a field.
+    TextStart start;
+    std::size_t& markLength = start.markLength;
+    if (!ahead.empty() && std::string_view(ahead.front().content).starts_with(kByteOrderMark))
+        markLength = kByteOrderMark.size();
+
+    // The description's line end is the input's first one.
+    start.lineEnd = !ahead.empty() && !ahead.front().ending.empty() ? ahead.front().ending : "\n";
+    // An earlier run's description stands first, or right after the
+    // header; it is dropped, since it names the input's system. Its bytes
+    // still count as read, and its number as a line of the input.
+    const std::size_t describedAt = settings.header != 0 ? 1 : 0;
+    bool& dropped = start.dropped;
+    long long& skippedBytes = start.skippedBytes;
+    if (ahead.size() > describedAt)
+    {
+        const StoredLine& line = ahead[describedAt];
+        const std::size_t mark = describedAt == 0 ? markLength : 0;
+        if (IsDescriptionLine(std::string_view(line.content).substr(mark)))
+        {
+            dropped = true;
+            skippedBytes = static_cast<long long>(line.content.size() - mark + line.ending.size());
+            ahead.erase(ahead.begin() + static_cast<std::ptrdiff_t>(describedAt));
+        }
+    }
+    // Where the description goes before the first line, the byte-order mark
+    // is written ahead of it by itself.
+    if (markLength != 0 && describedAt == 0 && (dropped || settings.describe != 0))
+    {
+        start.markFirst = true;
+        if (!dropped)
+        {
+            ahead.front().content.erase(0, markLength);
+            skippedBytes += static_cast<long long>(markLength);
+        }
+        markLength = 0;
+    }
+    return start;
+}
+
+// The count of a run's lines, converted and not, and the first of those
+// that were not, with why.
+struct BlockTally
+{
+    long long converted = 0;
+    long long notConverted = 0;
+    std::vector<Skipped> listed;
+};
+
+// Puts the lines of a converted block together in their order into merged:
+// each line as its share wrote it, but the lines a quoted field runs on
+// over, which are written back as they were read.
+void MergeBlock(const std::vector<BlockLine>& block, const std::vector<LineResult>& results,
+                const std::vector<TextShare>& shares, const std::string& held, std::size_t markLength,
+                std::string_view separator, bool quoting, bool& insideQuotes, BlockTally& tally, std::string& merged)
+{
+    std::vector<TextField> fields;
+    merged.clear();
+    for (std::size_t i = 0; i < block.size(); ++i)
+    {
+        const BlockLine& line = block[i];
+        const LineResult& result = results[i];
+        const TextShare& share = shares[result.share];
+        const std::string_view whole(held.data() + line.at, line.content + line.ending);
+        if (insideQuotes)
+        {
+            const std::size_t mark = line.number == 1 ? markLength : 0;
+            // The rest of a quoted field with line breaks in it belongs to
+            // the record begun on an earlier line, as RFC 4180 reads it;
+            // that record was converted or reported by its first line.
+            insideQuotes = StaysInsideQuotes(whole.substr(mark, line.content - mark), separator, fields);
+            merged.append(whole);
+            continue;
+        }
+        merged.append(share.out, result.outAt, result.outLength);
+        tally.converted += result.converted ? 1 : 0;
+        if (result.failed)
+        {
+            ++tally.notConverted;
+            if (tally.listed.size() < kListedLines)
+                tally.listed.push_back(Skipped{line.number, share.reasons[result.reason]});
+        }
+        insideQuotes = quoting && result.opensQuote;
+    }
+}
+
+// Fails a run with why, said as a status text before the end notice.
+void FailRun(CBatchRunControl& run, const std::string& why)
+{
+    run.Send(BATCH_STATUS, "Text file not converted: " + why);
+    run.Post(BATCH_STOPPED, kBatchFailedText);
+}
+
+// The files of a run: the source, and the destination or the temporary file
+// written in its place.
+struct TextFiles
+{
+    std::FILE* source = nullptr;
+    std::FILE* destination = nullptr;
+    // 0 when the system cannot tell (a pipe), which converts as well.
+    long long size = 0;
+    bool inPlace = false;
+    std::string temporary;
+    // The error of the first write that failed.
+    int writeError = 0;
+};
+
+// Opens the source for reading and the destination for writing; false, with
+// the run failed and why said, when either cannot be.
+bool OpenTextFiles(CBatchRunControl& run, TextFiles& files)
+{
+    const BatchSettings& settings = run.Settings();
+    // The source is only ever read, so a read-only source converts.
+    files.source = std::fopen(settings.sourceFile.c_str(), "rb");
+    struct stat info;
+    int error = files.source == nullptr ? errno : 0;
+    if (files.source != nullptr && ::fstat(::fileno(files.source), &info) != 0)
+        error = errno;
+    else if (files.source != nullptr && S_ISDIR(info.st_mode))
+        error = EISDIR;
+    if (error != 0)
+    {
+        if (files.source != nullptr)
+            std::fclose(files.source);
+        ShowMessage(IDS_BATCH_INPUT_FAILED);
+        FailRun(run, "\"" + settings.sourceFile + "\" cannot be read: " + std::strerror(error));
+        return false;
+    }
+    Stream(files.source);
+    files.size = S_ISREG(info.st_mode) ? info.st_size : 0;
+
+    std::string why;
+    if (SameFile(settings.sourceFile, settings.destinationFile))
+    {
+        ShowMessage(IDS_BATCH_SAME_FILE);
+        why = "the source and the destination are the same file";
+    }
+    // The destination keeps what it held until the run completes.
+    files.inPlace = why.empty() && WrittenInPlace(settings.destinationFile);
+    if (why.empty() && files.inPlace)
+    {
+        files.destination = std::fopen(settings.destinationFile.c_str(), "w");
+        if (files.destination == nullptr)
+            why = "\"" + settings.destinationFile + "\" cannot be written: " + std::strerror(errno);
+    }
+    else if (why.empty())
+    {
+        why = ReplaceRefusal(settings.destinationFile);
+        if (why.empty())
+        {
+            for (const auto& line : ClearLeftovers(settings.destinationFile))
+                run.Send(BATCH_STATUS, "Leftover of an earlier run that ended: " + line);
+            files.destination = CreateTemporary(settings.destinationFile, files.temporary, why);
+        }
+    }
+    if (files.destination == nullptr)
+    {
+        if (!SameFile(settings.sourceFile, settings.destinationFile))
+            ShowMessage(IDS_BATCH_OUTPUT_FAILED);
+        std::fclose(files.source);
+        FailRun(run, why);
+        return false;
+    }
+    Stream(files.destination);
+    return true;
+}
+
+// Closes the files of a run and, when it completed, puts the output in
+// place; then tells the run's end, with why when it failed.
+void FinishTextRun(CBatchRunControl& run, TextFiles& files, bool readFailed, int end, long long notConverted,
+                   long long converted, const std::vector<Skipped>& listed)
+{
+    const std::string& name = run.Settings().destinationFile;
+    std::fclose(files.source);
+    // The last block goes out at the flush, which may fail as any write.
+    errno = 0;
+    if ((std::fflush(files.destination) != 0 || std::ferror(files.destination) != 0) && files.writeError == 0)
+        files.writeError = errno != 0 ? errno : EIO;
+    if (std::fclose(files.destination) != 0 && files.writeError == 0)
+        files.writeError = errno != 0 ? errno : EIO;
+    std::string why;
+    if (end == BATCH_COMPLETED && readFailed)
+        why = "\"" + run.Settings().sourceFile + "\" could not be read completely";
+    else if (end == BATCH_COMPLETED && files.writeError != 0)
+        why = "\"" + name + "\" could not be written completely: " + std::strerror(files.writeError);
+    else if (end == BATCH_COMPLETED && converted == 0 && notConverted > 0)
+    {
+        // A file of which nothing converts is no converted file.
+        why = "no line could be converted";
+        for (std::size_t i = 0; i < listed.size(); ++i)
+            why += (i == 0 ? ": line " : ", line ") + std::to_string(listed[i].line) + " (" + listed[i].reason + ")";
+    }
+    bool completed = end == BATCH_COMPLETED && why.empty();
+    if (!files.inPlace)
+    {
+        if (completed && !ReplaceFiles({{files.temporary, name}}, {}, why))
+        {
+            completed = false;
+            MessagePresenter().Show(IDS_BATCH_RENAME_FAILED, kBatchRenameFailedText);
+        }
+        if (!completed)
+            ::unlink(files.temporary.c_str());
+    }
+    // The output is in place before the page hears the end, so it can be
+    // opened at once.
+    if (completed)
+        run.Post(BATCH_COMPLETED, CompletedText(notConverted, listed));
+    else if (end == BATCH_STOPPED)
+        run.Post(BATCH_STOPPED, kBatchAbortedText);
+    else if (!why.empty())
+        FailRun(run, why);
+    else
+        run.Post(BATCH_STOPPED, kBatchFailedText);
+}
+
+} // namespace
+
 void ConvertTextFile(CBatchRunControl& run)
 {
+
     ConvertTextFile(run, DestinationDescription);
 }
 
@@ -890,40 +1205,12 @@ void ConvertTextFile(CBatchRunControl& run, const TextDescriptionSource& describ
     run.Post(BATCH_STATUS, "Currently converting CSV file, please wait...");
     const BatchSettings& settings = run.Settings();
 
-    // The source is only ever read, so a read-only source converts.
-    std::FILE* source = std::fopen(settings.sourceFile.c_str(), "rb");
-    if (source == nullptr)
-    {
-        ShowMessage(IDS_BATCH_INPUT_FAILED);
-        run.Post(BATCH_STOPPED, kBatchFailedText);
+    TextFiles files;
+    if (!OpenTextFiles(run, files))
         return;
-    }
-    Stream(source);
-    // A size the system cannot tell (a pipe) converts as well; only its
-    // progress stays at 0.
-    struct stat info;
-    const long long size = ::fstat(::fileno(source), &info) == 0 && S_ISREG(info.st_mode) ? info.st_size : 0;
-
-    if (SameFile(settings.sourceFile, settings.destinationFile))
-    {
-        std::fclose(source);
-        ShowMessage(IDS_BATCH_SAME_FILE);
-        run.Post(BATCH_STOPPED, kBatchFailedText);
-        return;
-    }
-    // The destination keeps what it held until the run completes.
-    const bool inPlace = WrittenInPlace(settings.destinationFile);
-    std::string temporary;
-    std::FILE* destination = inPlace ? std::fopen(settings.destinationFile.c_str(), "w")
-                                     : CreateTemporary(settings.destinationFile, temporary);
-    if (destination == nullptr)
-    {
-        std::fclose(source);
-        ShowMessage(IDS_BATCH_OUTPUT_FAILED);
-        run.Post(BATCH_STOPPED, kBatchFailedText);
-        return;
-    }
-    Stream(destination);
+    std::FILE* source = files.source;
+    std::FILE* destination = files.destination;
+    const long long size = files.size;
 
     CLineReader reader(source);
     // The first lines are read ahead for autodetection and the header's
@@ -950,82 +1237,23 @@ void ConvertTextFile(CBatchRunControl& run, const TextDescriptionSource& describ
         }
         return reader.Next(content, ending);
     };
-    // The byte-order mark is written back and not read as part of a field.
-    std::size_t markLength = 0;
-    if (!ahead.empty() && std::string_view(ahead.front().content).starts_with(kByteOrderMark))
-        markLength = kByteOrderMark.size();
+    const TextStart start = LookAtStart(ahead, settings);
+    const std::size_t markLength = start.markLength;
+    const std::string& lineEnd = start.lineEnd;
 
-    // The description's line end is the input's first one.
-    const std::string lineEnd = !ahead.empty() && !ahead.front().ending.empty() ? ahead.front().ending : "\n";
-    // An earlier run's description stands first, or right after the
-    // header; it is dropped, since it names the input's system. Its bytes
-    // still count as read, and its number as a line of the input.
-    const std::size_t describedAt = settings.header != 0 ? 1 : 0;
-    bool dropped = false;
-    long long skippedBytes = 0;
-    if (ahead.size() > describedAt)
-    {
-        const StoredLine& line = ahead[describedAt];
-        const std::size_t mark = describedAt == 0 ? markLength : 0;
-        if (IsDescriptionLine(std::string_view(line.content).substr(mark)))
-        {
-            dropped = true;
-            skippedBytes = static_cast<long long>(line.content.size() - mark + line.ending.size());
-            ahead.erase(ahead.begin() + static_cast<std::ptrdiff_t>(describedAt));
-        }
-    }
-    // Where the description goes before the first line, the byte-order mark
-    // is written ahead of it by itself.
-    bool markFirst = false;
-    if (markLength != 0 && describedAt == 0 && (dropped || settings.describe != 0))
-    {
-        markFirst = true;
-        if (!dropped)
-        {
-            ahead.front().content.erase(0, markLength);
-            skippedBytes += static_cast<long long>(markLength);
-        }
-        markLength = 0;
-    }
-
-    std::string separator = ResolveSeparator(settings);
-    int failure = 0; // a message number when the run cannot start
-    if (separator.empty() && settings.SeparatorChoice == 0)
-    {
-        std::vector<std::string> sample;
-        for (const StoredLine& line : ahead)
-            sample.push_back(line.content.substr(sample.empty() ? markLength : 0));
-        const SeparatorGuess guess = DetectSeparator(sample);
-        if (guess.state == SeparatorGuess::Found)
-            separator.assign(1, guess.separator);
-        else if (guess.state == SeparatorGuess::Unclear)
-            failure = IDS_BATCH_SEPARATOR_UNCLEAR;
-    }
-
-    long long lonColumn = settings.longitudeColumn;
-    long long latColumn = settings.latitudeColumn;
-    long long altColumn = settings.altitudeColumn;
-    if (failure == 0 && settings.header != 0 && settings.columnsFromHeader != 0 && !ahead.empty())
-    {
-        const HeaderColumns named = ColumnsFromHeader(ahead.front().content, separator);
-        if (named.longitude != 0)
-        {
-            lonColumn = named.longitude;
-            latColumn = named.latitude;
-            altColumn = named.altitude;
-        }
-    }
-    if (failure == 0 && !ColumnsUsable(static_cast<int>(lonColumn), static_cast<int>(latColumn),
-                                       static_cast<int>(altColumn)))
-        failure = IDS_BATCH_COLUMNS_UNUSABLE;
+    // The separator and the columns, from the settings and the first lines.
+    std::string separator;
+    long long lonColumn = 0, latColumn = 0, altColumn = 0;
+    int failure = DecideFields(run, ahead, markLength, separator, lonColumn, latColumn, altColumn);
 
     std::string_view content, ending;
     int end = BATCH_COMPLETED;
     long long position = 0; // bytes read so far
     long long lineNumber = 0;
-    long long notConverted = 0;
-    std::vector<Skipped> listed;
-    if (failure != 0)
+    BlockTally tally;
+    if (failure == -1)
+        end = -1;
+    else if (failure != 0)
     {
         MessagePresenter().Show(failure, failure == IDS_BATCH_SEPARATOR_UNCLEAR ? kBatchSeparatorUnclearText
                                                                                 : kBatchColumnsUnusableText);
@@ -1060,7 +1288,7 @@ void ConvertTextFile(CBatchRunControl& run, const TextDescriptionSource& describ
     }
     if (end != -1)
     {
-        if (markFirst)
+        if (start.markFirst)
             std::fwrite(kByteOrderMark.data(), 1, kByteOrderMark.size(), destination);
         if (settings.header != 0 && next(content, ending))
         {
@@ -1073,21 +1301,22 @@ void ConvertTextFile(CBatchRunControl& run, const TextDescriptionSource& describ
                 std::fwrite(lineEnd.data(), 1, lineEnd.size(), destination);
         }
         std::fwrite(description.data(), 1, description.size(), destination);
-        position += skippedBytes;
-        if (dropped)
+        position += start.skippedBytes;
+        if (start.dropped)
             ++lineNumber;
 
         LineLayout layout;
         layout.settings = &settings;
         layout.separator = separator;
         layout.gridSource = settings.sourceGrid != 0;
-        // A decimal comma cannot be told from a separator that is a comma.
-        layout.decimalComma = separator != ",";
-        // "%3.2lf" for grid units, "%3.6lf" for degrees.
-        layout.decimals = settings.destinationGrid != 0 ? 2 : 6;
+        // "%3.2lf" for grid units and heights, "%3.6lf" for degrees, unless
+        // the settings ask for other decimals.
+        layout.decimals = settings.precision >= 0 ? settings.precision : settings.destinationGrid != 0 ? 2 : 6;
+        layout.heightDecimals = settings.precision >= 0 ? settings.precision : 2;
         layout.columns[0] = lonColumn;
         layout.columns[1] = latColumn;
         layout.columns[2] = altColumn;
+        layout.decimalComma = DecimalMark(ahead, markLength, settings.header != 0, separator, layout.columns) == ',';
         // The values are replaced in the order they stand on the line.
         layout.used = altColumn != 0 ? 3 : 2;
         std::sort(layout.order.begin(), layout.order.begin() + layout.used,
@@ -1111,7 +1340,6 @@ void ConvertTextFile(CBatchRunControl& run, const TextDescriptionSource& describ
         std::vector<BlockLine> block;
         std::vector<LineResult> results;
         std::string held, merged;
-        std::vector<TextField> fields;
         bool more = true;
         // The running flag is read once a block, after the block is read:
         // the block is converted whatever it says, and the next one is not
@@ -1163,33 +1391,13 @@ void ConvertTextFile(CBatchRunControl& run, const TextDescriptionSource& describ
                              static_cast<std::uint32_t>(s), shares[s]);
             });
 
-            merged.clear();
-            for (std::size_t i = 0; i < block.size(); ++i)
+            MergeBlock(block, results, shares, held, markLength, separator, quoting, insideQuotes, tally, merged);
+            if (std::fwrite(merged.data(), 1, merged.size(), destination) != merged.size())
             {
-                const BlockLine& line = block[i];
-                const LineResult& result = results[i];
-                const TextShare& share = shares[result.share];
-                const std::string_view whole(held.data() + line.at, line.content + line.ending);
-                if (insideQuotes)
-                {
-                    const std::size_t mark = line.number == 1 ? markLength : 0;
-                    insideQuotes = StaysInsideQuotes(whole.substr(mark, line.content - mark), separator, fields);
-                    ++notConverted;
-                    if (listed.size() < kListedLines)
-                        listed.push_back(Skipped{line.number, "inside a quoted field begun on an earlier line"});
-                    merged.append(whole);
-                    continue;
-                }
-                merged.append(share.out, result.outAt, result.outLength);
-                if (result.failed)
-                {
-                    ++notConverted;
-                    if (listed.size() < kListedLines)
-                        listed.push_back(Skipped{line.number, share.reasons[result.reason]});
-                }
-                insideQuotes = quoting && result.opensQuote;
+                // A full disk stops the run at once; it fails with why.
+                files.writeError = errno != 0 ? errno : EIO;
+                break;
             }
-            std::fwrite(merged.data(), 1, merged.size(), destination);
 
             const int percentage = BatchPercentage(position, size);
             if (percentage != lastPercentage)
@@ -1200,27 +1408,5 @@ void ConvertTextFile(CBatchRunControl& run, const TextDescriptionSource& describ
         }
     }
 
-    const bool readFailed = reader.Failed();
-    std::fclose(source);
-    const bool writeFailed = std::ferror(destination) != 0;
-    const bool closeFailed = std::fclose(destination) != 0;
-    const bool completed = end == BATCH_COMPLETED && !readFailed && !writeFailed && !closeFailed;
-    bool renamed = inPlace;
-    if (!inPlace)
-    {
-        if (completed)
-            renamed = std::rename(temporary.c_str(), settings.destinationFile.c_str()) == 0;
-        if (!completed || !renamed)
-            ::unlink(temporary.c_str());
-    }
-    if (completed && !renamed)
-        MessagePresenter().Show(IDS_BATCH_RENAME_FAILED, kBatchRenameFailedText);
-    // The output is in place before the page hears the end, so it can be
-    // opened at once.
-    if (completed && renamed)
-        run.Post(BATCH_COMPLETED, CompletedText(notConverted, listed));
-    else if (end == BATCH_STOPPED)
-        run.Post(BATCH_STOPPED, kBatchAbortedText);
-    else
-        run.Post(BATCH_STOPPED, kBatchFailedText);
+    FinishTextRun(run, files, reader.Failed(), end, tally.notConverted, tally.converted, tally.listed);
 }

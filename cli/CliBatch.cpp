@@ -4,6 +4,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <ctime>
+#include <future>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -19,6 +20,18 @@
 
 namespace {
 
+// The converter's texts without the window's button hints ("Press 'Finish'
+// to continue."): there is no button here.
+std::string ForTerminal(std::string text)
+{
+    for (std::size_t at; (at = text.find(" Press 'Finish'")) != std::string::npos;)
+    {
+        const std::size_t stop = text.find('.', at);
+        text.erase(at, stop == std::string::npos ? std::string::npos : stop + 1 - at);
+    }
+    return text;
+}
+
 // Prints what the converter reports as it happens: the status texts on their
 // own lines and, on a terminal, the percentage as a bar redrawn in place.
 class CCliBatchSink : public CBatchSink
@@ -31,7 +44,6 @@ public:
     {
         std::lock_guard<std::mutex> guard(mutex);
         records = count;
-        started = std::chrono::steady_clock::now();
     }
 
     void Post(const BatchNotice& notice) override
@@ -61,10 +73,12 @@ public:
             std::fputc('\n', err);
             barShown = false;
         }
-        std::fprintf(err, "%s\n", notice.text.c_str());
+        std::fprintf(err, "%s\n", ForTerminal(notice.text).c_str());
         last = notice.code;
         lastText = notice.text;
     }
+
+    bool Terminal() const { return terminal; }
 
     int LastCode()
     {
@@ -169,9 +183,13 @@ int RunBatch(const BatchSettings& settings, std::FILE* err)
     auto context = std::make_unique<CConversionContext>();
     CCatalogueRecordLoader loader;
     CCliBatchSink sink(err);
-    if (run.ConversionType == CONVERSION_DATABASE)
-        sink.CountRecords(TableRecords(run));
     const CSignalsBlocked blocked;
+    // A table's record count serves the rate shown on a terminal alone. It
+    // is read beside the run, not before it: a lock on the table would
+    // otherwise be waited for twice, once here and once by the converter.
+    std::future<void> counted;
+    if (run.ConversionType == CONVERSION_DATABASE && sink.Terminal())
+        counted = std::async(std::launch::async, [&sink, run] { sink.CountRecords(TableRecords(run)); });
 
     bool completed = false;
     bool inPart = false;
@@ -185,6 +203,8 @@ int RunBatch(const BatchSettings& settings, std::FILE* err)
             inPart = sink.CompletedInPart();
         }
     }
+    if (counted.valid())
+        counted.wait();
     if (!completed)
         return CLI_ERROR;
     return inPart ? CLI_BAD_LINES : CLI_OK;

@@ -1,11 +1,13 @@
 #include "CliCommands.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -24,6 +26,9 @@
 #include "DistanceText.h"
 #include "FixedText.h"
 #include "Messages.h"
+#include "ConnectionString.h"
+#include "NumberText.h"
+#include "TextCase.h"
 
 namespace {
 
@@ -98,21 +103,57 @@ bool IsSeparator(char c)
     return c == ' ' || c == '\t' || c == ',' || c == '\r';
 }
 
+bool IsDigitChar(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// What ParseCoordinateLine makes of a line.
+enum class LineRead
+{
+    Coordinate,
+    NotCoordinate,
+    // "12,5 48": a decimal comma, or a comma between two numbers?
+    AmbiguousComma,
+};
+
 // Reads "X Y [Z]" separated by blanks, tabs or commas; anything else on the
-// line makes it not a coordinate. Plain decimals, nearly every number of a
+// line makes it not a coordinate. A comma between two digits may be a
+// decimal comma: unless commaSeparates says it is a separator, such a line
+// is refused rather than guessed. Plain decimals, nearly every number of a
 // stream, are read the fast way, which gives from_chars' double; the others
-// by from_chars itself.
-bool ParseCoordinateLine(const char* p, const char* end, double values[3], int& count)
+// by the one strict reader.
+LineRead ParseCoordinateLine(const char* p, const char* end, bool commaSeparates, double values[3], int& count)
 {
     count = 0;
+    if (!commaSeparates)
+    {
+        // "4.5,52.5" and "12,5,48" are separated by commas alone; "12,5 48"
+        // separates by blanks too, and its comma may be a decimal comma.
+        const char* first = p;
+        const char* last = end;
+        while (first < last && IsSeparator(*first))
+            ++first;
+        while (last > first && IsSeparator(last[-1]))
+            --last;
+        bool digitCommaDigit = false;
+        bool blank = false;
+        for (const char* c = first; c < last; ++c)
+        {
+            blank = blank || *c == ' ' || *c == '\t';
+            digitCommaDigit = digitCommaDigit || (c + 2 < last && c[1] == ',' && IsDigitChar(c[0]) && IsDigitChar(c[2]));
+        }
+        if (digitCommaDigit && blank)
+            return LineRead::AmbiguousComma;
+    }
     while (true)
     {
         while (p < end && IsSeparator(*p))
             ++p;
         if (p == end)
-            return count >= 2;
+            return count >= 2 ? LineRead::Coordinate : LineRead::NotCoordinate;
         if (count == 3)
-            return false;
+            return LineRead::NotCoordinate;
         double v = 0;
         const char* stop = ReadPlainDecimalPrefix(p, end, false, v);
         if (stop == nullptr || (stop != end && !IsSeparator(*stop)))
@@ -120,10 +161,8 @@ bool ParseCoordinateLine(const char* p, const char* end, double values[3], int& 
             stop = p;
             while (stop < end && !IsSeparator(*stop))
                 ++stop;
-            const char* number = *p == '+' ? p + 1 : p;
-            const auto [next, ec] = std::from_chars(number, stop, v, std::chars_format::general);
-            if (ec != std::errc() || next != stop || !std::isfinite(v))
-                return false;
+            if (!ReadStrictNumber(std::string_view(p, static_cast<std::size_t>(stop - p)), '.', true, v))
+                return LineRead::NotCoordinate;
         }
         values[count++] = v;
         p = stop;
@@ -132,26 +171,52 @@ bool ParseCoordinateLine(const char* p, const char* end, double values[3], int& 
 
 bool CheckSystems(const CCliSystem& from, const CCliSystem& to)
 {
-    if (from.datumId == 0 || !DatumExists(from.datumId))
+    return SystemsKnown(from, to, std::string(), std::string(), stderr);
+}
+
+
+} // namespace
+
+bool SystemsKnown(const CCliSystem& from, const CCliSystem& to, const std::string& fromText,
+                  const std::string& toText, std::FILE* err)
+{
+    const std::pair<const CCliSystem*, const std::string*> sides[] = {{&from, &fromText}, {&to, &toText}};
+    for (const auto& [system, text] : sides)
     {
-        ShowMessage(IDS_NO_SOURCE_DATUM);
-        return false;
-    }
-    if (to.datumId == 0 || !DatumExists(to.datumId))
-    {
-        ShowMessage(IDS_NO_DESTINATION_DATUM);
+        if (system->datumId != 0 && DatumExists(system->datumId))
+            continue;
+        const char* option = system == &from ? "--from" : "--to";
+        if (text->empty())
+            std::fprintf(err, "geolynx-cli: %s: the catalogue has no such grid or datum\n", option);
+        else
+            std::fprintf(err, "geolynx-cli: %s: the catalogue has no grid or datum \"%s\"\n", option, text->c_str());
         return false;
     }
     return true;
 }
 
-std::string Lower(std::string s)
+std::string CatalogueProblem(const std::string& given)
 {
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return s;
+    if (!given.empty())
+    {
+        // A catalogue named on the command line must be there: a mistyped
+        // name would otherwise become a fresh copy of the shipped one.
+        const CConnectionString connection(given);
+        const std::string file = connection.Get("Data Source");
+        if (AsciiLower(connection.Get("Provider")) == "sqlite" && !file.empty() && !std::filesystem::exists(file))
+            return "--catalogue: \"" + file + "\" does not exist";
+    }
+    CCxAdo ado;
+    if (!OpenCatalogue(ado))
+        return std::string("the catalogue cannot be opened: ") + ado.LastMessage.c_str();
+    for (const char* table : {"tblDatums", "tblGrids"})
+    {
+        if (ado.OpenRecordset((std::string("SELECT count(*) FROM ") + table).c_str()) < 0)
+            return std::string("the catalogue cannot be read: ") + ado.LastMessage.c_str();
+        ado.CloseRecordset();
+    }
+    return std::string();
 }
-
-} // namespace
 
 bool ResolveSystem(const std::string& text, CCliSystem& system)
 {
@@ -180,6 +245,9 @@ bool ResolveSystem(const std::string& text, CCliSystem& system)
         system = CCliSystem{id, 0};
         return true;
     }
+    // "EPSG:32631" names the system as its bare code does.
+    if (view.size() > 5 && AsciiLower(std::string(view.substr(0, 5))) == "epsg:")
+        view.remove_prefix(5);
     if (!ParseIdentifier(view, id))
         return false;
     system = GridExists(id) ? GridSystem(id) : CCliSystem{id, 0};
@@ -189,7 +257,8 @@ bool ResolveSystem(const std::string& text, CCliSystem& system)
 int ConvertOne(const CCliSystem& from, const CCliSystem& to, const CCliPrecision& precision, double x, double y,
                double z, std::FILE* out)
 {
-    // The conversion itself refuses a system the catalogue lacks, with its message.
+    if (!CheckSystems(from, to))
+        return CLI_ERROR;
     auto context = std::make_unique<CConversionContext>();
     CCatalogueRecordLoader loader;
     context->sourceGeoid = from.geoidId;
@@ -201,8 +270,10 @@ int ConvertOne(const CCliSystem& from, const CCliSystem& to, const CCliPrecision
     if (result != kConvertDone)
         return CLI_ERROR;
     char line[3 * kFixedLimit + 3];
-    std::fwrite(line, 1, static_cast<std::size_t>(WriteCoordinate(line, to, precision, x, y, z) - line), out);
-    return CLI_OK;
+    const auto length = static_cast<std::size_t>(WriteCoordinate(line, to, precision, x, y, z) - line);
+    if (std::fwrite(line, 1, length, out) != length)
+        return ReportOutputError(errno, stderr);
+    return FinishOutput(out, stderr);
 }
 
 namespace {
@@ -224,6 +295,8 @@ struct CLineResult
     bool outside;
     double latitude;
     double longitude;
+    // Why a bad line was left, in its share's reasons.
+    std::size_t reason;
 };
 
 // A share's output: grows while a block is converted and keeps its room for
@@ -232,6 +305,7 @@ struct CStreamShare
 {
     std::vector<char> text;
     std::size_t used = 0;
+    std::vector<std::string> reasons;
 
     char* Room(std::size_t bytes)
     {
@@ -255,7 +329,8 @@ constexpr std::size_t kLinesAShare = 2048;
 } // namespace
 
 int ConvertStream(const CCliSystem& from, const CCliSystem& to, const CCliPrecision& precision, std::FILE* in,
-                  std::FILE* out, std::FILE* err, const CConversionReport* report, bool strict)
+                  std::FILE* out, std::FILE* err, const CConversionReport* report, bool strict,
+                  bool commaSeparates)
 {
     if (!CheckSystems(from, to))
         return CLI_ERROR;
@@ -285,6 +360,8 @@ int ConvertStream(const CCliSystem& from, const CCliSystem& to, const CCliPrecis
             locators.push_back(std::make_unique<CProjections>());
             report->SetUpLocator(*locators.back());
         }
+    // The first write to out that failed: the run stops there.
+    int writeError = 0;
 
     auto convert = [&](std::size_t s, std::size_t first, std::size_t last) {
         CStreamShare& share = shares[s];
@@ -293,18 +370,31 @@ int ConvertStream(const CCliSystem& from, const CCliSystem& to, const CCliPrecis
         {
             const CLine& line = lines[i];
             CLineResult& result = results[i];
-            result = CLineResult{s, share.used, 0, false, false, 0, 0};
+            result = CLineResult{s, share.used, 0, false, false, 0, 0, 0};
             double v[3] = {0, 0, 0};
             int n = 0;
-            const bool parsed = ParseCoordinateLine(line.begin, line.end, v, n);
-            if (parsed && report != nullptr &&
+            const LineRead read = ParseCoordinateLine(line.begin, line.end, commaSeparates, v, n);
+            if (read == LineRead::Coordinate && report != nullptr &&
                 report->Locate(*locators[s], v[0], v[1], result.latitude, result.longitude))
                 result.outside = !report->Outside(result.latitude, result.longitude).empty();
-            if (!parsed || (strict && result.outside) ||
-                ConvertLoadedPoint(context, gridSource, gridDestination, v[0], v[1], v[2]) != kConvertDone)
+            std::string why;
+            if (read == LineRead::AmbiguousComma)
+                why = "holds a comma between digits, a decimal comma or a separator: write decimal points, or give "
+                      "--separator comma";
+            else if (read == LineRead::NotCoordinate)
+                why = "is not a coordinate";
+            else if (strict && result.outside)
+                why = "lies outside the area of use of its systems";
+            else if (ConvertLoadedPoint(context, gridSource, gridDestination, v[0], v[1], v[2]) != kConvertDone)
+                why = "cannot be converted (" +
+                      (context.engine.Failure().empty() ? std::string("no reason given") : context.engine.Failure()) +
+                      ")";
+            if (!why.empty())
             {
                 share.Append(line.begin, line.end);
                 result.bad = true;
+                result.reason = share.reasons.size();
+                share.reasons.push_back(std::move(why));
             }
             else
             {
@@ -325,7 +415,7 @@ int ConvertStream(const CCliSystem& from, const CCliSystem& to, const CCliPrecis
             {
                 double v[3] = {0, 0, 0};
                 int n = 0;
-                if (!ParseCoordinateLine(line.begin, line.end, v, n))
+                if (ParseCoordinateLine(line.begin, line.end, commaSeparates, v, n) != LineRead::Coordinate)
                     continue;
                 if (ConvertCoordinate(*loaded, loader, true, v[0], v[1], v[2], from.datumId, from.gridId, to.datumId,
                                       to.gridId) == kConvertRefused)
@@ -336,15 +426,19 @@ int ConvertStream(const CCliSystem& from, const CCliSystem& to, const CCliPrecis
             }
         }
         for (CStreamShare& share : shares)
+        {
             share.used = 0;
+            share.reasons.clear();
+        }
         results.resize(lines.size());
         scheduler.Run(lines.size(), kLinesAShare, convert);
         // Consecutive lines a share converted lie together in its output and
         // are written at once.
         std::size_t pendingShare = 0, pendingAt = 0, pendingLength = 0;
         auto flush = [&]() {
-            if (pendingLength != 0)
-                std::fwrite(shares[pendingShare].text.data() + pendingAt, 1, pendingLength, out);
+            if (pendingLength != 0 && writeError == 0 &&
+                std::fwrite(shares[pendingShare].text.data() + pendingAt, 1, pendingLength, out) != pendingLength)
+                writeError = errno != 0 ? errno : EIO;
             pendingLength = 0;
         };
         for (std::size_t i = 0; i < lines.size(); ++i)
@@ -363,8 +457,8 @@ int ConvertStream(const CCliSystem& from, const CCliSystem& to, const CCliPrecis
                 // Long lines are quoted by their beginning only.
                 const CLine& line = lines[i];
                 const int shown = static_cast<int>(std::min<std::ptrdiff_t>(line.end - line.begin, 80));
-                std::fprintf(err, "geolynx-cli: line %ld is not a coordinate: %.*s%s\n",
-                             number + static_cast<long>(i) + 1, shown, line.begin,
+                std::fprintf(err, "geolynx-cli: line %ld %s: %.*s%s\n", number + static_cast<long>(i) + 1,
+                             shares[result.share].reasons[result.reason].c_str(), shown, line.begin,
                              line.end - line.begin > shown ? "..." : "");
                 status = CLI_BAD_LINES;
             }
@@ -413,13 +507,29 @@ int ConvertStream(const CCliSystem& from, const CCliSystem& to, const CCliPrecis
         }
         if (!lines.empty() && !convertBlock())
             return CLI_ERROR;
+        if (writeError != 0)
+            return ReportOutputError(writeError, err);
         std::memmove(block.data(), block.data() + start, held - start);
         held -= start;
         if (held == block.size())
             block.resize(block.size() * 2);
     }
-    std::fflush(out);
-    return status;
+    const int finished = FinishOutput(out, err);
+    return finished != CLI_OK ? finished : status;
+}
+
+int ReportOutputError(int error, std::FILE* err)
+{
+    std::fprintf(err, "geolynx-cli: the output cannot be written: %s\n", std::strerror(error));
+    return CLI_ERROR;
+}
+
+int FinishOutput(std::FILE* out, std::FILE* err)
+{
+    errno = 0;
+    if (std::fflush(out) != 0 || std::ferror(out) != 0)
+        return ReportOutputError(errno != 0 ? errno : EIO, err);
+    return CLI_OK;
 }
 
 int ListCatalogue(const std::string& kind, int countryId, int datumId, const std::string& search, std::FILE* out,
@@ -456,19 +566,20 @@ int ListCatalogue(const std::string& kind, int countryId, int datumId, const std
         std::fprintf(err, "geolynx-cli: %s\n", message.c_str());
         return CLI_ERROR;
     }
-    const std::string wanted = Lower(search);
+    const std::string wanted = FoldForSearch(search);
     std::string output;
     for (const NamedRow& row : rows)
     {
-        if (!wanted.empty() && Lower(row.name).find(wanted) == std::string::npos)
+        if (!wanted.empty() && FoldForSearch(row.name).find(wanted) == std::string::npos)
             continue;
         output += std::to_string(row.id);
         output += '\t';
         output += row.name;
         output += '\n';
     }
-    std::fputs(output.c_str(), out);
-    return CLI_OK;
+    if (std::fputs(output.c_str(), out) == EOF)
+        return ReportOutputError(errno, err);
+    return FinishOutput(out, err);
 }
 
 int PrintDistance(double lat1, double lon1, double lat2, double lon2, std::FILE* out)
@@ -486,6 +597,7 @@ int PrintDistance(double lat1, double lon1, double lat2, double lon2, std::FILE*
             line += kNoAzimuth;
     }
     line += '\n';
-    std::fputs(line.c_str(), out);
-    return CLI_OK;
+    if (std::fputs(line.c_str(), out) == EOF)
+        return ReportOutputError(errno, stderr);
+    return FinishOutput(out, stderr);
 }

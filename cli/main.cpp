@@ -1,6 +1,8 @@
 // geolynx-cli: conversions, batch runs, catalogue listings and distances for
 // scripts and pipelines.
 #include <CLI/CLI.hpp>
+#include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <functional>
 #include <optional>
@@ -62,19 +64,20 @@ struct BatchOptions
     CCliNotation notation;
     int notationColumn = 0;
     bool ballpark = false;
+    int precision = -1; // the converters' defaults
 };
 
 bool ResolveBoth(const std::string& fromText, const std::string& toText, CCliSystem& from, CCliSystem& to)
 {
     if (!ResolveSystem(fromText, from))
     {
-        std::fprintf(stderr, "geolynx-cli: --from: \"%s\" is not grid:ID, datum:ID or ID (+GEOID)\n",
+        std::fprintf(stderr, "geolynx-cli: --from: \"%s\" is not grid:ID, datum:ID, EPSG:ID or ID (+GEOID)\n",
                      fromText.c_str());
         return false;
     }
     if (!ResolveSystem(toText, to))
     {
-        std::fprintf(stderr, "geolynx-cli: --to: \"%s\" is not grid:ID, datum:ID or ID (+GEOID)\n",
+        std::fprintf(stderr, "geolynx-cli: --to: \"%s\" is not grid:ID, datum:ID, EPSG:ID or ID (+GEOID)\n",
                      toText.c_str());
         return false;
     }
@@ -105,16 +108,8 @@ int RunBatchCommand(int type, const BatchOptions& o)
     CCliSystem to;
     if (!ResolveBoth(o.from, o.to, from, to))
         return CLI_ERROR;
-    if (from.datumId == 0)
-    {
-        ShowMessage(IDS_NO_SOURCE_DATUM);
+    if (!SystemsKnown(from, to, o.from, o.to, stderr))
         return CLI_ERROR;
-    }
-    if (to.datumId == 0)
-    {
-        ShowMessage(IDS_NO_DESTINATION_DATUM);
-        return CLI_ERROR;
-    }
     CConversionReport report;
     if (CheckConversion(from, to, o.ballpark, false, report, stderr) != CLI_OK)
         return CLI_ERROR;
@@ -151,6 +146,7 @@ int RunBatchCommand(int type, const BatchOptions& o)
     settings.CoordinateFormat = FormatChoice(o.format);
     if (type == CONVERSION_TEXT && !ApplyBatchNotation(o.notation, o.notationColumn, settings, stderr))
         return CLI_ERROR;
+    settings.precision = o.precision;
     settings.connectionString = o.connection;
     settings.table = o.table;
     if (o.sourceFields.size() == 2)
@@ -179,8 +175,8 @@ int main(int argc, char** argv)
     SetMessagePresenter(&presenter);
 
     CLI::App app{"Veltrix Geolynx: converts coordinates between coordinate reference systems.\n"
-                 "SYSTEM is grid:ID, datum:ID or a bare ID (a grid when the catalogue has one of that ID, "
-                 "else a datum), with +GEOID after it for heights above a geoid model (list geoids).",
+                 "SYSTEM is grid:ID, datum:ID, EPSG:ID or a bare ID (a grid when the catalogue has one of that "
+                 "ID, else a datum), with +GEOID after it for heights above a geoid model (list geoids).",
                  "geolynx-cli"};
     app.set_version_flag("--version", std::string("geolynx-cli ") + kVersion);
     app.require_subcommand(1);
@@ -197,6 +193,7 @@ int main(int argc, char** argv)
     std::string to;
     std::optional<int> precision;
     std::vector<double> coordinate;
+    std::string streamSeparator = "auto";
     convert->add_option("--from", from, "source SYSTEM")->required();
     convert->add_option("--to", to, "destination SYSTEM")->required();
     convert->add_option("--precision", precision, "decimals of every printed number (default 9 for degrees, 4 "
@@ -218,14 +215,25 @@ int main(int argc, char** argv)
                                             "accuracy of the result");
     convert->add_flag("--strict", strict, "refuse points outside the area of use of either system (copied "
                                           "unchanged, exit status 1) instead of warning of them");
+    convert->add_option("--separator", streamSeparator,
+                        "between the numbers of a line on standard input: auto (blanks, tabs or commas; a comma "
+                        "between two digits, as in 12,5, is refused as ambiguous) or comma (commas separate)")
+        ->check(CLI::IsMember({"auto", "comma"}));
     convert->callback([&] { action = [&] {
         CCliSystem source;
         CCliSystem destination;
-        if (!ResolveBoth(from, to, source, destination))
+        if (!ResolveBoth(from, to, source, destination) || !SystemsKnown(source, destination, from, to, stderr))
         {
             status = CLI_ERROR;
             return;
         }
+        for (const double value : coordinate)
+            if (!std::isfinite(value))
+            {
+                std::fprintf(stderr, "geolynx-cli: %g is not a number a coordinate can have\n", value);
+                status = CLI_ERROR;
+                return;
+            }
         CCliPrecision p;
         if (precision)
             p = CCliPrecision{*precision, *precision, *precision};
@@ -241,7 +249,8 @@ int main(int argc, char** argv)
             status = ConvertWithNotation(source, destination, p, notation, notation.from.empty() ? coordinate
                                          : std::vector<double>(), stdin, stdout, stderr);
         else if (coordinate.empty())
-            status = ConvertStream(source, destination, p, stdin, stdout, stderr, &report, strict);
+            status = ConvertStream(source, destination, p, stdin, stdout, stderr, &report, strict,
+                                   streamSeparator == "comma");
         else if (coordinate.size() == 1)
         {
             std::fprintf(stderr, "geolynx-cli: give X and Y (and Z), or nothing to read standard input\n");
@@ -289,6 +298,9 @@ int main(int argc, char** argv)
                      "(default dd); the output is always decimal degrees or grid units")
         ->check(CLI::IsMember({"dd", "dm", "dm-packed", "dms", "dms-packed"}));
     AddBatchNotationOptions(text, options.notation, options.notationColumn);
+    text->add_option("--precision", options.precision,
+                     "decimals of every coordinate written (default 2 for grid units and heights, 6 for degrees)")
+        ->check(CLI::Range(0, 17));
     text->callback([&] {
         options.columnsGiven = xColumn->count() + yColumn->count() + zColumn->count() != 0;
         action = [&] { status = RunBatchCommand(CONVERSION_TEXT, options); };
@@ -318,6 +330,10 @@ int main(int argc, char** argv)
     table->add_option("--destination-fields", options.destinationFields, "LATITUDE LONGITUDE columns to write")
         ->expected(2)
         ->required();
+    table->add_option("--precision", options.precision,
+                      "decimals of every coordinate written (default 3 for grid units, 6 for degrees; above 15 "
+                      "the value is stored as computed)")
+        ->check(CLI::Range(0, 17));
     table->callback([&] { action = [&] { status = RunBatchCommand(CONVERSION_DATABASE, options); }; });
     AddVectorCommand(*batch, action, status);
 
@@ -381,17 +397,30 @@ int main(int argc, char** argv)
     }
     if (!catalogue.empty())
         OverrideSetting("ConnectionString", catalogue);
-    // A catalogue copied by an older version is brought up to date once, and says so; a distance
-    // needs no catalogue.
-    if (action && !update->parsed() && !distance->parsed())
+    // Every command but the distance reads the catalogue.
+    const std::string problem = action && !distance->parsed() ? CatalogueProblem(catalogue) : std::string();
+    if (!problem.empty())
     {
+        std::fprintf(stderr, "geolynx-cli: %s\n", problem.c_str());
+        status = CLI_ERROR;
+    }
+    else if (action && !update->parsed() && !distance->parsed())
+    {
+        // A catalogue copied by an older version is brought up to date once, and says so.
         const CCatalogueUpgrade result = UpgradeUserCatalogue(false);
         if (result.done)
             for (const std::string& line : result.Summary(false))
                 std::fprintf(stderr, "geolynx-cli: %s\n", line.c_str());
     }
-    if (action)
+    if (action && problem.empty())
         action();
     SetMessagePresenter(nullptr);
+    // What was printed must have arrived: a full disk or a closed pipe is a
+    // failure, not a success with the output lost.
+    // A command that failed has said why already.
+    if (status != CLI_ERROR && FinishOutput(stdout, stderr) != CLI_OK)
+        return CLI_ERROR;
+    if (std::fclose(stdout) != 0 && status != CLI_ERROR)
+        return ReportOutputError(errno, stderr);
     return status;
 }

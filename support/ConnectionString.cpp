@@ -3,18 +3,9 @@
 #include <cctype>
 
 #include "CxString.h"
+#include "TextCase.h"
 
 namespace {
-
-std::string Trim(const std::string& s)
-{
-    std::size_t b = 0, e = s.size();
-    while (b < e && std::isspace(static_cast<unsigned char>(s[b])))
-        ++b;
-    while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1])))
-        --e;
-    return s.substr(b, e - b);
-}
 
 bool IsPasswordKey(const std::string& key)
 {

@@ -1,6 +1,7 @@
 #include "NumberText.h"
 
 #include <charconv>
+#include <cstring>
 #include <cmath>
 #include <limits>
 #include <system_error>
@@ -215,5 +216,57 @@ bool ParseTypedNumber(std::string_view text, double& value)
     if (!NormaliseTypedNumber(text, literal))
         return false;
     value = LeadingNumber(literal);
+    return true;
+}
+
+bool ReadStrictNumber(std::string_view text, char mark, bool exponent, double& value)
+{
+    auto white = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
+    while (!text.empty() && white(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && white(text.back()))
+        text.remove_suffix(1);
+    std::size_t i = 0;
+    const bool negative = i < text.size() && text[i] == '-';
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        ++i;
+    const std::size_t start = i;
+    std::size_t digits = 0;
+    std::size_t markAt = std::string_view::npos;
+    for (; i < text.size(); ++i)
+    {
+        if (IsDigit(text[i]))
+            ++digits;
+        else if (text[i] == mark && markAt == std::string_view::npos)
+            markAt = i;
+        else
+            break;
+    }
+    if (digits == 0)
+        return false;
+    if (exponent && i < text.size() && (text[i] == 'e' || text[i] == 'E'))
+    {
+        ++i;
+        if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+            ++i;
+        std::size_t exponentDigits = 0;
+        while (i < text.size() && IsDigit(text[i]))
+            ++i, ++exponentDigits;
+        if (exponentDigits == 0)
+            return false;
+    }
+    if (i != text.size() || text.size() - start > 400)
+        return false;
+    // from_chars wants the point, and no sign of its own but the minus.
+    char copy[401];
+    std::memcpy(copy, text.data() + start, text.size() - start);
+    if (markAt != std::string_view::npos)
+        copy[markAt - start] = '.';
+    double read = 0;
+    const char* end = copy + (text.size() - start);
+    const auto [stop, error] = std::from_chars(copy, end, read, std::chars_format::general);
+    if (error != std::errc() || stop != end || !std::isfinite(read))
+        return false;
+    value = negative ? -read : read;
     return true;
 }

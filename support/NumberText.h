@@ -33,3 +33,11 @@ bool ParseTypedNumber(std::string_view text, double& value);
 // zeroPad pads with zeros after the sign, otherwise with blanks in front;
 // infinities and NaN are blank-padded as glibc does.
 std::string FormatFixed(double value, int width, int precision, bool zeroPad);
+
+// Numbers as data files and streams hold them, read one way everywhere: the
+// whole text, white space around it aside, is one optional sign, digits
+// with at most one decimal mark (mark: '.' or ','), and, when exponent is
+// true, an exponent ("e-3"); the value a finite double. "+-1", "0x10",
+// "inf", "nan", "1e999", "1.2.3" and a number with the other mark are no
+// numbers. False, value untouched, for them.
+bool ReadStrictNumber(std::string_view text, char mark, bool exponent, double& value);

@@ -25,15 +25,9 @@
 #include <cstring>
 
 #include "AdoBackend.h"
+#include "TextCase.h"
 
 namespace {
-
-std::string Upper(std::string s)
-{
-    for (auto& c : s)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
 
 CCxEngineError Diagnostics(SQLSMALLINT handleType, SQLHANDLE handle, const char* fallback)
 {
@@ -407,7 +401,7 @@ public:
     static void Rename(CCxResult& r)
     {
         for (auto& c : r.columns) {
-            const std::string u = Upper(c.name);
+            const std::string u = AsciiUpper(c.name);
             if (u == "TABLE_CAT" || u == "TABLE_QUALIFIER")
                 c.name = "TABLE_CATALOG";
             else if (u == "TABLE_SCHEM" || u == "TABLE_OWNER")
@@ -439,7 +433,7 @@ public:
         if (type >= 0)
             for (auto& row : r.rows) {
                 CCxValue& v = row[static_cast<std::size_t>(type)];
-                if (v.Type() == CxTypeText && Upper(v.AsText()) == "BASE TABLE")
+                if (v.Type() == CxTypeText && AsciiUpper(v.AsText()) == "BASE TABLE")
                     v = CCxValue::Text("TABLE");
             }
         return r;
@@ -675,7 +669,7 @@ public:
 
     bool IsPsqlOdbc() const
     {
-        const std::string d = Upper(driverName);
+        const std::string d = AsciiUpper(driverName);
         return d.rfind("PSQLODBC", 0) == 0 || d.find("/PSQLODBC") != std::string::npos;
     }
 
@@ -989,7 +983,7 @@ std::string FindAccessOdbcDriver()
     while (SQL_SUCCEEDED(SQLDrivers(env.handle, direction, name, sizeof name, &nameLength, attributes,
                                     sizeof attributes, &attributesLength))) {
         direction = SQL_FETCH_NEXT;
-        const std::string n = Upper(reinterpret_cast<char*>(name));
+        const std::string n = AsciiUpper(reinterpret_cast<char*>(name));
         if (n.find("ACCESS") != std::string::npos || n.find("MDB") != std::string::npos)
             return reinterpret_cast<char*>(name);
     }

@@ -7,21 +7,12 @@
 #include <sstream>
 
 #include "Paths.h"
+#include "TextCase.h"
 
 namespace {
 
 // The registry's value buffer held 1024 bytes; a longer value did not read.
 constexpr std::size_t valueLimit = 1024;
-
-std::string Trim(const std::string& s)
-{
-    std::size_t b = 0, e = s.size();
-    while (b < e && std::isspace(static_cast<unsigned char>(s[b])))
-        ++b;
-    while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1])))
-        --e;
-    return s.substr(b, e - b);
-}
 
 bool ReadFromFile(const std::string& file, const char* name, CCxString& value)
 {

@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang in build-fuzz and runs each one for a
 # bounded time (FUZZ_SECONDS, default 60) from the seeds under fuzz/corpus.
+# FUZZ_SECONDS=0 runs each target over its seeds once, no further: the
+# test command does so, so that a target that no longer builds or fails on
+# its seeds is seen at once.
 # Any crash, sanitizer report, leak or time-out fails the run; the input that
 # caused it is left in build-fuzz/artifacts.
 set -euo pipefail
@@ -39,8 +42,9 @@ for target in $targets; do
   artifacts="$dir/artifacts/$target"
   mkdir -p "$corpus" "$artifacts"
   cp -n fuzz/corpus/"${seeds[$target]}"/* "$corpus"/
-  echo "== $target for $seconds s"
-  if ! "$dir/bin/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=16384 \
+  if [ "$seconds" = 0 ]; then echo "== $target over its seeds"; else echo "== $target for $seconds s"; fi
+  if [ "$seconds" = 0 ]; then limit=(-runs=0); else limit=(-max_total_time="$seconds"); fi
+  if ! "$dir/bin/$target" "${limit[@]}" -timeout=10 -rss_limit_mb=2048 -max_len=16384 \
       -print_final_stats=1 -artifact_prefix="$artifacts/" "$corpus" 2> "$dir/$target.log"; then
     tail -n 60 "$dir/$target.log"
     echo "== $target: finding, input saved in $artifacts"

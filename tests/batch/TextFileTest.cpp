@@ -234,11 +234,15 @@ TEST(ConvertTextFile, BlankAndMissingSeparators)
     none.settings.altitudeColumn = 0;
     WriteFile(none.settings.sourceFile, " 4.5 \n7\n");
     none(ConvertTextFile);
-    // With one field a line there is no latitude to read.
-    EXPECT_EQ(ReadFile(none.settings.destinationFile), " 4.5 \n7\n");
-    ExpectOneEnd(none.sink, BATCH_COMPLETED,
-                 std::string(kBatchCompletedText) + "\n2 lines were not converted and are copied unchanged: line 1 "
-                                                    "(latitude field 2 is missing), line 2 (latitude field 2 is missing).");
+    // With one field a line there is no latitude to read: nothing converts,
+    // so the run fails, says why, and the destination keeps what it held.
+    EXPECT_EQ(ReadFile(none.settings.destinationFile), "  4.500000    52.100000   a b\n");
+    ExpectOneEnd(none.sink, BATCH_STOPPED, kBatchFailedText);
+    bool said = false;
+    for (const auto& notice : none.sink.Notices())
+        said = said || notice.text == "Text file not converted: no line could be converted: line 1 (latitude field 2 "
+                                      "is missing), line 2 (latitude field 2 is missing)";
+    EXPECT_TRUE(said);
 }
 
 TEST(ConvertTextFile, LongLinesAreReadWhole)
