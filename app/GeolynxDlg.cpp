@@ -4,6 +4,7 @@
 #include <QResizeEvent>
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -71,6 +72,23 @@ void ShowWith(int id, const std::string& detail)
 const char* SideName(CGeolynxDlg::Side side)
 {
     return side == CGeolynxDlg::Source ? "Source" : "Destination";
+}
+
+// A field as messages name it: "Latitude", "Latitude minutes",
+// "Longitude hemisphere", "Northing".
+std::string FieldName(const CoordinateSide& s, CoordinateAxis axis, int field)
+{
+    const bool latitude = axis == AxisLatitude;
+    if (s.IsGridForm())
+        return latitude ? "Northing" : "Easting";
+    std::string name = latitude ? "Latitude" : "Longitude";
+    const DisplayForm* form = SideForm(false, s.displayMode);
+    if (field == kHemisphereField)
+        return name + " hemisphere";
+    // A lone degrees field is the coordinate itself.
+    if (form != nullptr && form->fieldCount > 1)
+        name += std::string(" ") + form->fieldNames[static_cast<std::size_t>(field)];
+    return name;
 }
 
 } // namespace
@@ -392,19 +410,18 @@ bool CGeolynxDlg::CheckSide(Side side, bool withAltitude)
     PullTexts();
     const CoordinateSide& s = sides[side];
     const SideControls& c = controls[side];
-    static const char* const parts[] = {"", " minutes", " seconds"};
     for (CoordinateAxis axis : {AxisLatitude, AxisLongitude})
     {
-        const int field = FirstInvalidField(axis == AxisLatitude ? s.latitude : s.longitude, s.IsGridForm(),
-                                            s.displayMode);
-        if (field < 0)
+        const RowRefusal refusal =
+            CheckCoordinate(axis == AxisLatitude ? s.latitude : s.longitude, axis, s.IsGridForm(), s.displayMode);
+        if (!refusal)
             continue;
-        const char* what = s.IsGridForm() ? (axis == AxisLatitude ? "Northing" : "Easting")
-                                          : (axis == AxisLatitude ? "Latitude" : "Longitude");
-        const bool degrees = !s.IsGridForm() && s.displayMode != ModeDegrees && field == 0;
-        ShowWith(IDS_FIELD_NOT_A_NUMBER,
-                 std::string(SideName(side)) + " " + what + (degrees ? " degrees" : parts[field]));
-        (axis == AxisLatitude ? c.latitude : c.longitude)[field]->setFocus();
+        const std::string field = std::string(SideName(side)) + " " + FieldName(s, axis, refusal.field);
+        if (refusal.reason == "not a number")
+            ShowWith(IDS_FIELD_NOT_A_NUMBER, field);
+        else
+            ShowWith(IDS_FIELD_REFUSED, field + ": " + refusal.reason);
+        (axis == AxisLatitude ? c.latitude : c.longitude)[static_cast<std::size_t>(refusal.field)]->setFocus();
         return false;
     }
     if (withAltitude && !IsAltitudeText(s.altitude))
@@ -444,7 +461,11 @@ void CGeolynxDlg::Transform()
     const CoordinateSide& s = sides[Source];
     const CoordinateSide& d = sides[Destination];
     if (!Convert(x, y, z, s.datumId, s.gridId, d.datumId, d.gridId))
+    {
+        // What the destination showed belongs to another coordinate.
+        ResetDestination();
         return;
+    }
     Write(Destination, AxisLatitude, y);
     Write(Destination, AxisLongitude, x);
     WriteAltitude(Destination, z);
@@ -482,6 +503,14 @@ void CGeolynxDlg::Swap()
     PushTexts();
 }
 
+void CGeolynxDlg::ResetDestination()
+{
+    Write(Destination, AxisLatitude, 0);
+    Write(Destination, AxisLongitude, 0);
+    WriteAltitude(Destination, 0);
+    PushTexts();
+}
+
 void CGeolynxDlg::Clear()
 {
     if (!AskMessage(0, "Are you sure you want to reset all fields?"))
@@ -512,6 +541,8 @@ void CGeolynxDlg::SelectGrid(Side side)
     int datumId = s.datumId;
     if (ChooseGridInDialog(app, this, gridId, datumId))
     {
+        if (gridId != s.gridId || datumId != s.datumId)
+            ResetDestination();
         s.gridId = gridId;
         s.datumId = datumId;
         if (s.displayMode != ModeGrid)
@@ -534,6 +565,8 @@ void CGeolynxDlg::SelectDatum(Side side)
     int datumId = s.datumId;
     if (ChooseDatumInDialog(this, datumId))
     {
+        if (datumId != s.datumId || s.gridId != 0)
+            ResetDestination();
         if (s.displayMode == ModeGrid)
         {
             s.gridId = 0;
@@ -570,7 +603,7 @@ void CGeolynxDlg::ShowMap(Side side)
     if (!ConvertToWgs84(side, latitude, longitude))
         return;
     const std::string query = "q=" + FormatFixed(latitude, 3, 6, false) + "," + FormatFixed(longitude, 3, 6, false);
-    OpenAddress(Text("https://www.google.com/maps?" + query));
+    OpenAddress(Text("https://www.google.com/maps?" + query), "The map of this position");
 }
 
 void CGeolynxDlg::CalculateDistance()
@@ -620,9 +653,16 @@ void CGeolynxDlg::LoadConfiguration(const std::string& path)
             ShowMessage(IDS_CONFIGURATION_OPEN_FAILED);
         return;
     case ConfigurationLoadResult::TooShort:
+        ShowWith(IDS_NOT_A_CONFIGURATION, "it is shorter than a configuration");
         return;
     }
-    const std::string refusal = CheckConfiguration(record);
+    std::error_code error;
+    const auto size = std::filesystem::file_size(path, error);
+    std::string refusal;
+    if (!error && size != ConfigurationRecord::Size)
+        refusal = "it is longer than a configuration";
+    else
+        refusal = CheckConfiguration(record);
     if (!refusal.empty())
     {
         ShowWith(IDS_NOT_A_CONFIGURATION, refusal);

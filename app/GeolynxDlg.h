@@ -100,6 +100,9 @@ private:
     double Read(Side side, CoordinateAxis axis);
     void Write(Side side, CoordinateAxis axis, double value);
     void WriteAltitude(Side side, double altitude);
+    // Puts the destination back to zero: its result no longer belongs to
+    // what the window shows.
+    void ResetDestination();
 
     CGeolynxApp& app;
     std::string configurationPath;
