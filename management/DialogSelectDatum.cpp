@@ -118,6 +118,7 @@ CDialogSelectDatum::CDialogSelectDatum(QWidget* parent, int mode)
 
     SetUpFormFlow(*ui, {.list = ui->datumList,
                         .address = kDatumsPage,
+                        .addressPurpose = "The page of datum definitions",
                         .editingOnly = {ui->ellipsoidSelectButton, ui->meridianSelectButton, ui->conversionList},
                         .fields = {ui->gridFile, ui->datumName, ui->translationX, ui->translationY,
                                    ui->translationZ, ui->rotationX, ui->rotationY, ui->rotationZ, ui->scaleFactor},
@@ -125,6 +126,9 @@ CDialogSelectDatum::CDialogSelectDatum(QWidget* parent, int mode)
                         .modifyFocus = ui->translationX,
                         .deleteQuestion = IDS_ASK_DELETE_DATUM,
                         .deleteRow = DeleteDatum,
+                        .countUsers = GridsUsingDatum,
+                        .inUseMessage = IDS_DATUM_IN_USE,
+                        .userNoun = "grid",
                         .columnShares = {0.15, 0.85}});
     RefillList();
 

@@ -79,6 +79,7 @@ CDialogSelectGrid::CDialogSelectGrid(CCountryImages& application, QWidget* paren
     SetUpFormFlow(*ui, {.list = list,
                         .searchColumn = 2,
                         .address = kGridsPage,
+                        .addressPurpose = "The page of grid definitions",
                         .editingOnly = {ui->countrySelectButton, ui->datumSelectButton, ui->projectionList,
                                         ui->unitList},
                         .fields = {ui->gridName, ui->falseNorthing, ui->falseEasting, ui->latitude, ui->longitude,
@@ -338,7 +339,10 @@ bool CDialogSelectGrid::Check()
         return Refused(IDS_GRID_NEEDS_COUNTRY);
     if (ui->gridName->text().isEmpty())
         return Refused(IDS_GRID_NEEDS_NAME);
-    for (QLineEdit* field : std::initializer_list<QLineEdit*>{ui->scaleFactor, ui->falseNorthing, ui->falseEasting, ui->latitude, ui->longitude,
+    // An empty scale factor means none, which is 1.
+    if (ui->scaleFactor->text().isEmpty())
+        ui->scaleFactor->setText(QStringLiteral("1.0"));
+    for (QLineEdit* field : std::initializer_list<QLineEdit*>{ui->falseNorthing, ui->falseEasting, ui->latitude, ui->longitude,
                              ui->parallelNorth, ui->parallelSouth, ui->azimuth, ui->rectifiedGridAngle})
     {
         if (field->text().isEmpty())
@@ -355,7 +359,31 @@ bool CDialogSelectGrid::Check()
                               {ui->azimuth, IDS_INVALID_GRID_AZIMUTH},
                               {ui->rectifiedGridAngle, IDS_INVALID_GRID_RECTIFIED_ANGLE},
                               {ui->scaleFactor, IDS_INVALID_GRID_SCALE}},
-                             true);
+                             true) &&
+           CheckNumberDomains({
+               {ui->latitude, IDS_INVALID_GRID_LATITUDE, domain::Latitude, "It must lie within -90 and 90 degrees."},
+               {ui->longitude, IDS_INVALID_GRID_LONGITUDE, domain::Longitude, "It must lie within -360 and 360 degrees."},
+               {ui->parallelNorth, IDS_INVALID_GRID_PARALLEL_NORTH, domain::Latitude,
+                "It must lie within -90 and 90 degrees."},
+               {ui->parallelSouth, IDS_INVALID_GRID_PARALLEL_SOUTH, domain::Latitude,
+                "It must lie within -90 and 90 degrees."},
+               {ui->scaleFactor, IDS_INVALID_GRID_SCALE, domain::Positive, "It must be greater than 0."},
+           }) &&
+           CheckParallels();
+}
+
+bool CDialogSelectGrid::CheckParallels()
+{
+    // Two standard parallels on either side of the equator at the same
+    // distance leave a conic projection without a cone.
+    const double north = LeadingNumber(QString::fromStdString(NumberLiteral(ui->parallelNorth->text())));
+    const double south = LeadingNumber(QString::fromStdString(NumberLiteral(ui->parallelSouth->text())));
+    if (north == 0 || north + south != 0)
+        return true;
+    ShowMessageText(LoadMessage(IDS_INVALID_GRID_PARALLEL_SOUTH) +
+                    " Standard parallels at the same distance either side of the equator define no projection.");
+    ui->parallelSouth->setFocus();
+    return false;
 }
 
 bool CDialogSelectGrid::StoreRow(int& id, std::string& message)

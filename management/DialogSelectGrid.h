@@ -72,6 +72,7 @@ private:
     void FillProjectionList();
     void SetVariableLabels();
     void ApplyEditableFields();
+    bool CheckParallels();
     bool Check();
     // Keeps a filter in the profile, shows its name and lists the grids anew.
     void SetFilter(int& filter, int id, const char* preference, void (*lookup)(int, CCxString&), QLineEdit* name);

@@ -320,7 +320,8 @@ TEST_F(GridDialogTest, DoubleClickChoosesTheRowAndLinkOpensTheGridsPage)
     auto d = Open();
     // The offscreen platform opens no browser, so the address comes in a box.
     QTest::mouseClick(Find<QCommandLinkButton>(d.get(), "linkButton"), Qt::LeftButton);
-    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{MessageWith(IDS_MAP_NOT_OPENED, CDialogSelectGrid::kGridsPage)});
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{MessageWith(IDS_MAP_NOT_OPENED, std::string("The page of grid definitions is at:\n") +
+                                                                                     CDialogSelectGrid::kGridsPage)});
     boxes.Clear();
 
     CGridList* list = List(*d);
