@@ -101,7 +101,8 @@ void CWzdPage10::Notify(const BatchNotice& notice)
         statusSeen = false;
     }
     ui->statusText->setText(text);
-    ui->progressBar->setValue(run->Progress());
+    // A completed run is all done, whatever share the last notice counted.
+    ui->progressBar->setValue(notice.code == BATCH_COMPLETED ? 100 : run->Progress());
     if (notice.code == BATCH_COMPLETED || notice.code == BATCH_STOPPED)
         UpdateRunState();
 }

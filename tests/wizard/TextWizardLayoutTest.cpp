@@ -161,7 +161,7 @@ TEST_F(TextLayout, TheStartPageTellsOfLinesLeftUnconvertedAndACancelKeepsTheDest
     Finish();
     Click("cancelButton");
     ASSERT_TRUE(WaitForEnd());
-    EXPECT_EQ(Status(), "Conversion aborted. Press 'Finish' to restart.");
+    EXPECT_EQ(Status(), "Conversion aborted. Press 'Back' to change the settings and convert again, or 'Finish' to close.");
     EXPECT_EQ(ReadFile(destination), "637294.37,5762926.81\nunknown,52\n500000.00,5649824.89\n5,95\n");
 }
 

@@ -277,7 +277,7 @@ TEST_F(TextWizard, CancelOperationStopsTheRunAndFinishRunsItAgain)
     EXPECT_TRUE(CancelEnabled());
     Click("cancelButton");
     ASSERT_TRUE(WaitForEnd());
-    EXPECT_EQ(Status(), "Conversion aborted. Press 'Finish' to restart.");
+    EXPECT_EQ(Status(), "Conversion aborted. Press 'Back' to change the settings and convert again, or 'Finish' to close.");
     EXPECT_EQ(Progress(), 0);
     EXPECT_TRUE(Shown(QWizard::BackButton));
     EXPECT_TRUE(Shown(QWizard::FinishButton));
@@ -313,7 +313,7 @@ TEST_F(TextWizard, AWorkersMessageIsShownOnTheWindowsThread)
     ASSERT_TRUE(WaitForEnd());
     EXPECT_EQ(boxes.Texts(), MessageTexts({502}));
     EXPECT_EQ(boxes.OnWindowThread(), std::vector<bool>{true});
-    EXPECT_EQ(Status(), "Conversion failed. Press 'Finish' to restart.");
+    EXPECT_EQ(Status(), "Conversion failed. Press 'Back' to change the settings and convert again, or 'Finish' to close.");
     EXPECT_TRUE(Shown(QWizard::BackButton));
     EXPECT_TRUE(Shown(QWizard::FinishButton));
 }
