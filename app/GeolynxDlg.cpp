@@ -6,6 +6,7 @@
 #include <cmath>
 #include <filesystem>
 #include <QFileDialog>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -43,6 +44,7 @@ constexpr int kWgs84 = 4326;
 // the fields in each form.
 constexpr int kHemisphereOffset = 140;
 constexpr int kRowSpacing = 25;
+constexpr int kFieldGap = 10;
 
 const char* SidePrefix(CGeolynxDlg::Side side)
 {
@@ -86,7 +88,7 @@ std::string FieldName(const CoordinateSide& s, CoordinateAxis axis, int field)
     if (field == kHemisphereField)
         return name + " hemisphere";
     // A lone degrees field is the coordinate itself.
-    if (form != nullptr && form->fieldCount > 1)
+    if (form != nullptr && form->fieldCount > 1 && field < form->fieldCount)
         name += std::string(" ") + form->fieldNames[static_cast<std::size_t>(field)];
     return name;
 }
@@ -128,11 +130,27 @@ CGeolynxDlg::CGeolynxDlg(CGeolynxApp& application, std::string configuration, QW
         c.longitude = {edit("Longitude1"), edit("Longitude2"), edit("Longitude3"), edit("LongitudeHemisphere")};
         c.latitudeUnit = label("LatitudeUnit");
         c.longitudeUnit = label("LongitudeUnit");
-        c.modes = {radio("ModeDegrees"), radio("ModeDegreesMinutes"), radio("ModeDegreesMinutesSeconds")};
+        // One button for each geographic form, as the table lists them; a
+        // form the template has no button for gets one below the last.
+        for (const DisplayForm& f : DisplayForms())
+        {
+            if (*f.buttonName == 0)
+                continue;
+            QRadioButton* r = radio(f.buttonName);
+            if (r == nullptr && !c.modes.empty())
+            {
+                QRadioButton* last = c.modes.back().second;
+                r = new QRadioButton(tr(f.buttonText), last->parentWidget());
+                r->setObjectName(p + QLatin1String(f.buttonName));
+                r->setGeometry(last->geometry().translated(0, last->height()));
+            }
+            if (r != nullptr)
+                c.modes.emplace_back(f.mode, r);
+        }
         c.altitude = edit("Altitude");
 
-        for (int m = 0; m < 3; ++m)
-            connect(c.modes[m], &QRadioButton::clicked, this, [this, side, m] { ChangeMode(side, m + 1); });
+        for (auto [mode, r] : c.modes)
+            connect(r, &QRadioButton::clicked, this, [this, side, mode = mode] { ChangeMode(side, mode); });
         auto button = [&](const char* name) { return form->findChild<QPushButton*>(p + QLatin1String(name)); };
         connect(button("GridSelect"), &QPushButton::clicked, this, [this, side] { SelectGrid(side); });
         connect(button("DatumSelect"), &QPushButton::clicked, this, [this, side] { SelectDatum(side); });
@@ -141,7 +159,7 @@ CGeolynxDlg::CGeolynxDlg(CGeolynxApp& application, std::string configuration, QW
         button("DatumSelect")->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
         button("Map")->setIcon(style()->standardIcon(QStyle::SP_DirLinkIcon));
         // The radios act as three buttons of one group per side.
-        for (QRadioButton* r : c.modes)
+        for (auto [mode, r] : c.modes)
             r->setAutoExclusive(false);
     }
     fieldLeft = controls[Source].latitude[0]->x();
@@ -221,7 +239,10 @@ void CGeolynxDlg::BuildMenu()
         LoadConfiguration(Std(path));
     });
     file->addSeparator();
-    connect(file->addAction(tr("E&xit")), &QAction::triggered, this, &QDialog::accept);
+    QAction* exit = file->addAction(tr("E&xit"));
+    exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    addAction(exit);
+    connect(exit, &QAction::triggered, this, &QDialog::accept);
 
     QMenu* tools = menu->addMenu(tr("T&ools"));
     QMenu* preferences = tools->addMenu(tr("Preferences"));
@@ -236,7 +257,10 @@ void CGeolynxDlg::BuildMenu()
     ConnectManagement();
 
     QMenu* help = menu->addMenu(tr("&Help"));
-    connect(help->addAction(tr("&About...")), &QAction::triggered, this, [this] {
+    QAction* about = help->addAction(tr("&About..."));
+    about->setShortcut(QKeySequence(Qt::Key_F1));
+    addAction(about);
+    connect(about, &QAction::triggered, this, [this] {
         CDialogAbout about(this);
         about.exec();
     });
@@ -304,7 +328,21 @@ void CGeolynxDlg::LayoutSide(Side side)
     c.latitudeUnit->setText(QString::fromUtf8(unitLabels[side].c_str()));
     c.longitudeUnit->setText(c.latitudeUnit->text());
 
-    // Left edge and width of each field in the form the side shows; a width
+    const DisplayForm* shown = SideForm(s.IsGridForm(), s.displayMode);
+    const bool grid = s.IsGridForm();
+    c.latitudeLabel->setText(grid ? tr("Northing:") : tr("Latitude:"));
+    c.longitudeLabel->setText(grid ? tr("Easting:") : tr("Longitude:"));
+    for (auto [mode, radio] : c.modes)
+    {
+        radio->setVisible(!grid);
+        radio->setChecked(!grid && s.displayMode == mode);
+    }
+    c.note->setVisible(grid);
+    c.latitudeUnit->setVisible(grid);
+    c.longitudeUnit->setVisible(grid);
+
+    // Left edge and width of each field in the form the side shows: the
+    // numbers side by side, the hemisphere letter at its own place; a width
     // of 0 hides the field.
     struct Slot
     {
@@ -312,41 +350,17 @@ void CGeolynxDlg::LayoutSide(Side side)
         int width;
     };
     std::array<Slot, 4> placement{};
-    if (s.IsGridForm())
+    if (shown != nullptr)
     {
-        c.latitudeLabel->setText(tr("Northing:"));
-        c.longitudeLabel->setText(tr("Easting:"));
-        for (QRadioButton* r : c.modes)
-            r->hide();
-        c.note->show();
-        c.latitudeUnit->show();
-        c.longitudeUnit->show();
-        placement = {Slot{0, 160}, Slot{0, 0}, Slot{0, 0}, Slot{0, 0}};
-    }
-    else
-    {
-        c.latitudeLabel->setText(tr("Latitude:"));
-        c.longitudeLabel->setText(tr("Longitude:"));
-        for (int m = 0; m < 3; ++m)
+        int x = 0;
+        for (int i = 0; i < shown->fieldCount; ++i)
         {
-            c.modes[m]->show();
-            c.modes[m]->setChecked(s.displayMode == m + 1);
+            const int width = shown->widths[static_cast<std::size_t>(i)];
+            placement[static_cast<std::size_t>(i)] = Slot{x, width};
+            x += width + kFieldGap;
         }
-        c.note->hide();
-        switch (s.displayMode)
-        {
-        case ModeDegrees:
-            placement = {Slot{0, 130}, Slot{0, 0}, Slot{0, 0}, Slot{kHemisphereOffset, 20}};
-            break;
-        case ModeDegreesMinutes:
-            placement = {Slot{0, 40}, Slot{50, 80}, Slot{0, 0}, Slot{kHemisphereOffset, 20}};
-            break;
-        case ModeDegreesMinutesSeconds:
-            placement = {Slot{0, 40}, Slot{50, 30}, Slot{90, 40}, Slot{kHemisphereOffset, 20}};
-            break;
-        default:
-            break;
-        }
+        if (shown->hemisphere)
+            placement[kHemisphereField] = Slot{kHemisphereOffset, 20};
     }
     const int top = c.latitude[0]->y();
     const int height = c.latitude[0]->height();
@@ -359,6 +373,25 @@ void CGeolynxDlg::LayoutSide(Side side)
         c.latitude[i]->show();
         c.longitude[i]->show();
     }
+    NameFields(side);
+}
+
+void CGeolynxDlg::NameFields(Side side)
+{
+    // Screen readers tell the fields apart by these names.
+    const SideControls& c = controls[side];
+    const CoordinateSide& s = sides[side];
+    const QString prefix = QString::fromLatin1(SideName(side)) + QLatin1Char(' ');
+    for (CoordinateAxis axis : {AxisLatitude, AxisLongitude})
+    {
+        const auto& edits = axis == AxisLatitude ? c.latitude : c.longitude;
+        for (int i = 0; i < 4; ++i)
+            edits[static_cast<std::size_t>(i)]->setAccessibleName(
+                prefix + QString::fromStdString(FieldName(s, axis, i)).toLower());
+    }
+    c.altitude->setAccessibleName(prefix + tr("altitude"));
+    c.gridName->setAccessibleName(prefix + tr("grid"));
+    c.datumName->setAccessibleName(prefix + tr("datum"));
 }
 
 double CGeolynxDlg::Read(Side side, CoordinateAxis axis)

@@ -5,6 +5,8 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "CoordinateFormat.h"
 #include "CxString.h"
@@ -74,7 +76,8 @@ private:
         std::array<QLineEdit*, 4> longitude;
         QLabel* latitudeUnit;
         QLabel* longitudeUnit;
-        std::array<QRadioButton*, 3> modes;
+        // The button of each geographic display form, by its mode.
+        std::vector<std::pair<int, QRadioButton*>> modes;
         QLineEdit* altitude;
     };
 
@@ -93,6 +96,7 @@ private:
     void PushTexts();
     void UpdateLayout();
     void LayoutSide(Side side);
+    void NameFields(Side side);
     void ChangeMode(Side side, int mode);
     void ReloadNames(Side side);
     void ReloadUnit(Side side);

@@ -565,3 +565,53 @@ TEST_F(RealAnswers, ResultsGoWhenTheirSystemsChange)
     Choose("destinationGridSelect", "CDialogSelectGrid", 32631);
     EXPECT_EQ(Text("destinationLatitude1"), QStringLiteral("5817709.526"));
 }
+
+TEST_F(RealAnswers, KeysNamesAndFormsAUserExpects)
+{
+    // F1 opens the About box.
+    {
+        CDialogScript script;
+        script.Then("CDialogAbout", realdialog::PressButton("okButton"));
+        QTest::keyClick(window.get(), Qt::Key_F1);
+        EXPECT_TRUE(script.Done());
+    }
+    // Every field a screen reader reaches has a name of its own.
+    const struct
+    {
+        const char* mode;
+        const char* field;
+        const char* name;
+    } names[] = {
+        {"sourceModeDegreesMinutesSeconds", "sourceLatitude1", "Source latitude degrees"},
+        {"sourceModeDegreesMinutesSeconds", "sourceLatitude2", "Source latitude minutes"},
+        {"sourceModeDegreesMinutesSeconds", "sourceLongitude3", "Source longitude seconds"},
+        {"sourceModeDegreesMinutesSeconds", "sourceLatitudeHemisphere", "Source latitude hemisphere"},
+        {"sourceModeDegrees", "sourceLatitude1", "Source latitude"},
+        {"destinationModeDegreesMinutes", "destinationLongitude2", "Destination longitude minutes"},
+        {"destinationModeDegreesMinutes", "destinationAltitude", "Destination altitude"},
+        {"destinationModeDegreesMinutes", "sourceDatumName", "Source datum"},
+    };
+    for (const auto& n : names)
+    {
+        Click(n.mode);
+        EXPECT_EQ(Find<QLineEdit>(n.field)->accessibleName(), QString::fromLatin1(n.name)) << n.field;
+    }
+    // One button for each geographic form of the table, in its order.
+    int buttons = 0;
+    for (const DisplayForm& form : DisplayForms())
+    {
+        if (*form.buttonName == 0)
+            continue;
+        ++buttons;
+        const QString name = QStringLiteral("source") + QLatin1String(form.buttonName);
+        auto* radio = Find<QRadioButton>(name.toLatin1().constData());
+        ASSERT_NE(radio, nullptr);
+        QTest::mouseClick(radio, Qt::LeftButton);
+        EXPECT_EQ(window->SideState(CGeolynxDlg::Source).displayMode, form.mode);
+        int shown = 0;
+        for (const char* field : {"sourceLatitude1", "sourceLatitude2", "sourceLatitude3"})
+            shown += Find<QLineEdit>(field)->isVisible();
+        EXPECT_EQ(shown, form.fieldCount) << form.buttonText;
+    }
+    EXPECT_EQ(buttons, 3);
+}
