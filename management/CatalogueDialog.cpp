@@ -411,6 +411,9 @@ bool CheckNumberDomains(std::initializer_list<NumberDomain> domains)
 {
     for (const NumberDomain& d : domains)
     {
+        // A field the row's kind does not use keeps what it holds.
+        if (d.field->isReadOnly())
+            continue;
         const double value = LeadingNumber(QString::fromStdString(NumberLiteral(d.field->text())));
         if (d.holds(value))
             continue;

@@ -216,7 +216,8 @@ struct NumberDomain
 };
 // False, after the field's message and its rule (and with the cursor in the
 // field), for the first field whose number lies outside its domain. The
-// fields are numbers already (CheckNumberFields).
+// fields are numbers already (CheckNumberFields); read-only ones, which the
+// row's kind does not use, are not looked at.
 bool CheckNumberDomains(std::initializer_list<NumberDomain> domains);
 namespace domain {
 bool Positive(double v);

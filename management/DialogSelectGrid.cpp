@@ -41,9 +41,6 @@ CDialogSelectGrid::CDialogSelectGrid(CCountryImages& application, QWidget* paren
 {
     ui->setupUi(this);
 
-    chooseCountry = [this](int& id) { return CDialogSelectCountry(app, this).Choose(id); };
-    chooseDatum = [this](int& id, bool filterMode) { return CDialogSelectDatum(this, filterMode ? 1 : 0).Choose(id); };
-
     // 1. The list: full-row selection with grid lines, the flags, three columns.
     CGridList* list = ui->gridList;
     list->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -100,19 +97,19 @@ CDialogSelectGrid::CDialogSelectGrid(CCountryImages& application, QWidget* paren
     connect(ui->unitList, &QComboBox::activated, this,
             [this](int index) { unitId = ui->unitList->itemData(index).toInt(); });
     connect(ui->countrySelectButton, &QPushButton::clicked, this,
-            [this] { ChooseWithName(chooseCountry, countryId, LookupCountryName, ui->countryName); });
+            [this] { ChooseWithName([this](int& id) { return ChooseCountry(id); }, countryId, LookupCountryName, ui->countryName); });
     connect(ui->datumSelectButton, &QPushButton::clicked, this, [this] {
-        ChooseWithName([this](int& id) { return chooseDatum && chooseDatum(id, false); }, SelectedDatumId,
+        ChooseWithName([this](int& id) { return ChooseDatum(id, false); }, SelectedDatumId,
                        LookupDatumName, ui->datumName);
     });
     connect(ui->countryFilterSelectButton, &QPushButton::clicked, this, [this] {
         int id = countryFilter;
-        if (chooseCountry && chooseCountry(id))
+        if (ChooseCountry(id))
             SetFilter(countryFilter, id, "FilterCountry", LookupCountryName, ui->countryFilterName);
     });
     connect(ui->datumFilterSelectButton, &QPushButton::clicked, this, [this] {
         int id = 0;
-        if (chooseDatum && chooseDatum(id, true))
+        if (ChooseDatum(id, true))
             SetFilter(datumFilter, id, "FilterDatum", LookupDatumName, ui->datumFilterName);
     });
     connect(ui->countryFilterResetButton, &QPushButton::clicked, this,
@@ -372,13 +369,23 @@ bool CDialogSelectGrid::Check()
            CheckParallels();
 }
 
+bool CDialogSelectGrid::ChooseCountry(int& id)
+{
+    return CDialogSelectCountry(app, this).Choose(id);
+}
+
+bool CDialogSelectGrid::ChooseDatum(int& id, bool filterMode)
+{
+    return CDialogSelectDatum(this, filterMode ? 1 : 0).Choose(id);
+}
+
 bool CDialogSelectGrid::CheckParallels()
 {
     // Two standard parallels on either side of the equator at the same
     // distance leave a conic projection without a cone.
     const double north = LeadingNumber(QString::fromStdString(NumberLiteral(ui->parallelNorth->text())));
     const double south = LeadingNumber(QString::fromStdString(NumberLiteral(ui->parallelSouth->text())));
-    if (north == 0 || north + south != 0)
+    if (ui->parallelNorth->isReadOnly() || ui->parallelSouth->isReadOnly() || north == 0 || north + south != 0)
         return true;
     ShowMessageText(LoadMessage(IDS_INVALID_GRID_PARALLEL_SOUTH) +
                     " Standard parallels at the same distance either side of the equator define no projection.");

@@ -30,12 +30,6 @@ public:
     explicit CDialogSelectGrid(CCountryImages& app, QWidget* parent = nullptr);
     ~CDialogSelectGrid() override;
 
-    // The choosers of the Select buttons, given the current identifier; true
-    // with the chosen one. The defaults run the country and datum dialogs;
-    // tests replace them so no nested modal dialog blocks.
-    std::function<bool(int& countryId)> chooseCountry;
-    std::function<bool(int& datumId, bool filterMode)> chooseDatum;
-
     static constexpr const char* kGridsPage = "https://www.veltrix.example/resources/grids";
     // A new grid's projection: Transverse Mercator.
     static constexpr int kDefaultProjection = 9807;
@@ -57,6 +51,10 @@ protected:
     bool StoreRow(int& id, std::string& message) override;
 
 private:
+    // The nested dialogs of the Select buttons, given the current
+    // identifier; true with the chosen one.
+    bool ChooseCountry(int& id);
+    bool ChooseDatum(int& id, bool filterMode);
     std::unique_ptr<Ui::CDialogSelectGrid> ui;
     CCountryImages& app;
     CFlagIconList flags;

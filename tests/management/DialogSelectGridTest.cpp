@@ -220,7 +220,8 @@ TEST_F(GridDialogTest, NumbersAreCheckedBeforeTheyGoIntoSql)
     Click(d.get(), "okButton");
     EXPECT_TRUE(boxes.Texts().empty());
     EXPECT_EQ(Scalar("SELECT dblAzimuth FROM tblGrids WHERE numId = 50001"), "0.0");
-    EXPECT_EQ(Scalar("SELECT dblScale FROM tblGrids WHERE numId = 50001"), "0.0");
+    // An empty scale factor is none, which is 1; 0 would be refused.
+    EXPECT_EQ(Scalar("SELECT dblScale FROM tblGrids WHERE numId = 50001"), "1.0");
     EXPECT_EQ(Scalar("SELECT dblFalseEasting FROM tblGrids WHERE numId = 50001"), "400000.0");
 }
 

@@ -383,14 +383,14 @@ TEST_F(RealAnswersTest, RowsOtherRowsUseAreKeptWithTheirCount)
             CDialogSelectDatum d;
             d.SelectedDatumId = c.id;
             Show(d);
-            text = ClickAndAnswer(&d, "deleteButton", QMessageBox::Yes);
+            text = ClickAndAnswer(&d, "deleteButton", QMessageBox::Ok);
         }
         else
         {
             CDialogSelectEllipsoid d;
             d.SelectedEllipsoidId = c.id;
             Show(d);
-            text = ClickAndAnswer(&d, "deleteButton", QMessageBox::Yes);
+            text = ClickAndAnswer(&d, "deleteButton", QMessageBox::Ok);
         }
         EXPECT_EQ(text.toStdString(), MessageWith(c.datum ? IDS_DATUM_IN_USE : IDS_ELLIPSOID_IN_USE, who)) << c.id;
         EXPECT_EQ(Count(c.datum ? "SELECT COUNT(*) FROM tblDatums WHERE numId = " + std::to_string(c.id)
@@ -446,39 +446,51 @@ TEST_F(RealAnswersTest, ImpossibleParametersAreRefusedByName)
         }
     }
 
+    // Each on a grid whose projection uses the field: Oblique Stereographic
+    // (RD New) for the scale, Lambert 2SP (Lambert-93) for the rest.
     const struct
     {
+        int id;
         const char* field;
         const char* text;
         const char* message;
     } grid[] = {
-        {"scaleFactor", "0", "Invalid field value: Scalefactor. It must be greater than 0."},
-        {"scaleFactor", "-0.9996", "Invalid field value: Scalefactor. It must be greater than 0."},
-        {"latitude", "90.5", "Invalid field value: Latitude. It must lie within -90 and 90 degrees."},
-        {"longitude", "-361", "Invalid field value: Longitude. It must lie within -360 and 360 degrees."},
-        {"parallelNorth", "91", "Invalid field value: Parallel North. It must lie within -90 and 90 degrees."},
-        {"parallelSouth", "-95", "Invalid field value: Parallel South. It must lie within -90 and 90 degrees."},
-        {"parallelSouth", "-30", "Invalid field value: Parallel South. Standard parallels at the same distance "
-                                 "either side of the equator define no projection."},
+        {28992, "scaleFactor", "0", "Invalid field value: Scalefactor. It must be greater than 0."},
+        {28992, "scaleFactor", "-0.9996", "Invalid field value: Scalefactor. It must be greater than 0."},
+        {2154, "latitude", "90.5", "Invalid field value: Latitude. It must lie within -90 and 90 degrees."},
+        {2154, "longitude", "-361", "Invalid field value: Longitude. It must lie within -360 and 360 degrees."},
+        {2154, "parallelNorth", "91", "Invalid field value: Parallel North. It must lie within -90 and 90 degrees."},
+        {2154, "parallelSouth", "-95", "Invalid field value: Parallel South. It must lie within -90 and 90 degrees."},
+        {2154, "parallelSouth", "-49", "Invalid field value: Parallel South. Standard parallels at the same "
+                                       "distance either side of the equator define no projection."},
     };
-    CDialogSelectGrid g(app);
-    g.SelectedGridId = 28992;
-    Show(g);
-    const std::string before = Scalar("SELECT dblScale || dblLatitudeOrigin || dblLongitudeOrigin || "
-                                      "dblParallelNorth || dblParallelSouth FROM tblGrids WHERE numId = 28992");
+    const char* const stored = "SELECT group_concat(dblScale || dblLatitudeOrigin || dblLongitudeOrigin || "
+                               "dblParallelNorth || dblParallelSouth) FROM tblGrids WHERE numId IN (28992, 2154)";
+    const std::string before = Scalar(stored);
     for (const auto& c : grid)
     {
+        CDialogSelectGrid g(app);
+        g.SelectedGridId = c.id;
+        Show(g);
         Click(&g, "modifyButton");
-        Type(&g, "parallelNorth", QStringLiteral("30"));
-        Type(&g, "parallelSouth", QStringLiteral("40"));
+        ASSERT_FALSE(Find<QLineEdit>(&g, c.field)->isReadOnly()) << c.id << " " << c.field;
         Type(&g, c.field, QString::fromLatin1(c.text));
         EXPECT_EQ(ClickAndAnswer(&g, "okButton", QMessageBox::Ok).toStdString(), c.message) << c.field << c.text;
         EXPECT_EQ(g.CurrentState(), CDialogSelectGrid::Modifying);
         Click(&g, "cancelButton");
     }
-    EXPECT_EQ(Scalar("SELECT dblScale || dblLatitudeOrigin || dblLongitudeOrigin || dblParallelNorth || "
-                     "dblParallelSouth FROM tblGrids WHERE numId = 28992"),
-              before);
+    EXPECT_EQ(Scalar(stored), before);
+    // A shipped Lambert grid whose unused scale holds 0 still saves.
+    {
+        CDialogSelectGrid g(app);
+        g.SelectedGridId = 2154;
+        Show(g);
+        Click(&g, "modifyButton");
+        boxes.Clear();
+        Click(&g, "okButton");
+        EXPECT_TRUE(boxes.Texts().empty());
+        EXPECT_EQ(g.CurrentState(), CDialogSelectGrid::Browsing);
+    }
 }
 
 // Select dialogs opened to choose: OK without a row says so and stays; a
