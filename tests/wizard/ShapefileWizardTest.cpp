@@ -141,6 +141,7 @@ TEST_F(ShapefileWizard, SkipsLayoutAndPreviewBothWays)
     Finish();
     ASSERT_TRUE(WaitForEnd());
     EXPECT_EQ(Status(), "Conversion completed. Press 'Finish' to continue.");
+    EXPECT_EQ(Find<QProgressBar>("progressBar")->value(), 100);
     EXPECT_TRUE(boxes.Texts().empty());
 
     const std::string in = ReadFile(source);

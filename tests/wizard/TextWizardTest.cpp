@@ -52,6 +52,7 @@ TEST_F(TextWizard, CsvFileThroughEveryPage)
     ASSERT_EQ(Page(), CWzdSheet::PageType);
     EXPECT_EQ(sheet->currentPage()->title(), "Select the type of conversion you want to perform");
     EXPECT_TRUE(Find<QAbstractButton>("textRadio")->isChecked());
+    EXPECT_EQ(Label("typeText"), "Please select the type of data you want to convert:");
     EXPECT_FALSE(Button(QWizard::BackButton)->isEnabled());
     EXPECT_TRUE(Shown(QWizard::NextButton));
     Click("textRadio");
@@ -130,7 +131,8 @@ TEST_F(TextWizard, CsvFileThroughEveryPage)
     EXPECT_EQ(sheet->currentPage()->title(), "Select source file fields and format");
     EXPECT_EQ(Find<QComboBox>("formatList")->currentText(), "Decimal degrees ( DDD.DDDDDD )");
     EXPECT_TRUE(Find<QComboBox>("formatList")->isEnabled());
-    EXPECT_FALSE(Find<QAbstractButton>("headerCheck")->isChecked());
+    // The header names the columns, so it is ticked as a header.
+    EXPECT_TRUE(Find<QAbstractButton>("headerCheck")->isChecked());
     EXPECT_EQ(Entries("separatorList"), (QStringList{"Autodetect", "Comma Separated", "Pipe Separated",
                                                      "Semicolon Separated", "Space Separated", "Tab Separated"}));
     EXPECT_EQ(Find<QComboBox>("separatorList")->currentText(), "Autodetect");
@@ -140,13 +142,15 @@ TEST_F(TextWizard, CsvFileThroughEveryPage)
     EXPECT_EQ(Find<QComboBox>("longitudeField")->currentText(), "lon");
     EXPECT_EQ(Find<QComboBox>("latitudeField")->currentText(), "lat");
     EXPECT_EQ(Find<QComboBox>("altitudeField")->currentText(), "h");
-    Click("headerCheck");
     Next();
     EXPECT_EQ(sheet->settings.header, 1);
 
     // Preview: raw texts after the header line.
     ASSERT_EQ(Page(), CWzdSheet::PagePreview);
     EXPECT_EQ(sheet->currentPage()->title(), "Preview and check source coordinates");
+    // It names the button the page shows.
+    EXPECT_TRUE(Label("previewText").contains("press 'Next' to start the conversion"));
+    EXPECT_TRUE(sheet->button(QWizard::NextButton)->isVisible());
     auto* preview = Find<QTreeWidget>("previewList");
     ASSERT_EQ(preview->columnCount(), 3);
     EXPECT_EQ(preview->headerItem()->text(0), "Longitude");
