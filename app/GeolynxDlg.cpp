@@ -148,6 +148,12 @@ CGeolynxDlg::CGeolynxDlg(CGeolynxApp& application, std::string configuration, QW
                 c.modes.emplace_back(f.mode, r);
         }
         c.altitude = edit("Altitude");
+        // Each label names its field for screen readers and its shortcut.
+        label("GridLabel")->setBuddy(c.gridName);
+        label("DatumLabel")->setBuddy(c.datumName);
+        c.latitudeLabel->setBuddy(c.latitude[0]);
+        c.longitudeLabel->setBuddy(c.longitude[0]);
+        label("AltitudeLabel")->setBuddy(c.altitude);
 
         for (auto [mode, r] : c.modes)
             connect(r, &QRadioButton::clicked, this, [this, side, mode = mode] { ChangeMode(side, mode); });

@@ -596,6 +596,14 @@ TEST_F(RealAnswers, KeysNamesAndFormsAUserExpects)
         Click(n.mode);
         EXPECT_EQ(Find<QLineEdit>(n.field)->accessibleName(), QString::fromLatin1(n.name)) << n.field;
     }
+    for (const char* side : {"source", "destination"})
+        for (auto [label, field] : {std::pair{"GridLabel", "GridName"}, std::pair{"DatumLabel", "DatumName"},
+                                    std::pair{"LatitudeLabel", "Latitude1"}, std::pair{"LongitudeLabel", "Longitude1"},
+                                    std::pair{"AltitudeLabel", "Altitude"}})
+        {
+            const QByteArray l = QByteArray(side) + label, f = QByteArray(side) + field;
+            EXPECT_EQ(Find<QLabel>(l.constData())->buddy(), Find<QLineEdit>(f.constData())) << l.constData();
+        }
     // One button for each geographic form of the table, in its order.
     int buttons = 0;
     for (const DisplayForm& form : DisplayForms())
