@@ -568,7 +568,17 @@ TEST_F(RealAnswers, ResultsGoWhenTheirSystemsChange)
 
 TEST_F(RealAnswers, KeysNamesAndFormsAUserExpects)
 {
-    // F1 opens the About box.
+    // Ctrl+Q closes a window; F1 opens the About box.
+    {
+        CGeolynxDlg other(app, std::string());
+        other.show();
+        other.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+        QTest::keyClick(&other, Qt::Key_Q, Qt::ControlModifier);
+        EXPECT_FALSE(other.isVisible());
+    }
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     {
         CDialogScript script;
         script.Then("CDialogAbout", realdialog::PressButton("okButton"));
