@@ -1,6 +1,8 @@
 #include "GeolynxDlg.h"
 
 #include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QResizeEvent>
 #include <algorithm>
 #include <cmath>
@@ -164,6 +166,16 @@ CGeolynxDlg::CGeolynxDlg(CGeolynxApp& application, std::string configuration, QW
         button("GridSelect")->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
         button("DatumSelect")->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
         button("Map")->setIcon(style()->standardIcon(QStyle::SP_DirLinkIcon));
+        // Copy: the side's coordinate as shown, on one line.
+        QPushButton* map = button("Map");
+        // One Alt letter per window: the source side has it.
+        auto* copy = new QPushButton(side == Source ? tr("Cop&y") : tr("Copy"), map->parentWidget());
+        copy->setObjectName(p + QLatin1String("Copy"));
+        copy->setToolTip(tr("Copy this side's coordinate as one line of text"));
+        copy->setGeometry(map->x() - map->width() - 6, map->y(), map->width(), map->height());
+        connect(copy, &QPushButton::clicked, this, [this, side] {
+            QGuiApplication::clipboard()->setText(CoordinateText(side));
+        });
         // The radios act as three buttons of one group per side.
         for (auto [mode, r] : c.modes)
             r->setAutoExclusive(false);
@@ -380,6 +392,29 @@ void CGeolynxDlg::LayoutSide(Side side)
         c.longitude[i]->show();
     }
     NameFields(side);
+}
+
+QString CGeolynxDlg::CoordinateText(Side side)
+{
+    // The fields the side's form shows, latitude (northing) first, as the
+    // user reads them: "052 30 0.00 N, 004 30 0.00 E".
+    PullTexts();
+    const CoordinateSide& s = sides[side];
+    const DisplayForm* shown = SideForm(s.IsGridForm(), s.displayMode);
+    if (shown == nullptr)
+        return QString();
+    QStringList rows;
+    for (const CoordinateRow* row : {&s.latitude, &s.longitude})
+    {
+        QStringList parts;
+        const std::string* fields[] = {&row->first, &row->second, &row->third};
+        for (int i = 0; i < shown->fieldCount; ++i)
+            parts << QString::fromStdString(*fields[i]).trimmed();
+        if (shown->hemisphere)
+            parts << QString::fromStdString(row->hemisphere).trimmed();
+        rows << parts.join(QLatin1Char(' '));
+    }
+    return rows.join(QStringLiteral(", "));
 }
 
 void CGeolynxDlg::NameFields(Side side)
@@ -769,6 +804,8 @@ void CGeolynxDlg::PlaceForm()
         }
         auto* map = form->findChild<QPushButton*>(p + QLatin1String("Map"));
         map->move(mapButtonLeft + half, map->y());
+        auto* copy = form->findChild<QPushButton*>(p + QLatin1String("Copy"));
+        copy->move(map->x() - copy->width() - 6, map->y());
         c.note->resize(noteWidth + half, c.note->height());
     }
 }

@@ -97,6 +97,8 @@ private:
     void UpdateLayout();
     void LayoutSide(Side side);
     void NameFields(Side side);
+    // The side's coordinate as shown, on one line.
+    QString CoordinateText(Side side);
     void ChangeMode(Side side, int mode);
     void ReloadNames(Side side);
     void ReloadUnit(Side side);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
 #include <QStyleOptionFrame>
@@ -632,4 +633,38 @@ TEST_F(RealAnswers, KeysNamesAndFormsAUserExpects)
         EXPECT_EQ(shown, form.fieldCount) << form.buttonText;
     }
     EXPECT_EQ(buttons, 3);
+}
+
+TEST_F(RealAnswers, CopyPutsEachSideOnTheClipboardAsShown)
+{
+    GeographicToUtm();
+    Converted(QStringLiteral("52.5"), QStringLiteral("4.5"));
+    const struct
+    {
+        const char* mode; // nullptr: keep the form
+        const char* button;
+        const char* text;
+    } cases[] = {
+        {nullptr, "sourceCopy", "52.5 N, 4.5 E"},
+        {nullptr, "destinationCopy", "5817709.526, 601821.603"},
+        {"sourceModeDegreesMinutesSeconds", "sourceCopy", "052 30 0.00 N, 004 30 0.00 E"},
+        {"sourceModeDegreesMinutes", "sourceCopy", "052 30.00000 N, 004 30.00000 E"},
+    };
+    for (const auto& c : cases)
+    {
+        if (c.mode != nullptr)
+            Click(c.mode);
+        QGuiApplication::clipboard()->clear();
+        Click(c.button);
+        EXPECT_EQ(QGuiApplication::clipboard()->text(), QString::fromLatin1(c.text)) << c.button;
+    }
+    // The buttons sit inside their groups, left of Map.
+    for (const char* side : {"source", "destination"})
+    {
+        const QByteArray copy = QByteArray(side) + "Copy", map = QByteArray(side) + "Map";
+        const QWidget* c = Find<QPushButton>(copy.constData());
+        const QWidget* m = Find<QPushButton>(map.constData());
+        EXPECT_LT(c->geometry().right(), m->geometry().left()) << side;
+        EXPECT_TRUE(c->isVisible());
+    }
 }
