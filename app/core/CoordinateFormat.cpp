@@ -1,6 +1,7 @@
 #include "CoordinateFormat.h"
 
 #include <cmath>
+#include <vector>
 
 #include "NumberText.h"
 
@@ -274,4 +275,158 @@ double CoordinateSide::Read(CoordinateAxis axis)
 void CoordinateSide::Write(CoordinateAxis axis, double value)
 {
     SetCoordinate(axis == AxisLatitude ? latitude : longitude, axis, IsGridForm(), displayMode, value);
+}
+
+namespace {
+
+struct PastedValue
+{
+    std::vector<std::string> numbers;
+    std::string letter;
+};
+
+// Splits pasted text into values: numbers separated by blanks, degree,
+// minute and second marks, a comma followed by a blank or a semicolon; a
+// hemisphere letter ends the value it follows.
+std::vector<PastedValue> SplitPasted(const std::string& text, bool& letters)
+{
+    std::string plain;
+    for (std::size_t i = 0; i < text.size(); ++i)
+    {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        const bool separatorComma = c == ',' && (i + 1 == text.size() || text[i + 1] == ' ');
+        if (c >= 0x80 || c == '\'' || c == '"' || c == ';' || separatorComma || c == '\t')
+            plain += ' ';
+        else
+            plain += static_cast<char>(c);
+        if (separatorComma || c == ';')
+            plain += '|';
+    }
+    std::vector<PastedValue> values(1);
+    letters = false;
+    std::size_t at = 0;
+    while (at < plain.size())
+    {
+        if (plain[at] == ' ')
+        {
+            ++at;
+            continue;
+        }
+        std::size_t end = at;
+        while (end < plain.size() && plain[end] != ' ' && plain[end] != '|')
+            ++end;
+        if (plain[at] == '|')
+        {
+            if (!values.back().numbers.empty())
+                values.emplace_back();
+            at += 1;
+            continue;
+        }
+        std::string token = plain.substr(at, end - at);
+        // A letter glued to its number: "51.5N".
+        const char last = static_cast<char>(token.back() & ~0x20);
+        std::string letter;
+        if (token.size() > 1 && (last == 'N' || last == 'S' || last == 'E' || last == 'W'))
+        {
+            letter = std::string(1, last);
+            token.pop_back();
+        }
+        else if (token.size() == 1 && (last == 'N' || last == 'S' || last == 'E' || last == 'W'))
+        {
+            letter = std::string(1, last);
+            token.clear();
+        }
+        if (!token.empty())
+            values.back().numbers.push_back(token);
+        if (!letter.empty())
+        {
+            letters = true;
+            values.back().letter = letter;
+            values.emplace_back();
+        }
+        at = end;
+    }
+    while (!values.empty() && values.back().numbers.empty() && values.back().letter.empty())
+        values.pop_back();
+    return values;
+}
+
+// Two values without letters written as one run of numbers: split in halves.
+void SplitRun(std::vector<PastedValue>& values)
+{
+    if (values.size() != 1 || values[0].numbers.size() % 2 != 0)
+        return;
+    const auto half = static_cast<std::ptrdiff_t>(values[0].numbers.size() / 2);
+    PastedValue second;
+    second.numbers.assign(values[0].numbers.begin() + half, values[0].numbers.end());
+    values[0].numbers.resize(static_cast<std::size_t>(half));
+    values.push_back(second);
+}
+
+bool ReadPastedValue(const PastedValue& v, CoordinateAxis axis, double& value, std::string& reason)
+{
+    const char* name = axis == AxisLatitude ? "the latitude" : "the longitude";
+    if (v.numbers.empty() || v.numbers.size() > 3)
+    {
+        reason = std::string(name) + " is not one to three numbers";
+        return false;
+    }
+    CoordinateRow row{v.numbers[0], v.numbers.size() > 1 ? v.numbers[1] : "",
+                      v.numbers.size() > 2 ? v.numbers[2] : "", v.letter};
+    // Without a letter the sign says the hemisphere.
+    if (row.hemisphere.empty())
+        row.hemisphere = std::signbit(FieldNumber(row.first)) ? NegativeLetter(axis) : PositiveLetter(axis);
+    const int mode = static_cast<int>(v.numbers.size());
+    if (const RowRefusal refusal = CheckCoordinate(row, axis, false, mode))
+    {
+        reason = std::string(name) + ": " + refusal.reason;
+        return false;
+    }
+    value = GetCoordinate(row, axis, false, mode);
+    return true;
+}
+
+} // namespace
+
+bool ReadPastedCoordinate(const std::string& text, bool gridForm, double& latitude, double& longitude,
+                          std::string& reason)
+{
+    bool letters = false;
+    std::vector<PastedValue> values = SplitPasted(text, letters);
+    if (!letters)
+        SplitRun(values);
+    if (values.size() != 2)
+    {
+        reason = "it is not two values";
+        return false;
+    }
+    if (gridForm)
+    {
+        double easting = 0, northing = 0;
+        if (letters || values[0].numbers.size() != 1 || values[1].numbers.size() != 1 ||
+            !ParseTypedNumber(values[0].numbers[0], easting) || !ParseTypedNumber(values[1].numbers[0], northing))
+        {
+            reason = "a grid coordinate is an easting and a northing, two numbers";
+            return false;
+        }
+        latitude = northing;
+        longitude = easting;
+        return true;
+    }
+    // The letters say which value is the latitude; without them it comes first.
+    const bool swapped = letters && (values[0].letter == "E" || values[0].letter == "W");
+    const PastedValue& lat = values[swapped ? 1 : 0];
+    const PastedValue& lon = values[swapped ? 0 : 1];
+    if (letters && (lat.letter != "N" && lat.letter != "S"))
+    {
+        reason = "one value must carry N or S and the other E or W";
+        return false;
+    }
+    if (letters && (lon.letter != "E" && lon.letter != "W"))
+    {
+        reason = "one value must carry N or S and the other E or W";
+        return false;
+    }
+    return ReadPastedValue(lat, AxisLatitude, latitude, reason) &&
+           ReadPastedValue(lon, AxisLongitude, longitude, reason);
 }

@@ -120,3 +120,12 @@ struct CoordinateSide
     double Read(CoordinateAxis axis);
     void Write(CoordinateAxis axis, double value);
 };
+
+// Reads a coordinate pasted as text: "51.5072, -0.1276", "51°30′26″N 0°7′39″W",
+// "52 30 30 N 4 30 0 E", or a grid's "easting, northing". Where hemisphere
+// letters are given they say which value is which; otherwise geographic text
+// is latitude first, as people write it, and grid text easting first. Each
+// value is one to three numbers (degrees, minutes, seconds) read under the
+// same rules as the fields. False with the reason when the text is none.
+bool ReadPastedCoordinate(const std::string& text, bool gridForm, double& latitude, double& longitude,
+                          std::string& reason);

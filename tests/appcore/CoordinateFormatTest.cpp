@@ -299,3 +299,49 @@ TEST(DisplayForms, EveryFormWritesWhatItReads)
     EXPECT_EQ(SideForm(false, ModeGrid), nullptr);
     EXPECT_EQ(SideForm(true, ModeDegrees)->mode, ModeGrid);
 }
+
+TEST(PastedCoordinate, ReadsWhatPeopleWriteAndRefusesWithAReason)
+{
+    const struct
+    {
+        const char* text;
+        bool grid;
+        double latitude; // NaN: refused
+        double longitude;
+        const char* reason;
+    } cases[] = {
+        {"51.5072, -0.1276", false, 51.5072, -0.1276, ""},
+        {"51\u00b030\u203226\u2033N 0\u00b07\u203239\u2033W", false, 51 + 30 / 60.0 + 26 / 3600.0,
+         -(7 / 60.0 + 39 / 3600.0), ""},
+        {"52 30 30 N 4 30 0 E", false, 52 + 30 / 60.0 + 30 / 3600.0, 4.5, ""},
+        {"4 30 E 52 30 N", false, 52.5, 4.5, ""},           // letters decide the order
+        {"52.5S;4.5w", false, -52.5, -4.5, ""},
+        {"52 30 4 30", false, 52.5, 4.5, ""},                // a run of numbers, halved
+        {"-33,5 151,25", false, -33.5, 151.25, ""},         // decimal commas
+        {"431234.5, 5812345.25", true, 5812345.25, 431234.5, ""}, // easting first
+        {"52 75 N 4 0 E", false, NAN, 0, "latitude: minutes must be"},
+        {"-52 30 N 4 E", false, NAN, 0, "minus sign means S"},
+        {"52 N 4 N", false, NAN, 0, "N or S and the other E or W"},
+        {"95, 4", false, NAN, 0, "at most 90"},
+        {"52.5", false, NAN, 0, "not two values"},
+        {"hello, world", false, NAN, 0, "not a number"},
+        {"52 N 4 E", true, NAN, 0, "easting and a northing"},
+        {"1 2 3 4 5 6 7 8", false, NAN, 0, "one to three numbers"},
+    };
+    for (const auto& c : cases)
+    {
+        double latitude = 0, longitude = 0;
+        std::string reason;
+        const bool read = ReadPastedCoordinate(c.text, c.grid, latitude, longitude, reason);
+        EXPECT_EQ(read, !std::isnan(c.latitude)) << c.text << ": " << reason;
+        if (read)
+        {
+            EXPECT_NEAR(latitude, c.latitude, 1e-12) << c.text;
+            EXPECT_NEAR(longitude, c.longitude, 1e-12) << c.text;
+        }
+        else
+        {
+            EXPECT_NE(reason.find(c.reason), std::string::npos) << c.text << ": " << reason;
+        }
+    }
+}
