@@ -176,6 +176,16 @@ CGeolynxDlg::CGeolynxDlg(CGeolynxApp& application, std::string configuration, QW
         connect(copy, &QPushButton::clicked, this, [this, side] {
             QGuiApplication::clipboard()->setText(CoordinateText(side));
         });
+        if (side == Source)
+        {
+            // Paste: a coordinate written as text, read as the fields are.
+            auto* paste = new QPushButton(tr("Paste"), map->parentWidget());
+            paste->setObjectName(QStringLiteral("sourcePaste"));
+            paste->setToolTip(tr("Fill this side from coordinate text on the clipboard, such as "
+                                 "\"51.5072, -0.1276\" or \"52 30 30 N 4 30 0 E\" (latitude first without letters)"));
+            paste->setGeometry(copy->x() - copy->width() - 6, copy->y(), copy->width(), copy->height());
+            connect(paste, &QPushButton::clicked, this, [this] { PasteCoordinate(Source); });
+        }
         // The radios act as three buttons of one group per side.
         for (auto [mode, r] : c.modes)
             r->setAutoExclusive(false);
@@ -392,6 +402,22 @@ void CGeolynxDlg::LayoutSide(Side side)
         c.longitude[i]->show();
     }
     NameFields(side);
+}
+
+void CGeolynxDlg::PasteCoordinate(Side side)
+{
+    PullTexts();
+    double latitude = 0;
+    double longitude = 0;
+    std::string reason;
+    if (!ReadPastedCoordinate(Std(QGuiApplication::clipboard()->text()), sides[side].IsGridForm(), latitude,
+                              longitude, reason))
+    {
+        ShowWith(IDS_PASTE_REFUSED, reason);
+        return;
+    }
+    Write(side, AxisLatitude, latitude);
+    Write(side, AxisLongitude, longitude);
 }
 
 QString CGeolynxDlg::CoordinateText(Side side)
@@ -806,6 +832,8 @@ void CGeolynxDlg::PlaceForm()
         map->move(mapButtonLeft + half, map->y());
         auto* copy = form->findChild<QPushButton*>(p + QLatin1String("Copy"));
         copy->move(map->x() - copy->width() - 6, map->y());
+        if (auto* paste = form->findChild<QPushButton*>(p + QLatin1String("Paste")))
+            paste->move(copy->x() - paste->width() - 6, map->y());
         c.note->resize(noteWidth + half, c.note->height());
     }
 }

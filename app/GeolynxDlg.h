@@ -99,6 +99,8 @@ private:
     void NameFields(Side side);
     // The side's coordinate as shown, on one line.
     QString CoordinateText(Side side);
+    // Fills the side from coordinate text on the clipboard, or says why not.
+    void PasteCoordinate(Side side);
     void ChangeMode(Side side, int mode);
     void ReloadNames(Side side);
     void ReloadUnit(Side side);

@@ -33,6 +33,8 @@ const std::map<int, std::string>& Table()
         {IDS_POINT_NOT_CONVERTED, "This coordinate cannot be converted: %s."},
         {IDS_MAP_NOT_OPENED, "No web browser could be opened. %s"},
         {IDS_FIELD_REFUSED, "Invalid field value: %s.\nNothing has been converted."},
+        {IDS_PASTE_REFUSED, "The clipboard holds no coordinate this side can read: %s.\nThe fields are left as "
+                            "they were."},
         {IDS_NOT_A_CONFIGURATION, "This is not a configuration file of Veltrix Geolynx: %s.\nThe window keeps "
                                   "its state."},
 

@@ -20,6 +20,7 @@ enum MessageId
     IDS_MAP_NOT_OPENED = 154,
     IDS_NOT_A_CONFIGURATION = 155,
     IDS_FIELD_REFUSED = 156,
+    IDS_PASTE_REFUSED = 157,
     // --- end of main window and distance dialog ---
 
     // --- catalogue management dialogs ---

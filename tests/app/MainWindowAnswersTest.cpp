@@ -668,3 +668,45 @@ TEST_F(RealAnswers, CopyPutsEachSideOnTheClipboardAsShown)
         EXPECT_TRUE(c->isVisible());
     }
 }
+
+TEST_F(RealAnswers, PasteFillsTheSourceFromTextOrSaysWhyNot)
+{
+    GeographicToUtm();
+    Click("sourceModeDegreesMinutesSeconds");
+    const struct
+    {
+        const char* text;
+        const char* latitude; // the fields after the paste: degrees and letter
+        const char* longitude;
+        const char* refusal;  // a piece of the message; empty: read
+    } cases[] = {
+        {"51.5072, -0.1276", "051 30 25.92 N", "000 07 39.36 W", ""},
+        {"4 30 0 E 52 30 30 N", "052 30 30.00 N", "004 30 0.00 E", ""},
+        {"52 75 N 4 E", "052 30 30.00 N", "004 30 0.00 E", "the latitude: minutes must be"},
+        {"nothing here", "052 30 30.00 N", "004 30 0.00 E", "not two values"},
+    };
+    for (const auto& c : cases)
+    {
+        QGuiApplication::clipboard()->setText(QString::fromUtf8(c.text));
+        CMessageBoxAnswerer ok(QMessageBox::Ok);
+        Click("sourcePaste");
+        EXPECT_EQ(ok.Seen(), *c.refusal != 0) << c.text;
+        if (*c.refusal != 0)
+        {
+            EXPECT_TRUE(ok.Text().startsWith(QStringLiteral("The clipboard holds no coordinate")));
+            EXPECT_TRUE(ok.Text().contains(QString::fromLatin1(c.refusal))) << ok.Text().toStdString();
+        }
+        const QString latitude = Text("sourceLatitude1") + " " + Text("sourceLatitude2") + " " +
+                                 Text("sourceLatitude3") + " " + Text("sourceLatitudeHemisphere");
+        const QString longitude = Text("sourceLongitude1") + " " + Text("sourceLongitude2") + " " +
+                                  Text("sourceLongitude3") + " " + Text("sourceLongitudeHemisphere");
+        EXPECT_EQ(latitude, QString::fromLatin1(c.latitude)) << c.text;
+        EXPECT_EQ(longitude, QString::fromLatin1(c.longitude)) << c.text;
+    }
+    // A grid side takes easting then northing.
+    Choose("sourceGridSelect", "CDialogSelectGrid", 32631);
+    QGuiApplication::clipboard()->setText(QStringLiteral("601821.603, 5817709.526"));
+    Click("sourcePaste");
+    EXPECT_EQ(Text("sourceLatitude1"), QStringLiteral("5817709.526"));
+    EXPECT_EQ(Text("sourceLongitude1"), QStringLiteral("601821.603"));
+}
