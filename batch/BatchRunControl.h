@@ -21,8 +21,8 @@ enum BatchNotification
 inline constexpr const char* kBatchConfiguredText =
     "Conversion has been configured. Please click the \"Finish\" button to start the conversion process.";
 inline constexpr const char* kBatchCompletedText = "Conversion completed. Press 'Finish' to continue.";
-inline constexpr const char* kBatchAbortedText = "Conversion aborted. Press 'Back' to change the settings and convert again, or 'Finish' to close.";
-inline constexpr const char* kBatchFailedText = "Conversion failed. Press 'Back' to change the settings and convert again, or 'Finish' to close.";
+inline constexpr const char* kBatchAbortedText = "Conversion aborted. Press 'Finish' to restart.";
+inline constexpr const char* kBatchFailedText = "Conversion failed. Press 'Finish' to restart.";
 
 struct BatchNotice
 {
