@@ -13,7 +13,7 @@ CDialogAbout::CDialogAbout(QWidget* parent) : QDialog(parent), ui(std::make_uniq
     ui->versionText->setText(QString::asprintf("Veltrix Geolynx %s", kProductVersion));
     ui->websiteText->setText(QString::fromLatin1(kProductWebsite));
     connect(ui->websiteButton, &QPushButton::clicked, this,
-            [] { OpenAddress(QString::fromLatin1(kProductWebsite)); });
+            [] { OpenAddress(QString::fromLatin1(kProductWebsite), "The website of Veltrix Geolynx"); });
     connect(ui->okButton, &QPushButton::clicked, this, &QDialog::accept);
 }
 

@@ -12,7 +12,7 @@ CDialogDistance::CDialogDistance(double fromLatitude, double fromLongitude, doub
 {
     ui->setupUi(this);
     setFixedSize(size());
-    auto text = [](const std::string& s) { return QString::fromStdString(s); };
+    auto text = [](const std::string& s) { return QString::fromUtf8(s.c_str()); };
     ui->fromLatitude->setText(text(FormatLatitudeDms(fromLatitude)));
     ui->toLatitude->setText(text(FormatLatitudeDms(toLatitude)));
     ui->fromLongitude->setText(text(FormatLongitudeDms(fromLongitude)));
@@ -20,8 +20,11 @@ CDialogDistance::CDialogDistance(double fromLatitude, double fromLongitude, doub
     const DistanceAndAzimuths result =
         ComputeDistanceAndAzimuths(fromLatitude, fromLongitude, toLatitude, toLongitude);
     ui->distance->setText(text(FormatDistance(result.distance)));
-    ui->azimuth->setText(text(FormatAzimuth(result.forwardAzimuth)));
-    ui->reverseAzimuth->setText(text(FormatAzimuth(result.reverseAzimuth)));
+    // Two coincident positions have no direction from one to the other.
+    const bool coincident = result.distance == 0;
+    for (auto [field, azimuth] : {std::pair{ui->azimuth, result.forwardAzimuth},
+                                  std::pair{ui->reverseAzimuth, result.reverseAzimuth}})
+        field->setText(coincident ? tr("no azimuth") : text(FormatAzimuth(azimuth)) + QChar(0x00b0));
     ui->closeButton->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
     connect(ui->closeButton, &QPushButton::clicked, this, &QDialog::accept);
 }

@@ -1,10 +1,14 @@
 #include "GeolynxDlg.h"
 
 #include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QResizeEvent>
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <QFileDialog>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -43,6 +47,7 @@ constexpr int kWgs84 = 4326;
 // the fields in each form.
 constexpr int kHemisphereOffset = 140;
 constexpr int kRowSpacing = 25;
+constexpr int kFieldGap = 10;
 
 const char* SidePrefix(CGeolynxDlg::Side side)
 {
@@ -72,6 +77,23 @@ void ShowWith(int id, const std::string& detail)
 const char* SideName(CGeolynxDlg::Side side)
 {
     return side == CGeolynxDlg::Source ? "Source" : "Destination";
+}
+
+// A field as messages name it: "Latitude", "Latitude minutes",
+// "Longitude hemisphere", "Northing".
+std::string FieldName(const CoordinateSide& s, CoordinateAxis axis, int field)
+{
+    const bool latitude = axis == AxisLatitude;
+    if (s.IsGridForm())
+        return latitude ? "Northing" : "Easting";
+    std::string name = latitude ? "Latitude" : "Longitude";
+    const DisplayForm* form = SideForm(false, s.displayMode);
+    if (field == kHemisphereField)
+        return name + " hemisphere";
+    // A lone degrees field is the coordinate itself.
+    if (form != nullptr && form->fieldCount > 1 && field < form->fieldCount)
+        name += std::string(" ") + form->fieldNames[static_cast<std::size_t>(field)];
+    return name;
 }
 
 } // namespace
@@ -113,11 +135,33 @@ CGeolynxDlg::CGeolynxDlg(CGeolynxApp& application, std::string configuration, QW
         c.longitude = {edit("Longitude1"), edit("Longitude2"), edit("Longitude3"), edit("LongitudeHemisphere")};
         c.latitudeUnit = label("LatitudeUnit");
         c.longitudeUnit = label("LongitudeUnit");
-        c.modes = {radio("ModeDegrees"), radio("ModeDegreesMinutes"), radio("ModeDegreesMinutesSeconds")};
+        // One button for each geographic form, as the table lists them; a
+        // form the template has no button for gets one below the last.
+        for (const DisplayForm& f : DisplayForms())
+        {
+            if (*f.buttonName == 0)
+                continue;
+            QRadioButton* r = radio(f.buttonName);
+            if (r == nullptr && !c.modes.empty())
+            {
+                QRadioButton* last = c.modes.back().second;
+                r = new QRadioButton(tr(f.buttonText), last->parentWidget());
+                r->setObjectName(p + QLatin1String(f.buttonName));
+                r->setGeometry(last->geometry().translated(0, last->height()));
+            }
+            if (r != nullptr)
+                c.modes.emplace_back(f.mode, r);
+        }
         c.altitude = edit("Altitude");
+        // Each label names its field for screen readers and its shortcut.
+        label("GridLabel")->setBuddy(c.gridName);
+        label("DatumLabel")->setBuddy(c.datumName);
+        c.latitudeLabel->setBuddy(c.latitude[0]);
+        c.longitudeLabel->setBuddy(c.longitude[0]);
+        label("AltitudeLabel")->setBuddy(c.altitude);
 
-        for (int m = 0; m < 3; ++m)
-            connect(c.modes[m], &QRadioButton::clicked, this, [this, side, m] { ChangeMode(side, m + 1); });
+        for (auto [mode, r] : c.modes)
+            connect(r, &QRadioButton::clicked, this, [this, side, mode = mode] { ChangeMode(side, mode); });
         auto button = [&](const char* name) { return form->findChild<QPushButton*>(p + QLatin1String(name)); };
         connect(button("GridSelect"), &QPushButton::clicked, this, [this, side] { SelectGrid(side); });
         connect(button("DatumSelect"), &QPushButton::clicked, this, [this, side] { SelectDatum(side); });
@@ -125,8 +169,28 @@ CGeolynxDlg::CGeolynxDlg(CGeolynxApp& application, std::string configuration, QW
         button("GridSelect")->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
         button("DatumSelect")->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
         button("Map")->setIcon(style()->standardIcon(QStyle::SP_DirLinkIcon));
+        // Copy: the side's coordinate as shown, on one line.
+        QPushButton* map = button("Map");
+        // One Alt letter per window: the source side has it.
+        auto* copy = new QPushButton(side == Source ? tr("Cop&y") : tr("Copy"), map->parentWidget());
+        copy->setObjectName(p + QLatin1String("Copy"));
+        copy->setToolTip(tr("Copy this side's coordinate as one line of text"));
+        copy->setGeometry(map->x() - map->width() - 6, map->y(), map->width(), map->height());
+        connect(copy, &QPushButton::clicked, this, [this, side] {
+            QGuiApplication::clipboard()->setText(CoordinateText(side));
+        });
+        if (side == Source)
+        {
+            // Paste: a coordinate written as text, read as the fields are.
+            auto* paste = new QPushButton(tr("Paste"), map->parentWidget());
+            paste->setObjectName(QStringLiteral("sourcePaste"));
+            paste->setToolTip(tr("Fill this side from coordinate text on the clipboard, such as "
+                                 "\"51.5072, -0.1276\" or \"52 30 30 N 4 30 0 E\" (latitude first without letters)"));
+            paste->setGeometry(copy->x() - copy->width() - 6, copy->y(), copy->width(), copy->height());
+            connect(paste, &QPushButton::clicked, this, [this] { PasteCoordinate(Source); });
+        }
         // The radios act as three buttons of one group per side.
-        for (QRadioButton* r : c.modes)
+        for (auto [mode, r] : c.modes)
             r->setAutoExclusive(false);
     }
     fieldLeft = controls[Source].latitude[0]->x();
@@ -206,7 +270,10 @@ void CGeolynxDlg::BuildMenu()
         LoadConfiguration(Std(path));
     });
     file->addSeparator();
-    connect(file->addAction(tr("E&xit")), &QAction::triggered, this, &QDialog::accept);
+    QAction* exit = file->addAction(tr("E&xit"));
+    exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    addAction(exit);
+    connect(exit, &QAction::triggered, this, &QDialog::accept);
 
     QMenu* tools = menu->addMenu(tr("T&ools"));
     QMenu* preferences = tools->addMenu(tr("Preferences"));
@@ -221,7 +288,10 @@ void CGeolynxDlg::BuildMenu()
     ConnectManagement();
 
     QMenu* help = menu->addMenu(tr("&Help"));
-    connect(help->addAction(tr("&About...")), &QAction::triggered, this, [this] {
+    QAction* about = help->addAction(tr("&About..."));
+    about->setShortcut(QKeySequence(Qt::Key_F1));
+    addAction(about);
+    connect(about, &QAction::triggered, this, [this] {
         CDialogAbout about(this);
         about.exec();
     });
@@ -291,7 +361,21 @@ void CGeolynxDlg::LayoutSide(Side side)
     c.latitudeUnit->setText(QString::fromUtf8(unitLabels[side].c_str()));
     c.longitudeUnit->setText(c.latitudeUnit->text());
 
-    // Left edge and width of each field in the form the side shows; a width
+    const DisplayForm* shown = SideForm(s.IsGridForm(), s.displayMode);
+    const bool grid = s.IsGridForm();
+    c.latitudeLabel->setText(grid ? tr("Northing:") : tr("Latitude:"));
+    c.longitudeLabel->setText(grid ? tr("Easting:") : tr("Longitude:"));
+    for (auto [mode, radio] : c.modes)
+    {
+        radio->setVisible(!grid);
+        radio->setChecked(!grid && s.displayMode == mode);
+    }
+    c.note->setVisible(grid);
+    c.latitudeUnit->setVisible(grid);
+    c.longitudeUnit->setVisible(grid);
+
+    // Left edge and width of each field in the form the side shows: the
+    // numbers side by side, the hemisphere letter at its own place; a width
     // of 0 hides the field.
     struct Slot
     {
@@ -299,41 +383,17 @@ void CGeolynxDlg::LayoutSide(Side side)
         int width;
     };
     std::array<Slot, 4> placement{};
-    if (s.IsGridForm())
+    if (shown != nullptr)
     {
-        c.latitudeLabel->setText(tr("Northing:"));
-        c.longitudeLabel->setText(tr("Easting:"));
-        for (QRadioButton* r : c.modes)
-            r->hide();
-        c.note->show();
-        c.latitudeUnit->show();
-        c.longitudeUnit->show();
-        placement = {Slot{0, 160}, Slot{0, 0}, Slot{0, 0}, Slot{0, 0}};
-    }
-    else
-    {
-        c.latitudeLabel->setText(tr("Latitude:"));
-        c.longitudeLabel->setText(tr("Longitude:"));
-        for (int m = 0; m < 3; ++m)
+        int x = 0;
+        for (int i = 0; i < shown->fieldCount; ++i)
         {
-            c.modes[m]->show();
-            c.modes[m]->setChecked(s.displayMode == m + 1);
+            const int width = shown->widths[static_cast<std::size_t>(i)];
+            placement[static_cast<std::size_t>(i)] = Slot{x, width};
+            x += width + kFieldGap;
         }
-        c.note->hide();
-        switch (s.displayMode)
-        {
-        case ModeDegrees:
-            placement = {Slot{0, 130}, Slot{0, 0}, Slot{0, 0}, Slot{kHemisphereOffset, 20}};
-            break;
-        case ModeDegreesMinutes:
-            placement = {Slot{0, 40}, Slot{50, 80}, Slot{0, 0}, Slot{kHemisphereOffset, 20}};
-            break;
-        case ModeDegreesMinutesSeconds:
-            placement = {Slot{0, 40}, Slot{50, 30}, Slot{90, 40}, Slot{kHemisphereOffset, 20}};
-            break;
-        default:
-            break;
-        }
+        if (shown->hemisphere)
+            placement[kHemisphereField] = Slot{kHemisphereOffset, 20};
     }
     const int top = c.latitude[0]->y();
     const int height = c.latitude[0]->height();
@@ -346,6 +406,64 @@ void CGeolynxDlg::LayoutSide(Side side)
         c.latitude[i]->show();
         c.longitude[i]->show();
     }
+    NameFields(side);
+}
+
+void CGeolynxDlg::PasteCoordinate(Side side)
+{
+    PullTexts();
+    double latitude = 0;
+    double longitude = 0;
+    std::string reason;
+    if (!ReadPastedCoordinate(Std(QGuiApplication::clipboard()->text()), sides[side].IsGridForm(), latitude,
+                              longitude, reason))
+    {
+        ShowWith(IDS_PASTE_REFUSED, reason);
+        return;
+    }
+    Write(side, AxisLatitude, latitude);
+    Write(side, AxisLongitude, longitude);
+}
+
+QString CGeolynxDlg::CoordinateText(Side side)
+{
+    // The fields the side's form shows, latitude (northing) first, as the
+    // user reads them: "052 30 0.00 N, 004 30 0.00 E".
+    PullTexts();
+    const CoordinateSide& s = sides[side];
+    const DisplayForm* shown = SideForm(s.IsGridForm(), s.displayMode);
+    if (shown == nullptr)
+        return QString();
+    QStringList rows;
+    for (const CoordinateRow* row : {&s.latitude, &s.longitude})
+    {
+        QStringList parts;
+        const std::string* fields[] = {&row->first, &row->second, &row->third};
+        for (int i = 0; i < shown->fieldCount; ++i)
+            parts << QString::fromStdString(*fields[i]).trimmed();
+        if (shown->hemisphere)
+            parts << QString::fromStdString(row->hemisphere).trimmed();
+        rows << parts.join(QLatin1Char(' '));
+    }
+    return rows.join(QStringLiteral(", "));
+}
+
+void CGeolynxDlg::NameFields(Side side)
+{
+    // Screen readers tell the fields apart by these names.
+    const SideControls& c = controls[side];
+    const CoordinateSide& s = sides[side];
+    const QString prefix = QString::fromLatin1(SideName(side)) + QLatin1Char(' ');
+    for (CoordinateAxis axis : {AxisLatitude, AxisLongitude})
+    {
+        const auto& edits = axis == AxisLatitude ? c.latitude : c.longitude;
+        for (int i = 0; i < 4; ++i)
+            edits[static_cast<std::size_t>(i)]->setAccessibleName(
+                prefix + QString::fromStdString(FieldName(s, axis, i)).toLower());
+    }
+    c.altitude->setAccessibleName(prefix + tr("altitude"));
+    c.gridName->setAccessibleName(prefix + tr("grid"));
+    c.datumName->setAccessibleName(prefix + tr("datum"));
 }
 
 double CGeolynxDlg::Read(Side side, CoordinateAxis axis)
@@ -397,19 +515,18 @@ bool CGeolynxDlg::CheckSide(Side side, bool withAltitude)
     PullTexts();
     const CoordinateSide& s = sides[side];
     const SideControls& c = controls[side];
-    static const char* const parts[] = {"", " minutes", " seconds"};
     for (CoordinateAxis axis : {AxisLatitude, AxisLongitude})
     {
-        const int field = FirstInvalidField(axis == AxisLatitude ? s.latitude : s.longitude, s.IsGridForm(),
-                                            s.displayMode);
-        if (field < 0)
+        const RowRefusal refusal =
+            CheckCoordinate(axis == AxisLatitude ? s.latitude : s.longitude, axis, s.IsGridForm(), s.displayMode);
+        if (!refusal)
             continue;
-        const char* what = s.IsGridForm() ? (axis == AxisLatitude ? "Northing" : "Easting")
-                                          : (axis == AxisLatitude ? "Latitude" : "Longitude");
-        const bool degrees = !s.IsGridForm() && s.displayMode != ModeDegrees && field == 0;
-        ShowWith(IDS_FIELD_NOT_A_NUMBER,
-                 std::string(SideName(side)) + " " + what + (degrees ? " degrees" : parts[field]));
-        (axis == AxisLatitude ? c.latitude : c.longitude)[field]->setFocus();
+        const std::string field = std::string(SideName(side)) + " " + FieldName(s, axis, refusal.field);
+        if (refusal.reason == "not a number")
+            ShowWith(IDS_FIELD_NOT_A_NUMBER, field);
+        else
+            ShowWith(IDS_FIELD_REFUSED, field + ": " + refusal.reason);
+        (axis == AxisLatitude ? c.latitude : c.longitude)[static_cast<std::size_t>(refusal.field)]->setFocus();
         return false;
     }
     if (withAltitude && !IsAltitudeText(s.altitude))
@@ -451,7 +568,11 @@ void CGeolynxDlg::Transform()
     const double sourceX = x;
     const double sourceY = y;
     if (!Convert(x, y, z, s.datumId, s.gridId, d.datumId, d.gridId))
+    {
+        // What the destination showed belongs to another coordinate.
+        ResetDestination();
         return;
+    }
     conversionNote->Describe(s.datumId, s.gridId, d.datumId, d.gridId, sourceX, sourceY);
     Write(Destination, AxisLatitude, y);
     Write(Destination, AxisLongitude, x);
@@ -490,6 +611,14 @@ void CGeolynxDlg::Swap()
     PushTexts();
 }
 
+void CGeolynxDlg::ResetDestination()
+{
+    Write(Destination, AxisLatitude, 0);
+    Write(Destination, AxisLongitude, 0);
+    WriteAltitude(Destination, 0);
+    PushTexts();
+}
+
 void CGeolynxDlg::Clear()
 {
     if (!AskMessage(0, "Are you sure you want to reset all fields?"))
@@ -520,6 +649,8 @@ void CGeolynxDlg::SelectGrid(Side side)
     int datumId = s.datumId;
     if (ChooseGridInDialog(app, this, gridId, datumId))
     {
+        if (gridId != s.gridId || datumId != s.datumId)
+            ResetDestination();
         s.gridId = gridId;
         s.datumId = datumId;
         if (s.displayMode != ModeGrid)
@@ -542,6 +673,8 @@ void CGeolynxDlg::SelectDatum(Side side)
     int datumId = s.datumId;
     if (ChooseDatumInDialog(this, datumId))
     {
+        if (datumId != s.datumId || s.gridId != 0)
+            ResetDestination();
         if (s.displayMode == ModeGrid)
         {
             s.gridId = 0;
@@ -578,7 +711,7 @@ void CGeolynxDlg::ShowMap(Side side)
     if (!ConvertToWgs84(side, latitude, longitude))
         return;
     const std::string query = "q=" + FormatFixed(latitude, 3, 6, false) + "," + FormatFixed(longitude, 3, 6, false);
-    OpenAddress(Text("https://www.google.com/maps?" + query));
+    OpenAddress(Text("https://www.google.com/maps?" + query), "The map of this position");
 }
 
 void CGeolynxDlg::CalculateDistance()
@@ -628,9 +761,16 @@ void CGeolynxDlg::LoadConfiguration(const std::string& path)
             ShowMessage(IDS_CONFIGURATION_OPEN_FAILED);
         return;
     case ConfigurationLoadResult::TooShort:
+        ShowWith(IDS_NOT_A_CONFIGURATION, "it is shorter than a configuration");
         return;
     }
-    const std::string refusal = CheckConfiguration(record);
+    std::error_code error;
+    const auto size = std::filesystem::file_size(path, error);
+    std::string refusal;
+    if (!error && size != ConfigurationRecord::Size)
+        refusal = "it is longer than a configuration";
+    else
+        refusal = CheckConfiguration(record);
     if (!refusal.empty())
     {
         ShowWith(IDS_NOT_A_CONFIGURATION, refusal);
@@ -698,6 +838,10 @@ void CGeolynxDlg::PlaceForm()
         }
         auto* map = form->findChild<QPushButton*>(p + QLatin1String("Map"));
         map->move(mapButtonLeft + half, map->y());
+        auto* copy = form->findChild<QPushButton*>(p + QLatin1String("Copy"));
+        copy->move(map->x() - copy->width() - 6, map->y());
+        if (auto* paste = form->findChild<QPushButton*>(p + QLatin1String("Paste")))
+            paste->move(copy->x() - paste->width() - 6, map->y());
         c.note->resize(noteWidth + half, c.note->height());
     }
 }

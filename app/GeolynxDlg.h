@@ -5,6 +5,8 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "CoordinateFormat.h"
 #include "CxString.h"
@@ -77,7 +79,8 @@ private:
         std::array<QLineEdit*, 4> longitude;
         QLabel* latitudeUnit;
         QLabel* longitudeUnit;
-        std::array<QRadioButton*, 3> modes;
+        // The button of each geographic display form, by its mode.
+        std::vector<std::pair<int, QRadioButton*>> modes;
         QLineEdit* altitude;
     };
 
@@ -96,6 +99,11 @@ private:
     void PushTexts();
     void UpdateLayout();
     void LayoutSide(Side side);
+    void NameFields(Side side);
+    // The side's coordinate as shown, on one line.
+    QString CoordinateText(Side side);
+    // Fills the side from coordinate text on the clipboard, or says why not.
+    void PasteCoordinate(Side side);
     void ChangeMode(Side side, int mode);
     void ReloadNames(Side side);
     void ReloadUnit(Side side);
@@ -103,6 +111,9 @@ private:
     double Read(Side side, CoordinateAxis axis);
     void Write(Side side, CoordinateAxis axis, double value);
     void WriteAltitude(Side side, double altitude);
+    // Puts the destination back to zero: its result no longer belongs to
+    // what the window shows.
+    void ResetDestination();
 
     CGeolynxApp& app;
     std::string configurationPath;

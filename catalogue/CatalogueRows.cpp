@@ -286,13 +286,52 @@ bool SaveCountry(const CountryValues& values, int& id, std::string* message)
         [&values](long row, std::string& sql) { return FormatCountryUpdate(row, values, sql); }, id, message);
 }
 
+namespace {
+
+int CountRows(const char* statement, int id)
+{
+    CCxAdo ado;
+    int count = -1;
+    if (OpenCatalogue(ado))
+    {
+        const int opened = ado.OpenRecordset(FormatStatement(statement, id).c_str());
+        if (opened == 0)
+            count = 0;
+        else if (opened == 1 && ado.GetRecordCount(count) != 0)
+            count = -1;
+        ado.CloseRecordset();
+    }
+    ado.Disconnect();
+    ado.Shutdown();
+    return count;
+}
+
+constexpr const char* kDatumsOnEllipsoid = "SELECT numId FROM tblDatums WHERE ( numEllipsoid = %ld )";
+constexpr const char* kGridsOnDatum = "SELECT numId FROM tblGrids WHERE ( numDatum = %ld )";
+
+} // namespace
+
+int DatumsUsingEllipsoid(int ellipsoidId)
+{
+    return CountRows(kDatumsOnEllipsoid, ellipsoidId);
+}
+
+int GridsUsingDatum(int datumId)
+{
+    return CountRows(kGridsOnDatum, datumId);
+}
+
 bool DeleteEllipsoid(int id)
 {
+    if (DatumsUsingEllipsoid(id) != 0)
+        return false;
     return RunStatement(FormatStatement(CatalogueSql::E7, id), nullptr);
 }
 
 bool DeleteDatum(int id)
 {
+    if (GridsUsingDatum(id) != 0)
+        return false;
     return RunStatement(FormatStatement(CatalogueSql::D8, id), nullptr);
 }
 

@@ -134,8 +134,15 @@ bool SaveDatum(const DatumValues& values, int& id, std::string* message = nullpt
 bool SaveGrid(const GridValues& values, int& id, std::string* message = nullptr);
 bool SaveCountry(const CountryValues& values, int& id, std::string* message = nullptr);
 
+// How many rows use a row: the datums on an ellipsoid, the grids on a
+// datum; -1 when the catalogue cannot tell.
+int DatumsUsingEllipsoid(int ellipsoidId);
+int GridsUsingDatum(int datumId);
+
 // Deletes the row of an identifier (E7, D8, G9, C9). True when the statement
-// ran, also when there was no such row.
+// ran, also when there was no such row. An ellipsoid that datums use and a
+// datum that grids use (or whose users cannot be counted) are kept: false,
+// and nothing is sent, as their users would be left pointing at nothing.
 bool DeleteEllipsoid(int id);
 bool DeleteDatum(int id);
 bool DeleteGrid(int id);

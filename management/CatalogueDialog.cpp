@@ -18,13 +18,11 @@
 
 using namespace DialogText;
 
-CCatalogueDialog::CCatalogueDialog(QWidget* parent) : QDialog(parent)
-{
-    openUrl = [](const QString& url) { OpenAddress(url); };
-}
+CCatalogueDialog::CCatalogueDialog(QWidget* parent) : QDialog(parent) {}
 
 bool CCatalogueDialog::Choose(int& id)
 {
+    choosing = true;
     selectedId = id;
     if (exec() != QDialog::Accepted)
         return false;
@@ -54,10 +52,8 @@ void CCatalogueDialog::SetUpFlow(const Flow& widgets)
     if (flow.link != nullptr)
     {
         flow.link->setToolTip(QString::fromLatin1(flow.address));
-        connect(flow.link, &QPushButton::clicked, this, [this] {
-            if (openUrl)
-                openUrl(QString::fromLatin1(flow.address));
-        });
+        connect(flow.link, &QPushButton::clicked, this,
+                [this] { OpenAddress(QString::fromLatin1(flow.address), flow.addressPurpose); });
     }
     // A list that is only browsed stops here.
     if (flow.add == nullptr)
@@ -153,13 +149,33 @@ void CCatalogueDialog::OnModify()
 
 void CCatalogueDialog::OnDelete()
 {
-    if (!MayDelete() || selectedId == 0)
+    if (!MayDelete() || selectedId == 0 || InUse())
         return;
     if (!AskMessage(flow.deleteQuestion))
         return;
     flow.deleteRow(selectedId);
     RefillList();
     ShowAgain();
+}
+
+bool CCatalogueDialog::InUse()
+{
+    if (flow.countUsers == nullptr)
+        return false;
+    const int users = flow.countUsers(selectedId);
+    if (users == 0)
+        return false;
+    std::string who;
+    if (users < 0)
+        who = "rows that cannot be counted now may use";
+    else
+        who = std::to_string(users) + " " + flow.userNoun + (users == 1 ? " uses" : "s use");
+    std::string text = LoadMessage(flow.inUseMessage);
+    const std::size_t at = text.find("%s");
+    if (at != std::string::npos)
+        text.replace(at, 2, who);
+    MessagePresenter().Show(flow.inUseMessage, text);
+    return true;
 }
 
 void CCatalogueDialog::AfterSave()
@@ -185,6 +201,30 @@ int CCatalogueDialog::RowId(int row) const
     if (row < 0 || row >= model->rowCount())
         return 0;
     return model->index(row, 0).data(Qt::UserRole).toInt();
+}
+
+void CCatalogueDialog::SelectSingleVisibleRow()
+{
+    QAbstractItemView* rows = flow.list;
+    const QAbstractItemModel* model = rows->model();
+    auto hidden = [rows](int row) {
+        if (auto* tree = qobject_cast<QTreeView*>(rows))
+            return tree->isRowHidden(row, QModelIndex());
+        if (auto* plain = qobject_cast<QListView*>(rows))
+            return plain->isRowHidden(row);
+        return false;
+    };
+    int visible = -1;
+    for (int row = 0; row < model->rowCount(); ++row)
+    {
+        if (hidden(row))
+            continue;
+        if (visible >= 0)
+            return;
+        visible = row;
+    }
+    if (visible >= 0 && RowId(visible) != 0)
+        rows->setCurrentIndex(model->index(visible, 0));
 }
 
 bool CCatalogueDialog::RowChosen() const
@@ -282,9 +322,15 @@ void CCatalogueDialog::accept()
 {
     if (state == Browsing)
     {
+        // A search down to one row has chosen it (Enter in the search field ends here too).
+        if (!RowChosen())
+            SelectSingleVisibleRow();
         if (!RowChosen())
         {
-            if (!okNeedsRow)
+            // Choosing for the window: closing as OK would look like a choice.
+            if (choosing)
+                ShowMessage(IDS_NO_ROW_CHOSEN);
+            else if (!okNeedsRow)
                 QDialog::reject();
             return;
         }
@@ -360,6 +406,42 @@ bool CheckNumberFields(std::initializer_list<std::pair<QLineEdit*, int>> checks,
     }
     return true;
 }
+
+bool CheckNumberDomains(std::initializer_list<NumberDomain> domains)
+{
+    for (const NumberDomain& d : domains)
+    {
+        // A field the row's kind does not use keeps what it holds.
+        if (d.field->isReadOnly())
+            continue;
+        const double value = LeadingNumber(QString::fromStdString(NumberLiteral(d.field->text())));
+        if (d.holds(value))
+            continue;
+        ShowMessageText(LoadMessage(d.message) + " " + d.rule);
+        d.field->setFocus();
+        return false;
+    }
+    return true;
+}
+
+namespace domain {
+bool Positive(double v)
+{
+    return v > 0;
+}
+bool Latitude(double v)
+{
+    return v >= -90 && v <= 90;
+}
+bool Longitude(double v)
+{
+    return v >= -360 && v <= 360;
+}
+bool InverseFlattening(double v)
+{
+    return v == 0 || v > 1;
+}
+} // namespace domain
 
 void ShowNumbers(std::initializer_list<ShownNumber> numbers)
 {

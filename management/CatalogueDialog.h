@@ -36,9 +36,6 @@ public:
     };
     State CurrentState() const { return state; }
 
-    // Opens the link button's address; the default hands it to the desktop.
-    std::function<void(const QString& url)> openUrl;
-
     // Runs the dialog modally on an identifier to preselect; true, with the
     // chosen one in id, when it ends with OK.
     bool Choose(int& id);
@@ -69,6 +66,8 @@ protected:
         QPushButton* cancel = nullptr;
         QPushButton* link = nullptr;
         const char* address = nullptr;
+        // What the address is for, as the message without a browser says it.
+        const char* addressPurpose = "The reference page of this list";
         // Usable only while editing (Select buttons, drop-down lists).
         std::vector<QWidget*> editingOnly{};
         // The property fields, read-only while browsing.
@@ -78,6 +77,12 @@ protected:
         QWidget* modifyFocus = nullptr;
         int deleteQuestion = 0;
         bool (*deleteRow)(int id) = nullptr;
+        // The rows that use a row, which keep it from being deleted: how
+        // many (-1 when that cannot be told), the refusal, and what the
+        // users are called ("grid" makes "1 grid", "2 grids").
+        int (*countUsers)(int id) = nullptr;
+        int inUseMessage = 0;
+        const char* userNoun = nullptr;
         // The column widths as shares of the list's width less reservedWidth,
         // set when the dialog is first shown.
         std::vector<double> columnShares{};
@@ -125,6 +130,8 @@ protected:
     virtual void ClearForAdding() {}
     // Whether Delete may go on to the question; the subclass says why not.
     virtual bool MayDelete() { return true; }
+    // Whether rows use the chosen one, after saying so.
+    bool InUse();
     // Makes the fields writable that editing this row may change; all of
     // them unless a subclass knows better.
     virtual void OpenFields();
@@ -168,6 +175,10 @@ private:
     bool shown = false;
 
     bool RowChosen() const;
+    // Selects the only row a search leaves, when it is one to choose.
+    void SelectSingleVisibleRow();
+    // Whether the dialog runs for Choose, rather than for management only.
+    bool choosing = false;
     void OnSelectionChanged(const QItemSelection& selected);
     void OnDoubleClicked();
     void OnAdd();
@@ -194,6 +205,27 @@ void ChooseWithName(const std::function<bool(int&)>& chooser, int& id, void (*lo
 // of the first field whose text is no number as a whole (and the cursor in
 // it when focus is set), when any of them is.
 bool CheckNumberFields(std::initializer_list<std::pair<QLineEdit*, int>> checks, bool focus);
+
+// The values a number field may hold, with the sentence that says so.
+struct NumberDomain
+{
+    QLineEdit* field;
+    int message; // names the field
+    bool (*holds)(double value);
+    const char* rule; // "It must be greater than 0."
+};
+// False, after the field's message and its rule (and with the cursor in the
+// field), for the first field whose number lies outside its domain. The
+// fields are numbers already (CheckNumberFields); read-only ones, which the
+// row's kind does not use, are not looked at.
+bool CheckNumberDomains(std::initializer_list<NumberDomain> domains);
+namespace domain {
+bool Positive(double v);
+bool Latitude(double v);
+bool Longitude(double v);
+// 0 for a sphere, else above 1.
+bool InverseFlattening(double v);
+} // namespace domain
 
 // A catalogue number into its field through a printf format.
 struct ShownNumber

@@ -6,8 +6,8 @@
 bool ChooseGridInDialog(CCountryImages& images, QWidget* parent, int& gridId, int& datumId)
 {
     CDialogSelectGrid dialog(images, parent);
-    dialog.SelectedGridId = gridId;
-    if (dialog.exec() != QDialog::Accepted || dialog.SelectedGridId == 0)
+    int chosen = gridId;
+    if (!dialog.Choose(chosen) || chosen == 0)
         return false;
     gridId = dialog.SelectedGridId;
     datumId = dialog.SelectedDatumId;
@@ -17,8 +17,8 @@ bool ChooseGridInDialog(CCountryImages& images, QWidget* parent, int& gridId, in
 bool ChooseDatumInDialog(QWidget* parent, int& datumId)
 {
     CDialogSelectDatum dialog(parent);
-    dialog.SelectedDatumId = datumId;
-    if (dialog.exec() != QDialog::Accepted || dialog.SelectedDatumId == 0)
+    int chosen = datumId;
+    if (!dialog.Choose(chosen) || chosen == 0)
         return false;
     datumId = dialog.SelectedDatumId;
     return true;

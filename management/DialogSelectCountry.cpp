@@ -19,10 +19,6 @@ CDialogSelectCountry::CDialogSelectCountry(CCountryImages& application, QWidget*
     : CCatalogueDialog(parent), ui(std::make_unique<Ui::CDialogSelectCountry>()), app(application)
 {
     ui->setupUi(this);
-    chooseFlagFile = [this](const QString& start) {
-        return QFileDialog::getOpenFileName(this, tr("Flag image"), start, tr("PNG Image Files (*.png)"), nullptr,
-                                            QFileDialog::ReadOnly | QFileDialog::DontUseNativeDialog);
-    };
 
     QListWidget* list = ui->countryList;
     list->setViewMode(QListView::ListMode);
@@ -92,9 +88,9 @@ void CDialogSelectCountry::ClearForAdding()
 
 void CDialogSelectCountry::OnBrowse()
 {
-    if (!chooseFlagFile)
-        return;
-    const QString chosen = chooseFlagFile(QString::fromStdString(FlagFolder()) + ui->flagFile->text());
+    const QString chosen = QFileDialog::getOpenFileName(
+        this, tr("Flag image"), QString::fromStdString(FlagFolder()) + ui->flagFile->text(),
+        tr("PNG Image Files (*.png)"), nullptr, QFileDialog::ReadOnly | QFileDialog::DontUseNativeDialog);
     if (!chosen.isEmpty())
         ui->flagFile->setText(QFileInfo(chosen).fileName());
 }

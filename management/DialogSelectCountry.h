@@ -27,10 +27,6 @@ public:
 
     int& SelectedCountryId = selectedId;
 
-    // Given the flag file to start on, the PNG file the user chose; empty
-    // when cancelled. The default is the platform's file-open dialog.
-    std::function<QString(const QString& startPath)> chooseFlagFile;
-
 protected:
     void RefillList() override;
     void ShowSelected() override;

@@ -107,13 +107,6 @@ CDialogSelectDatum::CDialogSelectDatum(QWidget* parent, int mode)
     accuracyFields = new CDatumAccuracyFields(this, ui->conversionLayout, ui->conversionLayout->rowCount());
     ui->rightLayout->insertWidget(ui->rightLayout->count() - 1, linkSummary);
 
-    chooseEllipsoid = [this](int& id) { return CDialogSelectEllipsoid(this).Choose(id); };
-    chooseMeridian = [this](int& id) { return CDialogSelectMeridian(this).Choose(id); };
-    chooseGridFile = [this](const QString& start) {
-        return QFileDialog::getOpenFileName(this, tr("Grid File"), start, QString(), nullptr,
-                                            QFileDialog::ReadOnly | QFileDialog::DontUseNativeDialog);
-    };
-
     SetUpSelectionList(ui->datumList, {tr("EPSG"), tr("Datum")});
     // The conversion methods by their numbers.
     const QStringList methods = {tr("None"), tr("Molodensky"), tr("Bursa Wolf"),
@@ -126,6 +119,7 @@ CDialogSelectDatum::CDialogSelectDatum(QWidget* parent, int mode)
 
     SetUpFormFlow(*ui, {.list = ui->datumList,
                         .address = kDatumsPage,
+                        .addressPurpose = "The page of datum definitions",
                         .editingOnly = {ui->ellipsoidSelectButton, ui->meridianSelectButton, ui->conversionList},
                         .fields = {ui->gridFile, ui->datumName, ui->translationX, ui->translationY,
                                    ui->translationZ, ui->rotationX, ui->rotationY, ui->rotationZ, ui->scaleFactor},
@@ -133,14 +127,17 @@ CDialogSelectDatum::CDialogSelectDatum(QWidget* parent, int mode)
                         .modifyFocus = ui->translationX,
                         .deleteQuestion = IDS_ASK_DELETE_DATUM,
                         .deleteRow = DeleteDatum,
+                        .countUsers = GridsUsingDatum,
+                        .inUseMessage = IDS_DATUM_IN_USE,
+                        .userNoun = "grid",
                         .columnShares = {0.15, 0.85}});
     RefillList();
 
     connect(ui->conversionList, &QComboBox::activated, this, [this] { ApplyMethodRule(true); });
     connect(ui->ellipsoidSelectButton, &QPushButton::clicked, this,
-            [this] { ChooseWithName(chooseEllipsoid, ellipsoidId, LookupEllipsoidName, ui->ellipsoidName); });
+            [this] { ChooseWithName([this](int& id) { return ChooseEllipsoid(id); }, ellipsoidId, LookupEllipsoidName, ui->ellipsoidName); });
     connect(ui->meridianSelectButton, &QPushButton::clicked, this,
-            [this] { ChooseWithName(chooseMeridian, meridianId, LookupMeridianName, ui->meridianName); });
+            [this] { ChooseWithName([this](int& id) { return ChooseMeridian(id); }, meridianId, LookupMeridianName, ui->meridianName); });
     connect(ui->gridFileSelectButton, &QPushButton::clicked, this, &CDialogSelectDatum::OnSelectGridFile);
 }
 
@@ -256,14 +253,23 @@ void CDialogSelectDatum::ClearForAdding()
     ui->meridianName->setText(FromUtf8(name.str()));
 }
 
+bool CDialogSelectDatum::ChooseEllipsoid(int& id)
+{
+    return CDialogSelectEllipsoid(this).Choose(id);
+}
+
+bool CDialogSelectDatum::ChooseMeridian(int& id)
+{
+    return CDialogSelectMeridian(this).Choose(id);
+}
+
 void CDialogSelectDatum::OnSelectGridFile()
 {
-    if (!chooseGridFile)
-        return;
     const QString current = ui->gridFile->text();
     const QString start =
         QString::fromStdString(GridFolder()) + (current.isEmpty() ? QStringLiteral("conus.las") : current);
-    const QString chosen = chooseGridFile(start);
+    const QString chosen = QFileDialog::getOpenFileName(this, tr("Grid File"), start, QString(), nullptr,
+                                                        QFileDialog::ReadOnly | QFileDialog::DontUseNativeDialog);
     if (chosen.isEmpty() || !BringIntoDataFolder(chosen))
         return;
     ui->gridFile->setText(QFileInfo(chosen).fileName());

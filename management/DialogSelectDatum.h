@@ -29,14 +29,6 @@ public:
     int& SelectedDatumId = selectedId;
     int FilterMode() const { return filterMode; }
 
-    // The choosers of the Select buttons; true with the chosen identifier.
-    // The defaults run the ellipsoid and prime meridian dialogs.
-    std::function<bool(int& ellipsoidId)> chooseEllipsoid;
-    std::function<bool(int& meridianId)> chooseMeridian;
-    // Given the file to start on, the grid file the user chose; empty when
-    // cancelled. The default is the platform's file-open dialog.
-    std::function<QString(const QString& startPath)> chooseGridFile;
-
     int EllipsoidId() const { return ellipsoidId; }
     int MeridianId() const { return meridianId; }
     int Method() const { return method; }
@@ -71,4 +63,7 @@ private:
     void ApplyMethodRule(bool resetFirst);
     bool Check();
     void OnSelectGridFile();
+    // The nested dialogs of the Select buttons; true with the chosen identifier.
+    bool ChooseEllipsoid(int& id);
+    bool ChooseMeridian(int& id);
 };

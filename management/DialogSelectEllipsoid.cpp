@@ -17,9 +17,11 @@ CDialogSelectEllipsoid::CDialogSelectEllipsoid(QWidget* parent)
 
     SetUpFormFlow(*ui, {.list = ui->ellipsoidList,
                         .address = kEllipsoidsPage,
+                        .addressPurpose = "The page of ellipsoid definitions",
                         .fields = {ui->ellipsoidName, ui->semiMajorAxis, ui->inverseFlattening},
                         .addFocus = ui->ellipsoidName, .modifyFocus = ui->semiMajorAxis,
                         .deleteQuestion = IDS_ASK_DELETE_ELLIPSOID, .deleteRow = DeleteEllipsoid,
+                        .countUsers = DatumsUsingEllipsoid, .inUseMessage = IDS_ELLIPSOID_IN_USE, .userNoun = "datum",
                         .columnShares = {0.2, 0.8}});
     RefillList();
 }
@@ -65,9 +67,15 @@ bool CDialogSelectEllipsoid::Check()
     // refused naming its field.
     else if (!IsNumberText(axis) || LeadingNumber(QString::fromStdString(NumberLiteral(axis))) == 0.0)
         message = IDS_INVALID_ELLIPSOID_AXIS;
-    else if (!IsNumberText(flattening) || LeadingNumber(QString::fromStdString(NumberLiteral(flattening))) == 0.0)
+    else if (!IsNumberText(flattening))
         message = IDS_INVALID_ELLIPSOID_FLATTENING;
-    return message == 0 || Refused(message);
+    if (message != 0)
+        return Refused(message);
+    return CheckNumberDomains({
+        {ui->semiMajorAxis, IDS_INVALID_ELLIPSOID_AXIS, domain::Positive, "It must be greater than 0."},
+        {ui->inverseFlattening, IDS_INVALID_ELLIPSOID_FLATTENING, domain::InverseFlattening,
+         "It must be 0 for a sphere or greater than 1."},
+    });
 }
 
 bool CDialogSelectEllipsoid::StoreRow(int& id, std::string& message)

@@ -44,9 +44,6 @@ CDialogSelectGrid::CDialogSelectGrid(CCountryImages& application, QWidget* paren
     linkSummary = new CLinkSummary(this);
     ui->rightLayout->insertWidget(ui->rightLayout->count() - 1, linkSummary);
 
-    chooseCountry = [this](int& id) { return CDialogSelectCountry(app, this).Choose(id); };
-    chooseDatum = [this](int& id, bool filterMode) { return CDialogSelectDatum(this, filterMode ? 1 : 0).Choose(id); };
-
     // 1. The list: full-row selection with grid lines, the flags, three columns.
     CGridList* list = ui->gridList;
     list->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -82,6 +79,7 @@ CDialogSelectGrid::CDialogSelectGrid(CCountryImages& application, QWidget* paren
     SetUpFormFlow(*ui, {.list = list,
                         .searchColumn = 2,
                         .address = kGridsPage,
+                        .addressPurpose = "The page of grid definitions",
                         .editingOnly = {ui->countrySelectButton, ui->datumSelectButton, ui->projectionList,
                                         ui->unitList},
                         .fields = {ui->gridName, ui->falseNorthing, ui->falseEasting, ui->latitude, ui->longitude,
@@ -102,19 +100,19 @@ CDialogSelectGrid::CDialogSelectGrid(CCountryImages& application, QWidget* paren
     connect(ui->unitList, &QComboBox::activated, this,
             [this](int index) { unitId = ui->unitList->itemData(index).toInt(); });
     connect(ui->countrySelectButton, &QPushButton::clicked, this,
-            [this] { ChooseWithName(chooseCountry, countryId, LookupCountryName, ui->countryName); });
+            [this] { ChooseWithName([this](int& id) { return ChooseCountry(id); }, countryId, LookupCountryName, ui->countryName); });
     connect(ui->datumSelectButton, &QPushButton::clicked, this, [this] {
-        ChooseWithName([this](int& id) { return chooseDatum && chooseDatum(id, false); }, SelectedDatumId,
+        ChooseWithName([this](int& id) { return ChooseDatum(id, false); }, SelectedDatumId,
                        LookupDatumName, ui->datumName);
     });
     connect(ui->countryFilterSelectButton, &QPushButton::clicked, this, [this] {
         int id = countryFilter;
-        if (chooseCountry && chooseCountry(id))
+        if (ChooseCountry(id))
             SetFilter(countryFilter, id, "FilterCountry", LookupCountryName, ui->countryFilterName);
     });
     connect(ui->datumFilterSelectButton, &QPushButton::clicked, this, [this] {
         int id = 0;
-        if (chooseDatum && chooseDatum(id, true))
+        if (ChooseDatum(id, true))
             SetFilter(datumFilter, id, "FilterDatum", LookupDatumName, ui->datumFilterName);
     });
     connect(ui->countryFilterResetButton, &QPushButton::clicked, this,
@@ -351,7 +349,10 @@ bool CDialogSelectGrid::Check()
         return Refused(IDS_GRID_NEEDS_COUNTRY);
     if (ui->gridName->text().isEmpty())
         return Refused(IDS_GRID_NEEDS_NAME);
-    for (QLineEdit* field : std::initializer_list<QLineEdit*>{ui->scaleFactor, ui->falseNorthing, ui->falseEasting, ui->latitude, ui->longitude,
+    // An empty scale factor means none, which is 1.
+    if (ui->scaleFactor->text().isEmpty())
+        ui->scaleFactor->setText(QStringLiteral("1.0"));
+    for (QLineEdit* field : std::initializer_list<QLineEdit*>{ui->falseNorthing, ui->falseEasting, ui->latitude, ui->longitude,
                              ui->parallelNorth, ui->parallelSouth, ui->azimuth, ui->rectifiedGridAngle})
     {
         if (field->text().isEmpty())
@@ -368,7 +369,41 @@ bool CDialogSelectGrid::Check()
                               {ui->azimuth, IDS_INVALID_GRID_AZIMUTH},
                               {ui->rectifiedGridAngle, IDS_INVALID_GRID_RECTIFIED_ANGLE},
                               {ui->scaleFactor, IDS_INVALID_GRID_SCALE}},
-                             true);
+                             true) &&
+           CheckNumberDomains({
+               {ui->latitude, IDS_INVALID_GRID_LATITUDE, domain::Latitude, "It must lie within -90 and 90 degrees."},
+               {ui->longitude, IDS_INVALID_GRID_LONGITUDE, domain::Longitude, "It must lie within -360 and 360 degrees."},
+               {ui->parallelNorth, IDS_INVALID_GRID_PARALLEL_NORTH, domain::Latitude,
+                "It must lie within -90 and 90 degrees."},
+               {ui->parallelSouth, IDS_INVALID_GRID_PARALLEL_SOUTH, domain::Latitude,
+                "It must lie within -90 and 90 degrees."},
+               {ui->scaleFactor, IDS_INVALID_GRID_SCALE, domain::Positive, "It must be greater than 0."},
+           }) &&
+           CheckParallels();
+}
+
+bool CDialogSelectGrid::ChooseCountry(int& id)
+{
+    return CDialogSelectCountry(app, this).Choose(id);
+}
+
+bool CDialogSelectGrid::ChooseDatum(int& id, bool filterMode)
+{
+    return CDialogSelectDatum(this, filterMode ? 1 : 0).Choose(id);
+}
+
+bool CDialogSelectGrid::CheckParallels()
+{
+    // Two standard parallels on either side of the equator at the same
+    // distance leave a conic projection without a cone.
+    const double north = LeadingNumber(QString::fromStdString(NumberLiteral(ui->parallelNorth->text())));
+    const double south = LeadingNumber(QString::fromStdString(NumberLiteral(ui->parallelSouth->text())));
+    if (ui->parallelNorth->isReadOnly() || ui->parallelSouth->isReadOnly() || north == 0 || north + south != 0)
+        return true;
+    ShowMessageText(LoadMessage(IDS_INVALID_GRID_PARALLEL_SOUTH) +
+                    " Standard parallels at the same distance either side of the equator define no projection.");
+    ui->parallelSouth->setFocus();
+    return false;
 }
 
 bool CDialogSelectGrid::StoreRow(int& id, std::string& message)

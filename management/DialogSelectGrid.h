@@ -31,12 +31,6 @@ public:
     explicit CDialogSelectGrid(CCountryImages& app, QWidget* parent = nullptr);
     ~CDialogSelectGrid() override;
 
-    // The choosers of the Select buttons, given the current identifier; true
-    // with the chosen one. The defaults run the country and datum dialogs;
-    // tests replace them so no nested modal dialog blocks.
-    std::function<bool(int& countryId)> chooseCountry;
-    std::function<bool(int& datumId, bool filterMode)> chooseDatum;
-
     static constexpr const char* kGridsPage = "https://www.veltrix.example/resources/grids";
     // A new grid's projection: Transverse Mercator.
     static constexpr int kDefaultProjection = 9807;
@@ -60,6 +54,10 @@ protected:
 private:
     // The selected row's transformation, accuracy and area of use.
     CLinkSummary* linkSummary = nullptr;
+    // The nested dialogs of the Select buttons, given the current
+    // identifier; true with the chosen one.
+    bool ChooseCountry(int& id);
+    bool ChooseDatum(int& id, bool filterMode);
     std::unique_ptr<Ui::CDialogSelectGrid> ui;
     CCountryImages& app;
     CFlagIconList flags;
@@ -75,6 +73,7 @@ private:
     void FillProjectionList();
     void SetVariableLabels();
     void ApplyEditableFields();
+    bool CheckParallels();
     bool Check();
     // Keeps a filter in the profile, shows its name and lists the grids anew.
     void SetFilter(int& filter, int id, const char* preference, void (*lookup)(int, CCxString&), QLineEdit* name);

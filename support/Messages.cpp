@@ -32,8 +32,11 @@ const std::map<int, std::string>& Table()
                                         "filename, or the disk is write protected."},
         {IDS_FIELD_NOT_A_NUMBER, "Invalid field value: %s.\nType a number with a decimal point, or a decimal "
                                  "comma where there is no point. Nothing has been converted."},
-        {IDS_POINT_NOT_CONVERTED, "This coordinate cannot be converted: %s.\nThe other side is left as it was."},
-        {IDS_MAP_NOT_OPENED, "No web browser could be opened. The map of this position is at:\n%s"},
+        {IDS_POINT_NOT_CONVERTED, "This coordinate cannot be converted: %s."},
+        {IDS_MAP_NOT_OPENED, "No web browser could be opened. %s"},
+        {IDS_FIELD_REFUSED, "Invalid field value: %s.\nNothing has been converted."},
+        {IDS_PASTE_REFUSED, "The clipboard holds no coordinate this side can read: %s.\nThe fields are left as "
+                            "they were."},
         {IDS_NOT_A_CONFIGURATION, "This is not a configuration file of Veltrix Geolynx: %s.\nThe window keeps "
                                   "its state."},
 
@@ -84,6 +87,10 @@ const std::map<int, std::string>& Table()
         {IDS_ASK_DELETE_COUNTRY, "Are you sure you want to delete this country ?\nYou cannot undo this action."},
         {IDS_COUNTRY_HAS_GRIDS,
          "You cannot delete this country at this moment. Map grids are associated with this country."},
+        {IDS_ELLIPSOID_IN_USE, "You cannot delete this ellipsoid: %s it. Delete or change them first."},
+        {IDS_DATUM_IN_USE, "You cannot delete this datum: %s it. Delete or change them first."},
+        {IDS_NO_ROW_CHOSEN, "No row is selected. Choose one in the list, or press Cancel to keep the current "
+                            "choice."},
         {IDS_COUNTRY_NEEDS_NAME, "You did not enter the name of the country. The country name is required."},
         {IDS_COUNTRY_EXISTS, "The country name you are trying to add already exists."},
 

@@ -21,6 +21,8 @@ enum MessageId
     IDS_POINT_NOT_CONVERTED = 153,
     IDS_MAP_NOT_OPENED = 154,
     IDS_NOT_A_CONFIGURATION = 155,
+    IDS_FIELD_REFUSED = 156,
+    IDS_PASTE_REFUSED = 157,
     // --- end of main window and distance dialog ---
 
     // --- catalogue management dialogs ---
@@ -56,6 +58,10 @@ enum MessageId
     IDS_ASK_DELETE_GRID = 302,
     IDS_ASK_DELETE_COUNTRY = 304,
     IDS_COUNTRY_HAS_GRIDS = 305,
+    // How many rows use the one to delete: %s is the count and what they are.
+    IDS_ELLIPSOID_IN_USE = 306,
+    IDS_DATUM_IN_USE = 307,
+    IDS_NO_ROW_CHOSEN = 308,
     IDS_COUNTRY_NEEDS_NAME = 400,
     IDS_COUNTRY_EXISTS = 402,
     // --- end of catalogue management dialogs ---

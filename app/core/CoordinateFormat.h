@@ -1,8 +1,11 @@
 #pragma once
 
+#include <array>
+#include <span>
 #include <string>
 
-// How one side of the main window shows and reads its coordinate.
+// How one side of the main window shows and reads its coordinate. The
+// numbers are kept in configuration files; a new form takes the next one.
 enum DisplayMode
 {
     ModeGrid = 0,                  // northing and easting in the grid's unit
@@ -29,25 +32,71 @@ struct CoordinateRow
     std::string hemisphere;
 };
 
+// The index of the hemisphere text among a row's fields.
+constexpr int kHemisphereField = 3;
+
+// Why a row cannot be read: the field (0 to 2 the numbers, kHemisphereField
+// the letter) and the reason, as a sentence fragment; field -1 when it can.
+struct RowRefusal
+{
+    int field = -1;
+    std::string reason;
+    explicit operator bool() const { return field >= 0; }
+};
+
+// One display form of a side: what the window shows for it and how its
+// texts are read and written. A new form is one more entry of DisplayForms().
+struct DisplayForm
+{
+    int mode;                 // DisplayMode; what configuration files keep
+    bool grid;                // northing and easting of a grid, or geographic
+    const char* buttonName;   // object name of its button after the side's prefix; empty for none
+    const char* buttonText;   // the button's caption
+    int fieldCount;           // number fields it reads, 1 to 3
+    std::array<const char*, 3> fieldNames; // as messages and screen readers name them
+    std::array<int, 3> widths;             // pixel widths of the number fields
+    bool hemisphere;          // whether a hemisphere letter follows the numbers
+    // Reads the number fields (already checked as numbers and in range) to
+    // the magnitude in degrees, or the grid value.
+    double (*read)(const std::array<double, 3>& fields);
+    // Writes a non-negative magnitude (any value for a grid) into the number texts.
+    void (*write)(CoordinateRow& row, double magnitude);
+};
+
+// Every form, grid first; the window shows a button for each form with one.
+std::span<const DisplayForm> DisplayForms();
+// The form of a mode; nullptr for a mode no form has.
+const DisplayForm* FindDisplayForm(int mode);
+// The form a side shows: the grid form when gridForm is set, whatever mode holds.
+const DisplayForm* SideForm(bool gridForm, int displayMode);
+
 // The first of the fields a form reads (0 first, 1 second, 2 third) whose
 // text is not a typed number as a whole (NormaliseTypedNumber: "52,5" and
-// "-12.5e3" are, "ab1" and "12 m" are not); -1 when all are. Grid form and
-// mode 1 read the first field, mode 2 two, mode 3 three.
+// "-12.5e3" are, "ab1" and "12 m" are not); -1 when all are.
 int FirstInvalidField(const CoordinateRow& row, bool gridForm, int displayMode);
 // Whether an altitude text is a typed number as a whole.
 bool IsAltitudeText(const std::string& text);
 
+// What stops a row from being read under its form: a field that is no
+// number, minutes or seconds outside 0 to below 60 or with a sign, a
+// hemisphere letter other than N/S (latitude) or E/W (longitude) in either
+// case, a minus sign on the degrees with the letter of the other hemisphere,
+// or a latitude beyond 90 degrees. A minus sign with the letter of its own
+// hemisphere (-52 S) says the same thing twice and is read as 52 S.
+RowRefusal CheckCoordinate(const CoordinateRow& row, CoordinateAxis axis, bool gridForm, int displayMode);
+
 // Reads a row under a form: grid form when gridForm is set (whatever mode
 // holds), otherwise displayMode 1, 2 or 3; any other mode reads 0. The
-// hemisphere text is upper-cased in place; only "S" on the latitude row and
-// "W" on the longitude row make the value negative, and that sign applies to
-// the whole sum while a minus typed into the degrees stays on the degrees.
+// hemisphere text is upper-cased in place. South and west are negative, by
+// the letter or by a minus sign on the degrees; either applies to the whole
+// value. Rows CheckCoordinate refuses read as well as they can (the window
+// saves what it holds on closing), never as a silent half.
 double GetCoordinate(CoordinateRow& row, CoordinateAxis axis, bool gridForm, int displayMode);
 
 // Writes value into a row under a form, with the formats the window shows:
 // grid "%07.3lf"; mode 1 "%lf"; mode 2 "%03.0lf" and "%02.5lf"; mode 3
-// "%03.0lf", "%02.0lf" and "%03.2lf". Minutes and seconds are cut by floor and
-// the last field is rounded with no carry into the one before it.
+// "%03.0lf", "%02.0lf" and "%03.2lf". The value is rounded to the last
+// field's resolution first, so a last field never shows 60.
 void SetCoordinate(CoordinateRow& row, CoordinateAxis axis, bool gridForm, int displayMode, double value);
 
 // Fields are read as typed numbers, with "." or a lone "," as the decimal
@@ -71,3 +120,12 @@ struct CoordinateSide
     double Read(CoordinateAxis axis);
     void Write(CoordinateAxis axis, double value);
 };
+
+// Reads a coordinate pasted as text: "51.5072, -0.1276", "51°30′26″N 0°7′39″W",
+// "52 30 30 N 4 30 0 E", or a grid's "easting, northing". Where hemisphere
+// letters are given they say which value is which; otherwise geographic text
+// is latitude first, as people write it, and grid text easting first. Each
+// value is one to three numbers (degrees, minutes, seconds) read under the
+// same rules as the fields. False with the reason when the text is none.
+bool ReadPastedCoordinate(const std::string& text, bool gridForm, double& latitude, double& longitude,
+                          std::string& reason);

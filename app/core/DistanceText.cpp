@@ -9,17 +9,15 @@ namespace {
 std::string FormatDms(double x, const char* positive, const char* negative, int degreeWidth)
 {
     const double v = std::fabs(x);
-    const double D = std::floor(v);
-    const double M = std::floor((v - D) * 60);
-    double S = ((v - D) - M / 60) * 3600;
-    // Where (v - D) * 60 rounds up onto a whole minute, S comes out a few
-    // 1e-13 below zero and would print as "-0.00"; it is zero seconds.
-    if (S < 0)
-        S = 0;
+    // Rounded once to hundredths of a second, so no field shows 60.
+    const long long hundredths = std::llround(v * 360000);
+    const double D = static_cast<double>(hundredths / 360000);
+    const double M = static_cast<double>(hundredths % 360000 / 6000);
+    const double S = static_cast<double>(hundredths % 6000) / 100;
     std::string text = x < 0 ? negative : positive;
     text += ' ';
     text += FormatFixed(D, degreeWidth, 0, true);
-    text += '.';
+    text += "\u00b0";
     text += FormatFixed(M, 2, 0, true);
     text += '\'';
     text += FormatFixed(S, 5, 2, true);

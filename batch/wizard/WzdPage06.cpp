@@ -117,6 +117,9 @@ void CWzdPage06::FillLists(bool keepSelection)
         settings.longitudeColumn = lists.named.longitude;
         settings.latitudeColumn = lists.named.latitude;
         settings.altitudeColumn = lists.named.altitude;
+        // The line that names them is a header, not a record.
+        settings.header = 1;
+        ui->headerCheck->setChecked(true);
         keepSelection = false;
     }
     // A field chosen on the page stays chosen while the new lists have it;

@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 
+#include "BatchRunControl.h"
 #include "WizardContext.h"
 #include "WzdSheet.h"
 #include "ui_WzdPage10.h"
@@ -88,6 +89,17 @@ void CWzdPage10::Notify(const BatchNotice& notice)
 {
     run->Apply(notice);
     QString text = QString::fromStdString(run->StatusText());
+    // The run's own words name no button of this wizard; here Back goes on
+    // to change the settings and Finish closes.
+    for (const char* ending : {kBatchAbortedText, kBatchFailedText})
+    {
+        const QString said = QString::fromLatin1(ending);
+        if (text.startsWith(said))
+            text.replace(0, said.size(),
+                         said.left(said.indexOf(QLatin1Char('.')) + 1) +
+                             QStringLiteral(" Press 'Back' to change the settings and convert again, or 'Finish' "
+                                            "to close."));
+    }
     if (notice.code == BATCH_STATUS)
     {
         if (statusSeen)
@@ -101,7 +113,8 @@ void CWzdPage10::Notify(const BatchNotice& notice)
         statusSeen = false;
     }
     ui->statusText->setText(text);
-    ui->progressBar->setValue(run->Progress());
+    // A completed run is all done, whatever share the last notice counted.
+    ui->progressBar->setValue(notice.code == BATCH_COMPLETED ? 100 : run->Progress());
     if (notice.code == BATCH_COMPLETED || notice.code == BATCH_STOPPED)
         UpdateRunState();
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
 #include <QStyleOptionFrame>
@@ -11,6 +12,7 @@
 #include <QRadioButton>
 #include <QTest>
 #include <QTimer>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -196,18 +198,38 @@ TEST_F(RealAnswers, TextThatIsNoNumberIsNamedAndNothingIsConverted)
     EXPECT_EQ(Text("destinationLatitude1"), northing);
 }
 
-TEST_F(RealAnswers, APointThatCannotBeConvertedIsExplainedAndLeavesTheOtherSide)
+TEST_F(RealAnswers, APointThatCannotBeConvertedIsExplainedAndClearsTheOtherSide)
 {
     GeographicToUtm();
     Converted(QStringLiteral("52.5"), QStringLiteral("4.5"));
     const QString northing = Text("destinationLatitude1");
+    // A latitude beyond the pole is refused before any conversion, and the
+    // result of the last one stays.
     Type("sourceLatitude1", QStringLiteral("95"));
-    CMessageBoxAnswerer ok(QMessageBox::Ok);
-    Click("transformButton");
-    ASSERT_TRUE(ok.Seen());
-    EXPECT_TRUE(ok.Text().startsWith(QStringLiteral("This coordinate cannot be converted: "))) << ok.Text().toStdString();
-    EXPECT_GT(ok.Text().size(), 60);
+    {
+        CMessageBoxAnswerer ok(QMessageBox::Ok);
+        Click("transformButton");
+        ASSERT_TRUE(ok.Seen());
+        EXPECT_EQ(ok.Text(), QStringLiteral("Invalid field value: Source Latitude: a latitude is at most 90 "
+                                            "degrees.\nNothing has been converted."));
+    }
     EXPECT_EQ(Text("destinationLatitude1"), northing);
+
+    // A grid point far outside any projection's reach fails in the
+    // conversion: the old result does not stay beside it.
+    Type("sourceLatitude1", QStringLiteral("52.5"));
+    window->Swap();
+    ASSERT_EQ(Text("destinationLatitude1"), QStringLiteral("52.500000"));
+    Type("sourceLatitude1", QStringLiteral("1e30"));
+    {
+        CMessageBoxAnswerer ok(QMessageBox::Ok);
+        Click("transformButton");
+        ASSERT_TRUE(ok.Seen());
+        EXPECT_TRUE(ok.Text().startsWith(QStringLiteral("This coordinate cannot be converted: ")))
+            << ok.Text().toStdString();
+    }
+    EXPECT_EQ(Text("destinationLatitude1"), QStringLiteral("0.000000"));
+    EXPECT_EQ(Text("destinationLongitude1"), QStringLiteral("0.000000"));
 }
 
 TEST_F(RealAnswers, AFileThatIsNoConfigurationIsRefusedAndTheStateKept)
@@ -250,7 +272,10 @@ TEST_F(RealAnswers, AFileThatIsNoConfigurationIsRefusedAndTheStateKept)
                                                           {"grid.glx", bytesOf(unknownGrid)},
                                                           {"datum.glx", bytesOf(unknownDatum)},
                                                           {"nan.glx", bytesOf(infinite)},
-                                                          {"mode.glx", bytesOf(badMode)}})
+                                                          {"mode.glx", bytesOf(badMode)},
+                                                          {"short.glx", bytesOf(good).substr(0, 40)},
+                                                          {"empty.glx", std::string()},
+                                                          {"long.glx", bytesOf(good) + "12345678"}})
     {
         CMessageBoxAnswerer ok(QMessageBox::Ok);
         window->LoadConfiguration(write(name, bytes));
@@ -326,8 +351,14 @@ TEST_F(RealAnswers, DistanceDialogShowsTheGeodesicAzimuths)
 {
     CDialogDistance distance(52, 4, 51, 5);
     EXPECT_EQ(distance.findChild<QLabel*>(QStringLiteral("distance"))->text(), QStringLiteral("131.15 Kilometres"));
-    EXPECT_EQ(distance.findChild<QLabel*>(QStringLiteral("azimuth"))->text(), QStringLiteral("147.6"));
-    EXPECT_EQ(distance.findChild<QLabel*>(QStringLiteral("reverseAzimuth"))->text(), QStringLiteral("328.4"));
+    EXPECT_EQ(distance.findChild<QLabel*>(QStringLiteral("azimuth"))->text(), QString::fromUtf8("147.6\u00b0"));
+    EXPECT_EQ(distance.findChild<QLabel*>(QStringLiteral("reverseAzimuth"))->text(), QString::fromUtf8("328.4\u00b0"));
+    // Coincident points have no direction between them.
+    CDialogDistance same(52.5, 4.5, 52.5, 4.5);
+    EXPECT_EQ(same.findChild<QLabel*>(QStringLiteral("distance"))->text(), QStringLiteral("  0 Metres"));
+    for (const char* name : {"azimuth", "reverseAzimuth"})
+        EXPECT_EQ(same.findChild<QLabel*>(QLatin1String(name))->text(), QStringLiteral("no azimuth")) << name;
+    EXPECT_EQ(same.findChild<QLabel*>(QStringLiteral("fromLatitude"))->text(), QString::fromUtf8("N 52\u00b030'00.00\""));
 }
 
 TEST_F(RealAnswers, MapWithoutABrowserShowsTheAddress)
@@ -402,3 +433,280 @@ TEST_F(RealAnswers, ScreenshotsOfTheWindowAndTheGridDialog)
 }
 
 } // namespace
+
+namespace {
+
+// One typed source coordinate: the form's button, the latitude and longitude
+// texts (three numbers and the letter each), and either a piece of the
+// refusal or the decimal degrees it must convert like.
+struct TypedCase
+{
+    const char* mode;
+    std::array<const char*, 4> latitude;
+    std::array<const char*, 4> longitude;
+    const char* refusal; // empty: converted
+    double sameAsLatitude;
+    double sameAsLongitude;
+};
+
+const char* const kLatitudeFields[] = {"sourceLatitude1", "sourceLatitude2", "sourceLatitude3",
+                                       "sourceLatitudeHemisphere"};
+const char* const kLongitudeFields[] = {"sourceLongitude1", "sourceLongitude2", "sourceLongitude3",
+                                        "sourceLongitudeHemisphere"};
+
+} // namespace
+
+TEST_F(RealAnswers, SignsLettersMinutesAndSecondsAreReadRightOrRefusedByName)
+{
+    const TypedCase cases[] = {
+        // A minus sign against the letter says two things: refused, naming the field.
+        {"sourceModeDegreesMinutesSeconds", {"-52", "30", "30", "N"}, {"4", "0", "0", "E"},
+         "Source Latitude degrees: a minus sign means S, but the hemisphere says N", 0, 0},
+        {"sourceModeDegrees", {"52.5", "", "", "N"}, {"-4.5", "", "", "E"},
+         "Source Longitude: a minus sign means W, but the hemisphere says E", 0, 0},
+        // With its own letter it says one thing once more, for the whole value.
+        {"sourceModeDegrees", {"-52.5", "", "", "S"}, {"4.5", "", "", "E"}, "", -52.5, 4.5},
+        {"sourceModeDegreesMinutesSeconds", {"-52", "30", "30", "s"}, {"4", "30", "0", "w"}, "",
+         -(52 + 30.0 / 60 + 30.0 / 3600), -4.5},
+        {"sourceModeDegreesMinutes", {"-0", "30", "", "S"}, {"4", "30", "", "E"}, "", -0.5, 4.5},
+        // Letters: only the axis's own, in either case.
+        {"sourceModeDegrees", {"52.5", "", "", "x"}, {"4.5", "", "", "E"},
+         "Source Latitude hemisphere: the hemisphere must be N or S", 0, 0},
+        {"sourceModeDegrees", {"52.5", "", "", "5"}, {"4.5", "", "", "E"}, "must be N or S", 0, 0},
+        {"sourceModeDegrees", {"52.5", "", "", "N"}, {"4.5", "", "", "N"},
+         "Source Longitude hemisphere: the hemisphere must be E or W", 0, 0},
+        {"sourceModeDegrees", {"52.5", "", "", "n"}, {"4.5", "", "", "e"}, "", 52.5, 4.5},
+        // Minutes and seconds below 60.
+        {"sourceModeDegreesMinutesSeconds", {"52", "75", "30", "N"}, {"4", "0", "0", "E"},
+         "Source Latitude minutes: minutes must be at least 0 and below 60", 0, 0},
+        {"sourceModeDegreesMinutesSeconds", {"52", "30", "60", "N"}, {"4", "0", "0", "E"},
+         "Source Latitude seconds: seconds must be", 0, 0},
+        {"sourceModeDegreesMinutes", {"52", "30", "", "N"}, {"4", "60", "", "E"},
+         "Source Longitude minutes: minutes must be", 0, 0},
+        {"sourceModeDegreesMinutesSeconds", {"52", "59", "59.99", "N"}, {"4", "0", "0", "E"}, "",
+         52 + 59.0 / 60 + 59.99 / 3600, 4},
+        {"sourceModeDegreesMinutesSeconds", {"90", "0", "1", "N"}, {"4", "0", "0", "E"},
+         "a latitude is at most 90 degrees", 0, 0},
+    };
+    GeographicToUtm();
+    for (const TypedCase& c : cases)
+    {
+        const std::string label = std::string(c.mode) + " " + c.latitude[0] + " " + c.latitude[3] + " / " +
+                                  c.longitude[0] + " " + c.longitude[3];
+        // The last row's texts made readable, then the reference: decimal
+        // degrees with their letters.
+        for (int i = 0; i < 4; ++i)
+            for (const char* const* fields : {kLatitudeFields, kLongitudeFields})
+                if (Find<QLineEdit>(fields[i])->isVisible())
+                    Type(fields[i], i < 3 ? QStringLiteral("1") : fields == kLatitudeFields ? QStringLiteral("N")
+                                                                                              : QStringLiteral("E"));
+        Click("sourceModeDegrees");
+        Type("sourceLatitudeHemisphere", c.sameAsLatitude < 0 ? QStringLiteral("S") : QStringLiteral("N"));
+        Type("sourceLongitudeHemisphere", c.sameAsLongitude < 0 ? QStringLiteral("W") : QStringLiteral("E"));
+        Converted(QString::number(std::fabs(c.sameAsLatitude), 'f', 9),
+                  QString::number(std::fabs(c.sameAsLongitude), 'f', 9));
+        const QString northing = Text("destinationLatitude1");
+        const QString easting = Text("destinationLongitude1");
+
+        Click(c.mode);
+        for (int i = 0; i < 4; ++i)
+        {
+            if (Find<QLineEdit>(kLatitudeFields[i])->isVisible())
+                Type(kLatitudeFields[i], QString::fromUtf8(c.latitude[static_cast<std::size_t>(i)]));
+            if (Find<QLineEdit>(kLongitudeFields[i])->isVisible())
+                Type(kLongitudeFields[i], QString::fromUtf8(c.longitude[static_cast<std::size_t>(i)]));
+        }
+        CMessageBoxAnswerer ok(QMessageBox::Ok);
+        Click("transformButton");
+        if (*c.refusal != 0)
+        {
+            ASSERT_TRUE(ok.Seen()) << label;
+            EXPECT_TRUE(ok.Text().contains(QString::fromUtf8(c.refusal))) << label << ": " << ok.Text().toStdString();
+            EXPECT_TRUE(ok.Text().endsWith(QStringLiteral("Nothing has been converted."))) << label;
+        }
+        else
+        {
+            EXPECT_FALSE(ok.Seen()) << label << ": " << ok.Text().toStdString();
+        }
+        // A refusal leaves the last result; a reading converts as its decimal reference.
+        EXPECT_EQ(Text("destinationLatitude1"), northing) << label;
+        EXPECT_EQ(Text("destinationLongitude1"), easting) << label;
+    }
+}
+
+TEST_F(RealAnswers, ResultsGoWhenTheirSystemsChange)
+{
+    struct Change
+    {
+        const char* button;
+        const char* dialog;
+        int id;
+    };
+    const Change changes[] = {
+        {"destinationGridSelect", "CDialogSelectGrid", 32632},
+        {"sourceDatumSelect", "CDialogSelectDatum", 4277},
+        {"destinationDatumSelect", "CDialogSelectDatum", 4326},
+        {"sourceGridSelect", "CDialogSelectGrid", 32631},
+    };
+    for (const Change& change : changes)
+    {
+        SCOPED_TRACE(change.button);
+        GeographicToUtm();
+        Click("sourceModeDegrees");
+        Converted(QStringLiteral("52.5"), QStringLiteral("4.5"));
+        ASSERT_EQ(Text("destinationLatitude1"), QStringLiteral("5817709.526"));
+        Choose(change.button, change.dialog, change.id);
+        EXPECT_EQ(Text("destinationLatitude1").toDouble(), 0.0) << Text("destinationLatitude1").toStdString();
+        EXPECT_EQ(Text("destinationLongitude1").toDouble(), 0.0);
+        EXPECT_EQ(Text("destinationAltitude").toDouble(), 0.0);
+    }
+    // Choosing the system a side already has keeps its result.
+    GeographicToUtm();
+    Converted(QStringLiteral("52.5"), QStringLiteral("4.5"));
+    Choose("destinationGridSelect", "CDialogSelectGrid", 32631);
+    EXPECT_EQ(Text("destinationLatitude1"), QStringLiteral("5817709.526"));
+}
+
+TEST_F(RealAnswers, KeysNamesAndFormsAUserExpects)
+{
+    // Ctrl+Q closes a window; F1 opens the About box.
+    {
+        CGeolynxDlg other(app, std::string());
+        other.show();
+        other.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+        QTest::keyClick(&other, Qt::Key_Q, Qt::ControlModifier);
+        EXPECT_FALSE(other.isVisible());
+    }
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    {
+        CDialogScript script;
+        script.Then("CDialogAbout", realdialog::PressButton("okButton"));
+        QTest::keyClick(window.get(), Qt::Key_F1);
+        EXPECT_TRUE(script.Done());
+    }
+    // Every field a screen reader reaches has a name of its own.
+    const struct
+    {
+        const char* mode;
+        const char* field;
+        const char* name;
+    } names[] = {
+        {"sourceModeDegreesMinutesSeconds", "sourceLatitude1", "Source latitude degrees"},
+        {"sourceModeDegreesMinutesSeconds", "sourceLatitude2", "Source latitude minutes"},
+        {"sourceModeDegreesMinutesSeconds", "sourceLongitude3", "Source longitude seconds"},
+        {"sourceModeDegreesMinutesSeconds", "sourceLatitudeHemisphere", "Source latitude hemisphere"},
+        {"sourceModeDegrees", "sourceLatitude1", "Source latitude"},
+        {"destinationModeDegreesMinutes", "destinationLongitude2", "Destination longitude minutes"},
+        {"destinationModeDegreesMinutes", "destinationAltitude", "Destination altitude"},
+        {"destinationModeDegreesMinutes", "sourceDatumName", "Source datum"},
+    };
+    for (const auto& n : names)
+    {
+        Click(n.mode);
+        EXPECT_EQ(Find<QLineEdit>(n.field)->accessibleName(), QString::fromLatin1(n.name)) << n.field;
+    }
+    for (const char* side : {"source", "destination"})
+        for (auto [label, field] : {std::pair{"GridLabel", "GridName"}, std::pair{"DatumLabel", "DatumName"},
+                                    std::pair{"LatitudeLabel", "Latitude1"}, std::pair{"LongitudeLabel", "Longitude1"},
+                                    std::pair{"AltitudeLabel", "Altitude"}})
+        {
+            const QByteArray l = QByteArray(side) + label, f = QByteArray(side) + field;
+            EXPECT_EQ(Find<QLabel>(l.constData())->buddy(), Find<QLineEdit>(f.constData())) << l.constData();
+        }
+    // One button for each geographic form of the table, in its order.
+    int buttons = 0;
+    for (const DisplayForm& form : DisplayForms())
+    {
+        if (*form.buttonName == 0)
+            continue;
+        ++buttons;
+        const QString name = QStringLiteral("source") + QLatin1String(form.buttonName);
+        auto* radio = Find<QRadioButton>(name.toLatin1().constData());
+        ASSERT_NE(radio, nullptr);
+        QTest::mouseClick(radio, Qt::LeftButton);
+        EXPECT_EQ(window->SideState(CGeolynxDlg::Source).displayMode, form.mode);
+        int shown = 0;
+        for (const char* field : {"sourceLatitude1", "sourceLatitude2", "sourceLatitude3"})
+            shown += Find<QLineEdit>(field)->isVisible();
+        EXPECT_EQ(shown, form.fieldCount) << form.buttonText;
+    }
+    EXPECT_EQ(buttons, 3);
+}
+
+TEST_F(RealAnswers, CopyPutsEachSideOnTheClipboardAsShown)
+{
+    GeographicToUtm();
+    Converted(QStringLiteral("52.5"), QStringLiteral("4.5"));
+    const struct
+    {
+        const char* mode; // nullptr: keep the form
+        const char* button;
+        const char* text;
+    } cases[] = {
+        {nullptr, "sourceCopy", "52.5 N, 4.5 E"},
+        {nullptr, "destinationCopy", "5817709.526, 601821.603"},
+        {"sourceModeDegreesMinutesSeconds", "sourceCopy", "052 30 0.00 N, 004 30 0.00 E"},
+        {"sourceModeDegreesMinutes", "sourceCopy", "052 30.00000 N, 004 30.00000 E"},
+    };
+    for (const auto& c : cases)
+    {
+        if (c.mode != nullptr)
+            Click(c.mode);
+        QGuiApplication::clipboard()->clear();
+        Click(c.button);
+        EXPECT_EQ(QGuiApplication::clipboard()->text(), QString::fromLatin1(c.text)) << c.button;
+    }
+    // The buttons sit inside their groups, left of Map.
+    for (const char* side : {"source", "destination"})
+    {
+        const QByteArray copy = QByteArray(side) + "Copy", map = QByteArray(side) + "Map";
+        const QWidget* c = Find<QPushButton>(copy.constData());
+        const QWidget* m = Find<QPushButton>(map.constData());
+        EXPECT_LT(c->geometry().right(), m->geometry().left()) << side;
+        EXPECT_TRUE(c->isVisible());
+    }
+}
+
+TEST_F(RealAnswers, PasteFillsTheSourceFromTextOrSaysWhyNot)
+{
+    GeographicToUtm();
+    Click("sourceModeDegreesMinutesSeconds");
+    const struct
+    {
+        const char* text;
+        const char* latitude; // the fields after the paste: degrees and letter
+        const char* longitude;
+        const char* refusal;  // a piece of the message; empty: read
+    } cases[] = {
+        {"51.5072, -0.1276", "051 30 25.92 N", "000 07 39.36 W", ""},
+        {"4 30 0 E 52 30 30 N", "052 30 30.00 N", "004 30 0.00 E", ""},
+        {"52 75 N 4 E", "052 30 30.00 N", "004 30 0.00 E", "the latitude: minutes must be"},
+        {"nothing here", "052 30 30.00 N", "004 30 0.00 E", "not two values"},
+    };
+    for (const auto& c : cases)
+    {
+        QGuiApplication::clipboard()->setText(QString::fromUtf8(c.text));
+        CMessageBoxAnswerer ok(QMessageBox::Ok);
+        Click("sourcePaste");
+        EXPECT_EQ(ok.Seen(), *c.refusal != 0) << c.text;
+        if (*c.refusal != 0)
+        {
+            EXPECT_TRUE(ok.Text().startsWith(QStringLiteral("The clipboard holds no coordinate")));
+            EXPECT_TRUE(ok.Text().contains(QString::fromLatin1(c.refusal))) << ok.Text().toStdString();
+        }
+        const QString latitude = Text("sourceLatitude1") + " " + Text("sourceLatitude2") + " " +
+                                 Text("sourceLatitude3") + " " + Text("sourceLatitudeHemisphere");
+        const QString longitude = Text("sourceLongitude1") + " " + Text("sourceLongitude2") + " " +
+                                  Text("sourceLongitude3") + " " + Text("sourceLongitudeHemisphere");
+        EXPECT_EQ(latitude, QString::fromLatin1(c.latitude)) << c.text;
+        EXPECT_EQ(longitude, QString::fromLatin1(c.longitude)) << c.text;
+    }
+    // A grid side takes easting then northing.
+    Choose("sourceGridSelect", "CDialogSelectGrid", 32631);
+    QGuiApplication::clipboard()->setText(QStringLiteral("601821.603, 5817709.526"));
+    Click("sourcePaste");
+    EXPECT_EQ(Text("sourceLatitude1"), QStringLiteral("5817709.526"));
+    EXPECT_EQ(Text("sourceLongitude1"), QStringLiteral("601821.603"));
+}

@@ -53,15 +53,15 @@ TEST_F(MainWindow, CalculateDistanceShowsTheGeodesicOrSaysWhichSideLacksADatum)
     distance->trigger();
     ASSERT_TRUE(script.Done());
     EXPECT_TRUE(boxes.Texts().empty());
-    EXPECT_EQ(shown["fromLatitude"], QStringLiteral("N 52.00'00.00\""));
-    EXPECT_EQ(shown["fromLongitude"], QStringLiteral("E 004.00'00.00\""));
-    EXPECT_EQ(shown["toLatitude"], QStringLiteral("N 51.00'00.00\""));
-    EXPECT_EQ(shown["toLongitude"], QStringLiteral("E 005.00'00.00\""));
+    EXPECT_EQ(shown["fromLatitude"], QString::fromUtf8("N 52\u00b000'00.00\""));
+    EXPECT_EQ(shown["fromLongitude"], QString::fromUtf8("E 004\u00b000'00.00\""));
+    EXPECT_EQ(shown["toLatitude"], QString::fromUtf8("N 51\u00b000'00.00\""));
+    EXPECT_EQ(shown["toLongitude"], QString::fromUtf8("E 005\u00b000'00.00\""));
     // echo '52 4 51 5' | geod +ellps=WGS84 -I +units=m -f %.6f
     //   147.637752  -31.579602  131146.905   (back azimuth -31.58 = 328.42)
     EXPECT_EQ(shown["distance"], QStringLiteral("131.15 Kilometres"));
-    EXPECT_EQ(shown["azimuth"], QStringLiteral("147.6"));
-    EXPECT_EQ(shown["reverseAzimuth"], QStringLiteral("328.4"));
+    EXPECT_EQ(shown["azimuth"], QString::fromUtf8("147.6\u00b0"));
+    EXPECT_EQ(shown["reverseAzimuth"], QString::fromUtf8("328.4\u00b0"));
 }
 
 TEST_F(MainWindow, MapOfAGridSideGivesTheWgs84AddressOfThePoint)
@@ -85,7 +85,9 @@ TEST_F(MainWindow, ConfigurationsGoThroughTheirFileDialogsWithTheGlxSuffix)
     ChooseDatum("sourceDatumSelect");
     ChooseGrid("destinationGridSelect");
     Click("sourceModeDegrees");
+    // A minus sign with the letter of its own hemisphere says south twice.
     Type("sourceLatitude1", QStringLiteral("-33.25"));
+    Type("sourceLatitudeHemisphere", QStringLiteral("s"));
     Type("sourceLongitude1", QStringLiteral("151.5"));
     Type("sourceAltitude", QStringLiteral("12"));
 

@@ -72,8 +72,9 @@ TEST_F(MainWindow, ConversionWithoutADatumShowsItsMessageAndChangesNothing)
     boxes.Clear();
     Click("transformButton");
     EXPECT_EQ(boxes.Texts(), std::vector<std::string>{LoadMessage(IDS_NO_DESTINATION_DATUM)});
+    // The destination is put back to zero: nothing it showed belongs to the source now.
     EXPECT_EQ(Text("destinationLatitude1"), "000");
-    EXPECT_EQ(Text("destinationAltitude"), "0.0");
+    EXPECT_EQ(Text("destinationAltitude"), "00.00");
 
     // The map of a side without datum says so too and opens nothing.
     boxes.Clear();
@@ -83,6 +84,7 @@ TEST_F(MainWindow, ConversionWithoutADatumShowsItsMessageAndChangesNothing)
     boxes.Clear();
     Click("sourceMap");
     EXPECT_EQ(boxes.Texts(), std::vector<std::string>{MessageWith(IDS_MAP_NOT_OPENED,
+                                                                  "The map of this position is at:\n"
                                                                   "https://www.google.com/maps?q=10.000000,20.000000")});
 }
 

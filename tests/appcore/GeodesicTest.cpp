@@ -219,20 +219,6 @@ TEST(DistanceDialog, PublishedExamples)
     EXPECT_EQ(FormatDistance(std::nan("")), "nan Metres");
 }
 
-TEST(DistanceDialog, DegreesMinutesSecondsTexts)
-{
-    EXPECT_EQ(FormatLatitudeDms(-33.5), "S 33.30'00.00\"");
-    EXPECT_EQ(FormatLongitudeDms(4.5), "E 004.30'00.00\"");
-    EXPECT_EQ(FormatLatitudeDms(0), "N 00.00'00.00\"");
-    EXPECT_EQ(FormatLongitudeDms(-0.0), "E 000.00'00.00\"");
-    EXPECT_EQ(FormatLongitudeDms(-179.5), "W 179.30'00.00\"");
-    // (v - D) * 60 just below 54: minutes 53, seconds rounded to 60.00, no carry.
-    EXPECT_EQ(FormatLatitudeDms(-33.9), "S 33.53'60.00\"");
-    // (v - D) * 60 rounded up onto 46 with v - D below 46/60: zero seconds, not "-0.00".
-    EXPECT_EQ(FormatLatitudeDms(4 + 46.0 / 60), "N 04.46'00.00\"");
-    EXPECT_EQ(FormatLongitudeDms(12.345678), "E 012.20'44.44\"");
-}
-
 // Exact antipodes have more than one shortest line: whichever azimuth is
 // given, the geodesic leaving along it for the distance reaches the target
 // within a tenth of a millimetre. Coincident positions, the same pole under

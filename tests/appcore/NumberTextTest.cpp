@@ -173,7 +173,7 @@ protected:
         EXPECT_EQ(ReadAltitude("12.75 m"), 12.75);
         EXPECT_EQ(FormatDistance(131146.9), "131.15 Kilometres");
         EXPECT_EQ(FormatAzimuth(147.7048), "147.7");
-        EXPECT_EQ(FormatLatitudeDms(-33.5), "S 33.30'00.00\"");
+        EXPECT_EQ(FormatLatitudeDms(-33.5), "S 33\u00b030'00.00\"");
     }
 
     std::filesystem::path folder;

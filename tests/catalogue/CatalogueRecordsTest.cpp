@@ -167,8 +167,11 @@ TEST_F(CatalogueRecords, DeleteRemovesTheRowFromTheFileAndAnUnreachableCatalogue
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM tblGrids WHERE numId = 27700"), "0");
     EXPECT_TRUE(DeleteDatum(4277));
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM tblDatums WHERE numId = 4277"), "0");
-    EXPECT_TRUE(DeleteEllipsoid(7001));
-    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM tblEllipsoids WHERE numId = 7001"), "0");
+    // Airy 1830 is still the ellipsoid of other datums: kept. One no datum uses goes.
+    EXPECT_FALSE(DeleteEllipsoid(7001));
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM tblEllipsoids WHERE numId = 7001"), "1");
+    EXPECT_TRUE(DeleteEllipsoid(7014));
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM tblEllipsoids WHERE numId = 7014"), "0");
 
     UseConnection("DSN=GeolynxNoSuchCatalogue;");
     EXPECT_FALSE(DeleteGrid(32631));

@@ -1,6 +1,8 @@
 #include <QFile>
 
 #include "CatalogueLoaders.h"
+#include "CatalogueRows.h"
+#include "Messages.h"
 #include "DialogSelectDatum.h"
 #include "DialogSelectEllipsoid.h"
 #include "ListSearch.h"
@@ -234,7 +236,7 @@ TEST_F(DatumDialogTest, ReplacingAGridFileInDataIsAskedFirst)
     EXPECT_FALSE(std::filesystem::exists(programRoot / "Data" / "same.gsb.part"));
 }
 
-TEST_F(DatumDialogTest, DeletingADatumLeavesNoSelectionAndKeepsItsGrids)
+TEST_F(DatumDialogTest, ADatumThatGridsUseIsKeptAndAnUnusedOneDeleted)
 {
     Sql("INSERT INTO tblDatums (numId, strDatum, numEllipsoid, numPrime, numMethod, strFile, dblDeltaX, dblDeltaY, "
         "dblDeltaZ, dblRotationX, dblRotationY, dblRotationZ, dblScaleFactor) "
@@ -244,13 +246,23 @@ TEST_F(DatumDialogTest, DeletingADatumLeavesNoSelectionAndKeepsItsGrids)
     auto d = Open(50004);
     EXPECT_EQ(Text(d.get(), "datumName"), QStringLiteral("Gone"));
     boxes.SetAnswer(true);
+    // Used by a grid: refused before the question, with the count.
+    Click(d.get(), "deleteButton");
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{MessageWith(IDS_DATUM_IN_USE, "1 grid uses")});
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM tblDatums WHERE numId = 50004"), 1);
+    EXPECT_EQ(Text(d.get(), "datumName"), QStringLiteral("Gone"));
+    EXPECT_FALSE(DeleteDatum(50004));
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM tblDatums WHERE numId = 50004"), 1);
+
+    // Unused once its grid has gone: asked, then deleted.
+    Sql("DELETE FROM tblGrids WHERE numId = 50001");
+    boxes.Clear();
     Click(d.get(), "deleteButton");
     EXPECT_EQ(boxes.Texts(), MessageTexts({301}));
     EXPECT_EQ(Count("SELECT COUNT(*) FROM tblDatums WHERE numId = 50004"), 0);
     EXPECT_TRUE(List(*d)->selectedItems().isEmpty());
     EXPECT_TRUE(Text(d.get(), "datumName").isEmpty());
     EXPECT_TRUE(Text(d.get(), "ellipsoidName").isEmpty());
-    EXPECT_EQ(Scalar("SELECT numDatum FROM tblGrids WHERE numId = 50001"), "50004");
 }
 
 TEST_F(DatumDialogTest, CancelWhileModifyingShowsTheStoredDatumAgain)

@@ -220,7 +220,8 @@ TEST_F(GridDialogTest, NumbersAreCheckedBeforeTheyGoIntoSql)
     Click(d.get(), "okButton");
     EXPECT_TRUE(boxes.Texts().empty());
     EXPECT_EQ(Scalar("SELECT dblAzimuth FROM tblGrids WHERE numId = 50001"), "0.0");
-    EXPECT_EQ(Scalar("SELECT dblScale FROM tblGrids WHERE numId = 50001"), "0.0");
+    // An empty scale factor is none, which is 1; 0 would be refused.
+    EXPECT_EQ(Scalar("SELECT dblScale FROM tblGrids WHERE numId = 50001"), "1.0");
     EXPECT_EQ(Scalar("SELECT dblFalseEasting FROM tblGrids WHERE numId = 50001"), "400000.0");
 }
 
@@ -320,7 +321,8 @@ TEST_F(GridDialogTest, DoubleClickChoosesTheRowAndLinkOpensTheGridsPage)
     auto d = Open();
     // The offscreen platform opens no browser, so the address comes in a box.
     QTest::mouseClick(Find<QCommandLinkButton>(d.get(), "linkButton"), Qt::LeftButton);
-    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{MessageWith(IDS_MAP_NOT_OPENED, CDialogSelectGrid::kGridsPage)});
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{MessageWith(IDS_MAP_NOT_OPENED, std::string("The page of grid definitions is at:\n") +
+                                                                                     CDialogSelectGrid::kGridsPage)});
     boxes.Clear();
 
     CGridList* list = List(*d);

@@ -4,8 +4,11 @@
 // number boxes.
 #include <QListWidget>
 #include <QMessageBox>
+#include <QTimer>
 
 #include "AcceleratorCheck.h"
+#include "CatalogueLookups.h"
+#include "Messages.h"
 #include "DialogSelectCountry.h"
 #include "DialogSelectDatum.h"
 #include "DialogSelectEllipsoid.h"
@@ -74,13 +77,14 @@ TEST_F(RealAnswersTest, DeleteAsksAndNoKeepsTheRowWhileYesRemovesIt)
         EXPECT_EQ(Count("SELECT COUNT(*) FROM tblDatums WHERE numId = 4277"), 0);
     }
     {
+        // An ellipsoid no datum uses.
         CDialogSelectEllipsoid d;
-        d.SelectedEllipsoidId = 7001;
+        d.SelectedEllipsoidId = 7014;
         Show(d);
         ClickAndAnswer(&d, "deleteButton", QMessageBox::No);
-        EXPECT_EQ(Count("SELECT COUNT(*) FROM tblEllipsoids WHERE numId = 7001"), 1);
+        EXPECT_EQ(Count("SELECT COUNT(*) FROM tblEllipsoids WHERE numId = 7014"), 1);
         ClickAndAnswer(&d, "deleteButton", QMessageBox::Yes);
-        EXPECT_EQ(Count("SELECT COUNT(*) FROM tblEllipsoids WHERE numId = 7001"), 0);
+        EXPECT_EQ(Count("SELECT COUNT(*) FROM tblEllipsoids WHERE numId = 7014"), 0);
     }
     {
         Sql("INSERT INTO tblCountries (numId, strCountry, strFlag) VALUES (50001, 'Nowhere', 'world.png')");
@@ -346,6 +350,170 @@ TEST_F(RealAnswersTest, EveryAcceleratorOfEachDialogHasOneOwner)
     Show(grid);
     Click(&grid, "addButton");
     EXPECT_EQ(AcceleratorFaults(&grid), std::vector<std::string>{});
+}
+
+} // namespace
+
+namespace {
+
+// Deleting rows that other rows use, as a user would: the refusal names how
+// many use it, and the catalogue keeps both.
+TEST_F(RealAnswersTest, RowsOtherRowsUseAreKeptWithTheirCount)
+{
+    const struct
+    {
+        bool datum; // else ellipsoid
+        int id;
+        const char* users; // the statement that counts them
+        const char* noun;
+    } cases[] = {
+        {true, 4289, "SELECT COUNT(*) FROM tblGrids WHERE numDatum = 4289", "grid"},   // Amersfoort: RD New
+        {true, 4326, "SELECT COUNT(*) FROM tblGrids WHERE numDatum = 4326", "grid"},   // WGS 84
+        {false, 7001, "SELECT COUNT(*) FROM tblDatums WHERE numEllipsoid = 7001", "datum"}, // Airy 1830
+        {false, 7030, "SELECT COUNT(*) FROM tblDatums WHERE numEllipsoid = 7030", "datum"}, // WGS 84
+    };
+    for (const auto& c : cases)
+    {
+        const int users = Count(c.users);
+        ASSERT_GT(users, 0) << c.id;
+        const std::string who = std::to_string(users) + " " + c.noun + (users == 1 ? " uses" : "s use");
+        QString text;
+        if (c.datum)
+        {
+            CDialogSelectDatum d;
+            d.SelectedDatumId = c.id;
+            Show(d);
+            text = ClickAndAnswer(&d, "deleteButton", QMessageBox::Ok);
+        }
+        else
+        {
+            CDialogSelectEllipsoid d;
+            d.SelectedEllipsoidId = c.id;
+            Show(d);
+            text = ClickAndAnswer(&d, "deleteButton", QMessageBox::Ok);
+        }
+        EXPECT_EQ(text.toStdString(), MessageWith(c.datum ? IDS_DATUM_IN_USE : IDS_ELLIPSOID_IN_USE, who)) << c.id;
+        EXPECT_EQ(Count(c.datum ? "SELECT COUNT(*) FROM tblDatums WHERE numId = " + std::to_string(c.id)
+                                : "SELECT COUNT(*) FROM tblEllipsoids WHERE numId = " + std::to_string(c.id)),
+                  1)
+            << c.id;
+        EXPECT_EQ(Count(c.users), users) << c.id;
+    }
+    // RD New still converts, with its datum's name.
+    CCxString name;
+    LookupDatumName(4289, name);
+    EXPECT_STREQ(name.c_str(), "Amersfoort");
+}
+
+// Numbers outside their domain are refused naming the field, and nothing is stored.
+TEST_F(RealAnswersTest, ImpossibleParametersAreRefusedByName)
+{
+    const struct
+    {
+        const char* field;
+        const char* text;
+        const char* message; // empty: stored
+    } ellipsoid[] = {
+        {"inverseFlattening", "-5", "Invalid field value: Inverse flatenning. It must be 0 for a sphere or greater than 1."},
+        {"inverseFlattening", "0,5", "Invalid field value: Inverse flatenning. It must be 0 for a sphere or greater than 1."},
+        {"semiMajorAxis", "-6378137", "Invalid field value: Semi major axis. It must be greater than 0."},
+        {"inverseFlattening", "0", ""}, // a sphere
+        {"inverseFlattening", "298.25", ""},
+    };
+    CDialogSelectEllipsoid e;
+    Show(e);
+    for (const auto& c : ellipsoid)
+    {
+        Click(&e, "addButton");
+        Type(&e, "ellipsoidName", QStringLiteral("Domain %1 %2").arg(QLatin1String(c.field), QLatin1String(c.text)));
+        Type(&e, "semiMajorAxis", QStringLiteral("6378137"));
+        Type(&e, "inverseFlattening", QStringLiteral("298"));
+        Type(&e, c.field, QString::fromLatin1(c.text));
+        const std::string stored = "SELECT COUNT(*) FROM tblEllipsoids WHERE strEllipsoid LIKE 'Domain " +
+                                   std::string(c.field) + " " + c.text + "'";
+        if (*c.message != 0)
+        {
+            EXPECT_EQ(ClickAndAnswer(&e, "okButton", QMessageBox::Ok).toStdString(), c.message) << c.text;
+            EXPECT_EQ(Count(stored), 0) << c.text;
+            Click(&e, "cancelButton");
+        }
+        else
+        {
+            boxes.Clear();
+            Click(&e, "okButton");
+            EXPECT_TRUE(boxes.Texts().empty()) << c.text;
+            EXPECT_EQ(Count(stored), 1) << c.text;
+        }
+    }
+
+    // Each on a grid whose projection uses the field: Oblique Stereographic
+    // (RD New) for the scale, Lambert 2SP (Lambert-93) for the rest.
+    const struct
+    {
+        int id;
+        const char* field;
+        const char* text;
+        const char* message;
+    } grid[] = {
+        {28992, "scaleFactor", "0", "Invalid field value: Scalefactor. It must be greater than 0."},
+        {28992, "scaleFactor", "-0.9996", "Invalid field value: Scalefactor. It must be greater than 0."},
+        {2154, "latitude", "90.5", "Invalid field value: Latitude. It must lie within -90 and 90 degrees."},
+        {2154, "longitude", "-361", "Invalid field value: Longitude. It must lie within -360 and 360 degrees."},
+        {2154, "parallelNorth", "91", "Invalid field value: Parallel North. It must lie within -90 and 90 degrees."},
+        {2154, "parallelSouth", "-95", "Invalid field value: Parallel South. It must lie within -90 and 90 degrees."},
+        {2154, "parallelSouth", "-49", "Invalid field value: Parallel South. Standard parallels at the same "
+                                       "distance either side of the equator define no projection."},
+    };
+    const char* const stored = "SELECT group_concat(dblScale || dblLatitudeOrigin || dblLongitudeOrigin || "
+                               "dblParallelNorth || dblParallelSouth) FROM tblGrids WHERE numId IN (28992, 2154)";
+    const std::string before = Scalar(stored);
+    for (const auto& c : grid)
+    {
+        CDialogSelectGrid g(app);
+        g.SelectedGridId = c.id;
+        Show(g);
+        Click(&g, "modifyButton");
+        ASSERT_FALSE(Find<QLineEdit>(&g, c.field)->isReadOnly()) << c.id << " " << c.field;
+        Type(&g, c.field, QString::fromLatin1(c.text));
+        EXPECT_EQ(ClickAndAnswer(&g, "okButton", QMessageBox::Ok).toStdString(), c.message) << c.field << c.text;
+        EXPECT_EQ(g.CurrentState(), CDialogSelectGrid::Modifying);
+        Click(&g, "cancelButton");
+    }
+    EXPECT_EQ(Scalar(stored), before);
+    // A shipped Lambert grid whose unused scale holds 0 still saves.
+    {
+        CDialogSelectGrid g(app);
+        g.SelectedGridId = 2154;
+        Show(g);
+        Click(&g, "modifyButton");
+        boxes.Clear();
+        Click(&g, "okButton");
+        EXPECT_TRUE(boxes.Texts().empty());
+        EXPECT_EQ(g.CurrentState(), CDialogSelectGrid::Browsing);
+    }
+}
+
+// Select dialogs opened to choose: OK without a row says so and stays; a
+// search down to one row and Enter takes it.
+TEST_F(RealAnswersTest, ChoosingNeedsARowAndASingleMatchIsOne)
+{
+    CDialogSelectDatum d;
+    int chosen = 0;
+    QTimer::singleShot(0, &d, [&] {
+        QTreeWidget* list = Find<QTreeWidget>(&d, "datumList");
+        list->clearSelection();
+        EXPECT_EQ(ClickAndAnswer(&d, "okButton", QMessageBox::Ok).toStdString(), LoadMessage(IDS_NO_ROW_CHOSEN));
+        EXPECT_TRUE(d.isVisible());
+        // Narrowed to one row, Enter in the search field chooses it.
+        QLineEdit* search = Find<QLineEdit>(&d, "searchField");
+        search->setFocus();
+        QTest::keyClicks(search, QStringLiteral("Amersfoort"));
+        boxes.Clear();
+        QTest::keyClick(search, Qt::Key_Return);
+        EXPECT_TRUE(boxes.Texts().empty());
+    });
+    ASSERT_TRUE(d.Choose(chosen));
+    EXPECT_EQ(chosen, 4289);
 }
 
 } // namespace

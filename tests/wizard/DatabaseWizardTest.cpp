@@ -266,7 +266,7 @@ TEST_F(DatabaseWizard, CancelOperationLeavesTheRestUntouchedAndFinishRestarts)
     Click("cancelButton");
     ASSERT_TRUE(WaitForEnd());
     const QString aborted = Status();
-    EXPECT_TRUE(aborted.startsWith("Conversion aborted. Press 'Finish' to restart.")) << aborted.toStdString();
+    EXPECT_TRUE(aborted.startsWith("Conversion aborted. Press 'Back' to change the settings and convert again, or 'Finish' to close.")) << aborted.toStdString();
     EXPECT_EQ(Progress(), 0);
     EXPECT_TRUE(Shown(QWizard::BackButton));
     EXPECT_TRUE(Shown(QWizard::FinishButton));
@@ -333,7 +333,7 @@ TEST_F(DatabaseWizard, AFailedRunShowsTheDatabaseMessageOnTheWindowsThread)
     RunStatements(native, {"DROP VIEW pointview", "DROP TABLE points"});
     Finish();
     ASSERT_TRUE(WaitForEnd());
-    EXPECT_EQ(Status(), "Conversion failed. Press 'Finish' to restart.");
+    EXPECT_EQ(Status(), "Conversion failed. Press 'Back' to change the settings and convert again, or 'Finish' to close.");
     ASSERT_EQ(boxes.Texts().size(), 1u);
     EXPECT_NE(boxes.Texts()[0].find("points"), std::string::npos) << boxes.Texts()[0];
     EXPECT_EQ(boxes.OnWindowThread(), std::vector<bool>{true});

@@ -141,6 +141,7 @@ TEST_F(ShapefileWizard, SkipsLayoutAndPreviewBothWays)
     Finish();
     ASSERT_TRUE(WaitForEnd());
     EXPECT_EQ(Status(), "Conversion completed. Press 'Finish' to continue.");
+    EXPECT_EQ(Find<QProgressBar>("progressBar")->value(), 100);
     EXPECT_TRUE(boxes.Texts().empty());
 
     const std::string in = ReadFile(source);
@@ -200,7 +201,7 @@ TEST_F(ShapefileWizard, FailedRunShowsWhyUnderTheEndText)
     Finish();
     ASSERT_TRUE(WaitForEnd());
     const QString status = Status();
-    EXPECT_TRUE(status.startsWith("Conversion failed. Press 'Finish' to restart.\n")) << status.toStdString();
+    EXPECT_TRUE(status.startsWith("Conversion failed. Press 'Back' to change the settings and convert again, or 'Finish' to close.\n")) << status.toStdString();
     EXPECT_TRUE(status.contains("roads.shp: record 1")) << status.toStdString();
     EXPECT_TRUE(status.contains("shape type 99")) << status.toStdString();
     EXPECT_FALSE(std::filesystem::exists(destination));
@@ -219,7 +220,7 @@ TEST_F(ShapefileWizard, CancelOperationStopsBeforeTheNextRecordAndFinishRestarts
     EXPECT_FALSE(Button(QWizard::FinishButton)->isEnabled());
     Click("cancelButton");
     ASSERT_TRUE(WaitForEnd());
-    EXPECT_EQ(Status(), "Conversion aborted. Press 'Finish' to restart.");
+    EXPECT_EQ(Status(), "Conversion aborted. Press 'Back' to change the settings and convert again, or 'Finish' to close.");
     EXPECT_EQ(Progress(), 0);
     EXPECT_TRUE(Shown(QWizard::BackButton));
     EXPECT_TRUE(Shown(QWizard::FinishButton));

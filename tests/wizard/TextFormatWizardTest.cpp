@@ -51,7 +51,7 @@ protected:
         ChooseSystems();
         EXPECT_EQ(Page(), CWzdSheet::PageLayout);
         Choose("formatList", format);
-        Click("headerCheck");
+        EXPECT_TRUE(Find<QAbstractButton>("headerCheck")->isChecked());
         EXPECT_EQ(Find<QComboBox>("longitudeField")->currentText(), "lon");
         EXPECT_EQ(Find<QComboBox>("latitudeField")->currentText(), "lat");
         Next();

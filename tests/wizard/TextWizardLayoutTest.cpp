@@ -51,7 +51,8 @@ TEST_F(TextLayout, ASeparatorTakesEffectAtOnceAndTheHeadersNamesChooseTheColumns
     EXPECT_EQ(Entries("latitudeField"), (QStringList{"Name", "ID", "LAT", "LON"}));
     EXPECT_EQ(Find<QComboBox>("longitudeField")->currentText(), "LON");
 
-    Click("headerCheck");
+    // Headers that name the columns are ticked as a header line.
+    EXPECT_TRUE(Find<QAbstractButton>("headerCheck")->isChecked());
     Next();
     ASSERT_EQ(Page(), CWzdSheet::PagePreview);
     auto* preview = Find<QTreeWidget>("previewList");
@@ -161,7 +162,7 @@ TEST_F(TextLayout, TheStartPageTellsOfLinesLeftUnconvertedAndACancelKeepsTheDest
     Finish();
     Click("cancelButton");
     ASSERT_TRUE(WaitForEnd());
-    EXPECT_EQ(Status(), "Conversion aborted. Press 'Finish' to restart.");
+    EXPECT_EQ(Status(), "Conversion aborted. Press 'Back' to change the settings and convert again, or 'Finish' to close.");
     EXPECT_EQ(ReadFile(destination), "637294.37,5762926.81\nunknown,52\n500000.00,5649824.89\n5,95\n");
 }
 

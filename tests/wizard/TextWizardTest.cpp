@@ -52,6 +52,7 @@ TEST_F(TextWizard, CsvFileThroughEveryPage)
     ASSERT_EQ(Page(), CWzdSheet::PageType);
     EXPECT_EQ(sheet->currentPage()->title(), "Select the type of conversion you want to perform");
     EXPECT_TRUE(Find<QAbstractButton>("textRadio")->isChecked());
+    EXPECT_EQ(Label("typeText"), "Please select the type of data you want to convert:");
     EXPECT_FALSE(Button(QWizard::BackButton)->isEnabled());
     EXPECT_TRUE(Shown(QWizard::NextButton));
     Click("textRadio");
@@ -130,7 +131,8 @@ TEST_F(TextWizard, CsvFileThroughEveryPage)
     EXPECT_EQ(sheet->currentPage()->title(), "Select source file fields and format");
     EXPECT_EQ(Find<QComboBox>("formatList")->currentText(), "Decimal degrees ( DDD.DDDDDD )");
     EXPECT_TRUE(Find<QComboBox>("formatList")->isEnabled());
-    EXPECT_FALSE(Find<QAbstractButton>("headerCheck")->isChecked());
+    // The header names the columns, so it is ticked as a header.
+    EXPECT_TRUE(Find<QAbstractButton>("headerCheck")->isChecked());
     EXPECT_EQ(Entries("separatorList"), (QStringList{"Autodetect", "Comma Separated", "Pipe Separated",
                                                      "Semicolon Separated", "Space Separated", "Tab Separated"}));
     EXPECT_EQ(Find<QComboBox>("separatorList")->currentText(), "Autodetect");
@@ -140,13 +142,15 @@ TEST_F(TextWizard, CsvFileThroughEveryPage)
     EXPECT_EQ(Find<QComboBox>("longitudeField")->currentText(), "lon");
     EXPECT_EQ(Find<QComboBox>("latitudeField")->currentText(), "lat");
     EXPECT_EQ(Find<QComboBox>("altitudeField")->currentText(), "h");
-    Click("headerCheck");
     Next();
     EXPECT_EQ(sheet->settings.header, 1);
 
     // Preview: raw texts after the header line.
     ASSERT_EQ(Page(), CWzdSheet::PagePreview);
     EXPECT_EQ(sheet->currentPage()->title(), "Preview and check source coordinates");
+    // It names the button the page shows.
+    EXPECT_TRUE(Label("previewText").contains("press 'Next' to start the conversion"));
+    EXPECT_TRUE(sheet->button(QWizard::NextButton)->isVisible());
     auto* preview = Find<QTreeWidget>("previewList");
     ASSERT_EQ(preview->columnCount(), 3);
     EXPECT_EQ(preview->headerItem()->text(0), "Longitude");
@@ -277,7 +281,7 @@ TEST_F(TextWizard, CancelOperationStopsTheRunAndFinishRunsItAgain)
     EXPECT_TRUE(CancelEnabled());
     Click("cancelButton");
     ASSERT_TRUE(WaitForEnd());
-    EXPECT_EQ(Status(), "Conversion aborted. Press 'Finish' to restart.");
+    EXPECT_EQ(Status(), "Conversion aborted. Press 'Back' to change the settings and convert again, or 'Finish' to close.");
     EXPECT_EQ(Progress(), 0);
     EXPECT_TRUE(Shown(QWizard::BackButton));
     EXPECT_TRUE(Shown(QWizard::FinishButton));
@@ -313,7 +317,7 @@ TEST_F(TextWizard, AWorkersMessageIsShownOnTheWindowsThread)
     ASSERT_TRUE(WaitForEnd());
     EXPECT_EQ(boxes.Texts(), MessageTexts({502}));
     EXPECT_EQ(boxes.OnWindowThread(), std::vector<bool>{true});
-    EXPECT_EQ(Status(), "Conversion failed. Press 'Finish' to restart.");
+    EXPECT_EQ(Status(), "Conversion failed. Press 'Back' to change the settings and convert again, or 'Finish' to close.");
     EXPECT_TRUE(Shown(QWizard::BackButton));
     EXPECT_TRUE(Shown(QWizard::FinishButton));
 }
