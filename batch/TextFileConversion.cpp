@@ -438,9 +438,10 @@ void ConvertLine(const LineLayout& layout, CConversionContext& context, std::str
     if (settings.notationColumn != 0)
     {
         std::string altitude;
-        AppendFixed(altitude, values[2], 2);
+        AppendFixed(altitude, values[2], layout.heightDecimals);
         out.append(content.substr(0, mark));
         AppendNotationLine(settings, text, fields, layout.separator, notationField, altitude, out);
+        result.converted = true;
         out.append(ending);
         return;
     }

@@ -152,11 +152,11 @@ TEST_F(CliHeights, ListsModelsAndRefusesWhatCannotBeUsed)
         const char* said;
     };
     const Case cases[] = {
-        {"--from 4326 --to 4326+", "is not grid:ID, datum:ID or ID (+GEOID)"},
-        {"--from 4326 --to 4326+egm", "is not grid:ID, datum:ID or ID (+GEOID)"},
-        {"--from +5773 --to 4326", "is not grid:ID, datum:ID or ID (+GEOID)"},
-        {"--from 4326 --to 4326+5773+5773", "is not grid:ID, datum:ID or ID (+GEOID)"},
-        {"--from 4326 --to 4326+-5773", "is not grid:ID, datum:ID or ID (+GEOID)"},
+        {"--from 4326 --to 4326+", "is not grid:ID, datum:ID, EPSG:ID or ID (+GEOID)"},
+        {"--from 4326 --to 4326+egm", "is not grid:ID, datum:ID, EPSG:ID or ID (+GEOID)"},
+        {"--from +5773 --to 4326", "is not grid:ID, datum:ID, EPSG:ID or ID (+GEOID)"},
+        {"--from 4326 --to 4326+5773+5773", "is not grid:ID, datum:ID, EPSG:ID or ID (+GEOID)"},
+        {"--from 4326 --to 4326+-5773", "is not grid:ID, datum:ID, EPSG:ID or ID (+GEOID)"},
         {"--from 4326 --to 4326+3855", "us_nga_egm08_25.tif of the geoid model EGM2008 height (3855) is missing; "
                                        "put it in "},
         {"--from 4326 --to 4326+77", "the catalogue has no geoid model 77"},

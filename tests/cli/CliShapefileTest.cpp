@@ -212,8 +212,8 @@ TEST_F(CliShapefile, FromAutoTakesTheSourceSystemFromThePrj)
     EXPECT_EQ(GdalProj(scratch.File("wgs84.prj")), GdalProj("EPSG:4326"));
 
     // A system the catalogue lacks, and a set without a .prj: refused, nothing written.
-    const std::string mercator = GdalSet("web", Point(5, 52), 3857);
-    r = Cli("batch shapefile --from auto --to 4326 --input '" + mercator + "' --output '" + scratch.File("a.shp") + "'");
+    const std::string ease = GdalSet("ease", Point(5, 52), 6933);
+    r = Cli("batch shapefile --from auto --to 4326 --input '" + ease + "' --output '" + scratch.File("a.shp") + "'");
     EXPECT_EQ(r.status, 2); // refused, as a wrong system is
     EXPECT_NE(r.err.find("no catalogue system matches the .prj; give --from"), std::string::npos) << r.err;
     EXPECT_FALSE(std::filesystem::exists(scratch.File("a.shp")));

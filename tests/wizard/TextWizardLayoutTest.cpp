@@ -64,7 +64,7 @@ TEST_F(TextLayout, ASeparatorTakesEffectAtOnceAndTheHeadersNamesChooseTheColumns
     ASSERT_TRUE(WaitForEnd());
     EXPECT_EQ(Status(), "Conversion completed. Press 'Finish' to continue.");
     // cs2cs: 4.9 52.37 -> 629351.91 5803890.80.
-    EXPECT_EQ(ReadFile(destination), "Name;ID;LAT;LON\n\"Amsterdam; Centraal\";1234567;5803890.80;629351.91\n");
+    EXPECT_EQ(ReadFile(destination), "Name;ID;LAT;LON\n\"Amsterdam; Centraal\";1234567;5803890,80;629351,91\n");
     EXPECT_TRUE(boxes.Texts().empty());
 }
 
