@@ -34,8 +34,9 @@ declare -A seeds=([fuzz_ntv2]=ntv2 [fuzz_nadcon]=nadcon [fuzz_configuration]=con
   [fuzz_shapefile]=shapefile [fuzz_text]=text [fuzz_connection_string]=connection_string
   [fuzz_database_value]=database_value
   [fuzz_prj]=prj
-  [fuzz_notation]=notation)
-targets=${FUZZ_TARGETS:-"fuzz_ntv2 fuzz_nadcon fuzz_configuration fuzz_shapefile fuzz_text fuzz_connection_string fuzz_database_value fuzz_prj fuzz_notation"}
+  [fuzz_notation]=notation
+  [fuzz_gtx]=gtx [fuzz_geotiff]=geotiff)
+targets=${FUZZ_TARGETS:-"fuzz_ntv2 fuzz_nadcon fuzz_configuration fuzz_shapefile fuzz_text fuzz_connection_string fuzz_database_value fuzz_prj fuzz_notation fuzz_gtx fuzz_geotiff"}
 failed=0
 for target in $targets; do
   corpus="$dir/corpus/$target"

@@ -12,10 +12,16 @@ class MainWindowNote : public MainWindow
 protected:
     CConversionNote* Note() const { return Find<CConversionNote>("conversionNote"); }
 
+    // Signed degrees: the hemisphere letters follow the signs.
     void Transform(const char* latitude, const char* longitude)
     {
-        Type("sourceLatitude1", QString::fromLatin1(latitude));
-        Type("sourceLongitude1", QString::fromLatin1(longitude));
+        const auto type = [this](const char* field, const char* value, const char* positive, const char* negative) {
+            const bool minus = value[0] == '-';
+            Type((std::string("source") + field + "1").c_str(), QString::fromLatin1(value + (minus ? 1 : 0)));
+            Type((std::string("source") + field + "Hemisphere").c_str(), QString::fromLatin1(minus ? negative : positive));
+        };
+        type("Latitude", latitude, "N", "S");
+        type("Longitude", longitude, "E", "W");
         Click("transformButton");
     }
 };
