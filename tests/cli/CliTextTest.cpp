@@ -3,7 +3,9 @@
 // and the options of convert that take numbers.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -184,6 +186,67 @@ TEST_F(CliText, OptionsSayWhatTheyDoAndNegativeNumbersFollowTheMarker)
     ASSERT_EQ(std::sscanf(marked.out.c_str(), "%lf %lf", &x, &y), 2) << marked.out;
     EXPECT_NEAR(x, 198088.9317, 0.001);
     EXPECT_NEAR(y, 5881747.5960, 0.001);
+}
+
+// cs2cs, WGS 84 to RD New: 4.89 52.37 -> 121138.33 487018.39, 5 52 ->
+// 128410.09 445806.51. Latitude and longitude swapped land far from the
+// Netherlands, as do easting and northing swapped on RD New.
+TEST_F(CliText, PointsOutsideTheirSystemsAreCountedOrWithStrictRefused)
+{
+    struct Case
+    {
+        const char* name;
+        const char* systems;
+        const char* input;
+        bool strict;
+        int status;
+        const char* output; // nullptr: a line converted, not checked here
+        const char* said;   // on standard error; nullptr: no outside summary
+    };
+    const std::string twelve = [] {
+        std::string lines;
+        for (int i = 0; i < 12; ++i)
+            lines += "52.37,4.89\n";
+        return lines;
+    }();
+    const Case cases[] = {
+        {"inside", "--from 4326 --to 28992", "4.89,52.37\n5,52\n", false, 0,
+         "121138.33,487018.39\n128410.09,445806.51\n", nullptr},
+        {"swapped, counted", "--from 4326 --to 28992", "4.89,52.37\n52.37,4.89\n5,52\n", false, 0, nullptr,
+         "1 point lies outside the area of use of their systems (check the axis order and the systems): line 2."},
+        {"swapped, strict", "--from 4326 --to 28992", "4.89,52.37\n52.37,4.89\n5,52\n", true, 1,
+         "121138.33,487018.39\n52.37,4.89\n128410.09,445806.51\n",
+         "1 point lies outside the area of use of their systems and is copied unchanged"},
+        {"grid swapped, strict", "--from 28992 --to 4326", "121138.33,487018.39\n487018.39,121138.33\n", true, 1,
+         "4.890000,52.370000\n487018.39,121138.33\n", "copied unchanged (check the axis order and the systems): line 2."},
+        {"inside a grid, strict", "--from 28992 --to 4326", "121138.33,487018.39\n", true, 0, "4.890000,52.370000\n",
+         nullptr},
+        {"first ten listed", "--from 4326 --to 28992", twelve.c_str(), false, 0, nullptr,
+         "12 points lie outside the area of use of their systems (check the axis order and the systems); the "
+         "first 10: lines 1, 2, 3, 4, 5, 6, 7, 8, 9, 10."},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        Write("points.csv", c.input);
+        std::filesystem::remove(home / "out.csv");
+        const ShellRun r = Shell(std::string("\"$CLI\" batch text ") + c.systems + " --input points.csv --output out.csv" +
+                                 (c.strict ? " --strict" : ""));
+        EXPECT_EQ(r.status, c.status) << r.err;
+        const std::string out = Read("out.csv");
+        if (c.output != nullptr)
+            EXPECT_EQ(out, c.output);
+        else
+            EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), std::count(c.input, c.input + std::strlen(c.input), '\n'));
+        if (c.said != nullptr)
+            EXPECT_NE(r.err.find(c.said), std::string::npos) << r.err;
+        else
+            EXPECT_EQ(r.err.find("outside"), std::string::npos) << r.err;
+        // Without strict every line converts, the swapped ones too.
+        std::istringstream lines(c.input);
+        for (std::string line; !c.strict && std::getline(lines, line);)
+            EXPECT_EQ(out.find(line + "\n"), std::string::npos) << out;
+    }
 }
 
 } // namespace
