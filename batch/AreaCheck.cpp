@@ -50,7 +50,7 @@ std::string OutsideSummary(const AreaTally& tally, const char* unit, bool strict
     std::string text = std::to_string(tally.count);
     text += tally.count == 1 ? " point lies" : " points lie";
     text += " outside the area of use of their systems";
-    text += strict ? " and " + std::string(tally.count == 1 ? "is" : "are") + " copied unchanged" : "";
+    text += strict ? " and " + std::string(tally.count == 1 ? "is" : "are") + " not converted" : "";
     text += " (check the axis order and the systems)";
     if (static_cast<std::size_t>(tally.count) > tally.listed.size())
         text += "; the first " + std::to_string(tally.listed.size());

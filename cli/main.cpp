@@ -339,6 +339,9 @@ int main(int argc, char** argv)
                       "decimals of every coordinate written (default 3 for grid units, 6 for degrees; above 15 "
                       "the value is stored as computed)")
         ->check(CLI::Range(0, 17));
+    table->add_flag("--strict", options.strict,
+                    "refuse points outside the area of use of either system (left unchanged, exit status 1); "
+                    "without it they are converted and the summary counts them and lists the first ten records");
     table->callback([&] { action = [&] { status = RunBatchCommand(CONVERSION_DATABASE, options); }; });
     AddVectorCommand(*batch, action, status);
 

@@ -216,9 +216,9 @@ TEST_F(CliText, PointsOutsideTheirSystemsAreCountedOrWithStrictRefused)
          "1 point lies outside the area of use of their systems (check the axis order and the systems): line 2."},
         {"swapped, strict", "--from 4326 --to 28992", "4.89,52.37\n52.37,4.89\n5,52\n", true, 1,
          "121138.33,487018.39\n52.37,4.89\n128410.09,445806.51\n",
-         "1 point lies outside the area of use of their systems and is copied unchanged"},
+         "1 point lies outside the area of use of their systems and is not converted"},
         {"grid swapped, strict", "--from 28992 --to 4326", "121138.33,487018.39\n487018.39,121138.33\n", true, 1,
-         "4.890000,52.370000\n487018.39,121138.33\n", "copied unchanged (check the axis order and the systems): line 2."},
+         "4.890000,52.370000\n487018.39,121138.33\n", "not converted (check the axis order and the systems): line 2."},
         {"inside a grid, strict", "--from 28992 --to 4326", "121138.33,487018.39\n", true, 0, "4.890000,52.370000\n",
          nullptr},
         {"first ten listed", "--from 4326 --to 28992", twelve.c_str(), false, 0, nullptr,
@@ -246,6 +246,41 @@ TEST_F(CliText, PointsOutsideTheirSystemsAreCountedOrWithStrictRefused)
         std::istringstream lines(c.input);
         for (std::string line; !c.strict && std::getline(lines, line);)
             EXPECT_EQ(out.find(line + "\n"), std::string::npos) << out;
+    }
+}
+
+// A table's records as the text file's lines: a point outside is converted
+// and counted, or with --strict left as it was (exit status 1).
+TEST_F(CliText, TableRecordsOutsideTheirSystemsAreCountedOrWithStrictLeft)
+{
+    struct Case
+    {
+        const char* strict;
+        int status;
+        const char* rows; // id|northing|easting after the run
+        const char* said;
+    };
+    const Case cases[] = {
+        {"", 0, "1|487018.387|121138.331\n2|converted\n",
+         "1 point lies outside the area of use of their systems (check the axis order and the systems): record 2."},
+        {" --strict", 1, "1|487018.387|121138.331\n2|0.0|0.0\n",
+         "1 point lies outside the area of use of their systems and is not converted"},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.strict);
+        std::filesystem::remove(home / "points.db");
+        const ShellRun r = Shell(
+            "sqlite3 points.db 'CREATE TABLE points ( id INTEGER PRIMARY KEY, lat DOUBLE, lon DOUBLE, northing "
+            "DOUBLE, easting DOUBLE ); INSERT INTO points VALUES ( 1, 52.37, 4.89, 0, 0 ), ( 2, 4.89, 52.37, 0, 0 "
+            ");' || exit 98\n\"$CLI\" batch table --from 4326 --to 28992 --connection 'Provider=SQLite;Data "
+            "Source=points.db;' --table points --source-fields lat lon --destination-fields northing easting" +
+            std::string(c.strict) +
+            "\nstatus=$?\nsqlite3 points.db \"SELECT id, CASE WHEN id = 2 AND northing <> 0 THEN 'converted' ELSE "
+            "northing || '|' || easting END FROM points ORDER BY id\"\nexit $status");
+        EXPECT_EQ(r.status, c.status) << r.err;
+        EXPECT_EQ(r.out, c.rows);
+        EXPECT_NE(r.err.find(c.said), std::string::npos) << r.err;
     }
 }
 
