@@ -284,4 +284,34 @@ TEST_F(CliText, TableRecordsOutsideTheirSystemsAreCountedOrWithStrictLeft)
     }
 }
 
+// A shapefile's records with a vertex outside their systems are converted
+// and counted by record number; a file inside stays quiet.
+TEST_F(CliText, ShapefileRecordsOutsideTheirSystemsAreCounted)
+{
+    struct Case
+    {
+        const char* points;
+        const char* said; // nullptr: no summary
+    };
+    const Case cases[] = {
+        {"1,\"POINT (4.89 52.37)\"\n2,\"POINT (5 52)\"\n", nullptr},
+        {"1,\"POINT (4.89 52.37)\"\n2,\"POINT (52.37 4.89)\"\n3,\"POINT (5 52)\"\n",
+         "1 point lies outside the area of use of their systems (check the axis order and the systems): record 2."},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.points);
+        Write("points.csv", std::string("id,WKT\n") + c.points);
+        const ShellRun r = Shell("rm -f points.shp points.shx points.dbf points.prj out.*\n"
+                                 "ogr2ogr -q -f 'ESRI Shapefile' -a_srs EPSG:4326 points.shp points.csv || exit 98\n"
+                                 "\"$CLI\" batch shapefile --from 4326 --to 28992 --input points.shp --output out.shp");
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_TRUE(std::filesystem::exists(home / "out.shp"));
+        if (c.said != nullptr)
+            EXPECT_NE(r.err.find(c.said), std::string::npos) << r.err;
+        else
+            EXPECT_EQ(r.err.find("outside"), std::string::npos) << r.err;
+    }
+}
+
 } // namespace
