@@ -58,6 +58,10 @@ struct BatchSettings
     // degrees; a table: 3 for grid units, 6 for degrees).
     // The wizard's pages do not offer it yet: they keep the defaults.
     std::int32_t precision = -1;
+    // 1: points outside the area of use of their systems are not converted
+    // but copied unchanged, as lines that cannot be read are; 0: they are
+    // converted, and the run's summary counts them.
+    std::int32_t strict = 0;
 };
 
 enum ConversionTypes

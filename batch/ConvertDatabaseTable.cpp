@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "AreaCheck.h"
 #include "BatchRunControl.h"
 #include "CxAdo.h"
 #include "Messages.h"
@@ -228,12 +229,19 @@ void ConvertDatabaseTable(CBatchRunControl& run)
     long long count = 0;     // records read
     long long converted = 0; // records saved with converted values
     long long empty = 0, notNumbers = 0, refused = 0;
+    // Records whose point lies outside the area of use of their systems;
+    // with the strict setting they are left unchanged and counted in
+    // outsideRefused too.
+    AreaTally outside;
+    long long outsideRefused = 0;
     std::vector<std::string> unchangedNames;
     int lastPercentage = 0;
 
     run.SignalStarted();
     const BatchSettings& s = run.Settings();
     const int decimals = s.precision >= 0 ? s.precision : s.destinationGrid != 0 ? 3 : 6;
+    CBatchAreaCheck area;
+    area.Load(s, 1);
     CCxAdo ado;
     bool started = false;
 
@@ -249,6 +257,7 @@ void ConvertDatabaseTable(CBatchRunControl& run)
         reason(empty, "with an empty source field");
         reason(notNumbers, "with a source field that is not a number");
         reason(refused, "that cannot be converted between the two systems");
+        reason(outsideRefused, "outside the area of use of their systems");
         std::string text = " (" + reasons;
         if (!unchangedNames.empty())
         {
@@ -260,7 +269,7 @@ void ConvertDatabaseTable(CBatchRunControl& run)
     };
     // What a stopped run saved; a completed run's end text says it.
     auto summary = [&]() {
-        const long long unchanged = empty + notNumbers + refused;
+        const long long unchanged = empty + notNumbers + refused + outsideRefused;
         std::string text = "Records converted: " + std::to_string(converted) + "; not converted: " +
                            std::to_string(unchanged);
         if (unchanged > 0)
@@ -617,8 +626,15 @@ void ConvertDatabaseTable(CBatchRunControl& run)
                 ++notNumbers;
             else if (ry == CoordinateValue::Empty || rx == CoordinateValue::Empty)
                 ++empty;
+            else if (s.strict != 0 && area.Outside(0, x, y))
+            {
+                ++outsideRefused;
+                outside.Add(count);
+            }
             else
             {
+                if (s.strict == 0 && area.Outside(0, x, y))
+                    outside.Add(count);
                 const int rc = ConvertCoordinate(run.Context(), run.Loader(), reload, x, y, z, s.sourceDatum,
                                                  s.sourceGrid, s.destinationDatum, s.destinationGrid);
                 if (rc == kConvertRefused)
@@ -667,8 +683,10 @@ void ConvertDatabaseTable(CBatchRunControl& run)
     // its count in the end text, and only where records were left unchanged.
     if (started && keepGoing != 1)
         run.Post(BATCH_STATUS, summary());
+    if (started && keepGoing == 1 && outside.count > 0)
+        run.Send(BATCH_STATUS, OutsideSummary(outside, "record", s.strict != 0));
     std::string end = keepGoing == 1 ? kBatchCompletedText : kBatchAbortedText;
-    const long long unchanged = empty + notNumbers + refused;
+    const long long unchanged = empty + notNumbers + refused + outsideRefused;
     if (keepGoing == 1 && unchanged > 0)
         end += " " + CountText(unchanged, "record was", "records were") + " not converted and left unchanged" +
                details() + ".";

@@ -365,6 +365,8 @@ int CConvertShp::ConvertPairs(Share& share, unsigned char* at, long long count, 
             share.why = where + share.context->engine.Failure();
             return -1;
         }
+        if (!share.outside && area.Outside(share.index, x0, y0))
+            share.outside = true;
         PutLittleDouble(at, x);
         PutLittleDouble(at + 8, y);
         box.Add(x, y);
@@ -475,9 +477,11 @@ int CConvertShp::Flush()
         usable = ConvertXY(x, y) != kConvertRefused;
         loaded = true;
         scheduler->Load(page->Context());
+        area.Load(page->Settings(), shares.size());
     }
     for (std::size_t s = 0; s < shares.size(); ++s)
-        shares[s] = Share{&scheduler->Context(s), Box{}, std::string(), 0};
+        shares[s] = Share{&scheduler->Context(s), Box{}, std::string(), 0, s, false};
+    outsideFlags.assign(pending.size(), 0);
     scheduler->Run(pending.size(), kRecordsAShare, [this](std::size_t s, std::size_t first, std::size_t last) {
         // The engine's texts are written with "." whatever the locale.
         CNumericLocale numbers;
@@ -487,11 +491,15 @@ int CConvertShp::Flush()
         if (!share.why.empty())
             return;
         for (std::size_t i = first; i < last; ++i)
+        {
             if (ConvertContent(share, pendingBytes.data() + pending[i].at, pending[i].length) != 0)
             {
                 share.failed = i;
                 return;
             }
+            outsideFlags[i] = share.outside ? 1 : 0;
+            share.outside = false;
+        }
     });
     // Each share takes its records in increasing order and stops at its
     // first failure, and every record before that one was given to some
@@ -508,6 +516,9 @@ int CConvertShp::Flush()
     }
     for (const Share& share : shares)
         fileBox.Add(share.box);
+    for (std::size_t i = 0; i < pending.size(); ++i)
+        if (outsideFlags[i] != 0)
+            outside.Add(pending[i].number);
     if (std::fwrite(pendingBytes.data(), 1, pendingBytes.size(), output) != pendingBytes.size())
     {
         pending.clear();
@@ -897,6 +908,7 @@ void ConvertShapefile(CBatchRunControl& run, const ShapefileWktSource& wktSource
     bool failed = false;
     std::string failure;
     std::vector<std::string> warnings;
+    std::string outside;
     {
         CConvertShp shp(run);
         run.SignalStarted();
@@ -916,6 +928,7 @@ void ConvertShapefile(CBatchRunControl& run, const ShapefileWktSource& wktSource
             failed = shp.Commit() < 0;
         failure = shp.Failure();
         warnings.insert(warnings.begin(), shp.Warnings().begin(), shp.Warnings().end());
+        outside = shp.OutsideText();
     }
     // Why a run failed, and what a completed one met on its way, go out as
     // status texts before the end notification.
@@ -928,6 +941,8 @@ void ConvertShapefile(CBatchRunControl& run, const ShapefileWktSource& wktSource
     {
         for (const auto& w : warnings)
             run.Send(BATCH_STATUS, "Warning: " + w);
+        if (!outside.empty())
+            run.Send(BATCH_STATUS, outside);
         run.Post(BATCH_COMPLETED, kBatchCompletedText);
     }
     else

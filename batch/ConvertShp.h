@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "AreaCheck.h"
 #include "BlockScheduler.h"
 
 class CBatchRunControl;
@@ -60,6 +61,9 @@ public:
 
     const std::string& Failure() const { return failure; }
     const std::vector<std::string>& Warnings() const { return warnings; }
+    // How many records hold a vertex outside the area of use of their
+    // systems, and the first of them; empty when none does.
+    std::string OutsideText() const { return OutsideSummary(outside, "record", false); }
 
     // A companion's name: the main file's name with its ".shp" extension (of
     // any case) replaced by extension, written in upper case when the main
@@ -93,6 +97,8 @@ private:
         Box box;
         std::string why;
         std::size_t failed = 0; // the pending record that failed, when why is set
+        std::size_t index = 0;  // the share's thread, for the area check
+        bool outside = false;   // a vertex of the record in hand lies outside
     };
     // A record read and waiting for its block to be converted: its number,
     // its offset in the main file, and where its content lies in pendingBytes.
@@ -139,6 +145,11 @@ private:
     // The coordinate systems were loaded, and could be used.
     bool loaded = false;
     bool usable = true;
+    // The records with a vertex outside the area of use of their systems:
+    // flagged by record of a block, then counted in the file's order.
+    CBatchAreaCheck area;
+    std::vector<char> outsideFlags;
+    AreaTally outside;
     Box fileBox;
     long long inputSize = 0;
     int lastPercentage = 0;

@@ -15,6 +15,7 @@
 #include <sys/types.h>
 #include <unistd.h>
 
+#include "AreaCheck.h"
 #include "BatchMessages.h"
 #include "BatchRunControl.h"
 #include "BlockScheduler.h"
@@ -290,6 +291,9 @@ struct LineLayout
     // The roles in the order their columns stand on a line.
     std::array<int, 3> order = {0, 1, 2};
     int used = 2;
+    // Flags the points outside the area of use of their systems; with the
+    // settings' strict flag they are left unconverted.
+    const CBatchAreaCheck* area = nullptr;
 };
 
 // A line of a block: where its bytes start in the block, the lengths of its
@@ -323,6 +327,8 @@ struct LineResult
     bool opensQuote = false;
     // Its coordinates were converted and written.
     bool converted = false;
+    // Its point lies outside the area of use of its systems.
+    bool outside = false;
 };
 
 const char* const kRoleNames[3] = {"longitude", "latitude", "altitude"};
@@ -412,7 +418,13 @@ void ConvertLine(const LineLayout& layout, CConversionContext& context, std::str
         reason = std::string(name) + " field " + std::to_string(layout.columns[problemRole]) + " " +
                  (std::strcmp(problem, "missing") == 0 ? std::string("is missing") : "is " + std::string(problem));
     }
-    else
+    else if (layout.area != nullptr && layout.area->Outside(result.share, values[0], values[1]))
+    {
+        result.outside = true;
+        if (settings.strict != 0)
+            reason = "lies outside the area of use of its systems";
+    }
+    if (problem == nullptr && reason.empty())
     {
         // The records were loaded, and checked, before the first line.
         const int converted = ConvertLoadedPoint(context, settings.sourceGrid != 0, settings.destinationGrid != 0,
@@ -1021,6 +1033,7 @@ struct BlockTally
     long long converted = 0;
     long long notConverted = 0;
     std::vector<Skipped> listed;
+    AreaTally outside;
 };
 
 // Puts the lines of a converted block together in their order into merged:
@@ -1050,6 +1063,8 @@ void MergeBlock(const std::vector<BlockLine>& block, const std::vector<LineResul
         }
         merged.append(share.out, result.outAt, result.outLength);
         tally.converted += result.converted ? 1 : 0;
+        if (result.outside)
+            tally.outside.Add(line.number);
         if (result.failed)
         {
             ++tally.notConverted;
@@ -1143,9 +1158,11 @@ bool OpenTextFiles(CBatchRunControl& run, TextFiles& files)
 
 // Closes the files of a run and, when it completed, puts the output in
 // place; then tells the run's end, with why when it failed.
-void FinishTextRun(CBatchRunControl& run, TextFiles& files, bool readFailed, int end, long long notConverted,
-                   long long converted, const std::vector<Skipped>& listed)
+void FinishTextRun(CBatchRunControl& run, TextFiles& files, bool readFailed, int end, const BlockTally& tally)
 {
+    const long long notConverted = tally.notConverted;
+    const long long converted = tally.converted;
+    const std::vector<Skipped>& listed = tally.listed;
     const std::string& name = run.Settings().destinationFile;
     std::fclose(files.source);
     // The last block goes out at the flush, which may fail as any write.
@@ -1179,6 +1196,9 @@ void FinishTextRun(CBatchRunControl& run, TextFiles& files, bool readFailed, int
     }
     // The output is in place before the page hears the end, so it can be
     // opened at once.
+    const std::string outside = OutsideSummary(tally.outside, "line", run.Settings().strict != 0);
+    if (completed && !outside.empty())
+        run.Send(BATCH_STATUS, outside);
     if (completed)
         run.Post(BATCH_COMPLETED, CompletedText(notConverted, listed));
     else if (end == BATCH_STOPPED)
@@ -1335,6 +1355,9 @@ void ConvertTextFile(CBatchRunControl& run, const TextDescriptionSource& describ
         CBlockScheduler scheduler(kBlockLines);
         scheduler.Load(run.Context());
         std::vector<TextShare> shares(scheduler.Threads());
+        CBatchAreaCheck area;
+        area.Load(settings, shares.size());
+        layout.area = &area;
         // Small blocks, when asked for, are still shared out.
         const std::size_t linesAShare =
             std::clamp<std::size_t>(scheduler.BlockItems() / scheduler.Threads(), 1, kLinesAShare);
@@ -1409,5 +1432,5 @@ void ConvertTextFile(CBatchRunControl& run, const TextDescriptionSource& describ
         }
     }
 
-    FinishTextRun(run, files, reader.Failed(), end, tally.notConverted, tally.converted, tally.listed);
+    FinishTextRun(run, files, reader.Failed(), end, tally);
 }

@@ -64,6 +64,7 @@ struct BatchOptions
     CCliNotation notation;
     int notationColumn = 0;
     bool ballpark = false;
+    bool strict = false;
     int precision = -1; // the converters' defaults
 };
 
@@ -133,6 +134,7 @@ int RunBatchCommand(int type, const BatchOptions& o)
     settings.SeparatorChoice = SeparatorChoice(o.separator);
     settings.header = o.header ? 1 : 0;
     settings.describe = o.describe ? 1 : 0;
+    settings.strict = o.strict ? 1 : 0;
     settings.longitudeColumn = o.xColumn;
     settings.latitudeColumn = o.yColumn;
     settings.altitudeColumn = o.zColumn;
@@ -298,6 +300,9 @@ int main(int argc, char** argv)
                      "(default dd); the output is always decimal degrees or grid units")
         ->check(CLI::IsMember({"dd", "dm", "dm-packed", "dms", "dms-packed"}));
     AddBatchNotationOptions(text, options.notation, options.notationColumn);
+    text->add_flag("--strict", options.strict,
+                   "refuse points outside the area of use of either system (copied unchanged, exit status 1); "
+                   "without it they are converted and the summary counts them and lists the first ten lines");
     text->add_option("--precision", options.precision,
                      "decimals of every coordinate written (default 2 for grid units and heights, 6 for degrees)")
         ->check(CLI::Range(0, 17));
@@ -334,6 +339,9 @@ int main(int argc, char** argv)
                       "decimals of every coordinate written (default 3 for grid units, 6 for degrees; above 15 "
                       "the value is stored as computed)")
         ->check(CLI::Range(0, 17));
+    table->add_flag("--strict", options.strict,
+                    "refuse points outside the area of use of either system (left unchanged, exit status 1); "
+                    "without it they are converted and the summary counts them and lists the first ten records");
     table->callback([&] { action = [&] { status = RunBatchCommand(CONVERSION_DATABASE, options); }; });
     AddVectorCommand(*batch, action, status);
 

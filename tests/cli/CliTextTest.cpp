@@ -3,7 +3,9 @@
 // and the options of convert that take numbers.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -184,6 +186,132 @@ TEST_F(CliText, OptionsSayWhatTheyDoAndNegativeNumbersFollowTheMarker)
     ASSERT_EQ(std::sscanf(marked.out.c_str(), "%lf %lf", &x, &y), 2) << marked.out;
     EXPECT_NEAR(x, 198088.9317, 0.001);
     EXPECT_NEAR(y, 5881747.5960, 0.001);
+}
+
+// cs2cs, WGS 84 to RD New: 4.89 52.37 -> 121138.33 487018.39, 5 52 ->
+// 128410.09 445806.51. Latitude and longitude swapped land far from the
+// Netherlands, as do easting and northing swapped on RD New.
+TEST_F(CliText, PointsOutsideTheirSystemsAreCountedOrWithStrictRefused)
+{
+    struct Case
+    {
+        const char* name;
+        const char* systems;
+        const char* input;
+        bool strict;
+        int status;
+        const char* output; // nullptr: a line converted, not checked here
+        const char* said;   // on standard error; nullptr: no outside summary
+    };
+    const std::string twelve = [] {
+        std::string lines;
+        for (int i = 0; i < 12; ++i)
+            lines += "52.37,4.89\n";
+        return lines;
+    }();
+    const Case cases[] = {
+        {"inside", "--from 4326 --to 28992", "4.89,52.37\n5,52\n", false, 0,
+         "121138.33,487018.39\n128410.09,445806.51\n", nullptr},
+        {"swapped, counted", "--from 4326 --to 28992", "4.89,52.37\n52.37,4.89\n5,52\n", false, 0, nullptr,
+         "1 point lies outside the area of use of their systems (check the axis order and the systems): line 2."},
+        {"swapped, strict", "--from 4326 --to 28992", "4.89,52.37\n52.37,4.89\n5,52\n", true, 1,
+         "121138.33,487018.39\n52.37,4.89\n128410.09,445806.51\n",
+         "1 point lies outside the area of use of their systems and is not converted"},
+        {"grid swapped, strict", "--from 28992 --to 4326", "121138.33,487018.39\n487018.39,121138.33\n", true, 1,
+         "4.890000,52.370000\n487018.39,121138.33\n", "not converted (check the axis order and the systems): line 2."},
+        {"inside a grid, strict", "--from 28992 --to 4326", "121138.33,487018.39\n", true, 0, "4.890000,52.370000\n",
+         nullptr},
+        {"first ten listed", "--from 4326 --to 28992", twelve.c_str(), false, 0, nullptr,
+         "12 points lie outside the area of use of their systems (check the axis order and the systems); the "
+         "first 10: lines 1, 2, 3, 4, 5, 6, 7, 8, 9, 10."},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        Write("points.csv", c.input);
+        std::filesystem::remove(home / "out.csv");
+        const ShellRun r = Shell(std::string("\"$CLI\" batch text ") + c.systems + " --input points.csv --output out.csv" +
+                                 (c.strict ? " --strict" : ""));
+        EXPECT_EQ(r.status, c.status) << r.err;
+        const std::string out = Read("out.csv");
+        if (c.output != nullptr)
+            EXPECT_EQ(out, c.output);
+        else
+            EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), std::count(c.input, c.input + std::strlen(c.input), '\n'));
+        if (c.said != nullptr)
+            EXPECT_NE(r.err.find(c.said), std::string::npos) << r.err;
+        else
+            EXPECT_EQ(r.err.find("outside"), std::string::npos) << r.err;
+        // Without strict every line converts, the swapped ones too.
+        std::istringstream lines(c.input);
+        for (std::string line; !c.strict && std::getline(lines, line);)
+            EXPECT_EQ(out.find(line + "\n"), std::string::npos) << out;
+    }
+}
+
+// A table's records as the text file's lines: a point outside is converted
+// and counted, or with --strict left as it was (exit status 1).
+TEST_F(CliText, TableRecordsOutsideTheirSystemsAreCountedOrWithStrictLeft)
+{
+    struct Case
+    {
+        const char* strict;
+        int status;
+        const char* rows; // id|northing|easting after the run
+        const char* said;
+    };
+    const Case cases[] = {
+        {"", 0, "1|487018.387|121138.331\n2|converted\n",
+         "1 point lies outside the area of use of their systems (check the axis order and the systems): record 2."},
+        {" --strict", 1, "1|487018.387|121138.331\n2|0.0|0.0\n",
+         "1 point lies outside the area of use of their systems and is not converted"},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.strict);
+        std::filesystem::remove(home / "points.db");
+        const ShellRun r = Shell(
+            "sqlite3 points.db 'CREATE TABLE points ( id INTEGER PRIMARY KEY, lat DOUBLE, lon DOUBLE, northing "
+            "DOUBLE, easting DOUBLE ); INSERT INTO points VALUES ( 1, 52.37, 4.89, 0, 0 ), ( 2, 4.89, 52.37, 0, 0 "
+            ");' || exit 98\n\"$CLI\" batch table --from 4326 --to 28992 --connection 'Provider=SQLite;Data "
+            "Source=points.db;' --table points --source-fields lat lon --destination-fields northing easting" +
+            std::string(c.strict) +
+            "\nstatus=$?\nsqlite3 points.db \"SELECT id, CASE WHEN id = 2 AND northing <> 0 THEN 'converted' ELSE "
+            "northing || '|' || easting END FROM points ORDER BY id\"\nexit $status");
+        EXPECT_EQ(r.status, c.status) << r.err;
+        EXPECT_EQ(r.out, c.rows);
+        EXPECT_NE(r.err.find(c.said), std::string::npos) << r.err;
+    }
+}
+
+// A shapefile's records with a vertex outside their systems are converted
+// and counted by record number; a file inside stays quiet.
+TEST_F(CliText, ShapefileRecordsOutsideTheirSystemsAreCounted)
+{
+    struct Case
+    {
+        const char* points;
+        const char* said; // nullptr: no summary
+    };
+    const Case cases[] = {
+        {"1,\"POINT (4.89 52.37)\"\n2,\"POINT (5 52)\"\n", nullptr},
+        {"1,\"POINT (4.89 52.37)\"\n2,\"POINT (52.37 4.89)\"\n3,\"POINT (5 52)\"\n",
+         "1 point lies outside the area of use of their systems (check the axis order and the systems): record 2."},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.points);
+        Write("points.csv", std::string("id,WKT\n") + c.points);
+        const ShellRun r = Shell("rm -f points.shp points.shx points.dbf points.prj out.*\n"
+                                 "ogr2ogr -q -f 'ESRI Shapefile' -a_srs EPSG:4326 points.shp points.csv || exit 98\n"
+                                 "\"$CLI\" batch shapefile --from 4326 --to 28992 --input points.shp --output out.shp");
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_TRUE(std::filesystem::exists(home / "out.shp"));
+        if (c.said != nullptr)
+            EXPECT_NE(r.err.find(c.said), std::string::npos) << r.err;
+        else
+            EXPECT_EQ(r.err.find("outside"), std::string::npos) << r.err;
+    }
 }
 
 } // namespace
