@@ -56,7 +56,6 @@ struct BatchSettings
     // Decimals of every coordinate a text file or a table gets written; -1
     // for the defaults (a text file: 2 for grid units and heights, 6 for
     // degrees; a table: 3 for grid units, 6 for degrees).
-    // The wizard's pages do not offer it yet: they keep the defaults.
     std::int32_t precision = -1;
     // 1: points outside the area of use of their systems are not converted
     // but copied unchanged, as lines that cannot be read are; 0: they are

@@ -13,6 +13,19 @@ bool UsesGrid(int method)
     return method == METHOD_NADCON || method == METHOD_HARN || method == METHOD_NTV2;
 }
 
+// A leg that moves no point: no method, or a Helmert one whose parameters
+// are all zero.
+bool ShiftsNothing(const CCfgMapProjection& r)
+{
+    if (r.method == METHOD_NONE)
+        return true;
+    const bool noTranslation = r.deltaX == 0 && r.deltaY == 0 && r.deltaZ == 0;
+    if (r.method == METHOD_MOLODENSKY)
+        return noTranslation;
+    return r.method == METHOD_BURSA_WOLF && noTranslation && r.rotationX == 0 && r.rotationY == 0 &&
+           r.rotationZ == 0 && r.scalePpm == 0;
+}
+
 constexpr double kRadiansPerArcSecond = 4.84813681109536e-06;
 
 // First eccentricity squared of an ellipsoid given by its inverse flattening;
@@ -113,6 +126,18 @@ bool CProjections::NeedsDatumLegs() const
     const bool sameDatum =
         source.semiMajorAxis == destination.semiMajorAxis && destination.IsSameDatum(source);
     return !sameDatum && source.inverseFlattening != 0 && destination.inverseFlattening != 0;
+}
+
+// A shift grid moves latitude and longitude only. Paired with a leg that
+// moves no point (or with another grid), the only change left to the height
+// would come from passing through the pivot's ellipsoid, which is no change
+// of position; the height stays as it was given.
+bool CProjections::KeepsHeight() const
+{
+    const bool sourceGrid = UsesGrid(source.method), destinationGrid = UsesGrid(destination.method);
+    if (!sourceGrid && !destinationGrid)
+        return false;
+    return (sourceGrid || ShiftsNothing(source)) && (destinationGrid || ShiftsNothing(destination));
 }
 
 const std::string& CProjections::UnusableGridFile() const
@@ -326,8 +351,11 @@ void CProjections::Transform()
         h = sourceProjection->height;
     }
 
+    const double hBefore = h;
     if (datumLegs && (!SourceLeg(phi, lambda, h) || !DestinationLeg(phi, lambda, h)))
         return;
+    if (datumLegs && KeepsHeight())
+        h = hBefore;
 
     if (destination.projectionId != kGeographic)
     {

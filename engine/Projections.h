@@ -67,6 +67,7 @@ private:
                  const CCfgMapProjection& other, const std::shared_ptr<const CDatumGrid>& otherGrid,
                  const std::string& otherUnusable);
     bool NeedsDatumLegs() const;
+    bool KeepsHeight() const;
     // Takes what every point of the current records needs from them.
     void RecordsChanged();
     // False, with failure set, when the point lies outside the side's grid.

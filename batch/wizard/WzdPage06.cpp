@@ -93,6 +93,7 @@ void CWzdPage06::OnSetActive()
     FillLists(false);
     SelectEntry(ui->formatList, settings.CoordinateFormat);
     ui->headerCheck->setChecked(settings.header != 0);
+    ui->precisionChoice->setValue(settings.precision);
 }
 
 void CWzdPage06::FillLists(bool keepSelection)
@@ -165,5 +166,7 @@ bool CWzdPage06::validatePage()
     const QVariant choice = ui->separatorList->currentData();
     settings.SeparatorChoice = choice.isValid() ? choice.toInt() : 0;
     settings.header = ui->headerCheck->isChecked() ? 1 : 0;
+    // The box's lowest value, shown as "Default", is -1.
+    settings.precision = ui->precisionChoice->value();
     return true;
 }

@@ -59,6 +59,7 @@ void CWzdPage07::OnSetActive()
     if (created)
         return;
     created = true;
+    ui->precisionChoice->setValue(Settings().precision);
     const bool sourceGrid = Settings().sourceGrid != 0;
     const bool destinationGrid = Settings().destinationGrid != 0;
     ui->sourceField1Label->setText(sourceGrid ? QStringLiteral("Source Northing Field:")
@@ -126,5 +127,7 @@ bool CWzdPage07::validatePage()
     settings.sourceField2 = fields[1].toStdString();
     settings.destinationField1 = fields[2].toStdString();
     settings.destinationField2 = fields[3].toStdString();
+    // The box's lowest value, shown as "Default", is -1.
+    settings.precision = ui->precisionChoice->value();
     return true;
 }

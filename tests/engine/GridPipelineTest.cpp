@@ -134,3 +134,52 @@ TEST_F(GridPipeline, FailedLoadRefusesTheDatumRatherThanShiftWithAnotherGrid)
     EXPECT_EQ(engine.latitude, 45);
     EXPECT_EQ(engine.longitude, -98.3);
 }
+
+TEST_F(GridPipeline, GridShiftsKeepTheHeightUnlessTheOtherLegMovesThePoint)
+{
+    // The other side on GRS80, whose ellipsoid is not the pivot's: a leg
+    // that moves nothing must not change the height by passing through it.
+    auto grs80 = [](int method, double dx, double ppm) {
+        CCfgMapProjection r;
+        r.semiMajorAxis = 6378137;
+        r.inverseFlattening = 298.257222101;
+        r.datumId = 6258;
+        r.method = method;
+        r.deltaX = dx;
+        r.scalePpm = ppm;
+        return r;
+    };
+    const struct
+    {
+        const char* name;
+        CCfgMapProjection other;
+        bool gridIsSource;
+        bool kept;
+    } cases[] = {
+        {"no method", grs80(METHOD_NONE, 0, 0), true, true},
+        {"zero Molodensky", grs80(METHOD_MOLODENSKY, 0, 0), true, true},
+        {"zero Bursa-Wolf", grs80(METHOD_BURSA_WOLF, 0, 0), true, true},
+        {"zero Molodensky, grid on the destination", grs80(METHOD_MOLODENSKY, 0, 0), false, true},
+        {"another grid", GridDatum(METHOD_NADCON, tmp.File("conus.las"), 4269), true, true},
+        {"Molodensky shift", grs80(METHOD_MOLODENSKY, 120, 0), true, false},
+        {"Bursa-Wolf scale", grs80(METHOD_BURSA_WOLF, 0, 5), false, false},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        CProjections engine;
+        const CCfgMapProjection grid = GridDatum(METHOD_NTV2, tmp.File("region.gsb"));
+        engine.SetSource(c.gridIsSource ? grid : c.other);
+        engine.SetDestination(c.gridIsSource ? c.other : grid);
+        engine.latitude = lat;
+        engine.longitude = lon;
+        engine.height = 100;
+        engine.Transform();
+        ASSERT_EQ(engine.Failure(), "");
+        EXPECT_GT(std::fabs(engine.latitude - lat), 1e-5);
+        if (c.kept)
+            EXPECT_EQ(engine.height, 100);
+        else
+            EXPECT_GT(std::fabs(engine.height - 100), 1e-3);
+    }
+}
