@@ -44,18 +44,17 @@ struct BatchSettings
     std::int32_t referenceMetres = 1;
     std::int32_t utmZone = 0;
     // A GIS vector file: the OGR driver to write (empty: the destination's
-    // extension names it), the one layer to convert (empty: every layer) and
-    // the decimals of a text format's coordinates (-1: full precision).
+    // extension names it) and the one layer to convert (empty: every layer).
     std::string vectorFormat;
     std::string vectorLayer;
-    std::int32_t coordinatePrecision = -1;
     // Heights above these geoid models (0: above the ellipsoid); the text
     // converter applies them to the height column.
     std::int32_t sourceGeoid = 0;
     std::int32_t destinationGeoid = 0;
-    // Decimals of every coordinate a text file or a table gets written; -1
-    // for the defaults (a text file: 2 for grid units and heights, 6 for
-    // degrees; a table: 3 for grid units, 6 for degrees).
+    // Decimals of every coordinate a text file, a table or a text vector
+    // format gets written; -1 for the defaults (a text file: 2 for grid units
+    // and heights, 6 for degrees; a table: 3 for grid units, 6 for degrees; a
+    // vector format: full precision).
     std::int32_t precision = -1;
     // 1: points outside the area of use of their systems are not converted
     // but copied unchanged, as lines that cannot be read are; 0: they are

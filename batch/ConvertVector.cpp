@@ -320,7 +320,7 @@ int CConvertVector::PrepareDriver()
     if (!DriverCreatesVectors(driver))
         return Fail("\"" + driverName + "\" is no GDAL driver that writes vector data sets");
     driverName = driver->GetDescription();
-    if (s.coordinatePrecision >= 0 && !HasLayerOption(driver, "COORDINATE_PRECISION"))
+    if (s.precision >= 0 && !HasLayerOption(driver, "COORDINATE_PRECISION"))
         return Fail("the " + driverName + " driver stores coordinates at full precision; it takes no precision");
     keepFid = HasLayerOption(driver, "FID");
     return 0;
@@ -409,7 +409,7 @@ int CConvertVector::CreateLayer(OGRLayer* in, OGRLayer*& out, std::vector<int>& 
         options.SetNameValue("GEOMETRY", "AS_WKT");
     if (HasLayerOption(driver, "COORDINATE_PRECISION"))
         options.SetNameValue("COORDINATE_PRECISION",
-                             std::to_string(s.coordinatePrecision >= 0 ? s.coordinatePrecision : 17).c_str());
+                             std::to_string(s.precision >= 0 ? s.precision : 17).c_str());
     layerFid = keepFid && in->GetFIDColumn() != nullptr && *in->GetFIDColumn() != '\0';
     if (layerFid)
         options.SetNameValue("FID", in->GetFIDColumn());

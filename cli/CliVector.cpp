@@ -71,7 +71,7 @@ int RunVector(VectorOptions o)
     settings.destinationFile = o.output;
     settings.vectorFormat = o.format;
     settings.vectorLayer = o.layer;
-    settings.coordinatePrecision = o.precision;
+    settings.precision = o.precision;
     return RunBatch(settings, stderr);
 }
 

@@ -385,7 +385,7 @@ TEST_P(VectorRefusals, SayWhyAndLeaveTheDestinationAsItWas)
 
     CRun r(VectorSettings(inputs.*c.input, output, WGS84, 0, WGS84, c.toGrid));
     r.settings.vectorFormat = c.format;
-    r.settings.coordinatePrecision = c.precision;
+    r.settings.precision = c.precision;
     r.settings.vectorLayer = c.layer;
     RunVector(r);
     ExpectOneEnd(r.sink, BATCH_STOPPED, kBatchFailedText);
@@ -597,7 +597,7 @@ TEST(VectorRun, PrecisionSetsTheDecimalsOfGeoJson)
         SCOPED_TRACE(precision);
         const std::string output = folder / ("p" + std::to_string(precision) + ".geojson");
         CRun r(VectorSettings(inputs.geojson, output, WGS84, UTM31N, WGS84, 0));
-        r.settings.coordinatePrecision = precision;
+        r.settings.precision = precision;
         RunVector(r);
         ExpectOneEnd(r.sink, BATCH_COMPLETED, kBatchCompletedText);
         // The most decimals of any coordinate written.

@@ -12,18 +12,12 @@
 #include <sys/wait.h>
 #include <vector>
 
+#include "CliProcess.h"
 #include "ScratchFolder.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-struct ShellRun
-{
-    int status = -1;
-    std::string out;
-    std::string err;
-};
 
 class CliHeights : public testing::Test
 {
@@ -31,31 +25,17 @@ protected:
     void SetUp() override { home = scratch.Path(); }
 
     // A shell command line with $CLI naming the program, input on standard input.
-    ShellRun Shell(const std::string& command, const std::string& input = std::string()) const
+    CliRun Shell(const std::string& command, const std::string& input = std::string()) const
     {
         std::ofstream(home / "stdin.txt") << input;
         std::ofstream(home / "script.sh") << "cd '" << home.string() << "' || exit 99\nCLI='" << GEOLYNX_BIN_DIR
                                           << "/geolynx-cli'\n{ " << command << "\n} <stdin.txt\n";
-        ShellRun run;
-        std::FILE* pipe = ::popen(("bash '" + (home / "script.sh").string() + "' 2>'" +
-                                   (home / "stderr.txt").string() + "'").c_str(), "r");
-        if (pipe == nullptr)
-            return run;
-        char buffer[4096];
-        std::size_t n = 0;
-        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-            run.out.append(buffer, n);
-        const int status = ::pclose(pipe);
-        run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        run.err = Read("stderr.txt");
-        return run;
+        return RunShellCommand("bash '" + (home / "script.sh").string() + "'", home / "stderr.txt");
     }
 
     std::string Read(const std::string& name) const
     {
-        std::ostringstream text;
-        text << std::ifstream(home / name).rdbuf();
-        return text.str();
+        return ReadWholeFile(home / name);
     }
 
     static std::vector<std::vector<double>> Numbers(const std::string& text)
@@ -102,10 +82,10 @@ TEST_F(CliHeights, CompoundSystemsGiveCs2csHeightsInEveryForm)
     };
     for (const Case& c : cases)
     {
-        const ShellRun ours = Shell(std::string("$CLI convert ") + c.ours, kPoints);
+        const CliRun ours = Shell(std::string("$CLI convert ") + c.ours, kPoints);
         ASSERT_EQ(ours.status, 0) << c.ours << ": " << ours.err;
         // cs2cs takes and gives latitude first on the geographic systems.
-        const ShellRun proj = Shell(std::string("awk '{print $2, $1, $3}' | cs2cs -f %.6f ") + c.proj, kPoints);
+        const CliRun proj = Shell(std::string("awk '{print $2, $1, $3}' | cs2cs -f %.6f ") + c.proj, kPoints);
         ASSERT_EQ(proj.status, 0) << proj.err << " (proj-bin)";
         const auto a = Numbers(ours.out), b = Numbers(proj.out);
         ASSERT_EQ(a.size(), 4u) << c.ours;
@@ -119,9 +99,9 @@ TEST_F(CliHeights, CompoundSystemsGiveCs2csHeightsInEveryForm)
 TEST_F(CliHeights, ATextFilesHeightColumnIsConvertedAndOtherConvertersRefuseAGeoid)
 {
     std::ofstream(home / "in.csv") << "lon;lat;h;name\n2.35;48.85;100;Paris\n-74;40.7;-30;New York\n";
-    const ShellRun run = Shell("$CLI batch text --from 4326 --to 4326+5773 --header --input in.csv --output out.csv");
+    const CliRun run = Shell("$CLI batch text --from 4326 --to 4326+5773 --header --input in.csv --output out.csv");
     ASSERT_EQ(run.status, 0) << run.err;
-    const ShellRun proj = Shell("printf '48.85 2.35 100\\n40.7 -74 -30\\n' | cs2cs -f %.6f EPSG:4979 EPSG:4326+5773");
+    const CliRun proj = Shell("printf '48.85 2.35 100\\n40.7 -74 -30\\n' | cs2cs -f %.6f EPSG:4979 EPSG:4326+5773");
     const auto ours = Numbers(Read("out.csv")), oracle = Numbers(proj.out);
     ASSERT_EQ(ours.size(), 3u);
     ASSERT_EQ(oracle.size(), 2u);
@@ -131,7 +111,7 @@ TEST_F(CliHeights, ATextFilesHeightColumnIsConvertedAndOtherConvertersRefuseAGeo
     for (const char* kind : {"shapefile --input a.shp --output b.shp", "table --connection x --table t "
                                                                        "--source-fields a b --destination-fields c d"})
     {
-        const ShellRun refused = Shell(std::string("$CLI batch ") + kind + " --from 4326 --to 4326+5773");
+        const CliRun refused = Shell(std::string("$CLI batch ") + kind + " --from 4326 --to 4326+5773");
         EXPECT_EQ(refused.status, 2) << kind;
         EXPECT_NE(refused.err.find("text files only"), std::string::npos) << refused.err;
     }
@@ -139,11 +119,11 @@ TEST_F(CliHeights, ATextFilesHeightColumnIsConvertedAndOtherConvertersRefuseAGeo
 
 TEST_F(CliHeights, ListsModelsAndRefusesWhatCannotBeUsed)
 {
-    const ShellRun list = Shell("$CLI list geoids");
+    const CliRun list = Shell("$CLI list geoids");
     ASSERT_EQ(list.status, 0) << list.err;
     EXPECT_NE(list.out.find("5773\tEGM96 height\tegm96_15.gtx\t4326\t1\tpresent\n"), std::string::npos) << list.out;
     EXPECT_NE(list.out.find("3855\tEGM2008 height\tus_nga_egm08_25.tif\t4326\t0.5\tmissing\n"), std::string::npos);
-    const ShellRun search = Shell("$CLI list geoids --search egm2008");
+    const CliRun search = Shell("$CLI list geoids --search egm2008");
     EXPECT_EQ(search.out, "3855\tEGM2008 height\tus_nga_egm08_25.tif\t4326\t0.5\tmissing\n");
 
     struct Case
@@ -163,11 +143,11 @@ TEST_F(CliHeights, ListsModelsAndRefusesWhatCannotBeUsed)
     };
     for (const Case& c : cases)
     {
-        const ShellRun one = Shell(std::string("$CLI convert ") + c.arguments + " -- 2 48 10");
+        const CliRun one = Shell(std::string("$CLI convert ") + c.arguments + " -- 2 48 10");
         EXPECT_EQ(one.status, 2) << c.arguments;
         EXPECT_EQ(one.out, "") << c.arguments;
         EXPECT_NE(one.err.find(c.said), std::string::npos) << c.arguments << ": " << one.err;
-        const ShellRun stream = Shell(std::string("$CLI convert ") + c.arguments, "2 48 10\n");
+        const CliRun stream = Shell(std::string("$CLI convert ") + c.arguments, "2 48 10\n");
         EXPECT_EQ(stream.status, 2) << c.arguments;
         EXPECT_EQ(stream.out, "") << c.arguments;
     }

@@ -9,49 +9,30 @@
 #include <string>
 #include <sys/wait.h>
 
+#include "CliProcess.h"
 #include "ScratchFolder.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct NotationRun
-{
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
 class CliNotation : public testing::Test
 {
 protected:
     // Runs the program with arguments (shell words) and standard input.
-    NotationRun Run(const std::string& arguments, const std::string& input = "") const
+    CliRun Run(const std::string& arguments, const std::string& input = "") const
     {
         const fs::path in = home / "stdin.txt";
         const fs::path err = home / "stderr.txt";
         std::ofstream(in) << input;
-        const std::string command = "cd '" + home.string() + "' && '" + GEOLYNX_BIN_DIR + "/geolynx-cli' " +
-                                    arguments + " <'" + in.string() + "' 2>'" + err.string() + "'";
-        NotationRun run;
-        std::FILE* pipe = ::popen(command.c_str(), "r");
-        if (pipe == nullptr)
-            return run;
-        char buffer[4096];
-        std::size_t n = 0;
-        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-            run.out.append(buffer, n);
-        const int status = ::pclose(pipe);
-        run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        run.err = Read("stderr.txt");
-        return run;
+        return RunShellCommand("cd '" + home.string() + "' && '" + GEOLYNX_BIN_DIR + "/geolynx-cli' " + arguments +
+                                   " <'" + in.string() + "'",
+                               err);
     }
 
     std::string Read(const std::string& name) const
     {
-        std::ostringstream text;
-        text << std::ifstream(home / name, std::ios::binary).rdbuf();
-        return text.str();
+        return ReadWholeFile(home / name);
     }
 
     CScratchFolder scratch;
@@ -99,7 +80,7 @@ TEST_F(CliNotation, ConvertReadsAndWritesEachNotation)
     };
     for (const Case& c : cases)
     {
-        const NotationRun r = Run(c.arguments);
+        const CliRun r = Run(c.arguments);
         EXPECT_EQ(r.status, c.status) << c.arguments << "\n" << r.err;
         if (c.status == 0)
             EXPECT_EQ(r.out, c.out) << c.arguments;
@@ -110,7 +91,7 @@ TEST_F(CliNotation, ConvertReadsAndWritesEachNotation)
 
 TEST_F(CliNotation, StreamConvertsEveryReferenceAndCopiesTheRefused)
 {
-    const NotationRun r = Run("convert --from 4326 --to 4326 --notation usng --to-notation utm --precision 1",
+    const CliRun r = Run("convert --from 4326 --to 4326 --notation usng --to-notation utm --precision 1",
                               "31UFT3729462926\n31U FT 3729 62926\n18S UJ 23483 06479\n");
     EXPECT_EQ(r.status, 1) << r.err;
     EXPECT_EQ(r.out, "31N 637294.5 5762926.5\n31U FT 3729 62926\n18N 323483.5 4306479.5\n");
@@ -121,7 +102,7 @@ TEST_F(CliNotation, StreamConvertsEveryReferenceAndCopiesTheRefused)
 TEST_F(CliNotation, BatchTextReadsAndWritesAReferenceColumn)
 {
     std::ofstream(home / "refs.csv") << "name,ref,h\nA,31UFT3729462926,10\nB,32XNE1234512345,5\n";
-    NotationRun r = Run("batch text --from 4326 --to 32631 --header --input refs.csv --output out.csv "
+    CliRun r = Run("batch text --from 4326 --to 32631 --header --input refs.csv --output out.csv "
                         "--notation mgrs --notation-column 2 --z-column 3");
     EXPECT_EQ(r.status, 1) << r.err;
     EXPECT_EQ(Read("out.csv"), "name,ref,h\nA,637294.50,5762926.50,10.00\nB,32XNE1234512345,5\n");

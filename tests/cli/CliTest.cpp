@@ -10,18 +10,12 @@
 #include <string>
 #include <sys/wait.h>
 
+#include "CliProcess.h"
 #include "ScratchFolder.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-struct CliRun
-{
-    int status = -1;
-    std::string out;
-    std::string err;
-};
 
 class Cli : public testing::Test
 {
@@ -34,22 +28,7 @@ protected:
         const fs::path in = home / "stdin.txt";
         const fs::path err = home / "stderr.txt";
         std::ofstream(in) << input;
-        const std::string command = std::string(GEOLYNX_BIN_DIR) + "/geolynx-cli " + arguments + " <" +
-                                    in.string() + " 2>" + err.string();
-        CliRun run;
-        std::FILE* pipe = ::popen(command.c_str(), "r");
-        if (pipe == nullptr)
-            return run;
-        char buffer[4096];
-        std::size_t n = 0;
-        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-            run.out.append(buffer, n);
-        const int status = ::pclose(pipe);
-        run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        std::ostringstream errText;
-        errText << std::ifstream(err).rdbuf();
-        run.err = errText.str();
-        return run;
+        return RunShellCommand(std::string(GEOLYNX_BIN_DIR) + "/geolynx-cli " + arguments + " <" + in.string(), err);
     }
 
     std::string Write(const char* name, const std::string& text) const
