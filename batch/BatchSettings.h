@@ -11,10 +11,12 @@ struct BatchSettings
     std::int32_t destinationGrid = 0; // 0 = geographic
     std::int32_t sourceDatum = 0;     // for a grid: the grid's datum
     std::int32_t destinationDatum = 0;
-    std::int32_t ConversionType = 0;   // 0 text/CSV file, 1 ESRI shapefile, 2 database table, 3 GIS vector file
-    std::int32_t CoordinateFormat = 0; // 0..4, see ParseCoordinateText
-    std::int32_t SeparatorChoice = 0;  // 0 autodetect, 1 comma, 2 semicolon, 3 pipe, 4 space, 5 tab
-    std::int32_t header = 0;           // 1: the text file's first line holds column headers
+    // The codes below are stored as the integers their named values give
+    // (ConversionTypes, CoordinateFormats, SeparatorChoices, HeaderLines).
+    std::int32_t ConversionType = 0;
+    std::int32_t CoordinateFormat = 0;
+    std::int32_t SeparatorChoice = 0;
+    std::int32_t header = 0;
     std::string sourceFile;
     std::string destinationFile;
     std::string connectionString;
@@ -62,10 +64,40 @@ struct BatchSettings
     std::int32_t strict = 0;
 };
 
-enum ConversionTypes
+// What a run converts: BatchSettings::ConversionType.
+enum ConversionTypes : std::int32_t
 {
-    CONVERSION_TEXT = 0,
-    CONVERSION_SHAPEFILE = 1,
-    CONVERSION_DATABASE = 2,
-    CONVERSION_VECTOR = 3,
+    CONVERSION_TEXT = 0,      // a text or CSV file
+    CONVERSION_SHAPEFILE = 1, // an ESRI shapefile set
+    CONVERSION_DATABASE = 2,  // a database table, in place
+    CONVERSION_VECTOR = 3,    // a GIS vector file GDAL reads
+};
+
+// How a text file writes degrees: BatchSettings::CoordinateFormat (see
+// ParseCoordinateText).
+enum CoordinateFormats : std::int32_t
+{
+    COORDINATES_DEGREES = 0,                // DDD.DDDDDD
+    COORDINATES_DEGREES_MINUTES = 1,        // DDD MM.MMM
+    COORDINATES_DEGREES_MINUTES_PACKED = 2, // DDDMM.MMM
+    COORDINATES_DMS = 3,                    // DDD MM SS.SS
+    COORDINATES_DMS_PACKED = 4,             // DDDMMSS.SS
+};
+
+// A text file's field separator: BatchSettings::SeparatorChoice.
+enum SeparatorChoices : std::int32_t
+{
+    SEPARATOR_AUTODETECT = 0,
+    SEPARATOR_COMMA = 1,
+    SEPARATOR_SEMICOLON = 2,
+    SEPARATOR_PIPE = 3,
+    SEPARATOR_SPACE = 4,
+    SEPARATOR_TAB = 5,
+};
+
+// Whether a text file's first line holds column headers: BatchSettings::header.
+enum HeaderLines : std::int32_t
+{
+    HEADER_NONE = 0,
+    HEADER_FIRST_LINE = 1,
 };

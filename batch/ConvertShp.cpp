@@ -340,7 +340,8 @@ int CConvertShp::ConvertXY(double& x, double& y)
     return result;
 }
 
-int CConvertShp::ConvertPairs(Share& share, unsigned char* at, long long count, Box& box) const
+int CConvertShp::ConvertPairs(Share& share, unsigned char* at, long long count, Box& box, unsigned char* z,
+                              Box* zRange) const
 {
     const auto& s = page->Settings();
     for (long long i = 0; i < count; ++i, at += 16)
@@ -348,10 +349,11 @@ int CConvertShp::ConvertPairs(Share& share, unsigned char* at, long long count, 
         double x = LittleDouble(at);
         double y = LittleDouble(at + 8);
         const double x0 = x, y0 = y;
-        double z = 0;
+        // Z is kept as it is unless a side's heights are above a geoid.
+        double h = z != nullptr ? LittleDouble(z + 8 * i) : 0;
         // The records were loaded once before the first block; a share only
         // converts with them.
-        const int result = usable ? ConvertLoadedPoint(*share.context, s.sourceGrid != 0, s.destinationGrid != 0, x, y, z)
+        const int result = usable ? ConvertLoadedPoint(*share.context, s.sourceGrid != 0, s.destinationGrid != 0, x, y, h)
                                   : kConvertRefused;
         if (result == kConvertRefused)
         {
@@ -365,13 +367,27 @@ int CConvertShp::ConvertPairs(Share& share, unsigned char* at, long long count, 
             share.why = where + share.context->engine.Failure();
             return -1;
         }
-        if (!share.outside && area.Outside(share.index, x0, y0))
+        if (!share.outside && pipeline->Area().Outside(share.index, x0, y0))
             share.outside = true;
         PutLittleDouble(at, x);
         PutLittleDouble(at + 8, y);
         box.Add(x, y);
+        if (z != nullptr)
+        {
+            PutLittleDouble(z + 8 * i, h);
+            zRange->Add(h, h);
+        }
     }
     return 0;
+}
+
+unsigned char* CConvertShp::HeightsToConvert(int shapeType, unsigned char* content, long long pointsEnd) const
+{
+    if (!heights || !HasZ(shapeType))
+        return nullptr;
+    // A PointZ holds its Z after X and Y; the other types a Z range, then
+    // the Z values.
+    return shapeType == 11 ? content + 20 : content + pointsEnd + 16;
 }
 
 // content is a whole record content, shape type included, of length bytes.
@@ -380,7 +396,8 @@ int CConvertShp::ConvertContent(Share& share, unsigned char* content, std::size_
     Box& fileBoxOut = share.box;
     const int shapeType = LittleInt32(content);
     const long long size = static_cast<long long>(length);
-    Box box;
+    Box box, zRange;
+    long long pointsEnd = 0;
     switch (shapeType)
     {
     case 0:
@@ -393,7 +410,7 @@ int CConvertShp::ConvertContent(Share& share, unsigned char* content, std::size_
         const long long needed = shapeType == 1 ? 20 : 28;
         if (size < needed)
             return Refuse(share, "the point does not fit the record's content length");
-        if (ConvertPairs(share, content + 4, 1, box) != 0)
+        if (ConvertPairs(share, content + 4, 1, box, HeightsToConvert(shapeType, content, 20), &zRange) != 0)
             return -1;
         fileBoxOut.Add(box);
         return 0;
@@ -410,7 +427,8 @@ int CConvertShp::ConvertContent(Share& share, unsigned char* content, std::size_
             needed += 16 + 8 * points;
         if (points < 0 || needed > size)
             return Refuse(share, "the point count " + std::to_string(points) + " does not fit the record");
-        if (ConvertPairs(share, content + 40, points, box) != 0)
+        pointsEnd = 40 + 16 * points;
+        if (ConvertPairs(share, content + 40, points, box, HeightsToConvert(shapeType, content, pointsEnd), &zRange) != 0)
             return -1;
         break;
     }
@@ -436,7 +454,9 @@ int CConvertShp::ConvertContent(Share& share, unsigned char* content, std::size_
         if (needed > size)
             return Refuse(share, std::to_string(parts) + " parts and " + std::to_string(points) +
                                   " points do not fit the record");
-        if (ConvertPairs(share, content + pointsAt, points, box) != 0)
+        pointsEnd = pointsAt + 16 * points;
+        if (ConvertPairs(share, content + pointsAt, points, box, HeightsToConvert(shapeType, content, pointsEnd),
+                         &zRange) != 0)
             return -1;
         break;
     }
@@ -452,6 +472,12 @@ int CConvertShp::ConvertContent(Share& share, unsigned char* content, std::size_
         PutLittleDouble(content + 20, box.xmax);
         PutLittleDouble(content + 28, box.ymax);
     }
+    // The Z range of converted heights, likewise.
+    if (!zRange.empty)
+    {
+        PutLittleDouble(content + pointsEnd, zRange.xmin);
+        PutLittleDouble(content + pointsEnd + 8, zRange.xmax);
+    }
     fileBoxOut.Add(box);
     return 0;
 }
@@ -462,287 +488,376 @@ int CConvertShp::Refuse(Share& share, const std::string& why)
     return -1;
 }
 
-int CConvertShp::Flush()
+// The records of the main file, read one after another and converted block by
+// block. Bytes the file holds outside its records are copied as they are, so
+// every record stays at the offset the index gives it; such a gap is copied
+// once the records before it are written.
+class CConvertShp::Records final : public CBatchFormat
 {
-    if (pending.empty())
-        return 0;
-    if (!loaded && std::any_of(pending.begin(), pending.end(), [this](const PendingRecord& r) {
-            return LittleInt32(pendingBytes.data() + r.at) != 0;
-        }))
+public:
+    Records(CConvertShp& shp_, long long shxRecords_) : shp(shp_), shxRecords(shxRecords_) {}
+
+    Block Read() override;
+    void Convert(std::size_t share, CConversionContext& context, std::size_t first, std::size_t last) override;
+    bool Write(BatchTally& tally) override;
+    int Percentage() const override { return BatchPercentage(written, shp.inputSize); }
+
+    long long count = 0;
+    long long padding = 0;
+    long long trailing = 0;
+    // Why reading failed, when a block was still to be converted: a failure
+    // of that block comes first in the file.
+    std::string readFailure;
+
+private:
+    // What reading the next record did.
+    enum class Step
     {
-        // The systems are loaded, and checked, on this thread once a run,
-        // before the first block that may hold a vertex; every share's
-        // engine then starts from the same two records.
-        double x = 0, y = 0;
-        usable = ConvertXY(x, y) != kConvertRefused;
-        loaded = true;
-        scheduler->Load(page->Context());
-        area.Load(page->Settings(), shares.size());
+        Added,     // the record waits for its block
+        BlockDone, // the block is to be converted before the input goes on
+        End,
+        Cancelled,
+        Failed,
+    };
+    Step NextRecord();
+    // Finds where record number starts: by the index, or past zero padding.
+    Step FindStart(long long number, long long& start);
+    Step TakeRecord(long long number, long long start);
+    // Copies n bytes from at into the output; the records before them are
+    // written first, so with records waiting it is left for the next block.
+    Step CopyGap(long long at, long long n, bool end);
+    bool Seek(long long at);
+    bool ReadBytes(unsigned char* to, std::size_t n);
+    bool PlausibleHeader(long long at);
+    Block Ending(After after);
+
+    CConvertShp& shp;
+    long long shxRecords;
+    long long position = static_cast<long long>(kHeaderSize);
+    // Where the input stands: a seek empties the stream's buffer, so records
+    // that follow each other are read without one.
+    long long inputAt = static_cast<long long>(kHeaderSize);
+    long long written = 0; // the offset of the last record written
+    // A gap, and the record after it, left for after the block.
+    bool gapDue = false, endAfterGap = false;
+    long long gapAt = 0, gapLength = 0, resumeStart = 0;
+    unsigned char entry[8] = {};
+    std::vector<unsigned char> gap;
+};
+
+bool CConvertShp::Records::Seek(long long at)
+{
+    if (at == inputAt)
+        return true;
+    if (fseeko(shp.input, at, SEEK_SET) != 0)
+        return false;
+    inputAt = at;
+    return true;
+}
+
+bool CConvertShp::Records::ReadBytes(unsigned char* to, std::size_t n)
+{
+    const std::size_t got = std::fread(to, 1, n, shp.input);
+    inputAt += static_cast<long long>(got);
+    return got == n;
+}
+
+bool CConvertShp::Records::PlausibleHeader(long long at)
+{
+    unsigned char h[12];
+    if (at + 12 > shp.inputSize || !Seek(at) || !ReadBytes(h, sizeof h))
+        return false;
+    const long long length = 2LL * BigInt32(h + 4);
+    return BigInt32(h) > 0 && length >= 4 && length <= shp.inputSize - at - 8 && KnownShapeType(LittleInt32(h + 8));
+}
+
+CBatchFormat::Block CConvertShp::Records::Ending(After after)
+{
+    if (after == After::Failed && !shp.pending.empty())
+    {
+        // The records waiting for their block are converted first: a failure
+        // among them is the first in file order.
+        readFailure = shp.failure;
+        shp.failure.clear();
     }
-    for (std::size_t s = 0; s < shares.size(); ++s)
-        shares[s] = Share{&scheduler->Context(s), Box{}, std::string(), 0, s, false};
-    outsideFlags.assign(pending.size(), 0);
-    scheduler->Run(pending.size(), kRecordsAShare, [this](std::size_t s, std::size_t first, std::size_t last) {
-        // The engine's texts are written with "." whatever the locale.
-        CNumericLocale numbers;
-        Share& share = shares[s];
-        // A share stops at its first failure: a later record cannot be
-        // the first one that failed.
-        if (!share.why.empty())
-            return;
-        for (std::size_t i = first; i < last; ++i)
+    if (after == After::Cancelled)
+        shp.pending.clear();
+    return Block{shp.pending.size(), after};
+}
+
+CBatchFormat::Block CConvertShp::Records::Read()
+{
+    shp.pending.clear();
+    shp.pendingBytes.clear();
+    shp.pendingVertices = 0;
+    Step step = Step::Added;
+    if (gapDue)
+    {
+        // The gap left for after the last block, and the record after it.
+        gapDue = false;
+        step = CopyGap(gapAt, gapLength, endAfterGap);
+        if (step == Step::Added)
+            step = TakeRecord(count + 1, resumeStart);
+    }
+    for (;; step = Step::Added)
+    {
+        if (step == Step::Added)
+            step = NextRecord();
+        if (step == Step::Added)
+            continue;
+        After after = After::More;
+        if (step == Step::End)
+            after = After::End;
+        else if (step == Step::Cancelled)
+            after = After::Cancelled;
+        else if (step == Step::Failed)
+            after = After::Failed;
+        const bool vertices = std::any_of(shp.pending.begin(), shp.pending.end(), [this](const PendingRecord& r) {
+            return LittleInt32(shp.pendingBytes.data() + r.at) != 0;
+        });
+        // The systems are loaded, and checked, once a run, before the first
+        // block that may hold a vertex.
+        if (after != After::Cancelled && vertices && !shp.pipeline->Loaded())
+            shp.usable = shp.pipeline->LoadSystems();
+        for (std::size_t s = 0; s < shp.shares.size(); ++s)
+            shp.shares[s] = Share{nullptr, Box{}, std::string(), 0, s, false};
+        shp.outsideFlags.assign(shp.pending.size(), 0);
+        return Ending(after);
+    }
+}
+
+CConvertShp::Records::Step CConvertShp::Records::CopyGap(long long at, long long n, bool end)
+{
+    if (!shp.pending.empty())
+    {
+        gapDue = true;
+        gapAt = at;
+        gapLength = n;
+        endAfterGap = end;
+        return Step::BlockDone;
+    }
+    if (!Seek(at))
+        return shp.Fail(FileName(shp.source) + ": cannot be read"), Step::Failed;
+    gap.resize(static_cast<std::size_t>(std::min<long long>(n, kCopyBlock)));
+    while (n > 0)
+    {
+        const std::size_t chunk = static_cast<std::size_t>(std::min<long long>(n, kCopyBlock));
+        if (!ReadBytes(gap.data(), chunk))
+            return shp.Fail(FileName(shp.source) + ": cannot be read"), Step::Failed;
+        if (std::fwrite(gap.data(), 1, chunk, shp.output) != chunk)
+            return shp.Fail("\"" + shp.destination + "\" could not be written completely"), Step::Failed;
+        n -= static_cast<long long>(chunk);
+    }
+    return end ? Step::End : Step::Added;
+}
+
+CConvertShp::Records::Step CConvertShp::Records::NextRecord()
+{
+    if (shp.page->Running() != 1)
+        return Step::Cancelled;
+    const long long number = count + 1;
+    if (shxRecords >= 0 && count == shxRecords)
+    {
+        // The index names every record: what follows is not part of any.
+        trailing = shp.inputSize - position;
+        return CopyGap(position, trailing, true);
+    }
+    if (position == shp.inputSize)
+    {
+        if (shxRecords >= 0 && count < shxRecords)
+            return shp.Fail(FileName(shp.source) + ": the index lists " + std::to_string(shxRecords) +
+                            " records, the main file ends after " + std::to_string(count)),
+                   Step::Failed;
+        return Step::End;
+    }
+    long long start = position;
+    const Step found = FindStart(number, start);
+    if (found != Step::Added)
+        return found;
+    if (start > position)
+    {
+        padding += start - position;
+        resumeStart = start;
+        const Step copied = CopyGap(position, start - position, false);
+        if (copied != Step::Added)
+            return copied;
+    }
+    return TakeRecord(number, start);
+}
+
+CConvertShp::Records::Step CConvertShp::Records::FindStart(long long number, long long& start)
+{
+    if (shxRecords >= 0)
+    {
+        // The index's entries are read in order, one a record.
+        if (std::fread(entry, 1, sizeof entry, shp.indexInput) != sizeof entry)
+            return shp.Fail(FileName(*shp.sourceIndex) + ": cannot be read"), Step::Failed;
+        start = 2LL * BigInt32(entry);
+        if (start < position || start > shp.inputSize - 8)
+            return shp.FailRecord(number, position,
+                                  "the index gives it the offset " + std::to_string(start) +
+                                      ", which is not after the previous record and within the main file"),
+                   Step::Failed;
+        return Step::Added;
+    }
+    unsigned char head[4] = {1, 1, 1, 1};
+    const long long left = shp.inputSize - position;
+    if (left >= 4 && !(Seek(position) && ReadBytes(head, 4)))
+        return shp.Fail(FileName(shp.source) + ": cannot be read"), Step::Failed;
+    if (left >= 4 && BigInt32(head) != 0)
+        return Step::Added;
+    // Zero padding, or the end of the file: record numbers start at 1, so a
+    // record never begins with four zero bytes.
+    long long q = position;
+    int c = 0;
+    if (!Seek(position))
+        return shp.Fail(FileName(shp.source) + ": cannot be read"), Step::Failed;
+    while (q < shp.inputSize && (c = std::fgetc(shp.input)) == 0)
+        ++q;
+    inputAt = q < shp.inputSize ? q + 1 : q;
+    if (q == shp.inputSize)
+    {
+        trailing = shp.inputSize - position;
+        return CopyGap(position, trailing, true);
+    }
+    if (c == EOF)
+        return shp.Fail(FileName(shp.source) + ": cannot be read"), Step::Failed;
+    // The record starts on a 16-bit word at most three bytes before its
+    // first non-zero byte.
+    start = -1;
+    for (long long r = std::max(position, q - 3); r <= q && start < 0; ++r)
+        if ((r - position) % 2 == 0 && PlausibleHeader(r))
+            start = r;
+    if (start < 0)
+        return shp.FailRecord(number, position, "the bytes after the zero padding are no record header"), Step::Failed;
+    return Step::Added;
+}
+
+CConvertShp::Records::Step CConvertShp::Records::TakeRecord(long long number, long long start)
+{
+    position = start;
+    if (!Seek(position))
+        return shp.Fail(FileName(shp.source) + ": cannot be read"), Step::Failed;
+    unsigned char head[8];
+    if (shp.inputSize - position < 8)
+        return shp.FailRecord(number, position, "the record header is cut off by the end of the file"), Step::Failed;
+    if (!ReadBytes(head, sizeof head))
+        return shp.Fail(FileName(shp.source) + ": cannot be read"), Step::Failed;
+    const long long words = BigInt32(head + 4);
+    const long long length = 2 * words;
+    // The content holds at least its shape type and lies within the file.
+    if (length < 4 || length > shp.inputSize - position - 8)
+        return shp.FailRecord(number, position,
+                              "the content length of " + std::to_string(words) +
+                                  " words does not hold a shape type or runs past the end of the file"),
+               Step::Failed;
+    if (shxRecords >= 0 && BigInt32(entry + 4) != words)
+        return shp.FailRecord(number, position,
+                              "its content length of " + std::to_string(words) + " words differs from the index's " +
+                                  std::to_string(BigInt32(entry + 4))),
+               Step::Failed;
+    // The record waits, with its header, for its block.
+    const std::size_t at = shp.pendingBytes.size() + sizeof head;
+    shp.pendingBytes.resize(at + static_cast<std::size_t>(length));
+    std::memcpy(shp.pendingBytes.data() + at - sizeof head, head, sizeof head);
+    if (!ReadBytes(shp.pendingBytes.data() + at, static_cast<std::size_t>(length)))
+        return shp.Fail(FileName(shp.source) + ": cannot be read"), Step::Failed;
+    shp.pending.push_back(PendingRecord{number, position, at, static_cast<std::size_t>(length)});
+    shp.pendingVertices += static_cast<std::size_t>(length) / 16 + 1;
+    unsigned char indexEntry[8];
+    PutBigInt32(indexEntry, static_cast<std::int32_t>(position / 2));
+    PutBigInt32(indexEntry + 4, static_cast<std::int32_t>(words));
+    if (std::fwrite(indexEntry, 1, sizeof indexEntry, shp.indexOutput) != sizeof indexEntry)
+        return shp.Fail("the index file of \"" + shp.destination + "\" could not be written completely"), Step::Failed;
+    position += 8 + length;
+    ++count;
+    const bool full = shp.pendingVertices >= shp.pipeline->BlockItems() || shp.pendingBytes.size() >= kBlockBytes;
+    return full ? Step::BlockDone : Step::Added;
+}
+
+void CConvertShp::Records::Convert(std::size_t s, CConversionContext& context, std::size_t first, std::size_t last)
+{
+    // The engine's texts are written with "." whatever the locale.
+    CNumericLocale numbers;
+    Share& share = shp.shares[s];
+    share.context = &context;
+    // A share stops at its first failure: a later record cannot be the first
+    // one that failed.
+    if (!share.why.empty())
+        return;
+    for (std::size_t i = first; i < last; ++i)
+    {
+        if (shp.ConvertContent(share, shp.pendingBytes.data() + shp.pending[i].at, shp.pending[i].length) != 0)
         {
-            if (ConvertContent(share, pendingBytes.data() + pending[i].at, pending[i].length) != 0)
-            {
-                share.failed = i;
-                return;
-            }
-            outsideFlags[i] = share.outside ? 1 : 0;
-            share.outside = false;
+            share.failed = i;
+            return;
         }
-    });
+        shp.outsideFlags[i] = share.outside ? 1 : 0;
+        share.outside = false;
+    }
+}
+
+bool CConvertShp::Records::Write(BatchTally& tally)
+{
     // Each share takes its records in increasing order and stops at its
     // first failure, and every record before that one was given to some
     // share: the earliest failure of any share is the first in the file.
     const Share* first = nullptr;
-    for (const Share& share : shares)
+    for (const Share& share : shp.shares)
         if (!share.why.empty() && (first == nullptr || share.failed < first->failed))
             first = &share;
     if (first != nullptr)
     {
-        const PendingRecord failed = pending[first->failed];
-        pending.clear();
-        return FailRecord(failed.number, failed.offset, first->why);
+        const PendingRecord failed = shp.pending[first->failed];
+        shp.failure.clear();
+        return shp.FailRecord(failed.number, failed.offset, first->why) == 0;
     }
-    for (const Share& share : shares)
-        fileBox.Add(share.box);
-    for (std::size_t i = 0; i < pending.size(); ++i)
-        if (outsideFlags[i] != 0)
-            outside.Add(pending[i].number);
-    if (std::fwrite(pendingBytes.data(), 1, pendingBytes.size(), output) != pendingBytes.size())
+    for (const Share& share : shp.shares)
+        shp.fileBox.Add(share.box);
+    for (std::size_t i = 0; i < shp.pending.size(); ++i)
     {
-        pending.clear();
-        return Fail("\"" + destination + "\" could not be written completely");
+        tally.Convert();
+        if (shp.outsideFlags[i] != 0)
+            tally.outside.Add(shp.pending[i].number);
     }
-    const int percentage = BatchPercentage(pending.back().offset, inputSize);
-    if (percentage != lastPercentage)
+    if (std::fwrite(shp.pendingBytes.data(), 1, shp.pendingBytes.size(), shp.output) != shp.pendingBytes.size())
     {
-        page->SendProgress(percentage);
-        lastPercentage = percentage;
+        shp.failure.clear();
+        return shp.Fail("\"" + shp.destination + "\" could not be written completely") == 0;
     }
-    pending.clear();
-    pendingBytes.clear();
-    pendingVertices = 0;
-    return 0;
+    written = shp.pending.back().offset;
+    return true;
 }
 
 int CConvertShp::ConvertRecords(long long inputSize_, long long shxRecords)
 {
     page->Send(BATCH_STATUS, "Converting ESRI shapefile, please wait...");
     inputSize = inputSize_;
-    lastPercentage = 0;
     fileBox = Box{};
-    scheduler = std::make_unique<CBlockScheduler>(kBlockVertices);
-    shares.assign(scheduler->Threads(), Share{});
-    long long position = static_cast<long long>(kHeaderSize);
-    long long padding = 0;
-    long long trailing = 0;
-    long long count = 0;
-    bool cancelled = false;
-    std::vector<unsigned char> gap;
-    // Where the input stands: a seek empties the stream's buffer, so records
-    // that follow each other are read without one.
-    long long inputAt = position;
-    auto seek = [&](long long at) {
-        if (at == inputAt)
-            return true;
-        if (fseeko(input, at, SEEK_SET) != 0)
-            return false;
-        inputAt = at;
-        return true;
-    };
-    auto read = [&](unsigned char* to, std::size_t n) {
-        const std::size_t got = std::fread(to, 1, n, input);
-        inputAt += static_cast<long long>(got);
-        return got == n;
-    };
-
-    // Bytes the main file holds outside its records are copied as they are,
-    // so every record stays at the offset the index gives it.
-    auto copyBytes = [&](long long n) -> int {
-        // The records before the gap are written first.
-        if (Flush() != 0)
-            return -1;
-        gap.resize(static_cast<std::size_t>(std::min<long long>(n, kCopyBlock)));
-        while (n > 0)
-        {
-            const std::size_t chunk = static_cast<std::size_t>(std::min<long long>(n, kCopyBlock));
-            if (!read(gap.data(), chunk))
-                return Fail(FileName(source) + ": cannot be read");
-            if (std::fwrite(gap.data(), 1, chunk, output) != chunk)
-                return Fail("\"" + destination + "\" could not be written completely");
-            n -= static_cast<long long>(chunk);
-        }
-        return 0;
-    };
-    auto readAt = [&](long long at, unsigned char* to, std::size_t n) {
-        return seek(at) && read(to, n);
-    };
-    auto plausibleHeader = [&](long long at) {
-        unsigned char h[12];
-        if (at + 12 > inputSize || !readAt(at, h, sizeof h))
-            return false;
-        const long long length = 2LL * BigInt32(h + 4);
-        return BigInt32(h) > 0 && length >= 4 && length <= inputSize - at - 8 && KnownShapeType(LittleInt32(h + 8));
-    };
-
-    auto records = [&]() -> int {
-    for (;;)
+    pipeline = std::make_unique<CBatchPipeline>(*page, kBlockVertices, true);
+    heights = page->Settings().sourceGeoid != 0 || page->Settings().destinationGeoid != 0;
+    shares.assign(pipeline->Threads(), Share{});
+    Records records(*this, shxRecords);
+    const CBatchFormat::After end = pipeline->Run(records, kRecordsAShare);
+    if (end == CBatchFormat::After::Failed)
     {
-        if (page->Running() != 1)
-        {
-            cancelled = true;
-            return 0;
-        }
-        const long long number = count + 1;
-        if (shxRecords >= 0 && count == shxRecords)
-        {
-            // The index names every record: what follows is not part of any.
-            trailing = inputSize - position;
-            if (copyBytes(trailing) != 0)
-                return -1;
-            break;
-        }
-        if (position == inputSize)
-        {
-            if (shxRecords >= 0 && count < shxRecords)
-                return Fail(FileName(source) + ": the index lists " + std::to_string(shxRecords) +
-                            " records, the main file ends after " + std::to_string(count));
-            break;
-        }
-        long long start = position;
-        // The index's entries are read in order, one a record.
-        unsigned char entry[8];
-        if (shxRecords >= 0)
-        {
-            if (std::fread(entry, 1, sizeof entry, indexInput) != sizeof entry)
-                return Fail(FileName(*sourceIndex) + ": cannot be read");
-            start = 2LL * BigInt32(entry);
-            if (start < position || start > inputSize - 8)
-                return FailRecord(number, position,
-                                  "the index gives it the offset " + std::to_string(start) +
-                                      ", which is not after the previous record and within the main file");
-        }
-        else
-        {
-            unsigned char head[4] = {1, 1, 1, 1};
-            const long long left = inputSize - position;
-            if (left >= 4 && !readAt(position, head, 4))
-                return Fail(FileName(source) + ": cannot be read");
-            if (left < 4 || BigInt32(head) == 0)
-            {
-                // Zero padding, or the end of the file: record numbers start
-                // at 1, so a record never begins with four zero bytes.
-                long long q = position;
-                int c = 0;
-                if (!seek(position))
-                    return Fail(FileName(source) + ": cannot be read");
-                while (q < inputSize && (c = std::fgetc(input)) == 0)
-                    ++q;
-                inputAt = q < inputSize ? q + 1 : q;
-                if (q == inputSize)
-                {
-                    trailing = inputSize - position;
-                    if (!seek(position) || copyBytes(trailing) != 0)
-                        return -1;
-                    break;
-                }
-                if (c == EOF)
-                    return Fail(FileName(source) + ": cannot be read");
-                // The record starts on a 16-bit word at most three bytes
-                // before its first non-zero byte.
-                start = -1;
-                for (long long r = std::max(position, q - 3); r <= q && start < 0; ++r)
-                    if ((r - position) % 2 == 0 && plausibleHeader(r))
-                        start = r;
-                if (start < 0)
-                    return FailRecord(number, position, "the bytes after the zero padding are no record header");
-            }
-        }
-        if (start > position)
-        {
-            padding += start - position;
-            if (!seek(position) || copyBytes(start - position) != 0)
-                return -1;
-        }
-        position = start;
-        if (!seek(position))
-            return Fail(FileName(source) + ": cannot be read");
-
-        unsigned char head[8];
-        if (inputSize - position < 8)
-            return FailRecord(number, position, "the record header is cut off by the end of the file");
-        if (!read(head, sizeof head))
-            return Fail(FileName(source) + ": cannot be read");
-        const long long words = BigInt32(head + 4);
-        const long long length = 2 * words;
-        // The content holds at least its shape type and lies within the file.
-        if (length < 4 || length > inputSize - position - 8)
-            return FailRecord(number, position,
-                              "the content length of " + std::to_string(words) +
-                                  " words does not hold a shape type or runs past the end of the file");
-        if (shxRecords >= 0)
-        {
-            if (BigInt32(entry + 4) != words)
-                return FailRecord(number, position,
-                                  "its content length of " + std::to_string(words) +
-                                      " words differs from the index's " + std::to_string(BigInt32(entry + 4)));
-        }
-        // The record waits, with its header, for its block.
-        const std::size_t at = pendingBytes.size() + sizeof head;
-        pendingBytes.resize(at + static_cast<std::size_t>(length));
-        std::memcpy(pendingBytes.data() + at - sizeof head, head, sizeof head);
-        if (!read(pendingBytes.data() + at, static_cast<std::size_t>(length)))
-            return Fail(FileName(source) + ": cannot be read");
-        pending.push_back(PendingRecord{number, position, at, static_cast<std::size_t>(length)});
-        pendingVertices += static_cast<std::size_t>(length) / 16 + 1;
-        if ((pendingVertices >= scheduler->BlockItems() || pendingBytes.size() >= kBlockBytes) && Flush() != 0)
-            return -1;
-        unsigned char indexEntry[8];
-        PutBigInt32(indexEntry, static_cast<std::int32_t>(position / 2));
-        PutBigInt32(indexEntry + 4, static_cast<std::int32_t>(words));
-        if (std::fwrite(indexEntry, 1, sizeof indexEntry, indexOutput) != sizeof indexEntry)
-            return Fail("the index file of \"" + destination + "\" could not be written completely");
-        position += 8 + length;
-        ++count;
-    }
-    return 0;
-    };
-    if (records() != 0)
-    {
-        // A record read later may be found broken before the records
-        // waiting for their block are converted; the first failure in file
-        // order is the one reported.
-        if (!pending.empty())
-        {
-            const std::string later = failure;
-            failure.clear();
-            if (Flush() != 0)
-                return -1;
-            failure = later;
-        }
+        if (failure.empty())
+            failure = records.readFailure;
         return -1;
     }
-    if (cancelled)
+    if (end == CBatchFormat::After::Cancelled)
         return 0;
-    if (Flush() != 0)
-        return -1;
-    if (padding > 0)
-        warnings.push_back(FileName(source) + ": " + Bytes(padding) +
+    if (records.padding > 0)
+        warnings.push_back(FileName(source) + ": " + Bytes(records.padding) +
                            " of padding between records, copied unchanged");
-    if (trailing > 0)
-        warnings.push_back(FileName(source) + ": " + Bytes(trailing) + " after the last record, copied unchanged");
+    if (records.trailing > 0)
+        warnings.push_back(FileName(source) + ": " + Bytes(records.trailing) +
+                           " after the last record, copied unchanged");
+    return WriteHeaders(records.count);
+}
 
+int CConvertShp::WriteHeaders(long long count)
+{
     // Both headers get the box of the converted vertices; a file without any
     // keeps an empty box of zeros, as shapefile writers leave it.
     unsigned char header[kHeaderSize];
@@ -761,6 +876,11 @@ int CConvertShp::ConvertRecords(long long inputSize_, long long shxRecords)
         return Fail("the index file of \"" + destination + "\" could not be written completely");
     mainDone = true;
     return 0;
+}
+
+std::vector<std::string> CConvertShp::Summary() const
+{
+    return pipeline ? pipeline->Summary("record", false) : std::vector<std::string>();
 }
 
 int CConvertShp::ConvertMainFile()
@@ -908,7 +1028,7 @@ void ConvertShapefile(CBatchRunControl& run, const ShapefileWktSource& wktSource
     bool failed = false;
     std::string failure;
     std::vector<std::string> warnings;
-    std::string outside;
+    std::vector<std::string> summary;
     {
         CConvertShp shp(run);
         run.SignalStarted();
@@ -928,7 +1048,7 @@ void ConvertShapefile(CBatchRunControl& run, const ShapefileWktSource& wktSource
             failed = shp.Commit() < 0;
         failure = shp.Failure();
         warnings.insert(warnings.begin(), shp.Warnings().begin(), shp.Warnings().end());
-        outside = shp.OutsideText();
+        summary = shp.Summary();
     }
     // Why a run failed, and what a completed one met on its way, go out as
     // status texts before the end notification.
@@ -941,8 +1061,8 @@ void ConvertShapefile(CBatchRunControl& run, const ShapefileWktSource& wktSource
     {
         for (const auto& w : warnings)
             run.Send(BATCH_STATUS, "Warning: " + w);
-        if (!outside.empty())
-            run.Send(BATCH_STATUS, outside);
+        for (const auto& line : summary)
+            run.Send(BATCH_STATUS, line);
         run.Post(BATCH_COMPLETED, kBatchCompletedText);
     }
     else

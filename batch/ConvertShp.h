@@ -8,8 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "AreaCheck.h"
-#include "BlockScheduler.h"
+#include "BatchPipeline.h"
 
 class CBatchRunControl;
 
@@ -61,9 +60,9 @@ public:
 
     const std::string& Failure() const { return failure; }
     const std::vector<std::string>& Warnings() const { return warnings; }
-    // How many records hold a vertex outside the area of use of their
-    // systems, and the first of them; empty when none does.
-    std::string OutsideText() const { return OutsideSummary(outside, "record", false); }
+    // The summary lines of the records converted: those with a vertex
+    // outside the area of use of their systems, the geoid models of Z.
+    std::vector<std::string> Summary() const;
 
     // A companion's name: the main file's name with its ".shp" extension (of
     // any case) replaced by extension, written in upper case when the main
@@ -100,6 +99,8 @@ private:
         std::size_t index = 0;  // the share's thread, for the area check
         bool outside = false;   // a vertex of the record in hand lies outside
     };
+    // The main file's records as the pipeline's format.
+    class Records;
     // A record read and waiting for its block to be converted: its number,
     // its offset in the main file, and where its content lies in pendingBytes.
     struct PendingRecord
@@ -110,11 +111,17 @@ private:
         std::size_t length = 0;
     };
     int ConvertRecords(long long inputSize, long long shxRecords);
-    // Converts the records read since the last block on every core and
-    // writes them; the first record that fails, in file order, fails the run.
-    int Flush();
+    // Writes the header of the main file and of the index file with the box
+    // of the converted vertices.
+    int WriteHeaders(long long count);
     int ConvertContent(Share& share, unsigned char* content, std::size_t length) const;
-    int ConvertPairs(Share& share, unsigned char* at, long long count, Box& box) const;
+    // Converts count pairs at at; with z, the heights at z too, their range
+    // in zRange.
+    int ConvertPairs(Share& share, unsigned char* at, long long count, Box& box, unsigned char* z = nullptr,
+                     Box* zRange = nullptr) const;
+    // Where the Z values of a record of count points start, when its heights
+    // go through a geoid model; null otherwise.
+    unsigned char* HeightsToConvert(int shapeType, unsigned char* content, long long pointsEnd) const;
     static int Refuse(Share& share, const std::string& why);
     int CopyWhole(const std::string& source, const std::string& destination, const char* what);
 
@@ -137,22 +144,20 @@ private:
     std::FILE* output = nullptr;
     std::FILE* indexOutput = nullptr;
 
-    std::unique_ptr<CBlockScheduler> scheduler;
+    std::unique_ptr<CBatchPipeline> pipeline;
     std::vector<Share> shares;
     std::vector<unsigned char> pendingBytes;
     std::vector<PendingRecord> pending;
     std::size_t pendingVertices = 0;
-    // The coordinate systems were loaded, and could be used.
-    bool loaded = false;
+    // The coordinate systems could be used.
     bool usable = true;
-    // The records with a vertex outside the area of use of their systems:
-    // flagged by record of a block, then counted in the file's order.
-    CBatchAreaCheck area;
+    // Z values go through the run's geoid models.
+    bool heights = false;
+    // The records with a vertex outside the area of use of their systems,
+    // flagged by record of a block.
     std::vector<char> outsideFlags;
-    AreaTally outside;
     Box fileBox;
     long long inputSize = 0;
-    int lastPercentage = 0;
 };
 
 // Where the destination's .prj text comes from: true with the WKT, or false

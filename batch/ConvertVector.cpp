@@ -15,7 +15,7 @@
 #include <unistd.h>
 
 #include "BatchRunControl.h"
-#include "BlockScheduler.h"
+#include "BatchPipeline.h"
 #include "DestinationDescription.h"
 #include "DestinationWkt.h"
 #include "NumericLocale.h"
@@ -148,26 +148,31 @@ std::size_t CountVertices(const OGRGeometry* g)
 }
 
 // The run's engine as OGR's coordinate transformation, so that OGR walks
-// every geometry type to its vertices: x and y through the engine, Z and M as
-// they are. The first vertex that fails is kept with why.
+// every geometry type to its vertices: x and y through the engine, M as it
+// is, Z as it is unless a side's heights are above a geoid. The first vertex
+// that fails is kept with why; a vertex outside the area of use of the
+// systems is flagged.
 class CEngineTransform final : public OGRCoordinateTransformation
 {
 public:
-    CEngineTransform(CConversionContext& context_, bool gridSource_, bool gridDestination_, bool swapIn_)
-        : context(&context_), gridSource(gridSource_), gridDestination(gridDestination_), swapIn(swapIn_)
+    CEngineTransform(CConversionContext& context_, bool gridSource_, bool gridDestination_, bool swapIn_,
+                     bool heights_, const CBatchAreaCheck& area_, std::size_t share_)
+        : context(&context_), gridSource(gridSource_), gridDestination(gridDestination_), swapIn(swapIn_),
+          heights(heights_), area(&area_), share(share_)
     {
     }
     OGRSpatialReference* GetSourceCS() override { return nullptr; }
     OGRSpatialReference* GetTargetCS() override { return nullptr; }
-    int Transform(int count, double* x, double* y, double*, double*, int* success) override
+    int Transform(int count, double* x, double* y, double* z, double*, int* success) override
     {
         bool all = true;
+        const bool withZ = heights && z != nullptr;
         for (int i = 0; i < count; ++i)
         {
             double a = swapIn ? y[i] : x[i];
             double b = swapIn ? x[i] : y[i];
             const double a0 = a, b0 = b;
-            double h = 0;
+            double h = withZ ? z[i] : 0;
             const bool done = why.empty() &&
                               ConvertLoadedPoint(*context, gridSource, gridDestination, a, b, h) == kConvertDone;
             if (success != nullptr)
@@ -183,8 +188,12 @@ public:
                 all = false;
                 continue;
             }
+            if (!outside && area->Outside(share, a0, b0))
+                outside = true;
             x[i] = a;
             y[i] = b;
+            if (withZ)
+                z[i] = h;
         }
         return all ? TRUE : FALSE;
     }
@@ -192,10 +201,13 @@ public:
     OGRCoordinateTransformation* GetInverse() const override { return nullptr; }
 
     std::string why;
+    bool outside = false; // a vertex of the feature in hand lies outside
 
 private:
     CConversionContext* context;
-    bool gridSource, gridDestination, swapIn;
+    bool gridSource, gridDestination, swapIn, heights;
+    const CBatchAreaCheck* area;
+    std::size_t share;
 };
 
 class CConvertVector
@@ -214,8 +226,13 @@ public:
     int Commit();
     const std::string& Failure() const { return failure; }
     const std::vector<std::string>& Warnings() const { return warnings; }
+    std::vector<std::string> Summary() const
+    {
+        return pipeline ? pipeline->Summary("feature", false) : std::vector<std::string>();
+    }
 
 private:
+    class Features;
     // One thread's part of a block: its engine as a transformation, and the
     // first feature it could not convert.
     struct Share
@@ -232,8 +249,6 @@ private:
     int CreateLayer(OGRLayer* in, OGRLayer*& out, std::vector<int>& fieldMap);
     int CreateFields(OGRLayer* in, OGRLayer* out, std::vector<int>& fieldMap);
     int ConvertLayer(OGRLayer* in);
-    int ConvertFeatures(OGRLayer* in, OGRLayer* out, const std::vector<int>& fieldMap);
-    int Flush(OGRLayer* in, OGRLayer* out, const std::vector<int>& fieldMap);
     bool ConvertFeature(Share& share, OGRFeature& feature) const;
     int LoadSystems(OGRLayer* in);
 
@@ -256,17 +271,15 @@ private:
     bool layerFid = false; // and the layer being written has them
     bool committed = false;
 
-    std::unique_ptr<CBlockScheduler> scheduler;
+    std::unique_ptr<CBatchPipeline> pipeline;
     std::vector<Share> shares;
     std::vector<OGRFeatureUniquePtr> pending;
+    std::vector<char> outsideFlags;
     std::size_t pendingVertices = 0;
-    bool loaded = false;
-    bool usable = true;
     bool swapIn = false;
     bool curvesKept = false;
     long long total = 0;
     long long done = 0;
-    int lastPercentage = 0;
 };
 
 CConvertVector::~CConvertVector()
@@ -386,7 +399,7 @@ int CConvertVector::ConvertLayers()
             layers.push_back(layer);
     for (OGRLayer* layer : layers)
         total += std::max<GIntBig>(0, layer->GetFeatureCount(TRUE));
-    scheduler = std::make_unique<CBlockScheduler>(kBlockVertices);
+    pipeline = std::make_unique<CBatchPipeline>(run, kBlockVertices, true);
     for (OGRLayer* layer : layers)
     {
         if (ConvertLayer(layer) != 0)
@@ -474,26 +487,131 @@ int CConvertVector::LoadSystems(OGRLayer* in)
     const auto& s = run.Settings();
     // The records are loaded, and checked, on this thread once a run; every
     // share's engine then starts from the same two records.
-    if (!loaded)
-    {
-        double x = 0, y = 0, z = 0;
-        usable = ConvertCoordinate(run.Context(), run.Loader(), true, x, y, z, s.sourceDatum, s.sourceGrid,
-                                   s.destinationDatum, s.destinationGrid) != kConvertRefused;
-        loaded = true;
-        if (!usable)
-            return Fail("the coordinate systems cannot be used");
-        scheduler->Load(run.Context());
-    }
+    if (!pipeline->Loaded() && !pipeline->LoadSystems())
+        return Fail("the coordinate systems cannot be used");
     swapIn = NorthFirst(in->GetSpatialRef());
+    const bool heights = s.sourceGeoid != 0 || s.destinationGeoid != 0;
     shares.clear();
-    for (std::size_t i = 0; i < scheduler->Threads(); ++i)
+    for (std::size_t i = 0; i < pipeline->Threads(); ++i)
     {
         Share share;
-        share.transform = std::make_unique<CEngineTransform>(scheduler->Context(i), s.sourceGrid != 0,
-                                                             s.destinationGrid != 0, swapIn);
+        share.transform = std::make_unique<CEngineTransform>(pipeline->Context(i), s.sourceGrid != 0,
+                                                             s.destinationGrid != 0, swapIn, heights,
+                                                             pipeline->Area(), i);
         shares.push_back(std::move(share));
     }
     return 0;
+}
+
+// The features of one layer as the pipeline's format: read in blocks,
+// converted on every core and written in the layer's order.
+class CConvertVector::Features final : public CBatchFormat
+{
+public:
+    Features(CConvertVector& vector_, OGRLayer* in_, OGRLayer* out_, const std::vector<int>& fieldMap_)
+        : vector(vector_), in(in_), out(out_), fieldMap(fieldMap_)
+    {
+    }
+    Block Read() override;
+    void Convert(std::size_t share, CConversionContext& context, std::size_t first, std::size_t last) override;
+    bool Write(BatchTally& tally) override;
+    int Percentage() const override { return BatchPercentage(vector.done, vector.total); }
+
+private:
+    std::string Where(const OGRFeature& feature) const
+    {
+        return "layer \"" + std::string(in->GetName()) + "\", feature " + std::to_string(feature.GetFID());
+    }
+    CConvertVector& vector;
+    OGRLayer* in;
+    OGRLayer* out;
+    const std::vector<int>& fieldMap;
+};
+
+CBatchFormat::Block CConvertVector::Features::Read()
+{
+    auto& pending = vector.pending;
+    pending.clear();
+    vector.pendingVertices = 0;
+    for (Share& share : vector.shares)
+        share.why.clear(), share.failed = 0, share.transform->why.clear();
+    for (;;)
+    {
+        if (vector.run.Running() != 1)
+        {
+            pending.clear();
+            return Block{0, After::Cancelled};
+        }
+        OGRFeatureUniquePtr feature(in->GetNextFeature());
+        if (!feature)
+            break;
+        for (int g = 0; g < feature->GetGeomFieldCount(); ++g)
+            vector.pendingVertices += CountVertices(feature->GetGeomFieldRef(g));
+        pending.push_back(std::move(feature));
+        if (pending.size() >= kBlockFeatures || vector.pendingVertices >= vector.pipeline->BlockItems())
+        {
+            vector.outsideFlags.assign(pending.size(), 0);
+            return Block{pending.size(), After::More};
+        }
+    }
+    const std::string readFailure = vector.errors.Take("");
+    if (!readFailure.empty())
+    {
+        pending.clear();
+        vector.Fail("layer \"" + std::string(in->GetName()) + "\" cannot be read: " + readFailure);
+        return Block{0, After::Failed};
+    }
+    vector.outsideFlags.assign(pending.size(), 0);
+    return Block{pending.size(), After::End};
+}
+
+void CConvertVector::Features::Convert(std::size_t s, CConversionContext&, std::size_t first, std::size_t last)
+{
+    const CNumericLocale numbers;
+    CPLPushErrorHandler(CPLQuietErrorHandler);
+    Share& share = vector.shares[s];
+    for (std::size_t i = first; i < last && share.why.empty(); ++i)
+    {
+        share.transform->outside = false;
+        if (!vector.ConvertFeature(share, *vector.pending[i]))
+            share.failed = i;
+        vector.outsideFlags[i] = share.transform->outside ? 1 : 0;
+    }
+    CPLPopErrorHandler();
+}
+
+bool CConvertVector::Features::Write(BatchTally& tally)
+{
+    auto& pending = vector.pending;
+    // Each share takes its features in increasing order and stops at its first
+    // failure: the earliest failure of any share is the first in the layer.
+    const Share* first = nullptr;
+    for (const Share& share : vector.shares)
+        if (!share.why.empty() && (first == nullptr || share.failed < first->failed))
+            first = &share;
+    if (first != nullptr)
+        return vector.Fail(Where(*pending[first->failed]) + ": " + first->why) == 0;
+    OGRFeature converted(out->GetLayerDefn());
+    for (std::size_t i = 0; i < pending.size(); ++i)
+    {
+        OGRFeature& feature = *pending[i];
+        converted.Reset();
+        for (int g = 0; g < feature.GetGeomFieldCount(); ++g)
+            converted.SetGeomFieldDirectly(g, feature.StealGeometry(g));
+        converted.SetStyleString(feature.GetStyleString());
+        if (converted.SetFieldsFrom(&feature, fieldMap.data(), TRUE) != OGRERR_NONE)
+            return vector.Fail(Where(feature) + ": its attributes cannot be set: " +
+                               vector.errors.Take("the driver refuses them")) == 0;
+        converted.SetFID(vector.layerFid ? feature.GetFID() : OGRNullFID);
+        if (out->CreateFeature(&converted) != OGRERR_NONE)
+            return vector.Fail(Where(feature) + " cannot be written: " + vector.errors.Take("the driver refuses it")) ==
+                   0;
+        tally.Convert();
+        if (vector.outsideFlags[i] != 0)
+            tally.outside.Add(feature.GetFID());
+    }
+    vector.done += static_cast<long long>(pending.size());
+    return true;
 }
 
 int CConvertVector::ConvertLayer(OGRLayer* in)
@@ -505,38 +623,22 @@ int CConvertVector::ConvertLayer(OGRLayer* in)
     // A database format (GeoPackage) writes a layer in one transaction, not
     // one a feature; a format without transactions writes as it goes.
     const bool transaction = output->StartTransaction(FALSE) == OGRERR_NONE;
-    if (ConvertFeatures(in, out, fieldMap) != 0)
+    in->ResetReading();
+    Features features(*this, in, out, fieldMap);
+    const CBatchFormat::After end = pipeline->Run(features, kFeaturesAShare);
+    pending.clear();
+    if (end == CBatchFormat::After::Failed)
         return -1;
+    if (end == CBatchFormat::After::Cancelled)
+        return 0;
     if (transaction && output->CommitTransaction() != OGRERR_NONE)
         return Fail("layer \"" + std::string(in->GetName()) + "\" cannot be written: " +
                     errors.Take("the driver failed"));
     return 0;
 }
 
-int CConvertVector::ConvertFeatures(OGRLayer* in, OGRLayer* out, const std::vector<int>& fieldMap)
-{
-    in->ResetReading();
-    for (;;)
-    {
-        if (run.Running() != 1)
-            return 0;
-        OGRFeatureUniquePtr feature(in->GetNextFeature());
-        if (!feature)
-            break;
-        for (int g = 0; g < feature->GetGeomFieldCount(); ++g)
-            pendingVertices += CountVertices(feature->GetGeomFieldRef(g));
-        pending.push_back(std::move(feature));
-        if ((pending.size() >= kBlockFeatures || pendingVertices >= scheduler->BlockItems()) &&
-            Flush(in, out, fieldMap) != 0)
-            return -1;
-    }
-    const std::string readFailure = errors.Take("");
-    if (!readFailure.empty())
-        return Fail("layer \"" + std::string(in->GetName()) + "\" cannot be read: " + readFailure);
-    return Flush(in, out, fieldMap);
-}
-
 bool CConvertVector::ConvertFeature(Share& share, OGRFeature& feature) const
+
 {
     for (int g = 0; g < feature.GetGeomFieldCount(); ++g)
     {
@@ -558,57 +660,6 @@ bool CConvertVector::ConvertFeature(Share& share, OGRFeature& feature) const
         }
     }
     return true;
-}
-
-int CConvertVector::Flush(OGRLayer* in, OGRLayer* out, const std::vector<int>& fieldMap)
-{
-    if (pending.empty())
-        return 0;
-    for (Share& share : shares)
-        share.why.clear(), share.failed = 0, share.transform->why.clear();
-    scheduler->Run(pending.size(), kFeaturesAShare, [this](std::size_t s, std::size_t first, std::size_t last) {
-        const CNumericLocale numbers;
-        CPLPushErrorHandler(CPLQuietErrorHandler);
-        Share& share = shares[s];
-        for (std::size_t i = first; i < last && share.why.empty(); ++i)
-            if (!ConvertFeature(share, *pending[i]))
-                share.failed = i;
-        CPLPopErrorHandler();
-    });
-    // Each share takes its features in increasing order and stops at its first
-    // failure: the earliest failure of any share is the first in the layer.
-    const Share* first = nullptr;
-    for (const Share& share : shares)
-        if (!share.why.empty() && (first == nullptr || share.failed < first->failed))
-            first = &share;
-    if (first != nullptr)
-        return Fail("layer \"" + std::string(in->GetName()) + "\", feature " +
-                    std::to_string(pending[first->failed]->GetFID()) + ": " + first->why);
-    OGRFeature converted(out->GetLayerDefn());
-    for (auto& feature : pending)
-    {
-        converted.Reset();
-        for (int g = 0; g < feature->GetGeomFieldCount(); ++g)
-            converted.SetGeomFieldDirectly(g, feature->StealGeometry(g));
-        converted.SetStyleString(feature->GetStyleString());
-        if (converted.SetFieldsFrom(feature.get(), fieldMap.data(), TRUE) != OGRERR_NONE)
-            return Fail("layer \"" + std::string(in->GetName()) + "\", feature " + std::to_string(feature->GetFID()) +
-                        ": its attributes cannot be set: " + errors.Take("the driver refuses them"));
-        converted.SetFID(layerFid ? feature->GetFID() : OGRNullFID);
-        if (out->CreateFeature(&converted) != OGRERR_NONE)
-            return Fail("layer \"" + std::string(in->GetName()) + "\", feature " + std::to_string(feature->GetFID()) +
-                        " cannot be written: " + errors.Take("the driver refuses it"));
-    }
-    done += static_cast<long long>(pending.size());
-    pending.clear();
-    pendingVertices = 0;
-    const int percentage = BatchPercentage(done, total);
-    if (percentage != lastPercentage)
-    {
-        run.SendProgress(percentage);
-        lastPercentage = percentage;
-    }
-    return 0;
 }
 
 int CConvertVector::Commit()
@@ -772,6 +823,7 @@ void ConvertVector(CBatchRunControl& run, const VectorSystemSource& systemSource
     bool failed = false;
     std::string failure;
     std::vector<std::string> warnings;
+    std::vector<std::string> summary;
     {
         CConvertVector vector(run, systemSource);
         run.SignalStarted();
@@ -780,6 +832,7 @@ void ConvertVector(CBatchRunControl& run, const VectorSystemSource& systemSource
             failed = vector.Commit() < 0;
         failure = vector.Failure();
         warnings = vector.Warnings();
+        summary = vector.Summary();
     }
     if (failed)
     {
@@ -791,6 +844,8 @@ void ConvertVector(CBatchRunControl& run, const VectorSystemSource& systemSource
     {
         for (const auto& w : warnings)
             run.Send(BATCH_STATUS, "Warning: " + w);
+        for (const auto& line : summary)
+            run.Send(BATCH_STATUS, line);
         run.Post(BATCH_COMPLETED, kBatchCompletedText);
     }
     else

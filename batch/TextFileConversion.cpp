@@ -400,7 +400,7 @@ void ConvertLine(const LineLayout& layout, CConversionContext& context, std::str
         // Plain decimal numbers, nearly every field, are read the fast way
         // first; anything else the full way.
         const bool whole = role == 2 || layout.gridSource;
-        bool read = (whole || settings.CoordinateFormat == 0) &&
+        bool read = (whole || settings.CoordinateFormat == COORDINATES_DEGREES) &&
                     ReadPlainDecimal(value, layout.decimalComma, values[role]);
         if (!read)
             read = whole ? ReadWholeNumber(value, layout.decimalComma, values[role])
@@ -527,12 +527,12 @@ std::string ResolveSeparator(const BatchSettings& settings)
 {
     switch (settings.SeparatorChoice)
     {
-    case 0: return settings.resolvedSeparator;
-    case 1: return ",";
-    case 2: return ";";
-    case 3: return "|";
-    case 4: return " ";
-    case 5: return "\t";
+    case SEPARATOR_AUTODETECT: return settings.resolvedSeparator;
+    case SEPARATOR_COMMA: return ",";
+    case SEPARATOR_SEMICOLON: return ";";
+    case SEPARATOR_PIPE: return "|";
+    case SEPARATOR_SPACE: return " ";
+    case SEPARATOR_TAB: return "\t";
     default: return std::string();
     }
 }
@@ -800,7 +800,7 @@ FieldLists FillFieldLists(BatchSettings& settings)
     std::fclose(file);
 
     std::string separator;
-    if (settings.SeparatorChoice == 0)
+    if (settings.SeparatorChoice == SEPARATOR_AUTODETECT)
     {
         const SeparatorGuess guess = DetectSeparator(lines);
         if (guess.state == SeparatorGuess::Found)
@@ -838,7 +838,7 @@ std::vector<std::vector<std::string>> PreviewTextFile(const BatchSettings& setti
     const int columns[3] = {settings.longitudeColumn, settings.latitudeColumn, settings.altitudeColumn};
     const std::size_t shown = settings.altitudeColumn != 0 ? 3 : 2;
     std::vector<TextField> fields;
-    for (std::size_t i = settings.header != 0 ? 1 : 0; i < lines.size() && rows.size() < kPreviewRows; ++i)
+    for (std::size_t i = settings.header == HEADER_FIRST_LINE ? 1 : 0; i < lines.size() && rows.size() < kPreviewRows; ++i)
     {
         SplitLine(lines[i], separator, fields);
         std::vector<std::string> row(shown);
@@ -934,7 +934,7 @@ int DecideFields(CBatchRunControl& run, const std::vector<StoredLine>& ahead, st
         run.Send(BATCH_STATUS, "Text file not converted: the file is " + encoding + "; save it as UTF-8");
         failure = -1;
     }
-    if (failure == 0 && separator.empty() && settings.SeparatorChoice == 0)
+    if (failure == 0 && separator.empty() && settings.SeparatorChoice == SEPARATOR_AUTODETECT)
     {
         std::vector<std::string> sample;
         for (const StoredLine& line : ahead)
@@ -949,7 +949,7 @@ int DecideFields(CBatchRunControl& run, const std::vector<StoredLine>& ahead, st
     lonColumn = settings.longitudeColumn;
     latColumn = settings.latitudeColumn;
     altColumn = settings.altitudeColumn;
-    if (failure == 0 && settings.header != 0 && settings.columnsFromHeader != 0 && !ahead.empty())
+    if (failure == 0 && settings.header == HEADER_FIRST_LINE && settings.columnsFromHeader != 0 && !ahead.empty())
     {
         const HeaderColumns named = ColumnsFromHeader(ahead.front().content, separator);
         if (named.longitude != 0)
@@ -997,7 +997,7 @@ TextStart LookAtStart(std::vector<StoredLine>& ahead, const BatchSettings& setti
     // An earlier run's description stands first, or right after the
     // header; it is dropped, since it names the input's system. Its bytes
     // still count as read, and its number as a line of the input.
-    const std::size_t describedAt = settings.header != 0 ? 1 : 0;
+    const std::size_t describedAt = settings.header == HEADER_FIRST_LINE ? 1 : 0;
     bool& dropped = start.dropped;
     long long& skippedBytes = start.skippedBytes;
     if (ahead.size() > describedAt)
@@ -1311,7 +1311,7 @@ void ConvertTextFile(CBatchRunControl& run, const TextDescriptionSource& describ
     {
         if (start.markFirst)
             std::fwrite(kByteOrderMark.data(), 1, kByteOrderMark.size(), destination);
-        if (settings.header != 0 && next(content, ending))
+        if (settings.header == HEADER_FIRST_LINE && next(content, ending))
         {
             ++lineNumber;
             std::fwrite(content.data(), 1, content.size(), destination);
@@ -1337,7 +1337,7 @@ void ConvertTextFile(CBatchRunControl& run, const TextDescriptionSource& describ
         layout.columns[0] = lonColumn;
         layout.columns[1] = latColumn;
         layout.columns[2] = altColumn;
-        layout.decimalComma = DecimalMark(ahead, markLength, settings.header != 0, separator, layout.columns) == ',';
+        layout.decimalComma = DecimalMark(ahead, markLength, settings.header == HEADER_FIRST_LINE, separator, layout.columns) == ',';
         // The values are replaced in the order they stand on the line.
         layout.used = altColumn != 0 ? 3 : 2;
         std::sort(layout.order.begin(), layout.order.begin() + layout.used,

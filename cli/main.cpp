@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <vector>
+#include <utility>
 
 #include "BatchMessages.h"
 #include "CliBatch.h"
@@ -85,25 +86,32 @@ bool ResolveBoth(const std::string& fromText, const std::string& toText, CCliSys
     return true;
 }
 
-int SeparatorChoice(const std::string& name)
+SeparatorChoices SeparatorChoice(const std::string& name)
 {
-    static const char* const names[] = {"auto", "comma", "semicolon", "pipe", "space", "tab"};
-    for (int i = 0; i < 6; ++i)
-        if (name == names[i])
-            return i;
-    return 0;
+    static const std::pair<const char*, SeparatorChoices> choices[] = {
+        {"auto", SEPARATOR_AUTODETECT}, {"comma", SEPARATOR_COMMA}, {"semicolon", SEPARATOR_SEMICOLON},
+        {"pipe", SEPARATOR_PIPE},       {"space", SEPARATOR_SPACE}, {"tab", SEPARATOR_TAB}};
+    for (const auto& [text, choice] : choices)
+        if (name == text)
+            return choice;
+    return SEPARATOR_AUTODETECT;
 }
 
-int FormatChoice(const std::string& name)
+CoordinateFormats FormatChoice(const std::string& name)
 {
-    static const char* const names[] = {"dd", "dm", "dm-packed", "dms", "dms-packed"};
-    for (int i = 0; i < 5; ++i)
-        if (name == names[i])
-            return i;
-    return 0;
+    static const std::pair<const char*, CoordinateFormats> formats[] = {
+        {"dd", COORDINATES_DEGREES},
+        {"dm", COORDINATES_DEGREES_MINUTES},
+        {"dm-packed", COORDINATES_DEGREES_MINUTES_PACKED},
+        {"dms", COORDINATES_DMS},
+        {"dms-packed", COORDINATES_DMS_PACKED}};
+    for (const auto& [text, format] : formats)
+        if (name == text)
+            return format;
+    return COORDINATES_DEGREES;
 }
 
-int RunBatchCommand(int type, const BatchOptions& o)
+int RunBatchCommand(ConversionTypes type, const BatchOptions& o)
 {
     CCliSystem from;
     CCliSystem to;
@@ -132,7 +140,7 @@ int RunBatchCommand(int type, const BatchOptions& o)
     settings.sourceFile = o.input;
     settings.destinationFile = o.output;
     settings.SeparatorChoice = SeparatorChoice(o.separator);
-    settings.header = o.header ? 1 : 0;
+    settings.header = o.header ? HEADER_FIRST_LINE : HEADER_NONE;
     settings.describe = o.describe ? 1 : 0;
     settings.strict = o.strict ? 1 : 0;
     settings.longitudeColumn = o.xColumn;

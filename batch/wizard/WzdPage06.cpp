@@ -18,8 +18,12 @@ struct SeparatorEntry
     int choice;
 };
 constexpr SeparatorEntry kSeparators[] = {
-    {"Autodetect", 0},          {"Comma Separated", 1}, {"Pipe Separated", 3},
-    {"Semicolon Separated", 2}, {"Space Separated", 4}, {"Tab Separated", 5},
+    {"Autodetect", SEPARATOR_AUTODETECT},
+    {"Comma Separated", SEPARATOR_COMMA},
+    {"Pipe Separated", SEPARATOR_PIPE},
+    {"Semicolon Separated", SEPARATOR_SEMICOLON},
+    {"Space Separated", SEPARATOR_SPACE},
+    {"Tab Separated", SEPARATOR_TAB},
 };
 
 constexpr const char* kFormats[] = {
@@ -92,7 +96,7 @@ void CWzdPage06::OnSetActive()
     filling = false;
     FillLists(false);
     SelectEntry(ui->formatList, settings.CoordinateFormat);
-    ui->headerCheck->setChecked(settings.header != 0);
+    ui->headerCheck->setChecked(settings.header == HEADER_FIRST_LINE);
     ui->precisionChoice->setValue(settings.precision);
 }
 
@@ -119,7 +123,7 @@ void CWzdPage06::FillLists(bool keepSelection)
         settings.latitudeColumn = lists.named.latitude;
         settings.altitudeColumn = lists.named.altitude;
         // The line that names them is a header, not a record.
-        settings.header = 1;
+        settings.header = HEADER_FIRST_LINE;
         ui->headerCheck->setChecked(true);
         keepSelection = false;
     }
@@ -137,7 +141,7 @@ void CWzdPage06::FillLists(bool keepSelection)
 void CWzdPage06::SeparatorChosen()
 {
     const QVariant choice = ui->separatorList->currentData();
-    Settings().SeparatorChoice = choice.isValid() ? choice.toInt() : 0;
+    Settings().SeparatorChoice = choice.isValid() ? choice.toInt() : SEPARATOR_AUTODETECT;
     FillLists(true);
 }
 
@@ -164,8 +168,8 @@ bool CWzdPage06::validatePage()
     settings.altitudeColumn = altitude;
     settings.CoordinateFormat = std::max(ui->formatList->currentIndex(), 0);
     const QVariant choice = ui->separatorList->currentData();
-    settings.SeparatorChoice = choice.isValid() ? choice.toInt() : 0;
-    settings.header = ui->headerCheck->isChecked() ? 1 : 0;
+    settings.SeparatorChoice = choice.isValid() ? choice.toInt() : SEPARATOR_AUTODETECT;
+    settings.header = ui->headerCheck->isChecked() ? HEADER_FIRST_LINE : HEADER_NONE;
     // The box's lowest value, shown as "Default", is -1.
     settings.precision = ui->precisionChoice->value();
     return true;

@@ -398,6 +398,13 @@ int main()
     std::printf("  largest difference from ogr2ogr: %.6f m (at most 0.0001 m: %s)\n", shapeDifference,
                 shapeDifference <= 0.0001 ? "met" : "NOT MET");
 
+    // GEOLYNX_BENCH_KEEP keeps the data and the outputs, to compare the
+    // bytes of two builds.
+    if (std::getenv("GEOLYNX_BENCH_KEEP") != nullptr)
+    {
+        std::printf("  data and outputs kept in %s\n", folder.c_str());
+        return 0;
+    }
     std::error_code error;
     fs::remove_all(folder, error);
     return 0;

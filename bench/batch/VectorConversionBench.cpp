@@ -249,6 +249,13 @@ int main()
     const std::string ourStructure = structure(settings.destinationFile);
     std::printf("  layer structure and spatial index the same as ogr2ogr's: %s\n",
                 !ourStructure.empty() && ourStructure == structure(peerFile) ? "yes" : "NO");
+    // GEOLYNX_BENCH_KEEP keeps the data and the outputs, to compare the
+    // bytes of two builds.
+    if (std::getenv("GEOLYNX_BENCH_KEEP") != nullptr)
+    {
+        std::printf("  data and outputs kept in %s\n", folder.c_str());
+        return 0;
+    }
     std::error_code error;
     fs::remove_all(folder, error);
     return 0;

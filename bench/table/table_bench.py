@@ -189,7 +189,11 @@ def main():
         ok = postgres_bench(cli, work, env) and ok
         return 0 if ok else 1
     finally:
-        shutil.rmtree(work, ignore_errors=True)
+        # TABLE_BENCH_KEEP keeps the SQLite tables, to compare two builds.
+        if os.environ.get("TABLE_BENCH_KEEP"):
+            print("== data kept in %s" % work)
+        else:
+            shutil.rmtree(work, ignore_errors=True)
 
 
 if __name__ == "__main__":

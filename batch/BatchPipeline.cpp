@@ -1,0 +1,98 @@
+#include "BatchPipeline.h"
+
+#include "BatchRunControl.h"
+#include "GeoidModels.h"
+
+void BatchTally::Leave(long long number, std::string reason)
+{
+    ++notConverted;
+    if (listed.size() < kListedLeft)
+        listed.push_back(Left{number, std::move(reason)});
+}
+
+CBatchPipeline::CBatchPipeline(CBatchRunControl& run_, std::size_t blockItems, bool sendProgress_)
+    : run(run_), scheduler(blockItems), sendProgress(sendProgress_)
+{
+}
+
+bool CBatchPipeline::LoadSystems()
+{
+    if (loaded)
+        return usable;
+    loaded = true;
+    const BatchSettings& s = run.Settings();
+    CConversionContext& context = run.Context();
+    context.sourceGeoid = s.sourceGeoid;
+    context.destinationGeoid = s.destinationGeoid;
+    // A probe point that cannot be converted says nothing against the
+    // systems; only their refusal does.
+    double x = 0, y = 0, z = 0;
+    usable = ConvertCoordinate(context, run.Loader(), true, x, y, z, s.sourceDatum, s.sourceGrid, s.destinationDatum,
+                               s.destinationGrid) != kConvertRefused;
+    scheduler.Load(context);
+    area.Load(s, scheduler.Threads());
+    return usable;
+}
+
+CBatchFormat::After CBatchPipeline::Run(CBatchFormat& format, std::size_t minimumShare)
+{
+    for (;;)
+    {
+        const CBatchFormat::Block block = format.Read();
+        if (block.items > 0)
+        {
+            scheduler.Run(block.items, minimumShare, [&](std::size_t share, std::size_t first, std::size_t last) {
+                format.Convert(share, scheduler.Context(share), first, last);
+            });
+            if (!format.Write(tally))
+                return CBatchFormat::After::Failed;
+            Progress(format.Percentage());
+        }
+        if (block.after != CBatchFormat::After::More)
+            return block.after;
+    }
+}
+
+void CBatchPipeline::Progress(int percentage)
+{
+    if (percentage == lastPercentage)
+        return;
+    lastPercentage = percentage;
+    if (sendProgress)
+        run.SendProgress(percentage);
+    else
+        run.PostProgress(percentage);
+}
+
+std::vector<std::string> CBatchPipeline::Summary(const char* unit, bool strict) const
+{
+    std::vector<std::string> lines;
+    const std::string outside = OutsideSummary(tally.outside, unit, strict);
+    if (!outside.empty())
+        lines.push_back(outside);
+    const BatchSettings& s = run.Settings();
+    const std::string heights = GeoidSummary(s.sourceGeoid, s.destinationGeoid);
+    if (!heights.empty())
+        lines.push_back(heights);
+    return lines;
+}
+
+void CBatchPipeline::SendSummary(const char* unit, bool strict) const
+{
+    for (const std::string& line : Summary(unit, strict))
+        run.Send(BATCH_STATUS, line);
+}
+
+std::string GeoidSummary(int sourceGeoid, int destinationGeoid)
+{
+    if (sourceGeoid == 0 && destinationGeoid == 0)
+        return std::string();
+    auto side = [](int id) {
+        if (id == 0)
+            return std::string("the ellipsoid");
+        GeoidModelRow row;
+        const std::string name = FindGeoidModel(id, row) ? row.name : "geoid model";
+        return name + " (geoid model " + std::to_string(id) + ")";
+    };
+    return "Heights: from " + side(sourceGeoid) + " to " + side(destinationGeoid) + ".";
+}
