@@ -17,8 +17,8 @@
 
 #include "AreaCheck.h"
 #include "BatchMessages.h"
+#include "BatchPipeline.h"
 #include "BatchRunControl.h"
-#include "BlockScheduler.h"
 #include "CoordinateText.h"
 #include "DestinationDescription.h"
 #include "FixedText.h"
@@ -33,8 +33,6 @@ namespace {
 constexpr std::size_t kPreviewRows = 26;
 // Lines autodetection looks at, blank lines not counted.
 constexpr std::size_t kSampleLines = 20;
-// Lines whose numbers the completion text names.
-constexpr std::size_t kListedLines = 10;
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr std::string_view kDescriptionStart = "# Veltrix Geolynx: ";
@@ -217,13 +215,7 @@ bool WrittenInPlace(const std::string& destination)
     return ::stat(destination.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode);
 }
 
-struct Skipped
-{
-    long long line = 0;
-    std::string reason;
-};
-
-std::string CompletedText(long long count, const std::vector<Skipped>& listed)
+std::string CompletedText(long long count, const std::vector<BatchTally::Left>& listed)
 {
     if (count == 0)
         return kBatchCompletedText;
@@ -237,7 +229,7 @@ std::string CompletedText(long long count, const std::vector<Skipped>& listed)
     for (std::size_t i = 0; i < listed.size(); ++i)
     {
         text += i == 0 ? " line " : ", line ";
-        text += std::to_string(listed[i].line) + " (" + listed[i].reason + ")";
+        text += std::to_string(listed[i].number) + " (" + listed[i].reason + ")";
     }
     text += '.';
     return text;
@@ -1026,22 +1018,12 @@ TextStart LookAtStart(std::vector<StoredLine>& ahead, const BatchSettings& setti
     return start;
 }
 
-// The count of a run's lines, converted and not, and the first of those
-// that were not, with why.
-struct BlockTally
-{
-    long long converted = 0;
-    long long notConverted = 0;
-    std::vector<Skipped> listed;
-    AreaTally outside;
-};
-
 // Puts the lines of a converted block together in their order into merged:
 // each line as its share wrote it, but the lines a quoted field runs on
 // over, which are written back as they were read.
 void MergeBlock(const std::vector<BlockLine>& block, const std::vector<LineResult>& results,
                 const std::vector<TextShare>& shares, const std::string& held, std::size_t markLength,
-                std::string_view separator, bool quoting, bool& insideQuotes, BlockTally& tally, std::string& merged)
+                std::string_view separator, bool quoting, bool& insideQuotes, BatchTally& tally, std::string& merged)
 {
     std::vector<TextField> fields;
     merged.clear();
@@ -1066,11 +1048,7 @@ void MergeBlock(const std::vector<BlockLine>& block, const std::vector<LineResul
         if (result.outside)
             tally.outside.Add(line.number);
         if (result.failed)
-        {
-            ++tally.notConverted;
-            if (tally.listed.size() < kListedLines)
-                tally.listed.push_back(Skipped{line.number, share.reasons[result.reason]});
-        }
+            tally.Leave(line.number, share.reasons[result.reason]);
         insideQuotes = quoting && result.opensQuote;
     }
 }
@@ -1158,11 +1136,12 @@ bool OpenTextFiles(CBatchRunControl& run, TextFiles& files)
 
 // Closes the files of a run and, when it completed, puts the output in
 // place; then tells the run's end, with why when it failed.
-void FinishTextRun(CBatchRunControl& run, TextFiles& files, bool readFailed, int end, const BlockTally& tally)
+void FinishTextRun(CBatchRunControl& run, TextFiles& files, bool readFailed, int end, const CBatchPipeline& pipeline)
 {
+    const BatchTally& tally = pipeline.Tally();
     const long long notConverted = tally.notConverted;
     const long long converted = tally.converted;
-    const std::vector<Skipped>& listed = tally.listed;
+    const std::vector<BatchTally::Left>& listed = tally.listed;
     const std::string& name = run.Settings().destinationFile;
     std::fclose(files.source);
     // The last block goes out at the flush, which may fail as any write.
@@ -1181,7 +1160,7 @@ void FinishTextRun(CBatchRunControl& run, TextFiles& files, bool readFailed, int
         // A file of which nothing converts is no converted file.
         why = "no line could be converted";
         for (std::size_t i = 0; i < listed.size(); ++i)
-            why += (i == 0 ? ": line " : ", line ") + std::to_string(listed[i].line) + " (" + listed[i].reason + ")";
+            why += (i == 0 ? ": line " : ", line ") + std::to_string(listed[i].number) + " (" + listed[i].reason + ")";
     }
     bool completed = end == BATCH_COMPLETED && why.empty();
     if (!files.inPlace)
@@ -1196,9 +1175,8 @@ void FinishTextRun(CBatchRunControl& run, TextFiles& files, bool readFailed, int
     }
     // The output is in place before the page hears the end, so it can be
     // opened at once.
-    const std::string outside = OutsideSummary(tally.outside, "line", run.Settings().strict != 0);
-    if (completed && !outside.empty())
-        run.Send(BATCH_STATUS, outside);
+    if (completed)
+        pipeline.SendSummary("line", run.Settings().strict != 0);
     if (completed)
         run.Post(BATCH_COMPLETED, CompletedText(notConverted, listed));
     else if (end == BATCH_STOPPED)
@@ -1207,6 +1185,194 @@ void FinishTextRun(CBatchRunControl& run, TextFiles& files, bool readFailed, int
         FailRun(run, why);
     else
         run.Post(BATCH_STOPPED, kBatchFailedText);
+}
+
+// The lines of a text file as the pipeline's format. Lines are read in
+// blocks, converted in shares on every core and written in the order they
+// were read. Whether a line continues a quoted field depends on the lines
+// before it, so the shares convert every line as if it did not, and the lines
+// that do are put back as they were read when the block is written.
+class CTextLines final : public CBatchFormat
+{
+public:
+    // next gives the input's lines after the header; position counts the
+    // bytes read before them, lineNumber their lines.
+    CTextLines(CBatchRunControl& run_, const LineLayout& layout_, std::size_t markLength_, TextFiles& files_,
+               std::function<bool(std::string_view&, std::string_view&)> next_, std::size_t threads,
+               std::size_t blockItems, long long position_, long long lineNumber_)
+        : run(run_), layout(layout_), markLength(markLength_), files(files_), next(std::move(next_)),
+          shares(threads), blockItems(blockItems), position(position_), lineNumber(lineNumber_),
+          quoting(!layout.separator.empty() && layout.separator.front() != ' ')
+    {
+    }
+    Block Read() override;
+    void Convert(std::size_t share, CConversionContext& context, std::size_t first, std::size_t last) override
+    {
+        ConvertShare(layout, context, held, markLength, block, first, last, results,
+                     static_cast<std::uint32_t>(share), shares[share]);
+    }
+    bool Write(BatchTally& tally) override;
+    int Percentage() const override { return BatchPercentage(position, files.size); }
+
+private:
+    CBatchRunControl& run;
+    const LineLayout& layout;
+    std::size_t markLength;
+    TextFiles& files;
+    std::function<bool(std::string_view&, std::string_view&)> next;
+    std::vector<TextShare> shares;
+    std::size_t blockItems;
+    long long position;
+    long long lineNumber;
+    // A quoted field may run on over line ends; the lines it continues on
+    // hold no columns of their own, and are left as they are.
+    bool quoting;
+    bool insideQuotes = false;
+    std::vector<BlockLine> block;
+    std::vector<LineResult> results;
+    std::string held, merged;
+    // The first blocks are small, one line and then twice as many each time,
+    // so that a run cancelled at its start stops at once.
+    std::size_t blockLimit = 1;
+    // The percentage reported after the last block.
+    int reported = 0;
+};
+
+CBatchFormat::Block CTextLines::Read()
+{
+    block.clear();
+    held.clear();
+    After after = After::More;
+    std::string_view content, ending;
+    while (block.size() < blockLimit && held.size() < kBlockBytes)
+    {
+        if (!next(content, ending))
+        {
+            after = After::End;
+            break;
+        }
+        ++lineNumber;
+        position += static_cast<long long>(content.size() + ending.size());
+        block.push_back(BlockLine{held.size(), content.size(), ending.size(), lineNumber});
+        held.append(content);
+        held.append(ending);
+        // A block ends where the progress moves on, so every percentage the
+        // run reaches is reported, as line by line.
+        if (BatchPercentage(position, files.size) != reported)
+            break;
+    }
+    // The running flag is read once a block, after the block is read: the
+    // block is converted whatever it says, and the next one is not begun when
+    // the run was cancelled.
+    if (after == After::More && run.Running() != 1)
+        after = After::Cancelled;
+    blockLimit = std::min(blockLimit * 2, blockItems);
+    results.resize(block.size());
+    for (TextShare& share : shares)
+    {
+        share.out.clear();
+        share.reasons.clear();
+    }
+    return Block{block.size(), after};
+}
+
+bool CTextLines::Write(BatchTally& tally)
+{
+    MergeBlock(block, results, shares, held, markLength, layout.separator, quoting, insideQuotes, tally, merged);
+    if (std::fwrite(merged.data(), 1, merged.size(), files.destination) != merged.size())
+    {
+        // A full disk stops the run at once; it fails with why.
+        files.writeError = errno != 0 ? errno : EIO;
+        return false;
+    }
+    reported = Percentage();
+    return true;
+}
+
+using NextLine = std::function<bool(std::string_view&, std::string_view&)>;
+
+// Writes what comes before the first record: the byte-order mark where it
+// goes by itself, the header line and the description; counts the bytes and
+// lines read for them.
+void WriteHead(std::FILE* destination, const BatchSettings& settings, const TextStart& start,
+               const std::string& description, const NextLine& next, long long& position, long long& lineNumber)
+{
+    if (start.markFirst)
+        std::fwrite(kByteOrderMark.data(), 1, kByteOrderMark.size(), destination);
+    std::string_view content, ending;
+    if (settings.header == HEADER_FIRST_LINE && next(content, ending))
+    {
+        ++lineNumber;
+        std::fwrite(content.data(), 1, content.size(), destination);
+        std::fwrite(ending.data(), 1, ending.size(), destination);
+        position += static_cast<long long>(content.size() + ending.size());
+        // A header without a line end ends where the description starts.
+        if (!description.empty() && ending.empty())
+            std::fwrite(start.lineEnd.data(), 1, start.lineEnd.size(), destination);
+    }
+    std::fwrite(description.data(), 1, description.size(), destination);
+    position += start.skippedBytes;
+    if (start.dropped)
+        ++lineNumber;
+}
+
+// How every line of the run is converted.
+LineLayout MakeLayout(const BatchSettings& settings, const std::string& separator, const long long (&columns)[3],
+                      const std::vector<StoredLine>& ahead, std::size_t markLength, const CBatchAreaCheck& area)
+{
+    LineLayout layout;
+    layout.settings = &settings;
+    layout.separator = separator;
+    layout.gridSource = settings.sourceGrid != 0;
+    // "%3.2lf" for grid units and heights, "%3.6lf" for degrees, unless the
+    // settings ask for other decimals.
+    layout.decimals = settings.precision >= 0 ? settings.precision : settings.destinationGrid != 0 ? 2 : 6;
+    layout.heightDecimals = settings.precision >= 0 ? settings.precision : 2;
+    std::copy(std::begin(columns), std::end(columns), layout.columns);
+    layout.decimalComma =
+        DecimalMark(ahead, markLength, settings.header == HEADER_FIRST_LINE, separator, layout.columns) == ',';
+    // The values are replaced in the order they stand on the line.
+    layout.used = columns[2] != 0 ? 3 : 2;
+    std::sort(layout.order.begin(), layout.order.begin() + layout.used,
+              [&layout](int a, int b) { return layout.columns[a] < layout.columns[b]; });
+    layout.area = &area;
+    return layout;
+}
+
+// The description line of the destination, when the settings ask for one;
+// false, with the run told why, when it cannot be named.
+bool DescribeDestination(CBatchRunControl& run, const TextDescriptionSource& describe, const std::string& lineEnd,
+                         std::string& description)
+{
+    const BatchSettings& settings = run.Settings();
+    if (settings.describe == 0)
+        return true;
+    std::string name, why;
+    int epsg = 0;
+    if (describe && describe(settings.destinationDatum, settings.destinationGrid, name, epsg, why))
+    {
+        description = DescriptionLine(name, epsg) + lineEnd;
+        return true;
+    }
+    run.Send(BATCH_STATUS, "Text file not converted: the destination system cannot be named" +
+                               (why.empty() ? std::string() : ": " + why));
+    return false;
+}
+
+// The first lines, read ahead for autodetection and the header's names, then
+// converted like the rest.
+std::vector<StoredLine> ReadAhead(CLineReader& reader)
+{
+    std::vector<StoredLine> ahead;
+    std::string_view content, ending;
+    std::size_t filled = 0;
+    while (filled < kSampleLines && reader.Next(content, ending))
+    {
+        ahead.push_back(StoredLine{std::string(content), std::string(ending)});
+        if (!IsBlankLine(content))
+            ++filled;
+    }
+    return ahead;
 }
 
 } // namespace
@@ -1220,8 +1386,6 @@ void ConvertTextFile(CBatchRunControl& run)
 void ConvertTextFile(CBatchRunControl& run, const TextDescriptionSource& describe)
 {
     CNumericLocale numbers;
-    int lastPercentage = 0;
-
     run.SignalStarted();
     run.Post(BATCH_STATUS, "Currently converting CSV file, please wait...");
     const BatchSettings& settings = run.Settings();
@@ -1229,26 +1393,10 @@ void ConvertTextFile(CBatchRunControl& run, const TextDescriptionSource& describ
     TextFiles files;
     if (!OpenTextFiles(run, files))
         return;
-    std::FILE* source = files.source;
-    std::FILE* destination = files.destination;
-    const long long size = files.size;
-
-    CLineReader reader(source);
-    // The first lines are read ahead for autodetection and the header's
-    // names, then converted like the rest.
-    std::vector<StoredLine> ahead;
+    CLineReader reader(files.source);
+    std::vector<StoredLine> ahead = ReadAhead(reader);
     std::size_t aheadUsed = 0;
-    {
-        std::string_view content, ending;
-        std::size_t filled = 0;
-        while (filled < kSampleLines && reader.Next(content, ending))
-        {
-            ahead.push_back(StoredLine{std::string(content), std::string(ending)});
-            if (!IsBlankLine(content))
-                ++filled;
-        }
-    }
-    auto next = [&](std::string_view& content, std::string_view& ending) {
+    const NextLine next = [&](std::string_view& content, std::string_view& ending) {
         if (aheadUsed < ahead.size())
         {
             content = ahead[aheadUsed].content;
@@ -1259,178 +1407,43 @@ void ConvertTextFile(CBatchRunControl& run, const TextDescriptionSource& describ
         return reader.Next(content, ending);
     };
     const TextStart start = LookAtStart(ahead, settings);
-    const std::size_t markLength = start.markLength;
-    const std::string& lineEnd = start.lineEnd;
 
     // The separator and the columns, from the settings and the first lines.
     std::string separator;
-    long long lonColumn = 0, latColumn = 0, altColumn = 0;
-    int failure = DecideFields(run, ahead, markLength, separator, lonColumn, latColumn, altColumn);
+    long long columns[3] = {0, 0, 0};
+    const int failure = DecideFields(run, ahead, start.markLength, separator, columns[0], columns[1], columns[2]);
 
-    std::string_view content, ending;
+    CBatchPipeline pipeline(run, kBlockLines, false);
     int end = BATCH_COMPLETED;
-    long long position = 0; // bytes read so far
-    long long lineNumber = 0;
-    BlockTally tally;
-    if (failure == -1)
-        end = -1;
-    else if (failure != 0)
+    if (failure != 0)
     {
-        MessagePresenter().Show(failure, failure == IDS_BATCH_SEPARATOR_UNCLEAR ? kBatchSeparatorUnclearText
-                                                                                : kBatchColumnsUnusableText);
+        if (failure != -1)
+            MessagePresenter().Show(failure, failure == IDS_BATCH_SEPARATOR_UNCLEAR ? kBatchSeparatorUnclearText
+                                                                                    : kBatchColumnsUnusableText);
         end = -1;
     }
-    else
-    {
-        // The systems are loaded, and checked, before the first line, so a
-        // run on systems that cannot be used fails even when no line holds
-        // a coordinate. A probe point that cannot be converted says nothing
-        // against them.
-        double x = 0, y = 0, z = 0;
-        run.Context().sourceGeoid = settings.sourceGeoid;
-        run.Context().destinationGeoid = settings.destinationGeoid;
-        if (ConvertCoordinate(run.Context(), run.Loader(), true, x, y, z, settings.sourceDatum, settings.sourceGrid,
-                              settings.destinationDatum, settings.destinationGrid) == kConvertRefused)
-            end = -1;
-    }
+    // The systems are loaded, and checked, before the first line, so a run on
+    // systems that cannot be used fails even when no line holds a coordinate.
+    else if (!pipeline.LoadSystems())
+        end = -1;
     std::string description;
-    if (end != -1 && settings.describe != 0)
-    {
-        std::string name, why;
-        int epsg = 0;
-        if (describe && describe(settings.destinationDatum, settings.destinationGrid, name, epsg, why))
-            description = DescriptionLine(name, epsg) + lineEnd;
-        else
-        {
-            run.Send(BATCH_STATUS, "Text file not converted: the destination system cannot be named" +
-                                       (why.empty() ? std::string() : ": " + why));
-            end = -1;
-        }
-    }
+    if (end != -1 && !DescribeDestination(run, describe, start.lineEnd, description))
+        end = -1;
     if (end != -1)
     {
-        if (start.markFirst)
-            std::fwrite(kByteOrderMark.data(), 1, kByteOrderMark.size(), destination);
-        if (settings.header == HEADER_FIRST_LINE && next(content, ending))
-        {
-            ++lineNumber;
-            std::fwrite(content.data(), 1, content.size(), destination);
-            std::fwrite(ending.data(), 1, ending.size(), destination);
-            position += static_cast<long long>(content.size() + ending.size());
-            // A header without a line end ends where the description starts.
-            if (!description.empty() && ending.empty())
-                std::fwrite(lineEnd.data(), 1, lineEnd.size(), destination);
-        }
-        std::fwrite(description.data(), 1, description.size(), destination);
-        position += start.skippedBytes;
-        if (start.dropped)
-            ++lineNumber;
-
-        LineLayout layout;
-        layout.settings = &settings;
-        layout.separator = separator;
-        layout.gridSource = settings.sourceGrid != 0;
-        // "%3.2lf" for grid units and heights, "%3.6lf" for degrees, unless
-        // the settings ask for other decimals.
-        layout.decimals = settings.precision >= 0 ? settings.precision : settings.destinationGrid != 0 ? 2 : 6;
-        layout.heightDecimals = settings.precision >= 0 ? settings.precision : 2;
-        layout.columns[0] = lonColumn;
-        layout.columns[1] = latColumn;
-        layout.columns[2] = altColumn;
-        layout.decimalComma = DecimalMark(ahead, markLength, settings.header == HEADER_FIRST_LINE, separator, layout.columns) == ',';
-        // The values are replaced in the order they stand on the line.
-        layout.used = altColumn != 0 ? 3 : 2;
-        std::sort(layout.order.begin(), layout.order.begin() + layout.used,
-                  [&layout](int a, int b) { return layout.columns[a] < layout.columns[b]; });
-        // A quoted field may run on over line ends; the lines it continues
-        // on hold no columns of their own, and are left as they are.
-        const bool quoting = !separator.empty() && separator.front() != ' ';
-        bool insideQuotes = false;
-
-        // Lines are read in blocks, converted in shares on every core and
-        // written in the order they were read. Whether a line continues a
-        // quoted field depends on the lines before it, so the shares convert
-        // every line as if it did not, and the lines that do are put back
-        // as they were read when the block is written.
-        CBlockScheduler scheduler(kBlockLines);
-        scheduler.Load(run.Context());
-        std::vector<TextShare> shares(scheduler.Threads());
-        CBatchAreaCheck area;
-        area.Load(settings, shares.size());
-        layout.area = &area;
+        long long position = 0; // bytes read so far
+        long long lineNumber = 0;
+        WriteHead(files.destination, settings, start, description, next, position, lineNumber);
+        const LineLayout layout = MakeLayout(settings, separator, columns, ahead, start.markLength, pipeline.Area());
+        CTextLines lines(run, layout, start.markLength, files, next, pipeline.Threads(), pipeline.BlockItems(),
+                         position, lineNumber);
         // Small blocks, when asked for, are still shared out.
         const std::size_t linesAShare =
-            std::clamp<std::size_t>(scheduler.BlockItems() / scheduler.Threads(), 1, kLinesAShare);
-        std::vector<BlockLine> block;
-        std::vector<LineResult> results;
-        std::string held, merged;
-        bool more = true;
-        // The running flag is read once a block, after the block is read:
-        // the block is converted whatever it says, and the next one is not
-        // begun when the run was cancelled. The first blocks are small, one
-        // line and then twice as many each time, so that a run cancelled at
-        // its start stops at once.
-        bool keepGoing = true;
-        std::size_t blockLimit = 1;
-
-        while (more)
-        {
-            if (!keepGoing)
-            {
-                end = BATCH_STOPPED;
-                break;
-            }
-            block.clear();
-            held.clear();
-            while (block.size() < blockLimit && held.size() < kBlockBytes)
-            {
-                if (!next(content, ending))
-                {
-                    more = false;
-                    break;
-                }
-                ++lineNumber;
-                position += static_cast<long long>(content.size() + ending.size());
-                block.push_back(BlockLine{held.size(), content.size(), ending.size(), lineNumber});
-                held.append(content);
-                held.append(ending);
-                // A block ends where the progress moves on, so every
-                // percentage the run reaches is reported, as line by line.
-                if (BatchPercentage(position, size) != lastPercentage)
-                    break;
-            }
-            if (block.empty())
-                break;
-            keepGoing = run.Running() == 1;
-            blockLimit = std::min(blockLimit * 2, scheduler.BlockItems());
-
-            results.resize(block.size());
-            for (TextShare& share : shares)
-            {
-                share.out.clear();
-                share.reasons.clear();
-            }
-            scheduler.Run(block.size(), linesAShare, [&](std::size_t s, std::size_t first, std::size_t last) {
-                ConvertShare(layout, scheduler.Context(s), held, markLength, block, first, last, results,
-                             static_cast<std::uint32_t>(s), shares[s]);
-            });
-
-            MergeBlock(block, results, shares, held, markLength, separator, quoting, insideQuotes, tally, merged);
-            if (std::fwrite(merged.data(), 1, merged.size(), destination) != merged.size())
-            {
-                // A full disk stops the run at once; it fails with why.
-                files.writeError = errno != 0 ? errno : EIO;
-                break;
-            }
-
-            const int percentage = BatchPercentage(position, size);
-            if (percentage != lastPercentage)
-            {
-                run.PostProgress(percentage);
-                lastPercentage = percentage;
-            }
-        }
+            std::clamp<std::size_t>(pipeline.BlockItems() / pipeline.Threads(), 1, kLinesAShare);
+        // A write that failed leaves the end as it is: the files' error says
+        // why the run failed.
+        if (pipeline.Run(lines, linesAShare) == CBatchFormat::After::Cancelled)
+            end = BATCH_STOPPED;
     }
-
-    FinishTextRun(run, files, reader.Failed(), end, tally);
+    FinishTextRun(run, files, reader.Failed(), end, pipeline);
 }
