@@ -413,6 +413,7 @@ int CConvertShp::ConvertContent(Share& share, unsigned char* content, std::size_
         if (ConvertPairs(share, content + 4, 1, box, HeightsToConvert(shapeType, content, 20), &zRange) != 0)
             return -1;
         fileBoxOut.Add(box);
+        share.heights.Add(zRange);
         return 0;
     }
     case 8:
@@ -479,6 +480,7 @@ int CConvertShp::ConvertContent(Share& share, unsigned char* content, std::size_
         PutLittleDouble(content + pointsEnd + 8, zRange.xmax);
     }
     fileBoxOut.Add(box);
+    share.heights.Add(zRange);
     return 0;
 }
 
@@ -620,7 +622,7 @@ CBatchFormat::Block CConvertShp::Records::Read()
         if (after != After::Cancelled && vertices && !shp.pipeline->Loaded())
             shp.usable = shp.pipeline->LoadSystems();
         for (std::size_t s = 0; s < shp.shares.size(); ++s)
-            shp.shares[s] = Share{nullptr, Box{}, std::string(), 0, s, false};
+            shp.shares[s] = Share{nullptr, Box{}, Box{}, std::string(), 0, s, false};
         shp.outsideFlags.assign(shp.pending.size(), 0);
         return Ending(after);
     }
@@ -813,7 +815,10 @@ bool CConvertShp::Records::Write(BatchTally& tally)
         return shp.FailRecord(failed.number, failed.offset, first->why) == 0;
     }
     for (const Share& share : shp.shares)
+    {
         shp.fileBox.Add(share.box);
+        shp.fileHeights.Add(share.heights);
+    }
     for (std::size_t i = 0; i < shp.pending.size(); ++i)
     {
         tally.Convert();
@@ -834,6 +839,7 @@ int CConvertShp::ConvertRecords(long long inputSize_, long long shxRecords)
     page->Send(BATCH_STATUS, "Converting ESRI shapefile, please wait...");
     inputSize = inputSize_;
     fileBox = Box{};
+    fileHeights = Box{};
     pipeline = std::make_unique<CBatchPipeline>(*page, kBlockVertices, true);
     heights = page->Settings().sourceGeoid != 0 || page->Settings().destinationGeoid != 0;
     shares.assign(pipeline->Threads(), Share{});
@@ -869,6 +875,12 @@ int CConvertShp::WriteHeaders(long long count)
     PutLittleDouble(header + 44, fileBox.ymin);
     PutLittleDouble(header + 52, fileBox.xmax);
     PutLittleDouble(header + 60, fileBox.ymax);
+    // Converted heights give the Z range too.
+    if (!fileHeights.empty)
+    {
+        PutLittleDouble(header + 68, fileHeights.xmin);
+        PutLittleDouble(header + 76, fileHeights.xmax);
+    }
     if (fseeko(output, 0, SEEK_SET) != 0 || std::fwrite(header, 1, kHeaderSize, output) != kHeaderSize)
         return Fail("\"" + destination + "\" could not be written completely");
     PutBigInt32(header + 24, static_cast<std::int32_t>(50 + 4 * count));

@@ -94,6 +94,7 @@ private:
     {
         CConversionContext* context = nullptr;
         Box box;
+        Box heights; // the range of converted Z values, in xmin and xmax
         std::string why;
         std::size_t failed = 0; // the pending record that failed, when why is set
         std::size_t index = 0;  // the share's thread, for the area check
@@ -157,6 +158,7 @@ private:
     // flagged by record of a block.
     std::vector<char> outsideFlags;
     Box fileBox;
+    Box fileHeights;
     long long inputSize = 0;
 };
 

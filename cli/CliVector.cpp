@@ -48,12 +48,12 @@ int RunVector(VectorOptions o)
     CCliSystem from, to;
     if (!ResolveSystem(o.from, from))
     {
-        std::fprintf(stderr, "geolynx-cli: --from: \"%s\" is not grid:ID, datum:ID or ID\n", o.from.c_str());
+        std::fprintf(stderr, "geolynx-cli: --from: \"%s\" is not grid:ID, datum:ID or ID (+GEOID)\n", o.from.c_str());
         return CLI_ERROR;
     }
     if (!ResolveSystem(o.to, to))
     {
-        std::fprintf(stderr, "geolynx-cli: --to: \"%s\" is not grid:ID, datum:ID or ID\n", o.to.c_str());
+        std::fprintf(stderr, "geolynx-cli: --to: \"%s\" is not grid:ID, datum:ID or ID (+GEOID)\n", o.to.c_str());
         return CLI_ERROR;
     }
     if (from.datumId == 0 || to.datumId == 0)
@@ -62,6 +62,9 @@ int RunVector(VectorOptions o)
         return CLI_ERROR;
     }
     BatchSettings settings;
+    // Z values go through the geoid models a side names.
+    settings.sourceGeoid = from.geoidId;
+    settings.destinationGeoid = to.geoidId;
     settings.sourceGrid = from.gridId;
     settings.sourceDatum = from.datumId;
     settings.destinationGrid = to.gridId;

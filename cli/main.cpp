@@ -122,11 +122,12 @@ int RunBatchCommand(ConversionTypes type, const BatchOptions& o)
     CConversionReport report;
     if (CheckConversion(from, to, o.ballpark, false, report, stderr) != CLI_OK)
         return CLI_ERROR;
-    // Heights above a geoid are converted in text files' height column; the
-    // other converters would leave their Z values ellipsoidal.
-    if ((from.geoidId != 0 || to.geoidId != 0) && type != CONVERSION_TEXT)
+    // Heights above a geoid go through a text file's height column and
+    // shapefile Z values; a table has no height column to put them in.
+    if ((from.geoidId != 0 || to.geoidId != 0) && type == CONVERSION_DATABASE)
     {
-        std::fprintf(stderr, "geolynx-cli: heights above a geoid (+GEOID) are converted in text files only\n");
+        std::fprintf(stderr, "geolynx-cli: heights above a geoid (+GEOID) need a height column; batch table "
+                             "converts latitude and longitude only\n");
         return CLI_ERROR;
     }
     BatchSettings settings;

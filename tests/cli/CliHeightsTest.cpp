@@ -96,7 +96,7 @@ TEST_F(CliHeights, CompoundSystemsGiveCs2csHeightsInEveryForm)
     }
 }
 
-TEST_F(CliHeights, ATextFilesHeightColumnIsConvertedAndOtherConvertersRefuseAGeoid)
+TEST_F(CliHeights, ATextFilesHeightColumnIsConvertedAndATableRefusesAGeoid)
 {
     std::ofstream(home / "in.csv") << "lon;lat;h;name\n2.35;48.85;100;Paris\n-74;40.7;-30;New York\n";
     const CliRun run = Shell("$CLI batch text --from 4326 --to 4326+5773 --header --input in.csv --output out.csv");
@@ -108,12 +108,47 @@ TEST_F(CliHeights, ATextFilesHeightColumnIsConvertedAndOtherConvertersRefuseAGeo
     EXPECT_NEAR(ours[1][2], oracle[0][2], 0.005 + 1e-9); // the column keeps two decimals
     EXPECT_NEAR(ours[2][2], oracle[1][2], 0.005 + 1e-9);
 
-    for (const char* kind : {"shapefile --input a.shp --output b.shp", "table --connection x --table t "
-                                                                       "--source-fields a b --destination-fields c d"})
+    const CliRun refused = Shell("$CLI batch table --connection x --table t --source-fields a b "
+                                 "--destination-fields c d --from 4326 --to 4326+5773");
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_NE(refused.err.find("need a height column"), std::string::npos) << refused.err;
+}
+
+TEST_F(CliHeights, ShapefileAndVectorZValuesGoThroughTheGeoid)
+{
+    std::ofstream(home / "in.csv") << "WKT,name\n\"POINT Z (2.35 48.85 100)\",Paris\n"
+                                      "\"POINT Z (-74 40.7 -30)\",New York\n";
+    const CliRun proj = Shell("printf '48.85 2.35 100\\n40.7 -74 -30\\n' | cs2cs -f %.6f EPSG:4979 EPSG:4326+5773");
+    const auto oracle = Numbers(proj.out);
+    ASSERT_EQ(oracle.size(), 2u) << proj.err;
+    struct Case
     {
-        const CliRun refused = Shell(std::string("$CLI batch ") + kind + " --from 4326 --to 4326+5773");
-        EXPECT_EQ(refused.status, 2) << kind;
-        EXPECT_NE(refused.err.find("text files only"), std::string::npos) << refused.err;
+        const char* make;    // ogr2ogr's options for the input
+        const char* convert; // the batch command
+        const char* output;
+    };
+    const Case cases[] = {
+        {"-f 'ESRI Shapefile' in.shp", "shapefile --input in.shp --output out.shp", "out.shp"},
+        {"-f GPKG in.gpkg", "vector --input in.gpkg --output out.gpkg", "out.gpkg"},
+    };
+    for (const Case& c : cases)
+    {
+        const CliRun made = Shell(std::string("ogr2ogr ") + c.make + " in.csv -oo GEOM_POSSIBLE_NAMES=WKT "
+                                  "-oo KEEP_GEOM_COLUMNS=NO -a_srs EPSG:4326");
+        ASSERT_EQ(made.status, 0) << made.err;
+        const CliRun run = Shell(std::string("$CLI batch ") + c.convert + " --from 4326 --to 4326+5773");
+        ASSERT_EQ(run.status, 0) << c.convert << ": " << run.err;
+        EXPECT_NE(run.err.find("Heights: from the ellipsoid to EGM96 height (geoid model 5773)."), std::string::npos)
+            << run.err;
+        // The points as ogrinfo lists them: longitude, latitude and height.
+        const CliRun listed = Shell(std::string("ogrinfo -q -al ") + c.output + " | grep -o 'POINT Z (.*)' | tr -d 'POINTZ()'");
+        const auto ours = Numbers(listed.out);
+        ASSERT_EQ(ours.size(), 2u) << listed.out << listed.err;
+        for (std::size_t k = 0; k < ours.size(); ++k)
+        {
+            EXPECT_NEAR(ours[k][0], oracle[k][1], 1e-9) << c.convert;
+            EXPECT_NEAR(ours[k][2], oracle[k][2], 0.0001 + 1e-9) << c.convert << " point " << k;
+        }
     }
 }
 
