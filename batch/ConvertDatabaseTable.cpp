@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "AreaCheck.h"
+#include "BatchPipeline.h"
 #include "BatchRunControl.h"
 #include "CxAdo.h"
 #include "Messages.h"
@@ -25,6 +25,8 @@ constexpr auto kBlockTime = std::chrono::seconds(1);
 constexpr int kFetchRows = 2000;
 // How many of the records left unchanged the end of a run names.
 constexpr std::size_t kNamedRecords = 10;
+// Records not worth a thread of their own.
+constexpr std::size_t kRecordsAShare = 64;
 
 std::string Formatted(const char* format, double value)
 {
@@ -219,29 +221,38 @@ std::string WhyFieldCannotHold(CxValueType type, int scale, int decimals)
     }
 }
 
+// A record read and waiting for its block: its coordinates and what they
+// are, the values that find it again (and which of them are empty), the
+// value that names it, and what converting it gave.
+struct TableRecord
+{
+    double x = 0, y = 0;
+    CoordinateValue rx = CoordinateValue::Empty, ry = CoordinateValue::Empty;
+    std::vector<CCxValue> match;
+    std::vector<bool> nulls;
+    CCxValue name;
+    long long number = 0;
+    int result = kConvertPointFailed;
+    bool outside = false;
+};
+
 } // namespace
 
 void ConvertDatabaseTable(CBatchRunControl& run)
 {
     CNumericLocale numbers;
-    bool reload = true;
     int keepGoing = 1;
     long long count = 0;     // records read
     long long converted = 0; // records saved with converted values
     long long empty = 0, notNumbers = 0, refused = 0;
-    // Records whose point lies outside the area of use of their systems;
-    // with the strict setting they are left unchanged and counted in
-    // outsideRefused too.
-    AreaTally outside;
+    // Records whose point lies outside the area of use of their systems,
+    // left unchanged with the strict setting.
     long long outsideRefused = 0;
     std::vector<std::string> unchangedNames;
-    int lastPercentage = 0;
 
     run.SignalStarted();
     const BatchSettings& s = run.Settings();
     const int decimals = s.precision >= 0 ? s.precision : s.destinationGrid != 0 ? 3 : 6;
-    CBatchAreaCheck area;
-    area.Load(s, 1);
     CCxAdo ado;
     bool started = false;
 
@@ -297,6 +308,11 @@ void ConvertDatabaseTable(CBatchRunControl& run)
         CloseAll(ado);
     };
 
+    // A table has no height column: heights above a geoid would be left
+    // as they are, unconverted.
+    if (s.sourceGeoid != 0 || s.destinationGeoid != 0)
+        return fail(true, "Heights above a geoid need a height column, and a table's conversion writes latitude "
+                          "and longitude only. Nothing was written.");
     if (ado.Initialize() != 0 || ado.Connect(s.connectionString.c_str()) != 0)
         return fail(true, "");
 
@@ -498,14 +514,13 @@ void ConvertDatabaseTable(CBatchRunControl& run)
     };
 
     const long long blockRecords = std::clamp(plan.records / 100, 1LL, kBlockRecordsMax);
+    CBatchPipeline pipeline(run, static_cast<std::size_t>(blockRecords), false);
     // libpq takes the description of at most some 7,000 parameters, so a
     // block may take several statements.
     const std::size_t valuesRows = std::min<std::size_t>(1000, 6000 / (2 + keyCasts.size()));
     std::vector<std::vector<CCxValue>> block;
     std::vector<std::vector<bool>> blockNulls;
     block.reserve(static_cast<std::size_t>(blockRecords));
-    long long blockRead = 0;
-    auto blockStart = std::chrono::steady_clock::now();
 
     // Saves the records of the block in one transaction; false after a failure.
     auto saveBlock = [&]() -> bool {
@@ -579,16 +594,6 @@ void ConvertDatabaseTable(CBatchRunControl& run)
             block.clear();
             blockNulls.clear();
         }
-        blockRead = 0;
-        blockStart = std::chrono::steady_clock::now();
-        // Without a usable record count the bar shows records done.
-        const int percentage =
-            plan.records > 0 ? BatchPercentage(count, plan.records) : static_cast<int>(std::min(count, 100LL));
-        if (percentage != lastPercentage)
-        {
-            run.PostProgress(percentage);
-            lastPercentage = percentage;
-        }
         return true;
     };
 
@@ -597,94 +602,172 @@ void ConvertDatabaseTable(CBatchRunControl& run)
                           : !plan.rowIdentifier.empty() ? 0
                                                         : -1;
     const std::string nameKey = plan.keyColumns.size() == 1 ? plan.keyColumns[0] : plan.rowIdentifier;
-    auto nameOf = [&]() {
+    auto nameOf = [&](const TableRecord& r) {
         if (nameField >= 0)
         {
-            const CCxValue& v = ado.FieldAt(nameField);
+            const CCxValue& v = r.name;
             if (v.Type() == CxTypeText || v.Type() == CxTypeDecimal)
                 return nameKey + " " + v.AsText();
             if (v.Type() != CxTypeSingle && v.Type() != CxTypeDouble && v.Type() != CxTypeBytes &&
                 v.Type() != CxTypeNull)
                 return nameKey + " " + std::to_string(v.AsInteger());
         }
-        return "record " + std::to_string(count);
+        return "record " + std::to_string(r.number);
+    };
+
+    // The records of a block are read from the cursor on this thread,
+    // converted on every core, and saved in one transaction in their order.
+    std::vector<TableRecord> records;
+    bool moveDue = false;     // the cursor moves on before the next block
+    bool systemsFailed = false;
+    auto readRecord = [&]() {
+        ++count;
+        TableRecord& r = records.emplace_back();
+        r.number = count;
+        r.ry = ReadCoordinateValue(ado.FieldAt(source1), r.y);
+        r.rx = ReadCoordinateValue(ado.FieldAt(source2), r.x);
+        if (nameField >= 0)
+            r.name = ado.FieldAt(nameField);
+        if (r.rx != CoordinateValue::Number || r.ry != CoordinateValue::Number)
+            return;
+        r.match.reserve(match.size());
+        for (std::size_t i = 0; i < match.size(); ++i)
+        {
+            const CCxValue& v = ado.FieldAt(match[i]);
+            if (!plan.unique)
+                r.nulls.push_back(v.IsNull());
+            if (!v.IsNull() || plan.unique)
+                r.match.push_back(v);
+        }
+    };
+    // Counts a record left unchanged, and names the first of them.
+    auto leave = [&](const TableRecord& r, long long& counter) {
+        ++counter;
+        pipeline.Tally().Leave(r.number, std::string());
+        if (unchangedNames.size() < kNamedRecords)
+            unchangedNames.push_back(nameOf(r));
+    };
+    auto read = [&]() -> CBatchFormat::Block {
+        records.clear();
+        if (moveDue)
+        {
+            moveDue = false;
+            const int next = ado.MoveNext();
+            if (next == -1)
+                return CBatchFormat::Block{0, CBatchFormat::After::Failed};
+            if (next != 1)
+                return CBatchFormat::Block{0, CBatchFormat::After::End};
+        }
+        const auto blockStart = std::chrono::steady_clock::now();
+        CBatchFormat::After after = CBatchFormat::After::More;
+        for (;;)
+        {
+            // The record in hand is still converted after a cancellation.
+            keepGoing = run.Running();
+            readRecord();
+            if (static_cast<long long>(records.size()) >= blockRecords ||
+                std::chrono::steady_clock::now() - blockStart >= kBlockTime)
+            {
+                moveDue = keepGoing == 1;
+                after = keepGoing == 1 ? CBatchFormat::After::More : CBatchFormat::After::Cancelled;
+                break;
+            }
+            if (keepGoing != 1)
+            {
+                after = CBatchFormat::After::Cancelled;
+                break;
+            }
+            const int next = ado.MoveNext();
+            if (next == -1)
+                return CBatchFormat::Block{0, CBatchFormat::After::Failed};
+            if (next != 1)
+            {
+                after = CBatchFormat::After::End;
+                break;
+            }
+        }
+        // The systems are loaded, and checked, before the first record that
+        // holds a coordinate.
+        const auto coordinate = std::find_if(records.begin(), records.end(), [](const TableRecord& r) {
+            return r.rx == CoordinateValue::Number && r.ry == CoordinateValue::Number;
+        });
+        if (coordinate != records.end() && !pipeline.Loaded() && !pipeline.LoadSystems())
+        {
+            // The records before it are left unchanged, as read.
+            for (auto r = records.begin(); r != coordinate; ++r)
+                leave(*r, r->rx == CoordinateValue::NotNumber || r->ry == CoordinateValue::NotNumber ? notNumbers
+                                                                                                       : empty);
+            systemsFailed = true;
+            return CBatchFormat::Block{0, CBatchFormat::After::Failed};
+        }
+        return CBatchFormat::Block{records.size(), after};
+    };
+    auto convert = [&](std::size_t share, CConversionContext& context, std::size_t from, std::size_t to) {
+        for (std::size_t i = from; i < to; ++i)
+        {
+            TableRecord& r = records[i];
+            if (r.rx != CoordinateValue::Number || r.ry != CoordinateValue::Number)
+                continue;
+            r.outside = pipeline.Area().Outside(share, r.x, r.y);
+            if (s.strict != 0 && r.outside)
+                continue;
+            double z = 0;
+            r.result = ConvertLoadedPoint(context, s.sourceGrid != 0, s.destinationGrid != 0, r.x, r.y, z);
+        }
+    };
+    auto write = [&](BatchTally& tally) {
+        for (TableRecord& r : records)
+        {
+            if (r.ry == CoordinateValue::NotNumber || r.rx == CoordinateValue::NotNumber)
+                leave(r, notNumbers);
+            else if (r.ry == CoordinateValue::Empty || r.rx == CoordinateValue::Empty)
+                leave(r, empty);
+            else if (s.strict != 0 && r.outside)
+            {
+                tally.outside.Add(r.number);
+                leave(r, outsideRefused);
+            }
+            else
+            {
+                if (r.outside)
+                    tally.outside.Add(r.number);
+                if (r.result != kConvertDone)
+                {
+                    leave(r, refused);
+                    continue;
+                }
+                std::vector<CCxValue> parameters;
+                parameters.reserve(2 + r.match.size());
+                parameters.push_back(CCxValue::Double(RoundTo(r.y, decimals)));
+                parameters.push_back(CCxValue::Double(RoundTo(r.x, decimals)));
+                parameters.insert(parameters.end(), std::make_move_iterator(r.match.begin()),
+                                  std::make_move_iterator(r.match.end()));
+                block.push_back(std::move(parameters));
+                blockNulls.push_back(std::move(r.nulls));
+                tally.Convert();
+            }
+        }
+        return saveBlock();
+    };
+    // Without a usable record count the bar shows records done.
+    auto percentage = [&]() {
+        return plan.records > 0 ? BatchPercentage(count, plan.records) : static_cast<int>(std::min(count, 100LL));
     };
 
     if (opened == 1)
     {
-        while (keepGoing == 1)
-        {
-            // The record in hand is still converted after a cancellation.
-            keepGoing = run.Running();
-            ++count;
-            ++blockRead;
-            double y = 0, x = 0, z = 0;
-            const CoordinateValue ry = ReadCoordinateValue(ado.FieldAt(source1), y);
-            const CoordinateValue rx = ReadCoordinateValue(ado.FieldAt(source2), x);
-            bool unchanged = true;
-            if (ry == CoordinateValue::NotNumber || rx == CoordinateValue::NotNumber)
-                ++notNumbers;
-            else if (ry == CoordinateValue::Empty || rx == CoordinateValue::Empty)
-                ++empty;
-            else if (s.strict != 0 && area.Outside(0, x, y))
-            {
-                ++outsideRefused;
-                outside.Add(count);
-            }
-            else
-            {
-                if (s.strict == 0 && area.Outside(0, x, y))
-                    outside.Add(count);
-                const int rc = ConvertCoordinate(run.Context(), run.Loader(), reload, x, y, z, s.sourceDatum,
-                                                 s.sourceGrid, s.destinationDatum, s.destinationGrid);
-                if (rc == kConvertRefused)
-                    return fail(false, "");
-                reload = false;
-                if (rc == kConvertPointFailed)
-                    ++refused;
-                else
-                {
-                    std::vector<CCxValue> parameters;
-                    parameters.reserve(2 + match.size());
-                    parameters.push_back(CCxValue::Double(RoundTo(y, decimals)));
-                    parameters.push_back(CCxValue::Double(RoundTo(x, decimals)));
-                    std::vector<bool> nulls;
-                    for (std::size_t i = 0; i < match.size(); ++i)
-                    {
-                        const CCxValue& v = ado.FieldAt(match[i]);
-                        if (!plan.unique)
-                            nulls.push_back(v.IsNull());
-                        if (!v.IsNull() || plan.unique)
-                            parameters.push_back(v);
-                    }
-                    block.push_back(std::move(parameters));
-                    blockNulls.push_back(std::move(nulls));
-                    unchanged = false;
-                }
-            }
-            if (unchanged && unchangedNames.size() < kNamedRecords)
-                unchangedNames.push_back(nameOf());
-
-            if (blockRead >= blockRecords || std::chrono::steady_clock::now() - blockStart >= kBlockTime)
-                if (!saveBlock())
-                    return fail(true, "");
-            const int next = ado.MoveNext();
-            if (next == -1)
-                return fail(true, "");
-            if (next != 1)
-                break;
-        }
-        // The records read so far are saved, also after a cancellation.
-        if (!saveBlock())
-            return fail(true, "");
+        CBatchSteps steps(read, convert, write, percentage);
+        const CBatchFormat::After end = pipeline.Run(steps, kRecordsAShare);
+        if (end == CBatchFormat::After::Failed)
+            return fail(!systemsFailed, "");
     }
 
     // A status notice would reset the wizard's bar, so a completed run tells
     // its count in the end text, and only where records were left unchanged.
     if (started && keepGoing != 1)
         run.Post(BATCH_STATUS, summary());
-    if (started && keepGoing == 1 && outside.count > 0)
-        run.Send(BATCH_STATUS, OutsideSummary(outside, "record", s.strict != 0));
+    if (started && keepGoing == 1)
+        pipeline.SendSummary("record", s.strict != 0);
     std::string end = keepGoing == 1 ? kBatchCompletedText : kBatchAbortedText;
     const long long unchanged = empty + notNumbers + refused + outsideRefused;
     if (keepGoing == 1 && unchanged > 0)
