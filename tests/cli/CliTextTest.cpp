@@ -314,4 +314,18 @@ TEST_F(CliText, ShapefileRecordsOutsideTheirSystemsAreCounted)
     }
 }
 
+TEST_F(CliText, VectorFeaturesOutsideTheirSystemsAreCountedByFeatureId)
+{
+    // The second feature has its axes swapped; GeoPackage ids start at 1.
+    Write("points.csv", "id,WKT\n1,\"POINT (4.89 52.37)\"\n2,\"POINT (52.37 4.89)\"\n3,\"POINT (5 52)\"\n");
+    const ShellRun r = Shell("ogr2ogr -q -f GPKG -a_srs EPSG:4326 points.gpkg points.csv || exit 98\n"
+                             "\"$CLI\" batch vector --from 4326 --to 28992 --input points.gpkg --output out.gpkg");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(std::filesystem::exists(home / "out.gpkg"));
+    EXPECT_NE(r.err.find("1 point lies outside the area of use of their systems (check the axis order and the "
+                         "systems): feature 2."),
+              std::string::npos)
+        << r.err;
+}
+
 } // namespace
