@@ -91,8 +91,8 @@ std::string GeoidSummary(int sourceGeoid, int destinationGeoid)
         if (id == 0)
             return std::string("the ellipsoid");
         GeoidModelRow row;
-        const std::string name = FindGeoidModel(id, row) ? row.name : "geoid model";
-        return name + " (geoid model " + std::to_string(id) + ")";
+        const std::string model = "geoid model " + std::to_string(id);
+        return FindGeoidModel(id, row) ? row.name + " (" + model + ")" : model;
     };
     return "Heights: from " + side(sourceGeoid) + " to " + side(destinationGeoid) + ".";
 }
