@@ -29,6 +29,8 @@ struct BatchSettings
     std::string sourceField2;        // longitude or easting
     std::string destinationField1;   // receives the latitude or northing
     std::string destinationField2;   // receives the longitude or easting
+    std::string sourceField3;        // the height column of a table; empty: none
+    std::string destinationField3;   // receives the height
     // 1: a text file's header line chooses the columns it names, in place of
     // the three column numbers above (those stay for what it does not name).
     std::int32_t columnsFromHeader = 0;

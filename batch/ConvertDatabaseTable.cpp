@@ -226,7 +226,7 @@ std::string WhyFieldCannotHold(CxValueType type, int scale, int decimals)
 // value that names it, and what converting it gave.
 struct TableRecord
 {
-    double x = 0, y = 0;
+    double x = 0, y = 0, z = 0;
     CoordinateValue rx = CoordinateValue::Empty, ry = CoordinateValue::Empty;
     std::vector<CCxValue> match;
     std::vector<bool> nulls;
@@ -253,6 +253,7 @@ void ConvertDatabaseTable(CBatchRunControl& run)
     run.SignalStarted();
     const BatchSettings& s = run.Settings();
     const int decimals = s.precision >= 0 ? s.precision : s.destinationGrid != 0 ? 3 : 6;
+    const int heightDecimals = s.precision >= 0 ? s.precision : 3;
     CCxAdo ado;
     bool started = false;
 
@@ -308,11 +309,12 @@ void ConvertDatabaseTable(CBatchRunControl& run)
         CloseAll(ado);
     };
 
-    // A table has no height column: heights above a geoid would be left
-    // as they are, unconverted.
-    if (s.sourceGeoid != 0 || s.destinationGeoid != 0)
-        return fail(true, "Heights above a geoid need a height column, and a table's conversion writes latitude "
-                          "and longitude only. Nothing was written.");
+    // Heights above a geoid go into a height column; without one they would
+    // be left as they are, unconverted.
+    const bool heights = !s.sourceField3.empty() && !s.destinationField3.empty();
+    if ((s.sourceGeoid != 0 || s.destinationGeoid != 0) && !heights)
+        return fail(true, "Heights above a geoid need a height column: name the table's height field and the "
+                          "field that receives the converted height. Nothing was written.");
     if (ado.Initialize() != 0 || ado.Connect(s.connectionString.c_str()) != 0)
         return fail(true, "");
 
@@ -322,11 +324,11 @@ void ConvertDatabaseTable(CBatchRunControl& run)
     // The table's fields, from a query that reads no row.
     if (ado.OpenRecordset(("SELECT * FROM " + table + " WHERE 1 = 0").c_str()) == -1)
         return fail(true, "");
-    std::string names[4];
+    std::string names[6];
     {
-        const std::string* wanted[4] = {&s.sourceField1, &s.sourceField2, &s.destinationField1,
-                                        &s.destinationField2};
-        for (int i = 0; i < 4; ++i)
+        const std::string* wanted[6] = {&s.sourceField1, &s.sourceField2, &s.destinationField1,
+                                        &s.destinationField2, &s.sourceField3, &s.destinationField3};
+        for (int i = 0; i < (heights ? 6 : 4); ++i)
         {
             const int at = FindField(ado, *wanted[i]);
             if (at < 0)
@@ -338,10 +340,16 @@ void ConvertDatabaseTable(CBatchRunControl& run)
             return fail(true, "The two destination fields are the same field \"" + names[2] +
                                   "\"; choose one for the latitude or northing and another for the longitude "
                                   "or easting. Nothing was written.");
-        for (int i = 2; i < 4; ++i)
+        if (heights && (names[5] == names[2] || names[5] == names[3]))
+            return fail(true, "The height's destination field \"" + names[5] + "\" also receives the latitude or "
+                              "longitude; choose a field of its own. Nothing was written.");
+        for (const int i : {2, 3, 5})
         {
+            if (i == 5 && !heights)
+                continue;
             const int at = FindField(ado, names[i]);
-            const std::string why = WhyFieldCannotHold(ado.FieldDeclaredType(at), ado.FieldScale(at), decimals);
+            const std::string why = WhyFieldCannotHold(ado.FieldDeclaredType(at), ado.FieldScale(at),
+                                                       i == 5 ? heightDecimals : decimals);
             if (!why.empty())
                 return fail(true, "The field \"" + names[i] + "\" cannot hold the converted values: " + why +
                                       ". Nothing was written.");
@@ -369,9 +377,9 @@ void ConvertDatabaseTable(CBatchRunControl& run)
         }
         k = ado.FieldName(at);
     }
-    for (int i = 2; i < 4; ++i)
+    for (const int i : {2, 3, 5})
         for (const auto& k : key)
-            if (EqualNoCase(k, names[i]))
+            if ((i != 5 || heights) && EqualNoCase(k, names[i]))
                 return fail(true, "The field \"" + names[i] + "\" is part of the primary key of \"" + s.table +
                                       "\", which names each record; it cannot receive converted values. "
                                       "Nothing was written.");
@@ -440,12 +448,13 @@ void ConvertDatabaseTable(CBatchRunControl& run)
     // Field positions in the rows read; SQLite's rowid comes first.
     const int first = plan.rowIdentifier.empty() ? 0 : 1;
     const int source1 = FindField(ado, names[0], first), source2 = FindField(ado, names[1], first);
+    const int sourceHeight = heights ? FindField(ado, names[4], first) : 0;
     std::vector<int> match;
     if (!plan.rowIdentifier.empty())
         match.push_back(0);
     for (const auto& c : plan.matchColumns)
         match.push_back(FindField(ado, c, first));
-    if (source1 < 0 || source2 < 0 || std::find(match.begin(), match.end(), -1) != match.end())
+    if (source1 < 0 || source2 < 0 || sourceHeight < 0 || std::find(match.begin(), match.end(), -1) != match.end())
         return fail(true, "The fields of table \"" + s.table + "\" changed while the conversion started; nothing "
                                                                 "was written.");
 
@@ -453,7 +462,8 @@ void ConvertDatabaseTable(CBatchRunControl& run)
     // pattern of empty fields, since NULL is matched by IS NULL.
     auto updateFor = [&](const std::vector<bool>& nulls) {
         std::string sql = "UPDATE " + table + " SET " + QuoteIdentifier(names[2]) + " = ?, " +
-                          QuoteIdentifier(names[3]) + " = ? WHERE ";
+                          QuoteIdentifier(names[3]) + " = ?" +
+                          (heights ? ", " + QuoteIdentifier(names[5]) + " = ?" : std::string()) + " WHERE ";
         if (!plan.rowIdentifier.empty())
             return sql + plan.rowIdentifier + " = ?";
         for (std::size_t i = 0; i < plan.matchColumns.size(); ++i)
@@ -495,10 +505,11 @@ void ConvertDatabaseTable(CBatchRunControl& run)
         }
     std::size_t preparedRows = 0;
     auto valuesFor = [&](std::size_t rows) {
-        std::string list, names2 = "c1, c2", where;
+        std::string list, names2 = heights ? "c1, c2, c3" : "c1, c2", where;
         for (std::size_t r = 0; r < rows; ++r)
         {
             list += r == 0 ? "(CAST(? AS double precision), CAST(? AS double precision)" : ", (?, ?";
+            list += !heights ? "" : r == 0 ? ", CAST(? AS double precision)" : ", ?";
             for (std::size_t k = 0; k < keyCasts.size(); ++k)
                 list += r == 0 ? ", CAST(? AS " + keyCasts[k] + ")" : std::string(", ?");
             list += ")";
@@ -510,14 +521,15 @@ void ConvertDatabaseTable(CBatchRunControl& run)
                      std::to_string(k + 1);
         }
         return "UPDATE " + table + " SET " + QuoteIdentifier(names[2]) + " = v.c1, " + QuoteIdentifier(names[3]) +
-               " = v.c2 FROM (VALUES " + list + ") AS v(" + names2 + ") WHERE " + where;
+               " = v.c2" + (heights ? ", " + QuoteIdentifier(names[5]) + " = v.c3" : std::string()) +
+               " FROM (VALUES " + list + ") AS v(" + names2 + ") WHERE " + where;
     };
 
     const long long blockRecords = std::clamp(plan.records / 100, 1LL, kBlockRecordsMax);
     CBatchPipeline pipeline(run, static_cast<std::size_t>(blockRecords), false);
     // libpq takes the description of at most some 7,000 parameters, so a
     // block may take several statements.
-    const std::size_t valuesRows = std::min<std::size_t>(1000, 6000 / (2 + keyCasts.size()));
+    const std::size_t valuesRows = std::min<std::size_t>(1000, 6000 / ((heights ? 3 : 2) + keyCasts.size()));
     std::vector<std::vector<CCxValue>> block;
     std::vector<std::vector<bool>> blockNulls;
     block.reserve(static_cast<std::size_t>(blockRecords));
@@ -626,6 +638,11 @@ void ConvertDatabaseTable(CBatchRunControl& run)
         r.number = count;
         r.ry = ReadCoordinateValue(ado.FieldAt(source1), r.y);
         r.rx = ReadCoordinateValue(ado.FieldAt(source2), r.x);
+        // The height is read as a third coordinate: the record is left
+        // unchanged unless all three are numbers.
+        const CoordinateValue rz = heights ? ReadCoordinateValue(ado.FieldAt(sourceHeight), r.z) : r.rx;
+        if (rz == CoordinateValue::NotNumber || (rz == CoordinateValue::Empty && r.rx == CoordinateValue::Number))
+            r.rx = rz;
         if (nameField >= 0)
             r.name = ado.FieldAt(nameField);
         if (r.rx != CoordinateValue::Number || r.ry != CoordinateValue::Number)
@@ -711,8 +728,7 @@ void ConvertDatabaseTable(CBatchRunControl& run)
             r.outside = pipeline.Area().Outside(share, r.x, r.y);
             if (s.strict != 0 && r.outside)
                 continue;
-            double z = 0;
-            r.result = ConvertLoadedPoint(context, s.sourceGrid != 0, s.destinationGrid != 0, r.x, r.y, z);
+            r.result = ConvertLoadedPoint(context, s.sourceGrid != 0, s.destinationGrid != 0, r.x, r.y, r.z);
         }
     };
     auto write = [&](BatchTally& tally) {
@@ -740,6 +756,8 @@ void ConvertDatabaseTable(CBatchRunControl& run)
                 parameters.reserve(2 + r.match.size());
                 parameters.push_back(CCxValue::Double(RoundTo(r.y, decimals)));
                 parameters.push_back(CCxValue::Double(RoundTo(r.x, decimals)));
+                if (heights)
+                    parameters.push_back(CCxValue::Double(RoundTo(r.z, heightDecimals)));
                 parameters.insert(parameters.end(), std::make_move_iterator(r.match.begin()),
                                   std::make_move_iterator(r.match.end()));
                 block.push_back(std::move(parameters));

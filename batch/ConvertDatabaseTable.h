@@ -35,6 +35,9 @@ std::vector<std::vector<std::string>> PreviewDatabaseTable(const BatchSettings& 
 // saved in blocks, one transaction each, so a record is either converted in
 // both destination columns or unchanged. A record whose source fields are
 // empty, are not numbers or cannot be converted is left unchanged and
-// counted. A cancellation saves the records read so far; a failure gives up
-// the open block and says how many records were saved before it.
+// counted. With a height field to read and one to write (sourceField3,
+// destinationField3) the height is converted with the point, through the
+// sides' geoid models; heights above a geoid without them are refused. A
+// cancellation saves the records read so far; a failure gives up the open
+// block and says how many records were saved before it.
 void ConvertDatabaseTable(CBatchRunControl& run);

@@ -62,6 +62,7 @@ struct BatchOptions
     std::string table;
     std::vector<std::string> sourceFields;
     std::vector<std::string> destinationFields;
+    std::vector<std::string> heightFields;
     CCliNotation notation;
     int notationColumn = 0;
     bool ballpark = false;
@@ -122,12 +123,12 @@ int RunBatchCommand(ConversionTypes type, const BatchOptions& o)
     CConversionReport report;
     if (CheckConversion(from, to, o.ballpark, false, report, stderr) != CLI_OK)
         return CLI_ERROR;
-    // Heights above a geoid go through a text file's height column and
-    // shapefile Z values; a table has no height column to put them in.
-    if ((from.geoidId != 0 || to.geoidId != 0) && type == CONVERSION_DATABASE)
+    // Heights above a geoid go through a text file's height column, Z
+    // values, and a table's height column where one is named.
+    if ((from.geoidId != 0 || to.geoidId != 0) && type == CONVERSION_DATABASE && o.heightFields.empty())
     {
-        std::fprintf(stderr, "geolynx-cli: heights above a geoid (+GEOID) need a height column; batch table "
-                             "converts latitude and longitude only\n");
+        std::fprintf(stderr, "geolynx-cli: heights above a geoid (+GEOID) need a height column: name it with "
+                             "--height-fields SOURCE DESTINATION\n");
         return CLI_ERROR;
     }
     BatchSettings settings;
@@ -169,6 +170,11 @@ int RunBatchCommand(ConversionTypes type, const BatchOptions& o)
     {
         settings.destinationField1 = o.destinationFields[0];
         settings.destinationField2 = o.destinationFields[1];
+    }
+    if (o.heightFields.size() == 2)
+    {
+        settings.sourceField3 = o.heightFields[0];
+        settings.destinationField3 = o.heightFields[1];
     }
     const int result = RunBatch(settings, stderr);
     // The summary of a run that converted ends with what the results rest on.
@@ -344,6 +350,10 @@ int main(int argc, char** argv)
     table->add_option("--destination-fields", options.destinationFields, "LATITUDE LONGITUDE columns to write")
         ->expected(2)
         ->required();
+    table->add_option("--height-fields", options.heightFields,
+                      "HEIGHT columns to read and write: the height is converted with the point (default 3 "
+                      "decimals); needed for a +GEOID system")
+        ->expected(2);
     table->add_option("--precision", options.precision,
                       "decimals of every coordinate written (default 3 for grid units, 6 for degrees; above 15 "
                       "the value is stored as computed)")

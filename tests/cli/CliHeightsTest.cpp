@@ -96,7 +96,7 @@ TEST_F(CliHeights, CompoundSystemsGiveCs2csHeightsInEveryForm)
     }
 }
 
-TEST_F(CliHeights, ATextFilesHeightColumnIsConvertedAndATableRefusesAGeoid)
+TEST_F(CliHeights, TextAndTableHeightColumnsGoThroughTheGeoid)
 {
     std::ofstream(home / "in.csv") << "lon;lat;h;name\n2.35;48.85;100;Paris\n-74;40.7;-30;New York\n";
     const CliRun run = Shell("$CLI batch text --from 4326 --to 4326+5773 --header --input in.csv --output out.csv");
@@ -108,10 +108,23 @@ TEST_F(CliHeights, ATextFilesHeightColumnIsConvertedAndATableRefusesAGeoid)
     EXPECT_NEAR(ours[1][2], oracle[0][2], 0.005 + 1e-9); // the column keeps two decimals
     EXPECT_NEAR(ours[2][2], oracle[1][2], 0.005 + 1e-9);
 
-    const CliRun refused = Shell("$CLI batch table --connection x --table t --source-fields a b "
-                                 "--destination-fields c d --from 4326 --to 4326+5773");
+    const std::string table = "$CLI batch table --connection 'Provider=SQLite;Data Source=t.db;' --table t "
+                              "--source-fields lat lon --destination-fields lat2 lon2 --from 4326 --to 4326+5773";
+    const CliRun made = Shell("sqlite3 t.db 'CREATE TABLE t (id INTEGER PRIMARY KEY, lat, lon, h, lat2, lon2, h2); "
+                              "INSERT INTO t (lat, lon, h) VALUES (48.85, 2.35, 100), (40.7, -74, -30), (1, 1, NULL)'");
+    ASSERT_EQ(made.status, 0) << made.err;
+    const CliRun refused = Shell(table);
     EXPECT_EQ(refused.status, 2);
     EXPECT_NE(refused.err.find("need a height column"), std::string::npos) << refused.err;
+    // With a height column the heights go through the geoid; a record
+    // without a height is left unchanged.
+    const CliRun converted = Shell(table + " --height-fields h h2");
+    EXPECT_EQ(converted.status, 1) << converted.err;
+    const auto rows = Numbers(Shell("sqlite3 -separator ' ' t.db 'SELECT lat2, lon2, h2 FROM t'").out);
+    ASSERT_EQ(rows.size(), 3u);
+    for (std::size_t k = 0; k < 2; ++k)
+        EXPECT_NEAR(rows[k][2], oracle[k][2], 0.0005 + 1e-9) << k; // three decimals
+    EXPECT_TRUE(rows[2].empty());
 }
 
 TEST_F(CliHeights, ShapefileAndVectorZValuesGoThroughTheGeoid)
