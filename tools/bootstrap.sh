@@ -11,6 +11,8 @@ packages=(
   sqlite3 libsqlite3-dev
   unixodbc unixodbc-dev odbc-postgresql libsqliteodbc
   postgresql postgresql-client
+  # benchmark peers (bench/table): pyproj and PostGIS
+  python3-pyproj postgresql-15-postgis-3
   proj-bin proj-data gdal-bin libgdal-dev
   libgeographiclib-dev
   famfamfam-flag-png iso-codes
