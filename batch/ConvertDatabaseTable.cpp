@@ -221,6 +221,194 @@ std::string WhyFieldCannotHold(CxValueType type, int scale, int decimals)
     }
 }
 
+// The fields a run reads and writes, by the names the table gives them:
+// latitude, longitude, their destinations, and with heights the height and
+// its destination.
+struct TableFields
+{
+    std::string names[6];
+    bool heights = false;
+};
+
+// Finds the settings' fields in the open empty recordset and checks that the
+// destinations can take the converted values; false, with why, when not.
+bool FindTableFields(CCxAdo& ado, const BatchSettings& s, int decimals, int heightDecimals, TableFields& fields,
+                     std::string& why)
+{
+    std::string* names = fields.names;
+    const std::string* wanted[6] = {&s.sourceField1, &s.sourceField2, &s.destinationField1,
+                                    &s.destinationField2, &s.sourceField3, &s.destinationField3};
+    for (int i = 0; i < (fields.heights ? 6 : 4); ++i)
+    {
+        const int at = FindField(ado, *wanted[i]);
+        if (at < 0)
+            return why = "The table \"" + s.table + "\" has no field \"" + *wanted[i] + "\"; nothing was written.",
+                   false;
+        names[i] = ado.FieldName(at);
+    }
+    if (names[2] == names[3])
+        return why = "The two destination fields are the same field \"" + names[2] +
+                     "\"; choose one for the latitude or northing and another for the longitude or easting. "
+                     "Nothing was written.",
+               false;
+    if (fields.heights && (names[5] == names[2] || names[5] == names[3]))
+        return why = "The height's destination field \"" + names[5] +
+                     "\" also receives the latitude or longitude; choose a field of its own. Nothing was written.",
+               false;
+    for (const int i : {2, 3, 5})
+    {
+        if (i == 5 && !fields.heights)
+            continue;
+        const int at = FindField(ado, names[i]);
+        const std::string cannot = WhyFieldCannotHold(ado.FieldDeclaredType(at), ado.FieldScale(at),
+                                                      i == 5 ? heightDecimals : decimals);
+        if (!cannot.empty())
+            return why = "The field \"" + names[i] + "\" cannot hold the converted values: " + cannot +
+                         ". Nothing was written.",
+                   false;
+    }
+    return true;
+}
+
+// How a record is found again to be written: by SQLite's rowid, else by its
+// primary key, else by the values of all its fields; and the record count.
+// False, with why (empty: the database's message), when the table cannot be
+// updated record by record.
+bool PlanTable(CCxAdo& ado, const BatchSettings& s, const TableFields& fields, CTablePlan& plan,
+               std::vector<std::string>& allNames, std::string& why)
+{
+    const std::string table = QuoteIdentifier(s.table);
+    std::vector<std::string> allColumns;
+    for (int i = 0; i < ado.FieldCount(); ++i)
+        allNames.push_back(ado.FieldName(i));
+    for (int i = 0; i < ado.FieldCount(); ++i)
+        if (ado.FieldDeclaredType(i) != CxTypeBytes)
+            allColumns.push_back(ado.FieldName(i));
+    std::vector<std::string> key;
+    if (ado.GetPrimaryKey(s.table.c_str(), key) != 0)
+        return false;
+    for (auto& k : key)
+    {
+        const int at = FindField(ado, k);
+        if (at < 0)
+        {
+            key.clear();
+            break;
+        }
+        k = ado.FieldName(at);
+    }
+    for (const int i : {2, 3, 5})
+        for (const auto& k : key)
+            if ((i != 5 || fields.heights) && EqualNoCase(k, fields.names[i]))
+                return why = "The field \"" + fields.names[i] + "\" is part of the primary key of \"" + s.table +
+                             "\", which names each record; it cannot receive converted values. Nothing was "
+                             "written.",
+                       false;
+    plan.keyColumns = key;
+    for (const auto& k : key)
+        plan.keyTypes.push_back(ado.FieldDeclaredType(FindField(ado, k)));
+    ado.CloseRecordset();
+    if (ado.GetRowIdentifier(s.table.c_str(), plan.rowIdentifier) != 0)
+        return false;
+    if (plan.rowIdentifier.empty())
+        plan.matchColumns = key.empty() ? allColumns : key;
+    plan.unique = !plan.rowIdentifier.empty() || !key.empty();
+
+    // The record count, for the percentage; and a table without a key must
+    // not hold two records alike, or an update could not tell them apart.
+    if (ado.OpenRecordset(("SELECT count(*) FROM " + table).c_str()) != 1)
+        return false;
+    double total = 0;
+    ReadCoordinateValue(ado.FieldAt(0), total);
+    plan.records = static_cast<long long>(total);
+    ado.CloseRecordset();
+    if (plan.unique || plan.records <= 1)
+        return true;
+    std::string list;
+    for (const auto& c : plan.matchColumns)
+        list += (list.empty() ? "" : ", ") + QuoteIdentifier(c);
+    if (ado.OpenRecordset(("SELECT count(*) FROM (SELECT DISTINCT " + list + " FROM " + table + ") AS d").c_str()) !=
+        1)
+        return false;
+    double distinct = 0;
+    ReadCoordinateValue(ado.FieldAt(0), distinct);
+    ado.CloseRecordset();
+    if (static_cast<long long>(distinct) == plan.records)
+        return true;
+    why = "The table \"" + s.table + "\" has no primary key, and " +
+          std::to_string(plan.records - static_cast<long long>(distinct)) +
+          " of its records repeat another record field for field, so they cannot be told apart to be updated. "
+          "Nothing was written. Give the table a primary key and run the conversion again.";
+    return false;
+}
+
+// The types a VALUES list casts the key's values to, where the engine writes
+// a block faster from one statement with such a list; empty otherwise. Keys of
+// other types (text, uuid, dates) compare as the engine decides, so their rows
+// go as parameters of the one-row UPDATE.
+std::vector<std::string> KeyCasts(CCxAdo& ado, const CTablePlan& plan)
+{
+    std::vector<std::string> casts;
+    if (!plan.rowIdentifier.empty() || plan.keyColumns.empty() || !ado.UpdatesFromValues())
+        return casts;
+    for (const CxValueType t : plan.keyTypes)
+    {
+        const char* name = t == CxTypeInt8 || t == CxTypeInt16 || t == CxTypeInt32 || t == CxTypeUInt8 ||
+                                   t == CxTypeUInt16
+                               ? "integer"
+                           : t == CxTypeInt64 || t == CxTypeUInt32 ? "bigint"
+                           : t == CxTypeDouble                     ? "double precision"
+                           : t == CxTypeSingle                     ? "real"
+                           : t == CxTypeDecimal                    ? "numeric"
+                                                                   : nullptr;
+        if (name == nullptr)
+            return {};
+        casts.push_back(name);
+    }
+    return casts;
+}
+
+// The UPDATE of one record: by its rowid or key, or by the values of its
+// fields, those that are empty matched by IS NULL.
+std::string UpdateStatement(const std::string& table, const TableFields& fields, const CTablePlan& plan,
+                            const std::vector<bool>& nulls)
+{
+    std::string sql = "UPDATE " + table + " SET " + QuoteIdentifier(fields.names[2]) + " = ?, " +
+                      QuoteIdentifier(fields.names[3]) + " = ?" +
+                      (fields.heights ? ", " + QuoteIdentifier(fields.names[5]) + " = ?" : std::string()) + " WHERE ";
+    if (!plan.rowIdentifier.empty())
+        return sql + plan.rowIdentifier + " = ?";
+    for (std::size_t i = 0; i < plan.matchColumns.size(); ++i)
+        sql += (i > 0 ? " AND " : "") + QuoteIdentifier(plan.matchColumns[i]) + (nulls[i] ? " IS NULL" : " = ?");
+    return sql;
+}
+
+// The UPDATE of rows records from one VALUES list; the key's values are cast
+// to its type in the first row, which gives the list its types.
+std::string ValuesStatement(const std::string& table, const TableFields& fields, const CTablePlan& plan,
+                            const std::vector<std::string>& keyCasts, std::size_t rows)
+{
+    std::string list, names = fields.heights ? "c1, c2, c3" : "c1, c2", where;
+    for (std::size_t r = 0; r < rows; ++r)
+    {
+        list += r == 0 ? "(CAST(? AS double precision), CAST(? AS double precision)" : ", (?, ?";
+        list += !fields.heights ? "" : r == 0 ? ", CAST(? AS double precision)" : ", ?";
+        for (std::size_t k = 0; k < keyCasts.size(); ++k)
+            list += r == 0 ? ", CAST(? AS " + keyCasts[k] + ")" : std::string(", ?");
+        list += ")";
+    }
+    for (std::size_t k = 0; k < keyCasts.size(); ++k)
+    {
+        names += ", k" + std::to_string(k + 1);
+        where += (k > 0 ? " AND " : "") + table + "." + QuoteIdentifier(plan.keyColumns[k]) + " = v.k" +
+                 std::to_string(k + 1);
+    }
+    return "UPDATE " + table + " SET " + QuoteIdentifier(fields.names[2]) + " = v.c1, " +
+           QuoteIdentifier(fields.names[3]) + " = v.c2" +
+           (fields.heights ? ", " + QuoteIdentifier(fields.names[5]) + " = v.c3" : std::string()) + " FROM (VALUES " +
+           list + ") AS v(" + names + ") WHERE " + where;
+}
+
 // A record read and waiting for its block: its coordinates and what they
 // are, the values that find it again (and which of them are empty), the
 // value that names it, and what converting it gave.
@@ -324,101 +512,15 @@ void ConvertDatabaseTable(CBatchRunControl& run)
     // The table's fields, from a query that reads no row.
     if (ado.OpenRecordset(("SELECT * FROM " + table + " WHERE 1 = 0").c_str()) == -1)
         return fail(true, "");
-    std::string names[6];
-    {
-        const std::string* wanted[6] = {&s.sourceField1, &s.sourceField2, &s.destinationField1,
-                                        &s.destinationField2, &s.sourceField3, &s.destinationField3};
-        for (int i = 0; i < (heights ? 6 : 4); ++i)
-        {
-            const int at = FindField(ado, *wanted[i]);
-            if (at < 0)
-                return fail(true, "The table \"" + s.table + "\" has no field \"" + *wanted[i] +
-                                      "\"; nothing was written.");
-            names[i] = ado.FieldName(at);
-        }
-        if (names[2] == names[3])
-            return fail(true, "The two destination fields are the same field \"" + names[2] +
-                                  "\"; choose one for the latitude or northing and another for the longitude "
-                                  "or easting. Nothing was written.");
-        if (heights && (names[5] == names[2] || names[5] == names[3]))
-            return fail(true, "The height's destination field \"" + names[5] + "\" also receives the latitude or "
-                              "longitude; choose a field of its own. Nothing was written.");
-        for (const int i : {2, 3, 5})
-        {
-            if (i == 5 && !heights)
-                continue;
-            const int at = FindField(ado, names[i]);
-            const std::string why = WhyFieldCannotHold(ado.FieldDeclaredType(at), ado.FieldScale(at),
-                                                       i == 5 ? heightDecimals : decimals);
-            if (!why.empty())
-                return fail(true, "The field \"" + names[i] + "\" cannot hold the converted values: " + why +
-                                      ". Nothing was written.");
-        }
-    }
-
-    // How a record is found again to be written: by SQLite's rowid, else by
-    // its primary key, else by the values of all its fields.
-    std::vector<std::string> allColumns, allNames;
-    for (int i = 0; i < ado.FieldCount(); ++i)
-        allNames.push_back(ado.FieldName(i));
-    for (int i = 0; i < ado.FieldCount(); ++i)
-        if (ado.FieldDeclaredType(i) != CxTypeBytes)
-            allColumns.push_back(ado.FieldName(i));
-    std::vector<std::string> key;
-    if (ado.GetPrimaryKey(s.table.c_str(), key) != 0)
-        return fail(true, "");
-    for (auto& k : key)
-    {
-        const int at = FindField(ado, k);
-        if (at < 0)
-        {
-            key.clear();
-            break;
-        }
-        k = ado.FieldName(at);
-    }
-    for (const int i : {2, 3, 5})
-        for (const auto& k : key)
-            if ((i != 5 || heights) && EqualNoCase(k, names[i]))
-                return fail(true, "The field \"" + names[i] + "\" is part of the primary key of \"" + s.table +
-                                      "\", which names each record; it cannot receive converted values. "
-                                      "Nothing was written.");
-    plan.keyColumns = key;
-    for (const auto& k : key)
-        plan.keyTypes.push_back(ado.FieldDeclaredType(FindField(ado, k)));
-    ado.CloseRecordset();
-    if (ado.GetRowIdentifier(s.table.c_str(), plan.rowIdentifier) != 0)
-        return fail(true, "");
-    if (plan.rowIdentifier.empty())
-        plan.matchColumns = key.empty() ? allColumns : key;
-    plan.unique = !plan.rowIdentifier.empty() || !key.empty();
-
-    // The record count, for the percentage; and a table without a key must
-    // not hold two records alike, or an update could not tell them apart.
-    if (ado.OpenRecordset(("SELECT count(*) FROM " + table).c_str()) != 1)
-        return fail(true, "");
-    double total = 0;
-    ReadCoordinateValue(ado.FieldAt(0), total);
-    plan.records = static_cast<long long>(total);
-    ado.CloseRecordset();
-    if (!plan.unique && plan.records > 1)
-    {
-        std::string list;
-        for (const auto& c : plan.matchColumns)
-            list += (list.empty() ? "" : ", ") + QuoteIdentifier(c);
-        if (ado.OpenRecordset(("SELECT count(*) FROM (SELECT DISTINCT " + list + " FROM " + table + ") AS d")
-                                  .c_str()) != 1)
-            return fail(true, "");
-        double distinct = 0;
-        ReadCoordinateValue(ado.FieldAt(0), distinct);
-        ado.CloseRecordset();
-        if (static_cast<long long>(distinct) != plan.records)
-            return fail(true, "The table \"" + s.table + "\" has no primary key, and " +
-                                  std::to_string(plan.records - static_cast<long long>(distinct)) +
-                                  " of its records repeat another record field for field, so they cannot be told "
-                                  "apart to be updated. Nothing was written. Give the table a primary key and "
-                                  "run the conversion again.");
-    }
+    TableFields fields;
+    fields.heights = heights;
+    std::string why;
+    if (!FindTableFields(ado, s, decimals, heightDecimals, fields, why))
+        return fail(true, why);
+    const std::string* names = fields.names;
+    std::vector<std::string> allNames;
+    if (!PlanTable(ado, s, fields, plan, allNames, why))
+        return fail(true, why);
 
     const std::string select =
         "SELECT " + (plan.rowIdentifier.empty() ? std::string() : plan.rowIdentifier + ", ") + "* FROM " + table;
@@ -460,16 +562,7 @@ void ConvertDatabaseTable(CBatchRunControl& run)
 
     // One UPDATE for the run; a table without a key needs one for each
     // pattern of empty fields, since NULL is matched by IS NULL.
-    auto updateFor = [&](const std::vector<bool>& nulls) {
-        std::string sql = "UPDATE " + table + " SET " + QuoteIdentifier(names[2]) + " = ?, " +
-                          QuoteIdentifier(names[3]) + " = ?" +
-                          (heights ? ", " + QuoteIdentifier(names[5]) + " = ?" : std::string()) + " WHERE ";
-        if (!plan.rowIdentifier.empty())
-            return sql + plan.rowIdentifier + " = ?";
-        for (std::size_t i = 0; i < plan.matchColumns.size(); ++i)
-            sql += (i > 0 ? " AND " : "") + QuoteIdentifier(plan.matchColumns[i]) + (nulls[i] ? " IS NULL" : " = ?");
-        return sql;
-    };
+    auto updateFor = [&](const std::vector<bool>& nulls) { return UpdateStatement(table, fields, plan, nulls); };
     std::vector<bool> preparedNulls(plan.matchColumns.size(), false);
     bool havePrepared = false;
     if (plan.unique)
@@ -480,50 +573,10 @@ void ConvertDatabaseTable(CBatchRunControl& run)
     }
 
     // Where the engine writes a block faster from one statement with a VALUES
-    // list, each block is one such UPDATE; the key's values are cast to its
-    // type in the first row, which gives the list its types. Keys of other
-    // types (text, uuid, dates) compare as the engine decides, so their rows
-    // go as parameters of the one-row UPDATE.
-    std::vector<std::string> keyCasts;
-    if (plan.rowIdentifier.empty() && !plan.keyColumns.empty() && ado.UpdatesFromValues())
-        for (const CxValueType t : plan.keyTypes)
-        {
-            const char* name = t == CxTypeInt8 || t == CxTypeInt16 || t == CxTypeInt32 || t == CxTypeUInt8 ||
-                                       t == CxTypeUInt16
-                                   ? "integer"
-                               : t == CxTypeInt64 || t == CxTypeUInt32 ? "bigint"
-                               : t == CxTypeDouble                     ? "double precision"
-                               : t == CxTypeSingle                     ? "real"
-                               : t == CxTypeDecimal                    ? "numeric"
-                                                                       : nullptr;
-            if (name == nullptr)
-            {
-                keyCasts.clear();
-                break;
-            }
-            keyCasts.push_back(name);
-        }
+    // list, each block is one such UPDATE.
+    const std::vector<std::string> keyCasts = KeyCasts(ado, plan);
     std::size_t preparedRows = 0;
-    auto valuesFor = [&](std::size_t rows) {
-        std::string list, names2 = heights ? "c1, c2, c3" : "c1, c2", where;
-        for (std::size_t r = 0; r < rows; ++r)
-        {
-            list += r == 0 ? "(CAST(? AS double precision), CAST(? AS double precision)" : ", (?, ?";
-            list += !heights ? "" : r == 0 ? ", CAST(? AS double precision)" : ", ?";
-            for (std::size_t k = 0; k < keyCasts.size(); ++k)
-                list += r == 0 ? ", CAST(? AS " + keyCasts[k] + ")" : std::string(", ?");
-            list += ")";
-        }
-        for (std::size_t k = 0; k < keyCasts.size(); ++k)
-        {
-            names2 += ", k" + std::to_string(k + 1);
-            where += (k > 0 ? " AND " : "") + table + "." + QuoteIdentifier(plan.keyColumns[k]) + " = v.k" +
-                     std::to_string(k + 1);
-        }
-        return "UPDATE " + table + " SET " + QuoteIdentifier(names[2]) + " = v.c1, " + QuoteIdentifier(names[3]) +
-               " = v.c2" + (heights ? ", " + QuoteIdentifier(names[5]) + " = v.c3" : std::string()) +
-               " FROM (VALUES " + list + ") AS v(" + names2 + ") WHERE " + where;
-    };
+    auto valuesFor = [&](std::size_t rows) { return ValuesStatement(table, fields, plan, keyCasts, rows); };
 
     const long long blockRecords = std::clamp(plan.records / 100, 1LL, kBlockRecordsMax);
     CBatchPipeline pipeline(run, static_cast<std::size_t>(blockRecords), false);
