@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstddef>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -62,35 +61,6 @@ public:
     virtual bool Write(BatchTally& tally) = 0;
     // How far the run is, after the block just written.
     virtual int Percentage() const = 0;
-};
-
-// A format made of its four steps, for a converter whose state lives in one
-// function.
-class CBatchSteps final : public CBatchFormat
-{
-public:
-    using ReadStep = std::function<Block()>;
-    using ConvertStep = std::function<void(std::size_t, CConversionContext&, std::size_t, std::size_t)>;
-    using WriteStep = std::function<bool(BatchTally&)>;
-    using PercentageStep = std::function<int()>;
-    CBatchSteps(ReadStep read_, ConvertStep convert_, WriteStep write_, PercentageStep percentage_)
-        : read(std::move(read_)), convert(std::move(convert_)), write(std::move(write_)),
-          percentage(std::move(percentage_))
-    {
-    }
-    Block Read() override { return read(); }
-    void Convert(std::size_t share, CConversionContext& context, std::size_t first, std::size_t last) override
-    {
-        convert(share, context, first, last);
-    }
-    bool Write(BatchTally& tally) override { return write(tally); }
-    int Percentage() const override { return percentage(); }
-
-private:
-    ReadStep read;
-    ConvertStep convert;
-    WriteStep write;
-    PercentageStep percentage;
 };
 
 // The conversion loop every batch format runs on: one engine for each

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 #include "BatchPipeline.h"
 #include "BatchRunControl.h"
@@ -424,12 +425,69 @@ struct TableRecord
     bool outside = false;
 };
 
-} // namespace
-
-void ConvertDatabaseTable(CBatchRunControl& run)
+// One run of the table converter: the SQL side of the pipeline's format.
+// Records are read from a forward-only cursor on this thread, converted on
+// every core, and saved a block in one transaction, in the order read.
+class CTableRun final : public CBatchFormat
 {
-    CNumericLocale numbers;
+public:
+    explicit CTableRun(CBatchRunControl& run_)
+        : run(run_), s(run_.Settings()), decimals(s.precision >= 0 ? s.precision : s.destinationGrid != 0 ? 3 : 6),
+          heightDecimals(s.precision >= 0 ? s.precision : 3), table(QuoteIdentifier(s.table))
+    {
+        fields.heights = !s.sourceField3.empty() && !s.destinationField3.empty();
+    }
+    void Convert();
+
+    Block Read() override;
+    void Convert(std::size_t share, CConversionContext& context, std::size_t first, std::size_t last) override;
+    bool Write(BatchTally& tally) override;
+    // Without a usable record count the bar shows records done.
+    int Percentage() const override
+    {
+        return plan.records > 0 ? BatchPercentage(count, plan.records) : static_cast<int>(std::min(count, 100LL));
+    }
+
+private:
+    // Connects, finds the fields and plans the updates; false, with why
+    // (empty: the database's message), when the table cannot be converted.
+    bool Open(std::string& why);
+    // Opens the cursor: 1 with records to read, 0 without, -1 on failure.
+    int OpenCursor();
+    // The positions of the fields in the rows read; false when the table
+    // changed.
+    bool FindPositions();
+    bool PrepareStatements();
+    // Saves the records of the block in one transaction; false after a failure.
+    bool SaveBlock();
+    bool SaveFromValues(std::vector<long long>& changed);
+    bool SaveOneByOne(std::vector<long long>& changed);
+    void ReadRecord();
+    // Counts a record left unchanged, and names the first of them.
+    void Leave(const TableRecord& r, long long& counter);
+    std::string NameOf(const TableRecord& r) const;
+    // Why records were left unchanged, and the first of them.
+    std::string Details() const;
+    // What a stopped run saved; a completed run's end text says it.
+    std::string Summary() const;
+    // Ends a failed run: the open block is given up, the message says why and
+    // what was saved before.
+    void Fail(bool withMessage, const std::string& why);
+    void Finish();
+
+    CBatchRunControl& run;
+    const BatchSettings& s;
+    const int decimals;
+    const int heightDecimals;
+    const std::string table;
+    CCxAdo ado;
+    CTablePlan plan;
+    TableFields fields;
+    std::vector<std::string> allNames;
+    std::unique_ptr<CBatchPipeline> pipeline;
+
     int keepGoing = 1;
+    bool started = false;
     long long count = 0;     // records read
     long long converted = 0; // records saved with converted values
     long long empty = 0, notNumbers = 0, refused = 0;
@@ -438,90 +496,98 @@ void ConvertDatabaseTable(CBatchRunControl& run)
     long long outsideRefused = 0;
     std::vector<std::string> unchangedNames;
 
-    run.SignalStarted();
-    const BatchSettings& s = run.Settings();
-    const int decimals = s.precision >= 0 ? s.precision : s.destinationGrid != 0 ? 3 : 6;
-    const int heightDecimals = s.precision >= 0 ? s.precision : 3;
-    CCxAdo ado;
-    bool started = false;
+    // Field positions in the rows read; SQLite's rowid comes first.
+    int first = 0, source1 = -1, source2 = -1, sourceHeight = 0;
+    std::vector<int> match;
+    // A record left unchanged is named by its key, where one field is the key.
+    int nameField = -1;
+    std::string nameKey;
 
-    // Why records were left unchanged, and the first of them.
-    auto details = [&]() {
-        std::string reasons;
-        auto reason = [&](long long n, const char* what) {
-            if (n == 0)
-                return;
-            reasons += reasons.empty() ? "" : ", ";
-            reasons += std::to_string(n) + " " + what;
-        };
-        reason(empty, "with an empty source field");
-        reason(notNumbers, "with a source field that is not a number");
-        reason(refused, "that cannot be converted between the two systems");
-        reason(outsideRefused, "outside the area of use of their systems");
-        std::string text = " (" + reasons;
-        if (!unchangedNames.empty())
-        {
-            text += "; first: ";
-            for (std::size_t i = 0; i < unchangedNames.size(); ++i)
-                text += (i > 0 ? ", " : "") + unchangedNames[i];
-        }
-        return text + ")";
-    };
-    // What a stopped run saved; a completed run's end text says it.
-    auto summary = [&]() {
-        const long long unchanged = empty + notNumbers + refused + outsideRefused;
-        std::string text = "Records converted: " + std::to_string(converted) + "; not converted: " +
-                           std::to_string(unchanged);
-        if (unchanged > 0)
-            text += details();
-        return text + ".";
-    };
+    std::vector<bool> preparedNulls;
+    bool havePrepared = false;
+    std::vector<std::string> keyCasts;
+    std::size_t preparedRows = 0;
+    std::size_t valuesRows = 0;
+    long long blockRecords = 1;
+    std::vector<std::vector<CCxValue>> block;
+    std::vector<std::vector<bool>> blockNulls;
 
-    // Ends a failed run: the open block is given up, the message says why
-    // and what was saved before.
-    auto fail = [&](bool withMessage, const std::string& why) {
-        const std::string message = why.empty() ? ado.LastMessage.str() : why;
-        if (ado.InTransaction())
-            ado.RollbackTrans();
-        if (withMessage)
-        {
-            std::string text = message;
-            if (started)
-                text += "\n\n" + CountText(converted, "record was", "records were") +
-                        " converted and saved before the failure; every other record is unchanged.";
-            ShowMessageText(text);
-        }
+    std::vector<TableRecord> records;
+    bool moveDue = false; // the cursor moves on before the next block
+    bool systemsFailed = false;
+};
+
+std::string CTableRun::Details() const
+{
+    std::string reasons;
+    auto reason = [&](long long n, const char* what) {
+        if (n == 0)
+            return;
+        reasons += reasons.empty() ? "" : ", ";
+        reasons += std::to_string(n) + " " + what;
+    };
+    reason(empty, "with an empty source field");
+    reason(notNumbers, "with a source field that is not a number");
+    reason(refused, "that cannot be converted between the two systems");
+    reason(outsideRefused, "outside the area of use of their systems");
+    std::string text = " (" + reasons;
+    if (!unchangedNames.empty())
+    {
+        text += "; first: ";
+        for (std::size_t i = 0; i < unchangedNames.size(); ++i)
+            text += (i > 0 ? ", " : "") + unchangedNames[i];
+    }
+    return text + ")";
+}
+
+std::string CTableRun::Summary() const
+{
+    const long long unchanged = empty + notNumbers + refused + outsideRefused;
+    std::string text =
+        "Records converted: " + std::to_string(converted) + "; not converted: " + std::to_string(unchanged);
+    if (unchanged > 0)
+        text += Details();
+    return text + ".";
+}
+
+void CTableRun::Fail(bool withMessage, const std::string& why)
+{
+    const std::string message = why.empty() ? ado.LastMessage.str() : why;
+    if (ado.InTransaction())
+        ado.RollbackTrans();
+    if (withMessage)
+    {
+        std::string text = message;
         if (started)
-            run.Post(BATCH_STATUS, summary());
-        run.Post(BATCH_STOPPED, kBatchFailedText);
-        CloseAll(ado);
-    };
+            text += "\n\n" + CountText(converted, "record was", "records were") +
+                    " converted and saved before the failure; every other record is unchanged.";
+        ShowMessageText(text);
+    }
+    if (started)
+        run.Post(BATCH_STATUS, Summary());
+    run.Post(BATCH_STOPPED, kBatchFailedText);
+    CloseAll(ado);
+}
 
+bool CTableRun::Open(std::string& why)
+{
     // Heights above a geoid go into a height column; without one they would
     // be left as they are, unconverted.
-    const bool heights = !s.sourceField3.empty() && !s.destinationField3.empty();
-    if ((s.sourceGeoid != 0 || s.destinationGeoid != 0) && !heights)
-        return fail(true, "Heights above a geoid need a height column: name the table's height field and the "
-                          "field that receives the converted height. Nothing was written.");
+    if ((s.sourceGeoid != 0 || s.destinationGeoid != 0) && !fields.heights)
+        return why = "Heights above a geoid need a height column: name the table's height field and the field "
+                     "that receives the converted height. Nothing was written.",
+               false;
     if (ado.Initialize() != 0 || ado.Connect(s.connectionString.c_str()) != 0)
-        return fail(true, "");
-
-    const std::string table = QuoteIdentifier(s.table);
-    CTablePlan plan;
-
+        return false;
     // The table's fields, from a query that reads no row.
     if (ado.OpenRecordset(("SELECT * FROM " + table + " WHERE 1 = 0").c_str()) == -1)
-        return fail(true, "");
-    TableFields fields;
-    fields.heights = heights;
-    std::string why;
-    if (!FindTableFields(ado, s, decimals, heightDecimals, fields, why))
-        return fail(true, why);
-    const std::string* names = fields.names;
-    std::vector<std::string> allNames;
-    if (!PlanTable(ado, s, fields, plan, allNames, why))
-        return fail(true, why);
+        return false;
+    return FindTableFields(ado, s, decimals, heightDecimals, fields, why) &&
+           PlanTable(ado, s, fields, plan, allNames, why);
+}
 
+int CTableRun::OpenCursor()
+{
     const std::string select =
         "SELECT " + (plan.rowIdentifier.empty() ? std::string() : plan.rowIdentifier + ", ") + "* FROM " + table;
     // A table with a key is read in the key's order, block by block.
@@ -538,312 +604,329 @@ void ConvertDatabaseTable(CBatchRunControl& run)
             keyExpressions.push_back(QuoteIdentifier(k));
             keyFields.push_back(static_cast<int>(std::find(allNames.begin(), allNames.end(), k) - allNames.begin()));
         }
-    const int opened = keyExpressions.empty()
-                           ? ado.OpenForwardOnly(select.c_str(), kFetchRows)
-                           : ado.OpenForwardOnlyByKey(select.c_str(), keyExpressions, keyFields, kFetchRows);
-    if (opened == -1)
-        return fail(true, "");
-    if (opened == 1)
-        run.Post(BATCH_STATUS, "Currently converting database, please wait...");
-    started = opened == 1;
+    return keyExpressions.empty() ? ado.OpenForwardOnly(select.c_str(), kFetchRows)
+                                  : ado.OpenForwardOnlyByKey(select.c_str(), keyExpressions, keyFields, kFetchRows);
+}
 
-    // Field positions in the rows read; SQLite's rowid comes first.
-    const int first = plan.rowIdentifier.empty() ? 0 : 1;
-    const int source1 = FindField(ado, names[0], first), source2 = FindField(ado, names[1], first);
-    const int sourceHeight = heights ? FindField(ado, names[4], first) : 0;
-    std::vector<int> match;
+bool CTableRun::FindPositions()
+{
+    const std::string* names = fields.names;
+    first = plan.rowIdentifier.empty() ? 0 : 1;
+    source1 = FindField(ado, names[0], first);
+    source2 = FindField(ado, names[1], first);
+    sourceHeight = fields.heights ? FindField(ado, names[4], first) : 0;
     if (!plan.rowIdentifier.empty())
         match.push_back(0);
     for (const auto& c : plan.matchColumns)
         match.push_back(FindField(ado, c, first));
-    if (source1 < 0 || source2 < 0 || sourceHeight < 0 || std::find(match.begin(), match.end(), -1) != match.end())
-        return fail(true, "The fields of table \"" + s.table + "\" changed while the conversion started; nothing "
-                                                                "was written.");
+    nameField = plan.keyColumns.size() == 1 ? FindField(ado, plan.keyColumns[0], first)
+                : !plan.rowIdentifier.empty() ? 0
+                                              : -1;
+    nameKey = plan.keyColumns.size() == 1 ? plan.keyColumns[0] : plan.rowIdentifier;
+    return source1 >= 0 && source2 >= 0 && sourceHeight >= 0 && std::find(match.begin(), match.end(), -1) == match.end();
+}
 
+bool CTableRun::PrepareStatements()
+{
     // One UPDATE for the run; a table without a key needs one for each
     // pattern of empty fields, since NULL is matched by IS NULL.
-    auto updateFor = [&](const std::vector<bool>& nulls) { return UpdateStatement(table, fields, plan, nulls); };
-    std::vector<bool> preparedNulls(plan.matchColumns.size(), false);
-    bool havePrepared = false;
+    preparedNulls.assign(plan.matchColumns.size(), false);
     if (plan.unique)
     {
-        if (ado.PrepareStatement(updateFor(preparedNulls).c_str()) != 0)
-            return fail(true, "");
+        if (ado.PrepareStatement(UpdateStatement(table, fields, plan, preparedNulls).c_str()) != 0)
+            return false;
         havePrepared = true;
     }
-
     // Where the engine writes a block faster from one statement with a VALUES
-    // list, each block is one such UPDATE.
-    const std::vector<std::string> keyCasts = KeyCasts(ado, plan);
-    std::size_t preparedRows = 0;
-    auto valuesFor = [&](std::size_t rows) { return ValuesStatement(table, fields, plan, keyCasts, rows); };
-
-    const long long blockRecords = std::clamp(plan.records / 100, 1LL, kBlockRecordsMax);
-    CBatchPipeline pipeline(run, static_cast<std::size_t>(blockRecords), false);
-    // libpq takes the description of at most some 7,000 parameters, so a
-    // block may take several statements.
-    const std::size_t valuesRows = std::min<std::size_t>(1000, 6000 / ((heights ? 3 : 2) + keyCasts.size()));
-    std::vector<std::vector<CCxValue>> block;
-    std::vector<std::vector<bool>> blockNulls;
+    // list, each block is one such UPDATE. libpq takes the description of at
+    // most some 7,000 parameters, so a block may take several statements.
+    keyCasts = KeyCasts(ado, plan);
+    valuesRows = std::min<std::size_t>(1000, 6000 / ((fields.heights ? 3 : 2) + keyCasts.size()));
+    blockRecords = std::clamp(plan.records / 100, 1LL, kBlockRecordsMax);
     block.reserve(static_cast<std::size_t>(blockRecords));
+    return true;
+}
 
-    // Saves the records of the block in one transaction; false after a failure.
-    auto saveBlock = [&]() -> bool {
-        if (!block.empty())
-        {
-            if (ado.BeginTrans() != 0)
-                return false;
-            std::vector<long long> changed;
-            if (!keyCasts.empty())
-            {
-                std::vector<long long> part;
-                for (std::size_t start = 0; start < block.size(); start += valuesRows)
-                {
-                    const std::size_t rows = std::min(valuesRows, block.size() - start);
-                    if (preparedRows != rows)
-                    {
-                        if (ado.PrepareStatement(valuesFor(rows).c_str()) != 0)
-                            return false;
-                        preparedRows = rows;
-                    }
-                    std::vector<CCxValue> all;
-                    all.reserve(rows * (2 + keyCasts.size()));
-                    for (std::size_t r = start; r < start + rows; ++r)
-                        all.insert(all.end(), block[r].begin(), block[r].end());
-                    if (ado.ExecutePrepared({all}, true, part) != 0)
-                        return false;
-                    changed.insert(changed.end(), part.begin(), part.end());
-                }
-            }
-            else if (plan.unique && ado.ExecutePrepared(block, false, changed) != 0)
-                return false;
-            if (plan.unique)
-            {
-                long long total = 0;
-                for (const long long n : changed)
-                    total += n;
-                if (total != static_cast<long long>(block.size()))
-                {
-                    ado.LastMessage.Format("%lld of %lld records of the block to be saved were not found in table "
-                                           "\"%s\" any more; the block was not saved.",
-                                           static_cast<long long>(block.size()) - total,
-                                           static_cast<long long>(block.size()), s.table.c_str());
-                    return false;
-                }
-            }
-            else
-            {
-                for (std::size_t r = 0; r < block.size(); ++r)
-                {
-                    if (!havePrepared || blockNulls[r] != preparedNulls)
-                    {
-                        preparedNulls = blockNulls[r];
-                        if (ado.PrepareStatement(updateFor(preparedNulls).c_str()) != 0)
-                            return false;
-                        havePrepared = true;
-                    }
-                    if (ado.ExecutePrepared({block[r]}, true, changed) != 0)
-                        return false;
-                    if (changed.size() != 1 || changed[0] != 1)
-                    {
-                        ado.LastMessage.Format("A record of table \"%s\" could not be told apart from the others: "
-                                               "its update would change %lld records. The block was not saved.",
-                                               s.table.c_str(), changed.empty() ? 0LL : changed[0]);
-                        return false;
-                    }
-                }
-            }
-            if (ado.CommitTrans() != 0)
-                return false;
-            converted += static_cast<long long>(block.size());
-            block.clear();
-            blockNulls.clear();
-        }
-        return true;
-    };
-
-    // A record left unchanged is named by its key, where one field is the key.
-    const int nameField = plan.keyColumns.size() == 1 ? FindField(ado, plan.keyColumns[0], first)
-                          : !plan.rowIdentifier.empty() ? 0
-                                                        : -1;
-    const std::string nameKey = plan.keyColumns.size() == 1 ? plan.keyColumns[0] : plan.rowIdentifier;
-    auto nameOf = [&](const TableRecord& r) {
-        if (nameField >= 0)
-        {
-            const CCxValue& v = r.name;
-            if (v.Type() == CxTypeText || v.Type() == CxTypeDecimal)
-                return nameKey + " " + v.AsText();
-            if (v.Type() != CxTypeSingle && v.Type() != CxTypeDouble && v.Type() != CxTypeBytes &&
-                v.Type() != CxTypeNull)
-                return nameKey + " " + std::to_string(v.AsInteger());
-        }
-        return "record " + std::to_string(r.number);
-    };
-
-    // The records of a block are read from the cursor on this thread,
-    // converted on every core, and saved in one transaction in their order.
-    std::vector<TableRecord> records;
-    bool moveDue = false;     // the cursor moves on before the next block
-    bool systemsFailed = false;
-    auto readRecord = [&]() {
-        ++count;
-        TableRecord& r = records.emplace_back();
-        r.number = count;
-        r.ry = ReadCoordinateValue(ado.FieldAt(source1), r.y);
-        r.rx = ReadCoordinateValue(ado.FieldAt(source2), r.x);
-        // The height is read as a third coordinate: the record is left
-        // unchanged unless all three are numbers.
-        const CoordinateValue rz = heights ? ReadCoordinateValue(ado.FieldAt(sourceHeight), r.z) : r.rx;
-        if (rz == CoordinateValue::NotNumber || (rz == CoordinateValue::Empty && r.rx == CoordinateValue::Number))
-            r.rx = rz;
-        if (nameField >= 0)
-            r.name = ado.FieldAt(nameField);
-        if (r.rx != CoordinateValue::Number || r.ry != CoordinateValue::Number)
-            return;
-        r.match.reserve(match.size());
-        for (std::size_t i = 0; i < match.size(); ++i)
-        {
-            const CCxValue& v = ado.FieldAt(match[i]);
-            if (!plan.unique)
-                r.nulls.push_back(v.IsNull());
-            if (!v.IsNull() || plan.unique)
-                r.match.push_back(v);
-        }
-    };
-    // Counts a record left unchanged, and names the first of them.
-    auto leave = [&](const TableRecord& r, long long& counter) {
-        ++counter;
-        pipeline.Tally().Leave(r.number, std::string());
-        if (unchangedNames.size() < kNamedRecords)
-            unchangedNames.push_back(nameOf(r));
-    };
-    auto read = [&]() -> CBatchFormat::Block {
-        records.clear();
-        if (moveDue)
-        {
-            moveDue = false;
-            const int next = ado.MoveNext();
-            if (next == -1)
-                return CBatchFormat::Block{0, CBatchFormat::After::Failed};
-            if (next != 1)
-                return CBatchFormat::Block{0, CBatchFormat::After::End};
-        }
-        const auto blockStart = std::chrono::steady_clock::now();
-        CBatchFormat::After after = CBatchFormat::After::More;
-        for (;;)
-        {
-            // The record in hand is still converted after a cancellation.
-            keepGoing = run.Running();
-            readRecord();
-            if (static_cast<long long>(records.size()) >= blockRecords ||
-                std::chrono::steady_clock::now() - blockStart >= kBlockTime)
-            {
-                moveDue = keepGoing == 1;
-                after = keepGoing == 1 ? CBatchFormat::After::More : CBatchFormat::After::Cancelled;
-                break;
-            }
-            if (keepGoing != 1)
-            {
-                after = CBatchFormat::After::Cancelled;
-                break;
-            }
-            const int next = ado.MoveNext();
-            if (next == -1)
-                return CBatchFormat::Block{0, CBatchFormat::After::Failed};
-            if (next != 1)
-            {
-                after = CBatchFormat::After::End;
-                break;
-            }
-        }
-        // The systems are loaded, and checked, before the first record that
-        // holds a coordinate.
-        const auto coordinate = std::find_if(records.begin(), records.end(), [](const TableRecord& r) {
-            return r.rx == CoordinateValue::Number && r.ry == CoordinateValue::Number;
-        });
-        if (coordinate != records.end() && !pipeline.Loaded() && !pipeline.LoadSystems())
-        {
-            // The records before it are left unchanged, as read.
-            for (auto r = records.begin(); r != coordinate; ++r)
-                leave(*r, r->rx == CoordinateValue::NotNumber || r->ry == CoordinateValue::NotNumber ? notNumbers
-                                                                                                       : empty);
-            systemsFailed = true;
-            return CBatchFormat::Block{0, CBatchFormat::After::Failed};
-        }
-        return CBatchFormat::Block{records.size(), after};
-    };
-    auto convert = [&](std::size_t share, CConversionContext& context, std::size_t from, std::size_t to) {
-        for (std::size_t i = from; i < to; ++i)
-        {
-            TableRecord& r = records[i];
-            if (r.rx != CoordinateValue::Number || r.ry != CoordinateValue::Number)
-                continue;
-            r.outside = pipeline.Area().Outside(share, r.x, r.y);
-            if (s.strict != 0 && r.outside)
-                continue;
-            r.result = ConvertLoadedPoint(context, s.sourceGrid != 0, s.destinationGrid != 0, r.x, r.y, r.z);
-        }
-    };
-    auto write = [&](BatchTally& tally) {
-        for (TableRecord& r : records)
-        {
-            if (r.ry == CoordinateValue::NotNumber || r.rx == CoordinateValue::NotNumber)
-                leave(r, notNumbers);
-            else if (r.ry == CoordinateValue::Empty || r.rx == CoordinateValue::Empty)
-                leave(r, empty);
-            else if (s.strict != 0 && r.outside)
-            {
-                tally.outside.Add(r.number);
-                leave(r, outsideRefused);
-            }
-            else
-            {
-                if (r.outside)
-                    tally.outside.Add(r.number);
-                if (r.result != kConvertDone)
-                {
-                    leave(r, refused);
-                    continue;
-                }
-                std::vector<CCxValue> parameters;
-                parameters.reserve(2 + r.match.size());
-                parameters.push_back(CCxValue::Double(RoundTo(r.y, decimals)));
-                parameters.push_back(CCxValue::Double(RoundTo(r.x, decimals)));
-                if (heights)
-                    parameters.push_back(CCxValue::Double(RoundTo(r.z, heightDecimals)));
-                parameters.insert(parameters.end(), std::make_move_iterator(r.match.begin()),
-                                  std::make_move_iterator(r.match.end()));
-                block.push_back(std::move(parameters));
-                blockNulls.push_back(std::move(r.nulls));
-                tally.Convert();
-            }
-        }
-        return saveBlock();
-    };
-    // Without a usable record count the bar shows records done.
-    auto percentage = [&]() {
-        return plan.records > 0 ? BatchPercentage(count, plan.records) : static_cast<int>(std::min(count, 100LL));
-    };
-
-    if (opened == 1)
+bool CTableRun::SaveFromValues(std::vector<long long>& changed)
+{
+    std::vector<long long> part;
+    for (std::size_t start = 0; start < block.size(); start += valuesRows)
     {
-        CBatchSteps steps(read, convert, write, percentage);
-        const CBatchFormat::After end = pipeline.Run(steps, kRecordsAShare);
-        if (end == CBatchFormat::After::Failed)
-            return fail(!systemsFailed, "");
+        const std::size_t rows = std::min(valuesRows, block.size() - start);
+        if (preparedRows != rows)
+        {
+            if (ado.PrepareStatement(ValuesStatement(table, fields, plan, keyCasts, rows).c_str()) != 0)
+                return false;
+            preparedRows = rows;
+        }
+        std::vector<CCxValue> all;
+        all.reserve(rows * (2 + keyCasts.size()));
+        for (std::size_t r = start; r < start + rows; ++r)
+            all.insert(all.end(), block[r].begin(), block[r].end());
+        if (ado.ExecutePrepared({all}, true, part) != 0)
+            return false;
+        changed.insert(changed.end(), part.begin(), part.end());
     }
+    return true;
+}
 
+bool CTableRun::SaveOneByOne(std::vector<long long>& changed)
+{
+    for (std::size_t r = 0; r < block.size(); ++r)
+    {
+        if (!havePrepared || blockNulls[r] != preparedNulls)
+        {
+            preparedNulls = blockNulls[r];
+            if (ado.PrepareStatement(UpdateStatement(table, fields, plan, preparedNulls).c_str()) != 0)
+                return false;
+            havePrepared = true;
+        }
+        if (ado.ExecutePrepared({block[r]}, true, changed) != 0)
+            return false;
+        if (changed.size() != 1 || changed[0] != 1)
+        {
+            ado.LastMessage.Format("A record of table \"%s\" could not be told apart from the others: its update "
+                                   "would change %lld records. The block was not saved.",
+                                   s.table.c_str(), changed.empty() ? 0LL : changed[0]);
+            return false;
+        }
+    }
+    return true;
+}
+
+bool CTableRun::SaveBlock()
+{
+    if (block.empty())
+        return true;
+    if (ado.BeginTrans() != 0)
+        return false;
+    std::vector<long long> changed;
+    if (!keyCasts.empty() ? !SaveFromValues(changed)
+        : plan.unique     ? ado.ExecutePrepared(block, false, changed) != 0
+                          : !SaveOneByOne(changed))
+        return false;
+    if (plan.unique)
+    {
+        long long total = 0;
+        for (const long long n : changed)
+            total += n;
+        if (total != static_cast<long long>(block.size()))
+        {
+            ado.LastMessage.Format("%lld of %lld records of the block to be saved were not found in table \"%s\" "
+                                   "any more; the block was not saved.",
+                                   static_cast<long long>(block.size()) - total, static_cast<long long>(block.size()),
+                                   s.table.c_str());
+            return false;
+        }
+    }
+    if (ado.CommitTrans() != 0)
+        return false;
+    converted += static_cast<long long>(block.size());
+    block.clear();
+    blockNulls.clear();
+    return true;
+}
+
+std::string CTableRun::NameOf(const TableRecord& r) const
+{
+    if (nameField >= 0)
+    {
+        const CCxValue& v = r.name;
+        if (v.Type() == CxTypeText || v.Type() == CxTypeDecimal)
+            return nameKey + " " + v.AsText();
+        if (v.Type() != CxTypeSingle && v.Type() != CxTypeDouble && v.Type() != CxTypeBytes && v.Type() != CxTypeNull)
+            return nameKey + " " + std::to_string(v.AsInteger());
+    }
+    return "record " + std::to_string(r.number);
+}
+
+void CTableRun::ReadRecord()
+{
+    ++count;
+    TableRecord& r = records.emplace_back();
+    r.number = count;
+    r.ry = ReadCoordinateValue(ado.FieldAt(source1), r.y);
+    r.rx = ReadCoordinateValue(ado.FieldAt(source2), r.x);
+    // The height is read as a third coordinate: the record is left unchanged
+    // unless all three are numbers.
+    const CoordinateValue rz = fields.heights ? ReadCoordinateValue(ado.FieldAt(sourceHeight), r.z) : r.rx;
+    if (rz == CoordinateValue::NotNumber || (rz == CoordinateValue::Empty && r.rx == CoordinateValue::Number))
+        r.rx = rz;
+    if (nameField >= 0)
+        r.name = ado.FieldAt(nameField);
+    if (r.rx != CoordinateValue::Number || r.ry != CoordinateValue::Number)
+        return;
+    r.match.reserve(match.size());
+    for (std::size_t i = 0; i < match.size(); ++i)
+    {
+        const CCxValue& v = ado.FieldAt(match[i]);
+        if (!plan.unique)
+            r.nulls.push_back(v.IsNull());
+        if (!v.IsNull() || plan.unique)
+            r.match.push_back(v);
+    }
+}
+
+void CTableRun::Leave(const TableRecord& r, long long& counter)
+{
+    ++counter;
+    pipeline->Tally().Leave(r.number, std::string());
+    if (unchangedNames.size() < kNamedRecords)
+        unchangedNames.push_back(NameOf(r));
+}
+
+CBatchFormat::Block CTableRun::Read()
+{
+    records.clear();
+    if (moveDue)
+    {
+        moveDue = false;
+        const int next = ado.MoveNext();
+        if (next == -1)
+            return Block{0, After::Failed};
+        if (next != 1)
+            return Block{0, After::End};
+    }
+    const auto blockStart = std::chrono::steady_clock::now();
+    After after = After::More;
+    for (;;)
+    {
+        // The record in hand is still converted after a cancellation.
+        keepGoing = run.Running();
+        ReadRecord();
+        if (static_cast<long long>(records.size()) >= blockRecords ||
+            std::chrono::steady_clock::now() - blockStart >= kBlockTime)
+        {
+            moveDue = keepGoing == 1;
+            after = keepGoing == 1 ? After::More : After::Cancelled;
+            break;
+        }
+        if (keepGoing != 1)
+        {
+            after = After::Cancelled;
+            break;
+        }
+        const int next = ado.MoveNext();
+        if (next == -1)
+            return Block{0, After::Failed};
+        if (next != 1)
+        {
+            after = After::End;
+            break;
+        }
+    }
+    // The systems are loaded, and checked, before the first record that holds
+    // a coordinate.
+    const auto coordinate = std::find_if(records.begin(), records.end(), [](const TableRecord& r) {
+        return r.rx == CoordinateValue::Number && r.ry == CoordinateValue::Number;
+    });
+    if (coordinate != records.end() && !pipeline->Loaded() && !pipeline->LoadSystems())
+    {
+        // The records before it are left unchanged, as read.
+        for (auto r = records.begin(); r != coordinate; ++r)
+            Leave(*r, r->rx == CoordinateValue::NotNumber || r->ry == CoordinateValue::NotNumber ? notNumbers : empty);
+        systemsFailed = true;
+        return Block{0, After::Failed};
+    }
+    return Block{records.size(), after};
+}
+
+void CTableRun::Convert(std::size_t share, CConversionContext& context, std::size_t from, std::size_t to)
+{
+    for (std::size_t i = from; i < to; ++i)
+    {
+        TableRecord& r = records[i];
+        if (r.rx != CoordinateValue::Number || r.ry != CoordinateValue::Number)
+            continue;
+        r.outside = pipeline->Area().Outside(share, r.x, r.y);
+        if (s.strict != 0 && r.outside)
+            continue;
+        r.result = ConvertLoadedPoint(context, s.sourceGrid != 0, s.destinationGrid != 0, r.x, r.y, r.z);
+    }
+}
+
+bool CTableRun::Write(BatchTally& tally)
+{
+    for (TableRecord& r : records)
+    {
+        if (r.ry == CoordinateValue::NotNumber || r.rx == CoordinateValue::NotNumber)
+            Leave(r, notNumbers);
+        else if (r.ry == CoordinateValue::Empty || r.rx == CoordinateValue::Empty)
+            Leave(r, empty);
+        else if (s.strict != 0 && r.outside)
+        {
+            tally.outside.Add(r.number);
+            Leave(r, outsideRefused);
+        }
+        else
+        {
+            if (r.outside)
+                tally.outside.Add(r.number);
+            if (r.result != kConvertDone)
+            {
+                Leave(r, refused);
+                continue;
+            }
+            std::vector<CCxValue> parameters;
+            parameters.reserve(3 + r.match.size());
+            parameters.push_back(CCxValue::Double(RoundTo(r.y, decimals)));
+            parameters.push_back(CCxValue::Double(RoundTo(r.x, decimals)));
+            if (fields.heights)
+                parameters.push_back(CCxValue::Double(RoundTo(r.z, heightDecimals)));
+            parameters.insert(parameters.end(), std::make_move_iterator(r.match.begin()),
+                              std::make_move_iterator(r.match.end()));
+            block.push_back(std::move(parameters));
+            blockNulls.push_back(std::move(r.nulls));
+            tally.Convert();
+        }
+    }
+    return SaveBlock();
+}
+
+void CTableRun::Finish()
+{
     // A status notice would reset the wizard's bar, so a completed run tells
     // its count in the end text, and only where records were left unchanged.
     if (started && keepGoing != 1)
-        run.Post(BATCH_STATUS, summary());
+        run.Post(BATCH_STATUS, Summary());
     if (started && keepGoing == 1)
-        pipeline.SendSummary("record", s.strict != 0);
+        pipeline->SendSummary("record", s.strict != 0);
     std::string end = keepGoing == 1 ? kBatchCompletedText : kBatchAbortedText;
     const long long unchanged = empty + notNumbers + refused + outsideRefused;
     if (keepGoing == 1 && unchanged > 0)
         end += " " + CountText(unchanged, "record was", "records were") + " not converted and left unchanged" +
-               details() + ".";
+               Details() + ".";
     run.Post(keepGoing == 1 ? BATCH_COMPLETED : BATCH_STOPPED, end);
     CloseAll(ado);
+}
+
+void CTableRun::Convert()
+{
+    CNumericLocale numbers;
+    run.SignalStarted();
+    std::string why;
+    if (!Open(why))
+        return Fail(true, why);
+    const int opened = OpenCursor();
+    if (opened == -1)
+        return Fail(true, "");
+    if (opened == 1)
+        run.Post(BATCH_STATUS, "Currently converting database, please wait...");
+    started = opened == 1;
+    if (!FindPositions())
+        return Fail(true, "The fields of table \"" + s.table +
+                              "\" changed while the conversion started; nothing was written.");
+    if (!PrepareStatements())
+        return Fail(true, "");
+    pipeline = std::make_unique<CBatchPipeline>(run, static_cast<std::size_t>(blockRecords), false);
+    if (opened == 1 && pipeline->Run(*this, kRecordsAShare) == After::Failed)
+        return Fail(!systemsFailed, "");
+    Finish();
+}
+
+} // namespace
+
+void ConvertDatabaseTable(CBatchRunControl& run)
+{
+    CTableRun(run).Convert();
 }
