@@ -709,6 +709,176 @@ def chain_candidates(src, code, extent, ellipsoid, direct, centres):
     return found
 
 
+# Static Helmert methods whose steps a chain may combine: True where EPSG states the rotations in the
+# coordinate frame convention (the engine's are position vector). Time-dependent methods count only
+# when every rate is zero: otherwise the result depends on the epoch, which the engine does not have.
+CHAIN_STEP_METHODS = {9603: False, 1031: False, 1035: False, 1037: False, 9606: False, 1033: False, 1061: False,
+                      1063: False, 1065: False, 1053: False, 1054: False,
+                      9607: True, 1032: True, 9636: True, 1066: True, 1056: True, 1057: True}
+# PROJ's operation search goes through one intermediate datum at most.
+CHAIN_MAX_STEPS = 2
+
+
+class Step:
+    """One Helmert step of a chain in geocentric coordinates: X' = T + P + m R (X - P), R the
+    small-angle rotation (position vector), P the evaluation point (zero but for Molodensky-Badekas);
+    `reverse` when the chain runs it from its target to its source."""
+
+    def __init__(self, code, name, accuracy, t, rot, scale, pivot, reverse):
+        self.code, self.name, self.accuracy, self.reverse = code, name, accuracy, reverse
+        self.t, self.pivot, self.m = t, pivot, 1 + scale / 1e6
+        rx, ry, rz = [v * ARC_SECOND for v in rot]
+        self.r = [[1.0, -rz, ry], [rz, 1.0, -rx], [-ry, rx, 1.0]]
+        self.null = not any(t) and not any(rot) and scale == 0
+
+    def apply(self, x):
+        """As PROJ applies it: forward as published; reversed through the transposed rotation."""
+        p, r = self.pivot, self.r
+        if not self.reverse:
+            d = [x[k] - p[k] for k in range(3)]
+            return [self.t[i] + p[i] + self.m * sum(r[i][k] * d[k] for k in range(3)) for i in range(3)]
+        d = [x[k] - self.t[k] - p[k] for k in range(3)]
+        return [p[i] + sum(r[k][i] * d[k] for k in range(3)) / self.m for i in range(3)]
+
+    def affine(self):
+        """(A, b) with X' = A X + b."""
+        zero = [0.0, 0.0, 0.0]
+        b = self.apply(zero)
+        a = [[self.apply([1.0 if k == j else 0.0 for k in range(3)])[i] - b[i] for j in range(3)] for i in range(3)]
+        return a, b
+
+
+def chain_steps(src):
+    """Every static EPSG Helmert step, both ways round, keyed by the datum it starts from."""
+    datum_of = {(a, str(c)): (da, str(dc)) for a, c, da, dc in src.rows(
+        "SELECT auth_name, code, datum_auth_name, datum_code FROM geodetic_crs")}
+    steps = {}
+    for (code, name, method, tx, ty, tz, tuom, rx, ry, rz, ruom, ds, suom, px, py, pz, puom, accuracy, source,
+         target, rates) in src.rows(
+            "SELECT code, name, method_code, tx, ty, tz, translation_uom_code, rx, ry, rz, rotation_uom_code, "
+            "scale_difference, scale_difference_uom_code, px, py, pz, pivot_uom_code, accuracy, source_crs_code, "
+            "target_crs_code, coalesce(abs(rate_tx), 0) + coalesce(abs(rate_ty), 0) + coalesce(abs(rate_tz), 0) + "
+            "coalesce(abs(rate_rx), 0) + coalesce(abs(rate_ry), 0) + coalesce(abs(rate_rz), 0) + "
+            "coalesce(abs(rate_scale_difference), 0) FROM helmert_transformation_table WHERE auth_name = 'EPSG' "
+            "AND deprecated = 0 AND method_auth_name = 'EPSG' AND source_crs_auth_name = 'EPSG' "
+            "AND target_crs_auth_name = 'EPSG'"):
+        frame = CHAIN_STEP_METHODS.get(int(method))
+        source, target = datum_of.get(("EPSG", str(source))), datum_of.get(("EPSG", str(target)))
+        if frame is None or rates != 0 or source is None or target is None or source == target:
+            continue
+        rot = [src.to_arc_seconds(v, ruom) for v in (rx, ry, rz)]
+        if frame:
+            rot = [-v for v in rot]
+        pivot = [src.to_metres(v, puom) for v in (px, py, pz)] if px is not None else [0.0, 0.0, 0.0]
+        t = [src.to_metres(v, tuom) for v in (tx, ty, tz)]
+        scale = src.to_ppm(ds, suom)
+        accuracy = float(accuracy) if accuracy is not None else None
+        for start, end, reverse in ((source, target, False), (target, source, True)):
+            steps.setdefault(start, []).append(
+                (end, Step(int(code), name, accuracy, t, rot, scale, pivot, reverse)))
+    return datum_of, steps
+
+
+def chain_paths(start, steps, extent, src):
+    """The chains of up to CHAIN_MAX_STEPS steps from a datum to WGS 84's, each step's area of use
+    meeting the system's (PROJ's "intersects"), no datum visited twice."""
+    wgs84 = ("EPSG", "6326")
+    found, frontier = [], [(start, [], {start})]
+    meets = {}
+
+    def usable(step):
+        if step.code not in meets:
+            meets[step.code] = any(boxes_meet(extent, e) for e in src.extents("helmert_transformation", step.code))
+        return meets[step.code]
+
+    for _ in range(CHAIN_MAX_STEPS):
+        following = []
+        for datum, path, seen in frontier:
+            for end, step in steps.get(datum, []):
+                if end in seen or not usable(step):
+                    continue
+                if end == wgs84:
+                    found.append(path + [step])
+                else:
+                    following.append((end, path + [step], seen | {end}))
+        frontier = following
+    return found
+
+
+def boxes_meet(first, second):
+    for s1, n1, w1, e1 in boxes(first):
+        for s2, n2, w2, e2 in boxes(second):
+            if s1 <= n2 and s2 <= n1 and w1 <= e2 and w2 <= e1:
+                return True
+    return False
+
+
+def combine_chain(path, extent, a, rf):
+    """One set of seven parameters (engine's form) for the steps applied one after the other, and the
+    largest distance by which it misses them over the area (a 9 x 9 lattice per box). The affine map of
+    the chain is exact; the approximation is reading it as a scale times a small-angle rotation."""
+    matrix, shift = [[1.0 if i == j else 0.0 for j in range(3)] for i in range(3)], [0.0, 0.0, 0.0]
+    for step in path:
+        a_step, b_step = step.affine()
+        matrix = [[sum(a_step[i][k] * matrix[k][j] for k in range(3)) for j in range(3)] for i in range(3)]
+        shift = [sum(a_step[i][k] * shift[k] for k in range(3)) + b_step[i] for i in range(3)]
+    m = (matrix[0][0] + matrix[1][1] + matrix[2][2]) / 3
+    rx = (matrix[2][1] - matrix[1][2]) / (2 * m) / ARC_SECOND
+    ry = (matrix[0][2] - matrix[2][0]) / (2 * m) / ARC_SECOND
+    rz = (matrix[1][0] - matrix[0][1]) / (2 * m) / ARC_SECOND
+    # Adding 0.0 turns a rounded -0.0 into 0, as SQL and the row signatures write it.
+    params = [round(v, 4) + 0.0 for v in shift] + [round(v, 6) + 0.0 for v in (rx, ry, rz)] + \
+        [round((m - 1) * 1e6, 6) + 0.0]
+    worst = 0.0
+    for south, north, west, east in boxes(extent):
+        for i in range(9):
+            for j in range(9):
+                x = geocentric(south + (north - south) * i / 8, west + (east - west) * j / 8, a, rf)
+                exact = x
+                for step in path:
+                    exact = step.apply(exact)
+                worst = max(worst, math.dist(apply_helmert(params, x), exact))
+    return params, worst
+
+
+def chain_accuracy(path):
+    """The root sum of squares of the steps' stated accuracies; unknown when one is."""
+    if any(s.accuracy is None for s in path):
+        return None
+    return round(math.sqrt(sum(s.accuracy ** 2 for s in path)), 3)
+
+
+def combined_chain(src, code, extent, ellipsoid):
+    """A chain of Helmert steps to WGS 84 for a system that EPSG links only that way, carried as one set
+    of parameters when it holds within CHAIN_TOLERANCE metres of the steps over the system's area:
+    (params, worst, path), or None. Chains of null steps alone are left to tblTransformations' null
+    links, as are systems that have a direct or null link."""
+    if not hasattr(src, "chain_steps"):
+        src.chain_steps = chain_steps(src)
+    datum_of, steps = src.chain_steps
+    if link_kind(src, code) != LINK_NOT_APPLIED:
+        return None
+    ranked = []
+    for path in chain_paths(datum_of[("EPSG", str(code))], steps, extent, src):
+        if all(s.null for s in path):
+            continue
+        # As PROJ ranks them: the fewest steps, the largest share of the system's area that every step
+        # covers, the best accuracy, the later transformations.
+        share = min(coverage(extent, src.extents("helmert_transformation", s.code)) for s in path)
+        accuracy = chain_accuracy(path)
+        ranked.append((len(path), -math.floor(share / COVERAGE_TIE + 1e-9), accuracy is None, accuracy or 0.0,
+                       [-s.code for s in path], path))
+    for *_, path in sorted(ranked, key=lambda r: r[:5]):
+        params, worst = combine_chain(path, extent, *ellipsoid)
+        if worst <= CHAIN_TOLERANCE:
+            return params, worst, path
+    return None
+
+
+def chain_label(path):
+    return ", then ".join("EPSG:%d %s%s" % (s.code, s.name, " (reversed)" if s.reverse else "") for s in path)
+
+
 def system_extent(src, code):
     extents = src.extents("geodetic_crs", code)
     if not extents:
@@ -846,6 +1016,18 @@ def build_datums(src):
             report[code] = "EPSG:%d %s, %s, %s; covers %.0f %% of the system's area%s%s" % (
                 best.code, best.name, accuracy, best.note, 100 * best.share, served,
                 "; ranked first of %d candidates" % (others + 1) if others else "; the only candidate")
+        elif (chain := combined_chain(src, code, system_extent(src, code), ellipsoids[code])) is not None:
+            values, worst, path = chain
+            method = 1 if all(v == 0 for v in values[3:]) else 2
+            accuracy = chain_accuracy(path)
+            how = "a chain of %s Helmert steps carried as one, within %.4f m of them" % (
+                NUMBER_WORDS.get(len(path), str(len(path))), worst) if len(path) > 1 else \
+                "one Helmert step in the engine's form, within %.4f m of it" % worst
+            src.carried[code] = ("EPSG:%d" % path[0].code, chain_label(path), accuracy,
+                                 largest_extent(src, "helmert_transformation", "EPSG", path[0].code), WGS84, how)
+            report[code] = "%s: %s, %s" % (chain_label(path), src.carried[code][5],
+                                           "%g m (root sum of squares)" % accuracy if accuracy is not None
+                                           else "unknown accuracy")
         else:
             report[code] = "none: " + why_none(src, code)
         rows.append([code, name, int(ellipsoid), int(meridian), method, grid_file] + values)
@@ -1012,26 +1194,38 @@ def classify_link(src, code, datum_of, links, members, ensemble_accuracy):
     return (LINK_NONE, "", "", None, None, "EPSG has no transformation between this system and WGS 84")
 
 
+def link_context(src):
+    """The operations, datums and WGS 84 ensemble classify_link reads, loaded once."""
+    if not hasattr(src, "link_operations"):
+        datum_of, links = load_operations(src)
+        members = {(a, str(c)) for a, c in src.rows(
+            "SELECT member_auth_name, member_code FROM geodetic_datum_ensemble_member "
+            "WHERE ensemble_auth_name = 'EPSG' AND ensemble_code = '6326'")}
+        ensemble_accuracy = src.rows("SELECT ensemble_accuracy FROM geodetic_datum WHERE auth_name = 'EPSG' "
+                                     "AND code = '6326'")[0][0]
+        src.link_operations = (datum_of, links, members, ensemble_accuracy)
+    return src.link_operations
+
+
+def link_kind(src, code):
+    return classify_link(src, code, *link_context(src))[0]
+
+
 def build_transformations(src, datums):
     """tblTransformations: for every shipped datum the transformation to WGS 84 it carries (or the null
     link that makes its row's "no transformation" right), its stated accuracy and area of use; for the
     others what EPSG gives that the engine cannot apply, or that EPSG gives nothing."""
-    datum_of, links = load_operations(src)
-    members = {(a, str(c)) for a, c in src.rows(
-        "SELECT member_auth_name, member_code FROM geodetic_datum_ensemble_member "
-        "WHERE ensemble_auth_name = 'EPSG' AND ensemble_code = '6326'")}
-    ensemble_accuracy = src.rows("SELECT ensemble_accuracy FROM geodetic_datum WHERE auth_name = 'EPSG' "
-                                 "AND code = '6326'")[0][0]
+    context = link_context(src)
     rows = []
     for d in datums:
         code, method = d[0], d[4]
         if code == WGS84:
             entry = (LINK_PIVOT, "", "WGS 84 itself", 0.0, None, "the pivot", WGS84)
         elif method != 0 and code in src.carried:
-            label, name, accuracy, extent, target = src.carried[code]
-            entry = (LINK_CARRIED, label, name, accuracy, extent, "", target)
+            label, name, accuracy, extent, target, *note = src.carried[code]
+            entry = (LINK_CARRIED, label, name, accuracy, extent, note[0] if note else "", target)
         else:
-            entry = classify_link(src, code, datum_of, links, members, ensemble_accuracy) + (WGS84,)
+            entry = classify_link(src, code, *context) + (WGS84,)
         kind, label, name, accuracy, extent, note, target = entry
         box = extent[1:] if extent else (None, None, None, None)
         rows.append([code, kind, label, name, accuracy, note] + list(box) + [target])
