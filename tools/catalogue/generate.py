@@ -59,7 +59,16 @@ tblDatums       Every non-deprecated EPSG geographic 2D system, numId its EPSG c
                 3. a system whose only link is EPSG's longitude rotation (method 9601) to another
                    system takes that system's transformation: the engine's geographic longitudes
                    are always counted from Greenwich, so the two are the same datum here;
-                4. otherwise method 0.
+                4. a system that EPSG links to WGS 84 only through static Helmert steps that 2. does
+                   not take (run backwards, in the geocentric or 3D domain, or through one other
+                   datum, as PROJ's operation search finds them; null chains are left to
+                   tblTransformations) carries them combined into one set of seven parameters when
+                   that set holds within CHAIN_TOLERANCE metres of the steps applied one after the
+                   other (PROJ's way: a step run backwards through its transposed rotation) over a
+                   lattice of the system's area; chains ranked by steps, the share of the system's area
+                   every step covers, the root sum of squares of their accuracies (the accuracy
+                   carried), the later codes. Time-dependent steps with rates are not combined;
+                5. otherwise method 0.
                 datums-report.txt, next to the SQL, names for every system the transformation
                 chosen, its accuracy and why, or why there is none.
 tblGrids        Every non-deprecated EPSG projected system whose conversion method is in
