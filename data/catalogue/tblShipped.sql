@@ -482,6 +482,7 @@ INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblD
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblDatums', 8988, 1, 'e7c233f5550696e8');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblDatums', 8989, 1, '86301519b9ccec8e');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblDatums', 8990, 1, 'd5c353a54614e746');
+INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblDatums', 8990, 3, '6fd8b16a21309ca4');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblDatums', 8991, 1, 'f2033a171c78afcc');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblDatums', 8992, 1, '8b78255fa083da66');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblDatums', 8993, 1, '1ba8021cc91e67a8');
@@ -538,7 +539,6 @@ INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblD
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblDatums', 9470, 1, '525f2435efec1222');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblDatums', 9470, 3, '2a01c0654829aa6a');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblDatums', 9474, 1, 'c5b7ff86bee8deb1');
-INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblDatums', 9474, 3, '41568777b3962d0f');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblDatums', 9475, 1, '4e1c845e2977b24e');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblDatums', 9475, 3, 'a27c6deca09ffb09');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblDatums', 9547, 1, 'b26404fcd1f300d7');

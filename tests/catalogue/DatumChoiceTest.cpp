@@ -143,6 +143,7 @@ TEST_F(DatumChoice, HelmertChainsAreCarriedWithinACentimetreOfCs2cs)
         {9014, "EPSG:6936", 1.001, 33.3, 44.4},    // geocentric position vector, then a null step
         {9294, "EPSG:9298", 0.1, 23.6, 58.4},      // coordinate frame in the geocentric domain
         {9470, "EPSG:9472", 1.02, -6.2, 106.8},    // microradians, reversed, then a null step
+        {8990, "EPSG:9145", 2.236, 48.0, 11.0},    // reversed, then PROJ's null step of the WGS 84 ensemble
         {9475, "EPSG:7704", 1.513, 40.0, -100.0},  // PZ-90.11 where cs2cs takes the world-wide chain
         {9475, "EPSG:7704", 1.513, -33.0, 151.0},
     };
@@ -166,9 +167,15 @@ TEST_F(DatumChoice, HelmertChainsAreCarriedWithinACentimetreOfCs2cs)
                              (x - expected[1]) * metresPerDegree * std::cos(c.lat * M_PI / 180)),
                   0.01);
     }
-    // ITRF96 reaches WGS 84 through GDA94 by a time-dependent step: no one set holds for every epoch.
-    CDatumLink itrf96;
-    ASSERT_TRUE(LoadDatumLink(8995, itrf96));
-    EXPECT_EQ(itrf96.kind, kLinkNotApplied);
-    EXPECT_EQ(Scalar("SELECT numMethod FROM tblDatums WHERE numId = 8995"), "0");
+    // ITRF96 reaches WGS 84 through GDA94 by a time-dependent step, PZ-90.02 through PZ-90 by one that
+    // holds at its epoch alone (PROJ does not apply it either): no one set holds for every epoch.
+    for (const int datum : {8995, 9474})
+    {
+        SCOPED_TRACE(datum);
+        CDatumLink link;
+        ASSERT_TRUE(LoadDatumLink(datum, link));
+        EXPECT_EQ(link.kind, kLinkNotApplied);
+        EXPECT_NE(link.note.find("epoch"), std::string::npos) << link.note;
+        EXPECT_EQ(Scalar("SELECT numMethod FROM tblDatums WHERE numId = " + std::to_string(datum)), "0");
+    }
 }

@@ -67,7 +67,8 @@ tblDatums       Every non-deprecated EPSG geographic 2D system, numId its EPSG c
                    other (PROJ's way: a step run backwards through its transposed rotation) over a
                    lattice of the system's area; chains ranked by steps, the share of the system's area
                    every step covers, the root sum of squares of their accuracies (the accuracy
-                   carried), the later codes. Time-dependent steps with rates are not combined;
+                   carried), the later codes. Time-dependent steps with rates and time-specific ones
+                   are not combined;
                 5. otherwise method 0.
                 datums-report.txt, next to the SQL, names for every system the transformation
                 chosen, its accuracy and why, or why there is none.
@@ -721,9 +722,10 @@ def chain_candidates(src, code, extent, ellipsoid, direct, centres):
 # Static Helmert methods whose steps a chain may combine: True where EPSG states the rotations in the
 # coordinate frame convention (the engine's are position vector). Time-dependent methods count only
 # when every rate is zero: otherwise the result depends on the epoch, which the engine does not have.
+# Time-specific ones (1065, 1066) hold at their epoch alone, and PROJ does not apply them either.
 CHAIN_STEP_METHODS = {9603: False, 1031: False, 1035: False, 1037: False, 9606: False, 1033: False, 1061: False,
-                      1063: False, 1065: False, 1053: False, 1054: False,
-                      9607: True, 1032: True, 9636: True, 1066: True, 1056: True, 1057: True}
+                      1063: False, 1053: False, 1054: False,
+                      9607: True, 1032: True, 9636: True, 1056: True, 1057: True}
 # PROJ's operation search goes through one intermediate datum at most.
 CHAIN_MAX_STEPS = 2
 
@@ -733,12 +735,26 @@ class Step:
     small-angle rotation (position vector), P the evaluation point (zero but for Molodensky-Badekas);
     `reverse` when the chain runs it from its target to its source."""
 
-    def __init__(self, code, name, accuracy, t, rot, scale, pivot, reverse):
-        self.code, self.name, self.accuracy, self.reverse = code, name, accuracy, reverse
+    def __init__(self, auth, code, name, accuracy, t, rot, scale, pivot, reverse):
+        self.auth, self.code, self.name, self.accuracy, self.reverse = auth, str(code), name, accuracy, reverse
         self.t, self.pivot, self.m = t, pivot, 1 + scale / 1e6
         rx, ry, rz = [v * ARC_SECOND for v in rot]
         self.r = [[1.0, -rz, ry], [rz, 1.0, -rx], [-ry, rx, 1.0]]
         self.null = not any(t) and not any(rot) and scale == 0
+
+    def label(self):
+        return "%s:%s" % (self.auth, self.code)
+
+    def extents(self, src):
+        return [r for r in src.rows(
+            "SELECT e.south_lat, e.north_lat, e.west_lon, e.east_lon FROM usage u JOIN extent e "
+            "ON e.auth_name = u.extent_auth_name AND e.code = u.extent_code "
+            "WHERE u.object_table_name = 'helmert_transformation' AND u.object_auth_name = ? "
+            "AND u.object_code = ?", self.auth, self.code) if r[0] is not None]
+
+    def rank(self):
+        # EPSG's before PROJ's, then the later code.
+        return (self.auth != "EPSG", -int(self.code) if self.code.isdigit() else 0)
 
     def apply(self, x):
         """As PROJ applies it: forward as published; reversed through the transposed rotation."""
@@ -758,22 +774,22 @@ class Step:
 
 
 def chain_steps(src):
-    """Every static EPSG Helmert step, both ways round, keyed by the datum it starts from."""
+    """Every static Helmert step of EPSG and PROJ (PROJ's default authorities), both ways round, keyed
+    by the datum it starts from."""
     datum_of = {(a, str(c)): (da, str(dc)) for a, c, da, dc in src.rows(
         "SELECT auth_name, code, datum_auth_name, datum_code FROM geodetic_crs")}
     steps = {}
-    for (code, name, method, tx, ty, tz, tuom, rx, ry, rz, ruom, ds, suom, px, py, pz, puom, accuracy, source,
-         target, rates) in src.rows(
-            "SELECT code, name, method_code, tx, ty, tz, translation_uom_code, rx, ry, rz, rotation_uom_code, "
-            "scale_difference, scale_difference_uom_code, px, py, pz, pivot_uom_code, accuracy, source_crs_code, "
-            "target_crs_code, coalesce(abs(rate_tx), 0) + coalesce(abs(rate_ty), 0) + coalesce(abs(rate_tz), 0) + "
+    for (auth, code, name, method, tx, ty, tz, tuom, rx, ry, rz, ruom, ds, suom, px, py, pz, puom, accuracy,
+         source_auth, source, target_auth, target, rates) in src.rows(
+            "SELECT auth_name, code, name, method_code, tx, ty, tz, translation_uom_code, rx, ry, rz, rotation_uom_code, "
+            "scale_difference, scale_difference_uom_code, px, py, pz, pivot_uom_code, accuracy, "
+            "source_crs_auth_name, source_crs_code, target_crs_auth_name, target_crs_code, coalesce(abs(rate_tx), 0) + coalesce(abs(rate_ty), 0) + coalesce(abs(rate_tz), 0) + "
             "coalesce(abs(rate_rx), 0) + coalesce(abs(rate_ry), 0) + coalesce(abs(rate_rz), 0) + "
-            "coalesce(abs(rate_scale_difference), 0) FROM helmert_transformation_table WHERE auth_name = 'EPSG' "
-            "AND deprecated = 0 AND method_auth_name = 'EPSG' AND source_crs_auth_name = 'EPSG' "
-            "AND target_crs_auth_name = 'EPSG'"):
+            "coalesce(abs(rate_scale_difference), 0) FROM helmert_transformation_table WHERE deprecated = 0 "
+            "AND method_auth_name = 'EPSG'"):
         frame = CHAIN_STEP_METHODS.get(int(method))
-        source, target = datum_of.get(("EPSG", str(source))), datum_of.get(("EPSG", str(target)))
-        if frame is None or rates != 0 or source is None or target is None or source == target:
+        source, target = datum_of.get((source_auth, str(source))), datum_of.get((target_auth, str(target)))
+        if auth not in LINK_AUTHORITIES or frame is None or rates != 0 or source is None or target is None or source == target:
             continue
         rot = [src.to_arc_seconds(v, ruom) for v in (rx, ry, rz)]
         if frame:
@@ -784,7 +800,7 @@ def chain_steps(src):
         accuracy = float(accuracy) if accuracy is not None else None
         for start, end, reverse in ((source, target, False), (target, source, True)):
             steps.setdefault(start, []).append(
-                (end, Step(int(code), name, accuracy, t, rot, scale, pivot, reverse)))
+                (end, Step(auth, code, name, accuracy, t, rot, scale, pivot, reverse)))
     return datum_of, steps
 
 
@@ -796,9 +812,9 @@ def chain_paths(start, steps, extent, src):
     meets = {}
 
     def usable(step):
-        if step.code not in meets:
-            meets[step.code] = any(boxes_meet(extent, e) for e in src.extents("helmert_transformation", step.code))
-        return meets[step.code]
+        if step.label() not in meets:
+            meets[step.label()] = any(boxes_meet(extent, e) for e in step.extents(src))
+        return meets[step.label()]
 
     for _ in range(CHAIN_MAX_STEPS):
         following = []
@@ -873,10 +889,10 @@ def combined_chain(src, code, extent, ellipsoid):
             continue
         # As PROJ ranks them: the fewest steps, the largest share of the system's area that every step
         # covers, the best accuracy, the later transformations.
-        share = min(coverage(extent, src.extents("helmert_transformation", s.code)) for s in path)
+        share = min(coverage(extent, s.extents(src)) for s in path)
         accuracy = chain_accuracy(path)
         ranked.append((len(path), -math.floor(share / COVERAGE_TIE + 1e-9), accuracy is None, accuracy or 0.0,
-                       [-s.code for s in path], path))
+                       [s.rank() for s in path], path))
     for *_, path in sorted(ranked, key=lambda r: r[:5]):
         params, worst = combine_chain(path, extent, *ellipsoid)
         if worst <= CHAIN_TOLERANCE:
@@ -885,7 +901,10 @@ def combined_chain(src, code, extent, ellipsoid):
 
 
 def chain_label(path):
-    return ", then ".join("EPSG:%d %s%s" % (s.code, s.name, " (reversed)" if s.reverse else "") for s in path)
+    """The chain's name as PROJ gives it, the steps run backwards as "inverse of"; the first step's code
+    is left out, as the row's code names it."""
+    return ", then ".join("%s%s%s" % ("inverse of " if s.reverse else "", s.label() + " " if k else "", s.name)
+                          for k, s in enumerate(path))
 
 
 def system_extent(src, code):
@@ -923,8 +942,11 @@ def why_none(src, code):
                 why = "method %s, which the engine does not have" % method
             reasons.append("EPSG:%s %s: %s (%s)" % (c, name, label, why))
     if not reasons:
-        return "EPSG has no transformation between this system and WGS 84"
+        return NO_TRANSFORMATION
     return "; ".join(reasons)
+
+
+NO_TRANSFORMATION = "EPSG has no transformation between this system and WGS 84"
 
 
 def build_datums(src):
@@ -1032,13 +1054,17 @@ def build_datums(src):
             how = "a chain of %s Helmert steps carried as one, within %.4f m of them" % (
                 NUMBER_WORDS.get(len(path), str(len(path))), worst) if len(path) > 1 else \
                 "one Helmert step in the engine's form, within %.4f m of it" % worst
-            src.carried[code] = ("EPSG:%d" % path[0].code, chain_label(path), accuracy,
-                                 largest_extent(src, "helmert_transformation", "EPSG", path[0].code), WGS84, how)
-            report[code] = "%s: %s, %s" % (chain_label(path), src.carried[code][5],
+            src.carried[code] = (path[0].label(), chain_label(path), accuracy,
+                                 largest_extent(src, "helmert_transformation", path[0].auth, path[0].code), WGS84, how)
+            report[code] = "%s %s: %s, %s" % (path[0].label(), chain_label(path), src.carried[code][5],
                                            "%g m (root sum of squares)" % accuracy if accuracy is not None
                                            else "unknown accuracy")
         else:
-            report[code] = "none: " + why_none(src, code)
+            why = why_none(src, code)
+            link = classify_link(src, code, *link_context(src))
+            if link[0] == LINK_NOT_APPLIED and why == NO_TRANSFORMATION:
+                why = link[5]  # a chain through another datum
+            report[code] = "none: " + why
         rows.append([code, name, int(ellipsoid), int(meridian), method, grid_file] + values)
     by_code = {r[0]: r for r in rows}
     for source, target in src.rows(
@@ -1198,9 +1224,31 @@ def classify_link(src, code, datum_of, links, members, ensemble_accuracy):
         extent = largest_extent(src, first.table, first.auth, first.code)
         if null:
             return (LINK_NULL, first.label(), name, accuracy, extent, "two null transformations")
+        obstacles = [why for why in (step_obstacle(src, op) for op in (first, second)) if why]
         return (LINK_NOT_APPLIED, first.label(), name, None, extent,
-                "%s then %s, a chain of two operations, not applied" % (first.label(), second.label()))
-    return (LINK_NONE, "", "", None, None, "EPSG has no transformation between this system and WGS 84")
+                "%s then %s, a chain of two operations, not applied%s" % (
+                    first.label(), second.label(), " (%s)" % "; ".join(obstacles) if obstacles else ""))
+    return (LINK_NONE, "", "", None, None, NO_TRANSFORMATION)
+
+
+def step_obstacle(src, op):
+    """Why one step of a chain keeps the chain from being carried, in a few words; None for a step the
+    engine could take."""
+    if op.null:
+        return None
+    if op.table == "helmert_transformation":
+        if not hasattr(src, "epoch_steps"):
+            src.epoch_steps = {(a, str(c)) for a, c in src.rows(
+                "SELECT auth_name, code FROM helmert_transformation_table WHERE coalesce(abs(rate_tx), 0) + "
+                "coalesce(abs(rate_ty), 0) + coalesce(abs(rate_tz), 0) + coalesce(abs(rate_rx), 0) + "
+                "coalesce(abs(rate_ry), 0) + coalesce(abs(rate_rz), 0) + "
+                "coalesce(abs(rate_scale_difference), 0) > 0")}
+        if (op.auth, str(op.code)) in src.epoch_steps:
+            return "%s changes with the epoch" % op.label()
+        if op.method.startswith("Time-specific"):
+            return "%s holds at its epoch alone" % op.label()
+        return None
+    return "%s is %s" % (op.label(), op.why_not())
 
 
 def link_context(src):
