@@ -21,7 +21,7 @@ TEST(ProjectionFactory, TranslatesEpsgMethodCodes)
 
 TEST(ProjectionFactory, IdentifiersWithoutAClassBuildTheBase)
 {
-    for (int id : {0, 200, 12345})
+    for (int id : {0, 201, 12345})
     {
         CCfgMapProjection r;
         r.projectionId = id;
