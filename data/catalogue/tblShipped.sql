@@ -2647,10 +2647,8 @@ INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblG
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 5188, 1, 'efab20231ba579ef');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 5221, 2, '5e5634cd54f33e25');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 5223, 1, '89ad12c4634d7558');
-INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 5224, 3, '6c4a93f4667b7d77');
-INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 5224, 4, '3d2f382e6776f740');
-INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 5225, 3, '80188a5e3911961d');
-INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 5225, 4, '9fdbb5ea23f14292');
+INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 5224, 3, '3d2f382e6776f740');
+INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 5225, 3, '9fdbb5ea23f14292');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 5234, 1, 'c7b31660ddbd4d55');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 5235, 1, 'e873b829dce9fb39');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 5243, 1, 'cc2ccd859a786f38');
@@ -2732,10 +2730,8 @@ INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblG
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 5490, 1, '0ee046eafea1945e');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 5513, 1, '8b5130bc76f9dcc4');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 5514, 2, '0db542adaf41ffd8');
-INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 5515, 3, 'cf83b13fcf68d086');
-INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 5515, 4, '9234d0aee598115d');
-INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 5516, 3, '8698469d9f7940a6');
-INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 5516, 4, '59c2de5d9a76687d');
+INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 5515, 3, '9234d0aee598115d');
+INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 5516, 3, '59c2de5d9a76687d');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 5518, 1, 'f3081d8283618821');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 5519, 1, 'd1aaa65781d271bb');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 5520, 1, '3f3002e1b8d92346');
