@@ -111,6 +111,8 @@ TEST_F(MethodOracle, ConversionsFromWgs84AgreeWithCs2cs)
         {3857, 4326, 5, 52, 556597.4540, 6800125.4544},
         {5514, 4156, 14.42, 50.08, -743011.7235, -1043823.1814},
         {29701, 4810, 47.5, -18.9, 511938.1521, 799812.4595},
+        // cs2cs EPSG:4326 EPSG:5228, then method_oracle.py's Krovak Modified (PROJ 9.1 has none).
+        {5516, 5228, 14.42, 50.08, -5743011.7452, -6043823.1561},
     };
     CMessageRecorder recorder;
     CConversionContext context;
