@@ -2655,6 +2655,8 @@ INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblG
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 5188, 1, 'efab20231ba579ef');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 5221, 2, '5e5634cd54f33e25');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 5223, 1, '89ad12c4634d7558');
+INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 5224, 3, '3d2f382e6776f740');
+INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 5225, 3, '9fdbb5ea23f14292');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 5234, 1, 'c7b31660ddbd4d55');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 5235, 1, 'e873b829dce9fb39');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 5243, 1, 'cc2ccd859a786f38');
@@ -2736,6 +2738,8 @@ INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblG
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 5490, 1, '0ee046eafea1945e');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 5513, 1, '8b5130bc76f9dcc4');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 5514, 2, '0db542adaf41ffd8');
+INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 5515, 3, '9234d0aee598115d');
+INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 5516, 3, '59c2de5d9a76687d');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 5518, 1, 'f3081d8283618821');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 5519, 1, 'd1aaa65781d271bb');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 5520, 1, '3f3002e1b8d92346');
@@ -3954,6 +3958,7 @@ INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblG
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 8391, 1, 'a87f1414b547c420');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 8395, 1, '4d59d39832ab7963');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 8433, 1, '355ea88034da2004');
+INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 8441, 3, 'a3d4b0138d096598');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 8455, 1, '122a4a36fbf4327d');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 8456, 1, 'a702c9a243c1138c');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 8518, 1, '0c0d1119b4df43eb');
@@ -5103,6 +5108,7 @@ INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblG
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 29381, 1, 'ca80d1486ef4e628');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 29383, 1, '119bef60018521f2');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 29385, 1, '51792cfdd8f0111c');
+INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 29701, 3, 'abf45dbf7dca8c41');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 29702, 1, 'bca17c2b349d01ee');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 29738, 1, '058fa652b8b3dadb');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 29739, 1, '20cddfd2550dba64');

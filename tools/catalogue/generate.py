@@ -76,7 +76,7 @@ tblGrids        Every non-deprecated EPSG projected system whose conversion meth
                 tblProjections, whose base system is in tblDatums and whose axes' unit is in tblUnits:
                 numId its EPSG code, numDatum its base system, numProjection the EPSG method code,
                 numUnits the axis unit (systems whose axes point west or south are left out unless
-                their method itself gives westings and southings: 9808, 9819, 9826, 9828), parameters mapped onto the columns the engine reads for the
+                their method itself gives westings and southings: 9808, 9819, 9826, 9828, 1042), parameters mapped onto the columns the engine reads for the
                 projection (MAPPING below), angles in degrees, false easting and northing converted
                 into the system's own unit. Hotine variant B with azimuth and rectified grid angle
                 both 90 degrees (the Swiss grids) is shipped as the Swiss oblique cylindrical method
@@ -84,7 +84,8 @@ tblGrids        Every non-deprecated EPSG projected system whose conversion meth
                 code): the text before " - " matched against country names and aliases, "World"
                 (numId 1, UN M49's code for the world) when nothing matches.
                 A method's parameter that has no column of its own rides in one the method does not
-                use (GRID_METHODS_ADDED). grids-report.txt, next to the SQL, gives the share of EPSG's
+                use (GRID_METHODS_ADDED). A Krovak Modified grid ships only with the S-JTSK/05 definition
+                its correction belongs to (MODIFIED_KROVAK_DEFINITION). grids-report.txt, next to the SQL, gives the share of EPSG's
                 projected systems shipped and names every one left out, with the reason.
 tblTransformations One row per shipped datum (tblTransformations.sql creates its own table, so that an
                 older catalogue gets it added): numKind 4 WGS 84 itself, 1 the row carries EPSG's
@@ -184,6 +185,9 @@ PROJECTIONS = [
     (9830, None, FN | FE | LON | PN),
     (9824, None, FN | FE | LAT | LON | PN | SCALE),
     (9828, None, FN | FE | LAT | LON),
+    (1042, None, FN | FE | CLAT | LON | PN | SCALE | AZ),
+    (1043, None, FN | FE | CLAT | LON | PN | SCALE | AZ),
+    (9813, None, FN | FE | CLAT | CLON | SCALE | AZ),
 ]
 
 # EPSG parameter codes -> tblGrids columns, per conversion method.
@@ -234,7 +238,32 @@ GRID_METHODS_ADDED = {
 }
 GRID_METHODS_ADDED[1027] = GRID_METHODS_ADDED[9811] = GRID_METHODS_ADDED[9828] = GRID_METHODS_ADDED[1024]
 GRID_METHODS_ADDED[1029] = GRID_METHODS_ADDED[1028]
-GRID_METHODS_ADDED[1041] = MAPPING[9819]
+GRID_METHODS_ADDED[1041] = GRID_METHODS_ADDED[1042] = GRID_METHODS_ADDED[1043] = MAPPING[9819]
+GRID_METHODS_ADDED[9813] = {8811: "dblLatitudeOrigin", 8812: "dblLongitudeOrigin", 8813: "dblAzimuth",
+                            8815: "dblScale", 8806: "dblFalseEasting", 8807: "dblFalseNorthing"}
+
+# Krovak Modified (1042, 1043): the engine's class holds the correction's evaluation point and
+# coefficients as constants, and they belong to the Krovak definition of S-JTSK/05. A grid of the
+# method ships only when its conversion has that definition and, where the conversion lists the
+# correction among its parameters (proj.db of PROJ 9.1 lists none), the same correction. Angles in
+# degrees (longitude east of Greenwich), lengths in metres.
+MODIFIED_KROVAK_METHODS = {1042, 1043}
+# The co-latitude of the cone axis is S-JTSK's 30 17 17.30311; EPSG's dataset gives it for these grids
+# in sexagesimal to a thousandth of a second (30.1717303), and the grid row takes the full value, as
+# the guidance note's worked example and PROJ do (the rounding alone moves a southing by 3 mm).
+MODIFIED_KROVAK_CONE_AXIS = 30 + 17 / 60 + 17.30311 / 3600
+MODIFIED_KROVAK_CONE_AXIS_ROUNDING = 0.0005 / 3600
+MODIFIED_KROVAK_DEFINITION = {"dblLatitudeOrigin": 49.5, "dblLongitudeOrigin": 24 + 50 / 60,
+                              "dblAzimuth": MODIFIED_KROVAK_CONE_AXIS, "dblParallelNorth": 78.5,
+                              "dblScale": 0.9999, "dblFalseEasting": 5000000.0, "dblFalseNorthing": 5000000.0}
+MODIFIED_KROVAK_CORRECTION = {
+    "Ordinate 1 of evaluation point": 1089000.0, "Ordinate 2 of evaluation point": 654000.0,
+    "C1": 2.946529277e-2, "C2": 2.515965696e-2, "C3": 1.193845912e-7, "C4": -4.668270147e-7,
+    "C5": 9.233980362e-12, "C6": 1.523735715e-12, "C7": 1.696780024e-18, "C8": 4.408314235e-18,
+    "C9": -8.331083518e-24, "C10": -3.689471323e-24}
+MODIFIED_KROVAK_TOLERANCE = 1e-9
+# Why build_grids left a grid out, where the reason is its own (grids_report reads it).
+GRID_LEFT_OUT = {}
 MAPPING.update(GRID_METHODS_ADDED)
 
 for same, like in ((9803, 9802), (9822, 9802), (9807, 9801), (9808, 9801), (9809, 9801),
@@ -253,6 +282,7 @@ DATUM_COLUMNS = ["numId", "strDatum", "numEllipsoid", "numPrime", "numMethod", "
 # axes would need the coordinates negated, which a catalogue row cannot say.
 WESTING_METHODS = {9808, 9819, 9826}
 WESTING_METHODS |= {9828}  # Bonne (South Orientated)
+WESTING_METHODS |= {1042}  # Krovak Modified
 
 HELMERT_METHODS = {9603: "translation", 9606: "position vector", 9607: "coordinate frame",
                    9636: "Molodensky-Badekas (coordinate frame)"}
@@ -1522,6 +1552,11 @@ def build_grids(src, datum_codes, unit_codes, country_lookup):
             if pcode is None:
                 continue
             column = mapping.get(int(pcode))
+            if column is None and method in MODIFIED_KROVAK_METHODS:
+                why = modified_krovak_extra(src, pcode, pvalue)
+                if why is None:
+                    continue
+                GRID_LEFT_OUT[int(code)] = why
             if column is None:
                 complete = False
                 break
@@ -1531,6 +1566,12 @@ def build_grids(src, datum_codes, unit_codes, country_lookup):
                 values[column] = float(pvalue)
             else:
                 values[column] = src.to_degrees(pvalue, puom)
+        if complete and method in MODIFIED_KROVAK_METHODS:
+            why = modified_krovak_mismatch(src, values, base)
+            if why is not None:
+                GRID_LEFT_OUT[int(code)] = why
+                complete = False
+            values["dblAzimuth"] = MODIFIED_KROVAK_CONE_AXIS
         if not complete:
             continue
         if method == 9815 and values["dblAzimuth"] == 90 and values["dblRectifiedGrid"] == 90:
@@ -1545,6 +1586,35 @@ def build_grids(src, datum_codes, unit_codes, country_lookup):
         country = country_of(usages[0][0], country_lookup) if usages else WORLD_ID
         rows.append([int(code), name, country, int(base), method, unit] + [values[c] for c in GRID_COLUMNS[6:]])
     return sorted(rows)
+
+
+def modified_krovak_extra(src, pcode, pvalue):
+    """None when a Krovak Modified parameter with no column is one of the correction's constants with the
+    engine's value, else why the grid is left out."""
+    found = src.rows("SELECT name FROM conversion_param WHERE auth_name = 'EPSG' AND code = ?", str(pcode))
+    name = found[0][0] if found else str(pcode)
+    expected = MODIFIED_KROVAK_CORRECTION.get(name)
+    if expected is not None and abs(float(pvalue) - expected) <= MODIFIED_KROVAK_TOLERANCE * abs(expected):
+        return None
+    return "its Krovak Modified parameter %s = %s is not the engine's correction constant" % (name, pvalue)
+
+
+def modified_krovak_mismatch(src, values, base):
+    """None when a Krovak Modified grid has the S-JTSK/05 Krovak definition the engine's correction belongs
+    to, else why the grid is left out."""
+    meridian = src.rows("SELECT pm.longitude, pm.uom_code FROM geodetic_crs g JOIN geodetic_datum d "
+                        "ON d.auth_name = g.datum_auth_name AND d.code = g.datum_code JOIN prime_meridian pm "
+                        "ON pm.auth_name = d.prime_meridian_auth_name AND pm.code = d.prime_meridian_code "
+                        "WHERE g.auth_name = 'EPSG' AND g.code = ?", str(base))
+    greenwich = src.to_degrees(*meridian[0]) if meridian else 0.0
+    for column, expected in MODIFIED_KROVAK_DEFINITION.items():
+        value = values[column] + (greenwich if column == "dblLongitudeOrigin" else 0.0)
+        tolerance = MODIFIED_KROVAK_CONE_AXIS_ROUNDING if column == "dblAzimuth" else \
+            MODIFIED_KROVAK_TOLERANCE * max(1.0, abs(expected))
+        if abs(value - expected) > tolerance:
+            return "its %s %r is not that of the S-JTSK/05 definition the Krovak Modified correction " \
+                   "belongs to (%r)" % (column, value, expected)
+    return None
 
 
 def grids_report(src, grids, datum_codes, unit_codes):
@@ -1564,7 +1634,9 @@ def grids_report(src, grids, datum_codes, unit_codes):
         axes = src.rows("SELECT uom_code, orientation FROM axis WHERE coordinate_system_auth_name = 'EPSG' "
                         "AND coordinate_system_code = ?", cs_code)
         units = {int(r[0]) for r in axes}
-        if method is None or method_auth != "EPSG":
+        if int(code) in GRID_LEFT_OUT:
+            why = GRID_LEFT_OUT[int(code)]
+        elif method is None or method_auth != "EPSG":
             why = "its conversion is not an EPSG method (a derived or 3D system)"
         elif int(method) not in methods:
             why = "method %s %s, which the engine does not have" % (method, method_name)
