@@ -1,0 +1,184 @@
+#include "DialogGeoidModels.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+#include <vector>
+
+#include "CatalogueLookups.h"
+#include "CatalogueRows.h"
+#include "CatalogueStatements.h"
+#include "Choosers.h"
+#include "DialogText.h"
+#include "GeoidModels.h"
+#include "Messages.h"
+
+using namespace DialogText;
+
+namespace {
+
+QLineEdit* Field(QWidget* parent, const char* objectName)
+{
+    auto* field = new QLineEdit(parent);
+    field->setObjectName(QLatin1String(objectName));
+    return field;
+}
+
+QPushButton* Button(QWidget* parent, const QString& text, const char* objectName)
+{
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(QLatin1String(objectName));
+    button->setAutoDefault(false);
+    return button;
+}
+
+} // namespace
+
+CDialogGeoidModels::CDialogGeoidModels(QWidget* parent) : CCatalogueDialog(parent)
+{
+    setObjectName(QStringLiteral("CDialogGeoidModels"));
+    setWindowTitle(tr("Geoid Models"));
+    list = new QTreeWidget(this);
+    list->setObjectName(QStringLiteral("geoidModelList"));
+    SetUpSelectionList(list, {tr("EPSG"), tr("Geoid model")});
+    search = Field(this, "searchField");
+    search->setPlaceholderText(tr("Search"));
+    name = Field(this, "geoidModelName");
+    file = Field(this, "geoidModelFile");
+    fileState = new QLabel(this);
+    fileState->setObjectName(QStringLiteral("geoidModelFileState"));
+    fileState->setWordWrap(true);
+    datumName = Field(this, "geoidModelDatumName");
+    datumName->setReadOnly(true);
+    datumSelect = Button(this, tr("Se&lect..."), "datumSelectButton");
+    area = Field(this, "geoidModelArea");
+    accuracy = Field(this, "geoidModelAccuracy");
+    auto* add = Button(this, tr("&Add"), "addButton");
+    auto* modify = Button(this, tr("&Modify"), "modifyButton");
+    auto* remove = Button(this, tr("&Delete"), "deleteButton");
+    auto* ok = Button(this, tr("OK"), "okButton");
+    auto* cancel = Button(this, tr("Cancel"), "cancelButton");
+    ok->setDefault(true);
+
+    auto* fields = new QGridLayout;
+    int row = 0;
+    auto labelled = [&](const QString& text, QWidget* field, QWidget* after = nullptr) {
+        auto* label = new QLabel(text, this);
+        label->setBuddy(field);
+        fields->addWidget(label, row, 0);
+        fields->addWidget(field, row, 1, 1, after == nullptr ? 2 : 1);
+        if (after != nullptr)
+            fields->addWidget(after, row, 2);
+        ++row;
+    };
+    labelled(tr("&Name:"), name);
+    labelled(tr("Grid &file:"), file);
+    fields->addWidget(fileState, row++, 1, 1, 2);
+    labelled(tr("Da&tum:"), datumName, datumSelect);
+    labelled(tr("A&rea:"), area);
+    labelled(tr("Accurac&y (m):"), accuracy);
+    fields->setRowStretch(row, 1);
+    auto* editing = new QHBoxLayout;
+    for (QPushButton* button : {add, modify, remove})
+        editing->addWidget(button);
+    editing->addStretch(1);
+    editing->addWidget(ok);
+    editing->addWidget(cancel);
+    auto* left = new QVBoxLayout;
+    left->addWidget(search);
+    left->addWidget(list);
+    auto* body = new QHBoxLayout;
+    body->addLayout(left, 1);
+    body->addLayout(fields, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(body);
+    layout->addLayout(editing);
+    resize(760, 360);
+
+    SetUpFlow({.list = list, .search = search, .add = add, .modify = modify, .remove = remove, .ok = ok,
+               .cancel = cancel, .editingOnly = {datumSelect},
+               .fields = {name, file, area, accuracy},
+               .addFocus = name, .modifyFocus = file,
+               .deleteQuestion = IDS_ASK_DELETE_GEOID_MODEL, .deleteRow = DeleteGeoidModel,
+               .columnShares = {0.2, 0.8}});
+    connect(datumSelect, &QPushButton::clicked, this, [this] {
+        ChooseWithName([this](int& id) { return ChooseDatumInDialog(this, id); }, datumId, LookupDatumName,
+                       datumName);
+    });
+    connect(file, &QLineEdit::textChanged, this, [this] { ShowFileState(); });
+    RefillList();
+    ShowFileState();
+}
+
+void CDialogGeoidModels::RefillList()
+{
+    std::vector<GeoidModelRow> models;
+    ListGeoidModels(models);
+    std::vector<NamedRow> rows;
+    for (const GeoidModelRow& model : models)
+        rows.push_back(NamedRow{model.id, model.name});
+    ShowNamedRows(list, std::move(rows));
+}
+
+void CDialogGeoidModels::ShowSelected()
+{
+    ClearForAdding();
+    GeoidModelRow row;
+    if (selectedId == 0 || !FindGeoidModel(selectedId, row))
+        return;
+    name->setText(FromUtf8(row.name));
+    file->setText(FromUtf8(row.file));
+    datumId = row.datumId;
+    CCxString datum;
+    LookupDatumName(datumId, datum);
+    datumName->setText(FromUtf8(datum.str()));
+    area->setText(FromUtf8(row.area));
+    ShowNumbers({{accuracy, "%g", row.accuracy}});
+}
+
+void CDialogGeoidModels::ClearForAdding()
+{
+    for (QLineEdit* field : {name, file, datumName, area, accuracy})
+        field->clear();
+    datumId = 0;
+}
+
+void CDialogGeoidModels::ShowFileState()
+{
+    const std::vector<std::string> folders = GeoidFolders();
+    const std::string typed = ToUtf8(file->text().trimmed());
+    const std::string found = FindGeoidFile(typed);
+    if (typed.empty())
+        fileState->setText(tr("A GTX or GeoTIFF grid, looked for in %1 and %2.")
+                               .arg(FromUtf8(folders[0]), FromUtf8(folders[1])));
+    else if (!found.empty())
+        fileState->setText(tr("Found: %1").arg(FromUtf8(found)));
+    else
+        fileState->setText(tr("Missing: put the file in %1 or in %2; conversions with this model are refused "
+                              "until it is there.")
+                               .arg(FromUtf8(folders[0]), FromUtf8(folders[1])));
+}
+
+bool CDialogGeoidModels::StoreRow(int& id, std::string& message)
+{
+    GeoidModelValues values;
+    values.name = ToUtf8(name->text().trimmed());
+    values.file = ToUtf8(file->text().trimmed());
+    values.datumId = datumId;
+    values.area = ToUtf8(area->text().trimmed());
+    values.accuracy = ToUtf8(accuracy->text().trimmed());
+    return SaveGeoidModel(values, id, &message);
+}
+
+bool CDialogGeoidModels::MayDelete()
+{
+    if (selectedId > kLastShippedId)
+        return true;
+    ShowMessageText("This geoid model is shipped with the program and is kept; you may delete the models you "
+                    "added.");
+    return false;
+}
