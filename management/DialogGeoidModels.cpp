@@ -52,6 +52,9 @@ CDialogGeoidModels::CDialogGeoidModels(QWidget* parent) : CCatalogueDialog(paren
     fileState = new QLabel(this);
     fileState->setObjectName(QStringLiteral("geoidModelFileState"));
     fileState->setWordWrap(true);
+    // A long folder wraps within the fields' width rather than widen them.
+    fileState->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    list->setMinimumWidth(300);
     datumName = Field(this, "geoidModelDatumName");
     datumName->setReadOnly(true);
     datumSelect = Button(this, tr("Se&lect..."), "datumSelectButton");
@@ -92,12 +95,12 @@ CDialogGeoidModels::CDialogGeoidModels(QWidget* parent) : CCatalogueDialog(paren
     left->addWidget(search);
     left->addWidget(list);
     auto* body = new QHBoxLayout;
-    body->addLayout(left, 1);
-    body->addLayout(fields, 1);
+    body->addLayout(left, 2);
+    body->addLayout(fields, 3);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(body);
     layout->addLayout(editing);
-    resize(760, 360);
+    resize(820, 380);
 
     SetUpFlow({.list = list, .search = search, .add = add, .modify = modify, .remove = remove, .ok = ok,
                .cancel = cancel, .editingOnly = {datumSelect},
@@ -161,6 +164,8 @@ void CDialogGeoidModels::ShowFileState()
         fileState->setText(tr("Missing: put the file in %1 or in %2; conversions with this model are refused "
                               "until it is there.")
                                .arg(FromUtf8(folders[0]), FromUtf8(folders[1])));
+    // A folder name too long for the width is read whole here.
+    fileState->setToolTip(fileState->text());
 }
 
 bool CDialogGeoidModels::StoreRow(int& id, std::string& message)
