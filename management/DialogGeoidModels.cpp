@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <array>
 #include <vector>
 
 #include "CatalogueLookups.h"
@@ -42,11 +43,13 @@ CDialogGeoidModels::CDialogGeoidModels(QWidget* parent) : CCatalogueDialog(paren
 {
     setObjectName(QStringLiteral("CDialogGeoidModels"));
     setWindowTitle(tr("Geoid Models"));
-    list = new QTreeWidget(this);
-    list->setObjectName(QStringLiteral("geoidModelList"));
-    SetUpSelectionList(list, {tr("EPSG"), tr("Geoid model")});
+    // Created in the order the Tab key goes.
     search = Field(this, "searchField");
     search->setPlaceholderText(tr("Search"));
+    list = new QTreeWidget(this);
+    list->setObjectName(QStringLiteral("geoidModelList"));
+    list->setMinimumWidth(300);
+    SetUpSelectionList(list, {tr("EPSG"), tr("Geoid model")});
     name = Field(this, "geoidModelName");
     file = Field(this, "geoidModelFile");
     fileState = new QLabel(this);
@@ -54,19 +57,35 @@ CDialogGeoidModels::CDialogGeoidModels(QWidget* parent) : CCatalogueDialog(paren
     fileState->setWordWrap(true);
     // A long folder wraps within the fields' width rather than widen them.
     fileState->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    list->setMinimumWidth(300);
     datumName = Field(this, "geoidModelDatumName");
     datumName->setReadOnly(true);
     datumSelect = Button(this, tr("Se&lect..."), "datumSelectButton");
     area = Field(this, "geoidModelArea");
     accuracy = Field(this, "geoidModelAccuracy");
-    auto* add = Button(this, tr("&Add"), "addButton");
-    auto* modify = Button(this, tr("&Modify"), "modifyButton");
-    auto* remove = Button(this, tr("&Delete"), "deleteButton");
-    auto* ok = Button(this, tr("OK"), "okButton");
-    auto* cancel = Button(this, tr("Cancel"), "cancelButton");
-    ok->setDefault(true);
+    const std::array<QPushButton*, 5> buttons = {
+        Button(this, tr("&Add"), "addButton"), Button(this, tr("&Modify"), "modifyButton"),
+        Button(this, tr("&Delete"), "deleteButton"), Button(this, tr("OK"), "okButton"),
+        Button(this, tr("Cancel"), "cancelButton")};
+    buttons[3]->setDefault(true);
+    LayOut(buttons);
 
+    SetUpFlow({.list = list, .search = search, .add = buttons[0], .modify = buttons[1], .remove = buttons[2],
+               .ok = buttons[3], .cancel = buttons[4], .editingOnly = {datumSelect},
+               .fields = {name, file, area, accuracy},
+               .addFocus = name, .modifyFocus = file,
+               .deleteQuestion = IDS_ASK_DELETE_GEOID_MODEL, .deleteRow = DeleteGeoidModel,
+               .columnShares = {0.2, 0.8}});
+    connect(datumSelect, &QPushButton::clicked, this, [this] {
+        ChooseWithName([this](int& id) { return ChooseDatumInDialog(this, id); }, datumId, LookupDatumName,
+                       datumName);
+    });
+    connect(file, &QLineEdit::textChanged, this, [this] { ShowFileState(); });
+    RefillList();
+    ShowFileState();
+}
+
+void CDialogGeoidModels::LayOut(const std::array<QPushButton*, 5>& buttons)
+{
     auto* fields = new QGridLayout;
     int row = 0;
     auto labelled = [&](const QString& text, QWidget* field, QWidget* after = nullptr) {
@@ -85,12 +104,14 @@ CDialogGeoidModels::CDialogGeoidModels(QWidget* parent) : CCatalogueDialog(paren
     labelled(tr("A&rea:"), area);
     labelled(tr("Accurac&y (m):"), accuracy);
     fields->setRowStretch(row, 1);
+    // Add, Modify and Delete on the left, OK and Cancel on the right.
     auto* editing = new QHBoxLayout;
-    for (QPushButton* button : {add, modify, remove})
-        editing->addWidget(button);
-    editing->addStretch(1);
-    editing->addWidget(ok);
-    editing->addWidget(cancel);
+    for (std::size_t k = 0; k < buttons.size(); ++k)
+    {
+        if (k == 3)
+            editing->addStretch(1);
+        editing->addWidget(buttons[k]);
+    }
     auto* left = new QVBoxLayout;
     left->addWidget(search);
     left->addWidget(list);
@@ -101,20 +122,6 @@ CDialogGeoidModels::CDialogGeoidModels(QWidget* parent) : CCatalogueDialog(paren
     layout->addLayout(body);
     layout->addLayout(editing);
     resize(820, 380);
-
-    SetUpFlow({.list = list, .search = search, .add = add, .modify = modify, .remove = remove, .ok = ok,
-               .cancel = cancel, .editingOnly = {datumSelect},
-               .fields = {name, file, area, accuracy},
-               .addFocus = name, .modifyFocus = file,
-               .deleteQuestion = IDS_ASK_DELETE_GEOID_MODEL, .deleteRow = DeleteGeoidModel,
-               .columnShares = {0.2, 0.8}});
-    connect(datumSelect, &QPushButton::clicked, this, [this] {
-        ChooseWithName([this](int& id) { return ChooseDatumInDialog(this, id); }, datumId, LookupDatumName,
-                       datumName);
-    });
-    connect(file, &QLineEdit::textChanged, this, [this] { ShowFileState(); });
-    RefillList();
-    ShowFileState();
 }
 
 void CDialogGeoidModels::RefillList()

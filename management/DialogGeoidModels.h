@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+
 #include "CatalogueDialog.h"
 
 class QLabel;
@@ -24,6 +26,9 @@ protected:
     bool MayDelete() override;
 
 private:
+    // The list and search on the left, the fields on the right, the buttons
+    // (Add, Modify, Delete, OK, Cancel) below.
+    void LayOut(const std::array<QPushButton*, 5>& buttons);
     void ShowFileState();
 
     QTreeWidget* list = nullptr;
