@@ -149,7 +149,7 @@ std::string HeightChoicesRefusal(const std::string& configuration)
     HeightSystems heights;
     if (heights.Load(configuration))
         return std::string();
-    return "its heights file " + HeightSystems::PathBeside(configuration) + " is damaged";
+    return "its heights file " + HeightSystems::PathBeside(configuration) + " cannot be read or is damaged";
 }
 
 void ManageGeoidModels(QWidget* parent, std::initializer_list<CHeightChoice*> choices)

@@ -246,15 +246,24 @@ bool HeightSystems::Save(const std::string& configuration) const
 bool HeightSystems::Load(const std::string& configuration)
 {
     *this = HeightSystems{};
-    std::FILE* file = std::fopen(PathBeside(configuration).c_str(), "re");
-    if (file == nullptr)
+    // Only a regular file is read, as the record is: a named pipe in its
+    // place cannot hold the window.
+    const int fd = ::open(PathBeside(configuration).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
         return errno == ENOENT;
+    struct stat status;
     char text[128];
-    const std::size_t got = std::fread(text, 1, sizeof text, file);
-    std::fclose(file);
+    ssize_t got = -1;
+    if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode))
+        do
+            got = ::read(fd, text, sizeof text);
+        while (got < 0 && errno == EINTR);
+    ::close(fd);
+    if (got < 0)
+        return false;
     // Exactly the three lines Save writes: "-5773", "+5773", a space more
     // or a line more leaves both sides above the ellipsoid.
-    std::string_view rest(text, got);
+    std::string_view rest(text, static_cast<std::size_t>(got));
     HeightSystems loaded;
     auto take = [&rest](std::string_view expected) {
         if (!rest.starts_with(expected))

@@ -5,6 +5,8 @@
 #include <fstream>
 #include <string>
 
+#include <sys/stat.h>
+
 #include "ConfigurationRecord.h"
 #include "ScratchFolder.h"
 
@@ -44,6 +46,12 @@ TEST(HeightSystemsFile, OnlyWhatSaveWritesIsTakenAndAbsenceIsEllipsoidal)
         {"Geolynx heights 1\ndestination 0\nsource 5773\n", false},
         {"", false},
     };
+    // A named pipe in the file's place is refused without waiting for a writer.
+    const std::string beside = HeightSystems::PathBeside(configuration);
+    std::filesystem::remove(beside);
+    ASSERT_EQ(::mkfifo(beside.c_str(), 0600), 0);
+    EXPECT_FALSE(heights.Load(configuration));
+    std::filesystem::remove(beside);
     for (const Case& c : cases)
     {
         std::ofstream(HeightSystems::PathBeside(configuration), std::ios::binary | std::ios::trunc) << c.text;
