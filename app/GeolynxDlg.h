@@ -15,6 +15,7 @@ class CGeolynxApp;
 class QAction;
 class QLabel;
 class CConversionNote;
+class CHeightChoice;
 class QLineEdit;
 class QMenuBar;
 class QRadioButton;
@@ -127,6 +128,8 @@ private:
     QAction* batchAction = nullptr;
     std::array<SideControls, 2> controls{};
     std::array<CoordinateSide, 2> sides;
+    // What each side's altitude is measured from.
+    std::array<CHeightChoice*, 2> heightChoices{};
     std::array<CCxString, 2> gridNames{"None", "None"};
     std::array<CCxString, 2> datumNames{"None", "None"};
     std::array<CCxString, 2> unitLabels{"Meter", "Meter"};
