@@ -283,6 +283,23 @@ TEST(DisplayForms, EveryFormWritesWhatItReads)
     for (const DisplayForm& form : DisplayForms())
     {
         EXPECT_EQ(FindDisplayForm(form.mode), &form);
+        if (form.notation != MapNotation::None)
+        {
+            // One text for both values, read as the centre of its 1 m square.
+            EXPECT_FALSE(form.hemisphere);
+            EXPECT_FALSE(form.choices.empty());
+            CoordinateSide side;
+            side.gridId = form.grid ? 27700 : 0;
+            side.displayMode = form.mode;
+            const double y = form.grid ? 180000.3 : -52.25, x = form.grid ? 230000.7 : -1.5;
+            side.Write(AxisLatitude, y);
+            side.Write(AxisLongitude, x);
+            EXPECT_EQ(side.writeRefusal, "") << form.mode;
+            EXPECT_FALSE(CheckCoordinate(side.latitude, AxisLatitude, form.grid, form.mode)) << side.latitude.first;
+            EXPECT_NEAR(side.Read(AxisLatitude), y, form.grid ? 0.5 : 1e-5) << side.latitude.first;
+            EXPECT_NEAR(side.Read(AxisLongitude), x, form.grid ? 0.5 : 1e-5) << side.latitude.first;
+            continue;
+        }
         EXPECT_EQ(form.grid, !form.hemisphere) << form.mode;
         ASSERT_GE(form.fieldCount, 1);
         ASSERT_LE(form.fieldCount, 3);
@@ -342,6 +359,50 @@ TEST(PastedCoordinate, ReadsWhatPeopleWriteAndRefusesWithAReason)
         else
         {
             EXPECT_NE(reason.find(c.reason), std::string::npos) << c.text << ": " << reason;
+        }
+    }
+}
+
+// A pasted reference names its form, its point and its precision; the
+// number texts people paste are none.
+TEST(PastedCoordinate, ReferencesAreRecognisedAndNumbersAreNot)
+{
+    const struct
+    {
+        const char* text;
+        int mode; // -1: no reference
+        int metres;
+        double latitude; // NaN: not checked
+        double longitude;
+    } cases[] = {
+        {"31U FT 37294 62926", ModeUsng, 1, NAN, 0},
+        {"31uft3762", ModeMgrs, 1000, NAN, 0},
+        {"31N 637294 5762926", ModeUtm, 1, NAN, 0},
+        {"TQ 30043 80358", ModeBritishGrid, 1, 180358.5, 530043.5},
+        {"TQ300803", ModeBritishGrid, 100, 180350, 530050},
+        {"SV", ModeBritishGrid, 100000, 50000, 50000},
+        {"O 15904 34671", ModeIrishGrid, 1, 234671.5, 315904.5},
+        {"V 80 84", ModeIrishGrid, 1000, 84500, 80500},
+        {"51.5072, -0.1276", -1, 0, NAN, 0},
+        {"52 30 30 N 4 30 0 E", -1, 0, NAN, 0},
+        {"4 30 E 52 30 N", -1, 0, NAN, 0},
+        {"431234.5, 5812345.25", -1, 0, NAN, 0},
+        {"31U FT 3729 62926", -1, 0, NAN, 0}, // groups of unequal length
+        {"", -1, 0, NAN, 0},
+    };
+    for (const auto& c : cases)
+    {
+        double latitude = 0, longitude = 0;
+        int metres = 0;
+        const DisplayForm* form = ReadPastedReference(c.text, latitude, longitude, metres);
+        EXPECT_EQ(form != nullptr ? form->mode : -1, c.mode) << c.text;
+        if (form == nullptr)
+            continue;
+        EXPECT_EQ(metres, c.metres) << c.text;
+        if (!std::isnan(c.latitude))
+        {
+            EXPECT_EQ(latitude, c.latitude) << c.text;
+            EXPECT_EQ(longitude, c.longitude) << c.text;
         }
     }
 }
