@@ -155,6 +155,11 @@ void CNotationChooser::Show(const CoordinateSide& side)
 
     const DisplayForm* form = ShownReference(side);
     choices->setVisible(form != nullptr);
+    // Numbers stand to the right, a reference reads from the left.
+    if (!latitude->property("numberAlignment").isValid())
+        latitude->setProperty("numberAlignment", static_cast<int>(latitude->alignment()));
+    latitude->setAlignment(form != nullptr ? Qt::AlignLeft | Qt::AlignVCenter
+                                           : Qt::Alignment(latitude->property("numberAlignment").toInt()));
     if (form != nullptr)
     {
         latitudeLabel->setText(tr("Reference:"));
