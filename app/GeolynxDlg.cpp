@@ -168,6 +168,8 @@ CGeolynxDlg::CGeolynxDlg(CGeolynxApp& application, std::string configuration, QW
             connect(r, &QRadioButton::clicked, this, [this, side, mode = mode] { ChangeMode(side, mode); });
         auto* notation = new CNotationChooser(c.latitude[0]->parentWidget(), p);
         connect(notation, &CNotationChooser::formChosen, this, [this, side](int mode) { ChangeMode(side, mode); });
+        if (side == Source)
+            connect(notation, &CNotationChooser::referencePasted, this, [this] { PasteCoordinate(Source); });
         connect(notation, &CNotationChooser::styleChosen, this, [this, side](int metres, int zone) {
             PullTexts();
             sides[side].ChangeStyle(metres, zone);

@@ -1,6 +1,9 @@
 #include "NotationForm.h"
 
+#include <QClipboard>
 #include <QComboBox>
+#include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -87,6 +90,10 @@ CNotationChooser::CNotationChooser(QWidget* parentGroup, const QString& sidePref
     formsLabel->setBuddy(forms);
     choices = new QComboBox(group);
     choices->setObjectName(prefix + QLatin1String("ReferenceChoice"));
+    for (const char* field : {"Latitude1", "Latitude2", "Latitude3", "LatitudeHemisphere", "Longitude1", "Longitude2",
+                              "Longitude3", "LongitudeHemisphere"})
+        if (auto* edit = group->findChild<QLineEdit*>(prefix + QLatin1String(field)))
+            edit->installEventFilter(this);
     connect(forms, &QComboBox::activated, this, [this](int index) {
         if (!filling)
             emit formChosen(forms->itemData(index).toInt());
@@ -98,6 +105,18 @@ CNotationChooser::CNotationChooser(QWidget* parentGroup, const QString& sidePref
         const bool zone = choices->property("zone").toBool();
         emit styleChosen(zone ? 0 : value, zone ? value : 0);
     });
+}
+
+bool CNotationChooser::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::KeyPress || !static_cast<QKeyEvent*>(event)->matches(QKeySequence::Paste))
+        return QObject::eventFilter(watched, event);
+    double latitude = 0, longitude = 0;
+    int metres = 0;
+    if (ReadPastedReference(QGuiApplication::clipboard()->text().toStdString(), latitude, longitude, metres) == nullptr)
+        return false;
+    emit referencePasted();
+    return true;
 }
 
 void CNotationChooser::FillForms(const CoordinateSide& side)

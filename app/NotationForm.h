@@ -33,6 +33,12 @@ signals:
     // another precision or zone.
     void formChosen(int mode);
     void styleChosen(int referenceMetres, int utmZone);
+    // Ctrl+V in one of the side's coordinate fields with a reference on the
+    // clipboard: the side is to take it whole (other text pastes into the field).
+    void referencePasted();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void FillForms(const CoordinateSide& side);

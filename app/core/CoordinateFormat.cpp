@@ -432,10 +432,12 @@ void CoordinateSide::ChangeStyle(int referenceMetres, int utmZone)
         return;
     double x = written[1], y = written[0];
     std::string why;
-    if (latitude.first != writtenText && ParseNotation(form->notation, latitude.first, x, y, why))
-        written = {y, x};
     style.referenceMetres = referenceMetres;
     style.utmZone = utmZone;
+    // A typed text that is no reference is left for the user to see.
+    if (latitude.first != writtenText && !ParseNotation(form->notation, latitude.first, x, y, why))
+        return;
+    written = {y, x};
     Write(AxisLatitude, written[0]);
     Write(AxisLongitude, written[1]);
 }

