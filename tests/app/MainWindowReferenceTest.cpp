@@ -271,6 +271,9 @@ TEST_F(ReferenceForms, Screenshot)
         GTEST_SKIP() << "GEOLYNX_REFERENCE_SCREENSHOT names no file";
     ChooseDatum("sourceDatumSelect");
     ChooseGrid("destinationGridSelect", 27700);
+    window->show();
+    QTest::qWait(200);
+    EXPECT_TRUE(window->grab().save(QString::fromLocal8Bit(path).replace(QStringLiteral(".png"), "-before.png")));
     ASSERT_TRUE(Pick("sourceForms", kMgrs));
     Type("sourceLatitude1", QStringLiteral("30UXC9921310904"));
     ASSERT_TRUE(Pick("destinationForms", kBng));
