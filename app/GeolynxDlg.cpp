@@ -170,9 +170,9 @@ CGeolynxDlg::CGeolynxDlg(CGeolynxApp& application, std::string configuration, QW
         connect(notation, &CNotationChooser::formChosen, this, [this, side](int mode) { ChangeMode(side, mode); });
         if (side == Source)
             connect(notation, &CNotationChooser::referencePasted, this, [this] { PasteCoordinate(Source); });
-        connect(notation, &CNotationChooser::styleChosen, this, [this, side](int metres, int zone) {
+        connect(notation, &CNotationChooser::styleChosen, this, [this, side](int choice) {
             PullTexts();
-            sides[side].ChangeStyle(metres, zone);
+            sides[side].ChangeStyle(choice);
             PushTexts();
         });
         auto button = [&](const char* name) { return form->findChild<QPushButton*>(p + QLatin1String(name)); };

@@ -101,9 +101,7 @@ CNotationChooser::CNotationChooser(QWidget* parentGroup, const QString& sidePref
     connect(choices, &QComboBox::activated, this, [this](int index) {
         if (filling)
             return;
-        const int value = choices->itemData(index).toInt();
-        const bool zone = choices->property("zone").toBool();
-        emit styleChosen(zone ? 0 : value, zone ? value : 0);
+        emit styleChosen(choices->itemData(index).toInt());
     });
 }
 
@@ -146,7 +144,6 @@ void CNotationChooser::FillChoices(const CoordinateSide& side, const DisplayForm
     const bool zone = form.notation == MapNotation::Utm;
     const int current = zone ? side.style.utmZone : side.style.referenceMetres;
     choices->clear();
-    choices->setProperty("zone", zone);
     for (const FormChoice& choice : form.choices)
     {
         choices->addItem(QString::fromUtf8(choice.text), choice.value);

@@ -32,7 +32,7 @@ signals:
     // The user chose a form (a number form is the grid or dd mm ss.ss) or
     // another precision or zone.
     void formChosen(int mode);
-    void styleChosen(int referenceMetres, int utmZone);
+    void styleChosen(int choice);
     // Ctrl+V in one of the side's coordinate fields with a reference on the
     // clipboard: the side is to take it whole (other text pastes into the field).
     void referencePasted();

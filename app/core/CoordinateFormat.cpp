@@ -425,15 +425,14 @@ void CoordinateSide::Write(CoordinateAxis axis, double value)
     latitude.first = writtenText;
 }
 
-void CoordinateSide::ChangeStyle(int referenceMetres, int utmZone)
+void CoordinateSide::ChangeStyle(int choice)
 {
     const DisplayForm* form = SideForm(IsGridForm(), displayMode);
     if (form == nullptr || form->notation == MapNotation::None)
         return;
     double x = written[1], y = written[0];
     std::string why;
-    style.referenceMetres = referenceMetres;
-    style.utmZone = utmZone;
+    (form->notation == MapNotation::Utm ? style.utmZone : style.referenceMetres) = choice;
     // A typed text that is no reference is left for the user to see.
     if (latitude.first != writtenText && !ParseNotation(form->notation, latitude.first, x, y, why))
         return;

@@ -161,11 +161,11 @@ struct CoordinateSide
     // its two writes give.
     double Read(CoordinateAxis axis);
     void Write(CoordinateAxis axis, double value);
-    // Another precision or zone for a reference form: the point last written
+    // Another choice of a reference form (its precision, or UTM's zone): the point last written
     // is written again when the text is still its text (a coarser reference
     // and back gives the first again), otherwise the point the text names; a
     // typed text that is no reference stays as it is.
-    void ChangeStyle(int referenceMetres, int utmZone);
+    void ChangeStyle(int choice);
 };
 
 // Why a reference form cannot be used on a side whose record is given:

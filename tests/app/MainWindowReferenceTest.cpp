@@ -237,6 +237,11 @@ TEST_F(ReferenceForms, PrecisionCopySwapAndConfigurationKeepThePoint)
         ASSERT_TRUE(Pick("sourceReferenceChoice", QString::fromLatin1(size)));
         EXPECT_EQ(Text("sourceLatitude1").toStdString(), shown);
     }
+    // A zone chosen for UTM leaves the precision of the others as it was.
+    ASSERT_TRUE(Pick("sourceForms", kUtm));
+    ASSERT_TRUE(Pick("sourceReferenceChoice", QStringLiteral("31")));
+    ASSERT_TRUE(Pick("sourceForms", kUsng));
+    EXPECT_EQ(Text("sourceLatitude1"), QStringLiteral("30U XC 99213 10904"));
     EXPECT_EQ(Find<QLabel>("sourceLatitudeLabel")->text(), QStringLiteral("Reference:"));
     EXPECT_EQ(Find<QLabel>("sourceLongitudeLabel")->text(), QStringLiteral("Precision:"));
     EXPECT_TRUE(Find<QLineEdit>("sourceLongitude1")->isHidden());
