@@ -619,13 +619,17 @@ const DisplayForm* ReadPastedReference(const std::string& text, double& latitude
     // The grammars do not overlap: MGRS and USNG a zone and band (or a polar
     // letter) with two square letters, UTM a zone and N or S with two
     // numbers, the British grid two letters, the Irish one.
-    const bool blanks = text.find_first_of(" \t") != std::string::npos;
+    // Copied text often brings a line end or blanks around it.
+    const std::size_t first = text.find_first_not_of(" \t\r\n");
+    const std::string trimmed =
+        first == std::string::npos ? std::string() : text.substr(first, text.find_last_not_of(" \t\r\n") + 1 - first);
+    const bool blanks = trimmed.find_first_of(" \t") != std::string::npos;
     for (int mode : {blanks ? ModeUsng : ModeMgrs, ModeUtm, ModeBritishGrid, ModeIrishGrid})
     {
         const DisplayForm* form = FindDisplayForm(mode);
         double x = 0, y = 0;
         std::string why;
-        if (!ParseNotation(form->notation, text, x, y, why))
+        if (!ParseNotation(form->notation, trimmed, x, y, why))
             continue;
         latitude = y;
         longitude = x;

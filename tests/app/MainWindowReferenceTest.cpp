@@ -182,6 +182,7 @@ TEST_F(ReferenceForms, PasteSwitchesTheSourceToTheReferenceOrSaysWhy)
         const char* refusal;
     } cases[] = {
         {kWgs84, 0, "31U FT 37294 62926", ModeUsng, "31U FT 37294 62926", "1 m", nullptr},
+        {kWgs84, 0, " 31UFT3762\r\n", ModeMgrs, "31UFT3762", "1 km", nullptr},
         {kWgs84, 0, "31N 637294 5762926", ModeUtm, "31N 637294.000 5762926.000", "from the point", nullptr},
         {0, 27700, "TQ 30043 80358", ModeBritishGrid, "TQ 30043 80358", "10 digits (1 m)", nullptr},
         {0, 27700, "TQ300803", ModeBritishGrid, "TQ 300 803", "6 digits (100 m)", nullptr},
