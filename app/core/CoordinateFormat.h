@@ -121,13 +121,17 @@ RowRefusal CheckCoordinate(const CoordinateRow& row, CoordinateAxis axis, bool g
 // hemisphere text is upper-cased in place. South and west are negative, by
 // the letter or by a minus sign on the degrees; either applies to the whole
 // value. Rows CheckCoordinate refuses read as well as they can (the window
-// saves what it holds on closing), never as a silent half.
+// saves what it holds on closing), never as a silent half. A reference form
+// reads the reference in the row's first text (the latitude row holds it):
+// the centre of its square, latitude or northing for AxisLatitude, longitude
+// or easting for AxisLongitude; 0 for a text that is no reference.
 double GetCoordinate(CoordinateRow& row, CoordinateAxis axis, bool gridForm, int displayMode);
 
 // Writes value into a row under a form, with the formats the window shows:
 // grid "%07.3lf"; mode 1 "%lf"; mode 2 "%03.0lf" and "%02.5lf"; mode 3
 // "%03.0lf", "%02.0lf" and "%03.2lf". The value is rounded to the last
-// field's resolution first, so a last field never shows 60.
+// field's resolution first, so a last field never shows 60. A reference form
+// needs both values and is written by CoordinateSide::Write; here nothing.
 void SetCoordinate(CoordinateRow& row, CoordinateAxis axis, bool gridForm, int displayMode, double value);
 
 // Fields are read as typed numbers, with "." or a lone "," as the decimal
