@@ -35,6 +35,7 @@
 #include "HeightChoice.h"
 #include "GeolynxApp.h"
 #include "Messages.h"
+#include "NotationForm.h"
 #include "NumberText.h"
 #include "OpenAddress.h"
 #include "CatalogueRows.h"
@@ -85,6 +86,9 @@ const char* SideName(CGeolynxDlg::Side side)
 std::string FieldName(const CoordinateSide& s, CoordinateAxis axis, int field)
 {
     const bool latitude = axis == AxisLatitude;
+    if (const DisplayForm* shown = SideForm(s.IsGridForm(), s.displayMode);
+        shown != nullptr && shown->notation != MapNotation::None)
+        return "Reference";
     if (s.IsGridForm())
         return latitude ? "Northing" : "Easting";
     std::string name = latitude ? "Latitude" : "Longitude";
@@ -168,6 +172,15 @@ CGeolynxDlg::CGeolynxDlg(CGeolynxApp& application, std::string configuration, QW
 
         for (auto [mode, r] : c.modes)
             connect(r, &QRadioButton::clicked, this, [this, side, mode = mode] { ChangeMode(side, mode); });
+        auto* notation = new CNotationChooser(c.latitude[0]->parentWidget(), p);
+        connect(notation, &CNotationChooser::formChosen, this, [this, side](int mode) { ChangeMode(side, mode); });
+        if (side == Source)
+            connect(notation, &CNotationChooser::referencePasted, this, [this] { PasteCoordinate(Source); });
+        connect(notation, &CNotationChooser::styleChosen, this, [this, side](int choice) {
+            PullTexts();
+            sides[side].ChangeStyle(choice);
+            PushTexts();
+        });
         auto button = [&](const char* name) { return form->findChild<QPushButton*>(p + QLatin1String(name)); };
         connect(button("GridSelect"), &QPushButton::clicked, this, [this, side] { SelectGrid(side); });
         connect(button("DatumSelect"), &QPushButton::clicked, this, [this, side] { SelectDatum(side); });
@@ -358,6 +371,7 @@ void CGeolynxDlg::UpdateLayout()
 void CGeolynxDlg::LayoutSide(Side side)
 {
     SideControls& c = controls[side];
+    FitReferenceForm(sides[side]);
     const CoordinateSide& s = sides[side];
     for (int i = 0; i < 4; ++i)
     {
@@ -414,6 +428,7 @@ void CGeolynxDlg::LayoutSide(Side side)
         c.latitude[i]->show();
         c.longitude[i]->show();
     }
+    form->findChild<CNotationChooser*>(QLatin1String(SidePrefix(side)) + QLatin1String("Notation"))->Show(s);
     NameFields(side);
 }
 
@@ -423,6 +438,19 @@ void CGeolynxDlg::PasteCoordinate(Side side)
     double latitude = 0;
     double longitude = 0;
     std::string reason;
+    // A reference switches the side to its form.
+    switch (PasteReference(Std(QGuiApplication::clipboard()->text()), sides[side], reason))
+    {
+    case PastedReference::Taken:
+        UpdateLayout();
+        PushTexts();
+        return;
+    case PastedReference::Refused:
+        ShowWith(IDS_PASTE_REFUSED, reason);
+        return;
+    case PastedReference::None:
+        break;
+    }
     if (!ReadPastedCoordinate(Std(QGuiApplication::clipboard()->text()), sides[side].IsGridForm(), latitude,
                               longitude, reason))
     {
@@ -442,6 +470,8 @@ QString CGeolynxDlg::CoordinateText(Side side)
     const DisplayForm* shown = SideForm(s.IsGridForm(), s.displayMode);
     if (shown == nullptr)
         return QString();
+    if (shown->notation != MapNotation::None)
+        return QString::fromStdString(s.latitude.first).trimmed();
     QStringList rows;
     for (const CoordinateRow* row : {&s.latitude, &s.longitude})
     {
@@ -501,9 +531,18 @@ void CGeolynxDlg::ChangeMode(Side side, int mode)
     }
     const double latitude = Read(side, AxisLatitude);
     const double longitude = Read(side, AxisLongitude);
+    const int before = sides[side].displayMode;
     sides[side].displayMode = mode;
     Write(side, AxisLatitude, latitude);
     Write(side, AxisLongitude, longitude);
+    // A point without a reference keeps the form it had.
+    if (const std::string why = sides[side].writeRefusal; ReferenceForm(mode) != nullptr && !why.empty())
+    {
+        sides[side].displayMode = before;
+        Write(side, AxisLatitude, latitude);
+        Write(side, AxisLongitude, longitude);
+        ShowWith(IDS_POINT_NOT_CONVERTED, why);
+    }
     UpdateLayout();
 }
 
@@ -588,6 +627,9 @@ void CGeolynxDlg::Transform()
     Write(Destination, AxisLongitude, x);
     WriteAltitude(Destination, z);
     PushTexts();
+    // A point outside the destination's reference grid leaves its text empty.
+    if (ReferenceForm(d.displayMode) != nullptr && !d.writeRefusal.empty())
+        ShowWith(IDS_POINT_NOT_CONVERTED, d.writeRefusal);
 }
 
 void CGeolynxDlg::Swap()
@@ -602,6 +644,7 @@ void CGeolynxDlg::Swap()
     const double sourceAltitude = ReadAltitude(sides[Source].altitude);
 
     std::swap(sides[Source].displayMode, sides[Destination].displayMode);
+    std::swap(sides[Source].style, sides[Destination].style);
     std::swap(sides[Source].gridId, sides[Destination].gridId);
     std::swap(sides[Source].datumId, sides[Destination].datumId);
     SwapHeightChoices(*heightChoices[Source], *heightChoices[Destination]);
@@ -627,6 +670,9 @@ void CGeolynxDlg::ResetDestination()
     Write(Destination, AxisLatitude, 0);
     Write(Destination, AxisLongitude, 0);
     WriteAltitude(Destination, 0);
+    // A reference of 0, 0 would look like a result.
+    if (ReferenceForm(sides[Destination].displayMode) != nullptr)
+        sides[Destination].latitude.first.clear();
     PushTexts();
 }
 
@@ -665,7 +711,7 @@ void CGeolynxDlg::SelectGrid(Side side)
             ResetDestination();
         s.gridId = gridId;
         s.datumId = datumId;
-        if (s.displayMode != ModeGrid)
+        if (!IsSideForm(true, s.displayMode))
         {
             s.displayMode = ModeGrid;
             Write(side, AxisLatitude, 0);
@@ -687,7 +733,7 @@ void CGeolynxDlg::SelectDatum(Side side)
     {
         if (datumId != s.datumId || s.gridId != 0)
             ResetDestination();
-        if (s.displayMode == ModeGrid)
+        if (s.IsGridForm())
         {
             s.gridId = 0;
             s.displayMode = ModeDegreesMinutesSeconds;
@@ -812,7 +858,7 @@ std::string CGeolynxDlg::CheckConfiguration(const ConfigurationRecord& r)
     for (auto [grid, mode] : {std::pair{r.sourceGridId, r.sourceDisplayMode},
                               std::pair{r.destinationGridId, r.destinationDisplayMode}})
     {
-        if (grid != 0 ? mode != ModeGrid : (mode < ModeDegrees || mode > ModeDegreesMinutesSeconds))
+        if (!IsSideForm(grid != 0, mode))
             return "a display form is not one of the window's";
     }
     for (int grid : {r.sourceGridId, r.destinationGridId})
