@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QResizeEvent>
 #include <algorithm>
 #include <cmath>
@@ -15,6 +16,10 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QShortcut>
+#include <QToolButton>
 #include <QStyle>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -96,6 +101,19 @@ std::string FieldName(const CoordinateSide& s, CoordinateAxis axis, int field)
     return name;
 }
 
+// The two sides, placed by hand at their template's size or wider; on a
+// smaller screen they scroll.
+class FormScroll : public QScrollArea
+{
+public:
+    explicit FormScroll(QWidget* parent) : QScrollArea(parent)
+    {
+        setFrameShape(QFrame::NoFrame);
+        setWidgetResizable(true);
+    }
+    QSize sizeHint() const override { return widget()->minimumSizeHint(); }
+};
+
 } // namespace
 
 CGeolynxDlg::CGeolynxDlg(CGeolynxApp& application, std::string configuration, QWidget* parent)
@@ -113,9 +131,17 @@ CGeolynxDlg::CGeolynxDlg(CGeolynxApp& application, std::string configuration, QW
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(form);
-    conversionNote = new CConversionNote(this);
-    layout->addWidget(conversionNote);
+    // The sides and the note under them scroll together on a small screen.
+    auto* content = new QWidget(this);
+    auto* column = new QVBoxLayout(content);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(form);
+    conversionNote = new CConversionNote(content);
+    column->addWidget(conversionNote);
+    formScroll = new FormScroll(this);
+    formScroll->setWidget(content);
+    layout->addWidget(formScroll);
     BuildMenu();
     layout->setMenuBar(menu);
 
@@ -153,6 +179,17 @@ CGeolynxDlg::CGeolynxDlg(CGeolynxApp& application, std::string configuration, QW
                 c.modes.emplace_back(f.mode, r);
         }
         c.altitude = edit("Altitude");
+        for (QLineEdit* e : {c.latitude[0], c.latitude[1], c.latitude[2], c.latitude[3], c.longitude[0],
+                             c.longitude[1], c.longitude[2], c.longitude[3], c.altitude})
+        {
+            e->installEventFilter(this);
+            // The destination shows results: the source is where one types.
+            if (side == Destination)
+            {
+                e->setReadOnly(true);
+                e->setToolTip(tr("The result: fill in the source and press Transform"));
+            }
+        }
         // Each label names its field for screen readers and its shortcut.
         label("GridLabel")->setBuddy(c.gridName);
         label("DatumLabel")->setBuddy(c.datumName);
@@ -171,14 +208,8 @@ CGeolynxDlg::CGeolynxDlg(CGeolynxApp& application, std::string configuration, QW
         button("Map")->setIcon(style()->standardIcon(QStyle::SP_DirLinkIcon));
         // Copy: the side's coordinate as shown, on one line.
         QPushButton* map = button("Map");
-        // One Alt letter per window: the source side has it.
-        auto* copy = new QPushButton(side == Source ? tr("Cop&y") : tr("Copy"), map->parentWidget());
-        copy->setObjectName(p + QLatin1String("Copy"));
-        copy->setToolTip(tr("Copy this side's coordinate as one line of text"));
-        copy->setGeometry(map->x() - map->width() - 6, map->y(), map->width(), map->height());
-        connect(copy, &QPushButton::clicked, this, [this, side] {
-            QGuiApplication::clipboard()->setText(CoordinateText(side));
-        });
+        AddCopyButton(side, map);
+        QWidget* copy = form->findChild<QWidget*>(p + QLatin1String("Copy"));
         if (side == Source)
         {
             // Paste: a coordinate written as text, read as the fields are.
@@ -215,7 +246,6 @@ CGeolynxDlg::CGeolynxDlg(CGeolynxApp& application, std::string configuration, QW
     mapButtonLeft = ui->sourceMap->x();
     noteWidth = controls[Source].note->width();
     destinationGroupLeft = ui->destinationGroup->x();
-    exitButtonLeft = ui->exitButton->x();
     ui->sourceGroup->setMinimumWidth(ui->sourceGroup->width());
     ui->destinationGroup->setMinimumWidth(ui->destinationGroup->width());
 
@@ -232,19 +262,141 @@ CGeolynxDlg::CGeolynxDlg(CGeolynxApp& application, std::string configuration, QW
     ui->batchButton->setEnabled(batchAction->isEnabled());
     ui->transformButton->setDefault(true);
     ui->transformButton->setAutoDefault(true);
+    // Outside the fields (which filter their own keys): Ctrl+C copies the
+    // side with the focus, Ctrl+V pastes into the source.
+    connect(new QShortcut(QKeySequence::Copy, this), &QShortcut::activated, this,
+            [this] { CopyCoordinate(SideOf(focusWidget()), false); });
+    connect(new QShortcut(QKeySequence::Paste, this), &QShortcut::activated, this,
+            [this] { PasteCoordinate(Source); });
 
     PushTexts();
     if (!configurationPath.empty())
         LoadConfiguration(configurationPath);
     UpdateLayout();
     PushTexts();
-    // Wider, never taller: the rows keep their places, the names take the width.
-    setMinimumSize(sizeHint());
-    setMaximumHeight(sizeHint().height());
-    resize(sizeHint());
+    ArrangeWindow(layout);
+    NameButtons();
 }
 
 CGeolynxDlg::~CGeolynxDlg() = default;
+
+void CGeolynxDlg::ArrangeWindow(QVBoxLayout* layout)
+{
+    auto* row = new QHBoxLayout();
+    row->setContentsMargins(10, 4, 10, 8);
+    for (QPushButton* b : {ui->transformButton, ui->batchButton, ui->swapButton, ui->clearButton, ui->exitButton})
+    {
+        b->setMinimumWidth(std::min(b->width(), b->sizeHint().width()));
+        if (b == ui->exitButton)
+            row->addStretch();
+        row->addWidget(b);
+    }
+    layout->addLayout(row);
+    // The form ends below its two groups.
+    const int bottom = std::max(ui->sourceGroup->geometry().bottom(), ui->destinationGroup->geometry().bottom());
+    baseFormSize.setHeight(bottom + 8);
+    form->setMinimumSize(baseFormSize);
+
+    // Wider, never taller than the sides need; never larger than the screen.
+    const QSize wanted = sizeHint();
+    setMaximumHeight(wanted.height());
+    QSize room = wanted;
+    if (const QScreen* s = screen())
+        room = s->availableGeometry().size() - QSize(16, 40);
+    resize(wanted.boundedTo(room).expandedTo(minimumSizeHint()));
+}
+
+void CGeolynxDlg::NameButtons()
+{
+    for (Side side : {Source, Destination})
+    {
+        const QString p = QString::fromLatin1(SidePrefix(side));
+        const std::pair<const char*, QString> buttons[] = {
+            {"GridSelect", tr("Select %1 grid").arg(p)},
+            {"DatumSelect", tr("Select %1 datum").arg(p)},
+            {"Map", tr("Show %1 position on a map").arg(p)},
+            {"Copy", tr("Copy %1 coordinate").arg(p)},
+            {"Paste", tr("Paste coordinate into %1 side").arg(p)},
+            {"GridRecent", tr("Recent grids for %1 side").arg(p)},
+            {"DatumRecent", tr("Recent datums for %1 side").arg(p)},
+        };
+        for (const auto& [object, text] : buttons)
+            if (auto* b = form->findChild<QAbstractButton*>(p + QLatin1String(object)))
+                b->setAccessibleName(text);
+        for (auto [mode, r] : controls[side].modes)
+            r->setAccessibleName(tr("%1 form %2").arg(QLatin1String(SideName(side)), r->text()));
+    }
+    ui->transformButton->setAccessibleName(tr("Transform source to destination"));
+    ui->batchButton->setAccessibleName(tr("Batch conversion of files"));
+    ui->swapButton->setAccessibleName(tr("Swap source and destination"));
+    ui->clearButton->setAccessibleName(tr("Clear both sides"));
+    ui->exitButton->setAccessibleName(tr("Exit the program"));
+}
+
+void CGeolynxDlg::AddCopyButton(Side side, QPushButton* map)
+{
+    auto* copy = new QToolButton(map->parentWidget());
+    // One Alt letter per window: the source side has it.
+    copy->setText(side == Source ? tr("Cop&y") : tr("Copy"));
+    copy->setObjectName(QString::fromLatin1(SidePrefix(side)) + QLatin1String("Copy"));
+    copy->setToolTip(tr("Copy this side's coordinate as one line of text (Ctrl+C on this side); "
+                        "the arrow also copies it after the name of its grid or datum"));
+    copy->setPopupMode(QToolButton::MenuButtonPopup);
+    auto* menu = new QMenu(copy);
+    QAction* plain = menu->addAction(tr("Copy the coordinate"));
+    QAction* named = menu->addAction(tr("Copy with the system's name"));
+    named->setObjectName(QString::fromLatin1(SidePrefix(side)) + QLatin1String("CopyWithName"));
+    copy->setMenu(menu);
+    copy->setGeometry(map->x() - map->width() - 6, map->y(), map->width(), map->height());
+    connect(copy, &QToolButton::clicked, this, [this, side] { CopyCoordinate(side, false); });
+    connect(plain, &QAction::triggered, this, [this, side] { CopyCoordinate(side, false); });
+    connect(named, &QAction::triggered, this, [this, side] { CopyCoordinate(side, true); });
+}
+
+void CGeolynxDlg::CopyCoordinate(Side side, bool withName)
+{
+    QString text = CoordinateText(side);
+    if (withName)
+    {
+        // A grid names its datum; a datum side is its datum.
+        const CCxString& name = sides[side].gridId != 0 ? gridNames[side] : datumNames[side];
+        text = QString::fromUtf8(name.c_str()) + QStringLiteral(": ") + text;
+    }
+    QGuiApplication::clipboard()->setText(text);
+}
+
+CGeolynxDlg::Side CGeolynxDlg::SideOf(const QWidget* widget) const
+{
+    return widget != nullptr && ui->sourceGroup->isAncestorOf(widget) ? Source : Destination;
+}
+
+bool CGeolynxDlg::eventFilter(QObject* watched, QEvent* event)
+{
+    auto* edit = qobject_cast<QLineEdit*>(watched);
+    if (edit == nullptr || event->type() != QEvent::KeyPress)
+        return QDialog::eventFilter(watched, event);
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const Side side = SideOf(edit);
+    if (key->matches(QKeySequence::Copy) && !edit->hasSelectedText())
+    {
+        CopyCoordinate(side, false);
+        return true;
+    }
+    if (key->matches(QKeySequence::Paste) && side == Source)
+    {
+        // A single number goes into the field, as in any text box.
+        double latitude = 0;
+        double longitude = 0;
+        std::string reason;
+        if (ReadPastedCoordinate(Std(QGuiApplication::clipboard()->text()), sides[side].IsGridForm(), latitude,
+                                 longitude, reason))
+        {
+            PasteCoordinate(Source);
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
 
 void CGeolynxDlg::BuildMenu()
 {
@@ -824,7 +976,6 @@ void CGeolynxDlg::PlaceForm()
     ui->sourceGroup->resize(ui->sourceGroup->minimumWidth() + half, ui->sourceGroup->height());
     ui->destinationGroup->move(destinationGroupLeft + half, ui->destinationGroup->y());
     ui->destinationGroup->resize(ui->destinationGroup->minimumWidth() + half, ui->destinationGroup->height());
-    ui->exitButton->move(exitButtonLeft + extra, ui->exitButton->y());
     for (Side side : {Source, Destination})
     {
         const SideControls& c = controls[side];
@@ -838,7 +989,7 @@ void CGeolynxDlg::PlaceForm()
         }
         auto* map = form->findChild<QPushButton*>(p + QLatin1String("Map"));
         map->move(mapButtonLeft + half, map->y());
-        auto* copy = form->findChild<QPushButton*>(p + QLatin1String("Copy"));
+        auto* copy = form->findChild<QWidget*>(p + QLatin1String("Copy"));
         copy->move(map->x() - copy->width() - 6, map->y());
         if (auto* paste = form->findChild<QPushButton*>(p + QLatin1String("Paste")))
             paste->move(copy->x() - paste->width() - 6, map->y());

@@ -17,8 +17,12 @@ class QLabel;
 class CConversionNote;
 class QLineEdit;
 class QMenuBar;
+class QPushButton;
 class QRadioButton;
 class QResizeEvent;
+class QScrollArea;
+class QToolButton;
+class QVBoxLayout;
 struct ConfigurationRecord;
 
 namespace Ui {
@@ -64,6 +68,9 @@ public slots:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    // Ctrl+C in a field without a selection copies the field's side; Ctrl+V
+    // in a source field with a whole coordinate on the clipboard fills the side.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // Under the two sides: how the last result was obtained.
@@ -104,6 +111,20 @@ private:
     QString CoordinateText(Side side);
     // Fills the side from coordinate text on the clipboard, or says why not.
     void PasteCoordinate(Side side);
+    // Puts the side's coordinate on the clipboard, after the name of its
+    // system when withName.
+    void CopyCoordinate(Side side, bool withName);
+    // The side a widget of the window belongs to; the destination (the
+    // result) for widgets outside both sides.
+    Side SideOf(const QWidget* widget) const;
+    // The Copy button: a click copies the coordinate, its menu also offers it
+    // with the system's name.
+    void AddCopyButton(Side side, QPushButton* map);
+    // Buttons under the sides, always in view; the sides scroll when the
+    // screen is too small for them.
+    void ArrangeWindow(QVBoxLayout* layout);
+    // Every button's name for screen readers, with its side.
+    void NameButtons();
     void ChangeMode(Side side, int mode);
     void ReloadNames(Side side);
     void ReloadUnit(Side side);
@@ -119,6 +140,7 @@ private:
     std::string configurationPath;
     std::unique_ptr<Ui::CGeolynxDlg> ui;
     QWidget* form = nullptr;
+    QScrollArea* formScroll = nullptr;
     QMenuBar* menu = nullptr;
     QAction* manageGrids = nullptr;
     QAction* manageDatums = nullptr;
@@ -137,6 +159,5 @@ private:
     int mapButtonLeft = 0;
     int noteWidth = 0;
     int destinationGroupLeft = 0;
-    int exitButtonLeft = 0;
     bool closing = false;
 };
