@@ -53,6 +53,7 @@ constexpr int kWgs84 = 4326;
 constexpr int kHemisphereOffset = 140;
 constexpr int kRowSpacing = 25;
 constexpr int kFieldGap = 10;
+constexpr int kRecentWidth = 22;
 
 const char* SidePrefix(CGeolynxDlg::Side side)
 {
@@ -120,6 +121,10 @@ CGeolynxDlg::CGeolynxDlg(CGeolynxApp& application, std::string configuration, QW
     : QDialog(parent), app(application), configurationPath(std::move(configuration)),
       ui(std::make_unique<Ui::CGeolynxDlg>())
 {
+    // The recent grids and datums live beside the configuration.
+    const std::filesystem::path configurationFile(configurationPath);
+    recent = std::make_unique<CRecentSystems>(
+        configurationPath.empty() ? std::string() : (configurationFile.parent_path() / "recent-systems.txt").string());
     form = new QWidget(this);
     ui->setupUi(form);
     // The form places its fields by hand, as the dialog template did;
@@ -202,6 +207,8 @@ CGeolynxDlg::CGeolynxDlg(CGeolynxApp& application, std::string configuration, QW
         auto button = [&](const char* name) { return form->findChild<QPushButton*>(p + QLatin1String(name)); };
         connect(button("GridSelect"), &QPushButton::clicked, this, [this, side] { SelectGrid(side); });
         connect(button("DatumSelect"), &QPushButton::clicked, this, [this, side] { SelectDatum(side); });
+        AddRecentButton(side, CRecentSystems::Grids, button("GridSelect"));
+        AddRecentButton(side, CRecentSystems::Datums, button("DatumSelect"));
         connect(button("Map"), &QPushButton::clicked, this, [this, side] { ShowMap(side); });
         button("GridSelect")->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
         button("DatumSelect")->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
@@ -239,7 +246,8 @@ CGeolynxDlg::CGeolynxDlg(CGeolynxApp& application, std::string configuration, QW
     }
     const int nameLeft = std::max(controls[Source].gridName->x(), labelRight + 8);
     selectButtonLeft = form->findChild<QPushButton*>(QStringLiteral("sourceGridSelect"))->x();
-    nameFieldWidth = selectButtonLeft - 4 - nameLeft;
+    // Room for the recent systems' drop-down between each name and its Select button.
+    nameFieldWidth = selectButtonLeft - kRecentWidth - 6 - nameLeft;
     for (Side side : {Source, Destination})
         for (QLineEdit* name : {controls[side].gridName, controls[side].datumName})
             name->setGeometry(nameLeft, name->y(), nameFieldWidth, name->height());
@@ -796,49 +804,99 @@ void CGeolynxDlg::Clear()
 void CGeolynxDlg::SelectGrid(Side side)
 {
     PullTexts();
-    CoordinateSide& s = sides[side];
-    int gridId = s.gridId;
-    int datumId = s.datumId;
+    int gridId = sides[side].gridId;
+    int datumId = sides[side].datumId;
     if (ChooseGridInDialog(app, this, gridId, datumId))
+        TakeGrid(side, gridId, datumId);
+    PushTexts();
+}
+
+void CGeolynxDlg::TakeGrid(Side side, int gridId, int datumId)
+{
+    PullTexts();
+    CoordinateSide& s = sides[side];
+    if (gridId != s.gridId || datumId != s.datumId)
+        ResetDestination();
+    s.gridId = gridId;
+    s.datumId = datumId;
+    if (s.displayMode != ModeGrid)
     {
-        if (gridId != s.gridId || datumId != s.datumId)
-            ResetDestination();
-        s.gridId = gridId;
-        s.datumId = datumId;
-        if (s.displayMode != ModeGrid)
-        {
-            s.displayMode = ModeGrid;
-            Write(side, AxisLatitude, 0);
-            Write(side, AxisLongitude, 0);
-        }
-        ReloadNames(side);
-        ReloadUnit(side);
-        UpdateLayout();
+        s.displayMode = ModeGrid;
+        Write(side, AxisLatitude, 0);
+        Write(side, AxisLongitude, 0);
     }
+    recent->Add(CRecentSystems::Grids, gridId);
+    ReloadNames(side);
+    ReloadUnit(side);
+    UpdateLayout();
     PushTexts();
 }
 
 void CGeolynxDlg::SelectDatum(Side side)
 {
     PullTexts();
-    CoordinateSide& s = sides[side];
-    int datumId = s.datumId;
+    int datumId = sides[side].datumId;
     if (ChooseDatumInDialog(this, datumId))
-    {
-        if (datumId != s.datumId || s.gridId != 0)
-            ResetDestination();
-        if (s.displayMode == ModeGrid)
-        {
-            s.gridId = 0;
-            s.displayMode = ModeDegreesMinutesSeconds;
-            Write(side, AxisLatitude, 0);
-            Write(side, AxisLongitude, 0);
-        }
-        s.datumId = datumId;
-        ReloadNames(side);
-        UpdateLayout();
-    }
+        TakeDatum(side, datumId);
     PushTexts();
+}
+
+void CGeolynxDlg::TakeDatum(Side side, int datumId)
+{
+    PullTexts();
+    CoordinateSide& s = sides[side];
+    if (datumId != s.datumId || s.gridId != 0)
+        ResetDestination();
+    if (s.displayMode == ModeGrid)
+    {
+        s.gridId = 0;
+        s.displayMode = ModeDegreesMinutesSeconds;
+        Write(side, AxisLatitude, 0);
+        Write(side, AxisLongitude, 0);
+    }
+    s.datumId = datumId;
+    recent->Add(CRecentSystems::Datums, datumId);
+    ReloadNames(side);
+    UpdateLayout();
+    PushTexts();
+}
+
+void CGeolynxDlg::AddRecentButton(Side side, CRecentSystems::Kind kind, QPushButton* select)
+{
+    const bool grids = kind == CRecentSystems::Grids;
+    auto* button = new QToolButton(select->parentWidget());
+    button->setObjectName(QString::fromLatin1(SidePrefix(side)) + QLatin1String(grids ? "GridRecent" : "DatumRecent"));
+    button->setArrowType(Qt::DownArrow);
+    button->setPopupMode(QToolButton::InstantPopup);
+    button->setStyleSheet(QStringLiteral("QToolButton::menu-indicator { image: none; }"));
+    button->setToolTip(grids ? tr("The last ten grids chosen on either side") : tr("The last ten datums chosen on either side"));
+    button->setGeometry(select->x() - kRecentWidth - 2, select->y(), kRecentWidth, select->height());
+    auto* menu = new QMenu(button);
+    menu->setObjectName(button->objectName() + QLatin1String("Menu"));
+    button->setMenu(menu);
+    connect(menu, &QMenu::aboutToShow, this, [this, menu, side, kind] { FillRecentMenu(menu, side, kind); });
+}
+
+void CGeolynxDlg::FillRecentMenu(QMenu* menu, Side side, CRecentSystems::Kind kind)
+{
+    menu->clear();
+    const bool grids = kind == CRecentSystems::Grids;
+    for (int id : recent->List(kind))
+    {
+        // Rows deleted from the catalogue since are not offered.
+        GridRow grid;
+        if (grids ? !LoadGrid(id, grid) : FindDatumRow(id) != RowPresence::Present)
+            continue;
+        CCxString name;
+        grids ? LookupGridName(id, name) : LookupDatumName(id, name);
+        QAction* item = menu->addAction(QString::fromUtf8(name.c_str()));
+        item->setData(id);
+        connect(item, &QAction::triggered, this, [this, side, grids, id, datum = grid.datum] {
+            grids ? TakeGrid(side, id, datum) : TakeDatum(side, id);
+        });
+    }
+    if (menu->isEmpty())
+        menu->addAction(grids ? tr("No grid chosen yet") : tr("No datum chosen yet"))->setEnabled(false);
 }
 
 bool CGeolynxDlg::ConvertToWgs84(Side side, double& latitude, double& longitude)
@@ -986,6 +1044,11 @@ void CGeolynxDlg::PlaceForm()
         {
             auto* b = form->findChild<QPushButton*>(p + QLatin1String(button));
             b->move(selectButtonLeft + half, b->y());
+        }
+        for (const char* button : {"GridRecent", "DatumRecent"})
+        {
+            auto* b = form->findChild<QToolButton*>(p + QLatin1String(button));
+            b->move(selectButtonLeft + half - kRecentWidth - 2, b->y());
         }
         auto* map = form->findChild<QPushButton*>(p + QLatin1String("Map"));
         map->move(mapButtonLeft + half, map->y());

@@ -10,12 +10,14 @@
 
 #include "CoordinateFormat.h"
 #include "CxString.h"
+#include "RecentSystems.h"
 
 class CGeolynxApp;
 class QAction;
 class QLabel;
 class CConversionNote;
 class QLineEdit;
+class QMenu;
 class QMenuBar;
 class QPushButton;
 class QRadioButton;
@@ -125,6 +127,13 @@ private:
     void ArrangeWindow(QVBoxLayout* layout);
     // Every button's name for screen readers, with its side.
     void NameButtons();
+    // The drop-down of recent grids or datums beside a Select button.
+    void AddRecentButton(Side side, CRecentSystems::Kind kind, QPushButton* select);
+    void FillRecentMenu(QMenu* menu, Side side, CRecentSystems::Kind kind);
+    // A grid (with its datum) or a datum chosen for a side, by a Select
+    // dialog or from the recent ones.
+    void TakeGrid(Side side, int gridId, int datumId);
+    void TakeDatum(Side side, int datumId);
     void ChangeMode(Side side, int mode);
     void ReloadNames(Side side);
     void ReloadUnit(Side side);
@@ -148,6 +157,7 @@ private:
     QAction* manageCountries = nullptr;
     QAction* batchAction = nullptr;
     std::array<SideControls, 2> controls{};
+    std::unique_ptr<CRecentSystems> recent;
     std::array<CoordinateSide, 2> sides;
     std::array<CCxString, 2> gridNames{"None", "None"};
     std::array<CCxString, 2> datumNames{"None", "None"};
