@@ -865,11 +865,13 @@ void CGeolynxDlg::AddRecentButton(Side side, CRecentSystems::Kind kind, QPushBut
 {
     const bool grids = kind == CRecentSystems::Grids;
     auto* button = new QToolButton(select->parentWidget());
-    button->setObjectName(QString::fromLatin1(SidePrefix(side)) + QLatin1String(grids ? "GridRecent" : "DatumRecent"));
+    button->setObjectName(QString::fromLatin1(SidePrefix(side)) +
+                          QLatin1String(grids ? "GridRecent" : "DatumRecent"));
     button->setArrowType(Qt::DownArrow);
     button->setPopupMode(QToolButton::InstantPopup);
     button->setStyleSheet(QStringLiteral("QToolButton::menu-indicator { image: none; }"));
-    button->setToolTip(grids ? tr("The last ten grids chosen on either side") : tr("The last ten datums chosen on either side"));
+    button->setToolTip(grids ? tr("The last ten grids chosen on either side")
+                             : tr("The last ten datums chosen on either side"));
     button->setGeometry(select->x() - kRecentWidth - 2, select->y(), kRecentWidth, select->height());
     auto* menu = new QMenu(button);
     menu->setObjectName(button->objectName() + QLatin1String("Menu"));

@@ -59,7 +59,8 @@ void NameLabelledRows(QWidget* dialog)
                 if (w == nullptr || qobject_cast<QLabel*>(w) != nullptr)
                     continue;
                 if (auto* button = qobject_cast<QAbstractButton*>(w))
-                    button->setAccessibleName(PlainName(label->text()) + QStringLiteral(": ") + PlainName(button->text()));
+                    button->setAccessibleName(PlainName(label->text()) + QStringLiteral(": ") +
+                                              PlainName(button->text()));
                 else if (label->buddy() == nullptr)
                     label->setBuddy(w);
             }
