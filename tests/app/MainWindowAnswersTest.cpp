@@ -448,8 +448,19 @@ TEST_F(RealAnswers, PictureOfTheWholeScreen)
     window = std::make_unique<CGeolynxDlg>(app, std::string());
     window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    GeographicToUtm();
+    Converted(QStringLiteral("52.5"), QStringLiteral("4.5"));
     QTest::qWait(300);
     EXPECT_TRUE(window->screen()->grabWindow(0).save(QString::fromLocal8Bit(file)));
+    // With the drop-down of recent grids open, beside "-menu" in the name.
+    QString menuFile = QString::fromLocal8Bit(file);
+    menuFile.insert(menuFile.lastIndexOf(QLatin1Char('.')), QStringLiteral("-menu"));
+    QTimer::singleShot(300, [this, menuFile] {
+        EXPECT_TRUE(window->screen()->grabWindow(0).save(menuFile));
+        if (QWidget* popup = QApplication::activePopupWidget())
+            popup->close();
+    });
+    Click("destinationGridRecent");
 }
 
 } // namespace
