@@ -112,7 +112,20 @@ public:
         setFrameShape(QFrame::NoFrame);
         setWidgetResizable(true);
     }
-    QSize sizeHint() const override { return widget()->minimumSizeHint(); }
+    QSize sizeHint() const override { return widget()->sizeHint(); }
+};
+
+// The two sides side by side from the template's width on, one above the
+// other below it: the scroll area asks the height each width needs.
+class SidesForm : public QWidget
+{
+public:
+    using QWidget::QWidget;
+    QSize wide;
+    int stackedHeight = 0;
+    bool hasHeightForWidth() const override { return true; }
+    int heightForWidth(int width) const override { return width < wide.width() ? stackedHeight : wide.height(); }
+    QSize sizeHint() const override { return wide; }
 };
 
 } // namespace
@@ -125,8 +138,9 @@ CGeolynxDlg::CGeolynxDlg(CGeolynxApp& application, std::string configuration, QW
     const std::filesystem::path configurationFile(configurationPath);
     recent = std::make_unique<CRecentSystems>(
         configurationPath.empty() ? std::string() : (configurationFile.parent_path() / "recent-systems.txt").string());
-    form = new QWidget(this);
+    form = new SidesForm(this);
     ui->setupUi(form);
+    form->installEventFilter(this);
     // The form places its fields by hand, as the dialog template did;
     // PlaceForm stretches the name fields over any extra width.
     baseFormSize = form->size();
@@ -300,14 +314,17 @@ void CGeolynxDlg::ArrangeWindow(QVBoxLayout* layout)
         row->addWidget(b);
     }
     layout->addLayout(row);
-    // The form ends below its two groups.
-    const int bottom = std::max(ui->sourceGroup->geometry().bottom(), ui->destinationGroup->geometry().bottom());
-    baseFormSize.setHeight(bottom + 8);
-    form->setMinimumSize(baseFormSize);
+    // The form ends below its two groups, side by side or one above the other.
+    const QRect group = ui->sourceGroup->geometry();
+    baseFormSize.setHeight(std::max(group.bottom(), ui->destinationGroup->geometry().bottom()) + 8);
+    auto* sidesForm = static_cast<SidesForm*>(form);
+    sidesForm->wide = baseFormSize;
+    sidesForm->stackedHeight = group.y() + 2 * (group.height() + 8);
+    form->setMinimumSize(group.width() + 2 * group.x(), baseFormSize.height());
 
-    // Wider, never taller than the sides need; never larger than the screen.
-    const QSize wanted = sizeHint();
-    setMaximumHeight(wanted.height());
+    // As the sides need side by side, with room for a scroll bar that a long
+    // note may bring; never larger than the screen.
+    const QSize wanted = sizeHint() + QSize(style()->pixelMetric(QStyle::PM_ScrollBarExtent), 0);
     QSize room = wanted;
     if (const QScreen* s = screen())
         room = s->availableGeometry().size() - QSize(16, 40);
@@ -380,6 +397,9 @@ CGeolynxDlg::Side CGeolynxDlg::SideOf(const QWidget* widget) const
 
 bool CGeolynxDlg::eventFilter(QObject* watched, QEvent* event)
 {
+    // The scroll area sizes the form after the window: place the sides then.
+    if (watched == form && event->type() == QEvent::Resize)
+        PlaceForm();
     auto* edit = qobject_cast<QLineEdit*>(watched);
     if (edit == nullptr || event->type() != QEvent::KeyPress)
         return QDialog::eventFilter(watched, event);
@@ -738,6 +758,8 @@ void CGeolynxDlg::Transform()
     Write(Destination, AxisLongitude, x);
     WriteAltitude(Destination, z);
     PushTexts();
+    // One side above the other on a small screen: the result comes into view.
+    formScroll->ensureWidgetVisible(ui->destinationGroup, 0, 0);
 }
 
 void CGeolynxDlg::Swap()
@@ -1030,11 +1052,17 @@ void CGeolynxDlg::resizeEvent(QResizeEvent* event)
 void CGeolynxDlg::PlaceForm()
 {
     // The template's geometry at its own width, with the extra width shared
-    // by the two sides and given to their name fields.
-    const int extra = std::max(0, form->width() - baseFormSize.width());
-    const int half = extra / 2;
-    ui->sourceGroup->resize(ui->sourceGroup->minimumWidth() + half, ui->sourceGroup->height());
-    ui->destinationGroup->move(destinationGroupLeft + half, ui->destinationGroup->y());
+    // by the two sides and given to their name fields. Narrower, the
+    // destination goes below the source and both take the whole width.
+    const bool stacked = form->width() < baseFormSize.width();
+    const QRect source = ui->sourceGroup->geometry();
+    const int half = stacked ? std::max(0, form->width() - 2 * source.x() - ui->sourceGroup->minimumWidth())
+                             : std::max(0, form->width() - baseFormSize.width()) / 2;
+    ui->sourceGroup->resize(ui->sourceGroup->minimumWidth() + half, source.height());
+    if (stacked)
+        ui->destinationGroup->move(source.x(), source.bottom() + 1 + 8);
+    else
+        ui->destinationGroup->move(destinationGroupLeft + half, source.y());
     ui->destinationGroup->resize(ui->destinationGroup->minimumWidth() + half, ui->destinationGroup->height());
     for (Side side : {Source, Destination})
     {

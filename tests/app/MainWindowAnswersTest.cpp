@@ -12,6 +12,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QTest>
 #include <QTimer>
 #include <array>
@@ -839,9 +840,11 @@ TEST_F(RealAnswers, EveryButtonHasANameOfItsOwnAndTheWindowFitsSmallScreens)
             const QWidget* b = Find<QWidget>(button);
             EXPECT_TRUE(inside.contains(QRect(b->mapTo(window.get(), QPoint(0, 0)), b->size()))) << button;
         }
-        // The sides scroll to every control they hold.
+        // The sides scroll up and down (one above the other when narrow) to every control they hold.
         auto* scroll = window->findChild<QScrollArea*>();
         ASSERT_NE(scroll, nullptr);
+        EXPECT_EQ(scroll->horizontalScrollBar()->maximum(), 0) << screen.width();
+        EXPECT_EQ(Find<QWidget>("destinationGroup")->y() > Find<QWidget>("sourceGroup")->y(), screen.width() < 700);
         for (const char* far : {"destinationMap", "sourceModeDegrees", "destinationAltitudeLabel", "sourceMap"})
         {
             QWidget* w = Find<QWidget>(far);
