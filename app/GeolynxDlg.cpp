@@ -102,6 +102,14 @@ std::string FieldName(const CoordinateSide& s, CoordinateAxis axis, int field)
     return name;
 }
 
+// Beside the configuration file; none without one.
+std::string RecentSystemsPath(const std::string& configuration)
+{
+    if (configuration.empty())
+        return std::string();
+    return (std::filesystem::path(configuration).parent_path() / "recent-systems.txt").string();
+}
+
 // The two sides, placed by hand at their template's size or wider; on a
 // smaller screen they scroll.
 class FormScroll : public QScrollArea
@@ -135,9 +143,7 @@ CGeolynxDlg::CGeolynxDlg(CGeolynxApp& application, std::string configuration, QW
       ui(std::make_unique<Ui::CGeolynxDlg>())
 {
     // The recent grids and datums live beside the configuration.
-    const std::filesystem::path configurationFile(configurationPath);
-    recent = std::make_unique<CRecentSystems>(
-        configurationPath.empty() ? std::string() : (configurationFile.parent_path() / "recent-systems.txt").string());
+    recent = std::make_unique<CRecentSystems>(RecentSystemsPath(configurationPath));
     form = new SidesForm(this);
     ui->setupUi(form);
     form->installEventFilter(this);
@@ -198,17 +204,7 @@ CGeolynxDlg::CGeolynxDlg(CGeolynxApp& application, std::string configuration, QW
                 c.modes.emplace_back(f.mode, r);
         }
         c.altitude = edit("Altitude");
-        for (QLineEdit* e : {c.latitude[0], c.latitude[1], c.latitude[2], c.latitude[3], c.longitude[0],
-                             c.longitude[1], c.longitude[2], c.longitude[3], c.altitude})
-        {
-            e->installEventFilter(this);
-            // The destination shows results: the source is where one types.
-            if (side == Destination)
-            {
-                e->setReadOnly(true);
-                e->setToolTip(tr("The result: fill in the source and press Transform"));
-            }
-        }
+        FilterFieldKeys(side);
         // Each label names its field for screen readers and its shortcut.
         label("GridLabel")->setBuddy(c.gridName);
         label("DatumLabel")->setBuddy(c.datumName);
@@ -284,12 +280,6 @@ CGeolynxDlg::CGeolynxDlg(CGeolynxApp& application, std::string configuration, QW
     ui->batchButton->setEnabled(batchAction->isEnabled());
     ui->transformButton->setDefault(true);
     ui->transformButton->setAutoDefault(true);
-    // Outside the fields (which filter their own keys): Ctrl+C copies the
-    // side with the focus, Ctrl+V pastes into the source.
-    connect(new QShortcut(QKeySequence::Copy, this), &QShortcut::activated, this,
-            [this] { CopyCoordinate(SideOf(focusWidget()), false); });
-    connect(new QShortcut(QKeySequence::Paste, this), &QShortcut::activated, this,
-            [this] { PasteCoordinate(Source); });
 
     PushTexts();
     if (!configurationPath.empty())
@@ -329,6 +319,22 @@ void CGeolynxDlg::ArrangeWindow(QVBoxLayout* layout)
     if (const QScreen* s = screen())
         room = s->availableGeometry().size() - QSize(16, 40);
     resize(wanted.boundedTo(room).expandedTo(minimumSizeHint()));
+}
+
+void CGeolynxDlg::FilterFieldKeys(Side side)
+{
+    const SideControls& c = controls[side];
+    for (QLineEdit* e : {c.latitude[0], c.latitude[1], c.latitude[2], c.latitude[3], c.longitude[0], c.longitude[1],
+                         c.longitude[2], c.longitude[3], c.altitude})
+    {
+        e->installEventFilter(this);
+        // The destination shows results: the source is where one types.
+        if (side == Destination)
+        {
+            e->setReadOnly(true);
+            e->setToolTip(tr("The result: fill in the source and press Transform"));
+        }
+    }
 }
 
 void CGeolynxDlg::NameButtons()
@@ -475,6 +481,12 @@ void CGeolynxDlg::BuildMenu()
         CDialogAbout about(this);
         about.exec();
     });
+    // Outside the fields, which filter their own keys: Ctrl+C copies the
+    // side with the focus, Ctrl+V pastes into the source.
+    connect(new QShortcut(QKeySequence::Copy, this), &QShortcut::activated, this,
+            [this] { CopyCoordinate(SideOf(focusWidget()), false); });
+    connect(new QShortcut(QKeySequence::Paste, this), &QShortcut::activated, this,
+            [this] { PasteCoordinate(Source); });
 }
 
 void CGeolynxDlg::PullTexts()

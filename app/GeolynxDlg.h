@@ -125,6 +125,8 @@ private:
     // Buttons under the sides, always in view; the sides scroll when the
     // screen is too small for them.
     void ArrangeWindow(QVBoxLayout* layout);
+    // The side's results read-only; Ctrl+C and Ctrl+V in its fields.
+    void FilterFieldKeys(Side side);
     // Every button's name for screen readers, with its side.
     void NameButtons();
     // The drop-down of recent grids or datums beside a Select button.
