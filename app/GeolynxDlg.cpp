@@ -233,7 +233,8 @@ CGeolynxDlg::CGeolynxDlg(CGeolynxApp& application, std::string configuration, QW
             auto* paste = new QPushButton(tr("Paste"), map->parentWidget());
             paste->setObjectName(QStringLiteral("sourcePaste"));
             paste->setToolTip(tr("Fill this side from coordinate text on the clipboard, such as "
-                                 "\"51.5072, -0.1276\" or \"52 30 30 N 4 30 0 E\" (latitude first without letters)"));
+                                 "\"51.5072, -0.1276\" or \"52 30 30 N 4 30 0 E\" (latitude first without letters); "
+                                 "Ctrl+V does the same anywhere in the window"));
             paste->setGeometry(copy->x() - copy->width() - 6, copy->y(), copy->width(), copy->height());
             connect(paste, &QPushButton::clicked, this, [this] { PasteCoordinate(Source); });
         }
