@@ -37,6 +37,7 @@
 #include "DialogSelectGrid.h"
 #include "DialogText.h"
 #include "DistanceText.h"
+#include "HeightChoice.h"
 #include "GeolynxApp.h"
 #include "Messages.h"
 #include "NumberText.h"
@@ -205,6 +206,11 @@ CGeolynxDlg::CGeolynxDlg(CGeolynxApp& application, std::string configuration, QW
         }
         c.altitude = edit("Altitude");
         FilterFieldKeys(side);
+        heightChoices[side] = new CHeightChoice(form, p);
+        connect(heightChoices[side], &QComboBox::activated, this, [this] {
+            ResetDestination();
+            conversionNote->clear();
+        });
         // Each label names its field for screen readers and its shortcut.
         label("GridLabel")->setBuddy(c.gridName);
         label("DatumLabel")->setBuddy(c.datumName);
@@ -468,6 +474,8 @@ void CGeolynxDlg::BuildMenu()
     manageDatums = preferences->addAction(tr("Manage Datums..."));
     manageEllipsoids = preferences->addAction(tr("Manage Ellipsoids..."));
     manageCountries = preferences->addAction(tr("Manage Countries..."));
+    connect(preferences->addAction(tr("Manage Geoid Models...")), &QAction::triggered, this,
+            [this] { ManageGeoidModels(this, {heightChoices[Source], heightChoices[Destination]}); });
     connect(tools->addAction(tr("Calculate Distance...")), &QAction::triggered, this,
             &CGeolynxDlg::CalculateDistance);
     batchAction = tools->addAction(tr("Batch Conversion..."));
@@ -760,6 +768,7 @@ void CGeolynxDlg::Transform()
     const CoordinateSide& d = sides[Destination];
     const double sourceX = x;
     const double sourceY = y;
+    const CHeightSystemsInUse heights(app.conversion, *heightChoices[Source], *heightChoices[Destination]);
     if (!Convert(x, y, z, s.datumId, s.gridId, d.datumId, d.gridId))
     {
         // What the destination showed belongs to another coordinate.
@@ -767,6 +776,7 @@ void CGeolynxDlg::Transform()
         return;
     }
     conversionNote->Describe(s.datumId, s.gridId, d.datumId, d.gridId, sourceX, sourceY);
+    conversionNote->NameHeights(app.conversion.heightModels.get());
     Write(Destination, AxisLatitude, y);
     Write(Destination, AxisLongitude, x);
     WriteAltitude(Destination, z);
@@ -789,6 +799,7 @@ void CGeolynxDlg::Swap()
     std::swap(sides[Source].displayMode, sides[Destination].displayMode);
     std::swap(sides[Source].gridId, sides[Destination].gridId);
     std::swap(sides[Source].datumId, sides[Destination].datumId);
+    SwapHeightChoices(*heightChoices[Source], *heightChoices[Destination]);
 
     Write(Source, AxisLatitude, destinationLatitude);
     Write(Source, AxisLongitude, destinationLongitude);
@@ -823,6 +834,7 @@ void CGeolynxDlg::Clear()
         sides[side].gridId = 0;
         sides[side].datumId = 0;
         sides[side].displayMode = ModeDegreesMinutesSeconds;
+        heightChoices[side]->SetModelId(0);
     }
     for (Side side : {Destination, Source})
     {
@@ -991,7 +1003,7 @@ void CGeolynxDlg::SaveConfiguration(const std::string& path)
         return;
     PullTexts();
     const ConfigurationRecord record = CaptureConfiguration(sides[Source], sides[Destination]);
-    if (!record.Save(path))
+    if (!record.Save(path) || !SaveHeightChoices(path, *heightChoices[Source], *heightChoices[Destination]))
         ShowMessage(IDS_CONFIGURATION_SAVE_FAILED);
 }
 
@@ -1018,12 +1030,15 @@ void CGeolynxDlg::LoadConfiguration(const std::string& path)
         refusal = "it is longer than a configuration";
     else
         refusal = CheckConfiguration(record);
+    if (refusal.empty())
+        refusal = HeightChoicesRefusal(path);
     if (!refusal.empty())
     {
         ShowWith(IDS_NOT_A_CONFIGURATION, refusal);
         return;
     }
     ApplyConfiguration(record, sides[Source], sides[Destination]);
+    LoadHeightChoices(path, *heightChoices[Source], *heightChoices[Destination]);
     LookupDatumName(sides[Destination].datumId, datumNames[Destination]);
     LookupDatumName(sides[Source].datumId, datumNames[Source]);
     LookupGridName(sides[Destination].gridId, gridNames[Destination]);

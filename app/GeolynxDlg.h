@@ -16,6 +16,7 @@ class CGeolynxApp;
 class QAction;
 class QLabel;
 class CConversionNote;
+class CHeightChoice;
 class QLineEdit;
 class QMenu;
 class QMenuBar;
@@ -161,6 +162,8 @@ private:
     std::array<SideControls, 2> controls{};
     std::unique_ptr<CRecentSystems> recent;
     std::array<CoordinateSide, 2> sides;
+    // What each side's altitude is measured from.
+    std::array<CHeightChoice*, 2> heightChoices{};
     std::array<CCxString, 2> gridNames{"None", "None"};
     std::array<CCxString, 2> datumNames{"None", "None"};
     std::array<CCxString, 2> unitLabels{"Meter", "Meter"};
