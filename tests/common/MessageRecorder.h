@@ -7,8 +7,8 @@
 
 #include "Messages.h"
 
-// A presenter that keeps what it was shown, for tests and for callers that
-// collect messages instead of showing them. Installs itself while it lives.
+// A presenter that keeps what it was shown, for the tests and benchmarks that
+// look at messages below the windows. Installs itself while it lives.
 class CMessageRecorder : public CMessagePresenter
 {
 public:
