@@ -1,12 +1,12 @@
-#include "WzdPage01.h"
+#include "WzdTypePage.h"
 
 #include "WzdSheet.h"
-#include "ui_WzdPage01.h"
+#include "ui_WzdTypePage.h"
 
-CWzdPage01::CWzdPage01(CWzdSheet& sheet)
+CWzdTypePage::CWzdTypePage(CWzdSheet& sheet)
     : CWzdPage(sheet, "Select the type of conversion you want to perform",
                "Select the type of conversion you want to perform"),
-      ui(std::make_unique<Ui::CWzdPage01>())
+      ui(std::make_unique<Ui::CWzdTypePage>())
 {
     ui->setupUi(this);
     // A click sets the type at once.
@@ -17,9 +17,9 @@ CWzdPage01::CWzdPage01(CWzdSheet& sheet)
             [this] { Settings().ConversionType = CONVERSION_DATABASE; });
 }
 
-CWzdPage01::~CWzdPage01() = default;
+CWzdTypePage::~CWzdTypePage() = default;
 
-void CWzdPage01::OnSetActive()
+void CWzdTypePage::OnSetActive()
 {
     switch (Settings().ConversionType)
     {
@@ -35,7 +35,7 @@ void CWzdPage01::OnSetActive()
     }
 }
 
-int CWzdPage01::nextId() const
+int CWzdTypePage::nextId() const
 {
     return Settings().ConversionType == CONVERSION_DATABASE ? CWzdSheet::PageDataSource : CWzdSheet::PageFiles;
 }

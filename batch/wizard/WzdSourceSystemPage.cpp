@@ -1,4 +1,4 @@
-#include "WzdPage04.h"
+#include "WzdSourceSystemPage.h"
 
 #include "Messages.h"
 #include "ShapefilePrj.h"
@@ -17,26 +17,26 @@ const CWzdSystemPage::Texts kTexts{
 
 } // namespace
 
-CWzdPage04::CWzdPage04(CWzdSheet& sheet) : CWzdSystemPage(sheet, kTexts)
+CWzdSourceSystemPage::CWzdSourceSystemPage(CWzdSheet& sheet) : CWzdSystemPage(sheet, kTexts)
 {
 }
 
-std::int32_t& CWzdPage04::GridId() const
+std::int32_t& CWzdSourceSystemPage::GridId() const
 {
     return Settings().sourceGrid;
 }
 
-std::int32_t& CWzdPage04::DatumId() const
+std::int32_t& CWzdSourceSystemPage::DatumId() const
 {
     return Settings().sourceDatum;
 }
 
-int CWzdPage04::nextId() const
+int CWzdSourceSystemPage::nextId() const
 {
     return CWzdSheet::PageDestination;
 }
 
-void CWzdPage04::OnSetActive()
+void CWzdSourceSystemPage::OnSetActive()
 {
     // A shapefile's .prj gives the default source system, once for each file chosen, so a system
     // the user selects afterwards is kept.

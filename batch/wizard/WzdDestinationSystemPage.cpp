@@ -1,4 +1,4 @@
-#include "WzdPage05.h"
+#include "WzdDestinationSystemPage.h"
 
 #include "Messages.h"
 #include "WzdSheet.h"
@@ -16,21 +16,21 @@ const CWzdSystemPage::Texts kTexts{
 
 } // namespace
 
-CWzdPage05::CWzdPage05(CWzdSheet& sheet) : CWzdSystemPage(sheet, kTexts)
+CWzdDestinationSystemPage::CWzdDestinationSystemPage(CWzdSheet& sheet) : CWzdSystemPage(sheet, kTexts)
 {
 }
 
-std::int32_t& CWzdPage05::GridId() const
+std::int32_t& CWzdDestinationSystemPage::GridId() const
 {
     return Settings().destinationGrid;
 }
 
-std::int32_t& CWzdPage05::DatumId() const
+std::int32_t& CWzdDestinationSystemPage::DatumId() const
 {
     return Settings().destinationDatum;
 }
 
-int CWzdPage05::nextId() const
+int CWzdDestinationSystemPage::nextId() const
 {
     switch (Settings().ConversionType)
     {

@@ -6,17 +6,17 @@
 #include "WzdPage.h"
 
 namespace Ui {
-class CWzdPage06;
+class CWzdTextLayoutPage;
 }
 
 // The layout of a text file: its separator, the fields holding the
 // coordinates, the format of geographic values and the header line.
-class CWzdPage06 : public CWzdPage
+class CWzdTextLayoutPage : public CWzdPage
 {
     Q_OBJECT
 public:
-    explicit CWzdPage06(CWzdSheet& sheet);
-    ~CWzdPage06() override;
+    explicit CWzdTextLayoutPage(CWzdSheet& sheet);
+    ~CWzdTextLayoutPage() override;
 
     void OnSetActive() override;
     int nextId() const override;
@@ -31,7 +31,7 @@ private:
     void FillLists(bool keepSelection);
     void SeparatorChosen();
 
-    std::unique_ptr<Ui::CWzdPage06> ui;
+    std::unique_ptr<Ui::CWzdTextLayoutPage> ui;
     bool created = false;
     bool filling = false;
     bool separatorUnclear = false;

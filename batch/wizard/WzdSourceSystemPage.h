@@ -5,11 +5,11 @@
 #include "WzdSystemPage.h"
 
 // The source coordinate system of the data.
-class CWzdPage04 : public CWzdSystemPage
+class CWzdSourceSystemPage : public CWzdSystemPage
 {
     Q_OBJECT
 public:
-    explicit CWzdPage04(CWzdSheet& sheet);
+    explicit CWzdSourceSystemPage(CWzdSheet& sheet);
 
     int nextId() const override;
     void OnSetActive() override;

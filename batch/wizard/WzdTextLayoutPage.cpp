@@ -1,4 +1,4 @@
-#include "WzdPage06.h"
+#include "WzdTextLayoutPage.h"
 
 #include <algorithm>
 
@@ -6,7 +6,7 @@
 #include "Messages.h"
 #include "TextFileConversion.h"
 #include "WzdSheet.h"
-#include "ui_WzdPage06.h"
+#include "ui_WzdTextLayoutPage.h"
 
 namespace {
 
@@ -44,9 +44,9 @@ void Fill(QComboBox* list, const std::vector<std::string>& texts)
 
 } // namespace
 
-CWzdPage06::CWzdPage06(CWzdSheet& sheet)
+CWzdTextLayoutPage::CWzdTextLayoutPage(CWzdSheet& sheet)
     : CWzdPage(sheet, "Source File Layout", "Select source file fields and format"),
-      ui(std::make_unique<Ui::CWzdPage06>())
+      ui(std::make_unique<Ui::CWzdTextLayoutPage>())
 {
     ui->setupUi(this);
     ui->separatorHint->setVisible(false);
@@ -57,14 +57,14 @@ CWzdPage06::CWzdPage06(CWzdSheet& sheet)
     });
 }
 
-CWzdPage06::~CWzdPage06() = default;
+CWzdTextLayoutPage::~CWzdTextLayoutPage() = default;
 
-int CWzdPage06::nextId() const
+int CWzdTextLayoutPage::nextId() const
 {
     return CWzdSheet::PagePreview;
 }
 
-void CWzdPage06::FirstActivation()
+void CWzdTextLayoutPage::FirstActivation()
 {
     for (const char* format : kFormats)
         ui->formatList->addItem(QString::fromUtf8(format));
@@ -79,7 +79,7 @@ void CWzdPage06::FirstActivation()
     ui->formatList->setEnabled(Settings().sourceGrid == 0);
 }
 
-void CWzdPage06::OnSetActive()
+void CWzdTextLayoutPage::OnSetActive()
 {
     if (!created)
     {
@@ -96,7 +96,7 @@ void CWzdPage06::OnSetActive()
     ui->precisionChoice->setValue(settings.precision);
 }
 
-void CWzdPage06::FillLists(bool keepSelection)
+void CWzdTextLayoutPage::FillLists(bool keepSelection)
 {
     BatchSettings& settings = Settings();
     const int chosen[3] = {ui->longitudeField->currentIndex(), ui->latitudeField->currentIndex(),
@@ -134,14 +134,14 @@ void CWzdPage06::FillLists(bool keepSelection)
     }
 }
 
-void CWzdPage06::SeparatorChosen()
+void CWzdTextLayoutPage::SeparatorChosen()
 {
     const QVariant choice = ui->separatorList->currentData();
     Settings().SeparatorChoice = choice.isValid() ? choice.toInt() : 0;
     FillLists(true);
 }
 
-bool CWzdPage06::validatePage()
+bool CWzdTextLayoutPage::validatePage()
 {
     BatchSettings& settings = Settings();
     const QVariant separator = ui->separatorList->currentData();

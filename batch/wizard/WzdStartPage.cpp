@@ -1,14 +1,14 @@
-#include "WzdPage10.h"
+#include "WzdStartPage.h"
 
 #include <QAbstractButton>
 
 #include "BatchRunControl.h"
 #include "WizardContext.h"
 #include "WzdSheet.h"
-#include "ui_WzdPage10.h"
+#include "ui_WzdStartPage.h"
 
-CWzdPage10::CWzdPage10(CWzdSheet& sheet)
-    : CWzdPage(sheet, "Start Conversion", "Start the coordinate conversion"), ui(std::make_unique<Ui::CWzdPage10>())
+CWzdStartPage::CWzdStartPage(CWzdSheet& sheet)
+    : CWzdPage(sheet, "Start Conversion", "Start the coordinate conversion"), ui(std::make_unique<Ui::CWzdStartPage>())
 {
     ui->setupUi(this);
     sink = std::make_unique<CWzdRunSink>(*this, [this](const BatchNotice& notice) { Notify(notice); });
@@ -16,31 +16,31 @@ CWzdPage10::CWzdPage10(CWzdSheet& sheet)
     ui->statusText->setText(QString::fromStdString(run->StatusText()));
     ui->progressBar->setRange(0, 100);
     ui->progressBar->setValue(0);
-    connect(ui->cancelButton, &QPushButton::clicked, this, &CWzdPage10::CancelOperation);
+    connect(ui->cancelButton, &QPushButton::clicked, this, &CWzdStartPage::CancelOperation);
     ui->cancelButton->setEnabled(false);
 }
 
-CWzdPage10::~CWzdPage10()
+CWzdStartPage::~CWzdStartPage()
 {
     EndRun();
 }
 
-int CWzdPage10::nextId() const
+int CWzdStartPage::nextId() const
 {
     return -1;
 }
 
-void CWzdPage10::OnSetActive()
+void CWzdStartPage::OnSetActive()
 {
     UpdateRunState();
 }
 
-bool CWzdPage10::isComplete() const
+bool CWzdStartPage::isComplete() const
 {
     return run->RunState().finish;
 }
 
-bool CWzdPage10::validatePage()
+bool CWzdStartPage::validatePage()
 {
     if (run->Completed() == 1)
         return true;
@@ -48,7 +48,7 @@ bool CWzdPage10::validatePage()
     return false;
 }
 
-void CWzdPage10::StartConversion()
+void CWzdStartPage::StartConversion()
 {
     sink->Open();
     details.clear();
@@ -57,12 +57,12 @@ void CWzdPage10::StartConversion()
         UpdateRunState();
 }
 
-void CWzdPage10::CancelOperation()
+void CWzdStartPage::CancelOperation()
 {
     run->CancelOperation();
 }
 
-void CWzdPage10::EndRun()
+void CWzdStartPage::EndRun()
 {
     if (!run)
         return;
@@ -72,7 +72,7 @@ void CWzdPage10::EndRun()
     run->Join();
 }
 
-void CWzdPage10::UpdateRunState()
+void CWzdStartPage::UpdateRunState()
 {
     const BatchButtons buttons = run->RunState();
     ui->cancelButton->setEnabled(buttons.cancel);
@@ -85,7 +85,7 @@ void CWzdPage10::UpdateRunState()
         back->setEnabled(buttons.back);
 }
 
-void CWzdPage10::Notify(const BatchNotice& notice)
+void CWzdStartPage::Notify(const BatchNotice& notice)
 {
     run->Apply(notice);
     QString text = QString::fromStdString(run->StatusText());

@@ -3,11 +3,11 @@
 #include "WzdSystemPage.h"
 
 // The coordinate system the data is converted to.
-class CWzdPage05 : public CWzdSystemPage
+class CWzdDestinationSystemPage : public CWzdSystemPage
 {
     Q_OBJECT
 public:
-    explicit CWzdPage05(CWzdSheet& sheet);
+    explicit CWzdDestinationSystemPage(CWzdSheet& sheet);
 
     int nextId() const override;
 

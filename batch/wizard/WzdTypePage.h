@@ -5,20 +5,20 @@
 #include "WzdPage.h"
 
 namespace Ui {
-class CWzdPage01;
+class CWzdTypePage;
 }
 
 // The type of conversion: text file, shapefile or database table.
-class CWzdPage01 : public CWzdPage
+class CWzdTypePage : public CWzdPage
 {
     Q_OBJECT
 public:
-    explicit CWzdPage01(CWzdSheet& sheet);
-    ~CWzdPage01() override;
+    explicit CWzdTypePage(CWzdSheet& sheet);
+    ~CWzdTypePage() override;
 
     void OnSetActive() override;
     int nextId() const override;
 
 private:
-    std::unique_ptr<Ui::CWzdPage01> ui;
+    std::unique_ptr<Ui::CWzdTypePage> ui;
 };

@@ -1,4 +1,4 @@
-#include "WzdPage09.h"
+#include "WzdPreviewPage.h"
 
 #include <QHeaderView>
 #include <QStringList>
@@ -9,23 +9,23 @@
 #include "TextFileConversion.h"
 #include "WzdBusyCursor.h"
 #include "WzdSheet.h"
-#include "ui_WzdPage09.h"
+#include "ui_WzdPreviewPage.h"
 
-CWzdPage09::CWzdPage09(CWzdSheet& sheet)
+CWzdPreviewPage::CWzdPreviewPage(CWzdSheet& sheet)
     : CWzdPage(sheet, "Preview Values", "Preview and check source coordinates"),
-      ui(std::make_unique<Ui::CWzdPage09>())
+      ui(std::make_unique<Ui::CWzdPreviewPage>())
 {
     ui->setupUi(this);
 }
 
-CWzdPage09::~CWzdPage09() = default;
+CWzdPreviewPage::~CWzdPreviewPage() = default;
 
-int CWzdPage09::nextId() const
+int CWzdPreviewPage::nextId() const
 {
     return CWzdSheet::PageStart;
 }
 
-void CWzdPage09::CreateColumns()
+void CWzdPreviewPage::CreateColumns()
 {
     QStringList headings;
     if (Settings().sourceGrid != 0)
@@ -46,7 +46,7 @@ void CWzdPage09::CreateColumns()
         ui->previewList->setColumnWidth(i, column);
 }
 
-void CWzdPage09::OnSetActive()
+void CWzdPreviewPage::OnSetActive()
 {
     if (!created)
     {
@@ -68,7 +68,7 @@ void CWzdPage09::OnSetActive()
     }
 }
 
-void CWzdPage09::Show(const std::vector<std::vector<std::string>>& rows)
+void CWzdPreviewPage::Show(const std::vector<std::vector<std::string>>& rows)
 {
     const int columns = ui->previewList->columnCount();
     for (const auto& row : rows)
