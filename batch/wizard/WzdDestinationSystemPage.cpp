@@ -35,6 +35,7 @@ int CWzdDestinationSystemPage::nextId() const
     switch (Settings().ConversionType)
     {
     case CONVERSION_SHAPEFILE:
+    case CONVERSION_VECTOR:
         return CWzdSheet::PageStart;
     case CONVERSION_DATABASE:
         return CWzdSheet::PageTable;

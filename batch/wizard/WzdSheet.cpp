@@ -15,6 +15,7 @@
 #include "WzdDestinationSystemPage.h"
 #include "WzdTextLayoutPage.h"
 #include "WzdTablePage.h"
+#include "WzdVectorFilesPage.h"
 #include "WzdPreviewPage.h"
 #include "WzdStartPage.h"
 
@@ -56,6 +57,7 @@ CWzdSheet::CWzdSheet(CWizardContext& app_, int sourceGrid, int destinationGrid, 
     setPage(PageDestination, new CWzdDestinationSystemPage(*this));
     setPage(PageLayout, new CWzdTextLayoutPage(*this));
     setPage(PageTable, new CWzdTablePage(*this));
+    setPage(PageVectorFiles, new CWzdVectorFilesPage(*this));
     setPage(PagePreview, new CWzdPreviewPage(*this));
     startPage = new CWzdStartPage(*this);
     setPage(PageStart, startPage);

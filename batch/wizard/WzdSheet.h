@@ -17,7 +17,7 @@ class CWzdSheet : public QWizard
 {
     Q_OBJECT
 public:
-    // Page identifiers: the number of each page's class.
+    // Page identifiers.
     enum PageId
     {
         PageType = 1,
@@ -27,6 +27,7 @@ public:
         PageDestination = 5,
         PageLayout = 6,
         PageTable = 7,
+        PageVectorFiles = 8,
         PagePreview = 9,
         PageStart = 10,
     };

@@ -1,5 +1,6 @@
 #include "WzdSourceSystemPage.h"
 
+#include "ConvertVector.h"
 #include "Messages.h"
 #include "ShapefilePrj.h"
 #include "WzdSheet.h"
@@ -38,14 +39,18 @@ int CWzdSourceSystemPage::nextId() const
 
 void CWzdSourceSystemPage::OnSetActive()
 {
-    // A shapefile's .prj gives the default source system, once for each file chosen, so a system
-    // the user selects afterwards is kept.
-    if (Settings().ConversionType == CONVERSION_SHAPEFILE && Settings().sourceFile != prjOfferedFor)
+    // A shapefile's .prj, or a vector file's own system, gives the default source system, once for
+    // each file (and layer) chosen, so a system the user selects afterwards is kept.
+    const BatchSettings& settings = Settings();
+    const bool vector = settings.ConversionType == CONVERSION_VECTOR;
+    const std::string offer = settings.sourceFile + (vector ? '\n' + settings.vectorLayer : std::string());
+    if ((vector || settings.ConversionType == CONVERSION_SHAPEFILE) && offer != prjOfferedFor)
     {
-        prjOfferedFor = Settings().sourceFile;
+        prjOfferedFor = offer;
         CPrjMatch match;
-        std::string prj, why;
-        if (ShapefileSourceSystem(prjOfferedFor, match, prj, why))
+        std::string what, why;
+        if (vector ? VectorSourceSystem(settings.sourceFile, settings.vectorLayer, match, what, why)
+                   : ShapefileSourceSystem(settings.sourceFile, match, what, why))
         {
             GridId() = match.gridId;
             DatumId() = match.datumId;

@@ -19,5 +19,5 @@ protected:
     std::int32_t& DatumId() const override;
 
 private:
-    std::string prjOfferedFor; // the shapefile whose .prj last set the source system
+    std::string prjOfferedFor; // the file (and layer) whose own system last set the source system
 };

@@ -52,7 +52,6 @@ void CWzdStartPage::StartConversion()
 {
     sink->Open();
     details.clear();
-    statusSeen = false;
     if (run->StartConversion())
         UpdateRunState();
 }
@@ -100,17 +99,14 @@ void CWzdStartPage::Notify(const BatchNotice& notice)
                              QStringLiteral(" Press 'Back' to change the settings and convert again, or 'Finish' "
                                             "to close."));
     }
-    if (notice.code == BATCH_STATUS)
-    {
-        if (statusSeen)
-            details.append(text);
-        statusSeen = true;
-    }
+    // Every status but the one saying the run is under way is kept: a run
+    // refused before it begins says why in its first one.
+    if (notice.code == BATCH_STATUS && !text.endsWith(QLatin1String("please wait...")))
+        details.append(text);
     else if ((notice.code == BATCH_COMPLETED || notice.code == BATCH_STOPPED) && !details.isEmpty())
     {
         text += QLatin1Char('\n') + details.join(QLatin1Char('\n'));
         details.clear();
-        statusSeen = false;
     }
     ui->statusText->setText(text);
     // A completed run is all done, whatever share the last notice counted.

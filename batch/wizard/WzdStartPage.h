@@ -45,9 +45,8 @@ private:
     std::unique_ptr<Ui::CWzdStartPage> ui;
     std::unique_ptr<CWzdRunSink> sink;
     std::unique_ptr<CBatchRunControl> run;
-    // What the worker said after its first status line (why a run failed,
+    // What the worker said besides that it is converting (why a run failed,
     // warnings, how many records were saved): shown under the end text,
     // which would otherwise replace it.
     QStringList details;
-    bool statusSeen = false;
 };

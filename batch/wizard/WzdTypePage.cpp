@@ -13,6 +13,7 @@ CWzdTypePage::CWzdTypePage(CWzdSheet& sheet)
     connect(ui->textRadio, &QRadioButton::clicked, this, [this] { Settings().ConversionType = CONVERSION_TEXT; });
     connect(ui->shapefileRadio, &QRadioButton::clicked, this,
             [this] { Settings().ConversionType = CONVERSION_SHAPEFILE; });
+    connect(ui->vectorRadio, &QRadioButton::clicked, this, [this] { Settings().ConversionType = CONVERSION_VECTOR; });
     connect(ui->databaseRadio, &QRadioButton::clicked, this,
             [this] { Settings().ConversionType = CONVERSION_DATABASE; });
 }
@@ -29,6 +30,9 @@ void CWzdTypePage::OnSetActive()
     case CONVERSION_DATABASE:
         ui->databaseRadio->setChecked(true);
         break;
+    case CONVERSION_VECTOR:
+        ui->vectorRadio->setChecked(true);
+        break;
     default:
         ui->textRadio->setChecked(true);
         break;
@@ -37,5 +41,13 @@ void CWzdTypePage::OnSetActive()
 
 int CWzdTypePage::nextId() const
 {
-    return Settings().ConversionType == CONVERSION_DATABASE ? CWzdSheet::PageDataSource : CWzdSheet::PageFiles;
+    switch (Settings().ConversionType)
+    {
+    case CONVERSION_DATABASE:
+        return CWzdSheet::PageDataSource;
+    case CONVERSION_VECTOR:
+        return CWzdSheet::PageVectorFiles;
+    default:
+        return CWzdSheet::PageFiles;
+    }
 }

@@ -8,7 +8,8 @@ namespace Ui {
 class CWzdTypePage;
 }
 
-// The type of conversion: text file, shapefile or database table.
+// The type of conversion: text file, shapefile, GIS vector file or database
+// table.
 class CWzdTypePage : public CWzdPage
 {
     Q_OBJECT
