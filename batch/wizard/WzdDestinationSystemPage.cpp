@@ -30,6 +30,11 @@ std::int32_t& CWzdDestinationSystemPage::DatumId() const
     return Settings().destinationDatum;
 }
 
+std::int32_t& CWzdDestinationSystemPage::GeoidId() const
+{
+    return Settings().destinationGeoid;
+}
+
 int CWzdDestinationSystemPage::nextId() const
 {
     switch (Settings().ConversionType)

@@ -14,4 +14,5 @@ public:
 protected:
     std::int32_t& GridId() const override;
     std::int32_t& DatumId() const override;
+    std::int32_t& GeoidId() const override;
 };

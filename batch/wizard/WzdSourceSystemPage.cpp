@@ -32,6 +32,11 @@ std::int32_t& CWzdSourceSystemPage::DatumId() const
     return Settings().sourceDatum;
 }
 
+std::int32_t& CWzdSourceSystemPage::GeoidId() const
+{
+    return Settings().sourceGeoid;
+}
+
 int CWzdSourceSystemPage::nextId() const
 {
     return CWzdSheet::PageDestination;

@@ -17,6 +17,7 @@ public:
 protected:
     std::int32_t& GridId() const override;
     std::int32_t& DatumId() const override;
+    std::int32_t& GeoidId() const override;
 
 private:
     std::string prjOfferedFor; // the file (and layer) whose own system last set the source system
