@@ -6,6 +6,7 @@
 #include <QTreeWidgetItem>
 
 #include "ConvertDatabaseTable.h"
+#include "MapNotation.h"
 #include "TextFileConversion.h"
 #include "WzdBusyCursor.h"
 #include "WzdSheet.h"
@@ -28,7 +29,9 @@ int CWzdPreviewPage::nextId() const
 void CWzdPreviewPage::CreateColumns()
 {
     QStringList headings;
-    if (Settings().sourceGrid != 0)
+    if (Settings().notationColumn != 0 && Settings().sourceNotation != 0)
+        headings << QString::fromUtf8(NotationTitle(static_cast<MapNotation>(Settings().sourceNotation)));
+    else if (Settings().sourceGrid != 0)
         headings << QStringLiteral("Easting") << QStringLiteral("Northing");
     else
         headings << QStringLiteral("Longitude") << QStringLiteral("Latitude");
@@ -48,14 +51,14 @@ void CWzdPreviewPage::CreateColumns()
 
 void CWzdPreviewPage::OnSetActive()
 {
-    if (!created)
-    {
-        created = true;
-        CreateColumns();
-    }
+    // The columns follow the source's system and notation, which Back may
+    // have changed.
+    CreateColumns();
     const BatchSettings& settings = Settings();
     ui->previewList->clear();
-    if (settings.ConversionType == CONVERSION_TEXT)
+    if (settings.ConversionType == CONVERSION_TEXT && settings.notationColumn != 0 && settings.sourceNotation != 0)
+        Show(PreviewReferences(settings));
+    else if (settings.ConversionType == CONVERSION_TEXT)
         Show(PreviewTextFile(settings));
     else if (settings.ConversionType == CONVERSION_DATABASE)
     {
@@ -66,6 +69,19 @@ void CWzdPreviewPage::OnSetActive()
         }
         Show(rows);
     }
+}
+
+std::vector<std::vector<std::string>> CWzdPreviewPage::PreviewReferences(const BatchSettings& settings)
+{
+    // The reference field in the place of both coordinates, shown once.
+    BatchSettings look = settings;
+    look.longitudeColumn = settings.notationColumn;
+    look.latitudeColumn = settings.notationColumn;
+    std::vector<std::vector<std::string>> rows = PreviewTextFile(look);
+    for (auto& row : rows)
+        if (row.size() > 1)
+            row.erase(row.begin() + 1);
+    return rows;
 }
 
 void CWzdPreviewPage::Show(const std::vector<std::vector<std::string>>& rows)

@@ -24,8 +24,9 @@ public:
 
 private:
     void CreateColumns();
+    // A text file's reference field, read as the source, and its altitude.
+    static std::vector<std::vector<std::string>> PreviewReferences(const BatchSettings& settings);
     void Show(const std::vector<std::vector<std::string>>& rows);
 
     std::unique_ptr<Ui::CWzdPreviewPage> ui;
-    bool created = false;
 };

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 
 #include "BatchRunControl.h"
+#include "TextNotationField.h"
 #include "WizardContext.h"
 #include "WzdSheet.h"
 #include "ui_WzdStartPage.h"
@@ -12,7 +13,7 @@ CWzdStartPage::CWzdStartPage(CWzdSheet& sheet)
 {
     ui->setupUi(this);
     sink = std::make_unique<CWzdRunSink>(*this, [this](const BatchNotice& notice) { Notify(notice); });
-    run = std::make_unique<CBatchRunControl>(sheet.settings, sheet.App().conversion, sheet.Loader(), *sink);
+    run = std::make_unique<CBatchRunControl>(runSettings, sheet.App().conversion, sheet.Loader(), *sink);
     ui->statusText->setText(QString::fromStdString(run->StatusText()));
     ui->progressBar->setRange(0, 100);
     ui->progressBar->setValue(0);
@@ -50,6 +51,17 @@ bool CWzdStartPage::validatePage()
 
 void CWzdStartPage::StartConversion()
 {
+    runSettings = Settings();
+    // Map references are a text file's; a choice left from one is none for
+    // the other types.
+    if (runSettings.ConversionType != CONVERSION_TEXT)
+        runSettings.notationColumn = 0;
+    std::string why;
+    if (runSettings.notationColumn != 0 && !PrepareNotationSettings(runSettings, why))
+    {
+        ui->statusText->setText(QStringLiteral("Text file not converted: %1").arg(QString::fromStdString(why)));
+        return;
+    }
     sink->Open();
     details.clear();
     if (run->StartConversion())

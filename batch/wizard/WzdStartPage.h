@@ -44,6 +44,10 @@ private:
 
     std::unique_ptr<Ui::CWzdStartPage> ui;
     std::unique_ptr<CWzdRunSink> sink;
+    // What a run converts with: the sheet's settings as the run needs them
+    // (a side read or written as a position notation is on its datum); the
+    // pages keep the user's choices.
+    BatchSettings runSettings;
     std::unique_ptr<CBatchRunControl> run;
     // What the worker said besides that it is converting (why a run failed,
     // warnings, how many records were saved): shown under the end text,

@@ -4,7 +4,9 @@
 
 #include "BatchMessages.h"
 #include "Messages.h"
+#include "MapNotation.h"
 #include "TextFileConversion.h"
+#include "TextNotationField.h"
 #include "WzdSheet.h"
 #include "ui_WzdTextLayoutPage.h"
 
@@ -29,6 +31,17 @@ constexpr const char* kFormats[] = {
     "Degrees, minutes and seconds ( DDD MM SS.SS )",
     "Degrees, minutes and seconds, no spaces ( DDDMMSS.SS )",
 };
+
+// The sides of a written reference's square.
+constexpr int kReferenceMetres[] = {1, 10, 100, 1000, 10000, 100000};
+constexpr MapNotation kNotations[] = {MapNotation::Mgrs, MapNotation::Usng, MapNotation::Utm,
+                                      MapNotation::BritishGrid, MapNotation::IrishGrid};
+
+// A list's entry of the given data, or its first.
+void SelectData(QComboBox* list, int data)
+{
+    list->setCurrentIndex(std::max(list->findData(data), 0));
+}
 
 void SelectEntry(QComboBox* list, int index)
 {
@@ -55,6 +68,15 @@ CWzdTextLayoutPage::CWzdTextLayoutPage(CWzdSheet& sheet)
         if (!filling)
             SeparatorChosen();
     });
+    for (int metres : kReferenceMetres)
+        ui->referenceList->addItem(metres < 1000 ? QStringLiteral("%1 m").arg(metres)
+                                                 : QStringLiteral("%1 km").arg(metres / 1000),
+                                   metres);
+    for (QComboBox* list : {ui->sourceNotationList, ui->destinationNotationList})
+        connect(list, &QComboBox::currentIndexChanged, this, [this] {
+            if (!filling)
+                NotationChosen();
+        });
 }
 
 CWzdTextLayoutPage::~CWzdTextLayoutPage() = default;
@@ -94,6 +116,81 @@ void CWzdTextLayoutPage::OnSetActive()
     SelectEntry(ui->formatList, settings.CoordinateFormat);
     ui->headerCheck->setChecked(settings.header != 0);
     ui->precisionChoice->setValue(settings.precision);
+    FillNotations();
+}
+
+void CWzdTextLayoutPage::FillNotations()
+{
+    const BatchSettings& settings = Settings();
+    filling = true;
+    for (const bool source : {true, false})
+    {
+        QComboBox* list = source ? ui->sourceNotationList : ui->destinationNotationList;
+        list->clear();
+        list->addItem(source ? QStringLiteral("Numbers in the coordinate fields") : QStringLiteral("Numbers"), 0);
+        QStringList refused;
+        for (MapNotation notation : kNotations)
+        {
+            // A side's system takes a notation when the batch would take it
+            // there, whatever the other side and the columns.
+            BatchSettings probe = settings;
+            probe.notationColumn = 1 << 20;
+            probe.sourceNotation = source ? static_cast<int>(notation) : 0;
+            probe.destinationNotation = source ? 0 : static_cast<int>(notation);
+            std::string why;
+            const QString title = QString::fromUtf8(NotationTitle(notation));
+            if (PrepareNotationSettings(probe, why))
+                list->addItem(title, static_cast<int>(notation));
+            else
+                refused << title + QStringLiteral(": ") + QString::fromStdString(why);
+        }
+        list->setToolTip(refused.isEmpty() ? QString()
+                                           : QStringLiteral("Not offered on this side's system:\n") +
+                                                 refused.join(QLatin1Char('\n')));
+        SelectData(list, source ? settings.sourceNotation : settings.destinationNotation);
+    }
+    SelectData(ui->referenceList, settings.referenceMetres);
+    ui->utmZoneChoice->setValue(settings.utmZone);
+    filling = false;
+    NotationChosen();
+}
+
+void CWzdTextLayoutPage::FillNotationFields(const std::vector<std::string>& fields)
+{
+    const int chosen = ui->notationFieldList->currentData().toInt();
+    ui->notationFieldList->clear();
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        ui->notationFieldList->addItem(QString::fromStdString(fields[i]), static_cast<int>(i + 1));
+    ui->notationFieldList->addItem(QStringLiteral("A new field after the last"), static_cast<int>(fields.size() + 1));
+    const int stored = Settings().notationColumn;
+    const int appended = static_cast<int>(fields.size() + 1);
+    SelectData(ui->notationFieldList, chosen != 0 ? chosen : stored != 0 ? stored : appended);
+}
+
+void CWzdTextLayoutPage::NotationChosen()
+{
+    const int source = ui->sourceNotationList->currentData().toInt();
+    const int destination = ui->destinationNotationList->currentData().toInt();
+    const bool reference = destination != 0 && destination != static_cast<int>(MapNotation::Utm);
+    ui->notationFieldList->setEnabled(source != 0 || destination != 0);
+    ui->referenceList->setEnabled(reference);
+    ui->utmZoneChoice->setEnabled(destination == static_cast<int>(MapNotation::Utm));
+    // A reference read as the coordinate takes the place of its fields.
+    ui->longitudeField->setEnabled(source == 0);
+    ui->latitudeField->setEnabled(source == 0);
+    ui->formatList->setEnabled(source == 0 && Settings().sourceGrid == 0);
+}
+
+bool CWzdTextLayoutPage::TakeNotations(BatchSettings& settings, std::string& why) const
+{
+    settings.sourceNotation = ui->sourceNotationList->currentData().toInt();
+    settings.destinationNotation = ui->destinationNotationList->currentData().toInt();
+    const bool used = settings.sourceNotation != 0 || settings.destinationNotation != 0;
+    settings.notationColumn = used ? ui->notationFieldList->currentData().toInt() : 0;
+    settings.referenceMetres = ui->referenceList->currentData().toInt();
+    settings.utmZone = ui->utmZoneChoice->value();
+    BatchSettings prepared = settings;
+    return !used || PrepareNotationSettings(prepared, why);
 }
 
 void CWzdTextLayoutPage::FillLists(bool keepSelection)
@@ -108,6 +205,7 @@ void CWzdTextLayoutPage::FillLists(bool keepSelection)
     Fill(ui->longitudeField, lists.longitude);
     Fill(ui->latitudeField, lists.latitude);
     Fill(ui->altitudeField, lists.altitude);
+    FillNotationFields(lists.latitude);
     filling = false;
 
     const std::string key = settings.sourceFile + '\n' + settings.resolvedSeparator;
@@ -154,11 +252,29 @@ bool CWzdTextLayoutPage::validatePage()
     const int latitude = ui->latitudeField->currentIndex() + 1;
     // No altitude entry chosen reads as "N/A".
     const int altitude = std::max(ui->altitudeField->currentIndex(), 0);
-    if (!ColumnsUsable(longitude, latitude, altitude))
+    // Coordinate fields a reference replaces are not read.
+    const bool fieldsRead = ui->sourceNotationList->currentData().toInt() == 0;
+    if (!ColumnsUsable(fieldsRead ? longitude : 1, fieldsRead ? latitude : 2,
+                       fieldsRead || altitude == 0 ? altitude : 3))
     {
         MessagePresenter().Show(IDS_BATCH_COLUMNS_UNUSABLE, kBatchColumnsUnusableText);
         return false;
     }
+    BatchSettings notations = settings;
+    notations.longitudeColumn = longitude;
+    notations.latitudeColumn = latitude;
+    notations.altitudeColumn = altitude;
+    std::string why;
+    if (!TakeNotations(notations, why))
+    {
+        ShowMessageText("The map reference cannot be used: " + why + ".");
+        return false;
+    }
+    settings.notationColumn = notations.notationColumn;
+    settings.sourceNotation = notations.sourceNotation;
+    settings.destinationNotation = notations.destinationNotation;
+    settings.referenceMetres = notations.referenceMetres;
+    settings.utmZone = notations.utmZone;
     settings.longitudeColumn = longitude;
     settings.latitudeColumn = latitude;
     settings.altitudeColumn = altitude;
