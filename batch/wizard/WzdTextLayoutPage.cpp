@@ -161,7 +161,7 @@ void CWzdTextLayoutPage::FillNotationFields(const std::vector<std::string>& fiel
     ui->notationFieldList->clear();
     for (std::size_t i = 0; i < fields.size(); ++i)
         ui->notationFieldList->addItem(QString::fromStdString(fields[i]), static_cast<int>(i + 1));
-    ui->notationFieldList->addItem(QStringLiteral("A new field after the last"), static_cast<int>(fields.size() + 1));
+    ui->notationFieldList->addItem(QStringLiteral("A new last field"), static_cast<int>(fields.size() + 1));
     const int stored = Settings().notationColumn;
     const int appended = static_cast<int>(fields.size() + 1);
     SelectData(ui->notationFieldList, chosen != 0 ? chosen : stored != 0 ? stored : appended);

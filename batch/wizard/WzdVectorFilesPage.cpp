@@ -23,7 +23,7 @@ QString Text(const std::string& text)
 
 CWzdVectorFilesPage::CWzdVectorFilesPage(CWzdSheet& sheet)
     : CWzdPage(sheet, "Please select source and destination file",
-               "Select the GIS vector files used during conversion and the layers to convert"),
+               "Select the GIS vector files and the layers to convert"),
       ui(std::make_unique<Ui::CWzdVectorFilesPage>())
 {
     ui->setupUi(this);

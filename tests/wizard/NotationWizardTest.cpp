@@ -49,7 +49,7 @@ TEST_F(WizardTest, MapReferencesOnTheTextLayoutPage)
     const std::string utm = GeoConvert("-u -p 2", "31UFU2813703926"); // "31n 628137.50 5803926.50"
     const std::vector<NotationCase> cases = {
         {"numbers written as MGRS in a new field", "name;lon;lat\nDam;4.8936;52.3731\n", 0, nullptr, kMgrs,
-         "A new field after the last", nullptr, {kMgrs}, {kBritish, kIrish}, {kBritish, kIrish}, nullptr, "4.8936",
+         "A new last field", nullptr, {kMgrs}, {kBritish, kIrish}, {kBritish, kIrish}, nullptr, "4.8936",
          "Dam;4.8936;52.3731;" + GeoConvert("-m -p 0", "52.3731 4.8936")},
         {"MGRS read, numbers written in its place", "id;ref;h\n1;31UFU2813703926;5\n", 0, kMgrs, nullptr, "ref",
          "h", {}, {}, {}, nullptr, "31UFU2813703926",
