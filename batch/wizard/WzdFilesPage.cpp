@@ -77,16 +77,8 @@ bool CWzdFilesPage::validatePage()
 {
     const std::string source = ui->sourceFile->text().toStdString();
     const std::string destination = ui->destinationFile->text().toStdString();
-    if (source.empty() || destination.empty())
-    {
-        ShowMessage(IDS_BATCH_NO_FILENAME);
+    if (!FileNamesUsable(source, destination))
         return false;
-    }
-    if (source == destination)
-    {
-        ShowMessage(IDS_BATCH_SAME_FILE);
-        return false;
-    }
     // A folder opens for reading too, but holds nothing to convert; a pipe
     // or FIFO could be read only once, and the layout page, the preview and
     // the conversion each read the file.

@@ -260,24 +260,18 @@ bool CWzdTextLayoutPage::validatePage()
         MessagePresenter().Show(IDS_BATCH_COLUMNS_UNUSABLE, kBatchColumnsUnusableText);
         return false;
     }
-    BatchSettings notations = settings;
-    notations.longitudeColumn = longitude;
-    notations.latitudeColumn = latitude;
-    notations.altitudeColumn = altitude;
+    // The choices are stored once all of them hold.
+    BatchSettings chosen = settings;
+    chosen.longitudeColumn = longitude;
+    chosen.latitudeColumn = latitude;
+    chosen.altitudeColumn = altitude;
     std::string why;
-    if (!TakeNotations(notations, why))
+    if (!TakeNotations(chosen, why))
     {
         ShowMessageText("The map reference cannot be used: " + why + ".");
         return false;
     }
-    settings.notationColumn = notations.notationColumn;
-    settings.sourceNotation = notations.sourceNotation;
-    settings.destinationNotation = notations.destinationNotation;
-    settings.referenceMetres = notations.referenceMetres;
-    settings.utmZone = notations.utmZone;
-    settings.longitudeColumn = longitude;
-    settings.latitudeColumn = latitude;
-    settings.altitudeColumn = altitude;
+    settings = chosen;
     settings.CoordinateFormat = std::max(ui->formatList->currentIndex(), 0);
     const QVariant choice = ui->separatorList->currentData();
     settings.SeparatorChoice = choice.isValid() ? choice.toInt() : 0;

@@ -129,16 +129,8 @@ bool CWzdVectorFilesPage::validatePage()
 {
     const std::string source = ui->vectorSource->text().toStdString();
     const std::string destination = ui->vectorDestination->text().toStdString();
-    if (source.empty() || destination.empty())
-    {
-        ShowMessage(IDS_BATCH_NO_FILENAME);
+    if (!FileNamesUsable(source, destination))
         return false;
-    }
-    if (source == destination)
-    {
-        ShowMessage(IDS_BATCH_SAME_FILE);
-        return false;
-    }
     std::string why;
     if (!ListLayers(why))
     {
