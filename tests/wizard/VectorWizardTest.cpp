@@ -7,75 +7,44 @@
 #include <gdal_priv.h>
 #include <ogrsf_frmts.h>
 
+#include "ConvertVector.h"
+
 namespace {
 
 using namespace wizardtest;
 
-struct Layer
+// A GeoPackage in WGS 84 with a layer of three towns and one of two roads,
+// made by ogr2ogr from CSV files with WKT.
+void WriteSource(const std::string& folder, const std::string& path)
 {
-    std::string name;
-    long long features;
-};
-
-// A GeoPackage in WGS 84 with a layer of three towns and one of two roads.
-void WriteSource(const std::string& path)
-{
-    GDALAllRegister();
-    GDALDriver* driver = GetGDALDriverManager()->GetDriverByName("GPKG");
-    ASSERT_NE(driver, nullptr);
-    GDALDataset* data = driver->Create(path.c_str(), 0, 0, 0, GDT_Unknown, nullptr);
-    ASSERT_NE(data, nullptr);
-    OGRSpatialReference wgs84;
-    wgs84.importFromEPSG(4326);
-    wgs84.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
-    const char* towns[] = {"POINT (5 52)", "POINT (4.5 51.5)", "POINT (3.2 50.8)"};
-    const char* roads[] = {"LINESTRING (5 52,5.1 52.1)", "LINESTRING (4 51,4.2 51.3,4.4 51.2)"};
-    using Wkts = std::vector<const char*>;
-    for (const auto& [name, type, wkts] : {std::tuple{"towns", wkbPoint, Wkts(towns, towns + 3)},
-                                           std::tuple{"roads", wkbLineString, Wkts(roads, roads + 2)}})
+    WriteFile(folder + "/towns.csv", "id,WKT\n1,\"POINT (5 52)\"\n2,\"POINT (4.5 51.5)\"\n3,\"POINT (3.2 50.8)\"\n");
+    WriteFile(folder + "/roads.csv", "id,WKT\n1,\"LINESTRING (5 52,5.1 52.1)\"\n2,\"LINESTRING (4 51,4.2 51.3)\"\n");
+    for (const std::string layer : {"towns", "roads"})
     {
-        OGRLayer* layer = data->CreateLayer(name, &wgs84, type, nullptr);
-        ASSERT_NE(layer, nullptr);
-        for (const char* wkt : wkts)
-        {
-            OGRFeature feature(layer->GetLayerDefn());
-            OGRGeometry* geometry = nullptr;
-            ASSERT_EQ(OGRGeometryFactory::createFromWkt(wkt, nullptr, &geometry), OGRERR_NONE);
-            feature.SetGeometryDirectly(geometry);
-            ASSERT_EQ(layer->CreateFeature(&feature), OGRERR_NONE);
-        }
+        const std::string options = layer == "roads" ? "-update -nlt LINESTRING " : "-nlt POINT ";
+        const std::string command =
+            "ogr2ogr -f GPKG " + options + "-a_srs EPSG:4326 -nln " + layer + " " + path + " " + folder + "/" + layer;
+        ASSERT_EQ(std::system((command + ".csv").c_str()), 0);
     }
-    GDALClose(data);
 }
 
-// Each layer's name and count, and the first vertex of the first layer.
-std::vector<Layer> ReadBack(const std::string& path, double& x, double& y)
+// The first vertex of a data set's first layer.
+bool FirstVertex(const std::string& path, double& x, double& y)
 {
-    std::vector<Layer> layers;
-    GDALDataset* data = GDALDataset::Open(path.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY);
-    if (data == nullptr)
-        return layers;
-    for (OGRLayer* layer : data->GetLayers())
-    {
-        layers.push_back({layer->GetName(), layer->GetFeatureCount(TRUE)});
-        if (layers.size() != 1)
-            continue;
-        layer->ResetReading();
-        const std::unique_ptr<OGRFeature> feature(layer->GetNextFeature());
-        OGRPoint point;
-        if (feature && feature->GetGeometryRef() != nullptr)
-        {
-            const OGRGeometry* geometry = feature->GetGeometryRef();
-            if (const auto* p = dynamic_cast<const OGRPoint*>(geometry))
-                point = *p;
-            else if (const auto* line = dynamic_cast<const OGRSimpleCurve*>(geometry))
-                line->getPoint(0, &point);
-        }
-        x = point.getX();
-        y = point.getY();
-    }
-    GDALClose(data);
-    return layers;
+    const std::unique_ptr<GDALDataset> data(GDALDataset::Open(path.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY));
+    OGRLayer* layer = data ? data->GetLayer(0) : nullptr;
+    const std::unique_ptr<OGRFeature> feature(layer != nullptr ? layer->GetNextFeature() : nullptr);
+    const OGRGeometry* geometry = feature ? feature->GetGeometryRef() : nullptr;
+    OGRPoint point;
+    if (const auto* p = dynamic_cast<const OGRPoint*>(geometry))
+        point = *p;
+    else if (const auto* line = dynamic_cast<const OGRSimpleCurve*>(geometry))
+        line->getPoint(0, &point);
+    else
+        return false;
+    x = point.getX();
+    y = point.getY();
+    return true;
 }
 
 struct VectorCase
@@ -88,23 +57,24 @@ struct VectorCase
     int destinationGrid;     // 0: WGS 84 degrees
     const char* refusal;     // a message on the file page, or nullptr
     const char* runFailure;  // what the failed run says, or nullptr
-    std::vector<Layer> layers;
+    std::vector<VectorLayerSummary> layers;
     const char* firstVertex; // "lon lat" of the written first vertex, for cs2cs
 };
 
 TEST_F(WizardTest, VectorFilesListLayersChooseFormatAndRun)
 {
     const std::string source = Path("survey.gpkg");
-    WriteSource(source);
+    WriteSource(home.string(), source);
     WriteFile(Path("broken.gpkg"), "no vector data");
     const std::vector<VectorCase> cases = {
         {"every layer, GeoPackage by extension", source, nullptr, "all.gpkg", nullptr, kUtm31, nullptr, nullptr,
-         {{"towns", 3}, {"roads", 2}}, "5 52"},
-        {"one layer, FlatGeobuf", source, "roads", "roads.fgb", nullptr, kUtm31, nullptr, nullptr, {{"roads", 2}},
+         {{"towns", 3, ""}, {"roads", 2, ""}}, "5 52"},
+        {"one layer, FlatGeobuf", source, "roads", "roads.fgb", nullptr, kUtm31, nullptr, nullptr, {{"roads", 2, ""}},
          "5 52"},
         {"format chosen for an odd name", source, "towns", "towns.out", "GPKG", kUtm31, nullptr, nullptr,
-         {{"towns", 3}}, "5 52"},
-        {"GeoJSON in WGS 84", source, "towns", "towns.geojson", nullptr, 0, nullptr, nullptr, {{"towns", 3}}, nullptr},
+         {{"towns", 3, ""}}, "5 52"},
+        {"GeoJSON in WGS 84", source, "towns", "towns.geojson", nullptr, 0, nullptr, nullptr, {{"towns", 3, ""}},
+         nullptr},
         {"GeoJSON refuses a map grid", source, "towns", "utm.geojson", nullptr, kUtm31, nullptr, "WGS 84", {}, nullptr},
         {"no format takes the name", source, nullptr, "out.xyz", nullptr, kUtm31, "choose the format", nullptr, {},
          nullptr},
@@ -176,14 +146,15 @@ TEST_F(WizardTest, VectorFilesListLayersChooseFormatAndRun)
             continue;
         }
         EXPECT_TRUE(Status().startsWith("Conversion completed")) << Status().toStdString();
-        double x = 0, y = 0;
-        const std::vector<Layer> written = ReadBack(destination, x, y);
+        std::vector<VectorLayerSummary> written;
+        std::string why;
+        ASSERT_TRUE(VectorLayers(destination, written, why)) << why;
         ASSERT_EQ(written.size(), c.layers.size());
         for (std::size_t i = 0; i < written.size(); ++i)
-        {
-            EXPECT_EQ(written[i].name, c.layers[i].name);
-            EXPECT_EQ(written[i].features, c.layers[i].features);
-        }
+            EXPECT_EQ(written[i].name + " " + std::to_string(written[i].features),
+                      c.layers[i].name + " " + std::to_string(c.layers[i].features));
+        double x = 0, y = 0;
+        ASSERT_TRUE(FirstVertex(destination, x, y));
         if (c.firstVertex != nullptr)
         {
             const std::vector<Planar> expected =
