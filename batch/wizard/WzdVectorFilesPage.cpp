@@ -149,5 +149,8 @@ bool CWzdVectorFilesPage::validatePage()
     settings.destinationFile = destination;
     settings.vectorLayer = ui->layerChoice->currentData().toString().toStdString();
     settings.vectorFormat = ui->formatChoice->currentData().toString().toStdString();
+    // Full precision: decimals chosen for a text file are no choice here,
+    // and a binary format refuses any.
+    settings.precision = -1;
     return true;
 }
