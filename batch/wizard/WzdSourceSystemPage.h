@@ -5,11 +5,11 @@
 #include "WzdSystemPage.h"
 
 // The source coordinate system of the data.
-class CWzdPage04 : public CWzdSystemPage
+class CWzdSourceSystemPage : public CWzdSystemPage
 {
     Q_OBJECT
 public:
-    explicit CWzdPage04(CWzdSheet& sheet);
+    explicit CWzdSourceSystemPage(CWzdSheet& sheet);
 
     int nextId() const override;
     void OnSetActive() override;
@@ -17,7 +17,8 @@ public:
 protected:
     std::int32_t& GridId() const override;
     std::int32_t& DatumId() const override;
+    std::int32_t& GeoidId() const override;
 
 private:
-    std::string prjOfferedFor; // the shapefile whose .prj last set the source system
+    std::string prjOfferedFor; // the file (and layer) whose own system last set the source system
 };

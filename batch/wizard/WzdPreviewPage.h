@@ -7,25 +7,26 @@
 #include "WzdPage.h"
 
 namespace Ui {
-class CWzdPage09;
+class CWzdPreviewPage;
 }
 
 // The preview of the source coordinates of a text file or a table, as they
 // will be read.
-class CWzdPage09 : public CWzdPage
+class CWzdPreviewPage : public CWzdPage
 {
     Q_OBJECT
 public:
-    explicit CWzdPage09(CWzdSheet& sheet);
-    ~CWzdPage09() override;
+    explicit CWzdPreviewPage(CWzdSheet& sheet);
+    ~CWzdPreviewPage() override;
 
     void OnSetActive() override;
     int nextId() const override;
 
 private:
     void CreateColumns();
+    // A text file's reference field, read as the source, and its altitude.
+    static std::vector<std::vector<std::string>> PreviewReferences(const BatchSettings& settings);
     void Show(const std::vector<std::vector<std::string>>& rows);
 
-    std::unique_ptr<Ui::CWzdPage09> ui;
-    bool created = false;
+    std::unique_ptr<Ui::CWzdPreviewPage> ui;
 };

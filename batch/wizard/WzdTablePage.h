@@ -9,18 +9,18 @@
 class QComboBox;
 
 namespace Ui {
-class CWzdPage07;
+class CWzdTablePage;
 }
 
 // The table of a database conversion and its four columns: the source
 // latitude or northing and longitude or easting, and the two columns that
 // receive the converted values.
-class CWzdPage07 : public CWzdPage
+class CWzdTablePage : public CWzdPage
 {
     Q_OBJECT
 public:
-    explicit CWzdPage07(CWzdSheet& sheet);
-    ~CWzdPage07() override;
+    explicit CWzdTablePage(CWzdSheet& sheet);
+    ~CWzdTablePage() override;
 
     void OnSetActive() override;
     int nextId() const override;
@@ -33,7 +33,7 @@ public:
     void FillColumnLists();
 
 private:
-    std::unique_ptr<Ui::CWzdPage07> ui;
+    std::unique_ptr<Ui::CWzdTablePage> ui;
     bool created = false;
     QString table;
     std::array<QString, 4> fields;

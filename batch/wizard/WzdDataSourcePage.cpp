@@ -1,18 +1,18 @@
-#include "WzdPage03.h"
+#include "WzdDataSourcePage.h"
 
 #include "DialogDatabase.h"
 #include "Messages.h"
 #include "WzdSheet.h"
-#include "ui_WzdPage03.h"
+#include "ui_WzdDataSourcePage.h"
 
-CWzdPage03::CWzdPage03(CWzdSheet& sheet)
+CWzdDataSourcePage::CWzdDataSourcePage(CWzdSheet& sheet)
     : CWzdPage(sheet, "Select data source", "Select the database source or file to be converted"),
-      ui(std::make_unique<Ui::CWzdPage03>())
+      ui(std::make_unique<Ui::CWzdDataSourcePage>())
 {
     ui->setupUi(this);
     connect(ui->accessRadio, &QRadioButton::clicked, this, [this] { SetMode(ModeAccessFile); });
     connect(ui->odbcRadio, &QRadioButton::clicked, this, [this] { SetMode(ModeOdbc); });
-    connect(ui->databaseBrowse, &QPushButton::clicked, this, &CWzdPage03::Browse);
+    connect(ui->databaseBrowse, &QPushButton::clicked, this, &CWzdDataSourcePage::Browse);
     // Every change of the path, typed or chosen, rebuilds the string.
     connect(ui->databasePath, &QLineEdit::textChanged, this, [this](const QString& path) {
         databasePath = path;
@@ -31,14 +31,14 @@ CWzdPage03::CWzdPage03(CWzdSheet& sheet)
     SetMode(mode);
 }
 
-CWzdPage03::~CWzdPage03() = default;
+CWzdDataSourcePage::~CWzdDataSourcePage() = default;
 
-QString CWzdPage03::FileConnectionString(const QString& path)
+QString CWzdDataSourcePage::FileConnectionString(const QString& path)
 {
     return QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + path + QLatin1Char(';');
 }
 
-void CWzdPage03::SetMode(int newMode)
+void CWzdDataSourcePage::SetMode(int newMode)
 {
     mode = newMode;
     const bool file = mode == ModeAccessFile;
@@ -54,7 +54,7 @@ void CWzdPage03::SetMode(int newMode)
     }
 }
 
-void CWzdPage03::Browse()
+void CWzdDataSourcePage::Browse()
 {
     // SQLite files open through the same string as Access files.
     const QString path = Sheet().ChooseFile(
@@ -64,12 +64,12 @@ void CWzdPage03::Browse()
         ui->databasePath->setText(path);
 }
 
-int CWzdPage03::nextId() const
+int CWzdDataSourcePage::nextId() const
 {
     return CWzdSheet::PageSource;
 }
 
-bool CWzdPage03::TestConnection()
+bool CWzdDataSourcePage::TestConnection()
 {
     databasePath = ui->databasePath->text();
     connectionString = ui->connectionString->text();
@@ -77,7 +77,7 @@ bool CWzdPage03::TestConnection()
     return dialog.exec() == QDialog::Accepted;
 }
 
-bool CWzdPage03::validatePage()
+bool CWzdDataSourcePage::validatePage()
 {
     connectionString = ui->connectionString->text();
     Settings().connectionString = connectionString.toStdString();

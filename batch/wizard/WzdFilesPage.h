@@ -5,16 +5,16 @@
 #include "WzdPage.h"
 
 namespace Ui {
-class CWzdPage02;
+class CWzdFilesPage;
 }
 
 // The source and destination file of a text or shapefile conversion.
-class CWzdPage02 : public CWzdPage
+class CWzdFilesPage : public CWzdPage
 {
     Q_OBJECT
 public:
-    explicit CWzdPage02(CWzdSheet& sheet);
-    ~CWzdPage02() override;
+    explicit CWzdFilesPage(CWzdSheet& sheet);
+    ~CWzdFilesPage() override;
 
     void OnSetActive() override;
     int nextId() const override;
@@ -25,5 +25,5 @@ public:
 private:
     void Browse(bool save);
 
-    std::unique_ptr<Ui::CWzdPage02> ui;
+    std::unique_ptr<Ui::CWzdFilesPage> ui;
 };

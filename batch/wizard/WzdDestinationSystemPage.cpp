@@ -1,4 +1,4 @@
-#include "WzdPage05.h"
+#include "WzdDestinationSystemPage.h"
 
 #include "Messages.h"
 #include "WzdSheet.h"
@@ -16,25 +16,31 @@ const CWzdSystemPage::Texts kTexts{
 
 } // namespace
 
-CWzdPage05::CWzdPage05(CWzdSheet& sheet) : CWzdSystemPage(sheet, kTexts)
+CWzdDestinationSystemPage::CWzdDestinationSystemPage(CWzdSheet& sheet) : CWzdSystemPage(sheet, kTexts)
 {
 }
 
-std::int32_t& CWzdPage05::GridId() const
+std::int32_t& CWzdDestinationSystemPage::GridId() const
 {
     return Settings().destinationGrid;
 }
 
-std::int32_t& CWzdPage05::DatumId() const
+std::int32_t& CWzdDestinationSystemPage::DatumId() const
 {
     return Settings().destinationDatum;
 }
 
-int CWzdPage05::nextId() const
+std::int32_t& CWzdDestinationSystemPage::GeoidId() const
+{
+    return Settings().destinationGeoid;
+}
+
+int CWzdDestinationSystemPage::nextId() const
 {
     switch (Settings().ConversionType)
     {
     case CONVERSION_SHAPEFILE:
+    case CONVERSION_VECTOR:
         return CWzdSheet::PageStart;
     case CONVERSION_DATABASE:
         return CWzdSheet::PageTable;

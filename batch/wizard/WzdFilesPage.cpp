@@ -1,4 +1,4 @@
-#include "WzdPage02.h"
+#include "WzdFilesPage.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -7,21 +7,21 @@
 #include "BatchMessages.h"
 #include "Messages.h"
 #include "WzdSheet.h"
-#include "ui_WzdPage02.h"
+#include "ui_WzdFilesPage.h"
 
-CWzdPage02::CWzdPage02(CWzdSheet& sheet)
+CWzdFilesPage::CWzdFilesPage(CWzdSheet& sheet)
     : CWzdPage(sheet, "Please select source and destination file",
                "Select the source and destination files used during conversion"),
-      ui(std::make_unique<Ui::CWzdPage02>())
+      ui(std::make_unique<Ui::CWzdFilesPage>())
 {
     ui->setupUi(this);
     connect(ui->sourceBrowse, &QPushButton::clicked, this, [this] { Browse(false); });
     connect(ui->destinationBrowse, &QPushButton::clicked, this, [this] { Browse(true); });
 }
 
-CWzdPage02::~CWzdPage02() = default;
+CWzdFilesPage::~CWzdFilesPage() = default;
 
-void CWzdPage02::OnSetActive()
+void CWzdFilesPage::OnSetActive()
 {
     ui->sourceFile->setText(QString::fromStdString(Settings().sourceFile));
     ui->destinationFile->setText(QString::fromStdString(Settings().destinationFile));
@@ -47,12 +47,12 @@ void CWzdPage02::OnSetActive()
         "Writes \"# Veltrix Geolynx: <name> (EPSG:<code>)\" before the first record, after the header line"));
 }
 
-int CWzdPage02::nextId() const
+int CWzdFilesPage::nextId() const
 {
     return CWzdSheet::PageSource;
 }
 
-void CWzdPage02::Browse(bool save)
+void CWzdFilesPage::Browse(bool save)
 {
     const bool shapefile = Settings().ConversionType == CONVERSION_SHAPEFILE;
     const QString filter = shapefile ? QStringLiteral("ESRI Shape Files (*.shp)|*.shp||")
@@ -73,20 +73,12 @@ void CWzdPage02::Browse(bool save)
     field->setText(path);
 }
 
-bool CWzdPage02::validatePage()
+bool CWzdFilesPage::validatePage()
 {
     const std::string source = ui->sourceFile->text().toStdString();
     const std::string destination = ui->destinationFile->text().toStdString();
-    if (source.empty() || destination.empty())
-    {
-        ShowMessage(IDS_BATCH_NO_FILENAME);
+    if (!FileNamesUsable(source, destination))
         return false;
-    }
-    if (source == destination)
-    {
-        ShowMessage(IDS_BATCH_SAME_FILE);
-        return false;
-    }
     // A folder opens for reading too, but holds nothing to convert; a pipe
     // or FIFO could be read only once, and the layout page, the preview and
     // the conversion each read the file.

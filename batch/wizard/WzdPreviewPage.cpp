@@ -1,4 +1,4 @@
-#include "WzdPage09.h"
+#include "WzdPreviewPage.h"
 
 #include <QHeaderView>
 #include <QStringList>
@@ -6,29 +6,32 @@
 #include <QTreeWidgetItem>
 
 #include "ConvertDatabaseTable.h"
+#include "MapNotation.h"
 #include "TextFileConversion.h"
 #include "WzdBusyCursor.h"
 #include "WzdSheet.h"
-#include "ui_WzdPage09.h"
+#include "ui_WzdPreviewPage.h"
 
-CWzdPage09::CWzdPage09(CWzdSheet& sheet)
+CWzdPreviewPage::CWzdPreviewPage(CWzdSheet& sheet)
     : CWzdPage(sheet, "Preview Values", "Preview and check source coordinates"),
-      ui(std::make_unique<Ui::CWzdPage09>())
+      ui(std::make_unique<Ui::CWzdPreviewPage>())
 {
     ui->setupUi(this);
 }
 
-CWzdPage09::~CWzdPage09() = default;
+CWzdPreviewPage::~CWzdPreviewPage() = default;
 
-int CWzdPage09::nextId() const
+int CWzdPreviewPage::nextId() const
 {
     return CWzdSheet::PageStart;
 }
 
-void CWzdPage09::CreateColumns()
+void CWzdPreviewPage::CreateColumns()
 {
     QStringList headings;
-    if (Settings().sourceGrid != 0)
+    if (Settings().notationColumn != 0 && Settings().sourceNotation != 0)
+        headings << QString::fromUtf8(NotationTitle(static_cast<MapNotation>(Settings().sourceNotation)));
+    else if (Settings().sourceGrid != 0)
         headings << QStringLiteral("Easting") << QStringLiteral("Northing");
     else
         headings << QStringLiteral("Longitude") << QStringLiteral("Latitude");
@@ -46,16 +49,16 @@ void CWzdPage09::CreateColumns()
         ui->previewList->setColumnWidth(i, column);
 }
 
-void CWzdPage09::OnSetActive()
+void CWzdPreviewPage::OnSetActive()
 {
-    if (!created)
-    {
-        created = true;
-        CreateColumns();
-    }
+    // The columns follow the source's system and notation, which Back may
+    // have changed.
+    CreateColumns();
     const BatchSettings& settings = Settings();
     ui->previewList->clear();
-    if (settings.ConversionType == CONVERSION_TEXT)
+    if (settings.ConversionType == CONVERSION_TEXT && settings.notationColumn != 0 && settings.sourceNotation != 0)
+        Show(PreviewReferences(settings));
+    else if (settings.ConversionType == CONVERSION_TEXT)
         Show(PreviewTextFile(settings));
     else if (settings.ConversionType == CONVERSION_DATABASE)
     {
@@ -68,7 +71,20 @@ void CWzdPage09::OnSetActive()
     }
 }
 
-void CWzdPage09::Show(const std::vector<std::vector<std::string>>& rows)
+std::vector<std::vector<std::string>> CWzdPreviewPage::PreviewReferences(const BatchSettings& settings)
+{
+    // The reference field in the place of both coordinates, shown once.
+    BatchSettings look = settings;
+    look.longitudeColumn = settings.notationColumn;
+    look.latitudeColumn = settings.notationColumn;
+    std::vector<std::vector<std::string>> rows = PreviewTextFile(look);
+    for (auto& row : rows)
+        if (row.size() > 1)
+            row.erase(row.begin() + 1);
+    return rows;
+}
+
+void CWzdPreviewPage::Show(const std::vector<std::vector<std::string>>& rows)
 {
     const int columns = ui->previewList->columnCount();
     for (const auto& row : rows)

@@ -6,12 +6,12 @@
 #include "WzdPage.h"
 
 namespace Ui {
-class CWzdPage03;
+class CWzdDataSourcePage;
 }
 
 // The data source of a table conversion: a database file, for which the page
 // builds the connection string, or a connection string typed as it stands.
-class CWzdPage03 : public CWzdPage
+class CWzdDataSourcePage : public CWzdPage
 {
     Q_OBJECT
 public:
@@ -21,8 +21,8 @@ public:
         ModeAccessFile = 1,
     };
 
-    explicit CWzdPage03(CWzdSheet& sheet);
-    ~CWzdPage03() override;
+    explicit CWzdDataSourcePage(CWzdSheet& sheet);
+    ~CWzdDataSourcePage() override;
 
     int nextId() const override;
     // Stores the connection string and goes on only when a connection opens.
@@ -42,7 +42,7 @@ private:
     void SetMode(int newMode);
     void Browse();
 
-    std::unique_ptr<Ui::CWzdPage03> ui;
+    std::unique_ptr<Ui::CWzdDataSourcePage> ui;
     QString databasePath;
     QString connectionString;
     int mode = ModeAccessFile;

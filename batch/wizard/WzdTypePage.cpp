@@ -1,25 +1,26 @@
-#include "WzdPage01.h"
+#include "WzdTypePage.h"
 
 #include "WzdSheet.h"
-#include "ui_WzdPage01.h"
+#include "ui_WzdTypePage.h"
 
-CWzdPage01::CWzdPage01(CWzdSheet& sheet)
+CWzdTypePage::CWzdTypePage(CWzdSheet& sheet)
     : CWzdPage(sheet, "Select the type of conversion you want to perform",
                "Select the type of conversion you want to perform"),
-      ui(std::make_unique<Ui::CWzdPage01>())
+      ui(std::make_unique<Ui::CWzdTypePage>())
 {
     ui->setupUi(this);
     // A click sets the type at once.
     connect(ui->textRadio, &QRadioButton::clicked, this, [this] { Settings().ConversionType = CONVERSION_TEXT; });
     connect(ui->shapefileRadio, &QRadioButton::clicked, this,
             [this] { Settings().ConversionType = CONVERSION_SHAPEFILE; });
+    connect(ui->vectorRadio, &QRadioButton::clicked, this, [this] { Settings().ConversionType = CONVERSION_VECTOR; });
     connect(ui->databaseRadio, &QRadioButton::clicked, this,
             [this] { Settings().ConversionType = CONVERSION_DATABASE; });
 }
 
-CWzdPage01::~CWzdPage01() = default;
+CWzdTypePage::~CWzdTypePage() = default;
 
-void CWzdPage01::OnSetActive()
+void CWzdTypePage::OnSetActive()
 {
     switch (Settings().ConversionType)
     {
@@ -29,13 +30,24 @@ void CWzdPage01::OnSetActive()
     case CONVERSION_DATABASE:
         ui->databaseRadio->setChecked(true);
         break;
+    case CONVERSION_VECTOR:
+        ui->vectorRadio->setChecked(true);
+        break;
     default:
         ui->textRadio->setChecked(true);
         break;
     }
 }
 
-int CWzdPage01::nextId() const
+int CWzdTypePage::nextId() const
 {
-    return Settings().ConversionType == CONVERSION_DATABASE ? CWzdSheet::PageDataSource : CWzdSheet::PageFiles;
+    switch (Settings().ConversionType)
+    {
+    case CONVERSION_DATABASE:
+        return CWzdSheet::PageDataSource;
+    case CONVERSION_VECTOR:
+        return CWzdSheet::PageVectorFiles;
+    default:
+        return CWzdSheet::PageFiles;
+    }
 }

@@ -1,4 +1,4 @@
-#include "WzdPage07.h"
+#include "WzdTablePage.h"
 
 #include <QComboBox>
 #include <QStringList>
@@ -9,7 +9,7 @@
 #include "Messages.h"
 #include "WzdBusyCursor.h"
 #include "WzdSheet.h"
-#include "ui_WzdPage07.h"
+#include "ui_WzdTablePage.h"
 
 namespace {
 
@@ -29,9 +29,9 @@ void FillSorted(QComboBox* list, QStringList entries, const char* prompt)
 
 } // namespace
 
-CWzdPage07::CWzdPage07(CWzdSheet& sheet)
+CWzdTablePage::CWzdTablePage(CWzdSheet& sheet)
     : CWzdPage(sheet, "Select database source and target fields", "Select database table and fields"),
-      ui(std::make_unique<Ui::CWzdPage07>())
+      ui(std::make_unique<Ui::CWzdTablePage>())
 {
     ui->setupUi(this);
     fieldLists = {ui->sourceField1, ui->sourceField2, ui->destinationField1, ui->destinationField2};
@@ -47,14 +47,14 @@ CWzdPage07::CWzdPage07(CWzdSheet& sheet)
         });
 }
 
-CWzdPage07::~CWzdPage07() = default;
+CWzdTablePage::~CWzdTablePage() = default;
 
-int CWzdPage07::nextId() const
+int CWzdTablePage::nextId() const
 {
     return CWzdSheet::PagePreview;
 }
 
-void CWzdPage07::OnSetActive()
+void CWzdTablePage::OnSetActive()
 {
     if (created)
         return;
@@ -85,7 +85,7 @@ QStringList ToQt(const std::vector<std::string>& names)
 
 } // namespace
 
-void CWzdPage07::FillTableList()
+void CWzdTablePage::FillTableList()
 {
     CWzdBusyCursor busy;
     std::vector<std::string> tables;
@@ -93,7 +93,7 @@ void CWzdPage07::FillTableList()
     FillSorted(ui->tableList, ToQt(tables), "Select Table...");
 }
 
-void CWzdPage07::FillColumnLists()
+void CWzdTablePage::FillColumnLists()
 {
     // Names chosen from another table's lists no longer apply.
     fields = {};
@@ -109,7 +109,7 @@ void CWzdPage07::FillColumnLists()
         FillSorted(list, ToQt(columns), "Select Field...");
 }
 
-bool CWzdPage07::validatePage()
+bool CWzdTablePage::validatePage()
 {
     if (table.isEmpty())
     {

@@ -1,46 +1,47 @@
-#include "WzdPage10.h"
+#include "WzdStartPage.h"
 
 #include <QAbstractButton>
 
 #include "BatchRunControl.h"
+#include "TextNotationField.h"
 #include "WizardContext.h"
 #include "WzdSheet.h"
-#include "ui_WzdPage10.h"
+#include "ui_WzdStartPage.h"
 
-CWzdPage10::CWzdPage10(CWzdSheet& sheet)
-    : CWzdPage(sheet, "Start Conversion", "Start the coordinate conversion"), ui(std::make_unique<Ui::CWzdPage10>())
+CWzdStartPage::CWzdStartPage(CWzdSheet& sheet)
+    : CWzdPage(sheet, "Start Conversion", "Start the coordinate conversion"), ui(std::make_unique<Ui::CWzdStartPage>())
 {
     ui->setupUi(this);
     sink = std::make_unique<CWzdRunSink>(*this, [this](const BatchNotice& notice) { Notify(notice); });
-    run = std::make_unique<CBatchRunControl>(sheet.settings, sheet.App().conversion, sheet.Loader(), *sink);
+    run = std::make_unique<CBatchRunControl>(runSettings, sheet.App().conversion, sheet.Loader(), *sink);
     ui->statusText->setText(QString::fromStdString(run->StatusText()));
     ui->progressBar->setRange(0, 100);
     ui->progressBar->setValue(0);
-    connect(ui->cancelButton, &QPushButton::clicked, this, &CWzdPage10::CancelOperation);
+    connect(ui->cancelButton, &QPushButton::clicked, this, &CWzdStartPage::CancelOperation);
     ui->cancelButton->setEnabled(false);
 }
 
-CWzdPage10::~CWzdPage10()
+CWzdStartPage::~CWzdStartPage()
 {
     EndRun();
 }
 
-int CWzdPage10::nextId() const
+int CWzdStartPage::nextId() const
 {
     return -1;
 }
 
-void CWzdPage10::OnSetActive()
+void CWzdStartPage::OnSetActive()
 {
     UpdateRunState();
 }
 
-bool CWzdPage10::isComplete() const
+bool CWzdStartPage::isComplete() const
 {
     return run->RunState().finish;
 }
 
-bool CWzdPage10::validatePage()
+bool CWzdStartPage::validatePage()
 {
     if (run->Completed() == 1)
         return true;
@@ -48,21 +49,31 @@ bool CWzdPage10::validatePage()
     return false;
 }
 
-void CWzdPage10::StartConversion()
+void CWzdStartPage::StartConversion()
 {
+    runSettings = Settings();
+    // Map references are a text file's; a choice left from one is none for
+    // the other types.
+    if (runSettings.ConversionType != CONVERSION_TEXT)
+        runSettings.notationColumn = 0;
+    std::string why;
+    if (runSettings.notationColumn != 0 && !PrepareNotationSettings(runSettings, why))
+    {
+        ui->statusText->setText(QStringLiteral("Text file not converted: %1").arg(QString::fromStdString(why)));
+        return;
+    }
     sink->Open();
     details.clear();
-    statusSeen = false;
     if (run->StartConversion())
         UpdateRunState();
 }
 
-void CWzdPage10::CancelOperation()
+void CWzdStartPage::CancelOperation()
 {
     run->CancelOperation();
 }
 
-void CWzdPage10::EndRun()
+void CWzdStartPage::EndRun()
 {
     if (!run)
         return;
@@ -72,7 +83,7 @@ void CWzdPage10::EndRun()
     run->Join();
 }
 
-void CWzdPage10::UpdateRunState()
+void CWzdStartPage::UpdateRunState()
 {
     const BatchButtons buttons = run->RunState();
     ui->cancelButton->setEnabled(buttons.cancel);
@@ -85,7 +96,7 @@ void CWzdPage10::UpdateRunState()
         back->setEnabled(buttons.back);
 }
 
-void CWzdPage10::Notify(const BatchNotice& notice)
+void CWzdStartPage::Notify(const BatchNotice& notice)
 {
     run->Apply(notice);
     QString text = QString::fromStdString(run->StatusText());
@@ -100,17 +111,14 @@ void CWzdPage10::Notify(const BatchNotice& notice)
                              QStringLiteral(" Press 'Back' to change the settings and convert again, or 'Finish' "
                                             "to close."));
     }
-    if (notice.code == BATCH_STATUS)
-    {
-        if (statusSeen)
-            details.append(text);
-        statusSeen = true;
-    }
+    // Every status but the one saying the run is under way is kept: a run
+    // refused before it begins says why in its first one.
+    if (notice.code == BATCH_STATUS && !text.endsWith(QLatin1String("please wait...")))
+        details.append(text);
     else if ((notice.code == BATCH_COMPLETED || notice.code == BATCH_STOPPED) && !details.isEmpty())
     {
         text += QLatin1Char('\n') + details.join(QLatin1Char('\n'));
         details.clear();
-        statusSeen = false;
     }
     ui->statusText->setText(text);
     // A completed run is all done, whatever share the last notice counted.

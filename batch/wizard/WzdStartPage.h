@@ -9,19 +9,19 @@
 #include "WzdRunSink.h"
 
 namespace Ui {
-class CWzdPage10;
+class CWzdStartPage;
 }
 
 // The start page: Finish starts a run on a worker thread (or, after a
 // completed run, closes the wizard); the page shows the worker's status text
 // and progress, and Cancel Operation asks the worker to stop.
-class CWzdPage10 : public CWzdPage
+class CWzdStartPage : public CWzdPage
 {
     Q_OBJECT
 public:
-    explicit CWzdPage10(CWzdSheet& sheet);
+    explicit CWzdStartPage(CWzdSheet& sheet);
     // Ends a run still in progress first.
-    ~CWzdPage10() override;
+    ~CWzdStartPage() override;
 
     void OnSetActive() override;
     int nextId() const override;
@@ -42,12 +42,15 @@ private:
     // A worker's notification, on the user-interface thread.
     void Notify(const BatchNotice& notice);
 
-    std::unique_ptr<Ui::CWzdPage10> ui;
+    std::unique_ptr<Ui::CWzdStartPage> ui;
     std::unique_ptr<CWzdRunSink> sink;
+    // What a run converts with: the sheet's settings as the run needs them
+    // (a side read or written as a position notation is on its datum); the
+    // pages keep the user's choices.
+    BatchSettings runSettings;
     std::unique_ptr<CBatchRunControl> run;
-    // What the worker said after its first status line (why a run failed,
+    // What the worker said besides that it is converting (why a run failed,
     // warnings, how many records were saved): shown under the end text,
     // which would otherwise replace it.
     QStringList details;
-    bool statusSeen = false;
 };
