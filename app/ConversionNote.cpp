@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "ConversionReport.h"
+#include "HeightConversion.h"
 #include "Projections.h"
 
 namespace {
@@ -50,4 +51,13 @@ void CConversionNote::Describe(int sourceDatum, int sourceGrid, int destinationD
     warns = !unusable.empty() || !outside.empty();
     setStyleSheet(warns ? QStringLiteral("color: #a40000;") : QString());
     setText(lines.join(QLatin1Char('\n')));
+}
+
+void CConversionNote::NameHeights(const CHeightModels* models)
+{
+    if (models == nullptr || (!models->source.Used() && !models->destination.Used()))
+        return;
+    const QString line = QStringLiteral("Heights: ") + QString::fromStdString(HeightSystemsText(*models)) +
+                         QLatin1Char('.');
+    setText(text().isEmpty() ? line : text() + QLatin1Char('\n') + line);
 }

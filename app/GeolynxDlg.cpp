@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QResizeEvent>
 #include <algorithm>
 #include <cmath>
@@ -15,6 +16,10 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QShortcut>
+#include <QToolButton>
 #include <QStyle>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -32,8 +37,10 @@
 #include "DialogSelectGrid.h"
 #include "DialogText.h"
 #include "DistanceText.h"
+#include "HeightChoice.h"
 #include "GeolynxApp.h"
 #include "Messages.h"
+#include "NotationForm.h"
 #include "NumberText.h"
 #include "OpenAddress.h"
 #include "CatalogueRows.h"
@@ -48,6 +55,7 @@ constexpr int kWgs84 = 4326;
 constexpr int kHemisphereOffset = 140;
 constexpr int kRowSpacing = 25;
 constexpr int kFieldGap = 10;
+constexpr int kRecentWidth = 22;
 
 const char* SidePrefix(CGeolynxDlg::Side side)
 {
@@ -84,6 +92,9 @@ const char* SideName(CGeolynxDlg::Side side)
 std::string FieldName(const CoordinateSide& s, CoordinateAxis axis, int field)
 {
     const bool latitude = axis == AxisLatitude;
+    if (const DisplayForm* shown = SideForm(s.IsGridForm(), s.displayMode);
+        shown != nullptr && shown->notation != MapNotation::None)
+        return "Reference";
     if (s.IsGridForm())
         return latitude ? "Northing" : "Easting";
     std::string name = latitude ? "Latitude" : "Longitude";
@@ -96,14 +107,51 @@ std::string FieldName(const CoordinateSide& s, CoordinateAxis axis, int field)
     return name;
 }
 
+// Beside the configuration file; none without one.
+std::string RecentSystemsPath(const std::string& configuration)
+{
+    if (configuration.empty())
+        return std::string();
+    return (std::filesystem::path(configuration).parent_path() / "recent-systems.txt").string();
+}
+
+// The two sides, placed by hand at their template's size or wider; on a
+// smaller screen they scroll.
+class FormScroll : public QScrollArea
+{
+public:
+    explicit FormScroll(QWidget* parent) : QScrollArea(parent)
+    {
+        setFrameShape(QFrame::NoFrame);
+        setWidgetResizable(true);
+    }
+    QSize sizeHint() const override { return widget()->sizeHint(); }
+};
+
+// The two sides side by side from the template's width on, one above the
+// other below it: the scroll area asks the height each width needs.
+class SidesForm : public QWidget
+{
+public:
+    using QWidget::QWidget;
+    QSize wide;
+    int stackedHeight = 0;
+    bool hasHeightForWidth() const override { return true; }
+    int heightForWidth(int width) const override { return width < wide.width() ? stackedHeight : wide.height(); }
+    QSize sizeHint() const override { return wide; }
+};
+
 } // namespace
 
 CGeolynxDlg::CGeolynxDlg(CGeolynxApp& application, std::string configuration, QWidget* parent)
     : QDialog(parent), app(application), configurationPath(std::move(configuration)),
       ui(std::make_unique<Ui::CGeolynxDlg>())
 {
-    form = new QWidget(this);
+    // The recent grids and datums live beside the configuration.
+    recent = std::make_unique<CRecentSystems>(RecentSystemsPath(configurationPath));
+    form = new SidesForm(this);
     ui->setupUi(form);
+    form->installEventFilter(this);
     // The form places its fields by hand, as the dialog template did;
     // PlaceForm stretches the name fields over any extra width.
     baseFormSize = form->size();
@@ -113,9 +161,17 @@ CGeolynxDlg::CGeolynxDlg(CGeolynxApp& application, std::string configuration, QW
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(form);
-    conversionNote = new CConversionNote(this);
-    layout->addWidget(conversionNote);
+    // The sides and the note under them scroll together on a small screen.
+    auto* content = new QWidget(this);
+    auto* column = new QVBoxLayout(content);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(form);
+    conversionNote = new CConversionNote(content);
+    column->addWidget(conversionNote);
+    formScroll = new FormScroll(this);
+    formScroll->setWidget(content);
+    layout->addWidget(formScroll);
     BuildMenu();
     layout->setMenuBar(menu);
 
@@ -153,6 +209,12 @@ CGeolynxDlg::CGeolynxDlg(CGeolynxApp& application, std::string configuration, QW
                 c.modes.emplace_back(f.mode, r);
         }
         c.altitude = edit("Altitude");
+        FilterFieldKeys(side);
+        heightChoices[side] = new CHeightChoice(form, p);
+        connect(heightChoices[side], &QComboBox::activated, this, [this] {
+            ResetDestination();
+            conversionNote->clear();
+        });
         // Each label names its field for screen readers and its shortcut.
         label("GridLabel")->setBuddy(c.gridName);
         label("DatumLabel")->setBuddy(c.datumName);
@@ -162,30 +224,36 @@ CGeolynxDlg::CGeolynxDlg(CGeolynxApp& application, std::string configuration, QW
 
         for (auto [mode, r] : c.modes)
             connect(r, &QRadioButton::clicked, this, [this, side, mode = mode] { ChangeMode(side, mode); });
+        auto* notation = new CNotationChooser(c.latitude[0]->parentWidget(), p);
+        connect(notation, &CNotationChooser::formChosen, this, [this, side](int mode) { ChangeMode(side, mode); });
+        if (side == Source)
+            connect(notation, &CNotationChooser::referencePasted, this, [this] { PasteCoordinate(Source); });
+        connect(notation, &CNotationChooser::styleChosen, this, [this, side](int choice) {
+            PullTexts();
+            sides[side].ChangeStyle(choice);
+            PushTexts();
+        });
         auto button = [&](const char* name) { return form->findChild<QPushButton*>(p + QLatin1String(name)); };
         connect(button("GridSelect"), &QPushButton::clicked, this, [this, side] { SelectGrid(side); });
         connect(button("DatumSelect"), &QPushButton::clicked, this, [this, side] { SelectDatum(side); });
+        AddRecentButton(side, CRecentSystems::Grids, button("GridSelect"));
+        AddRecentButton(side, CRecentSystems::Datums, button("DatumSelect"));
         connect(button("Map"), &QPushButton::clicked, this, [this, side] { ShowMap(side); });
         button("GridSelect")->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
         button("DatumSelect")->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
         button("Map")->setIcon(style()->standardIcon(QStyle::SP_DirLinkIcon));
         // Copy: the side's coordinate as shown, on one line.
         QPushButton* map = button("Map");
-        // One Alt letter per window: the source side has it.
-        auto* copy = new QPushButton(side == Source ? tr("Cop&y") : tr("Copy"), map->parentWidget());
-        copy->setObjectName(p + QLatin1String("Copy"));
-        copy->setToolTip(tr("Copy this side's coordinate as one line of text"));
-        copy->setGeometry(map->x() - map->width() - 6, map->y(), map->width(), map->height());
-        connect(copy, &QPushButton::clicked, this, [this, side] {
-            QGuiApplication::clipboard()->setText(CoordinateText(side));
-        });
+        AddCopyButton(side, map);
+        QWidget* copy = form->findChild<QWidget*>(p + QLatin1String("Copy"));
         if (side == Source)
         {
             // Paste: a coordinate written as text, read as the fields are.
             auto* paste = new QPushButton(tr("Paste"), map->parentWidget());
             paste->setObjectName(QStringLiteral("sourcePaste"));
             paste->setToolTip(tr("Fill this side from coordinate text on the clipboard, such as "
-                                 "\"51.5072, -0.1276\" or \"52 30 30 N 4 30 0 E\" (latitude first without letters)"));
+                                 "\"51.5072, -0.1276\" or \"52 30 30 N 4 30 0 E\" (latitude first without letters); "
+                                 "Ctrl+V does the same anywhere in the window"));
             paste->setGeometry(copy->x() - copy->width() - 6, copy->y(), copy->width(), copy->height());
             connect(paste, &QPushButton::clicked, this, [this] { PasteCoordinate(Source); });
         }
@@ -208,14 +276,14 @@ CGeolynxDlg::CGeolynxDlg(CGeolynxApp& application, std::string configuration, QW
     }
     const int nameLeft = std::max(controls[Source].gridName->x(), labelRight + 8);
     selectButtonLeft = form->findChild<QPushButton*>(QStringLiteral("sourceGridSelect"))->x();
-    nameFieldWidth = selectButtonLeft - 4 - nameLeft;
+    // Room for the recent systems' drop-down between each name and its Select button.
+    nameFieldWidth = selectButtonLeft - kRecentWidth - 6 - nameLeft;
     for (Side side : {Source, Destination})
         for (QLineEdit* name : {controls[side].gridName, controls[side].datumName})
             name->setGeometry(nameLeft, name->y(), nameFieldWidth, name->height());
     mapButtonLeft = ui->sourceMap->x();
     noteWidth = controls[Source].note->width();
     destinationGroupLeft = ui->destinationGroup->x();
-    exitButtonLeft = ui->exitButton->x();
     ui->sourceGroup->setMinimumWidth(ui->sourceGroup->width());
     ui->destinationGroup->setMinimumWidth(ui->destinationGroup->width());
 
@@ -238,13 +306,151 @@ CGeolynxDlg::CGeolynxDlg(CGeolynxApp& application, std::string configuration, QW
         LoadConfiguration(configurationPath);
     UpdateLayout();
     PushTexts();
-    // Wider, never taller: the rows keep their places, the names take the width.
-    setMinimumSize(sizeHint());
-    setMaximumHeight(sizeHint().height());
-    resize(sizeHint());
+    ArrangeWindow(layout);
+    NameButtons();
 }
 
 CGeolynxDlg::~CGeolynxDlg() = default;
+
+void CGeolynxDlg::ArrangeWindow(QVBoxLayout* layout)
+{
+    auto* row = new QHBoxLayout();
+    row->setContentsMargins(10, 4, 10, 8);
+    for (QPushButton* b : {ui->transformButton, ui->batchButton, ui->swapButton, ui->clearButton, ui->exitButton})
+    {
+        b->setMinimumWidth(std::min(b->width(), b->sizeHint().width()));
+        if (b == ui->exitButton)
+            row->addStretch();
+        row->addWidget(b);
+    }
+    layout->addLayout(row);
+    // The form ends below its two groups, side by side or one above the other.
+    const QRect group = ui->sourceGroup->geometry();
+    baseFormSize.setHeight(std::max(group.bottom(), ui->destinationGroup->geometry().bottom()) + 8);
+    auto* sidesForm = static_cast<SidesForm*>(form);
+    sidesForm->wide = baseFormSize;
+    sidesForm->stackedHeight = group.y() + 2 * (group.height() + 8);
+    form->setMinimumSize(group.width() + 2 * group.x(), baseFormSize.height());
+
+    // As the sides need side by side, with room for a scroll bar that a long
+    // note may bring; never larger than the screen.
+    const QSize wanted = sizeHint() + QSize(style()->pixelMetric(QStyle::PM_ScrollBarExtent), 0);
+    QSize room = wanted;
+    if (const QScreen* s = screen())
+        room = s->availableGeometry().size() - QSize(16, 40);
+    resize(wanted.boundedTo(room).expandedTo(minimumSizeHint()));
+}
+
+void CGeolynxDlg::FilterFieldKeys(Side side)
+{
+    const SideControls& c = controls[side];
+    for (QLineEdit* e : {c.latitude[0], c.latitude[1], c.latitude[2], c.latitude[3], c.longitude[0], c.longitude[1],
+                         c.longitude[2], c.longitude[3], c.altitude})
+    {
+        e->installEventFilter(this);
+        // The destination shows results: the source is where one types.
+        if (side == Destination)
+        {
+            e->setReadOnly(true);
+            e->setToolTip(tr("The result: fill in the source and press Transform"));
+        }
+    }
+}
+
+void CGeolynxDlg::NameButtons()
+{
+    for (Side side : {Source, Destination})
+    {
+        const QString p = QString::fromLatin1(SidePrefix(side));
+        const std::pair<const char*, QString> buttons[] = {
+            {"GridSelect", tr("Select %1 grid").arg(p)},
+            {"DatumSelect", tr("Select %1 datum").arg(p)},
+            {"Map", tr("Show %1 position on a map").arg(p)},
+            {"Copy", tr("Copy %1 coordinate").arg(p)},
+            {"Paste", tr("Paste coordinate into %1 side").arg(p)},
+            {"GridRecent", tr("Recent grids for %1 side").arg(p)},
+            {"DatumRecent", tr("Recent datums for %1 side").arg(p)},
+        };
+        for (const auto& [object, text] : buttons)
+            if (auto* b = form->findChild<QAbstractButton*>(p + QLatin1String(object)))
+                b->setAccessibleName(text);
+        for (auto [mode, r] : controls[side].modes)
+            r->setAccessibleName(tr("%1 form %2").arg(QLatin1String(SideName(side)), r->text()));
+    }
+    ui->transformButton->setAccessibleName(tr("Transform source to destination"));
+    ui->batchButton->setAccessibleName(tr("Batch conversion of files"));
+    ui->swapButton->setAccessibleName(tr("Swap source and destination"));
+    ui->clearButton->setAccessibleName(tr("Clear both sides"));
+    ui->exitButton->setAccessibleName(tr("Exit the program"));
+}
+
+void CGeolynxDlg::AddCopyButton(Side side, QPushButton* map)
+{
+    auto* copy = new QToolButton(map->parentWidget());
+    // One Alt letter per window: the source side has it.
+    copy->setText(side == Source ? tr("Cop&y") : tr("Copy"));
+    copy->setObjectName(QString::fromLatin1(SidePrefix(side)) + QLatin1String("Copy"));
+    copy->setToolTip(tr("Copy this side's coordinate as one line of text (Ctrl+C on this side); "
+                        "the arrow also copies it after the name of its grid or datum"));
+    copy->setPopupMode(QToolButton::MenuButtonPopup);
+    auto* menu = new QMenu(copy);
+    QAction* plain = menu->addAction(tr("Copy the coordinate"));
+    QAction* named = menu->addAction(tr("Copy with the system's name"));
+    named->setObjectName(QString::fromLatin1(SidePrefix(side)) + QLatin1String("CopyWithName"));
+    copy->setMenu(menu);
+    copy->setGeometry(map->x() - map->width() - 6, map->y(), map->width(), map->height());
+    connect(copy, &QToolButton::clicked, this, [this, side] { CopyCoordinate(side, false); });
+    connect(plain, &QAction::triggered, this, [this, side] { CopyCoordinate(side, false); });
+    connect(named, &QAction::triggered, this, [this, side] { CopyCoordinate(side, true); });
+}
+
+void CGeolynxDlg::CopyCoordinate(Side side, bool withName)
+{
+    QString text = CoordinateText(side);
+    if (withName)
+    {
+        // A grid names its datum; a datum side is its datum.
+        const CCxString& name = sides[side].gridId != 0 ? gridNames[side] : datumNames[side];
+        text = QString::fromUtf8(name.c_str()) + QStringLiteral(": ") + text;
+    }
+    QGuiApplication::clipboard()->setText(text);
+}
+
+CGeolynxDlg::Side CGeolynxDlg::SideOf(const QWidget* widget) const
+{
+    return widget != nullptr && ui->sourceGroup->isAncestorOf(widget) ? Source : Destination;
+}
+
+bool CGeolynxDlg::eventFilter(QObject* watched, QEvent* event)
+{
+    // The scroll area sizes the form after the window: place the sides then.
+    if (watched == form && event->type() == QEvent::Resize)
+        PlaceForm();
+    auto* edit = qobject_cast<QLineEdit*>(watched);
+    if (edit == nullptr || event->type() != QEvent::KeyPress)
+        return QDialog::eventFilter(watched, event);
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const Side side = SideOf(edit);
+    if (key->matches(QKeySequence::Copy) && !edit->hasSelectedText())
+    {
+        CopyCoordinate(side, false);
+        return true;
+    }
+    if (key->matches(QKeySequence::Paste) && side == Source)
+    {
+        // A single number goes into the field, as in any text box.
+        double latitude = 0;
+        double longitude = 0;
+        std::string reason;
+        if (ReadPastedCoordinate(Std(QGuiApplication::clipboard()->text()), sides[side].IsGridForm(), latitude,
+                                 longitude, reason))
+        {
+            PasteCoordinate(Source);
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
 
 void CGeolynxDlg::BuildMenu()
 {
@@ -281,6 +487,8 @@ void CGeolynxDlg::BuildMenu()
     manageDatums = preferences->addAction(tr("Manage Datums..."));
     manageEllipsoids = preferences->addAction(tr("Manage Ellipsoids..."));
     manageCountries = preferences->addAction(tr("Manage Countries..."));
+    connect(preferences->addAction(tr("Manage Geoid Models...")), &QAction::triggered, this,
+            [this] { ManageGeoidModels(this, {heightChoices[Source], heightChoices[Destination]}); });
     connect(tools->addAction(tr("Calculate Distance...")), &QAction::triggered, this,
             &CGeolynxDlg::CalculateDistance);
     batchAction = tools->addAction(tr("Batch Conversion..."));
@@ -295,6 +503,12 @@ void CGeolynxDlg::BuildMenu()
         CDialogAbout about(this);
         about.exec();
     });
+    // Outside the fields, which filter their own keys: Ctrl+C copies the
+    // side with the focus, Ctrl+V pastes into the source.
+    connect(new QShortcut(QKeySequence::Copy, this), &QShortcut::activated, this,
+            [this] { CopyCoordinate(SideOf(focusWidget()), false); });
+    connect(new QShortcut(QKeySequence::Paste, this), &QShortcut::activated, this,
+            [this] { PasteCoordinate(Source); });
 }
 
 void CGeolynxDlg::PullTexts()
@@ -350,6 +564,7 @@ void CGeolynxDlg::UpdateLayout()
 void CGeolynxDlg::LayoutSide(Side side)
 {
     SideControls& c = controls[side];
+    FitReferenceForm(sides[side]);
     const CoordinateSide& s = sides[side];
     for (int i = 0; i < 4; ++i)
     {
@@ -406,6 +621,7 @@ void CGeolynxDlg::LayoutSide(Side side)
         c.latitude[i]->show();
         c.longitude[i]->show();
     }
+    form->findChild<CNotationChooser*>(QLatin1String(SidePrefix(side)) + QLatin1String("Notation"))->Show(s);
     NameFields(side);
 }
 
@@ -415,6 +631,19 @@ void CGeolynxDlg::PasteCoordinate(Side side)
     double latitude = 0;
     double longitude = 0;
     std::string reason;
+    // A reference switches the side to its form.
+    switch (PasteReference(Std(QGuiApplication::clipboard()->text()), sides[side], reason))
+    {
+    case PastedReference::Taken:
+        UpdateLayout();
+        PushTexts();
+        return;
+    case PastedReference::Refused:
+        ShowWith(IDS_PASTE_REFUSED, reason);
+        return;
+    case PastedReference::None:
+        break;
+    }
     if (!ReadPastedCoordinate(Std(QGuiApplication::clipboard()->text()), sides[side].IsGridForm(), latitude,
                               longitude, reason))
     {
@@ -434,6 +663,8 @@ QString CGeolynxDlg::CoordinateText(Side side)
     const DisplayForm* shown = SideForm(s.IsGridForm(), s.displayMode);
     if (shown == nullptr)
         return QString();
+    if (shown->notation != MapNotation::None)
+        return QString::fromStdString(s.latitude.first).trimmed();
     QStringList rows;
     for (const CoordinateRow* row : {&s.latitude, &s.longitude})
     {
@@ -493,9 +724,18 @@ void CGeolynxDlg::ChangeMode(Side side, int mode)
     }
     const double latitude = Read(side, AxisLatitude);
     const double longitude = Read(side, AxisLongitude);
+    const int before = sides[side].displayMode;
     sides[side].displayMode = mode;
     Write(side, AxisLatitude, latitude);
     Write(side, AxisLongitude, longitude);
+    // A point without a reference keeps the form it had.
+    if (const std::string why = sides[side].writeRefusal; ReferenceForm(mode) != nullptr && !why.empty())
+    {
+        sides[side].displayMode = before;
+        Write(side, AxisLatitude, latitude);
+        Write(side, AxisLongitude, longitude);
+        ShowWith(IDS_POINT_NOT_CONVERTED, why);
+    }
     UpdateLayout();
 }
 
@@ -567,6 +807,7 @@ void CGeolynxDlg::Transform()
     const CoordinateSide& d = sides[Destination];
     const double sourceX = x;
     const double sourceY = y;
+    const CHeightSystemsInUse heights(app.conversion, *heightChoices[Source], *heightChoices[Destination]);
     if (!Convert(x, y, z, s.datumId, s.gridId, d.datumId, d.gridId))
     {
         // What the destination showed belongs to another coordinate.
@@ -574,10 +815,16 @@ void CGeolynxDlg::Transform()
         return;
     }
     conversionNote->Describe(s.datumId, s.gridId, d.datumId, d.gridId, sourceX, sourceY);
+    conversionNote->NameHeights(app.conversion.heightModels.get());
     Write(Destination, AxisLatitude, y);
     Write(Destination, AxisLongitude, x);
     WriteAltitude(Destination, z);
     PushTexts();
+    // A point outside the destination's reference grid leaves its text empty.
+    if (ReferenceForm(d.displayMode) != nullptr && !d.writeRefusal.empty())
+        ShowWith(IDS_POINT_NOT_CONVERTED, d.writeRefusal);
+    // One side above the other on a small screen: the result comes into view.
+    formScroll->ensureWidgetVisible(ui->destinationGroup, 0, 0);
 }
 
 void CGeolynxDlg::Swap()
@@ -592,8 +839,10 @@ void CGeolynxDlg::Swap()
     const double sourceAltitude = ReadAltitude(sides[Source].altitude);
 
     std::swap(sides[Source].displayMode, sides[Destination].displayMode);
+    std::swap(sides[Source].style, sides[Destination].style);
     std::swap(sides[Source].gridId, sides[Destination].gridId);
     std::swap(sides[Source].datumId, sides[Destination].datumId);
+    SwapHeightChoices(*heightChoices[Source], *heightChoices[Destination]);
 
     Write(Source, AxisLatitude, destinationLatitude);
     Write(Source, AxisLongitude, destinationLongitude);
@@ -616,6 +865,9 @@ void CGeolynxDlg::ResetDestination()
     Write(Destination, AxisLatitude, 0);
     Write(Destination, AxisLongitude, 0);
     WriteAltitude(Destination, 0);
+    // A reference of 0, 0 would look like a result.
+    if (ReferenceForm(sides[Destination].displayMode) != nullptr)
+        sides[Destination].latitude.first.clear();
     PushTexts();
 }
 
@@ -628,6 +880,7 @@ void CGeolynxDlg::Clear()
         sides[side].gridId = 0;
         sides[side].datumId = 0;
         sides[side].displayMode = ModeDegreesMinutesSeconds;
+        heightChoices[side]->SetModelId(0);
     }
     for (Side side : {Destination, Source})
     {
@@ -644,49 +897,101 @@ void CGeolynxDlg::Clear()
 void CGeolynxDlg::SelectGrid(Side side)
 {
     PullTexts();
-    CoordinateSide& s = sides[side];
-    int gridId = s.gridId;
-    int datumId = s.datumId;
+    int gridId = sides[side].gridId;
+    int datumId = sides[side].datumId;
     if (ChooseGridInDialog(app, this, gridId, datumId))
+        TakeGrid(side, gridId, datumId);
+    PushTexts();
+}
+
+void CGeolynxDlg::TakeGrid(Side side, int gridId, int datumId)
+{
+    PullTexts();
+    CoordinateSide& s = sides[side];
+    if (gridId != s.gridId || datumId != s.datumId)
+        ResetDestination();
+    s.gridId = gridId;
+    s.datumId = datumId;
+    if (!IsSideForm(true, s.displayMode))
     {
-        if (gridId != s.gridId || datumId != s.datumId)
-            ResetDestination();
-        s.gridId = gridId;
-        s.datumId = datumId;
-        if (s.displayMode != ModeGrid)
-        {
-            s.displayMode = ModeGrid;
-            Write(side, AxisLatitude, 0);
-            Write(side, AxisLongitude, 0);
-        }
-        ReloadNames(side);
-        ReloadUnit(side);
-        UpdateLayout();
+        s.displayMode = ModeGrid;
+        Write(side, AxisLatitude, 0);
+        Write(side, AxisLongitude, 0);
     }
+    recent->Add(CRecentSystems::Grids, gridId);
+    ReloadNames(side);
+    ReloadUnit(side);
+    UpdateLayout();
     PushTexts();
 }
 
 void CGeolynxDlg::SelectDatum(Side side)
 {
     PullTexts();
-    CoordinateSide& s = sides[side];
-    int datumId = s.datumId;
+    int datumId = sides[side].datumId;
     if (ChooseDatumInDialog(this, datumId))
-    {
-        if (datumId != s.datumId || s.gridId != 0)
-            ResetDestination();
-        if (s.displayMode == ModeGrid)
-        {
-            s.gridId = 0;
-            s.displayMode = ModeDegreesMinutesSeconds;
-            Write(side, AxisLatitude, 0);
-            Write(side, AxisLongitude, 0);
-        }
-        s.datumId = datumId;
-        ReloadNames(side);
-        UpdateLayout();
-    }
+        TakeDatum(side, datumId);
     PushTexts();
+}
+
+void CGeolynxDlg::TakeDatum(Side side, int datumId)
+{
+    PullTexts();
+    CoordinateSide& s = sides[side];
+    if (datumId != s.datumId || s.gridId != 0)
+        ResetDestination();
+    if (s.IsGridForm())
+    {
+        s.gridId = 0;
+        s.displayMode = ModeDegreesMinutesSeconds;
+        Write(side, AxisLatitude, 0);
+        Write(side, AxisLongitude, 0);
+    }
+    s.datumId = datumId;
+    recent->Add(CRecentSystems::Datums, datumId);
+    ReloadNames(side);
+    UpdateLayout();
+    PushTexts();
+}
+
+void CGeolynxDlg::AddRecentButton(Side side, CRecentSystems::Kind kind, QPushButton* select)
+{
+    const bool grids = kind == CRecentSystems::Grids;
+    auto* button = new QToolButton(select->parentWidget());
+    button->setObjectName(QString::fromLatin1(SidePrefix(side)) +
+                          QLatin1String(grids ? "GridRecent" : "DatumRecent"));
+    button->setArrowType(Qt::DownArrow);
+    button->setPopupMode(QToolButton::InstantPopup);
+    button->setStyleSheet(QStringLiteral("QToolButton::menu-indicator { image: none; }"));
+    button->setToolTip(grids ? tr("The last ten grids chosen on either side")
+                             : tr("The last ten datums chosen on either side"));
+    button->setGeometry(select->x() - kRecentWidth - 2, select->y(), kRecentWidth, select->height());
+    auto* menu = new QMenu(button);
+    menu->setObjectName(button->objectName() + QLatin1String("Menu"));
+    button->setMenu(menu);
+    connect(menu, &QMenu::aboutToShow, this, [this, menu, side, kind] { FillRecentMenu(menu, side, kind); });
+}
+
+void CGeolynxDlg::FillRecentMenu(QMenu* menu, Side side, CRecentSystems::Kind kind)
+{
+    menu->clear();
+    const bool grids = kind == CRecentSystems::Grids;
+    for (int id : recent->List(kind))
+    {
+        // Rows deleted from the catalogue since are not offered.
+        GridRow grid;
+        if (grids ? !LoadGrid(id, grid) : FindDatumRow(id) != RowPresence::Present)
+            continue;
+        CCxString name;
+        grids ? LookupGridName(id, name) : LookupDatumName(id, name);
+        QAction* item = menu->addAction(QString::fromUtf8(name.c_str()));
+        item->setData(id);
+        connect(item, &QAction::triggered, this, [this, side, grids, id, datum = grid.datum] {
+            grids ? TakeGrid(side, id, datum) : TakeDatum(side, id);
+        });
+    }
+    if (menu->isEmpty())
+        menu->addAction(grids ? tr("No grid chosen yet") : tr("No datum chosen yet"))->setEnabled(false);
 }
 
 bool CGeolynxDlg::ConvertToWgs84(Side side, double& latitude, double& longitude)
@@ -744,7 +1049,7 @@ void CGeolynxDlg::SaveConfiguration(const std::string& path)
         return;
     PullTexts();
     const ConfigurationRecord record = CaptureConfiguration(sides[Source], sides[Destination]);
-    if (!record.Save(path))
+    if (!record.Save(path) || !SaveHeightChoices(path, *heightChoices[Source], *heightChoices[Destination]))
         ShowMessage(IDS_CONFIGURATION_SAVE_FAILED);
 }
 
@@ -771,12 +1076,15 @@ void CGeolynxDlg::LoadConfiguration(const std::string& path)
         refusal = "it is longer than a configuration";
     else
         refusal = CheckConfiguration(record);
+    if (refusal.empty())
+        refusal = HeightChoicesRefusal(path);
     if (!refusal.empty())
     {
         ShowWith(IDS_NOT_A_CONFIGURATION, refusal);
         return;
     }
     ApplyConfiguration(record, sides[Source], sides[Destination]);
+    LoadHeightChoices(path, *heightChoices[Source], *heightChoices[Destination]);
     LookupDatumName(sides[Destination].datumId, datumNames[Destination]);
     LookupDatumName(sides[Source].datumId, datumNames[Source]);
     LookupGridName(sides[Destination].gridId, gridNames[Destination]);
@@ -797,7 +1105,7 @@ std::string CGeolynxDlg::CheckConfiguration(const ConfigurationRecord& r)
     for (auto [grid, mode] : {std::pair{r.sourceGridId, r.sourceDisplayMode},
                               std::pair{r.destinationGridId, r.destinationDisplayMode}})
     {
-        if (grid != 0 ? mode != ModeGrid : (mode < ModeDegrees || mode > ModeDegreesMinutesSeconds))
+        if (!IsSideForm(grid != 0, mode))
             return "a display form is not one of the window's";
     }
     for (int grid : {r.sourceGridId, r.destinationGridId})
@@ -818,13 +1126,18 @@ void CGeolynxDlg::resizeEvent(QResizeEvent* event)
 void CGeolynxDlg::PlaceForm()
 {
     // The template's geometry at its own width, with the extra width shared
-    // by the two sides and given to their name fields.
-    const int extra = std::max(0, form->width() - baseFormSize.width());
-    const int half = extra / 2;
-    ui->sourceGroup->resize(ui->sourceGroup->minimumWidth() + half, ui->sourceGroup->height());
-    ui->destinationGroup->move(destinationGroupLeft + half, ui->destinationGroup->y());
+    // by the two sides and given to their name fields. Narrower, the
+    // destination goes below the source and both take the whole width.
+    const bool stacked = form->width() < baseFormSize.width();
+    const QRect source = ui->sourceGroup->geometry();
+    const int half = stacked ? std::max(0, form->width() - 2 * source.x() - ui->sourceGroup->minimumWidth())
+                             : std::max(0, form->width() - baseFormSize.width()) / 2;
+    ui->sourceGroup->resize(ui->sourceGroup->minimumWidth() + half, source.height());
+    if (stacked)
+        ui->destinationGroup->move(source.x(), source.bottom() + 1 + 8);
+    else
+        ui->destinationGroup->move(destinationGroupLeft + half, source.y());
     ui->destinationGroup->resize(ui->destinationGroup->minimumWidth() + half, ui->destinationGroup->height());
-    ui->exitButton->move(exitButtonLeft + extra, ui->exitButton->y());
     for (Side side : {Source, Destination})
     {
         const SideControls& c = controls[side];
@@ -836,9 +1149,14 @@ void CGeolynxDlg::PlaceForm()
             auto* b = form->findChild<QPushButton*>(p + QLatin1String(button));
             b->move(selectButtonLeft + half, b->y());
         }
+        for (const char* button : {"GridRecent", "DatumRecent"})
+        {
+            auto* b = form->findChild<QToolButton*>(p + QLatin1String(button));
+            b->move(selectButtonLeft + half - kRecentWidth - 2, b->y());
+        }
         auto* map = form->findChild<QPushButton*>(p + QLatin1String("Map"));
         map->move(mapButtonLeft + half, map->y());
-        auto* copy = form->findChild<QPushButton*>(p + QLatin1String("Copy"));
+        auto* copy = form->findChild<QWidget*>(p + QLatin1String("Copy"));
         copy->move(map->x() - copy->width() - 6, map->y());
         if (auto* paste = form->findChild<QPushButton*>(p + QLatin1String("Paste")))
             paste->move(copy->x() - paste->width() - 6, map->y());

@@ -10,15 +10,22 @@
 
 #include "CoordinateFormat.h"
 #include "CxString.h"
+#include "RecentSystems.h"
 
 class CGeolynxApp;
 class QAction;
 class QLabel;
 class CConversionNote;
+class CHeightChoice;
 class QLineEdit;
+class QMenu;
 class QMenuBar;
+class QPushButton;
 class QRadioButton;
 class QResizeEvent;
+class QScrollArea;
+class QToolButton;
+class QVBoxLayout;
 struct ConfigurationRecord;
 
 namespace Ui {
@@ -64,6 +71,9 @@ public slots:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    // Ctrl+C in a field without a selection copies the field's side; Ctrl+V
+    // in a source field with a whole coordinate on the clipboard fills the side.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // Under the two sides: how the last result was obtained.
@@ -104,6 +114,29 @@ private:
     QString CoordinateText(Side side);
     // Fills the side from coordinate text on the clipboard, or says why not.
     void PasteCoordinate(Side side);
+    // Puts the side's coordinate on the clipboard, after the name of its
+    // system when withName.
+    void CopyCoordinate(Side side, bool withName);
+    // The side a widget of the window belongs to; the destination (the
+    // result) for widgets outside both sides.
+    Side SideOf(const QWidget* widget) const;
+    // The Copy button: a click copies the coordinate, its menu also offers it
+    // with the system's name.
+    void AddCopyButton(Side side, QPushButton* map);
+    // Buttons under the sides, always in view; the sides scroll when the
+    // screen is too small for them.
+    void ArrangeWindow(QVBoxLayout* layout);
+    // The side's results read-only; Ctrl+C and Ctrl+V in its fields.
+    void FilterFieldKeys(Side side);
+    // Every button's name for screen readers, with its side.
+    void NameButtons();
+    // The drop-down of recent grids or datums beside a Select button.
+    void AddRecentButton(Side side, CRecentSystems::Kind kind, QPushButton* select);
+    void FillRecentMenu(QMenu* menu, Side side, CRecentSystems::Kind kind);
+    // A grid (with its datum) or a datum chosen for a side, by a Select
+    // dialog or from the recent ones.
+    void TakeGrid(Side side, int gridId, int datumId);
+    void TakeDatum(Side side, int datumId);
     void ChangeMode(Side side, int mode);
     void ReloadNames(Side side);
     void ReloadUnit(Side side);
@@ -119,6 +152,7 @@ private:
     std::string configurationPath;
     std::unique_ptr<Ui::CGeolynxDlg> ui;
     QWidget* form = nullptr;
+    QScrollArea* formScroll = nullptr;
     QMenuBar* menu = nullptr;
     QAction* manageGrids = nullptr;
     QAction* manageDatums = nullptr;
@@ -126,7 +160,10 @@ private:
     QAction* manageCountries = nullptr;
     QAction* batchAction = nullptr;
     std::array<SideControls, 2> controls{};
+    std::unique_ptr<CRecentSystems> recent;
     std::array<CoordinateSide, 2> sides;
+    // What each side's altitude is measured from.
+    std::array<CHeightChoice*, 2> heightChoices{};
     std::array<CCxString, 2> gridNames{"None", "None"};
     std::array<CCxString, 2> datumNames{"None", "None"};
     std::array<CCxString, 2> unitLabels{"Meter", "Meter"};
@@ -137,6 +174,5 @@ private:
     int mapButtonLeft = 0;
     int noteWidth = 0;
     int destinationGroupLeft = 0;
-    int exitButtonLeft = 0;
     bool closing = false;
 };

@@ -34,6 +34,25 @@ constexpr CUpgradedTable kUpgradedTables[] = {
      "dblScale"},
 };
 
+// Tables a later release added, which a catalogue copied before lacks: made
+// as the schema has them and given the shipped rows.
+struct CAddedTable
+{
+    const char* table;
+    const char* create;
+    const char* columns;
+};
+constexpr CAddedTable kAddedTables[] = {
+    {"tblGeoidModels",
+     "CREATE TABLE tblGeoidModels (numId INTEGER NOT NULL PRIMARY KEY, strModel TEXT, strFile TEXT, numDatum "
+     "INTEGER, strArea TEXT, dblAccuracy DOUBLE PRECISION)",
+     "numId, strModel, strFile, numDatum, strArea, dblAccuracy"},
+    {"tblDatumGrids",
+     "CREATE TABLE tblDatumGrids (numDatum INTEGER NOT NULL PRIMARY KEY, strFile TEXT, strTransformation TEXT, "
+     "dblAccuracy DOUBLE PRECISION)",
+     "numDatum, strFile, strTransformation, dblAccuracy"},
+};
+
 double AsDouble(const CCxValue& v)
 {
     switch (v.Type())
@@ -191,6 +210,26 @@ bool PlanTable(CCxAdo& shipped, CCxAdo& ado, const CUpgradedTable& table,
     return true;
 }
 
+std::vector<const CAddedTable*> MissingTables(CCxAdo& ado);
+
+// The added tables the catalogue lacks, with the shipped rows, in one
+// transaction.
+bool AddMissingTables(CCxAdo& shipped, CCxAdo& ado)
+{
+    const std::vector<const CAddedTable*> missing = MissingTables(ado);
+    if (missing.empty())
+        return true;
+    if (ado.BeginTrans() != 0)
+        return false;
+    bool ok = true;
+    for (const CAddedTable* table : missing)
+        ok = ok && ado.Execute(table->create) == 0 && CopyShippedRows(shipped, ado, table->table, table->columns);
+    if (ok)
+        return ado.CommitTrans() == 0;
+    ado.RollbackTrans();
+    return false;
+}
+
 bool Apply(CCxAdo& shipped, CCxAdo& ado, const std::vector<std::string>& statements)
 {
     if (ado.BeginTrans() != 0)
@@ -205,6 +244,15 @@ bool Apply(CCxAdo& shipped, CCxAdo& ado, const std::vector<std::string>& stateme
         return ado.CommitTrans() == 0;
     ado.RollbackTrans();
     return false;
+}
+
+std::vector<const CAddedTable*> MissingTables(CCxAdo& ado)
+{
+    std::vector<const CAddedTable*> missing;
+    for (const CAddedTable& table : kAddedTables)
+        if (!HasTable(ado, table.table))
+            missing.push_back(&table);
+    return missing;
 }
 
 } // namespace
@@ -249,7 +297,8 @@ std::vector<std::string> CCatalogueUpgrade::Summary(bool dryRun) const
 {
     std::vector<std::string> lines;
     // Adding the record of shipped rows alone changes nothing the user sees.
-    if (!needed || (failure.empty() && updated == 0 && added == 0 && kept.empty() && !tablesAdded))
+    if (!needed ||
+        (failure.empty() && updated == 0 && added == 0 && kept.empty() && !tablesAdded && !heightTablesAdded))
         return lines;
     if (!failure.empty())
     {
@@ -261,7 +310,10 @@ std::vector<std::string> CCatalogueUpgrade::Summary(bool dryRun) const
                     std::to_string(added) + " new rows " + (dryRun ? "would be " : "") + "added" +
                     (tablesAdded ? ", transformations and areas of use " + std::string(dryRun ? "would be " : "") +
                                        "added"
-                                 : std::string()));
+                                 : std::string()) +
+                    (heightTablesAdded ? ", geoid models and datum grids " + std::string(dryRun ? "would be " : "") +
+                                             "added"
+                                       : std::string()));
     if (!kept.empty())
     {
         std::string line = std::to_string(kept.size()) + " shipped rows you changed " +
@@ -285,7 +337,8 @@ CCatalogueUpgrade UpgradeCatalogue(CCxAdo& ado, bool dryRun)
     }
     const bool hasRecord = HasTable(ado, "tblShipped");
     result.tablesAdded = !HasTable(ado, "tblTransformations") || !HasTable(ado, "tblAreas");
-    result.needed = result.tablesAdded || !hasRecord || Release(ado) < Release(shipped);
+    result.heightTablesAdded = !MissingTables(ado).empty();
+    result.needed = result.tablesAdded || result.heightTablesAdded || !hasRecord || Release(ado) < Release(shipped);
     if (result.needed)
     {
         const auto record = ShippedRecord(shipped);
@@ -301,7 +354,8 @@ CCatalogueUpgrade UpgradeCatalogue(CCxAdo& ado, bool dryRun)
                                           "numRelease INTEGER NOT NULL, strSignature TEXT NOT NULL, "
                                           "PRIMARY KEY (strTable, numId, numRelease))") != 0)
                 result.failure = "the record of shipped rows cannot be added";
-            else if (!Apply(shipped, ado, statements) || (result.tablesAdded && !AddLinkTables(ado)))
+            else if (!Apply(shipped, ado, statements) || (result.tablesAdded && !AddLinkTables(ado)) ||
+                     !AddMissingTables(shipped, ado))
                 result.failure = "writing failed";
             else
                 result.done = true;

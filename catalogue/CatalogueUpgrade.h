@@ -14,6 +14,7 @@ struct CCatalogueUpgrade
     int added = 0;                    // rows new in this release
     std::vector<std::string> kept;    // "datum 4277 OSGB36": shipped rows the user changed, left alone
     bool tablesAdded = false;         // transformations and areas added
+    bool heightTablesAdded = false;   // geoid models and datum grids added
     std::string failure;              // why it could not be done
 
     // One or two lines saying what was (or would be) updated and kept; empty when nothing was needed.

@@ -14,6 +14,24 @@ class CProjections;
 class CConversionReport
 {
 public:
+    // Where a map grid's projection class keeps its stated accuracy, worked out once from the grid's
+    // parameters and its own area (so that a point inside that area is never flagged).
+    struct CReach
+    {
+        enum Kind
+        {
+            kEverywhere,   // world projections, and classes without a rule
+            kMeridian,     // transverse Mercator: degrees of longitude from the central meridian
+            kLatitudeBand, // conics: south..north, and degrees of longitude from the central meridian
+            kFromCentre,   // azimuthal: degrees of arc from the centre (a pole for polar stereographic)
+            kGridArea,     // the grid's own area widened by degrees on every side
+        };
+        Kind kind = kEverywhere;
+        double degrees = 0;
+        double south = 0, north = 0;
+        double centreLatitude = 0, centreLongitude = 0;
+    };
+
     struct CSide
     {
         int datumId = 0;
@@ -23,7 +41,11 @@ public:
         CAreaOfUse datumArea;
         CAreaOfUse gridArea;
         CCfgMapProjection record; // the grid's record, for locating its points
+        CReach reach;             // where the grid's projection class holds
     };
+
+    // Whether a grid side's projection class holds at the point (always for a datum side).
+    static bool Reaches(const CSide& side, double latitude, double longitude);
 
     // Loads both sides (gridId 0: a datum alone). False when a side is not in the catalogue.
     bool Load(int sourceDatumId, int sourceGridId, int destinationDatumId, int destinationGridId);
@@ -47,8 +69,10 @@ public:
     std::string Accuracy(bool withPoint = false, double latitude = 0, double longitude = 0) const;
 
     // Empty when the point lies where both systems are made for; otherwise "outside the area of use
-    // of NAME (AREA)". A datum's area counts widened by a degree; a transverse Mercator grid's
-    // points may lie up to 18 degrees of longitude (three UTM zones) from its central meridian.
+    // of NAME (AREA)". A datum's area counts widened by a degree; a grid's points must lie where its
+    // projection class holds (Reaches): a transverse Mercator's up to 18 degrees of longitude (three
+    // UTM zones) from its central meridian, a conic's within a band of latitude around its standard
+    // parallels, an azimuthal's within an arc of its centre, other classes' near the grid's own area.
     std::string Outside(double latitude, double longitude) const;
 
     // Sets engine up to turn points of the source grid into latitude and longitude on its datum.

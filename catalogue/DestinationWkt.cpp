@@ -162,6 +162,21 @@ bool AddedMethodProjection(const Row& r, std::string& name, Parameters& p)
         name = "Equal_Earth";
         p = {{"False_Easting", r.fe}, {"False_Northing", r.fn}, {"Central_Meridian", r.lon}};
         return true;
+    case 1043: // GDAL's names: ESRI has none of its own for the method
+        name = "Krovak_Modified_(North_Orientated)";
+        p = {{"Latitude of projection centre", r.lat},
+             {"Longitude of origin", r.lon},
+             {"Co-latitude of cone axis", r.azimuth},
+             {"Latitude of pseudo standard parallel", r.pn},
+             {"Scale factor on pseudo standard parallel", r.scale},
+             {"False easting", r.fe},
+             {"False northing", r.fn}};
+        return true;
+    case 9813:
+        name = "Laborde_Oblique_Mercator";
+        p = {{"False_Easting", r.fe},          {"False_Northing", r.fn},          {"Scale_Factor", r.scale},
+             {"Azimuth", r.azimuth},           {"Longitude_Of_Center", r.lon},   {"Latitude_Of_Center", r.lat}};
+        return true;
     case 9811:
         name = "New_Zealand_Map_Grid";
         p = {{"False_Easting", r.fe}, {"False_Northing", r.fn}, {"Longitude_Of_Origin", r.lon},
@@ -470,6 +485,12 @@ bool ComposeFromRow(const Row& row, bool grid, std::string& wkt, std::string& wh
             why = "the Krovak grid " + std::to_string(id) + " has a false origin, which no .prj text here places";
             return false;
         }
+        if (row.projection == 1042)
+        {
+            why = "the Krovak Modified grid " + std::to_string(id) +
+                  " runs west and south, which no ESRI .prj text says (GDAL reads it east and north)";
+            return false;
+        }
         why = "the projection " + std::to_string(row.projection) + " of grid " + std::to_string(id) +
               " has no ESRI form";
         return false;
@@ -571,8 +592,17 @@ bool DestinationWkt(int datumId, int gridId, std::string& wkt, std::string& why)
         why = "the catalogue cannot be reached";
         return false;
     }
-    const bool done = CatalogueWkt(ado, datumId, gridId, wkt, why);
+    bool done = CatalogueWkt(ado, datumId, gridId, wkt, why);
     ado.Disconnect();
     ado.Shutdown();
+    // A Krovak Modified grid runs west and south: its text recognises the .prj GDAL writes for it,
+    // but a .prj written with it would be read east and north.
+    if (done && wkt.find("PROJECTION[\"Krovak_Modified\"]") != std::string::npos)
+    {
+        why = "the Krovak Modified grid " + std::to_string(gridId) +
+              " runs west and south, which no ESRI .prj text says (GDAL reads it east and north)";
+        wkt.clear();
+        done = false;
+    }
     return done;
 }

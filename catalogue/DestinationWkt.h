@@ -11,7 +11,8 @@
 // tblWkt) while the row still holds the values that text was made from; a row a user added or
 // changed, and a catalogue older than that table, get a text composed from the row. Krovak and
 // Lambert west orientated grids, whose ESRI form GDAL misplaces, get the WKT1 form GDAL writes,
-// with axes (a Krovak grid only without a false origin). False, with
+// with axes (a Krovak grid only without a false origin); a Krovak Modified grid that runs west and
+// south gets none, as GDAL reads its ESRI form east and north. False, with
 // why, when the catalogue cannot be reached, the row is missing or its projection has no ESRI
 // form here.
 bool DestinationWkt(int datumId, int gridId, std::string& wkt, std::string& why);

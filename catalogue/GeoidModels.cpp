@@ -1,8 +1,13 @@
 #include "GeoidModels.h"
 
+#include <cstdlib>
+
 #include <sys/stat.h>
 
 #include "CatalogueConnection.h"
+#include "CatalogueLookups.h"
+#include "CatalogueRows.h"
+#include "CatalogueStatements.h"
 #include "CxAdo.h"
 #include "Paths.h"
 
@@ -41,6 +46,18 @@ void Close(CCxAdo& ado)
 {
     ado.Disconnect();
     ado.Shutdown();
+}
+
+constexpr const char* kLastModel = "SELECT MAX(numId) as numRecord FROM tblGeoidModels WHERE numID > 50000";
+
+bool Execute(const std::string& sql, std::string* message)
+{
+    CCxAdo ado;
+    const bool ran = OpenCatalogue(ado) && ado.Execute(sql.c_str()) == 0;
+    if (!ran && message != nullptr)
+        *message = ado.LastMessage.str();
+    Close(ado);
+    return ran;
 }
 
 bool IsFile(const std::string& path)
@@ -107,4 +124,50 @@ std::string FindGeoidFile(const std::string& file)
         if (IsFile(folder + file))
             return folder + file;
     return {};
+}
+
+std::string GeoidModelProblem(const GeoidModelValues& v)
+{
+    if (v.name.find_first_not_of(' ') == std::string::npos)
+        return "A geoid model needs a name.";
+    if (v.file.find_first_not_of(' ') == std::string::npos)
+        return "A geoid model needs the name of its grid file (GTX or GeoTIFF).";
+    if (v.file.find('/') != std::string::npos)
+        return "The grid file is named without a folder: put the file in " + GeoidFolders()[0] + " or in " +
+               GeoidFolders()[1] + ".";
+    if (v.datumId == 0 || FindDatumRow(v.datumId) != RowPresence::Present)
+        return "A geoid model needs the datum its grid is defined on, from the catalogue.";
+    if (!IsSqlNumber(v.accuracy) || std::strtod(v.accuracy.c_str(), nullptr) < 0)
+        return "The accuracy is the model's stated accuracy in metres: a number, 0 or more.";
+    return std::string();
+}
+
+bool SaveGeoidModel(const GeoidModelValues& v, int& id, std::string* message)
+{
+    const std::string problem = GeoidModelProblem(v);
+    long target = id;
+    if (!problem.empty() || (id == 0 && !NextUserIdentifier(kLastModel, target)))
+    {
+        if (message != nullptr)
+            *message = problem.empty() ? "The catalogue gave no identifier for the new geoid model." : problem;
+        return false;
+    }
+    const std::string values = "'" + QuoteSqlText(v.name) + "', '" + QuoteSqlText(v.file) + "', " +
+                               std::to_string(v.datumId) + ", '" + QuoteSqlText(v.area) + "', " + v.accuracy;
+    const std::string sql =
+        id == 0 ? "INSERT INTO tblGeoidModels (numId, strModel, strFile, numDatum, strArea, dblAccuracy) VALUES (" +
+                      std::to_string(target) + ", " + values + ")"
+                : "UPDATE tblGeoidModels SET (strModel, strFile, numDatum, strArea, dblAccuracy) = (" + values +
+                      ") WHERE numId = " + std::to_string(target);
+    if (!Execute(sql, message))
+        return false;
+    id = static_cast<int>(target);
+    return true;
+}
+
+bool DeleteGeoidModel(int id)
+{
+    if (id <= kLastShippedId)
+        return false;
+    return Execute("DELETE FROM tblGeoidModels WHERE numId = " + std::to_string(id), nullptr);
 }

@@ -281,3 +281,19 @@ bool CHeightLegs::Convert(bool gridSource, bool gridDestination, double& x, doub
     z = pz;
     return true;
 }
+
+std::string HeightSystemsText(const CHeightModels& models)
+{
+    auto side = [](const CGeoidSide& s) { return s.Used() ? "above " + s.name : std::string("above the ellipsoid"); };
+    return "source " + side(models.source) + ", destination " + side(models.destination);
+}
+
+void PrefetchHeights(const CConversionContext& context, double longitude, double latitude)
+{
+    const CHeightModels* models = context.heightModels.get();
+    if (models == nullptr)
+        return;
+    for (const CGeoidSide* side : {&models->source, &models->destination})
+        if (side->grid)
+            side->grid->Prefetch(longitude, latitude);
+}

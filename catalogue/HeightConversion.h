@@ -87,3 +87,12 @@ int PrepareHeights(CConversionContext& context, CRecordLoader& loader, bool relo
 // makes its own legs at its first point.
 int ConvertWithHeights(CConversionContext& context, bool gridSource, bool gridDestination, double& x, double& y,
                        double& z);
+
+// The height system of each side in words, for a result line and --explain:
+// "source above the ellipsoid, destination above EGM96 height (5773)".
+std::string HeightSystemsText(const CHeightModels& models);
+
+// Starts reading the geoid nodes a point at this longitude and latitude is
+// likely to need, for a caller that parses its points ahead; the result of
+// any conversion is the same without it.
+void PrefetchHeights(const CConversionContext& context, double longitude, double latitude);

@@ -21,6 +21,7 @@
 #include "ConversionReport.h"
 #include "CliHeights.h"
 #include "ConvertCoordinate.h"
+#include "HeightConversion.h"
 #include "CxAdo.h"
 #include "Geodesic.h"
 #include "DistanceText.h"
@@ -126,7 +127,8 @@ enum class LineRead
 LineRead ParseCoordinateLine(const char* p, const char* end, bool commaSeparates, double values[3], int& count)
 {
     count = 0;
-    if (!commaSeparates)
+    // Most lines hold no comma at all: nothing to look at closer.
+    if (!commaSeparates && std::memchr(p, ',', static_cast<std::size_t>(end - p)) != nullptr)
     {
         // "4.5,52.5" and "12,5,48" are separated by commas alone; "12,5 48"
         // separates by blanks too, and its comma may be a decimal comma.
@@ -363,45 +365,70 @@ int ConvertStream(const CCliSystem& from, const CCliSystem& to, const CCliPrecis
     // The first write to out that failed: the run stops there.
     int writeError = 0;
 
-    auto convert = [&](std::size_t s, std::size_t first, std::size_t last) {
+    // A line as read before it is converted.
+    struct CParsed
+    {
+        double v[3];
+        LineRead read;
+    };
+    auto convertLine = [&](std::size_t s, std::size_t i, CParsed& parsed) {
         CStreamShare& share = shares[s];
         CConversionContext& context = scheduler.Context(s);
-        for (std::size_t i = first; i < last; ++i)
+        const CLine& line = lines[i];
+        CLineResult& result = results[i];
+        result = CLineResult{s, share.used, 0, false, false, 0, 0, 0};
+        double* v = parsed.v;
+        const LineRead read = parsed.read;
+        if (read == LineRead::Coordinate && report != nullptr &&
+            report->Locate(*locators[s], v[0], v[1], result.latitude, result.longitude))
+            result.outside = !report->Outside(result.latitude, result.longitude).empty();
+        std::string why;
+        if (read == LineRead::AmbiguousComma)
+            why = "holds a comma between digits, a decimal comma or a separator: write decimal points, or give "
+                  "--separator comma";
+        else if (read == LineRead::NotCoordinate)
+            why = "is not a coordinate";
+        else if (strict && result.outside)
+            why = "lies outside the area of use of its systems";
+        else if (ConvertLoadedPoint(context, gridSource, gridDestination, v[0], v[1], v[2]) != kConvertDone)
+            why = "cannot be converted (" +
+                  (context.engine.Failure().empty() ? std::string("no reason given") : context.engine.Failure()) +
+                  ")";
+        if (!why.empty())
         {
-            const CLine& line = lines[i];
-            CLineResult& result = results[i];
-            result = CLineResult{s, share.used, 0, false, false, 0, 0, 0};
-            double v[3] = {0, 0, 0};
-            int n = 0;
-            const LineRead read = ParseCoordinateLine(line.begin, line.end, commaSeparates, v, n);
-            if (read == LineRead::Coordinate && report != nullptr &&
-                report->Locate(*locators[s], v[0], v[1], result.latitude, result.longitude))
-                result.outside = !report->Outside(result.latitude, result.longitude).empty();
-            std::string why;
-            if (read == LineRead::AmbiguousComma)
-                why = "holds a comma between digits, a decimal comma or a separator: write decimal points, or give "
-                      "--separator comma";
-            else if (read == LineRead::NotCoordinate)
-                why = "is not a coordinate";
-            else if (strict && result.outside)
-                why = "lies outside the area of use of its systems";
-            else if (ConvertLoadedPoint(context, gridSource, gridDestination, v[0], v[1], v[2]) != kConvertDone)
-                why = "cannot be converted (" +
-                      (context.engine.Failure().empty() ? std::string("no reason given") : context.engine.Failure()) +
-                      ")";
-            if (!why.empty())
+            share.Append(line.begin, line.end);
+            result.bad = true;
+            result.reason = share.reasons.size();
+            share.reasons.push_back(std::move(why));
+        }
+        else
+        {
+            char* at = share.Room(3 * kFixedLimit + 3);
+            share.used += static_cast<std::size_t>(WriteCoordinate(at, to, precision, v[0], v[1], v[2]) - at);
+        }
+        result.length = share.used - result.at;
+    };
+    // A few lines are read ahead of their conversion, so that the geoid
+    // nodes of their positions are on their way from memory meanwhile.
+    constexpr std::size_t kReadAhead = 16;
+    auto convert = [&](std::size_t s, std::size_t first, std::size_t last) {
+        const CConversionContext& context = scheduler.Context(s);
+        const bool prefetch = !gridSource && context.heightModels != nullptr;
+        CParsed parsed[kReadAhead];
+        for (std::size_t start = first; start < last; start += kReadAhead)
+        {
+            const std::size_t count = std::min(kReadAhead, last - start);
+            for (std::size_t k = 0; k < count; ++k)
             {
-                share.Append(line.begin, line.end);
-                result.bad = true;
-                result.reason = share.reasons.size();
-                share.reasons.push_back(std::move(why));
+                CParsed& p = parsed[k];
+                p.v[0] = p.v[1] = p.v[2] = 0;
+                int n = 0;
+                p.read = ParseCoordinateLine(lines[start + k].begin, lines[start + k].end, commaSeparates, p.v, n);
+                if (prefetch && p.read == LineRead::Coordinate)
+                    PrefetchHeights(context, p.v[0], p.v[1]);
             }
-            else
-            {
-                char* at = share.Room(3 * kFixedLimit + 3);
-                share.used += static_cast<std::size_t>(WriteCoordinate(at, to, precision, v[0], v[1], v[2]) - at);
-            }
-            result.length = share.used - result.at;
+            for (std::size_t k = 0; k < count; ++k)
+                convertLine(s, start + k, parsed[k]);
         }
     };
 

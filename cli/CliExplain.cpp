@@ -1,10 +1,13 @@
 #include "CliExplain.h"
 
 #include <memory>
+#include <utility>
 
 #include "CatalogueLookups.h"
 #include "CatalogueRows.h"
 #include "DestinationWkt.h"
+#include "GeoidModels.h"
+#include "HeightConversion.h"
 #include "Projections.h"
 
 namespace {
@@ -13,6 +16,34 @@ void PrintLines(const std::vector<std::string>& lines, std::FILE* err)
 {
     for (const std::string& line : lines)
         std::fprintf(err, "geolynx-cli: %s\n", line.c_str());
+}
+
+// Which geoid model each side's heights are above, with the model's grid
+// file and stated accuracy; nothing when both sides are ellipsoidal.
+void PrintHeights(const CCliSystem& from, const CCliSystem& to, std::FILE* err)
+{
+    if (from.geoidId == 0 && to.geoidId == 0)
+        return;
+    CHeightModels models;
+    std::string details;
+    for (auto [id, side] : {std::pair{from.geoidId, &models.source}, std::pair{to.geoidId, &models.destination}})
+    {
+        side->id = id;
+        GeoidModelRow row;
+        if (id == 0)
+            continue;
+        if (!FindGeoidModel(id, row))
+        {
+            side->name = "geoid model " + std::to_string(id) + " (not in the catalogue)";
+            continue;
+        }
+        side->name = row.name + " (" + std::to_string(id) + ")";
+        char accuracy[40];
+        std::snprintf(accuracy, sizeof accuracy, "%g", row.accuracy);
+        details += "; " + side->name + ": grid " + row.file + (FindGeoidFile(row.file).empty() ? " (missing)" : "") +
+                   ", stated accuracy " + accuracy + " m";
+    }
+    std::fprintf(err, "geolynx-cli: heights: %s%s\n", HeightSystemsText(models).c_str(), details.c_str());
 }
 
 } // namespace
@@ -34,7 +65,10 @@ int CheckConversion(const CCliSystem& from, const CCliSystem& to, bool ballpark,
         std::fprintf(err, "geolynx-cli: warning: %s\n", report.UnusableText().c_str());
     }
     if (explain)
+    {
         PrintLines(report.Explain(), err);
+        PrintHeights(from, to, err);
+    }
     return CLI_OK;
 }
 
@@ -48,7 +82,10 @@ int ConvertOneChecked(const CCliSystem& from, const CCliSystem& to, const CCliPr
     double longitude = 0;
     const bool located = report.Source().datumId != 0 && report.Locate(*locator, x, y, latitude, longitude);
     if (explain && report.Source().datumId != 0)
+    {
         PrintLines(report.Explain(located, latitude, longitude), err);
+        PrintHeights(from, to, err);
+    }
     if (located)
     {
         const std::string outside = report.Outside(latitude, longitude);

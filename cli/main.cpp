@@ -228,8 +228,8 @@ int main(int argc, char** argv)
     bool strict = false;
     convert->add_flag("--ballpark", ballpark, "convert across a datum with no usable transformation to WGS 84 "
                                               "anyway (the result may be hundreds of metres off), with a warning");
-    convert->add_flag("--explain", explain, "print on standard error each side's transformation to WGS 84 and the "
-                                            "accuracy of the result");
+    convert->add_flag("--explain", explain, "print on standard error each side's transformation to WGS 84, the "
+                                            "accuracy of the result and the geoid model of each side's heights");
     convert->add_flag("--strict", strict, "refuse points outside the area of use of either system (copied "
                                           "unchanged, exit status 1) instead of warning of them");
     convert->add_option("--separator", streamSeparator,

@@ -1,6 +1,9 @@
 #include "CatalogueDialog.h"
 
 #include <QAbstractItemView>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
 #include <QHeaderView>
 #include <QItemSelection>
 #include <QLineEdit>
@@ -30,9 +33,52 @@ bool CCatalogueDialog::Choose(int& id)
     return true;
 }
 
+namespace {
+
+// A label's or button's text as a name: "S&elect..." is "Select".
+QString PlainName(QString text)
+{
+    return text.remove(QLatin1Char('&')).remove(QLatin1String("...")).remove(QLatin1Char(':')).trimmed();
+}
+
+void NameLabelledRows(QWidget* dialog)
+{
+    // Label, field, buttons: the label names the field (its buddy) and, with
+    // their own texts, the buttons of its row ("Datum: Select").
+    for (QGridLayout* grid : dialog->findChildren<QGridLayout*>())
+        for (int row = 0; row < grid->rowCount(); ++row)
+        {
+            QLayoutItem* first = grid->itemAtPosition(row, 0);
+            auto* label = first != nullptr ? qobject_cast<QLabel*>(first->widget()) : nullptr;
+            if (label == nullptr)
+                continue;
+            for (int column = 1; column < grid->columnCount(); ++column)
+            {
+                QLayoutItem* item = grid->itemAtPosition(row, column);
+                QWidget* w = item != nullptr ? item->widget() : nullptr;
+                if (w == nullptr || qobject_cast<QLabel*>(w) != nullptr)
+                    continue;
+                if (auto* button = qobject_cast<QAbstractButton*>(w))
+                    button->setAccessibleName(PlainName(label->text()) + QStringLiteral(": ") +
+                                              PlainName(button->text()));
+                else if (label->buddy() == nullptr)
+                    label->setBuddy(w);
+            }
+        }
+}
+
+} // namespace
+
 void CCatalogueDialog::SetUpFlow(const Flow& widgets)
 {
     flow = widgets;
+    NameLabelledRows(this);
+    // The search field and the list are named after the list's group.
+    if (auto* group = qobject_cast<QGroupBox*>(widgets.list->parentWidget()))
+    {
+        widgets.list->setAccessibleName(PlainName(group->title()));
+        widgets.search->setAccessibleName(tr("Search %1").arg(PlainName(group->title())));
+    }
     QAbstractItemView* list = flow.list;
     connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this](const QItemSelection& selected, const QItemSelection&) { OnSelectionChanged(selected); });

@@ -39,7 +39,6 @@ public:
     int SortDirection() const { return sortDirection; }
     int CountryFilter() const { return countryFilter; }
     int DatumFilter() const { return datumFilter; }
-    int CountryId() const { return countryId; }
     int ProjectionId() const { return projectionId; }
     int UnitId() const { return unitId; }
 

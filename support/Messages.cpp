@@ -85,6 +85,8 @@ const std::map<int, std::string>& Table()
         {IDS_ASK_DELETE_DATUM, "Are you sure you want to delete this datum ?\nYou cannot undo this action."},
         {IDS_ASK_DELETE_GRID, "Are you sure you want to delete this grid ?\nYou cannot undo this action."},
         {IDS_ASK_DELETE_COUNTRY, "Are you sure you want to delete this country ?\nYou cannot undo this action."},
+        {IDS_ASK_DELETE_GEOID_MODEL,
+         "Are you sure you want to delete this geoid model ?\nYou cannot undo this action. Its grid file is kept."},
         {IDS_COUNTRY_HAS_GRIDS,
          "You cannot delete this country at this moment. Map grids are associated with this country."},
         {IDS_ELLIPSOID_IN_USE, "You cannot delete this ellipsoid: %s it. Delete or change them first."},

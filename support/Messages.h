@@ -62,6 +62,7 @@ enum MessageId
     IDS_ELLIPSOID_IN_USE = 306,
     IDS_DATUM_IN_USE = 307,
     IDS_NO_ROW_CHOSEN = 308,
+    IDS_ASK_DELETE_GEOID_MODEL = 309,
     IDS_COUNTRY_NEEDS_NAME = 400,
     IDS_COUNTRY_EXISTS = 402,
     // --- end of catalogue management dialogs ---

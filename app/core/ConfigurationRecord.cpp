@@ -1,6 +1,8 @@
 #include "ConfigurationRecord.h"
 
 #include <atomic>
+#include <charconv>
+#include <string_view>
 #include <bit>
 #include <cerrno>
 #include <cstdio>
@@ -133,7 +135,10 @@ std::optional<ConfigurationRecord> ConfigurationRecord::FromBytes(const unsigned
     return record;
 }
 
-bool ConfigurationRecord::Save(const std::string& path) const
+namespace {
+
+// Writes a temporary file beside path and renames it over path.
+bool ReplaceFile(const std::string& path, const unsigned char* data, std::size_t size)
 {
     if (path.empty())
         return false;
@@ -141,14 +146,21 @@ bool ConfigurationRecord::Save(const std::string& path) const
     const int fd = CreateTemporaryBeside(path, temporary);
     if (fd < 0)
         return false;
-    const auto bytes = ToBytes();
-    bool ok = WriteAll(fd, bytes.data(), bytes.size());
+    bool ok = WriteAll(fd, data, size);
     ok = ::fsync(fd) == 0 && ok;
     ok = ::close(fd) == 0 && ok;
     ok = ok && ::rename(temporary.c_str(), path.c_str()) == 0;
     if (!ok)
         ::unlink(temporary.c_str());
     return ok;
+}
+
+} // namespace
+
+bool ConfigurationRecord::Save(const std::string& path) const
+{
+    const auto bytes = ToBytes();
+    return ReplaceFile(path, bytes.data(), bytes.size());
 }
 
 ConfigurationLoadResult ConfigurationRecord::Load(const std::string& path)
@@ -217,4 +229,58 @@ void ApplyConfiguration(const ConfigurationRecord& record, CoordinateSide& sourc
     destination.Write(AxisLatitude, record.destinationLatitude);
     destination.Write(AxisLongitude, record.destinationLongitude);
     destination.altitude = FormatAltitude(record.destinationAltitude);
+}
+
+std::string HeightSystems::PathBeside(const std::string& configuration)
+{
+    return configuration + ".heights";
+}
+
+bool HeightSystems::Save(const std::string& configuration) const
+{
+    const std::string text = std::string(kHeader) + "\nsource " + std::to_string(source) + "\ndestination " +
+                             std::to_string(destination) + "\n";
+    return ReplaceFile(PathBeside(configuration), reinterpret_cast<const unsigned char*>(text.data()), text.size());
+}
+
+bool HeightSystems::Load(const std::string& configuration)
+{
+    *this = HeightSystems{};
+    // Only a regular file is read, as the record is: a named pipe in its
+    // place cannot hold the window.
+    const int fd = ::open(PathBeside(configuration).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return errno == ENOENT;
+    struct stat status;
+    char text[128];
+    ssize_t got = -1;
+    if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode))
+        do
+            got = ::read(fd, text, sizeof text);
+        while (got < 0 && errno == EINTR);
+    ::close(fd);
+    if (got < 0)
+        return false;
+    // Exactly the three lines Save writes: "-5773", "+5773", a space more
+    // or a line more leaves both sides above the ellipsoid.
+    std::string_view rest(text, static_cast<std::size_t>(got));
+    HeightSystems loaded;
+    auto take = [&rest](std::string_view expected) {
+        if (!rest.starts_with(expected))
+            return false;
+        rest.remove_prefix(expected.size());
+        return true;
+    };
+    auto number = [&rest](std::int32_t& value) {
+        if (rest.empty() || rest.front() < '0' || rest.front() > '9')
+            return false;
+        const auto [end, error] = std::from_chars(rest.data(), rest.data() + rest.size(), value);
+        rest.remove_prefix(static_cast<std::size_t>(end - rest.data()));
+        return error == std::errc();
+    };
+    if (!(take(kHeader) && take("\nsource ") && number(loaded.source) && take("\ndestination ") &&
+          number(loaded.destination) && take("\n") && rest.empty()))
+        return false;
+    *this = loaded;
+    return true;
 }

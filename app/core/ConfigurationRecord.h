@@ -58,3 +58,24 @@ ConfigurationRecord CaptureConfiguration(CoordinateSide& source, CoordinateSide&
 // No field is checked: an id the catalogue does not hold or a mode outside 1
 // to 3 is kept as it stands.
 void ApplyConfiguration(const ConfigurationRecord& record, CoordinateSide& source, CoordinateSide& destination);
+
+// The height system of each side, in a small text file beside the
+// configuration (the 72-byte record has no room for it): the identifier of a
+// geoid model, 0 for heights above the ellipsoid.
+struct HeightSystems
+{
+    static constexpr const char* kHeader = "Geolynx heights 1";
+
+    std::int32_t source = 0;
+    std::int32_t destination = 0;
+
+    // "current.glx" keeps its heights in "current.glx.heights".
+    static std::string PathBeside(const std::string& configuration);
+    // Replaces the file beside the configuration as ConfigurationRecord::Save does.
+    bool Save(const std::string& configuration) const;
+    // Both sides above the ellipsoid, then the file's identifiers. A
+    // configuration without the file (saved before heights were kept) is
+    // ellipsoidal: true. False, with both sides ellipsoidal, when the file
+    // cannot be read or is not one this program wrote.
+    bool Load(const std::string& configuration);
+};

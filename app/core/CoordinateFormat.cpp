@@ -94,14 +94,104 @@ void WriteSeconds(CoordinateRow& row, double b)
     row.third = FormatFixed(static_cast<double>(parts % 6000) / 100, 3, 2, true);
 }
 
+constexpr FormChoice kReferenceSizes[] = {
+    {"1 m", 1}, {"10 m", 10}, {"100 m", 100}, {"1 km", 1000}, {"10 km", 10000}, {"100 km", 100000},
+};
+
+constexpr FormChoice kGridReferenceSizes[] = {
+    {"10 digits (1 m)", 1},    {"8 digits (10 m)", 10},   {"6 digits (100 m)", 100},
+    {"4 digits (1 km)", 1000}, {"2 digits (10 km)", 10000}, {"letters only (100 km)", 100000},
+};
+
+constexpr FormChoice kUtmZones[] = {
+    {"from the point", 0},
+    {"1", 1},
+    {"2", 2},
+    {"3", 3},
+    {"4", 4},
+    {"5", 5},
+    {"6", 6},
+    {"7", 7},
+    {"8", 8},
+    {"9", 9},
+    {"10", 10},
+    {"11", 11},
+    {"12", 12},
+    {"13", 13},
+    {"14", 14},
+    {"15", 15},
+    {"16", 16},
+    {"17", 17},
+    {"18", 18},
+    {"19", 19},
+    {"20", 20},
+    {"21", 21},
+    {"22", 22},
+    {"23", 23},
+    {"24", 24},
+    {"25", 25},
+    {"26", 26},
+    {"27", 27},
+    {"28", 28},
+    {"29", 29},
+    {"30", 30},
+    {"31", 31},
+    {"32", 32},
+    {"33", 33},
+    {"34", 34},
+    {"35", 35},
+    {"36", 36},
+    {"37", 37},
+    {"38", 38},
+    {"39", 39},
+    {"40", 40},
+    {"41", 41},
+    {"42", 42},
+    {"43", 43},
+    {"44", 44},
+    {"45", 45},
+    {"46", 46},
+    {"47", 47},
+    {"48", 48},
+    {"49", 49},
+    {"50", 50},
+    {"51", 51},
+    {"52", 52},
+    {"53", 53},
+    {"54", 54},
+    {"55", 55},
+    {"56", 56},
+    {"57", 57},
+    {"58", 58},
+    {"59", 59},
+    {"60", 60},
+};
+
+constexpr std::span<const FormChoice> kNoChoices;
+constexpr std::array<const char*, 3> kReferenceField{"reference", "", ""};
+
 constexpr DisplayForm kForms[] = {
-    {ModeGrid, true, "", "", 1, {"", "", ""}, {160, 0, 0}, false, ReadOne, WriteGrid},
+    {ModeGrid, true, "", "", 1, {"", "", ""}, {160, 0, 0}, false, ReadOne, WriteGrid, MapNotation::None, "",
+     kNoChoices},
     {ModeDegrees, false, "ModeDegrees", "dd.dddd", 1, {"degrees", "", ""}, {130, 0, 0}, true, ReadOne,
-     WriteDegrees},
+     WriteDegrees, MapNotation::None, "", kNoChoices},
     {ModeDegreesMinutes, false, "ModeDegreesMinutes", "dd mm.mmm", 2, {"degrees", "minutes", ""}, {40, 80, 0},
-     true, ReadMinutes, WriteMinutes},
+     true, ReadMinutes, WriteMinutes, MapNotation::None, "", kNoChoices},
     {ModeDegreesMinutesSeconds, false, "ModeDegreesMinutesSeconds", "dd mm ss.ss", 3,
-     {"degrees", "minutes", "seconds"}, {40, 30, 40}, true, ReadSeconds, WriteSeconds},
+     {"degrees", "minutes", "seconds"}, {40, 30, 40}, true, ReadSeconds, WriteSeconds, MapNotation::None, "",
+     kNoChoices},
+    // The reference forms have no button: the window lists them by the
+    // notation's title. Their one text is read and written by CoordinateSide.
+    {ModeMgrs, false, "", "MGRS", 1, kReferenceField, {250, 0, 0}, false, ReadOne, WriteGrid, MapNotation::Mgrs,
+     "Precision:", kReferenceSizes},
+    {ModeUsng, false, "", "USNG", 1, kReferenceField, {250, 0, 0}, false, ReadOne, WriteGrid, MapNotation::Usng,
+     "Precision:", kReferenceSizes},
+    {ModeUtm, false, "", "UTM/UPS", 1, kReferenceField, {250, 0, 0}, false, ReadOne, WriteGrid, MapNotation::Utm,
+     "Zone:", kUtmZones},
+    {ModeBritishGrid, true, "", "British National Grid reference", 1, kReferenceField, {250, 0, 0}, false,
+     ReadOne, WriteGrid, MapNotation::BritishGrid, "Precision:", kGridReferenceSizes},
+    {ModeIrishGrid, true, "", "Irish Grid reference", 1, kReferenceField, {250, 0, 0}, false, ReadOne, WriteGrid,
+     MapNotation::IrishGrid, "Precision:", kGridReferenceSizes},
 };
 
 const std::string& Field(const CoordinateRow& row, int i)
@@ -171,6 +261,28 @@ RowRefusal CheckHemisphere(const CoordinateRow& row, CoordinateAxis axis, const 
     return {};
 }
 
+// A reference form keeps its text in the row's first text: the latitude row
+// is checked, the longitude row says nothing more.
+RowRefusal CheckReference(const CoordinateRow& row, CoordinateAxis axis, const DisplayForm& form)
+{
+    if (axis != AxisLatitude)
+        return {};
+    double x = 0, y = 0;
+    std::string why;
+    if (!ParseNotation(form.notation, row.first, x, y, why))
+        return Refuse(0, why);
+    return {};
+}
+
+double ReadReference(const CoordinateRow& row, CoordinateAxis axis, const DisplayForm& form)
+{
+    double x = 0, y = 0;
+    std::string why;
+    if (!ParseNotation(form.notation, row.first, x, y, why))
+        return 0.0;
+    return axis == AxisLatitude ? y : x;
+}
+
 } // namespace
 
 std::span<const DisplayForm> DisplayForms()
@@ -188,10 +300,22 @@ const DisplayForm* FindDisplayForm(int mode)
 
 const DisplayForm* SideForm(bool gridForm, int displayMode)
 {
-    if (gridForm)
-        return FindDisplayForm(ModeGrid);
     const DisplayForm* form = FindDisplayForm(displayMode);
+    if (gridForm)
+        return form != nullptr && form->grid ? form : FindDisplayForm(ModeGrid);
     return form != nullptr && !form->grid ? form : nullptr;
+}
+
+bool IsSideForm(bool gridForm, int displayMode)
+{
+    const DisplayForm* form = SideForm(gridForm, displayMode);
+    return form != nullptr && form->mode == displayMode;
+}
+
+const DisplayForm* ReferenceForm(int displayMode)
+{
+    const DisplayForm* form = FindDisplayForm(displayMode);
+    return form != nullptr && form->notation != MapNotation::None ? form : nullptr;
 }
 
 int FirstInvalidField(const CoordinateRow& row, bool gridForm, int displayMode)
@@ -214,6 +338,8 @@ RowRefusal CheckCoordinate(const CoordinateRow& row, CoordinateAxis axis, bool g
     const DisplayForm* form = SideForm(gridForm, displayMode);
     if (form == nullptr)
         return Refuse(0, "the display form is not one of the window's");
+    if (form->notation != MapNotation::None)
+        return CheckReference(row, axis, *form);
     const int invalid = FirstInvalidField(row, gridForm, displayMode);
     if (invalid >= 0)
         return Refuse(invalid, "not a number");
@@ -229,6 +355,8 @@ double GetCoordinate(CoordinateRow& row, CoordinateAxis axis, bool gridForm, int
     const DisplayForm* form = SideForm(gridForm, displayMode);
     if (form == nullptr)
         return 0.0;
+    if (form->notation != MapNotation::None)
+        return ReadReference(row, axis, *form);
     std::array<double, 3> f{};
     for (int i = 0; i < form->fieldCount; ++i)
         f[static_cast<std::size_t>(i)] = FieldNumber(Field(row, i));
@@ -246,6 +374,8 @@ double GetCoordinate(CoordinateRow& row, CoordinateAxis axis, bool gridForm, int
 void SetCoordinate(CoordinateRow& row, CoordinateAxis axis, bool gridForm, int displayMode, double value)
 {
     const DisplayForm* form = SideForm(gridForm, displayMode);
+    if (form != nullptr && form->notation != MapNotation::None)
+        return;
     if (form != nullptr && !form->hemisphere)
     {
         form->write(row, value);
@@ -269,12 +399,64 @@ std::string FormatAltitude(double altitude)
 
 double CoordinateSide::Read(CoordinateAxis axis)
 {
-    return GetCoordinate(axis == AxisLatitude ? latitude : longitude, axis, IsGridForm(), displayMode);
+    const DisplayForm* form = SideForm(IsGridForm(), displayMode);
+    const bool reference = form != nullptr && form->notation != MapNotation::None;
+    return GetCoordinate(axis == AxisLatitude || reference ? latitude : longitude, axis, IsGridForm(), displayMode);
 }
 
 void CoordinateSide::Write(CoordinateAxis axis, double value)
 {
-    SetCoordinate(axis == AxisLatitude ? latitude : longitude, axis, IsGridForm(), displayMode, value);
+    const DisplayForm* form = SideForm(IsGridForm(), displayMode);
+    if (form == nullptr || form->notation == MapNotation::None)
+    {
+        SetCoordinate(axis == AxisLatitude ? latitude : longitude, axis, IsGridForm(), displayMode, value);
+        return;
+    }
+    // The text needs both values: each write gives the text of the point
+    // the two last writes name.
+    written[axis == AxisLatitude ? 0 : 1] = value;
+    writeRefusal.clear();
+    if (!FormatNotation(form->notation, written[1], written[0], style, writtenText, writeRefusal))
+    {
+        writtenText.clear();
+        if (writeRefusal.empty())
+            writeRefusal = "the point has no reference";
+    }
+    latitude.first = writtenText;
+}
+
+void CoordinateSide::ChangeStyle(int choice)
+{
+    const DisplayForm* form = SideForm(IsGridForm(), displayMode);
+    if (form == nullptr || form->notation == MapNotation::None)
+        return;
+    double x = written[1], y = written[0];
+    std::string why;
+    (form->notation == MapNotation::Utm ? style.utmZone : style.referenceMetres) = choice;
+    // A typed text that is no reference is left for the user to see.
+    if (latitude.first != writtenText && !ParseNotation(form->notation, latitude.first, x, y, why))
+        return;
+    written = {y, x};
+    Write(AxisLatitude, written[0]);
+    Write(AxisLongitude, written[1]);
+}
+
+std::string ReferenceFormRefusal(const DisplayForm& form, const CoordinateSide& side,
+                                 const CCfgMapProjection& record, std::string& remark)
+{
+    remark.clear();
+    const std::string title = NotationTitle(form.notation);
+    if (form.grid && !side.IsGridForm())
+        return title + " stands for an easting and northing: choose its grid for this side";
+    if (!form.grid && side.IsGridForm())
+        return title + " stands for a latitude and longitude: choose a datum alone for this side";
+    if (!form.grid && side.datumId == 0)
+        return title + " needs the side's datum";
+    const NotationFit fit = NotationApplies(form.notation, side.gridId, record);
+    if (!fit.applies)
+        return title + " is not offered here: " + fit.why;
+    remark = fit.remark;
+    return std::string();
 }
 
 namespace {
@@ -429,4 +611,42 @@ bool ReadPastedCoordinate(const std::string& text, bool gridForm, double& latitu
     }
     return ReadPastedValue(lat, AxisLatitude, latitude, reason) &&
            ReadPastedValue(lon, AxisLongitude, longitude, reason);
+}
+
+const DisplayForm* ReadPastedReference(const std::string& text, double& latitude, double& longitude,
+                                       int& referenceMetres)
+{
+    // The grammars do not overlap: MGRS and USNG a zone and band (or a polar
+    // letter) with two square letters, UTM a zone and N or S with two
+    // numbers, the British grid two letters, the Irish one.
+    // Copied text often brings a line end or blanks around it.
+    const std::size_t first = text.find_first_not_of(" \t\r\n");
+    const std::string trimmed =
+        first == std::string::npos ? std::string() : text.substr(first, text.find_last_not_of(" \t\r\n") + 1 - first);
+    const bool blanks = trimmed.find_first_of(" \t") != std::string::npos;
+    for (int mode : {blanks ? ModeUsng : ModeMgrs, ModeUtm, ModeBritishGrid, ModeIrishGrid})
+    {
+        const DisplayForm* form = FindDisplayForm(mode);
+        double x = 0, y = 0;
+        std::string why;
+        if (!ParseNotation(form->notation, trimmed, x, y, why))
+            continue;
+        latitude = y;
+        longitude = x;
+        // The precision is the one whose reference of the point read names
+        // the same square.
+        referenceMetres = 1;
+        for (const FormChoice& size : form->choices)
+        {
+            NotationStyle style;
+            style.referenceMetres = size.value;
+            std::string again;
+            double ax = 0, ay = 0;
+            if (mode != ModeUtm && FormatNotation(form->notation, x, y, style, again, why) &&
+                ParseNotation(form->notation, again, ax, ay, why) && ax == x && ay == y)
+                referenceMetres = size.value;
+        }
+        return form;
+    }
+    return nullptr;
 }

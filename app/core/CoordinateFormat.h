@@ -4,6 +4,8 @@
 #include <span>
 #include <string>
 
+#include "MapNotation.h"
+
 // How one side of the main window shows and reads its coordinate. The
 // numbers are kept in configuration files; a new form takes the next one.
 enum DisplayMode
@@ -12,6 +14,14 @@ enum DisplayMode
     ModeDegrees = 1,               // "dd.dddd"
     ModeDegreesMinutes = 2,        // "dd mm.mmm"
     ModeDegreesMinutesSeconds = 3, // "dd mm ss.ss"
+    // References read off maps, one text each: the three on the WGS 84 grid
+    // stand for latitude and longitude of a side without a grid, the two
+    // national grid references for a grid side's easting and northing.
+    ModeMgrs = 4,         // "31UFT3729462926"
+    ModeUsng = 5,         // "31U FT 37294 62926"
+    ModeUtm = 6,          // "31N 637294.366 5762926.813"
+    ModeBritishGrid = 7,  // "TQ 30043 80358"
+    ModeIrishGrid = 8,    // "O 15904 34671"
 };
 
 // The latitude row holds latitude or northing, the longitude row longitude or easting.
@@ -44,6 +54,14 @@ struct RowRefusal
     explicit operator bool() const { return field >= 0; }
 };
 
+// One of the values a reference form offers beside its text: a precision
+// (metres of the square) or a UTM zone (0 takes it from the point).
+struct FormChoice
+{
+    const char* text;
+    int value;
+};
+
 // One display form of a side: what the window shows for it and how its
 // texts are read and written. A new form is one more entry of DisplayForms().
 struct DisplayForm
@@ -61,14 +79,27 @@ struct DisplayForm
     double (*read)(const std::array<double, 3>& fields);
     // Writes a non-negative magnitude (any value for a grid) into the number texts.
     void (*write)(CoordinateRow& row, double magnitude);
+    // A reference form: the notation its one text is written in (kept in the
+    // latitude row's first text); None for the number forms.
+    MapNotation notation;
+    // What the reference form offers beside its text, as the label names it
+    // ("Precision:", "Zone:"), and the values; no choices for a number form.
+    const char* choiceLabel;
+    std::span<const FormChoice> choices;
 };
 
 // Every form, grid first; the window shows a button for each form with one.
 std::span<const DisplayForm> DisplayForms();
 // The form of a mode; nullptr for a mode no form has.
 const DisplayForm* FindDisplayForm(int mode);
-// The form a side shows: the grid form when gridForm is set, whatever mode holds.
+// The form a side shows: on a grid side the grid reference form of its mode,
+// otherwise the grid form whatever mode holds; on a side without a grid the
+// geographic form of its mode, nullptr for any other mode.
 const DisplayForm* SideForm(bool gridForm, int displayMode);
+// Whether a side of that kind shows that very mode (no fallback to the grid form).
+bool IsSideForm(bool gridForm, int displayMode);
+// The reference form a mode names; nullptr for a number form or no form.
+const DisplayForm* ReferenceForm(int displayMode);
 
 // The first of the fields a form reads (0 first, 1 second, 2 third) whose
 // text is not a typed number as a whole (NormaliseTypedNumber: "52,5" and
@@ -90,13 +121,17 @@ RowRefusal CheckCoordinate(const CoordinateRow& row, CoordinateAxis axis, bool g
 // hemisphere text is upper-cased in place. South and west are negative, by
 // the letter or by a minus sign on the degrees; either applies to the whole
 // value. Rows CheckCoordinate refuses read as well as they can (the window
-// saves what it holds on closing), never as a silent half.
+// saves what it holds on closing), never as a silent half. A reference form
+// reads the reference in the row's first text (the latitude row holds it):
+// the centre of its square, latitude or northing for AxisLatitude, longitude
+// or easting for AxisLongitude; 0 for a text that is no reference.
 double GetCoordinate(CoordinateRow& row, CoordinateAxis axis, bool gridForm, int displayMode);
 
 // Writes value into a row under a form, with the formats the window shows:
 // grid "%07.3lf"; mode 1 "%lf"; mode 2 "%03.0lf" and "%02.5lf"; mode 3
 // "%03.0lf", "%02.0lf" and "%03.2lf". The value is rounded to the last
-// field's resolution first, so a last field never shows 60.
+// field's resolution first, so a last field never shows 60. A reference form
+// needs both values and is written by CoordinateSide::Write; here nothing.
 void SetCoordinate(CoordinateRow& row, CoordinateAxis axis, bool gridForm, int displayMode, double value);
 
 // Fields are read as typed numbers, with "." or a lone "," as the decimal
@@ -115,11 +150,33 @@ struct CoordinateSide
     CoordinateRow latitude{"000", "00", "000", "N"};
     CoordinateRow longitude{"000", "00", "000", "E"};
     std::string altitude = "0.0";
+    // A reference form: its precision and UTM zone, the point last written
+    // (latitude or northing, longitude or easting) with the text written for
+    // it, and why the last write could not give a reference (the text is then
+    // empty; empty when it could).
+    NotationStyle style;
+    std::array<double, 2> written{0.0, 0.0};
+    std::string writtenText;
+    std::string writeRefusal;
 
     bool IsGridForm() const { return gridId != 0; }
+    // A reference form reads its text, the centre of the square it names
+    // (0 for a text that is no reference), and writes the text of the point
+    // its two writes give.
     double Read(CoordinateAxis axis);
     void Write(CoordinateAxis axis, double value);
+    // Another choice of a reference form (its precision, or UTM's zone): the point last written
+    // is written again when the text is still its text (a coarser reference
+    // and back gives the first again), otherwise the point the text names; a
+    // typed text that is no reference stays as it is.
+    void ChangeStyle(int choice);
 };
+
+// Why a reference form cannot be used on a side whose record is given:
+// its kind (grid or not) and NotationApplies. Empty when it can; remark then
+// holds what the user should know.
+std::string ReferenceFormRefusal(const DisplayForm& form, const CoordinateSide& side,
+                                 const CCfgMapProjection& record, std::string& remark);
 
 // Reads a coordinate pasted as text: "51.5072, -0.1276", "51°30′26″N 0°7′39″W",
 // "52 30 30 N 4 30 0 E", or a grid's "easting, northing". Where hemisphere
@@ -129,3 +186,10 @@ struct CoordinateSide
 // same rules as the fields. False with the reason when the text is none.
 bool ReadPastedCoordinate(const std::string& text, bool gridForm, double& latitude, double& longitude,
                           std::string& reason);
+
+// A pasted reference ("31U FT 37294 62926", "31N 637294 5762926",
+// "TQ 30043 80358", "O 15904 34671"): the reference form it is written in,
+// the point it names (latitude or northing, longitude or easting), and its
+// precision; nullptr when the text is none of the notations.
+const DisplayForm* ReadPastedReference(const std::string& text, double& latitude, double& longitude,
+                                       int& referenceMetres);

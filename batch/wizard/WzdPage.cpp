@@ -1,5 +1,7 @@
 #include "WzdPage.h"
 
+#include "BatchMessages.h"
+#include "Messages.h"
 #include "WzdSheet.h"
 
 CWzdPage::CWzdPage(CWzdSheet& sheet_, const char* caption, const char* headerTitle) : sheet(sheet_)
@@ -12,4 +14,19 @@ CWzdPage::CWzdPage(CWzdSheet& sheet_, const char* caption, const char* headerTit
 BatchSettings& CWzdPage::Settings() const
 {
     return sheet.settings;
+}
+
+bool CWzdPage::FileNamesUsable(const std::string& source, const std::string& destination)
+{
+    if (source.empty() || destination.empty())
+    {
+        ShowMessage(IDS_BATCH_NO_FILENAME);
+        return false;
+    }
+    if (source == destination)
+    {
+        ShowMessage(IDS_BATCH_SAME_FILE);
+        return false;
+    }
+    return true;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QWizardPage>
+#include <string>
 
 class CWzdSheet;
 struct BatchSettings;
@@ -19,6 +20,11 @@ public:
 
     CWzdSheet& Sheet() const { return sheet; }
     BatchSettings& Settings() const;
+
+protected:
+    // A file page's two names: both given and not the same; else false after
+    // saying which is wrong.
+    static bool FileNamesUsable(const std::string& source, const std::string& destination);
 
 private:
     CWzdSheet& sheet;

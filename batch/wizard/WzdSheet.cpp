@@ -8,15 +8,16 @@
 #include "DialogText.h"
 #include "WizardContext.h"
 #include "WzdPage.h"
-#include "WzdPage01.h"
-#include "WzdPage02.h"
-#include "WzdPage03.h"
-#include "WzdPage04.h"
-#include "WzdPage05.h"
-#include "WzdPage06.h"
-#include "WzdPage07.h"
-#include "WzdPage09.h"
-#include "WzdPage10.h"
+#include "WzdTypePage.h"
+#include "WzdFilesPage.h"
+#include "WzdDataSourcePage.h"
+#include "WzdSourceSystemPage.h"
+#include "WzdDestinationSystemPage.h"
+#include "WzdTextLayoutPage.h"
+#include "WzdTablePage.h"
+#include "WzdVectorFilesPage.h"
+#include "WzdPreviewPage.h"
+#include "WzdStartPage.h"
 
 #include "Choosers.h"
 
@@ -49,15 +50,16 @@ CWzdSheet::CWzdSheet(CWizardContext& app_, int sourceGrid, int destinationGrid, 
     setPixmap(QWizard::LogoPixmap, HeaderImage(*style()));
     setOption(QWizard::NoBackButtonOnStartPage, false);
 
-    setPage(PageType, new CWzdPage01(*this));
-    setPage(PageFiles, new CWzdPage02(*this));
-    setPage(PageDataSource, new CWzdPage03(*this));
-    setPage(PageSource, new CWzdPage04(*this));
-    setPage(PageDestination, new CWzdPage05(*this));
-    setPage(PageLayout, new CWzdPage06(*this));
-    setPage(PageTable, new CWzdPage07(*this));
-    setPage(PagePreview, new CWzdPage09(*this));
-    startPage = new CWzdPage10(*this);
+    setPage(PageType, new CWzdTypePage(*this));
+    setPage(PageFiles, new CWzdFilesPage(*this));
+    setPage(PageDataSource, new CWzdDataSourcePage(*this));
+    setPage(PageSource, new CWzdSourceSystemPage(*this));
+    setPage(PageDestination, new CWzdDestinationSystemPage(*this));
+    setPage(PageLayout, new CWzdTextLayoutPage(*this));
+    setPage(PageTable, new CWzdTablePage(*this));
+    setPage(PageVectorFiles, new CWzdVectorFilesPage(*this));
+    setPage(PagePreview, new CWzdPreviewPage(*this));
+    startPage = new CWzdStartPage(*this);
     setPage(PageStart, startPage);
     setStartId(PageType);
 

@@ -7,7 +7,7 @@
 #include "WizardContext.h"
 
 class CWzdPage;
-class CWzdPage10;
+class CWzdStartPage;
 
 // The batch conversion wizard: its pages collect one BatchSettings, the last
 // one runs the conversion on a worker thread. Every page decides its own next
@@ -17,7 +17,7 @@ class CWzdSheet : public QWizard
 {
     Q_OBJECT
 public:
-    // Page identifiers: the number of each page's class.
+    // Page identifiers.
     enum PageId
     {
         PageType = 1,
@@ -27,6 +27,7 @@ public:
         PageDestination = 5,
         PageLayout = 6,
         PageTable = 7,
+        PageVectorFiles = 8,
         PagePreview = 9,
         PageStart = 10,
     };
@@ -51,7 +52,7 @@ public:
 
     CWizardContext& App() const { return app; }
     CRecordLoader& Loader() { return loader; }
-    CWzdPage10& StartPage() const { return *startPage; }
+    CWzdStartPage& StartPage() const { return *startPage; }
 
     // "Name|pattern|Name|pattern||" as the name filters of a file dialog; a
     // pattern of every file, "*.*", matches names without a dot too.
@@ -67,7 +68,7 @@ private:
 
     CWizardContext& app;
     CCatalogueRecordLoader loader;
-    CWzdPage10* startPage = nullptr;
+    CWzdStartPage* startPage = nullptr;
 };
 
 // Opens the wizard modally with a window's four identifiers and returns when

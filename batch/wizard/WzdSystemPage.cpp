@@ -1,6 +1,10 @@
 #include "WzdSystemPage.h"
 
+#include <algorithm>
+
+#include "BatchSettings.h"
 #include "CatalogueLookups.h"
+#include "GeoidModels.h"
 #include "Messages.h"
 #include "WzdSheet.h"
 #include "ui_WzdSystemPage.h"
@@ -17,15 +21,71 @@ CWzdSystemPage::CWzdSystemPage(CWzdSheet& sheet, const Texts& texts)
     ui->datumName->setObjectName(prefix + QLatin1String("DatumName"));
     ui->gridSelect->setObjectName(prefix + QLatin1String("GridSelect"));
     ui->datumSelect->setObjectName(prefix + QLatin1String("DatumSelect"));
+    ui->heightList->setObjectName(prefix + QLatin1String("HeightList"));
     connect(ui->gridSelect, &QPushButton::clicked, this, &CWzdSystemPage::SelectGrid);
     connect(ui->datumSelect, &QPushButton::clicked, this, &CWzdSystemPage::SelectDatum);
 }
 
 CWzdSystemPage::~CWzdSystemPage() = default;
 
+namespace {
+
+// Heights above a geoid are converted in text files' height column; the
+// other converters would leave their Z values ellipsoidal.
+bool HeightsConverted(int conversionType)
+{
+    return conversionType == CONVERSION_TEXT;
+}
+
+} // namespace
+
 void CWzdSystemPage::OnSetActive()
 {
     Refresh();
+    FillHeights();
+}
+
+void CWzdSystemPage::FillHeights()
+{
+    QComboBox* list = ui->heightList;
+    list->clear();
+    list->addItem(QStringLiteral("the ellipsoid"), 0);
+    const bool converted = HeightsConverted(Settings().ConversionType);
+    list->setEnabled(converted);
+    list->setToolTip(converted ? QString()
+                               : QStringLiteral("Heights above a geoid are converted in text files only"));
+    if (!converted)
+        return;
+    std::vector<GeoidModelRow> rows;
+    std::string message;
+    ListGeoidModels(rows, &message);
+    for (const GeoidModelRow& row : rows)
+    {
+        QString text = QStringLiteral("the geoid: %1 (%2)").arg(QString::fromStdString(row.name)).arg(row.id);
+        if (FindGeoidFile(row.file).empty())
+            text += QStringLiteral(", file %1 missing").arg(QString::fromStdString(row.file));
+        list->addItem(text, row.id);
+    }
+    list->setCurrentIndex(std::max(list->findData(GeoidId()), 0));
+}
+
+bool CWzdSystemPage::GeoidUsable(int id) const
+{
+    GeoidModelRow row;
+    if (!FindGeoidModel(id, row))
+    {
+        ShowMessage(IDS_GEOID_MODEL_UNUSABLE, "the catalogue has no geoid model " + std::to_string(id));
+        return false;
+    }
+    if (!FindGeoidFile(row.file).empty())
+        return true;
+    const std::vector<std::string> folders = GeoidFolders();
+    std::string where;
+    for (const std::string& folder : folders)
+        where += (where.empty() ? "" : " or in ") + folder;
+    ShowMessage(IDS_GEOID_MODEL_UNUSABLE, "the grid file " + row.file + " of the geoid model " + row.name + " (" +
+                                              std::to_string(id) + ") is missing; put it in " + where);
+    return false;
 }
 
 void CWzdSystemPage::Refresh()
@@ -66,5 +126,9 @@ bool CWzdSystemPage::validatePage()
         ShowMessage(missingMessage);
         return false;
     }
+    const int geoid = ui->heightList->isEnabled() ? ui->heightList->currentData().toInt() : 0;
+    if (geoid != 0 && !GeoidUsable(geoid))
+        return false;
+    GeoidId() = geoid;
     return true;
 }

@@ -2600,6 +2600,8 @@ INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblE
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 5188, 'Korea, Republic of (South Korea) - 130°E to 132°E onshore', 37.39, 37.62, 130.71, 131.01);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 5221, 'Europe - Czechoslovakia', 47.73, 51.06, 12.09, 22.56);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 5223, 'Gabon - onshore', -3.98, 2.32, 8.65, 14.52);
+INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 5224, 'Czechia', 48.58, 51.06, 12.09, 18.86);
+INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 5225, 'Czechia', 48.58, 51.06, 12.09, 18.86);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 5234, 'Sri Lanka - onshore', 5.86, 9.88, 79.64, 81.95);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 5235, 'Sri Lanka - onshore', 5.86, 9.88, 79.64, 81.95);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 5243, 'Germany - onshore', 47.27, 55.09, 5.86, 15.04);
@@ -2681,6 +2683,8 @@ INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblE
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 5490, 'Caribbean - French Antilles west of 60°W', 14.08, 18.31, -63.66, -60);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 5513, 'Europe - Czechoslovakia', 47.73, 51.06, 12.09, 22.56);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 5514, 'Europe - Czechoslovakia', 47.73, 51.06, 12.09, 22.56);
+INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 5515, 'Czechia', 48.58, 51.06, 12.09, 18.86);
+INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 5516, 'Czechia', 48.58, 51.06, 12.09, 18.86);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 5518, 'New Zealand - Chatham Islands group', -44.64, -43.3, -177.25, -175.54);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 5519, 'New Zealand - Chatham Islands group', -44.64, -43.3, -177.25, -175.54);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 5520, 'Germany - offshore North Sea west of 4.5°E', 55.24, 55.92, 3.34, 4.5);
@@ -3899,6 +3903,7 @@ INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblE
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 8391, 'Australia - Queensland - Weipa', -13.5, -11.49, 141.5, 142.51);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 8395, 'Germany - Hamburg', 53.36, 53.99, 8.33, 10.41);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 8433, 'China - Macao', 22.06, 22.23, 113.52, 113.68);
+INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 8441, 'Madagascar - onshore', -25.64, -11.89, 43.18, 50.56);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 8455, 'Antarctica - Adelie Land coastal area west of 138°E', -66.73, -65.61, 136, 138.01);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 8456, 'Antarctica - Adelie Land coastal area east of 138°E', -67.13, -66.1, 138, 142);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 8518, 'USA - Kansas - Goodland', 38.69, 40.01, -102.06, -101.38);
@@ -5048,6 +5053,7 @@ INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblE
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 29381, 'Namibia - 20°E to 22°E', -22.01, -17.85, 19.99, 22);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 29383, 'Namibia - 22°E to 24°E', -18.49, -17.52, 21.99, 24);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 29385, 'Namibia - east of 24°E', -18.18, -17.47, 24, 25.27);
+INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 29701, 'Madagascar - onshore', -25.64, -11.89, 43.18, 50.56);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 29702, 'Madagascar - onshore', -25.64, -11.89, 43.18, 50.56);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 29738, 'Madagascar - nearshore - west of 48°E', -26.59, -13, 42.53, 48);
 INSERT INTO tblAreas (numKind, numId, strArea, dblSouth, dblNorth, dblWest, dblEast) VALUES (1, 29739, 'Madagascar - nearshore - east of 48°E', -24.21, -11.69, 48, 51.03);

@@ -23,6 +23,8 @@ INSERT INTO tblProjections (numId, strProjection, numFields) VALUES (1027, 'Lamb
 INSERT INTO tblProjections (numId, strProjection, numFields) VALUES (1028, 'Equidistant Cylindrical', 27);
 INSERT INTO tblProjections (numId, strProjection, numFields) VALUES (1029, 'Equidistant Cylindrical (Spherical)', 27);
 INSERT INTO tblProjections (numId, strProjection, numFields) VALUES (1041, 'Krovak (North Orientated)', 1243);
+INSERT INTO tblProjections (numId, strProjection, numFields) VALUES (1042, 'Krovak Modified', 1243);
+INSERT INTO tblProjections (numId, strProjection, numFields) VALUES (1043, 'Krovak Modified (North Orientated)', 1243);
 INSERT INTO tblProjections (numId, strProjection, numFields) VALUES (1051, 'Lambert Conic Conformal (2SP Michigan)', 127);
 INSERT INTO tblProjections (numId, strProjection, numFields) VALUES (1052, 'Colombia Urban', 79);
 INSERT INTO tblProjections (numId, strProjection, numFields) VALUES (1078, 'Equal Earth', 11);
@@ -38,6 +40,7 @@ INSERT INTO tblProjections (numId, strProjection, numFields) VALUES (9809, 'Obli
 INSERT INTO tblProjections (numId, strProjection, numFields) VALUES (9810, 'Polar Stereographic (variant A)', 79);
 INSERT INTO tblProjections (numId, strProjection, numFields) VALUES (9811, 'New Zealand Map Grid', 15);
 INSERT INTO tblProjections (numId, strProjection, numFields) VALUES (9812, 'Hotine Oblique Mercator (variant A)', 3523);
+INSERT INTO tblProjections (numId, strProjection, numFields) VALUES (9813, 'Laborde Oblique Mercator', 1475);
 INSERT INTO tblProjections (numId, strProjection, numFields) VALUES (9814, 'Swiss Oblique Cylindrical', 451);
 INSERT INTO tblProjections (numId, strProjection, numFields) VALUES (9815, 'Hotine Oblique Mercator (variant B)', 3523);
 INSERT INTO tblProjections (numId, strProjection, numFields) VALUES (9818, 'American Polyconic', 15);

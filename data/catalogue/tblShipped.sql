@@ -418,6 +418,7 @@ INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblD
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblDatums', 6894, 1, 'b385aad3242fc7ca');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblDatums', 6983, 1, 'dcabeb881d88d668');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblDatums', 6990, 1, '48a4507cbd284cea');
+INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblDatums', 6990, 3, '1d02f2d1d4767b71');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblDatums', 7035, 1, 'a7fd7ead5db4d5f8');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblDatums', 7037, 1, '2c5f14cdcb96dbf1');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblDatums', 7039, 1, '34c5db956c0d330d');
@@ -428,6 +429,7 @@ INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblD
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblDatums', 7133, 1, '6ba92aa39b9e4a60');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblDatums', 7136, 1, '1e7974de45453335');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblDatums', 7139, 1, '61e4d52edadd4e88');
+INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblDatums', 7139, 3, '5c11a6407c61c55d');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblDatums', 7373, 1, '9a52c5f46b3b9358');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblDatums', 7683, 1, 'cd42fdf2d6a17a56');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblDatums', 7686, 1, '3b7ef79810ea921a');
@@ -459,6 +461,7 @@ INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblD
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblDatums', 8900, 1, '91bd6e6931d7cf2d');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblDatums', 8902, 1, '94e0dffe8983219a');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblDatums', 8907, 1, '69caf2f8143bfb35');
+INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblDatums', 8907, 3, 'aa167385d4d5f834');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblDatums', 8949, 1, 'b12808587f0d4795');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblDatums', 8972, 1, '2cfd71a6872fb71e');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblDatums', 8973, 1, 'c439e81a6b69884c');
@@ -479,6 +482,7 @@ INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblD
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblDatums', 8988, 1, 'e7c233f5550696e8');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblDatums', 8989, 1, '86301519b9ccec8e');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblDatums', 8990, 1, 'd5c353a54614e746');
+INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblDatums', 8990, 3, '6fd8b16a21309ca4');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblDatums', 8991, 1, 'f2033a171c78afcc');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblDatums', 8992, 1, '8b78255fa083da66');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblDatums', 8993, 1, '1ba8021cc91e67a8');
@@ -494,6 +498,7 @@ INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblD
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblDatums', 9009, 1, '387979829d7e47b2');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblDatums', 9012, 1, '9c5c3225502e7e8e');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblDatums', 9014, 1, '02bbd6d80ca8a399');
+INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblDatums', 9014, 3, '473f0f69af106400');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblDatums', 9017, 1, '28fa10966bbd07f3');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblDatums', 9019, 1, '2c57cc438131041b');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblDatums', 9053, 1, '57d9c1642f4f5479');
@@ -521,6 +526,7 @@ INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblD
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblDatums', 9251, 1, 'a0682a66e31d27ee');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblDatums', 9253, 1, '4ff71761c9219aa3');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblDatums', 9294, 1, 'b9a392a8df8092f4');
+INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblDatums', 9294, 3, 'cbf9ef0bae91a3c4');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblDatums', 9299, 1, '615bc10bb4d279bc');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblDatums', 9309, 1, '74a603d3a692c4d1');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblDatums', 9333, 1, '96d84910ce103fba');
@@ -531,8 +537,10 @@ INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblD
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblDatums', 9403, 1, 'cada50f15e2a84a4');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblDatums', 9453, 1, 'cdd60b3081e81077');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblDatums', 9470, 1, '525f2435efec1222');
+INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblDatums', 9470, 3, '2a01c0654829aa6a');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblDatums', 9474, 1, 'c5b7ff86bee8deb1');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblDatums', 9475, 1, '4e1c845e2977b24e');
+INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblDatums', 9475, 3, 'a27c6deca09ffb09');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblDatums', 9547, 1, 'b26404fcd1f300d7');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblDatums', 9696, 1, '53627af912c0356e');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblDatums', 9702, 1, 'ace9f759d4cb33d3');
@@ -2647,6 +2655,8 @@ INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblG
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 5188, 1, 'efab20231ba579ef');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 5221, 2, '5e5634cd54f33e25');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 5223, 1, '89ad12c4634d7558');
+INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 5224, 3, '3d2f382e6776f740');
+INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 5225, 3, '9fdbb5ea23f14292');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 5234, 1, 'c7b31660ddbd4d55');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 5235, 1, 'e873b829dce9fb39');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 5243, 1, 'cc2ccd859a786f38');
@@ -2728,6 +2738,8 @@ INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblG
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 5490, 1, '0ee046eafea1945e');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 5513, 1, '8b5130bc76f9dcc4');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 5514, 2, '0db542adaf41ffd8');
+INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 5515, 3, '9234d0aee598115d');
+INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 5516, 3, '59c2de5d9a76687d');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 5518, 1, 'f3081d8283618821');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 5519, 1, 'd1aaa65781d271bb');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 5520, 1, '3f3002e1b8d92346');
@@ -3946,6 +3958,7 @@ INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblG
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 8391, 1, 'a87f1414b547c420');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 8395, 1, '4d59d39832ab7963');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 8433, 1, '355ea88034da2004');
+INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 8441, 3, 'a3d4b0138d096598');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 8455, 1, '122a4a36fbf4327d');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 8456, 1, 'a702c9a243c1138c');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 8518, 1, '0c0d1119b4df43eb');
@@ -5095,6 +5108,7 @@ INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblG
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 29381, 1, 'ca80d1486ef4e628');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 29383, 1, '119bef60018521f2');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 29385, 1, '51792cfdd8f0111c');
+INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 29701, 3, 'abf45dbf7dca8c41');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 29702, 1, 'bca17c2b349d01ee');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 29738, 1, '058fa652b8b3dadb');
 INSERT INTO tblShipped (strTable, numId, numRelease, strSignature) VALUES ('tblGrids', 29739, 1, '20cddfd2550dba64');

@@ -1,5 +1,6 @@
 #include "GeoidGrid.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "GeoidGridGtx.h"
@@ -146,4 +147,20 @@ CGeoidGrid::Lookup CGeoidGrid::Height(double longitude, double latitude, double&
     if (best == nullptr)
         return LOOKUP_OUTSIDE;
     return Interpolate(*best, bestX, bestY, n);
+}
+
+void CGeoidGrid::Prefetch(double longitude, double latitude) const
+{
+    for (const Image& image : images)
+    {
+        double x, y;
+        if (!Position(image, longitude, latitude, x, y))
+            continue;
+        const auto col = static_cast<size_t>(std::clamp(x, 0.0, image.cols - 1.0));
+        const auto row = static_cast<size_t>(std::clamp(y, 0.0, image.rows - 1.0));
+        const float* below = image.values.data() + row * static_cast<size_t>(image.cols) + col;
+        __builtin_prefetch(below);
+        if (row + 1 < static_cast<size_t>(image.rows))
+            __builtin_prefetch(below + image.cols);
+    }
 }

@@ -56,6 +56,11 @@ public:
     // of the cell without a value, n is left alone.
     Lookup Height(double longitude, double latitude, double& n) const;
 
+    // Asks the processor to start reading the nodes Height will need at a
+    // point, so that a caller that knows its next points early does not wait
+    // for memory on each; changes nothing.
+    void Prefetch(double longitude, double latitude) const;
+
     const std::vector<Image>& Images() const { return images; }
     bool Empty() const { return images.empty(); }
 

@@ -4,6 +4,7 @@
 #include "ProjectionCassiniSoldner.h"
 #include "ProjectionKrovak.h"
 #include "ProjectionKrovakNorth.h"
+#include "ProjectionLaborde.h"
 #include "ProjectionLambert.h"
 #include "ProjectionLambertMichigan.h"
 #include "ProjectionMercator.h"
@@ -76,7 +77,7 @@ constexpr ProjectionRow kProjections[] = {
     {kHotineObliqueMercatorCentre, {9815, 0}, Make<CProjectionObliqueMercator>},
     {kHotineObliqueMercatorNatural, {9812, 0}, Make<CProjectionObliqueMercator>},
     {kSwissObliqueCylindrical, {9814, 0}, Make<CProjectionSwissMercator>},
-    {kLabordeObliqueMercator, {9813, 0}, nullptr},
+    {kLabordeObliqueMercator, {9813, 0}, Make<CProjectionLaborde>},
     {kObliqueStereographic, {9809, 0}, Make<CProjectionObliqueStereo>},
     {kPolarStereographic, {9810, 9829}, Make<CProjectionPolarStereo>},
     {kCassiniSoldner, {9806, 0}, Make<CProjectionCassiniSoldner>},
@@ -104,6 +105,8 @@ constexpr ProjectionRow kProjections[] = {
     {kPseudoMercator, {1024, 0}, Make<CProjectionPseudoMercator>},
     {kPolarStereographicC, {9830, 0}, Make<CProjectionPolarStereoC>},
     {kKrovakNorthOrientated, {1041, 0}, Make<CProjectionKrovakNorth>},
+    {kKrovakModified, {1042, 0}, Make<CProjectionKrovakModified>},
+    {kKrovakModifiedNorthOrientated, {1043, 0}, Make<CProjectionKrovakModifiedNorth>},
     {kEquidistantCylindrical, {1028, 0}, Make<CProjectionEquidistantCylindrical>},
     {kEquidistantCylindricalSpherical, {1029, 0}, Make<CProjectionEquidistantCylindrical>},
     {kEqualEarth, {1078, 0}, Make<CProjectionEqualEarth>},

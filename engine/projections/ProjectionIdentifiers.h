@@ -49,6 +49,8 @@ enum ProjectionIdentifier : int
     kPseudoMercator = 145,
     kPolarStereographicC = 221,
     kKrovakNorthOrientated = 241,
+    kKrovakModified = 242,
+    kKrovakModifiedNorthOrientated = 243,
     kEquidistantCylindrical = 351,
     kEquidistantCylindricalSpherical = 352,
     kEqualEarth = 380,

@@ -10,6 +10,9 @@
 #include <QStyleOptionFrame>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTest>
 #include <QTimer>
 #include <array>
@@ -18,6 +21,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <set>
 
 #include "AcceleratorCheck.h"
 #include "ConfigurationRecord.h"
@@ -432,6 +436,34 @@ TEST_F(RealAnswers, ScreenshotsOfTheWindowAndTheGridDialog)
     Click("clearButton");
 }
 
+// The whole screen with the window as the program opens it, taken when
+// GEOLYNX_SCREEN_PICTURE names a file, under a real display, for instance:
+//   GEOLYNX_SCREEN_PICTURE=/tmp/screen.png QT_SCALE_FACTOR=2 QT_QPA_PLATFORM=xcb
+//   xvfb-run -a -s "-screen 0 1280x800x24" build/bin/app_tests --gtest_filter='*WholeScreen*'
+TEST_F(RealAnswers, PictureOfTheWholeScreen)
+{
+    const char* file = std::getenv("GEOLYNX_SCREEN_PICTURE");
+    if (file == nullptr || *file == '\0')
+        GTEST_SKIP() << "GEOLYNX_SCREEN_PICTURE names no file";
+    window.reset();
+    window = std::make_unique<CGeolynxDlg>(app, std::string());
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    GeographicToUtm();
+    Converted(QStringLiteral("52.5"), QStringLiteral("4.5"));
+    QTest::qWait(300);
+    EXPECT_TRUE(window->screen()->grabWindow(0).save(QString::fromLocal8Bit(file)));
+    // With the drop-down of recent grids open, beside "-menu" in the name.
+    QString menuFile = QString::fromLocal8Bit(file);
+    menuFile.insert(menuFile.lastIndexOf(QLatin1Char('.')), QStringLiteral("-menu"));
+    QTimer::singleShot(300, [this, menuFile] {
+        EXPECT_TRUE(window->screen()->grabWindow(0).save(menuFile));
+        if (QWidget* popup = QApplication::activePopupWidget())
+            popup->close();
+    });
+    Click("destinationGridRecent");
+}
+
 } // namespace
 
 namespace {
@@ -662,7 +694,7 @@ TEST_F(RealAnswers, CopyPutsEachSideOnTheClipboardAsShown)
     for (const char* side : {"source", "destination"})
     {
         const QByteArray copy = QByteArray(side) + "Copy", map = QByteArray(side) + "Map";
-        const QWidget* c = Find<QPushButton>(copy.constData());
+        const QWidget* c = Find<QAbstractButton>(copy.constData());
         const QWidget* m = Find<QPushButton>(map.constData());
         EXPECT_LT(c->geometry().right(), m->geometry().left()) << side;
         EXPECT_TRUE(c->isVisible());
@@ -709,4 +741,118 @@ TEST_F(RealAnswers, PasteFillsTheSourceFromTextOrSaysWhyNot)
     Click("sourcePaste");
     EXPECT_EQ(Text("sourceLatitude1"), QStringLiteral("5817709.526"));
     EXPECT_EQ(Text("sourceLongitude1"), QStringLiteral("601821.603"));
+}
+
+TEST_F(RealAnswers, ResultsAreReadOnlyAndCtrlCCtrlVWorkOnTheirSides)
+{
+    GeographicToUtm();
+    Converted(QStringLiteral("52.5"), QStringLiteral("4.5"));
+    const QString source = QStringLiteral("52.5 N, 4.5 E");
+    const QString result = QStringLiteral("5817709.526, 601821.603");
+    // Typing into a result changes nothing.
+    Type("destinationLatitude1", QStringLiteral("17"));
+    EXPECT_EQ(Text("destinationLatitude1"), QStringLiteral("5817709.526"));
+    for (const char* field : {"destinationLatitude1", "destinationLongitude1", "destinationAltitude"})
+        EXPECT_TRUE(Find<QLineEdit>(field)->isReadOnly()) << field;
+    EXPECT_FALSE(Find<QLineEdit>("sourceLatitude1")->isReadOnly());
+
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    // Ctrl+C with the focus in a widget: the side it belongs to; a selection is copied alone.
+    const struct
+    {
+        const char* focus;
+        bool selectAll;
+        QString copied;
+    } copies[] = {
+        {"sourceLongitude1", false, source},
+        {"destinationLatitude1", false, result},
+        {"sourceMap", false, source},
+        {"transformButton", false, result},
+        {"sourceLongitude1", true, QStringLiteral("4.5")},
+    };
+    for (const auto& c : copies)
+    {
+        QWidget* focus = Find<QWidget>(c.focus);
+        focus->setFocus();
+        if (auto* edit = qobject_cast<QLineEdit*>(focus))
+            c.selectAll ? edit->selectAll() : edit->deselect();
+        QGuiApplication::clipboard()->clear();
+        QTest::keyClick(focus, Qt::Key_C, Qt::ControlModifier);
+        EXPECT_EQ(QGuiApplication::clipboard()->text(), c.copied) << c.focus;
+    }
+    // Ctrl+V: a whole coordinate fills the source from anywhere; a lone number goes into its field.
+    const struct
+    {
+        const char* focus;
+        const char* clipboard;
+        const char* latitude;
+        const char* longitude;
+    } pastes[] = {
+        {"sourceLongitude1", "51.5, -0.25", "51.500000", "0.250000"},
+        {"destinationLatitude1", "48.25 N 2.5 E", "48.250000", "2.500000"},
+        {"swapButton", "10 20", "10.000000", "20.000000"},
+        {"sourceLongitude1", "7", "10.000000", "7"},
+    };
+    for (const auto& p : pastes)
+    {
+        QWidget* focus = Find<QWidget>(p.focus);
+        focus->setFocus();
+        if (auto* edit = qobject_cast<QLineEdit*>(focus); edit != nullptr && !edit->isReadOnly())
+            edit->clear();
+        QGuiApplication::clipboard()->setText(QString::fromLatin1(p.clipboard));
+        QTest::keyClick(focus, Qt::Key_V, Qt::ControlModifier);
+        EXPECT_EQ(Text("sourceLatitude1"), QString::fromLatin1(p.latitude)) << p.clipboard;
+        EXPECT_EQ(Text("sourceLongitude1"), QString::fromLatin1(p.longitude)) << p.clipboard;
+    }
+    // The Copy button's menu adds the name of the system.
+    Click("sourceModeDegrees");
+    Converted(QStringLiteral("52.5"), QStringLiteral("4.5"));
+    for (auto [action, text] : {std::pair{"sourceCopyWithName", "WGS 84: 52.5 N, 4.5 E"},
+                                std::pair{"destinationCopyWithName", "WGS 84 / UTM zone 31N: 5817709.526, 601821.603"}})
+    {
+        Find<QAction>(action)->trigger();
+        EXPECT_EQ(QGuiApplication::clipboard()->text(), QString::fromLatin1(text)) << action;
+    }
+}
+
+TEST_F(RealAnswers, EveryButtonHasANameOfItsOwnAndTheWindowFitsSmallScreens)
+{
+    std::set<QString> names;
+    for (const QAbstractButton* b : window->findChildren<QAbstractButton*>())
+    {
+        if (b->objectName().startsWith(QLatin1String("qt_")))
+            continue; // Qt's own, such as the menu bar's overflow arrow
+        EXPECT_FALSE(b->accessibleName().isEmpty()) << b->objectName().toStdString();
+        EXPECT_TRUE(names.insert(b->accessibleName()).second) << b->accessibleName().toStdString();
+    }
+    EXPECT_TRUE(names.count(QStringLiteral("Select destination datum")));
+    // 1280 x 800 at a scale of 2, less a panel; 1024 x 700 at 1.
+    for (const QSize screen : {QSize(640, 370), QSize(1024, 670)})
+    {
+        EXPECT_LE(window->minimumWidth(), screen.width());
+        EXPECT_LE(window->minimumHeight(), screen.height());
+        window->resize(screen);
+        QTest::qWait(20);
+        const QRect inside = window->rect();
+        for (const char* button : {"transformButton", "batchButton", "swapButton", "clearButton", "exitButton"})
+        {
+            const QWidget* b = Find<QWidget>(button);
+            EXPECT_TRUE(inside.contains(QRect(b->mapTo(window.get(), QPoint(0, 0)), b->size()))) << button;
+        }
+        // The sides scroll up and down (one above the other when narrow) to every control they hold.
+        auto* scroll = window->findChild<QScrollArea*>();
+        ASSERT_NE(scroll, nullptr);
+        EXPECT_EQ(scroll->horizontalScrollBar()->maximum(), 0) << screen.width();
+        EXPECT_EQ(Find<QWidget>("destinationGroup")->y() > Find<QWidget>("sourceGroup")->y(), screen.width() < 700);
+        for (const char* far : {"destinationMap", "sourceModeDegrees", "destinationAltitudeLabel", "sourceMap"})
+        {
+            QWidget* w = Find<QWidget>(far);
+            scroll->ensureWidgetVisible(w);
+            const QRect shown(w->mapTo(scroll->viewport(), QPoint(0, 0)), w->size());
+            EXPECT_TRUE(scroll->viewport()->rect().contains(shown))
+                << far << " at " << screen.width() << " " << shown.x() << "," << shown.y() << " in "
+                << scroll->viewport()->width() << "x" << scroll->viewport()->height();
+        }
+    }
 }

@@ -1,5 +1,7 @@
 // The main window driven as a user would, on the offscreen platform, against
 // the shipped catalogue copied into a private user folder.
+#include <QMenu>
+
 #include "MainWindowFixture.h"
 
 namespace {
@@ -266,3 +268,67 @@ TEST_F(MainWindow, SelectButtonsAndManageItemsOpenTheCatalogueDialogs)
 }
 
 } // namespace
+
+namespace {
+
+// Opens a recent systems' drop-down as a click does: its entries, after
+// taking the one at index (none when index is -1).
+QStringList PickRecent(QAbstractButton* button, int index)
+{
+    QStringList texts;
+    QTimer::singleShot(0, [&texts, index] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (menu == nullptr)
+            return;
+        for (QAction* a : menu->actions())
+            texts << a->text();
+        if (index >= 0 && index < menu->actions().size())
+            menu->actions()[index]->trigger();
+        menu->close();
+    });
+    QTest::mouseClick(button, Qt::LeftButton);
+    return texts;
+}
+
+QStringList UtmZones(std::initializer_list<int> zones)
+{
+    QStringList names;
+    for (int zone : zones)
+        names << QStringLiteral("WGS 84 / UTM zone %1N").arg(zone);
+    return names;
+}
+
+} // namespace
+
+TEST_F(MainWindow, RecentSystemsAreOneClickAwayOnEitherSideAndKeptAcrossStarts)
+{
+    // Left by earlier runs: a grid since deleted, eleven UTM zones, lines that are no entries.
+    {
+        std::ofstream file(home / "recent-systems.txt");
+        file << "grid 999999\nnonsense\ngrid -5\ndatum 4258 extra\ndatum 4258\n";
+        for (int zone = 1; zone <= 11; ++zone)
+            file << "grid " << 32600 + zone << "\n";
+    }
+    Open();
+    auto* sourceGrids = Find<QAbstractButton>("sourceGridRecent");
+    EXPECT_EQ(PickRecent(sourceGrids, -1), UtmZones({1, 2, 3, 4, 5, 6, 7, 8, 9}));
+    EXPECT_EQ(PickRecent(Find<QAbstractButton>("destinationGridRecent"), 2), UtmZones({1, 2, 3, 4, 5, 6, 7, 8, 9}));
+    EXPECT_EQ(Text("destinationGridName"), QStringLiteral("WGS 84 / UTM zone 3N"));
+    EXPECT_EQ(Label("destinationLatitudeLabel"), QStringLiteral("Northing:"));
+    EXPECT_EQ(PickRecent(Find<QAbstractButton>("sourceDatumRecent"), 0), QStringList{QStringLiteral("ETRS89")});
+    EXPECT_EQ(Text("sourceDatumName"), QStringLiteral("ETRS89"));
+    // A Select dialog's choice comes first; the eleventh is dropped.
+    ChooseGrid("sourceGridSelect", 27700);
+    const QStringList expected = QStringList{QStringLiteral("OSGB36 / British National Grid")} +
+                                 UtmZones({3, 1, 2, 4, 5, 6, 7, 8});
+    EXPECT_EQ(PickRecent(sourceGrids, -1), expected);
+
+    // The next start offers the same; the configuration keeps its 72 bytes.
+    window->accept();
+    EXPECT_EQ(fs::file_size(configuration), 72u);
+    Open();
+    EXPECT_EQ(PickRecent(Find<QAbstractButton>("destinationGridRecent"), -1), expected);
+    EXPECT_EQ(Text("destinationGridName"), QStringLiteral("WGS 84 / UTM zone 3N"));
+    EXPECT_EQ(PickRecent(Find<QAbstractButton>("destinationDatumRecent"), -1),
+              QStringList{QStringLiteral("ETRS89")});
+}

@@ -283,6 +283,23 @@ TEST(DisplayForms, EveryFormWritesWhatItReads)
     for (const DisplayForm& form : DisplayForms())
     {
         EXPECT_EQ(FindDisplayForm(form.mode), &form);
+        if (form.notation != MapNotation::None)
+        {
+            // One text for both values, read as the centre of its 1 m square.
+            EXPECT_FALSE(form.hemisphere);
+            EXPECT_FALSE(form.choices.empty());
+            CoordinateSide side;
+            side.gridId = form.grid ? 27700 : 0;
+            side.displayMode = form.mode;
+            const double y = form.grid ? 180000.3 : -52.25, x = form.grid ? 230000.7 : -1.5;
+            side.Write(AxisLatitude, y);
+            side.Write(AxisLongitude, x);
+            EXPECT_EQ(side.writeRefusal, "") << form.mode;
+            EXPECT_FALSE(CheckCoordinate(side.latitude, AxisLatitude, form.grid, form.mode)) << side.latitude.first;
+            EXPECT_NEAR(side.Read(AxisLatitude), y, form.grid ? 0.5 : 1e-5) << side.latitude.first;
+            EXPECT_NEAR(side.Read(AxisLongitude), x, form.grid ? 0.5 : 1e-5) << side.latitude.first;
+            continue;
+        }
         EXPECT_EQ(form.grid, !form.hemisphere) << form.mode;
         ASSERT_GE(form.fieldCount, 1);
         ASSERT_LE(form.fieldCount, 3);

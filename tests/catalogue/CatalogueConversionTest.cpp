@@ -27,7 +27,8 @@ bool ProjIsNoOracleFor(int projectionId)
 {
     return projectionId == kPolarStereographicC || projectionId == kTransverseMercatorZoned ||
            projectionId == kBonneSouthOrientated || projectionId == kEquidistantCylindrical ||
-           projectionId == kLambertAzimuthalEqualAreaSpherical;
+           projectionId == kLambertAzimuthalEqualAreaSpherical || projectionId == kKrovakModified ||
+           projectionId == kKrovakModifiedNorthOrientated; // PROJ 9.1 has no Krovak Modified
 }
 
 std::string Num(double v)

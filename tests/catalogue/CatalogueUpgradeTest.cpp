@@ -30,7 +30,8 @@ protected:
                                "UPDATE tblDatums SET dblDeltaX = -87.5 WHERE numId = 4230;"
                                "INSERT INTO tblDatums VALUES (49999, 'New datum', 7030, 8901, 1, '', 1, 2, 3, 0, 0, "
                                "0, 0);"
-                               "INSERT INTO tblShipped VALUES ('tblDatums', 49999, 2, 'new');",
+                               "INSERT INTO tblShipped SELECT 'tblDatums', 49999, max(numRelease) + 1, 'new' "
+                               "FROM tblShipped;",
                                nullptr, nullptr, nullptr),
                   SQLITE_OK);
         sqlite3_close(db);
@@ -66,7 +67,8 @@ TEST_F(CatalogueUpgradeTest, OlderCatalogueIsBroughtUpToDateKeepingTheUsersRows)
     EXPECT_EQ(Scalar("SELECT dblDeltaX FROM tblDatums WHERE numId = 4277"), "446.0");
     EXPECT_EQ(Scalar("SELECT strDatum FROM tblDatums WHERE numId = 50001"), "Mine");
     EXPECT_EQ(Scalar("SELECT strCode FROM tblTransformations WHERE numDatum = 4277"), "EPSG:1314");
-    EXPECT_EQ(Scalar("SELECT max(numRelease) FROM tblShipped"), "2");
+    EXPECT_EQ(Scalar("SELECT max(numRelease) FROM tblShipped"),
+              std::to_string(std::stoi(Scalar("SELECT max(numRelease) FROM tblShipped WHERE numId < 49999")) + 1));
 
     // Once up to date, nothing more is done or said.
     const CCatalogueUpgrade again = UpgradeUserCatalogue(false);

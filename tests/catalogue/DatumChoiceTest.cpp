@@ -10,6 +10,7 @@
 #include "CatalogueFixture.h"
 #include "CatalogueLoaders.h"
 #include "ConvertCoordinate.h"
+#include "DatumLink.h"
 
 namespace {
 
@@ -121,4 +122,60 @@ TEST_F(DatumChoice, TheReportSaysWhyADatumHasNoTransformation)
     EXPECT_EQ(unexplained, 0);
     // Anguilla 1957's only link is a geographic offset, carried as a translation with its error stated.
     EXPECT_NE(Scalar("SELECT numMethod FROM tblDatums WHERE numId = 4600"), "0");
+}
+
+// Datums that EPSG links to WGS 84 only through Helmert steps run backwards, in
+// the geocentric domain or through another datum carry the steps combined into
+// one set, which must convert as cs2cs runs the steps, within the centimetre
+// the generator allows. A chain whose steps depend on the epoch stays unapplied.
+TEST_F(DatumChoice, HelmertChainsAreCarriedWithinACentimetreOfCs2cs)
+{
+    const struct
+    {
+        int datum;
+        const char* code; // the chain's first step
+        double accuracy;  // root sum of squares of the steps
+        double lat, lon;
+    } chains[] = {
+        {6990, "EPSG:9189", 0.1, 31.8, 35.0},      // one coordinate frame step, reversed
+        {7139, "EPSG:6993", 0.1, 30.2, 34.9},      // forward, then reversed, through the intermediate system
+        {8907, "EPSG:9751", 1.118, 9.9, -84.1},    // reversed, then another datum's seven parameters
+        {9014, "EPSG:6936", 1.001, 33.3, 44.4},    // geocentric position vector, then a null step
+        {9294, "EPSG:9298", 0.1, 23.6, 58.4},      // coordinate frame in the geocentric domain
+        {9470, "EPSG:9472", 1.02, -6.2, 106.8},    // microradians, reversed, then a null step
+        {8990, "EPSG:9145", 2.236, 48.0, 11.0},    // reversed, then PROJ's null step of the WGS 84 ensemble
+        {9475, "EPSG:7704", 1.513, 40.0, -100.0},  // PZ-90.11 where cs2cs takes the world-wide chain
+        {9475, "EPSG:7704", 1.513, -33.0, 151.0},
+    };
+    CConversionContext context;
+    for (const auto& c : chains)
+    {
+        SCOPED_TRACE(c.datum);
+        CDatumLink link;
+        ASSERT_TRUE(LoadDatumLink(c.datum, link));
+        EXPECT_EQ(link.kind, kLinkCarried);
+        EXPECT_EQ(link.code, c.code);
+        ASSERT_TRUE(link.accuracy.has_value());
+        EXPECT_NEAR(*link.accuracy, c.accuracy, 1e-9);
+        EXPECT_FALSE(link.Unusable());
+
+        double x = c.lon, y = c.lat, z = 0;
+        ASSERT_EQ(ConvertCoordinate(context, true, x, y, z, c.datum, 0, 4326, 0), kConvertDone);
+        const auto expected = Cs2csDefault(c.datum, c.lat, c.lon);
+        const double metresPerDegree = 6378137.0 * M_PI / 180;
+        EXPECT_LT(std::hypot((y - expected[0]) * metresPerDegree,
+                             (x - expected[1]) * metresPerDegree * std::cos(c.lat * M_PI / 180)),
+                  0.01);
+    }
+    // ITRF96 reaches WGS 84 through GDA94 by a time-dependent step, PZ-90.02 through PZ-90 by one that
+    // holds at its epoch alone (PROJ does not apply it either): no one set holds for every epoch.
+    for (const int datum : {8995, 9474})
+    {
+        SCOPED_TRACE(datum);
+        CDatumLink link;
+        ASSERT_TRUE(LoadDatumLink(datum, link));
+        EXPECT_EQ(link.kind, kLinkNotApplied);
+        EXPECT_NE(link.note.find("epoch"), std::string::npos) << link.note;
+        EXPECT_EQ(Scalar("SELECT numMethod FROM tblDatums WHERE numId = " + std::to_string(datum)), "0");
+    }
 }

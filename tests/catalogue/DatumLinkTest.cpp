@@ -2,6 +2,7 @@
 // shipped catalogue: a copy made without the link tables, as an older version made it, gets them on
 // first use.
 #include <cmath>
+#include <sstream>
 
 #include "CatalogueFixture.h"
 #include "ConversionReport.h"
@@ -129,6 +130,24 @@ TEST_F(DatumLinkTest, PointsFarFromTheirSystemAreFlagged)
         {4326, 0, 4277, 27700, -0.12, 51.5, "outside the area of use of OSGB36"},
         {4326, 0, 4289, 28992, 5.3, 52.1, "outside the area of use of Amersfoort (Netherlands - onshore)"},
         {4326, 0, 4289, 28992, 52.1, 5.3, ""},
+        // Other projection classes: a conic's band of latitude (Texas North Central in Alaska, inside
+        // NAD83's area), an azimuthal's arc from its centre or pole, a Mercator's own area widened.
+        {4326, 0, 4171, 2154, 48.85, 2.35, ""},
+        {4326, 0, 4171, 2154, 2.35, 48.85, "outside the area of use of RGF93 v1"},
+        {4326, 0, 4269, 32138, 32.8, -97.3, ""},
+        {4326, 0, 4269, 32138, 64.8, -147.7, "outside the area of use of NAD83 / Texas North Central (USA - Texas"},
+        {4326, 0, 4326, 3031, -77.8, 166.7, ""},
+        {4326, 0, 4326, 3031, -45.0, 170.0, ""},
+        {4326, 0, 4326, 3031, 10.0, 20.0, "outside the area of use of WGS 84 / Antarctic Polar Stereographic (Ant"},
+        {4326, 0, 4326, 32661, 62.0, 10.0, ""},
+        {4326, 0, 4326, 32661, 30.0, 10.0, "outside the area of use of WGS 84 / UPS North (N,E)"},
+        {4326, 0, 4326, 3575, 60.0, 10.0, ""},
+        {4326, 0, 4326, 3575, -30.0, 10.0, "outside the area of use of WGS 84 / North Pole LAEA Europe"},
+        {4326, 0, 4326, 3832, 20.0, -160.0, ""},
+        {4326, 0, 4326, 3832, 0.0, -30.0, "outside the area of use of WGS 84 / PDC Mercator (Pacific Ocean)"},
+        {4326, 0, 4326, 3395, -60.0, 100.0, ""},
+        // The same class rule on the source side.
+        {4326, 3031, 4326, 0, 10.0, 20.0, "outside the area of use of WGS 84 / Antarctic Polar Stereographic (Ant"},
         // A datum's box across the antimeridian: New Zealand.
         {4326, 0, 4167, 0, -41.0, -176.5, ""},
         {4326, 0, 4167, 0, -41.0, -160.0, "outside the area of use of NZGD2000 (New Zealand)"},
@@ -149,6 +168,40 @@ TEST_F(DatumLinkTest, PointsFarFromTheirSystemAreFlagged)
             EXPECT_EQ(outside.rfind(c.outside, 0), 0u) << outside;
         }
     }
+}
+
+// Every shipped grid's projection class holds over the grid's own area of use, so that a point the
+// grid is made for is never flagged, whatever its class's reach (transverse Mercator keeps its
+// fixed 18 degrees, and is left out for time).
+TEST_F(DatumLinkTest, EveryShippedGridReachesOverItsOwnArea)
+{
+    CConversionReport first; // adds the link tables to the older copy
+    ASSERT_TRUE(first.Load(4326, 0, 4326, 0));
+    std::istringstream grids(Scalar(
+        "SELECT group_concat(g.numId || ' ' || g.numDatum || ' ' || a.dblSouth || ' ' || a.dblNorth || ' ' || "
+        "a.dblWest || ' ' || a.dblEast, ' ') FROM tblGrids g JOIN tblAreas a ON a.numKind = 1 AND a.numId = g.numId "
+        "WHERE g.numProjection NOT IN (9807, 9808)"));
+    int checked = 0;
+    std::string misses;
+    int grid = 0, datum = 0;
+    double south = 0, north = 0, west = 0, east = 0;
+    while (grids >> grid >> datum >> south >> north >> west >> east)
+    {
+        CConversionReport report;
+        ASSERT_TRUE(report.Load(datum, grid, datum, 0)) << grid;
+        const double width = east >= west ? east - west : east + 360 - west;
+        for (int i = 0; i <= 2; ++i)
+            for (int j = 0; j <= 2; ++j)
+                if (!CConversionReport::Reaches(report.Source(), south + (north - south) * i / 2,
+                                                std::remainder(west + width * j / 2, 360.0)))
+                {
+                    misses += " " + std::to_string(grid);
+                    i = j = 3;
+                }
+        ++checked;
+    }
+    EXPECT_GT(checked, 1300);
+    EXPECT_EQ(misses, "");
 }
 
 TEST_F(DatumLinkTest, AreasAcrossTheAntimeridianAndWidened)

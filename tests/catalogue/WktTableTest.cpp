@@ -2,6 +2,7 @@
 // the matching of a .prj back to a catalogue system.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <set>
 
@@ -148,6 +149,13 @@ TEST_F(WktTable, ComposedTextsDescribeTheSameSystemsAsPROJs)
             CPrjSystem ours, peer;
             ASSERT_TRUE(DescribeWkt(entry.wkt, ours)) << entry.wkt;
             ASSERT_TRUE(DescribeWkt(proj, peer)) << proj;
+            // EPSG's dataset rounds the co-latitude of the Krovak Modified cone axis to a thousandth
+            // of a second; the row keeps S-JTSK's 30 17 17.30311 (tools/catalogue/generate.py).
+            const double coneAxis = 30 + 17 / 60.0 + 17.30311 / 3600;
+            for (auto& [name, value] : peer.parameters)
+                if (ours.projection.rfind("krovakmodified", 0) == 0 && name == "colatitudeofconeaxis" &&
+                    std::fabs(value - coneAxis) < 0.0005 / 3600)
+                    value = coneAxis;
             ++composedByMethod[ours.projection];
             if (!SameSystem(ours, peer))
             {
@@ -267,12 +275,19 @@ TEST_F(WktTable, GridsOfTheAddedMethodsWriteAndFindTheirPrj)
 {
     // The .prj GDAL writes for a grid of each added method finds that grid, and the catalogue's own
     // text of it (shipped, then composed after an edit) is one GDAL reads onto the same projection.
-    const std::pair<int, const char*> grids[] = {{3857, "+proj=merc +a=6378137 +b=6378137"},
-                                                 {5514, "+proj=krovak"},
-                                                 {8857, "+proj=eqearth"},
-                                                 {27200, "+proj=nzmg"},
-                                                 {6201, "+proj=lcc"},
-                                                 {6247, "+proj=col_urban"}};
+    // PROJ 9.1 cannot compute Krovak Modified (5515, 5516): their .prj is only found, and the
+    // south-west orientated grid's text, which GDAL reads east and north, is never written.
+    const std::pair<int, const char*> grids[] = {
+        {3857, "+proj=merc +a=6378137 +b=6378137"},
+        {5514, "+proj=krovak"},
+        {8857, "+proj=eqearth"},
+        {27200, "+proj=nzmg"},
+        {6201, "+proj=lcc"},
+        {6247, "+proj=col_urban"},
+        {29701, "+proj=labrd"},
+        {8441, "+proj=labrd"},
+        {5516, nullptr},
+        {5515, nullptr}};
     for (const auto& [code, proj] : grids)
     {
         SCOPED_TRACE(code);
@@ -289,6 +304,11 @@ TEST_F(WktTable, GridsOfTheAddedMethodsWriteAndFindTheirPrj)
         EXPECT_EQ(match.gridId, code);
 
         std::string shipped, edited;
+        if (proj == nullptr)
+        {
+            EXPECT_EQ(DestinationWkt(0, code, shipped, why), code == 5516) << why;
+            continue;
+        }
         ASSERT_TRUE(DestinationWkt(0, code, shipped, why)) << why;
         EXPECT_NE(GdalReads(shipped).find(proj), std::string::npos) << GdalReads(shipped);
         Sql("UPDATE tblGrids SET dblLongitudeOrigin = dblLongitudeOrigin + 0.5 WHERE numId = " +

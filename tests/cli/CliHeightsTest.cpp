@@ -200,3 +200,30 @@ TEST_F(CliHeights, ListsModelsAndRefusesWhatCannotBeUsed)
         EXPECT_EQ(stream.out, "") << c.arguments;
     }
 }
+
+TEST_F(CliHeights, ExplainNamesTheGeoidModelOfEachSide)
+{
+    struct Case
+    {
+        const char* arguments;
+        const char* said; // nullptr: no heights line
+    };
+    const Case cases[] = {
+        {"--from 4326 --to 4326+5773 -- 2 48 10",
+         "geolynx-cli: heights: source above the ellipsoid, destination above EGM96 height (5773); EGM96 height "
+         "(5773): grid egm96_15.gtx, stated accuracy 1 m\n"},
+        {"--from 4326+5773 --to 32631",
+         "geolynx-cli: heights: source above EGM96 height (5773), destination above the ellipsoid; EGM96 height "
+         "(5773): grid egm96_15.gtx, stated accuracy 1 m\n"},
+        {"--from 4326 --to 32631 -- 2 48 10", nullptr},
+    };
+    for (const Case& c : cases)
+    {
+        const CliRun run = Shell(std::string("$CLI convert --explain ") + c.arguments, "2 48 10\n");
+        EXPECT_EQ(run.status, 0) << c.arguments << ": " << run.err;
+        if (c.said != nullptr)
+            EXPECT_NE(run.err.find(c.said), std::string::npos) << c.arguments << ": " << run.err;
+        else
+            EXPECT_EQ(run.err.find("heights:"), std::string::npos) << run.err;
+    }
+}

@@ -46,6 +46,12 @@ CCfgMapProjection Record(const Definition& d)
 const Definition kWebMercator = {"3857", 1024, 6378137, 298.257223563, 0, 0, 0, 0, 0, 0, 0, 0};
 const Definition kKrovakEastNorth = {
     "5514", 1041, 6377397.155, 299.1528128, 49.5, Dms(24, 50, 0), 78.5, 0, Dms(30, 17, 17.30311), 0.9999, 0, 0};
+// S-JTSK/05 / Modified Krovak (East North): the S-JTSK Krovak with a false origin 5000 km away.
+const Definition kModifiedKrovak = {
+    "5515", 1042, 6377397.155, 299.1528128, 49.5, Dms(24, 50, 0), 78.5, 0, Dms(30, 17, 17.30311), 0.9999, 5e6, 5e6};
+const Definition kModifiedKrovakEastNorth = {
+    "5516", 1043, 6377397.155, 299.1528128, 49.5, Dms(24, 50, 0), 78.5, 0, Dms(30, 17, 17.30311), 0.9999, 5e6, 5e6};
+const Definition kLaborde = {"8441", 9813, 6378388, 297, -18.9, Dms(46, 26, 14.025), 0, 0, 18.9, 0.9995, 400000, 800000};
 const Definition kTerreAdelie = {"2985", 9830, 6378388, 297, 0, 140, -67, 0, 0, 0, 300000, 200000};
 const Definition kWorldEquidistant = {"4087", 1028, 6378137, 298.257223563, 0, 0, 0, 0, 0, 0, 0, 0};
 const Definition kBogotaUrban = {"6247",      1052, 6378137, 298.257222101, Dms(4, 40, 49.75), Dms(-74, 8, 47.73), 0, 0,
@@ -74,6 +80,10 @@ struct Example
 const Example kExamples[] = {
     {&kWebMercator, Dms(24, 22, 54.433), Dms(-100, 20, 0), -11169055.58, 2800000.00, 0.006},
     {&kKrovakEastNorth, Dms(50, 12, 32.442), Dms(16, 50, 59.179), -568991.00, -1050538.63, 0.006},
+    // Krovak Modified gives the westing in x and the southing in y.
+    {&kModifiedKrovak, Dms(50, 12, 32.442), Dms(16, 50, 59.179), 5568990.91, 6050538.71, 0.006},
+    {&kModifiedKrovakEastNorth, Dms(50, 12, 32.442), Dms(16, 50, 59.179), -5568990.91, -6050538.71, 0.006},
+    {&kLaborde, Dms(-16, 11, 23.280), Dms(44, 27, 27.260), 188333.848, 1098841.091, 0.0006},
     {&kTerreAdelie, Dms(-66, 36, 18.820), Dms(140, 4, 17.040), 303169.522, 244055.721, 0.0006},
     {&kWorldEquidistant, 55, 10, 1113194.91, 6097230.31, 0.006},
     {&kBogotaUrban, Dms(4, 48, 0), Dms(-74, 15, 0), 80859.033, 122543.174, 0.0006},
@@ -101,25 +111,39 @@ TEST(EpsgMethodExample, ForwardGivesTheNotesCoordinatesAndInverseTheNotesPoint)
     }
 }
 
-TEST(EpsgMethodExample, KrovakEastNorthIsTheSouthWestGridTurned)
+// The north orientated Krovak grids are their south-west orientated grids turned; the modified
+// grid is the Krovak moved by its false origin and by a correction of decimetres across Czechia.
+TEST(EpsgMethodExample, KrovakVariantsAgreeWithThePlainKrovak)
 {
     Definition southWest = kKrovakEastNorth;
     southWest.method = 9819;
-    const auto turned = CreateProjection(Record(kKrovakEastNorth));
+    Definition modifiedSouthWest = kModifiedKrovakEastNorth;
+    modifiedSouthWest.method = 1042;
     const auto plain = CreateProjection(Record(southWest));
-    for (const auto& [lat, lon] : {std::pair{48.6, 12.1}, {50.0, 14.4}, {51.05, 18.9}, {47.8, 22.5}})
+    const auto modified = CreateProjection(Record(modifiedSouthWest));
+    const std::pair<const Definition*, CProjection*> turnedOf[] = {{&kKrovakEastNorth, plain.get()},
+                                                                    {&kModifiedKrovakEastNorth, modified.get()}};
+    // Points across Czechia, the area of the modified grid.
+    for (const auto& [lat, lon] : {std::pair{48.7, 12.2}, {50.0, 14.4}, {51.0, 14.8}, {49.6, 18.8}})
     {
-        for (CProjection* p : {turned.get(), plain.get()})
+        for (const auto& [definition, southWestGrid] : turnedOf)
         {
-            p->phi = lat * kDegToRad;
-            p->lambda = lon * kDegToRad;
-            p->Forward();
+            const auto turned = CreateProjection(Record(*definition));
+            for (CProjection* p : {turned.get(), southWestGrid})
+            {
+                p->phi = lat * kDegToRad;
+                p->lambda = lon * kDegToRad;
+                p->Forward();
+            }
+            EXPECT_EQ(turned->x, -southWestGrid->x);
+            EXPECT_EQ(turned->y, -southWestGrid->y);
+            turned->Inverse();
+            EXPECT_NEAR(turned->phi / kDegToRad, lat, 1e-10);
+            EXPECT_NEAR(turned->lambda / kDegToRad, lon, 1e-10);
         }
-        EXPECT_EQ(turned->x, -plain->x);
-        EXPECT_EQ(turned->y, -plain->y);
-        turned->Inverse();
-        EXPECT_NEAR(turned->phi / kDegToRad, lat, 1e-10);
-        EXPECT_NEAR(turned->lambda / kDegToRad, lon, 1e-10);
+        const double shift = std::hypot(modified->x - 5e6 - plain->x, modified->y - 5e6 - plain->y);
+        EXPECT_GT(shift, 0.01);
+        EXPECT_LT(shift, 1.0);
     }
 }
 
@@ -153,6 +177,9 @@ TEST(EpsgMethodExample, PointsOutsideAMethodsDomainGiveNoNumber)
         {bonneOnEquator, true, 10, 5},              // a Bonne cone that is a cylinder
         {utmZoned, false, 500000, 5e6},             // an easting without its zone number
         {utmZoned, false, 61.5e6, 5e6},             // a zone past the sixtieth
+        {kLaborde, true, 0, 130},                   // past the fold of the cubic
+        {kLaborde, false, 4e7, 8e5},                // past the fold of the cubic
+        {kModifiedKrovak, false, 3.5e7, 3.5e7},     // where the correction outgrows the grid
     };
     for (const Case& c : cases)
     {

@@ -11,6 +11,7 @@ TEST(ProjectionFactory, TranslatesEpsgMethodCodes)
         {9801, 100}, {9826, 101}, {9802, 110}, {9803, 111}, {9820, 120}, {9822, 130}, {9804, 140},
         {9805, 150}, {9807, 160}, {9808, 161}, {9812, 180}, {9815, 170}, {9814, 190}, {9813, 200},
         {9809, 210}, {9810, 220}, {9829, 220}, {9806, 230}, {9819, 240}, {9818, 250}, {9851, 300},
+        {1041, 241}, {1042, 242}, {1043, 243},
     };
     for (const auto& [epsg, internal] : table)
         EXPECT_EQ(TranslateProjectionCode(epsg), internal) << epsg;
@@ -21,7 +22,7 @@ TEST(ProjectionFactory, TranslatesEpsgMethodCodes)
 
 TEST(ProjectionFactory, IdentifiersWithoutAClassBuildTheBase)
 {
-    for (int id : {0, 200, 12345})
+    for (int id : {0, 201, 12345})
     {
         CCfgMapProjection r;
         r.projectionId = id;

@@ -5,6 +5,7 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QTimer>
+#include <set>
 
 #include "AcceleratorCheck.h"
 #include "CatalogueLookups.h"
@@ -350,6 +351,27 @@ TEST_F(RealAnswersTest, EveryAcceleratorOfEachDialogHasOneOwner)
     Show(grid);
     Click(&grid, "addButton");
     EXPECT_EQ(AcceleratorFaults(&grid), std::vector<std::string>{});
+
+    // Screen readers tell every button apart, and each label names its field.
+    for (QDialog* dialog : std::initializer_list<QDialog*>{&grid, &datum, &country, &ellipsoid, &meridian})
+    {
+        const std::string name = dialog->objectName().toStdString();
+        std::set<QString> names;
+        for (const QAbstractButton* b : dialog->findChildren<QAbstractButton*>())
+        {
+            const QString spoken =
+                b->accessibleName().isEmpty() ? QString(b->text()).remove(QLatin1Char('&')) : b->accessibleName();
+            EXPECT_TRUE(names.insert(spoken).second) << name << ": " << spoken.toStdString();
+        }
+        for (const QLabel* label : dialog->findChildren<QLabel*>())
+        {
+            const bool names = label->objectName().endsWith(QLatin1String("Label"));
+            EXPECT_TRUE(!names || label->buddy() != nullptr) << name << ": " << label->objectName().toStdString();
+        }
+        EXPECT_FALSE(dialog->findChild<QLineEdit*>(QStringLiteral("searchField"))->accessibleName().isEmpty()) << name;
+    }
+    EXPECT_EQ(grid.findChild<QPushButton*>(QStringLiteral("datumSelectButton"))->accessibleName(),
+              QStringLiteral("Datum: Select"));
 }
 
 } // namespace

@@ -1,6 +1,9 @@
 // Published worked examples, the references that must be refused, round trips
 // of the grid references and where each notation may be used.
+#include <GeographicLib/MGRS.hpp>
 #include <GeographicLib/OSGB.hpp>
+#include <GeographicLib/UTMUPS.hpp>
+#include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <random>
@@ -47,10 +50,44 @@ const Written kWritten[] = {
     {"OS", MapNotation::BritishGrid, 651409.903, 313177.270, 1, "TG 51409 13177"},
     {"OS", MapNotation::BritishGrid, 651409.903, 313177.270, 100, "TG 514 131"},
     {"OS", MapNotation::BritishGrid, 651409.903, 313177.270, 100000, "TG"},
+    // Ordnance Survey Ireland: the Spire of Dublin at E 315904, N 234671 of
+    // the Irish Grid is O 15904 34671; "G0305" is square G, 3 km east and
+    // 5 km north of its south-west corner.
+    {"OSi", MapNotation::IrishGrid, 315904, 234671, 1, "O 15904 34671"},
+    {"OSi", MapNotation::IrishGrid, 315904, 234671, 100, "O 159 346"},
+    {"OSi", MapNotation::IrishGrid, 103000, 305000, 1000, "G 03 05"},
 };
+
+// The text GeoConvert gives for a written example (GeographicLib's MGRS,
+// UTMUPS and OSGB, the calls it makes), blanks left out; empty where it has
+// none (the Irish Grid).
+std::string OracleText(const Written& w)
+{
+    int digits = 0;
+    ReferenceDigits(w.metres, digits);
+    std::string text;
+    if (w.notation == MapNotation::BritishGrid)
+        GeographicLib::OSGB::GridReference(w.x, w.y, digits, text);
+    if (w.notation == MapNotation::IrishGrid || w.notation == MapNotation::BritishGrid)
+        return text;
+    int zone = 0;
+    bool north = false;
+    double x = 0, y = 0;
+    GeographicLib::UTMUPS::Forward(w.y, w.x, zone, north, x, y);
+    if (w.notation != MapNotation::Utm)
+    {
+        GeographicLib::MGRS::Forward(zone, north, x, y, w.y, digits, text);
+        return text;
+    }
+    char utm[80];
+    std::snprintf(utm, sizeof utm, "%s%s%.3f%.3f", zone == 0 ? "UPS" : std::to_string(zone).c_str(),
+                  north ? "N" : "S", x, y);
+    return utm;
+}
 
 TEST(NotationExamples, PublishedPositionsWriteTheirPublishedReferences)
 {
+    int checked = 0;
     for (const Written& w : kWritten)
     {
         NotationStyle style;
@@ -58,7 +95,16 @@ TEST(NotationExamples, PublishedPositionsWriteTheirPublishedReferences)
         std::string text, why;
         EXPECT_TRUE(FormatNotation(w.notation, w.x, w.y, style, text, why)) << w.source << " " << why;
         EXPECT_EQ(text, w.text) << w.source;
+        // GeoConvert writes the same.
+        std::string packed = text;
+        std::erase(packed, ' ');
+        if (const std::string oracle = OracleText(w); !oracle.empty())
+        {
+            EXPECT_EQ(packed, oracle) << w.source << " " << w.text;
+            ++checked;
+        }
     }
+    EXPECT_EQ(checked, 11); // all but the Irish
 }
 
 struct Read

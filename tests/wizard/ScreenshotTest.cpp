@@ -61,3 +61,48 @@ TEST_F(Screenshot, StartPageDuringARun)
 }
 
 } // namespace
+
+namespace {
+
+using namespace wizardtest;
+
+// The pages of GIS vector files, height systems and map references, each
+// saved as <folder>/<page>.png when GEOLYNX_WIZARD_PAGES names a folder.
+TEST_F(Screenshot, VectorHeightAndReferencePages)
+{
+    const char* folder = std::getenv("GEOLYNX_WIZARD_PAGES");
+    if (folder == nullptr || *folder == '\0')
+        GTEST_SKIP() << "GEOLYNX_WIZARD_PAGES names no folder";
+    const auto save = [&](const char* name) {
+        QApplication::processEvents();
+        const QImage image = sheet->grab().toImage();
+        ASSERT_TRUE(image.save(QString::fromLocal8Bit(folder) + QLatin1Char('/') + QLatin1String(name)));
+    };
+    const std::string csv = Path("places.csv");
+    WriteFile(csv, "name;lon;lat;h\nDam;4.8936;52.3731;12\n");
+    const std::string gpkg = Path("places.gpkg");
+    ASSERT_EQ(std::system(("ogr2ogr -f GPKG " + gpkg + " " + csv +
+                           " -oo X_POSSIBLE_NAMES=lon -oo Y_POSSIBLE_NAMES=lat -a_srs EPSG:4326 -nln places")
+                              .c_str()),
+              0);
+    Open();
+    sheet->resize(640, 460);
+    Click("vectorRadio");
+    Next();
+    Browse("vectorSourceBrowse", gpkg);
+    Browse("vectorDestinationBrowse", Path("places-utm.fgb"));
+    save("vector-files.png");
+    sheet.reset();
+
+    ThroughFilePage("textRadio", csv, Path("out.csv"));
+    sheet->resize(640, 460);
+    ChooseDatum("sourceDatumSelect", kWgs84);
+    save("source-system.png");
+    Next();
+    ChooseGrid("destinationGridSelect", kUtm31);
+    Next();
+    Choose("destinationNotationList", "MGRS (WGS 84 grid)");
+    save("text-layout.png");
+}
+
+} // namespace

@@ -34,7 +34,7 @@
 #include "GeolynxApp.h"
 #include "RealDialogs.h"
 #include "ScratchFolder.h"
-#include "WzdPage10.h"
+#include "WzdStartPage.h"
 #include "WzdSheet.h"
 
 // QStrings in failure messages as text.

@@ -59,14 +59,24 @@ tblDatums       Every non-deprecated EPSG geographic 2D system, numId its EPSG c
                 3. a system whose only link is EPSG's longitude rotation (method 9601) to another
                    system takes that system's transformation: the engine's geographic longitudes
                    are always counted from Greenwich, so the two are the same datum here;
-                4. otherwise method 0.
+                4. a system that EPSG links to WGS 84 only through static Helmert steps that 2. does
+                   not take (run backwards, in the geocentric or 3D domain, or through one other
+                   datum, as PROJ's operation search finds them; null chains are left to
+                   tblTransformations) carries them combined into one set of seven parameters when
+                   that set holds within CHAIN_TOLERANCE metres of the steps applied one after the
+                   other (PROJ's way: a step run backwards through its transposed rotation) over a
+                   lattice of the system's area; chains ranked by steps, the share of the system's area
+                   every step covers, the root sum of squares of their accuracies (the accuracy
+                   carried), the later codes. Time-dependent steps with rates and time-specific ones
+                   are not combined;
+                5. otherwise method 0.
                 datums-report.txt, next to the SQL, names for every system the transformation
                 chosen, its accuracy and why, or why there is none.
 tblGrids        Every non-deprecated EPSG projected system whose conversion method is in
                 tblProjections, whose base system is in tblDatums and whose axes' unit is in tblUnits:
                 numId its EPSG code, numDatum its base system, numProjection the EPSG method code,
                 numUnits the axis unit (systems whose axes point west or south are left out unless
-                their method itself gives westings and southings: 9808, 9819, 9826, 9828), parameters mapped onto the columns the engine reads for the
+                their method itself gives westings and southings: 9808, 9819, 9826, 9828, 1042), parameters mapped onto the columns the engine reads for the
                 projection (MAPPING below), angles in degrees, false easting and northing converted
                 into the system's own unit. Hotine variant B with azimuth and rectified grid angle
                 both 90 degrees (the Swiss grids) is shipped as the Swiss oblique cylindrical method
@@ -74,7 +84,8 @@ tblGrids        Every non-deprecated EPSG projected system whose conversion meth
                 code): the text before " - " matched against country names and aliases, "World"
                 (numId 1, UN M49's code for the world) when nothing matches.
                 A method's parameter that has no column of its own rides in one the method does not
-                use (GRID_METHODS_ADDED). grids-report.txt, next to the SQL, gives the share of EPSG's
+                use (GRID_METHODS_ADDED). A Krovak Modified grid ships only with the S-JTSK/05 definition
+                its correction belongs to (MODIFIED_KROVAK_DEFINITION). grids-report.txt, next to the SQL, gives the share of EPSG's
                 projected systems shipped and names every one left out, with the reason.
 tblTransformations One row per shipped datum (tblTransformations.sql creates its own table, so that an
                 older catalogue gets it added): numKind 4 WGS 84 itself, 1 the row carries EPSG's
@@ -174,6 +185,9 @@ PROJECTIONS = [
     (9830, None, FN | FE | LON | PN),
     (9824, None, FN | FE | LAT | LON | PN | SCALE),
     (9828, None, FN | FE | LAT | LON),
+    (1042, None, FN | FE | CLAT | LON | PN | SCALE | AZ),
+    (1043, None, FN | FE | CLAT | LON | PN | SCALE | AZ),
+    (9813, None, FN | FE | CLAT | CLON | SCALE | AZ),
 ]
 
 # EPSG parameter codes -> tblGrids columns, per conversion method.
@@ -224,7 +238,32 @@ GRID_METHODS_ADDED = {
 }
 GRID_METHODS_ADDED[1027] = GRID_METHODS_ADDED[9811] = GRID_METHODS_ADDED[9828] = GRID_METHODS_ADDED[1024]
 GRID_METHODS_ADDED[1029] = GRID_METHODS_ADDED[1028]
-GRID_METHODS_ADDED[1041] = MAPPING[9819]
+GRID_METHODS_ADDED[1041] = GRID_METHODS_ADDED[1042] = GRID_METHODS_ADDED[1043] = MAPPING[9819]
+GRID_METHODS_ADDED[9813] = {8811: "dblLatitudeOrigin", 8812: "dblLongitudeOrigin", 8813: "dblAzimuth",
+                            8815: "dblScale", 8806: "dblFalseEasting", 8807: "dblFalseNorthing"}
+
+# Krovak Modified (1042, 1043): the engine's class holds the correction's evaluation point and
+# coefficients as constants, and they belong to the Krovak definition of S-JTSK/05. A grid of the
+# method ships only when its conversion has that definition and, where the conversion lists the
+# correction among its parameters (proj.db of PROJ 9.1 lists none), the same correction. Angles in
+# degrees (longitude east of Greenwich), lengths in metres.
+MODIFIED_KROVAK_METHODS = {1042, 1043}
+# The co-latitude of the cone axis is S-JTSK's 30 17 17.30311; EPSG's dataset gives it for these grids
+# in sexagesimal to a thousandth of a second (30.1717303), and the grid row takes the full value, as
+# the guidance note's worked example and PROJ do (the rounding alone moves a southing by 3 mm).
+MODIFIED_KROVAK_CONE_AXIS = 30 + 17 / 60 + 17.30311 / 3600
+MODIFIED_KROVAK_CONE_AXIS_ROUNDING = 0.0005 / 3600
+MODIFIED_KROVAK_DEFINITION = {"dblLatitudeOrigin": 49.5, "dblLongitudeOrigin": 24 + 50 / 60,
+                              "dblAzimuth": MODIFIED_KROVAK_CONE_AXIS, "dblParallelNorth": 78.5,
+                              "dblScale": 0.9999, "dblFalseEasting": 5000000.0, "dblFalseNorthing": 5000000.0}
+MODIFIED_KROVAK_CORRECTION = {
+    "Ordinate 1 of evaluation point": 1089000.0, "Ordinate 2 of evaluation point": 654000.0,
+    "C1": 2.946529277e-2, "C2": 2.515965696e-2, "C3": 1.193845912e-7, "C4": -4.668270147e-7,
+    "C5": 9.233980362e-12, "C6": 1.523735715e-12, "C7": 1.696780024e-18, "C8": 4.408314235e-18,
+    "C9": -8.331083518e-24, "C10": -3.689471323e-24}
+MODIFIED_KROVAK_TOLERANCE = 1e-9
+# Why build_grids left a grid out, where the reason is its own (grids_report reads it).
+GRID_LEFT_OUT = {}
 MAPPING.update(GRID_METHODS_ADDED)
 
 for same, like in ((9803, 9802), (9822, 9802), (9807, 9801), (9808, 9801), (9809, 9801),
@@ -243,6 +282,7 @@ DATUM_COLUMNS = ["numId", "strDatum", "numEllipsoid", "numPrime", "numMethod", "
 # axes would need the coordinates negated, which a catalogue row cannot say.
 WESTING_METHODS = {9808, 9819, 9826}
 WESTING_METHODS |= {9828}  # Bonne (South Orientated)
+WESTING_METHODS |= {1042}  # Krovak Modified
 
 HELMERT_METHODS = {9603: "translation", 9606: "position vector", 9607: "coordinate frame",
                    9636: "Molodensky-Badekas (coordinate frame)"}
@@ -709,6 +749,194 @@ def chain_candidates(src, code, extent, ellipsoid, direct, centres):
     return found
 
 
+# Static Helmert methods whose steps a chain may combine: True where EPSG states the rotations in the
+# coordinate frame convention (the engine's are position vector). Time-dependent methods count only
+# when every rate is zero: otherwise the result depends on the epoch, which the engine does not have.
+# Time-specific ones (1065, 1066) hold at their epoch alone, and PROJ does not apply them either.
+CHAIN_STEP_METHODS = {9603: False, 1031: False, 1035: False, 1037: False, 9606: False, 1033: False, 1061: False,
+                      1063: False, 1053: False, 1054: False,
+                      9607: True, 1032: True, 9636: True, 1056: True, 1057: True}
+# PROJ's operation search goes through one intermediate datum at most.
+CHAIN_MAX_STEPS = 2
+
+
+class Step:
+    """One Helmert step of a chain in geocentric coordinates: X' = T + P + m R (X - P), R the
+    small-angle rotation (position vector), P the evaluation point (zero but for Molodensky-Badekas);
+    `reverse` when the chain runs it from its target to its source."""
+
+    def __init__(self, auth, code, name, accuracy, t, rot, scale, pivot, reverse):
+        self.auth, self.code, self.name, self.accuracy, self.reverse = auth, str(code), name, accuracy, reverse
+        self.t, self.pivot, self.m = t, pivot, 1 + scale / 1e6
+        rx, ry, rz = [v * ARC_SECOND for v in rot]
+        self.r = [[1.0, -rz, ry], [rz, 1.0, -rx], [-ry, rx, 1.0]]
+        self.null = not any(t) and not any(rot) and scale == 0
+
+    def label(self):
+        return "%s:%s" % (self.auth, self.code)
+
+    def extents(self, src):
+        return [r for r in src.rows(
+            "SELECT e.south_lat, e.north_lat, e.west_lon, e.east_lon FROM usage u JOIN extent e "
+            "ON e.auth_name = u.extent_auth_name AND e.code = u.extent_code "
+            "WHERE u.object_table_name = 'helmert_transformation' AND u.object_auth_name = ? "
+            "AND u.object_code = ?", self.auth, self.code) if r[0] is not None]
+
+    def rank(self):
+        # EPSG's before PROJ's, then the later code.
+        return (self.auth != "EPSG", -int(self.code) if self.code.isdigit() else 0)
+
+    def apply(self, x):
+        """As PROJ applies it: forward as published; reversed through the transposed rotation."""
+        p, r = self.pivot, self.r
+        if not self.reverse:
+            d = [x[k] - p[k] for k in range(3)]
+            return [self.t[i] + p[i] + self.m * sum(r[i][k] * d[k] for k in range(3)) for i in range(3)]
+        d = [x[k] - self.t[k] - p[k] for k in range(3)]
+        return [p[i] + sum(r[k][i] * d[k] for k in range(3)) / self.m for i in range(3)]
+
+    def affine(self):
+        """(A, b) with X' = A X + b."""
+        zero = [0.0, 0.0, 0.0]
+        b = self.apply(zero)
+        a = [[self.apply([1.0 if k == j else 0.0 for k in range(3)])[i] - b[i] for j in range(3)] for i in range(3)]
+        return a, b
+
+
+def chain_steps(src):
+    """Every static Helmert step of EPSG and PROJ (PROJ's default authorities), both ways round, keyed
+    by the datum it starts from."""
+    datum_of = {(a, str(c)): (da, str(dc)) for a, c, da, dc in src.rows(
+        "SELECT auth_name, code, datum_auth_name, datum_code FROM geodetic_crs")}
+    steps = {}
+    for (auth, code, name, method, tx, ty, tz, tuom, rx, ry, rz, ruom, ds, suom, px, py, pz, puom, accuracy,
+         source_auth, source, target_auth, target, rates) in src.rows(
+            "SELECT auth_name, code, name, method_code, tx, ty, tz, translation_uom_code, rx, ry, rz, rotation_uom_code, "
+            "scale_difference, scale_difference_uom_code, px, py, pz, pivot_uom_code, accuracy, "
+            "source_crs_auth_name, source_crs_code, target_crs_auth_name, target_crs_code, coalesce(abs(rate_tx), 0) + coalesce(abs(rate_ty), 0) + coalesce(abs(rate_tz), 0) + "
+            "coalesce(abs(rate_rx), 0) + coalesce(abs(rate_ry), 0) + coalesce(abs(rate_rz), 0) + "
+            "coalesce(abs(rate_scale_difference), 0) FROM helmert_transformation_table WHERE deprecated = 0 "
+            "AND method_auth_name = 'EPSG'"):
+        frame = CHAIN_STEP_METHODS.get(int(method))
+        source, target = datum_of.get((source_auth, str(source))), datum_of.get((target_auth, str(target)))
+        if auth not in LINK_AUTHORITIES or frame is None or rates != 0 or source is None or target is None or source == target:
+            continue
+        rot = [src.to_arc_seconds(v, ruom) for v in (rx, ry, rz)]
+        if frame:
+            rot = [-v for v in rot]
+        pivot = [src.to_metres(v, puom) for v in (px, py, pz)] if px is not None else [0.0, 0.0, 0.0]
+        t = [src.to_metres(v, tuom) for v in (tx, ty, tz)]
+        scale = src.to_ppm(ds, suom)
+        accuracy = float(accuracy) if accuracy is not None else None
+        for start, end, reverse in ((source, target, False), (target, source, True)):
+            steps.setdefault(start, []).append(
+                (end, Step(auth, code, name, accuracy, t, rot, scale, pivot, reverse)))
+    return datum_of, steps
+
+
+def chain_paths(start, steps, extent, src):
+    """The chains of up to CHAIN_MAX_STEPS steps from a datum to WGS 84's, each step's area of use
+    meeting the system's (PROJ's "intersects"), no datum visited twice."""
+    wgs84 = ("EPSG", "6326")
+    found, frontier = [], [(start, [], {start})]
+    meets = {}
+
+    def usable(step):
+        if step.label() not in meets:
+            meets[step.label()] = any(boxes_meet(extent, e) for e in step.extents(src))
+        return meets[step.label()]
+
+    for _ in range(CHAIN_MAX_STEPS):
+        following = []
+        for datum, path, seen in frontier:
+            for end, step in steps.get(datum, []):
+                if end in seen or not usable(step):
+                    continue
+                if end == wgs84:
+                    found.append(path + [step])
+                else:
+                    following.append((end, path + [step], seen | {end}))
+        frontier = following
+    return found
+
+
+def boxes_meet(first, second):
+    for s1, n1, w1, e1 in boxes(first):
+        for s2, n2, w2, e2 in boxes(second):
+            if s1 <= n2 and s2 <= n1 and w1 <= e2 and w2 <= e1:
+                return True
+    return False
+
+
+def combine_chain(path, extent, a, rf):
+    """One set of seven parameters (engine's form) for the steps applied one after the other, and the
+    largest distance by which it misses them over the area (a 9 x 9 lattice per box). The affine map of
+    the chain is exact; the approximation is reading it as a scale times a small-angle rotation."""
+    matrix, shift = [[1.0 if i == j else 0.0 for j in range(3)] for i in range(3)], [0.0, 0.0, 0.0]
+    for step in path:
+        a_step, b_step = step.affine()
+        matrix = [[sum(a_step[i][k] * matrix[k][j] for k in range(3)) for j in range(3)] for i in range(3)]
+        shift = [sum(a_step[i][k] * shift[k] for k in range(3)) + b_step[i] for i in range(3)]
+    m = (matrix[0][0] + matrix[1][1] + matrix[2][2]) / 3
+    rx = (matrix[2][1] - matrix[1][2]) / (2 * m) / ARC_SECOND
+    ry = (matrix[0][2] - matrix[2][0]) / (2 * m) / ARC_SECOND
+    rz = (matrix[1][0] - matrix[0][1]) / (2 * m) / ARC_SECOND
+    # Adding 0.0 turns a rounded -0.0 into 0, as SQL and the row signatures write it.
+    params = [round(v, 4) + 0.0 for v in shift] + [round(v, 6) + 0.0 for v in (rx, ry, rz)] + \
+        [round((m - 1) * 1e6, 6) + 0.0]
+    worst = 0.0
+    for south, north, west, east in boxes(extent):
+        for i in range(9):
+            for j in range(9):
+                x = geocentric(south + (north - south) * i / 8, west + (east - west) * j / 8, a, rf)
+                exact = x
+                for step in path:
+                    exact = step.apply(exact)
+                worst = max(worst, math.dist(apply_helmert(params, x), exact))
+    return params, worst
+
+
+def chain_accuracy(path):
+    """The root sum of squares of the steps' stated accuracies; unknown when one is."""
+    if any(s.accuracy is None for s in path):
+        return None
+    return round(math.sqrt(sum(s.accuracy ** 2 for s in path)), 3)
+
+
+def combined_chain(src, code, extent, ellipsoid):
+    """A chain of Helmert steps to WGS 84 for a system that EPSG links only that way, carried as one set
+    of parameters when it holds within CHAIN_TOLERANCE metres of the steps over the system's area:
+    (params, worst, path), or None. Chains of null steps alone are left to tblTransformations' null
+    links, as are systems that have a direct or null link."""
+    if not hasattr(src, "chain_steps"):
+        src.chain_steps = chain_steps(src)
+    datum_of, steps = src.chain_steps
+    if link_kind(src, code) != LINK_NOT_APPLIED:
+        return None
+    ranked = []
+    for path in chain_paths(datum_of[("EPSG", str(code))], steps, extent, src):
+        if all(s.null for s in path):
+            continue
+        # As PROJ ranks them: the fewest steps, the largest share of the system's area that every step
+        # covers, the best accuracy, the later transformations.
+        share = min(coverage(extent, s.extents(src)) for s in path)
+        accuracy = chain_accuracy(path)
+        ranked.append((len(path), -math.floor(share / COVERAGE_TIE + 1e-9), accuracy is None, accuracy or 0.0,
+                       [s.rank() for s in path], path))
+    for *_, path in sorted(ranked, key=lambda r: r[:5]):
+        params, worst = combine_chain(path, extent, *ellipsoid)
+        if worst <= CHAIN_TOLERANCE:
+            return params, worst, path
+    return None
+
+
+def chain_label(path):
+    """The chain's name as PROJ gives it, the steps run backwards as "inverse of"; the first step's code
+    is left out, as the row's code names it."""
+    return ", then ".join("%s%s%s" % ("inverse of " if s.reverse else "", s.label() + " " if k else "", s.name)
+                          for k, s in enumerate(path))
+
+
 def system_extent(src, code):
     extents = src.extents("geodetic_crs", code)
     if not extents:
@@ -744,8 +972,11 @@ def why_none(src, code):
                 why = "method %s, which the engine does not have" % method
             reasons.append("EPSG:%s %s: %s (%s)" % (c, name, label, why))
     if not reasons:
-        return "EPSG has no transformation between this system and WGS 84"
+        return NO_TRANSFORMATION
     return "; ".join(reasons)
+
+
+NO_TRANSFORMATION = "EPSG has no transformation between this system and WGS 84"
 
 
 def build_datums(src):
@@ -846,8 +1077,24 @@ def build_datums(src):
             report[code] = "EPSG:%d %s, %s, %s; covers %.0f %% of the system's area%s%s" % (
                 best.code, best.name, accuracy, best.note, 100 * best.share, served,
                 "; ranked first of %d candidates" % (others + 1) if others else "; the only candidate")
+        elif (chain := combined_chain(src, code, system_extent(src, code), ellipsoids[code])) is not None:
+            values, worst, path = chain
+            method = 1 if all(v == 0 for v in values[3:]) else 2
+            accuracy = chain_accuracy(path)
+            how = "a chain of %s Helmert steps carried as one, within %.4f m of them" % (
+                NUMBER_WORDS.get(len(path), str(len(path))), worst) if len(path) > 1 else \
+                "one Helmert step in the engine's form, within %.4f m of it" % worst
+            src.carried[code] = (path[0].label(), chain_label(path), accuracy,
+                                 largest_extent(src, "helmert_transformation", path[0].auth, path[0].code), WGS84, how)
+            report[code] = "%s %s: %s, %s" % (path[0].label(), chain_label(path), src.carried[code][5],
+                                           "%g m (root sum of squares)" % accuracy if accuracy is not None
+                                           else "unknown accuracy")
         else:
-            report[code] = "none: " + why_none(src, code)
+            why = why_none(src, code)
+            link = classify_link(src, code, *link_context(src))
+            if link[0] == LINK_NOT_APPLIED and why == NO_TRANSFORMATION:
+                why = link[5]  # a chain through another datum
+            report[code] = "none: " + why
         rows.append([code, name, int(ellipsoid), int(meridian), method, grid_file] + values)
     by_code = {r[0]: r for r in rows}
     for source, target in src.rows(
@@ -1007,31 +1254,65 @@ def classify_link(src, code, datum_of, links, members, ensemble_accuracy):
         extent = largest_extent(src, first.table, first.auth, first.code)
         if null:
             return (LINK_NULL, first.label(), name, accuracy, extent, "two null transformations")
+        obstacles = [why for why in (step_obstacle(src, op) for op in (first, second)) if why]
         return (LINK_NOT_APPLIED, first.label(), name, None, extent,
-                "%s then %s, a chain of two operations, not applied" % (first.label(), second.label()))
-    return (LINK_NONE, "", "", None, None, "EPSG has no transformation between this system and WGS 84")
+                "%s then %s, a chain of two operations, not applied%s" % (
+                    first.label(), second.label(), " (%s)" % "; ".join(obstacles) if obstacles else ""))
+    return (LINK_NONE, "", "", None, None, NO_TRANSFORMATION)
+
+
+def step_obstacle(src, op):
+    """Why one step of a chain keeps the chain from being carried, in a few words; None for a step the
+    engine could take."""
+    if op.null:
+        return None
+    if op.table == "helmert_transformation":
+        if not hasattr(src, "epoch_steps"):
+            src.epoch_steps = {(a, str(c)) for a, c in src.rows(
+                "SELECT auth_name, code FROM helmert_transformation_table WHERE coalesce(abs(rate_tx), 0) + "
+                "coalesce(abs(rate_ty), 0) + coalesce(abs(rate_tz), 0) + coalesce(abs(rate_rx), 0) + "
+                "coalesce(abs(rate_ry), 0) + coalesce(abs(rate_rz), 0) + "
+                "coalesce(abs(rate_scale_difference), 0) > 0")}
+        if (op.auth, str(op.code)) in src.epoch_steps:
+            return "%s changes with the epoch" % op.label()
+        if op.method.startswith("Time-specific"):
+            return "%s holds at its epoch alone" % op.label()
+        return None
+    return "%s is %s" % (op.label(), op.why_not())
+
+
+def link_context(src):
+    """The operations, datums and WGS 84 ensemble classify_link reads, loaded once."""
+    if not hasattr(src, "link_operations"):
+        datum_of, links = load_operations(src)
+        members = {(a, str(c)) for a, c in src.rows(
+            "SELECT member_auth_name, member_code FROM geodetic_datum_ensemble_member "
+            "WHERE ensemble_auth_name = 'EPSG' AND ensemble_code = '6326'")}
+        ensemble_accuracy = src.rows("SELECT ensemble_accuracy FROM geodetic_datum WHERE auth_name = 'EPSG' "
+                                     "AND code = '6326'")[0][0]
+        src.link_operations = (datum_of, links, members, ensemble_accuracy)
+    return src.link_operations
+
+
+def link_kind(src, code):
+    return classify_link(src, code, *link_context(src))[0]
 
 
 def build_transformations(src, datums):
     """tblTransformations: for every shipped datum the transformation to WGS 84 it carries (or the null
     link that makes its row's "no transformation" right), its stated accuracy and area of use; for the
     others what EPSG gives that the engine cannot apply, or that EPSG gives nothing."""
-    datum_of, links = load_operations(src)
-    members = {(a, str(c)) for a, c in src.rows(
-        "SELECT member_auth_name, member_code FROM geodetic_datum_ensemble_member "
-        "WHERE ensemble_auth_name = 'EPSG' AND ensemble_code = '6326'")}
-    ensemble_accuracy = src.rows("SELECT ensemble_accuracy FROM geodetic_datum WHERE auth_name = 'EPSG' "
-                                 "AND code = '6326'")[0][0]
+    context = link_context(src)
     rows = []
     for d in datums:
         code, method = d[0], d[4]
         if code == WGS84:
             entry = (LINK_PIVOT, "", "WGS 84 itself", 0.0, None, "the pivot", WGS84)
         elif method != 0 and code in src.carried:
-            label, name, accuracy, extent, target = src.carried[code]
-            entry = (LINK_CARRIED, label, name, accuracy, extent, "", target)
+            label, name, accuracy, extent, target, *note = src.carried[code]
+            entry = (LINK_CARRIED, label, name, accuracy, extent, note[0] if note else "", target)
         else:
-            entry = classify_link(src, code, datum_of, links, members, ensemble_accuracy) + (WGS84,)
+            entry = classify_link(src, code, *context) + (WGS84,)
         kind, label, name, accuracy, extent, note, target = entry
         box = extent[1:] if extent else (None, None, None, None)
         rows.append([code, kind, label, name, accuracy, note] + list(box) + [target])
@@ -1271,6 +1552,11 @@ def build_grids(src, datum_codes, unit_codes, country_lookup):
             if pcode is None:
                 continue
             column = mapping.get(int(pcode))
+            if column is None and method in MODIFIED_KROVAK_METHODS:
+                why = modified_krovak_extra(src, pcode, pvalue)
+                if why is None:
+                    continue
+                GRID_LEFT_OUT[int(code)] = why
             if column is None:
                 complete = False
                 break
@@ -1280,6 +1566,12 @@ def build_grids(src, datum_codes, unit_codes, country_lookup):
                 values[column] = float(pvalue)
             else:
                 values[column] = src.to_degrees(pvalue, puom)
+        if complete and method in MODIFIED_KROVAK_METHODS:
+            why = modified_krovak_mismatch(src, values, base)
+            if why is not None:
+                GRID_LEFT_OUT[int(code)] = why
+                complete = False
+            values["dblAzimuth"] = MODIFIED_KROVAK_CONE_AXIS
         if not complete:
             continue
         if method == 9815 and values["dblAzimuth"] == 90 and values["dblRectifiedGrid"] == 90:
@@ -1294,6 +1586,35 @@ def build_grids(src, datum_codes, unit_codes, country_lookup):
         country = country_of(usages[0][0], country_lookup) if usages else WORLD_ID
         rows.append([int(code), name, country, int(base), method, unit] + [values[c] for c in GRID_COLUMNS[6:]])
     return sorted(rows)
+
+
+def modified_krovak_extra(src, pcode, pvalue):
+    """None when a Krovak Modified parameter with no column is one of the correction's constants with the
+    engine's value, else why the grid is left out."""
+    found = src.rows("SELECT name FROM conversion_param WHERE auth_name = 'EPSG' AND code = ?", str(pcode))
+    name = found[0][0] if found else str(pcode)
+    expected = MODIFIED_KROVAK_CORRECTION.get(name)
+    if expected is not None and abs(float(pvalue) - expected) <= MODIFIED_KROVAK_TOLERANCE * abs(expected):
+        return None
+    return "its Krovak Modified parameter %s = %s is not the engine's correction constant" % (name, pvalue)
+
+
+def modified_krovak_mismatch(src, values, base):
+    """None when a Krovak Modified grid has the S-JTSK/05 Krovak definition the engine's correction belongs
+    to, else why the grid is left out."""
+    meridian = src.rows("SELECT pm.longitude, pm.uom_code FROM geodetic_crs g JOIN geodetic_datum d "
+                        "ON d.auth_name = g.datum_auth_name AND d.code = g.datum_code JOIN prime_meridian pm "
+                        "ON pm.auth_name = d.prime_meridian_auth_name AND pm.code = d.prime_meridian_code "
+                        "WHERE g.auth_name = 'EPSG' AND g.code = ?", str(base))
+    greenwich = src.to_degrees(*meridian[0]) if meridian else 0.0
+    for column, expected in MODIFIED_KROVAK_DEFINITION.items():
+        value = values[column] + (greenwich if column == "dblLongitudeOrigin" else 0.0)
+        tolerance = MODIFIED_KROVAK_CONE_AXIS_ROUNDING if column == "dblAzimuth" else \
+            MODIFIED_KROVAK_TOLERANCE * max(1.0, abs(expected))
+        if abs(value - expected) > tolerance:
+            return "its %s %r is not that of the S-JTSK/05 definition the Krovak Modified correction " \
+                   "belongs to (%r)" % (column, value, expected)
+    return None
 
 
 def grids_report(src, grids, datum_codes, unit_codes):
@@ -1313,7 +1634,9 @@ def grids_report(src, grids, datum_codes, unit_codes):
         axes = src.rows("SELECT uom_code, orientation FROM axis WHERE coordinate_system_auth_name = 'EPSG' "
                         "AND coordinate_system_code = ?", cs_code)
         units = {int(r[0]) for r in axes}
-        if method is None or method_auth != "EPSG":
+        if int(code) in GRID_LEFT_OUT:
+            why = GRID_LEFT_OUT[int(code)]
+        elif method is None or method_auth != "EPSG":
             why = "its conversion is not an EPSG method (a derived or 3D system)"
         elif int(method) not in methods:
             why = "method %s %s, which the engine does not have" % (method, method_name)

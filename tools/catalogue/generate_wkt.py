@@ -27,6 +27,9 @@ tblWkt          numId and strKind ('grid' or 'datum') the catalogue row; strName
                 point came back 300 km away), and a .prj that places data wrongly is worse than none.
                 The program composes GDAL's WKT1 form of them from the row instead, with axes that
                 say the coordinates run west (and south).
+                The texts of Krovak Modified (1042) grids serve only to recognise the .prj GDAL writes
+                for them: the program writes none, since the text cannot say that the coordinates run
+                west and south, and GDAL reads it with east and north axes.
                 The engine counts geographic longitudes from Greenwich in degrees, whatever the
                 datum's prime meridian: a datum whose EPSG system has another prime meridian or
                 angular unit gets PRIMEM["Greenwich",0.0] and UNIT["Degree",...] in its text.

@@ -25,6 +25,10 @@ of PROJ or plain arithmetic:
 - Polar Stereographic (variant C) (9830): PROJ 9.1 has no form of it; it is PROJ's polar
   `+proj=stere` with `+lat_ts` the standard parallel and the false northing moved by the radius of
   that parallel (a m_F), as the method places its origin on the parallel.
+- Krovak Modified (1042, 1043): PROJ 9.1 has no form of it; it is PROJ's `+proj=krovak +czech` of the
+  S-JTSK/05 definition (the generator ships no other; PROJ's Krovak has the cone axis of S-JTSK built in) moved by the false origin and less EPSG's
+  correction polynomial, written out below from the guidance note's formulas; 1043 turns both axes.
+- Laborde Oblique Mercator (9813) is PROJ's `+proj=labrd`, as for the methods PROJ has.
 """
 
 import math
@@ -36,7 +40,7 @@ import subprocess
 PROJ_DB = "/usr/share/proj/proj.db"
 ROOT = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
 OUTPUT = os.path.join(ROOT, "tests", "catalogue", "data", "method_oracle.tsv")
-METHODS = [1024, 1027, 1028, 1041, 1051, 1052, 1078, 9811, 9824, 9828, 9830]
+METHODS = [1024, 1027, 1028, 1041, 1042, 1043, 1051, 1052, 1078, 9811, 9813, 9824, 9828, 9830]
 FRACTIONS = [(0.5, 0.5), (0.2, 0.2), (0.2, 0.8), (0.8, 0.2), (0.8, 0.8)]
 
 
@@ -107,7 +111,35 @@ def ellipsoid(db, base):
     return float(a), (float(rf) if rf is not None else float(a) / (float(a) - float(b)))
 
 
+# Krovak Modified: the evaluation point (southing, westing) and C1 ... C10 of EPSG's correction.
+KROVAK_EVALUATION_POINT = (1089000.0, 654000.0)
+KROVAK_C = (2.946529277e-2, 2.515965696e-2, 1.193845912e-7, -4.668270147e-7, 9.233980362e-12,
+            1.523735715e-12, 1.696780024e-18, 4.408314235e-18, -8.331083518e-24, -3.689471323e-24)
+KROVAK_FALSE_ORIGIN = 5000000.0
+
+
+def krovak_modified(method, pts):
+    words = ["+proj=krovak", "+czech", "+lat_0=49.5", "+lon_0=%r" % (24 + 50 / 60),
+             "+k=0.9999", "+ellps=bessel"]
+    c1, c2, c3, c4, c5, c6, c7, c8, c9, c10 = KROVAK_C
+    out = []
+    for westing, southing in run("proj", words, ["%.12f %.12f\n" % (lon, lat) for lat, lon in pts]):
+        xr, yr = southing - KROVAK_EVALUATION_POINT[0], westing - KROVAK_EVALUATION_POINT[1]
+        # Powers of the complex number xr + i yr carry the terms of both corrections.
+        z = complex(xr, yr)
+        z2, z3, z4 = z ** 2, z ** 3, z ** 4
+        dx = c1 + c3 * xr - c4 * yr - c6 * z2.imag + c5 * z2.real + c7 * z3.real - c8 * z3.imag + \
+            c9 * z4.imag + c10 * z4.real
+        dy = c2 + c3 * yr + c4 * xr + c5 * z2.imag + c6 * z2.real + c8 * z3.real + c7 * z3.imag - \
+            c10 * z4.imag + c9 * z4.real
+        x, y = KROVAK_FALSE_ORIGIN + westing - dy, KROVAK_FALSE_ORIGIN + southing - dx
+        out.append((x, y) if method == 1042 else (-x, -y))
+    return out
+
+
 def forward(db, code, base, method, pts):
+    if method in (1042, 1043):
+        return krovak_modified(method, pts)
     words = definition(code) if method not in (9824, 9828, 9830) else []
     lines = ["%.12f %.12f\n" % (lon, lat) for lat, lon in pts]
     if method == 1027:
