@@ -34,7 +34,8 @@ namespace {
 // other converters would leave their Z values ellipsoidal.
 bool HeightsConverted(int conversionType)
 {
-    return conversionType == CONVERSION_TEXT;
+    // A table's height column is named on the command line only.
+    return conversionType != CONVERSION_DATABASE;
 }
 
 } // namespace
@@ -53,7 +54,7 @@ void CWzdSystemPage::FillHeights()
     const bool converted = HeightsConverted(Settings().ConversionType);
     list->setEnabled(converted);
     list->setToolTip(converted ? QString()
-                               : QStringLiteral("Heights above a geoid are converted in text files only"));
+                               : QStringLiteral("Heights above a geoid are converted in files; a table's height column is named on the command line"));
     if (!converted)
         return;
     std::vector<GeoidModelRow> rows;
