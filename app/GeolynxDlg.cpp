@@ -1049,7 +1049,8 @@ void CGeolynxDlg::SaveConfiguration(const std::string& path)
         return;
     PullTexts();
     const ConfigurationRecord record = CaptureConfiguration(sides[Source], sides[Destination]);
-    if (!record.Save(path) || !SaveHeightChoices(path, *heightChoices[Source], *heightChoices[Destination]))
+    if (!record.Save(path) || !SaveSideChoices(path, *heightChoices[Source], *heightChoices[Destination],
+                                               sides[Source], sides[Destination]))
         ShowMessage(IDS_CONFIGURATION_SAVE_FAILED);
 }
 
@@ -1077,14 +1078,14 @@ void CGeolynxDlg::LoadConfiguration(const std::string& path)
     else
         refusal = CheckConfiguration(record);
     if (refusal.empty())
-        refusal = HeightChoicesRefusal(path);
+        refusal = SideChoicesRefusal(path);
     if (!refusal.empty())
     {
         ShowWith(IDS_NOT_A_CONFIGURATION, refusal);
         return;
     }
     ApplyConfiguration(record, sides[Source], sides[Destination]);
-    LoadHeightChoices(path, *heightChoices[Source], *heightChoices[Destination]);
+    LoadSideChoices(path, *heightChoices[Source], *heightChoices[Destination], sides[Source], sides[Destination]);
     LookupDatumName(sides[Destination].datumId, datumNames[Destination]);
     LookupDatumName(sides[Source].datumId, datumNames[Source]);
     LookupGridName(sides[Destination].gridId, gridNames[Destination]);
