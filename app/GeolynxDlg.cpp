@@ -716,6 +716,13 @@ void CGeolynxDlg::WriteAltitude(Side side, double altitude)
 
 void CGeolynxDlg::ChangeMode(Side side, int mode)
 {
+    // A destination reference emptied by a reset has no point to carry over.
+    if (PullTexts(); side == Destination && ReferenceForm(sides[side].displayMode) && sides[side].latitude.first.empty())
+    {
+        sides[side].displayMode = mode;
+        ResetDestination();
+        return UpdateLayout();
+    }
     // A field that is no number would be rewritten as its leading number.
     if (!CheckSide(side, false))
     {
