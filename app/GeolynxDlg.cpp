@@ -717,7 +717,9 @@ void CGeolynxDlg::WriteAltitude(Side side, double altitude)
 void CGeolynxDlg::ChangeMode(Side side, int mode)
 {
     // A destination reference emptied by a reset has no point to carry over.
-    if (PullTexts(); side == Destination && ReferenceForm(sides[side].displayMode) && sides[side].latitude.first.empty())
+    PullTexts();
+    if (side == Destination && ReferenceForm(sides[side].displayMode) != nullptr &&
+        sides[side].latitude.first.empty())
     {
         sides[side].displayMode = mode;
         ResetDestination();
