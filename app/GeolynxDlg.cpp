@@ -716,6 +716,15 @@ void CGeolynxDlg::WriteAltitude(Side side, double altitude)
 
 void CGeolynxDlg::ChangeMode(Side side, int mode)
 {
+    // A destination reference emptied by a reset has no point to carry over.
+    PullTexts();
+    if (side == Destination && ReferenceForm(sides[side].displayMode) != nullptr &&
+        sides[side].latitude.first.empty())
+    {
+        sides[side].displayMode = mode;
+        ResetDestination();
+        return UpdateLayout();
+    }
     // A field that is no number would be rewritten as its leading number.
     if (!CheckSide(side, false))
     {
@@ -1049,7 +1058,8 @@ void CGeolynxDlg::SaveConfiguration(const std::string& path)
         return;
     PullTexts();
     const ConfigurationRecord record = CaptureConfiguration(sides[Source], sides[Destination]);
-    if (!record.Save(path) || !SaveHeightChoices(path, *heightChoices[Source], *heightChoices[Destination]))
+    if (!record.Save(path) || !SaveSideChoices(path, *heightChoices[Source], *heightChoices[Destination],
+                                               sides[Source], sides[Destination]))
         ShowMessage(IDS_CONFIGURATION_SAVE_FAILED);
 }
 
@@ -1077,14 +1087,14 @@ void CGeolynxDlg::LoadConfiguration(const std::string& path)
     else
         refusal = CheckConfiguration(record);
     if (refusal.empty())
-        refusal = HeightChoicesRefusal(path);
+        refusal = SideChoicesRefusal(path);
     if (!refusal.empty())
     {
         ShowWith(IDS_NOT_A_CONFIGURATION, refusal);
         return;
     }
     ApplyConfiguration(record, sides[Source], sides[Destination]);
-    LoadHeightChoices(path, *heightChoices[Source], *heightChoices[Destination]);
+    LoadSideChoices(path, *heightChoices[Source], *heightChoices[Destination], sides[Source], sides[Destination]);
     LookupDatumName(sides[Destination].datumId, datumNames[Destination]);
     LookupDatumName(sides[Source].datumId, datumNames[Source]);
     LookupGridName(sides[Destination].gridId, gridNames[Destination]);

@@ -7,10 +7,12 @@
 #include <algorithm>
 #include <vector>
 
-#include "ConfigurationRecord.h"
+#include "CoordinateFormat.h"
 #include "ConvertCoordinate.h"
 #include "DialogGeoidModels.h"
 #include "GeoidModels.h"
+#include "NotationForm.h"
+#include "SideChoices.h"
 
 namespace {
 
@@ -122,18 +124,25 @@ CHeightSystemsInUse::~CHeightSystemsInUse()
     context.destinationGeoid = 0;
 }
 
-bool SaveHeightChoices(const std::string& configuration, const CHeightChoice& source,
-                       const CHeightChoice& destination)
+bool SaveSideChoices(const std::string& configuration, const CHeightChoice& sourceHeight,
+                     const CHeightChoice& destinationHeight, const CoordinateSide& source,
+                     const CoordinateSide& destination)
 {
-    return HeightSystems{source.ModelId(), destination.ModelId()}.Save(configuration);
+    const SideChoices choices{{sourceHeight.ModelId(), source.style.referenceMetres, source.style.utmZone},
+                              {destinationHeight.ModelId(), destination.style.referenceMetres,
+                               destination.style.utmZone}};
+    return choices.Save(configuration);
 }
 
-bool LoadHeightChoices(const std::string& configuration, CHeightChoice& source, CHeightChoice& destination)
+bool LoadSideChoices(const std::string& configuration, CHeightChoice& sourceHeight,
+                     CHeightChoice& destinationHeight, CoordinateSide& source, CoordinateSide& destination)
 {
-    HeightSystems heights;
-    const bool read = heights.Load(configuration);
-    source.SetModelId(heights.source);
-    destination.SetModelId(heights.destination);
+    SideChoices choices;
+    const bool read = choices.Load(configuration);
+    sourceHeight.SetModelId(choices.source.height);
+    destinationHeight.SetModelId(choices.destination.height);
+    SetReferenceChoice(source, choices.source.precision, choices.source.zone);
+    SetReferenceChoice(destination, choices.destination.precision, choices.destination.zone);
     return read;
 }
 
@@ -144,12 +153,13 @@ void SwapHeightChoices(CHeightChoice& source, CHeightChoice& destination)
     destination.SetModelId(id);
 }
 
-std::string HeightChoicesRefusal(const std::string& configuration)
+std::string SideChoicesRefusal(const std::string& configuration)
 {
-    HeightSystems heights;
-    if (heights.Load(configuration))
+    SideChoices choices;
+    if (choices.Load(configuration))
         return std::string();
-    return "its heights file " + HeightSystems::PathBeside(configuration) + " cannot be read or is damaged";
+    return "its heights file " + SideChoices::PathBeside(configuration) +
+           " (heights and reference precisions) cannot be read or is damaged";
 }
 
 void ManageGeoidModels(QWidget* parent, std::initializer_list<CHeightChoice*> choices)

@@ -7,6 +7,7 @@
 class QLabel;
 class QLineEdit;
 struct CConversionContext;
+struct CoordinateSide;
 
 // What a side's altitude is measured from: the ellipsoid, or the geoid of
 // one of the catalogue's models. It sits on the side's altitude row, after
@@ -54,16 +55,19 @@ private:
     CConversionContext& context;
 };
 
-// Saves the choices of both sides beside a configuration file; false when
-// the file cannot be written.
-bool SaveHeightChoices(const std::string& configuration, const CHeightChoice& source,
-                       const CHeightChoice& destination);
-// Sets both sides from the file beside a configuration: above the ellipsoid
-// when there is none. False, with both ellipsoidal, when it is damaged.
-bool LoadHeightChoices(const std::string& configuration, CHeightChoice& source, CHeightChoice& destination);
-// Why the heights file beside a configuration cannot be taken; empty when
-// it can or when there is none.
-std::string HeightChoicesRefusal(const std::string& configuration);
+// Saves both sides' height systems and reference choices (precision, UTM
+// zone) beside a configuration; false when the file cannot be written.
+bool SaveSideChoices(const std::string& configuration, const CHeightChoice& sourceHeight,
+                     const CHeightChoice& destinationHeight, const CoordinateSide& source,
+                     const CoordinateSide& destination);
+// Sets both sides from the file beside a configuration, the sides' points
+// already in place: heights above the ellipsoid and references at 1 m, zone
+// from the point, when there is none. False, with those, when it is damaged.
+bool LoadSideChoices(const std::string& configuration, CHeightChoice& sourceHeight,
+                     CHeightChoice& destinationHeight, CoordinateSide& source, CoordinateSide& destination);
+// Why the file of side choices beside a configuration cannot be taken;
+// empty when it can or when there is none.
+std::string SideChoicesRefusal(const std::string& configuration);
 // Exchanges the two sides' choices, as Swap exchanges their systems.
 void SwapHeightChoices(CHeightChoice& source, CHeightChoice& destination);
 // Runs the catalogue's geoid models dialog, then lists what it left in the

@@ -53,6 +53,16 @@ void FitReferenceForm(CoordinateSide& side)
     side.Write(AxisLongitude, longitude);
 }
 
+void SetReferenceChoice(CoordinateSide& side, int precision, int zone)
+{
+    side.style.referenceMetres = precision;
+    side.style.utmZone = zone;
+    if (ShownReference(side) == nullptr)
+        return;
+    side.Write(AxisLatitude, side.written[0]);
+    side.Write(AxisLongitude, side.written[1]);
+}
+
 PastedReference PasteReference(const std::string& text, CoordinateSide& side, std::string& reason)
 {
     double latitude = 0, longitude = 0;

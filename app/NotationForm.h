@@ -62,6 +62,11 @@ std::string SideReferenceRefusal(const DisplayForm& form, const CoordinateSide& 
 // grid was chosen) shows its numbers again: the point the reference named.
 void FitReferenceForm(CoordinateSide& side);
 
+// A reference's precision (metres) and UTM zone (0: from the point), as a
+// saved configuration gives them: a side showing a reference writes its
+// point again with them.
+void SetReferenceChoice(CoordinateSide& side, int precision, int zone);
+
 // Pasted text that is a reference: the side takes its form, the precision
 // it was written at and the point it names (Taken), or says why it cannot
 // (Refused, side unchanged). None: the text is no reference.

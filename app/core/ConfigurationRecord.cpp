@@ -1,5 +1,7 @@
 #include "ConfigurationRecord.h"
 
+#include "SideChoices.h"
+
 #include <atomic>
 #include <charconv>
 #include <string_view>
@@ -135,9 +137,6 @@ std::optional<ConfigurationRecord> ConfigurationRecord::FromBytes(const unsigned
     return record;
 }
 
-namespace {
-
-// Writes a temporary file beside path and renames it over path.
 bool ReplaceFile(const std::string& path, const unsigned char* data, std::size_t size)
 {
     if (path.empty())
@@ -154,8 +153,6 @@ bool ReplaceFile(const std::string& path, const unsigned char* data, std::size_t
         ::unlink(temporary.c_str());
     return ok;
 }
-
-} // namespace
 
 bool ConfigurationRecord::Save(const std::string& path) const
 {
@@ -233,7 +230,7 @@ void ApplyConfiguration(const ConfigurationRecord& record, CoordinateSide& sourc
 
 std::string HeightSystems::PathBeside(const std::string& configuration)
 {
-    return configuration + ".heights";
+    return SideChoices::PathBeside(configuration);
 }
 
 bool HeightSystems::Save(const std::string& configuration) const
@@ -245,42 +242,8 @@ bool HeightSystems::Save(const std::string& configuration) const
 
 bool HeightSystems::Load(const std::string& configuration)
 {
-    *this = HeightSystems{};
-    // Only a regular file is read, as the record is: a named pipe in its
-    // place cannot hold the window.
-    const int fd = ::open(PathBeside(configuration).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return errno == ENOENT;
-    struct stat status;
-    char text[128];
-    ssize_t got = -1;
-    if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode))
-        do
-            got = ::read(fd, text, sizeof text);
-        while (got < 0 && errno == EINTR);
-    ::close(fd);
-    if (got < 0)
-        return false;
-    // Exactly the three lines Save writes: "-5773", "+5773", a space more
-    // or a line more leaves both sides above the ellipsoid.
-    std::string_view rest(text, static_cast<std::size_t>(got));
-    HeightSystems loaded;
-    auto take = [&rest](std::string_view expected) {
-        if (!rest.starts_with(expected))
-            return false;
-        rest.remove_prefix(expected.size());
-        return true;
-    };
-    auto number = [&rest](std::int32_t& value) {
-        if (rest.empty() || rest.front() < '0' || rest.front() > '9')
-            return false;
-        const auto [end, error] = std::from_chars(rest.data(), rest.data() + rest.size(), value);
-        rest.remove_prefix(static_cast<std::size_t>(end - rest.data()));
-        return error == std::errc();
-    };
-    if (!(take(kHeader) && take("\nsource ") && number(loaded.source) && take("\ndestination ") &&
-          number(loaded.destination) && take("\n") && rest.empty()))
-        return false;
-    *this = loaded;
-    return true;
+    SideChoices choices;
+    const bool read = choices.Load(configuration);
+    *this = HeightSystems{choices.source.height, choices.destination.height};
+    return read;
 }

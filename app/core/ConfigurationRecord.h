@@ -59,9 +59,13 @@ ConfigurationRecord CaptureConfiguration(CoordinateSide& source, CoordinateSide&
 // to 3 is kept as it stands.
 void ApplyConfiguration(const ConfigurationRecord& record, CoordinateSide& source, CoordinateSide& destination);
 
-// The height system of each side, in a small text file beside the
-// configuration (the 72-byte record has no room for it): the identifier of a
-// geoid model, 0 for heights above the ellipsoid.
+// Writes a temporary file beside path and renames it over path.
+bool ReplaceFile(const std::string& path, const unsigned char* data, std::size_t size);
+
+// The height system of each side, as the first version kept it beside the
+// configuration: the identifier of a geoid model, 0 for heights above the
+// ellipsoid. The window now keeps SideChoices in the same file, whose reader
+// reads this one too.
 struct HeightSystems
 {
     static constexpr const char* kHeader = "Geolynx heights 1";

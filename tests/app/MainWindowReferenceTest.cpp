@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QStandardItemModel>
 
+#include "ConfigurationRecord.h"
 #include "MainWindowFixture.h"
 #include "Messages.h"
 
@@ -266,6 +267,87 @@ TEST_F(ReferenceForms, PrecisionCopySwapAndConfigurationKeepThePoint)
     ChooseDatum("destinationDatumSelect", 4277);
     EXPECT_EQ(window->SideState(CGeolynxDlg::Destination).displayMode, ModeDegreesMinutesSeconds);
     EXPECT_FALSE(Find<QLineEdit>("destinationLongitude1")->isHidden());
+}
+
+// One side of a saved state: its system, its form and the precision or zone
+// chosen, and the text shown.
+struct KeptSide
+{
+    int datum, grid;
+    QString form;
+    const char* choice;
+    const char* shown;
+};
+
+// Each side's precision or UTM zone is kept beside the 72-byte state through
+// closing and opening; a state of the first version (heights only) shows the
+// same points at 1 m and in the point's own zone; a damaged file refuses the state.
+TEST_F(ReferenceForms, ASavedStateKeepsEachSidesPrecisionAndZone)
+{
+    struct Case
+    {
+        const char* typed;
+        KeptSide source, destination;
+    };
+    const Case cases[] = {
+        {"30UXC9921310904", {kWgs84, 0, kMgrs, "10 m", "30UXC99211090"},
+         {0, 27700, kBng, "6 digits (100 m)", "TQ 299 811"}},
+        {"31N 370123.456 5710456.789", {kWgs84, 0, kUtm, "30", "30N 786262.869 5716874.293"},
+         {kWgs84, 0, kMgrs, "10 m", "31UCT70121045"}},
+        {"TQ 30043 80358", {0, 27700, kBng, "6 digits (100 m)", "TQ 300 803"},
+         {kWgs84, 0, kUtm, "31", "31N 282969.372 5710859.687"}},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.typed);
+        Open();
+        for (auto [side, kept] : {std::pair{"source", &c.source}, {"destination", &c.destination}})
+        {
+            System(side, kept->datum, kept->grid);
+            ASSERT_TRUE(Pick((std::string(side) + "Forms").c_str(), kept->form)) << side;
+        }
+        Type("sourceLatitude1", QString::fromLatin1(c.typed));
+        ASSERT_TRUE(Pick("sourceReferenceChoice", QString::fromLatin1(c.source.choice)));
+        ASSERT_TRUE(Pick("destinationReferenceChoice", QString::fromLatin1(c.destination.choice)));
+        Click("transformButton");
+        for (int reopened = 0; reopened < 2; ++reopened)
+        {
+            EXPECT_EQ(Text("sourceLatitude1").toStdString(), c.source.shown) << reopened;
+            EXPECT_EQ(Text("destinationLatitude1").toStdString(), c.destination.shown) << reopened;
+            EXPECT_EQ(Find<QComboBox>("destinationReferenceChoice")->currentText(),
+                      QString::fromLatin1(c.destination.choice));
+            window->accept();
+            Open();
+        }
+        ExpectMessage(nullptr);
+    }
+
+    // The first version's file: the centres of the squares last saved, at 1 m.
+    window.reset();
+    ASSERT_TRUE((HeightSystems{0, 0}.Save(configuration)));
+    Open();
+    ExpectMessage(nullptr);
+    EXPECT_EQ(Text("sourceLatitude1"), QStringLiteral("TQ 30050 80350"));
+    EXPECT_EQ(Text("destinationLatitude1"), QStringLiteral("30N 699337.904 5710133.950"));
+
+    // Only what Save writes is taken: a precision or zone no list offers is damage.
+    const std::string good = "Geolynx side choices 1\nsource height 0\nsource precision 100\nsource zone 0\n"
+                             "destination height 0\ndestination precision 1\ndestination zone 31\n";
+    const std::pair<std::string, const char*> files[] = {
+        {good, nullptr},
+        {std::string(good).replace(good.find("100"), 3, "20"), "heights file"},
+        {std::string(good).replace(good.find("zone 31"), 7, "zone 61"), "heights file"},
+        {good + "source zone 0\n", "heights file"},
+    };
+    for (const auto& [text, refusal] : files)
+    {
+        window.reset();
+        std::ofstream(HeightSystems::PathBeside(configuration), std::ios::binary | std::ios::trunc) << text;
+        Open();
+        ExpectMessage(refusal);
+        EXPECT_EQ(Text("sourceLatitude1").toStdString(), refusal == nullptr ? "TQ 300 803" : "000") << text;
+        boxes.Clear();
+    }
 }
 
 // Under Xvfb, for a person to look at: MGRS on the source, a British
