@@ -38,6 +38,8 @@ void PrintHeights(const CCliSystem& from, const CCliSystem& to, std::FILE* err)
             continue;
         }
         side->name = row.name + " (" + std::to_string(id) + ")";
+        if (side == &models.destination && id == from.geoidId)
+            continue; // one model on both sides is described once
         char accuracy[40];
         std::snprintf(accuracy, sizeof accuracy, "%g", row.accuracy);
         details += "; " + side->name + ": grid " + row.file + (FindGeoidFile(row.file).empty() ? " (missing)" : "") +
