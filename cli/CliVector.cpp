@@ -8,6 +8,7 @@
 #include "BatchSettings.h"
 #include "CliBatch.h"
 #include "CliCommands.h"
+#include "CliExplain.h"
 #include "ConvertVector.h"
 #include "Messages.h"
 
@@ -22,6 +23,7 @@ struct VectorOptions
     std::string format;
     std::string layer;
     int precision = -1;
+    bool ballpark = false;
 };
 
 // The source system as grid:ID or datum:ID from the layers' own system, with
@@ -61,6 +63,10 @@ int RunVector(VectorOptions o)
         ShowMessage(from.datumId == 0 ? IDS_NO_SOURCE_DATUM : IDS_NO_DESTINATION_DATUM);
         return CLI_ERROR;
     }
+    // A datum with no usable link to WGS 84 is refused as in the other batches.
+    CConversionReport report;
+    if (CheckConversion(from, to, o.ballpark, false, report, stderr) != CLI_OK)
+        return CLI_ERROR;
     BatchSettings settings;
     // Z values go through the geoid models a side names.
     settings.sourceGeoid = from.geoidId;
@@ -75,7 +81,12 @@ int RunVector(VectorOptions o)
     settings.vectorFormat = o.format;
     settings.vectorLayer = o.layer;
     settings.precision = o.precision;
-    return RunBatch(settings, stderr);
+    const int result = RunBatch(settings, stderr);
+    // The summary of a run that converted ends with what the results rest on.
+    if (result != CLI_ERROR)
+        for (const std::string& line : report.Explain())
+            std::fprintf(stderr, "%s\n", line.c_str());
+    return result;
 }
 
 } // namespace
@@ -97,6 +108,8 @@ void AddVectorCommand(CLI::App& batch, std::function<void()>& action, int& statu
     vector->add_option("--format", options->format,
                        "GDAL driver to write (such as GPKG, GeoJSON, FlatGeobuf, KML, GPX, GML, CSV, "
                        "\"ESRI Shapefile\"); GeoJSON, KML and GPX take a WGS 84 destination only");
+    vector->add_flag("--ballpark", options->ballpark,
+                     "convert across a datum with no usable transformation to WGS 84 (with a warning)");
     vector->add_option("--layer", options->layer, "the one layer to convert (default: every layer)");
     vector->add_option("--precision", options->precision,
                        "decimals of the coordinates where the format writes them as text (GeoJSON); "

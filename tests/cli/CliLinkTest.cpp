@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <sys/wait.h>
 
 #include "CliProcess.h"
@@ -72,13 +73,23 @@ TEST_F(CliLink, DatumsWithoutAUsableLinkAreRefusedUnlessBallpark)
     EXPECT_TRUE(Has(Invoke("convert --from datum:4326 --to datum:4120 23 38").err,
                     "EPSG:8643, a chain of two operations, not applied"));
 
-    CliRun batch = Invoke("batch text --from datum:3821 --to 4326 --input " + input + " --output " + output);
-    EXPECT_EQ(batch.status, 2);
-    EXPECT_TRUE(Has(batch.err, "TWD67") && Has(batch.err, "--ballpark")) << batch.err;
-    EXPECT_FALSE(fs::exists(output));
-    batch = Invoke("batch text --ballpark --from datum:3821 --to 4326 --input " + input + " --output " + output);
-    EXPECT_EQ(batch.status, 0) << batch.err;
-    EXPECT_TRUE(fs::exists(output));
+    const std::string features = Write("in.geojson", R"({"type": "FeatureCollection", "features": [{"type": )"
+                                                     R"("Feature", "properties": {}, "geometry": {"type": )"
+                                                     R"("Point", "coordinates": [121, 24]}}]})");
+    const std::string layers = (fs::path(scratch.Path()) / "out.gpkg").string();
+    for (const auto& [kind, in, out] : {std::tuple{"text", input, output}, std::tuple{"vector", features, layers}})
+    {
+        SCOPED_TRACE(kind);
+        const std::string files = " --from datum:3821 --to 4326 --input " + in + " --output " + out;
+        CliRun batch = Invoke(std::string("batch ") + kind + files);
+        EXPECT_EQ(batch.status, 2);
+        EXPECT_TRUE(Has(batch.err, "TWD67") && Has(batch.err, "--ballpark")) << batch.err;
+        EXPECT_FALSE(fs::exists(out));
+        batch = Invoke(std::string("batch ") + kind + " --ballpark" + files);
+        EXPECT_EQ(batch.status, 0) << batch.err;
+        EXPECT_TRUE(fs::exists(out));
+        EXPECT_TRUE(Has(batch.err, "accuracy: unknown")) << batch.err;
+    }
 }
 
 TEST_F(CliLink, OneDatumOnBothSidesIsNeverRefused)
