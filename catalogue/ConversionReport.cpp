@@ -235,6 +235,10 @@ std::vector<std::string> CConversionReport::Explain(bool withPoint, double latit
         lines.push_back("destination: " + SystemName(destination) + ": " + destination.link.Describe());
     }
     lines.push_back("accuracy: " + Accuracy(withPoint, latitude, longitude));
+    if (!SameDatum())
+        for (const CSide* side : {&source, &destination})
+            if (!side->link.gridAdvice.empty())
+                lines.push_back("exact: " + side->link.gridAdvice);
     return lines;
 }
 

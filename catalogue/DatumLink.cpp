@@ -8,6 +8,8 @@
 #include "CatalogueStatements.h"
 #include "CatalogueUpgrade.h"
 #include "CxAdo.h"
+#include "DatumGrids.h"
+#include "GeoidModels.h"
 
 namespace {
 
@@ -128,6 +130,27 @@ CDatumLink UserParameters(const CDatumLink& row)
     return link;
 }
 
+// The datum's national grid, as PreferDatumGrid chooses it for the engine.
+void DescribeDatumGrid(CDatumLink& link)
+{
+    DatumGridRow row;
+    if (!FindDatumGrid(link.datumId, row))
+        return;
+    if (FindGeoidFile(row.file).empty())
+    {
+        link.gridAdvice = row.transformation + " (grid " + row.file + ") is used once its file is placed in the "
+                          "Data folder";
+        return;
+    }
+    link.kind = kLinkCarried;
+    link.method = METHOD_NTV2;
+    link.gridFile = row.file + " (in place)";
+    link.code.clear();
+    link.name = row.transformation;
+    link.accuracy = row.accuracy;
+    link.note.clear();
+}
+
 } // namespace
 
 bool CopyShippedRows(CCxAdo& shipped, CCxAdo& ado, const char* table, const char* columns)
@@ -193,7 +216,7 @@ std::string CDatumLink::Describe() const
     default:
         break;
     }
-    std::string text = code + " " + name;
+    std::string text = code.empty() ? name : code + " " + name;
     if (method >= 3)
         text += ", grid " + gridFile;
     return text + accuracyText;
@@ -246,6 +269,8 @@ bool LoadDatumLink(int datumId, CDatumLink& link)
     ado.CloseRecordset();
     ado.Disconnect();
     ado.Shutdown();
+    if (found && link.kind != kLinkPivot)
+        DescribeDatumGrid(link);
     return found;
 }
 

@@ -46,6 +46,7 @@ struct CDatumLink
     std::string note;               // why a link is not applied, or what a null link is
     CAreaOfUse area;                // the transformation's area of use
     int target = 4326;              // the system its transformation is defined to
+    std::string gridAdvice;         // while its file is missing: the national grid that would be used
 
     // The engine cannot tie the datum to WGS 84: converting across it may be hundreds of metres off.
     bool Unusable() const { return kind == kLinkNone || kind == kLinkNotApplied; }
@@ -58,6 +59,8 @@ struct CDatumLink
 
 // Reads the datum's row and its transformation. False when the catalogue has no such datum. A
 // catalogue without tblTransformations gets it (and tblAreas) from the shipped catalogue first.
+// A datum with a national grid (tblDatumGrids) is described as the engine converts it: through
+// the grid when its file is in place, else through the row, naming the grid that would be used.
 bool LoadDatumLink(int datumId, CDatumLink& link);
 
 // The area of use of a datum (kind 0) or a grid (kind 1); known stays false when the catalogue

@@ -41,13 +41,17 @@ TEST_F(MainWindowNote, SaysHowEachResultWasObtainedAndWarnsOfPointsOutside)
         {"51.5", "-0.12",
          "source: WGS 84: WGS 84 itself\n"
          "destination: OSGB36 / British National Grid: EPSG:1314 OSGB36 to WGS 84 (6), 2 m\n"
-         "accuracy: 2 m",
+         "accuracy: 2 m\n"
+         "exact: OSGB36 to ETRS89 (OSTN15) (grid uk_os_OSTN15_NTv2_OSGBtoETRS.tif) is used once its file is placed "
+         "in the Data folder",
          false},
         // London with latitude and longitude swapped.
         {"-0.12", "51.5",
          "source: WGS 84: WGS 84 itself\n"
          "destination: OSGB36 / British National Grid: EPSG:1314 OSGB36 to WGS 84 (6), 2 m\n"
          "accuracy: unknown (the point lies outside the area of OSGB36's transformation)\n"
+         "exact: OSGB36 to ETRS89 (OSTN15) (grid uk_os_OSTN15_NTv2_OSGBtoETRS.tif) is used once its file is placed "
+         "in the Data folder\n"
          "Warning: the point lies outside the area of use of OSGB36 (UK - Britain and UKCS 49°45'N to 61°N, 9°W to "
          "2°E). Check the axis order and the systems.",
          true},

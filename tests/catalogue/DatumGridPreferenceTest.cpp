@@ -13,11 +13,18 @@
 #include "CatalogueFixture.h"
 #include "CatalogueLoaders.h"
 #include "ConvertCoordinate.h"
+#include "DatumLink.h"
 #include "MessageRecorder.h"
 
 TEST_F(CatalogueTest, DatumGridIsPreferredWhenItsFileIsInPlace)
 {
     CMessageRecorder recorder;
+    // The link describes what the engine uses: the Helmert, and the grid once its file is in place.
+    CDatumLink link;
+    ASSERT_TRUE(LoadDatumLink(4277, link));
+    EXPECT_EQ(link.Describe(), "EPSG:1314 OSGB36 to WGS 84 (6), 2 m");
+    EXPECT_EQ(link.gridAdvice, "OSGB36 to ETRS89 (OSTN15) (grid uk_os_OSTN15_NTv2_OSGBtoETRS.tif) is used once its "
+                               "file is placed in the Data folder");
     CCfgMapProjection helmert;
     LoadDatumRecord(4277, helmert);
     ASSERT_EQ(helmert.datumId, 4277);
@@ -46,6 +53,9 @@ TEST_F(CatalogueTest, DatumGridIsPreferredWhenItsFileIsInPlace)
     LoadDatumRecord(4277, grid);
     EXPECT_EQ(grid.method, METHOD_NTV2);
     EXPECT_EQ(grid.gridFile, tif);
+    ASSERT_TRUE(LoadDatumLink(4277, link));
+    EXPECT_EQ(link.Describe(), "OSGB36 to ETRS89 (OSTN15), grid uk_os_OSTN15_NTv2_OSGBtoETRS.tif (in place), 0.1 m");
+    EXPECT_EQ(link.gridAdvice, "");
 
     struct Case
     {
