@@ -317,8 +317,16 @@ void CCatalogueDialog::TakeMarkedRow()
 
 void CCatalogueDialog::NarrowToSearch()
 {
-    if (flow.search != nullptr)
-        proxy->SetSearch(flow.search->text());
+    if (flow.search == nullptr)
+        return;
+    proxy->SetSearch(flow.search->text());
+    // The narrowed list starts at its top, or shows the chosen row if the
+    // search kept it.
+    const QModelIndexList chosen = flow.list->selectionModel()->selectedRows();
+    if (chosen.isEmpty())
+        flow.list->scrollToTop();
+    else
+        flow.list->scrollTo(chosen.front());
 }
 
 void CCatalogueDialog::ShowRows(std::vector<CatalogueListRow> newRows)
