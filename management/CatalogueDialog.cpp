@@ -89,7 +89,7 @@ void CCatalogueDialog::SetUpModel()
         // Rows of one height let the view skip measuring thousands of rows.
         tree->setUniformRowHeights(true);
         tree->setAllColumnsShowFocus(true);
-        tree->header()->setStretchLastSection(false);
+        tree->header()->setStretchLastSection(true);
         tree->header()->setSortIndicator(sortColumn, Qt::AscendingOrder);
         tree->setSortingEnabled(true);
     }
@@ -147,9 +147,15 @@ void CCatalogueDialog::showEvent(QShowEvent* event)
     shown = true;
     if (auto* tree = qobject_cast<QTreeView*>(flow.list))
     {
+        // Each header keeps room for its text and the sort arrow; the last
+        // column takes what is left, so the list never scrolls sideways.
         const double width = tree->width() - flow.reservedWidth;
-        for (std::size_t column = 0; column < flow.columnShares.size(); ++column)
-            tree->setColumnWidth(static_cast<int>(column), static_cast<int>(width * flow.columnShares[column]));
+        for (std::size_t column = 0; column + 1 < flow.columnShares.size(); ++column)
+        {
+            const int c = static_cast<int>(column);
+            tree->setColumnWidth(c, std::max(static_cast<int>(width * flow.columnShares[column]),
+                                             tree->header()->sectionSizeHint(c)));
+        }
     }
     // The caller's row is set only after construction.
     if (selectedId != 0)

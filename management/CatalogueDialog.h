@@ -93,7 +93,8 @@ protected:
         int inUseMessage = 0;
         const char* userNoun = nullptr;
         // The column widths as shares of the list's width less reservedWidth,
-        // set when the dialog is first shown.
+        // set when the dialog is first shown; none narrower than its header,
+        // and the last one takes the rest.
         std::vector<double> columnShares{};
         int reservedWidth = 0;
         // The list takes the focus when the dialog is first shown.

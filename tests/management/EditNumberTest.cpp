@@ -79,7 +79,9 @@ TEST_F(EditNumberTest, GridListPaintsEvenAndOddRowsInTheirColours)
     for (int row = 0; row < 3; ++row)
     {
         const QRect rect = list.visualRect(rows.index(row, 0));
-        const QColor seen = image.pixelColor(rect.right() - 2, rect.center().y());
+        const qreal scale = image.devicePixelRatio();
+        const QColor seen =
+            image.pixelColor(static_cast<int>((rect.right() - 2) * scale), static_cast<int>(rect.center().y() * scale));
         EXPECT_EQ(seen, row % 2 == 0 ? QColor(253, 241, 249) : QColor(196, 238, 254)) << row;
     }
 }
