@@ -1,9 +1,8 @@
 #include "DialogSelectGrid.h"
 
 #include <QApplication>
-#include <QHeaderView>
-#include <QScrollBar>
 #include <QStyle>
+#include <ranges>
 
 #include "CatalogueLookups.h"
 #include "CatalogueRows.h"
@@ -156,13 +155,15 @@ void CDialogSelectGrid::FillProjectionList()
 void CDialogSelectGrid::RefillList()
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    // The list sorts the rows itself; the statement's order by country and
-    // name is only what stays behind ties.
+    // The list sorts the rows itself and keeps its order across refills.
+    // Rows alike in the sorted column and the name stay in the reverse of
+    // the statement's order (country, then names and datums descending), as
+    // the list has always read them.
     std::vector<GridListRow> grids;
     ListGridRows(countryFilter, datumFilter, 2, 1, grids);
     std::vector<CatalogueListRow> rows;
     rows.reserve(grids.size());
-    for (const GridListRow& grid : grids)
+    for (const GridListRow& grid : std::ranges::reverse_view(grids))
         rows.push_back({grid.id, {FromUtf8(grid.countryName), EpsgCell(grid.id), FromUtf8(grid.name)},
                         flags.Icon(CFlagIconList::ImageIndex(app, grid.country))});
     ShowRows(std::move(rows));
