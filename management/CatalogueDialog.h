@@ -15,7 +15,6 @@ class QAbstractItemView;
 class QItemSelection;
 class QLineEdit;
 class QPushButton;
-class QTreeView;
 class CCatalogueModel;
 class CCatalogueProxy;
 struct CatalogueListRow;
