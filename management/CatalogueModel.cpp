@@ -32,6 +32,7 @@ QVariant CCatalogueModel::data(const QModelIndex& index, int role) const
     switch (role)
     {
     case Qt::DisplayRole:
+    case Qt::ToolTipRole: // the whole text of a cell cut short on screen
         return index.column() < row.cells.size() ? row.cells[index.column()] : QString();
     case Qt::UserRole:
         return row.id;
