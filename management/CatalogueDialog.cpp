@@ -7,12 +7,12 @@
 #include <QHeaderView>
 #include <QItemSelection>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 #include <QStyle>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <algorithm>
 
+#include "CatalogueModel.h"
 #include "CatalogueRows.h"
 #include "DialogText.h"
 #include "ListSearch.h"
@@ -69,9 +69,38 @@ void NameLabelledRows(QWidget* dialog)
 
 } // namespace
 
+void CCatalogueDialog::SetUpModel()
+{
+    rows = new CCatalogueModel(flow.headers, this);
+    proxy = new CCatalogueProxy(flow.searchColumn, flow.idColumn, this);
+    proxy->setSourceModel(rows);
+    QAbstractItemView* list = flow.list;
+    list->setModel(proxy);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    // The proxy's rows are the rows on screen, so the colours alternate
+    // after a search too.
+    list->setAlternatingRowColors(true);
+    const int sortColumn = flow.sortColumn >= 0 ? flow.sortColumn : flow.searchColumn;
+    if (auto* tree = qobject_cast<QTreeView*>(list))
+    {
+        tree->setRootIsDecorated(false);
+        tree->setItemsExpandable(false);
+        // Rows of one height let the view skip measuring thousands of rows.
+        tree->setUniformRowHeights(true);
+        tree->setAllColumnsShowFocus(true);
+        tree->header()->setStretchLastSection(true);
+        tree->header()->setSortIndicator(sortColumn, Qt::AscendingOrder);
+        tree->setSortingEnabled(true);
+    }
+    else
+        proxy->sort(sortColumn, Qt::AscendingOrder);
+}
+
 void CCatalogueDialog::SetUpFlow(const Flow& widgets)
 {
     flow = widgets;
+    SetUpModel();
     NameLabelledRows(this);
     // The search field and the list are named after the list's group.
     if (auto* group = qobject_cast<QGroupBox*>(widgets.list->parentWidget()))
@@ -116,11 +145,17 @@ void CCatalogueDialog::showEvent(QShowEvent* event)
     if (shown)
         return;
     shown = true;
-    if (auto* tree = qobject_cast<QTreeWidget*>(flow.list))
+    if (auto* tree = qobject_cast<QTreeView*>(flow.list))
     {
+        // Each header keeps room for its text and the sort arrow; the last
+        // column takes what is left, so the list never scrolls sideways.
         const double width = tree->width() - flow.reservedWidth;
-        for (std::size_t column = 0; column < flow.columnShares.size(); ++column)
-            tree->setColumnWidth(static_cast<int>(column), static_cast<int>(width * flow.columnShares[column]));
+        for (std::size_t column = 0; column + 1 < flow.columnShares.size(); ++column)
+        {
+            const int c = static_cast<int>(column);
+            tree->setColumnWidth(c, std::max(static_cast<int>(width * flow.columnShares[column]),
+                                             tree->header()->sectionSizeHint(c)));
+        }
     }
     // The caller's row is set only after construction.
     if (selectedId != 0)
@@ -251,26 +286,8 @@ int CCatalogueDialog::RowId(int row) const
 
 void CCatalogueDialog::SelectSingleVisibleRow()
 {
-    QAbstractItemView* rows = flow.list;
-    const QAbstractItemModel* model = rows->model();
-    auto hidden = [rows](int row) {
-        if (auto* tree = qobject_cast<QTreeView*>(rows))
-            return tree->isRowHidden(row, QModelIndex());
-        if (auto* plain = qobject_cast<QListView*>(rows))
-            return plain->isRowHidden(row);
-        return false;
-    };
-    int visible = -1;
-    for (int row = 0; row < model->rowCount(); ++row)
-    {
-        if (hidden(row))
-            continue;
-        if (visible >= 0)
-            return;
-        visible = row;
-    }
-    if (visible >= 0 && RowId(visible) != 0)
-        rows->setCurrentIndex(model->index(visible, 0));
+    if (proxy->rowCount() == 1 && RowId(0) != 0)
+        flow.list->setCurrentIndex(proxy->index(0, 0));
 }
 
 bool CCatalogueDialog::RowChosen() const
@@ -280,28 +297,27 @@ bool CCatalogueDialog::RowChosen() const
 
 void CCatalogueDialog::SelectRow(int id)
 {
-    QAbstractItemView* rows = flow.list;
-    rows->setFocus();
-    const QAbstractItemModel* model = rows->model();
+    QAbstractItemView* list = flow.list;
+    list->setFocus();
     int match = -1;
-    for (int row = 0; row < model->rowCount() && match < 0; ++row)
+    for (int row = 0; row < proxy->rowCount() && match < 0; ++row)
         if (RowId(row) == id)
             match = row;
     if (match < 0)
-        rows->clearSelection();
+        list->clearSelection();
     else
     {
-        const QModelIndex index = model->index(match, 0);
-        rows->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
+        const QModelIndex index = proxy->index(match, 0);
+        list->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
                                                            QItemSelectionModel::Rows);
-        rows->scrollTo(index);
+        list->scrollTo(index);
     }
     ShowSelected();
 }
 
 void CCatalogueDialog::TakeMarkedRow()
 {
-    selectedId = RowId(mark);
+    selectedId = mark.isValid() ? mark.data(Qt::UserRole).toInt() : 0;
     ShowSelected();
 }
 
@@ -309,34 +325,40 @@ void CCatalogueDialog::NarrowToSearch()
 {
     if (flow.search == nullptr)
         return;
-    if (auto* tree = qobject_cast<QTreeWidget*>(flow.list))
-        NarrowTree(tree, flow.searchColumn, flow.search->text());
-    else if (auto* plain = qobject_cast<QListWidget*>(flow.list))
-        NarrowList(plain, flow.search->text());
+    proxy->SetSearch(flow.search->text());
+    // The narrowed list starts at its top, or shows the chosen row if the
+    // search kept it.
+    const QModelIndexList chosen = flow.list->selectionModel()->selectedRows();
+    if (chosen.isEmpty())
+        flow.list->scrollToTop();
+    else
+        flow.list->scrollTo(chosen.front());
 }
 
-void CCatalogueDialog::ShowNamedRows(QTreeWidget* list, std::vector<NamedRow> rows, const QString& zeroRowName)
+void CCatalogueDialog::ShowRows(std::vector<CatalogueListRow> newRows)
 {
-    SortByName(rows);
-    list->setUpdatesEnabled(false);
-    list->clear();
-    mark = -1;
-    QList<QTreeWidgetItem*> items;
+    rows->SetRows(std::move(newRows));
+}
+
+void CCatalogueDialog::ShowNamedRows(std::vector<NamedRow> named, const QString& zeroRowName)
+{
+    std::vector<CatalogueListRow> list;
+    list.reserve(named.size() + 1);
     if (!zeroRowName.isEmpty())
-    {
-        auto* zero = new QTreeWidgetItem({QString(), zeroRowName});
-        zero->setData(0, Qt::UserRole, 0);
-        items.append(zero);
-    }
-    for (const NamedRow& row : rows)
-    {
-        auto* item = new QTreeWidgetItem({EpsgCell(row.id), FromUtf8(row.name)});
-        item->setData(0, Qt::UserRole, row.id);
-        items.append(item);
-    }
-    list->addTopLevelItems(items);
-    NarrowToSearch();
-    list->setUpdatesEnabled(true);
+        list.push_back({0, {QString(), zeroRowName}});
+    for (const NamedRow& row : named)
+        list.push_back({static_cast<int>(row.id), {EpsgCell(row.id), FromUtf8(row.name)}});
+    ShowRows(std::move(list));
+}
+
+int CCatalogueDialog::SortedColumn() const
+{
+    return proxy->sortColumn();
+}
+
+bool CCatalogueDialog::SortedAscending() const
+{
+    return proxy->sortOrder() == Qt::AscendingOrder;
 }
 
 void CCatalogueDialog::OnSelectionChanged(const QItemSelection& selected)
@@ -345,7 +367,7 @@ void CCatalogueDialog::OnSelectionChanged(const QItemSelection& selected)
     {
         if (index.column() != 0)
             continue;
-        mark = index.row();
+        mark = index;
         const int id = index.data(Qt::UserRole).toInt();
         if (id != 0)
         {
@@ -406,24 +428,6 @@ void CCatalogueDialog::reject()
     }
     EndEditing();
     ShowAgain();
-}
-
-void SortByName(std::vector<NamedRow>& rows)
-{
-    std::stable_sort(rows.begin(), rows.end(), [](const NamedRow& a, const NamedRow& b) {
-        return NaturalLess(FromUtf8(a.name), FromUtf8(b.name));
-    });
-}
-
-void SetUpSelectionList(QTreeWidget* list, const QStringList& headers)
-{
-    list->setSelectionMode(QAbstractItemView::SingleSelection);
-    list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    list->setUniformRowHeights(true);
-    list->setAllColumnsShowFocus(true);
-    list->setHeaderLabels(headers);
-    list->header()->setSectionsClickable(false);
-    list->header()->setStretchLastSection(false);
 }
 
 void ChooseWithName(const std::function<bool(int&)>& chooser, int& id, void (*lookup)(int, CCxString&),

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QPersistentModelIndex>
 #include <QStringList>
 #include <functional>
 #include <initializer_list>
@@ -14,7 +15,9 @@ class QAbstractItemView;
 class QItemSelection;
 class QLineEdit;
 class QPushButton;
-class QTreeWidget;
+class CCatalogueModel;
+class CCatalogueProxy;
+struct CatalogueListRow;
 struct NamedRow;
 
 // The flow the catalogue dialogs share: a list of rows that the user browses
@@ -22,8 +25,9 @@ struct NamedRow;
 // owns the chosen identifier, the list's selection mark, what OK and Cancel
 // mean in each state, the switch of the widgets between browsing and
 // editing, the search field, the link button and the question before a
-// delete. A subclass fills its list (identifier in the UserRole data of each
-// row), shows, checks and stores its own row.
+// delete. The list shows a CCatalogueModel through a CCatalogueProxy, which
+// searches and sorts. A subclass fills its rows (ShowRows), shows, checks
+// and stores its own row.
 class CCatalogueDialog : public QDialog
 {
     Q_OBJECT
@@ -58,7 +62,11 @@ protected:
     {
         QAbstractItemView* list = nullptr;
         QLineEdit* search = nullptr;
-        int searchColumn = 1; // the name column of a tree
+        // The columns' headers (one unnamed column for a plain list).
+        QStringList headers{QString()};
+        int searchColumn = 1; // the name column, searched and the tie-break of sorting
+        int idColumn = 0; // the EPSG column, sorted by identifier; -1 for none
+        int sortColumn = -1; // the column sorted first; -1: the name column
         QPushButton* add = nullptr;
         QPushButton* modify = nullptr;
         QPushButton* remove = nullptr;
@@ -84,7 +92,8 @@ protected:
         int inUseMessage = 0;
         const char* userNoun = nullptr;
         // The column widths as shares of the list's width less reservedWidth,
-        // set when the dialog is first shown.
+        // set when the dialog is first shown; none narrower than its header,
+        // and the last one takes the rest.
         std::vector<double> columnShares{};
         int reservedWidth = 0;
         // The list takes the focus when the dialog is first shown.
@@ -156,27 +165,39 @@ protected:
     void EndEditing();
 
     // The selection mark: the row last selected or set, which OK and
-    // double-click take (-1: none). Focus alone never sets it.
-    int mark = -1;
+    // double-click take (invalid: none; a row the search hides is none).
+    // Focus alone never sets it.
+    QPersistentModelIndex mark;
+    // The identifier of a row of the list as shown (0 for none).
     int RowId(int row) const;
+    // The rows of the table, whatever the search shows.
+    const CCatalogueModel& Rows() const { return *rows; }
     // Selects the row of an identifier (no row when none has it) and shows it.
     void SelectRow(int id);
     // selectedId becomes the row at the mark (0 without one) and is shown.
     void TakeMarkedRow();
-    // Hides the rows that do not match the search field's text.
+    // Shows only the rows that match the search field's text.
     void NarrowToSearch();
-    // Fills a tree list with EPSG and name columns, by name in natural order,
-    // after a first row that stands for identifier 0 when one is given.
-    void ShowNamedRows(QTreeWidget* list, std::vector<NamedRow> rows, const QString& zeroRowName = QString());
+    // Replaces the rows of the list; the mark is dropped.
+    void ShowRows(std::vector<CatalogueListRow> rows);
+    // Fills a list of EPSG and name columns, with a first row that stands
+    // for identifier 0 when one is given.
+    void ShowNamedRows(std::vector<NamedRow> rows, const QString& zeroRowName = QString());
+    // The sorted column and its direction, as the header shows them.
+    int SortedColumn() const;
+    bool SortedAscending() const;
 
 private:
     State state = Browsing;
     Flow flow;
+    CCatalogueModel* rows = nullptr;
+    CCatalogueProxy* proxy = nullptr;
     bool shown = false;
 
     bool RowChosen() const;
     // Selects the only row a search leaves, when it is one to choose.
     void SelectSingleVisibleRow();
+    void SetUpModel();
     // Whether the dialog runs for Choose, rather than for management only.
     bool choosing = false;
     void OnSelectionChanged(const QItemSelection& selected);
@@ -187,14 +208,6 @@ private:
     void AfterSave();
     void ShowAgain();
 };
-
-// The statements leave the order to the database; the lists read by name,
-// in natural order.
-void SortByName(std::vector<NamedRow>& rows);
-
-// A selection list as the catalogue dialogs show it: one whole row selected
-// at a time, columns under fixed headers.
-void SetUpSelectionList(QTreeWidget* list, const QStringList& headers);
 
 // A Select button of the property fields: runs the chooser on the current
 // identifier and, on a choice, keeps it and shows its name by the lookup.

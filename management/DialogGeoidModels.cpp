@@ -5,7 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QVBoxLayout>
 #include <array>
 #include <vector>
@@ -46,10 +46,9 @@ CDialogGeoidModels::CDialogGeoidModels(QWidget* parent) : CCatalogueDialog(paren
     // Created in the order the Tab key goes.
     search = Field(this, "searchField");
     search->setPlaceholderText(tr("Search"));
-    list = new QTreeWidget(this);
+    list = new QTreeView(this);
     list->setObjectName(QStringLiteral("geoidModelList"));
     list->setMinimumWidth(300);
-    SetUpSelectionList(list, {tr("EPSG"), tr("Geoid model")});
     name = Field(this, "geoidModelName");
     file = Field(this, "geoidModelFile");
     fileState = new QLabel(this);
@@ -69,7 +68,7 @@ CDialogGeoidModels::CDialogGeoidModels(QWidget* parent) : CCatalogueDialog(paren
     buttons[3]->setDefault(true);
     LayOut(buttons);
 
-    SetUpFlow({.list = list, .search = search, .add = buttons[0], .modify = buttons[1], .remove = buttons[2],
+    SetUpFlow({.list = list, .search = search, .headers = {tr("EPSG"), tr("Geoid model")}, .add = buttons[0], .modify = buttons[1], .remove = buttons[2],
                .ok = buttons[3], .cancel = buttons[4], .editingOnly = {datumSelect},
                .fields = {name, file, area, accuracy},
                .addFocus = name, .modifyFocus = file,
@@ -131,7 +130,7 @@ void CDialogGeoidModels::RefillList()
     std::vector<NamedRow> rows;
     for (const GeoidModelRow& model : models)
         rows.push_back(NamedRow{model.id, model.name});
-    ShowNamedRows(list, std::move(rows));
+    ShowNamedRows(std::move(rows));
 }
 
 void CDialogGeoidModels::ShowSelected()

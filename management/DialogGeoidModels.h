@@ -5,7 +5,7 @@
 #include "CatalogueDialog.h"
 
 class QLabel;
-class QTreeWidget;
+class QTreeView;
 
 // Keeps the catalogue's geoid models: the list by name, the name, grid file,
 // datum, area and stated accuracy of the one shown, and Add, Modify and
@@ -31,7 +31,7 @@ private:
     void LayOut(const std::array<QPushButton*, 5>& buttons);
     void ShowFileState();
 
-    QTreeWidget* list = nullptr;
+    QTreeView* list = nullptr;
     QLineEdit* search = nullptr;
     QLineEdit* name = nullptr;
     QLineEdit* file = nullptr;

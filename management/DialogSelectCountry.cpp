@@ -2,10 +2,11 @@
 
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QListWidget>
+#include <QListView>
 #include <QStyle>
 
 #include "CatalogueConnection.h"
+#include "CatalogueModel.h"
 #include "CatalogueLookups.h"
 #include "DialogText.h"
 #include "CountryImages.h"
@@ -20,9 +21,8 @@ CDialogSelectCountry::CDialogSelectCountry(CCountryImages& application, QWidget*
 {
     ui->setupUi(this);
 
-    QListWidget* list = ui->countryList;
+    QListView* list = ui->countryList;
     list->setViewMode(QListView::ListMode);
-    list->setSelectionMode(QAbstractItemView::SingleSelection);
     list->setIconSize(QSize(16, 16));
     list->setUniformItemSizes(true);
     ui->browseButton->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
@@ -30,6 +30,8 @@ CDialogSelectCountry::CDialogSelectCountry(CCountryImages& application, QWidget*
     zeroRowIsAChoice = true;
     takeMarkAfterEditing = true;
     SetUpFormFlow(*ui, {.list = list,
+                        .searchColumn = 0,
+                        .idColumn = -1,
                         .editingOnly = {ui->browseButton},
                         // The flag comes by its Browse button.
                         .fields = {ui->countryName},
@@ -46,28 +48,18 @@ CDialogSelectCountry::~CDialogSelectCountry() = default;
 
 void CDialogSelectCountry::RefillList()
 {
-    QListWidget* list = ui->countryList;
-    list->setUpdatesEnabled(false);
-    list->clear();
-    mark = -1;
     flags.LoadCountryFlags(app);
-    auto* all = new QListWidgetItem(tr(" All Countries"));
-    all->setData(Qt::UserRole, 0);
-    list->addItem(all);
-    std::vector<NamedRow> rows;
-    ListCountries(rows);
-    SortByName(rows);
-    for (const NamedRow& row : rows)
-    {
-        // The image by the country's identifier, not by its position: a
-        // country whose flag could not be loaded has no image, and the
-        // positions of the others would shift.
-        auto* item = new QListWidgetItem(flags.Icon(CFlagIconList::ImageIndex(app, row.id)), FromUtf8(row.name));
-        item->setData(Qt::UserRole, row.id);
-        list->addItem(item);
-    }
-    NarrowToSearch();
-    list->setUpdatesEnabled(true);
+    std::vector<NamedRow> countries;
+    ListCountries(countries);
+    std::vector<CatalogueListRow> rows;
+    rows.reserve(countries.size() + 1);
+    rows.push_back({0, {tr(" All Countries")}});
+    // The image by the country's identifier, not by its position: a country
+    // whose flag could not be loaded has no image, and the positions of the
+    // others would shift.
+    for (const NamedRow& row : countries)
+        rows.push_back({row.id, {FromUtf8(row.name)}, flags.Icon(CFlagIconList::ImageIndex(app, row.id))});
+    ShowRows(std::move(rows));
 }
 
 void CDialogSelectCountry::ShowSelected()
@@ -99,13 +91,13 @@ bool CDialogSelectCountry::NameIsTaken(const QString& name) const
 {
     // Byte for byte against every row, " All Countries" included, except the
     // row of the country being renamed.
-    const QListWidget* list = ui->countryList;
-    for (int i = 0; i < list->count(); ++i)
+    const CCatalogueModel& rows = Rows();
+    for (int i = 0; i < rows.rowCount(); ++i)
     {
-        const QListWidgetItem* item = list->item(i);
-        if (CurrentState() == Modifying && item->data(Qt::UserRole).toInt() == SelectedCountryId)
+        const QModelIndex row = rows.index(i, 0);
+        if (CurrentState() == Modifying && row.data(Qt::UserRole).toInt() == SelectedCountryId)
             continue;
-        if (item->text() == name)
+        if (row.data().toString() == name)
             return true;
     }
     return false;

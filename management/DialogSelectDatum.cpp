@@ -107,7 +107,6 @@ CDialogSelectDatum::CDialogSelectDatum(QWidget* parent, int mode)
     accuracyFields = new CDatumAccuracyFields(this, ui->conversionLayout, ui->conversionLayout->rowCount());
     ui->rightLayout->insertWidget(ui->rightLayout->count() - 1, linkSummary);
 
-    SetUpSelectionList(ui->datumList, {tr("EPSG"), tr("Datum")});
     // The conversion methods by their numbers.
     const QStringList methods = {tr("None"), tr("Molodensky"), tr("Bursa Wolf"),
                                  tr("NADCON"), tr("HARN/HPGN"), tr("NTv2")};
@@ -118,6 +117,7 @@ CDialogSelectDatum::CDialogSelectDatum(QWidget* parent, int mode)
         b->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
 
     SetUpFormFlow(*ui, {.list = ui->datumList,
+                        .headers = {tr("EPSG"), tr("Datum")},
                         .address = kDatumsPage,
                         .addressPurpose = "The page of datum definitions",
                         .editingOnly = {ui->ellipsoidSelectButton, ui->meridianSelectButton, ui->conversionList},
@@ -147,7 +147,7 @@ void CDialogSelectDatum::RefillList()
 {
     std::vector<NamedRow> datums;
     ListDatums(datums);
-    ShowNamedRows(ui->datumList, std::move(datums), filterMode == 1 ? tr(" Show all datums") : QString());
+    ShowNamedRows(std::move(datums), filterMode == 1 ? tr(" Show all datums") : QString());
 }
 
 void CDialogSelectDatum::ShowSelected()

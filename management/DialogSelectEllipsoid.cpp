@@ -13,9 +13,8 @@ CDialogSelectEllipsoid::CDialogSelectEllipsoid(QWidget* parent)
     : CCatalogueDialog(parent), ui(std::make_unique<Ui::CDialogSelectEllipsoid>())
 {
     ui->setupUi(this);
-    SetUpSelectionList(ui->ellipsoidList, {tr("EPSG"), tr("Ellipsoid")});
-
     SetUpFormFlow(*ui, {.list = ui->ellipsoidList,
+                        .headers = {tr("EPSG"), tr("Ellipsoid")},
                         .address = kEllipsoidsPage,
                         .addressPurpose = "The page of ellipsoid definitions",
                         .fields = {ui->ellipsoidName, ui->semiMajorAxis, ui->inverseFlattening},
@@ -32,7 +31,7 @@ void CDialogSelectEllipsoid::RefillList()
 {
     std::vector<NamedRow> rows;
     ListEllipsoids(rows);
-    ShowNamedRows(ui->ellipsoidList, std::move(rows));
+    ShowNamedRows(std::move(rows));
 }
 
 void CDialogSelectEllipsoid::ShowSelected()

@@ -1,9 +1,8 @@
 #include "DialogSelectGrid.h"
 
 #include <QApplication>
-#include <QHeaderView>
-#include <QScrollBar>
 #include <QStyle>
+#include <ranges>
 
 #include "CatalogueLookups.h"
 #include "CatalogueRows.h"
@@ -12,7 +11,7 @@
 #include "DialogText.h"
 #include "CountryImages.h"
 #include "Messages.h"
-#include "ListSearch.h"
+#include "CatalogueModel.h"
 #include "LinkSummary.h"
 #include "ui_DialogSelectGrid.h"
 
@@ -44,14 +43,8 @@ CDialogSelectGrid::CDialogSelectGrid(CCountryImages& application, QWidget* paren
     linkSummary = new CLinkSummary(this);
     ui->rightLayout->insertWidget(ui->rightLayout->count() - 1, linkSummary);
 
-    // 1. The list: full-row selection with grid lines, the flags, three columns.
+    // 1. The list: the flags, three columns, sorted by country first.
     CGridList* list = ui->gridList;
-    list->setSelectionMode(QAbstractItemView::SingleSelection);
-    list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    list->setHeaderLabels({tr("Country or Region"), tr("EPSG"), tr("Grid Name")});
-    list->header()->setSectionsClickable(true);
-    list->header()->setSortIndicatorShown(false);
-    list->header()->setStretchLastSection(false);
     list->setIconSize(QSize(16, 16));
     flags.LoadCountryFlags(app);
 
@@ -77,7 +70,10 @@ CDialogSelectGrid::CDialogSelectGrid(CCountryImages& application, QWidget* paren
 
     takeMarkAfterEditing = true;
     SetUpFormFlow(*ui, {.list = list,
+                        .headers = {tr("Country or Region"), tr("EPSG"), tr("Grid Name")},
                         .searchColumn = 2,
+                        .idColumn = 1,
+                        .sortColumn = 0,
                         .address = kGridsPage,
                         .addressPurpose = "The page of grid definitions",
                         .editingOnly = {ui->countrySelectButton, ui->datumSelectButton, ui->projectionList,
@@ -94,7 +90,6 @@ CDialogSelectGrid::CDialogSelectGrid(CCountryImages& application, QWidget* paren
                         .focusList = true});
     RefillList();
 
-    connect(list->header(), &QHeaderView::sectionClicked, this, &CDialogSelectGrid::OnHeaderClicked);
     connect(ui->projectionList, &QComboBox::activated, this, &CDialogSelectGrid::OnProjectionChosen);
     // The unit the user picks is the unit saved.
     connect(ui->unitList, &QComboBox::activated, this,
@@ -159,49 +154,26 @@ void CDialogSelectGrid::FillProjectionList()
 
 void CDialogSelectGrid::RefillList()
 {
-    CGridList* list = ui->gridList;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    list->setUpdatesEnabled(false);
-    list->clear();
-    mark = -1;
-
+    // The list sorts the rows itself and keeps its order across refills.
+    // Rows alike in the sorted column and the name stay in the reverse of
+    // the statement's order (country, then names and datums descending), as
+    // the list has always read them.
     std::vector<GridListRow> grids;
-    ListGridRows(countryFilter, datumFilter, sortColumn, sortDirection, grids);
-    QList<QTreeWidgetItem*> rows;
-    rows.reserve(static_cast<qsizetype>(grids.size()));
-    for (const GridListRow& grid : grids)
-    {
-        auto* item = new QTreeWidgetItem({FromUtf8(grid.countryName), EpsgCell(grid.id), FromUtf8(grid.name)});
-        item->setIcon(0, flags.Icon(CFlagIconList::ImageIndex(app, grid.country)));
-        item->setData(0, Qt::UserRole, grid.id);
-        rows.append(item);
-    }
-    // Every row goes to the top of the list, so the list reads in the reverse
-    // of the statement's order: inserted at once, in that reversed order.
-    std::reverse(rows.begin(), rows.end());
-    // Names read in natural order without regard to case ("UTM zone 2N"
-    // before "29S"); the statement's order stays behind each tie.
-    if (sortColumn == 2 || sortColumn == 3)
-    {
-        const int primary = sortColumn == 2 ? 0 : 2;
-        const bool ascending = sortDirection == 1;
-        std::stable_sort(rows.begin(), rows.end(), [primary, ascending](QTreeWidgetItem* x, QTreeWidgetItem* y) {
-            int c = NaturalCompare(x->text(primary), y->text(primary));
-            if (c == 0 && primary == 0)
-                c = NaturalCompare(x->text(2), y->text(2));
-            return ascending ? c < 0 : c > 0;
-        });
-    }
-    list->insertTopLevelItems(0, rows);
-    NarrowToSearch();
-
-    list->setUpdatesEnabled(true);
+    ListGridRows(countryFilter, datumFilter, 2, 1, grids);
+    std::vector<CatalogueListRow> rows;
+    rows.reserve(grids.size());
+    for (const GridListRow& grid : std::ranges::reverse_view(grids))
+        rows.push_back({grid.id, {FromUtf8(grid.countryName), EpsgCell(grid.id), FromUtf8(grid.name)},
+                        flags.Icon(CFlagIconList::ImageIndex(app, grid.country))});
+    ShowRows(std::move(rows));
     QApplication::restoreOverrideCursor();
     // The selection mark on row 0, without selecting it.
-    if (list->topLevelItemCount() > 0)
+    QAbstractItemModel* shown = ui->gridList->model();
+    if (shown->rowCount() > 0)
     {
-        mark = 0;
-        list->selectionModel()->setCurrentIndex(list->model()->index(0, 0), QItemSelectionModel::NoUpdate);
+        mark = shown->index(0, 0);
+        ui->gridList->selectionModel()->setCurrentIndex(mark, QItemSelectionModel::NoUpdate);
     }
 }
 
@@ -268,20 +240,11 @@ void CDialogSelectGrid::SetVariableLabels()
                                         : tr("Parallel North:"));
 }
 
-void CDialogSelectGrid::OnHeaderClicked(int column)
+int CDialogSelectGrid::SortColumn() const
 {
     static constexpr int columnToSort[] = {2, 1, 3};
-    if (column < 0 || column > 2)
-        return;
-    const int wanted = columnToSort[column];
-    if (wanted == sortColumn)
-        sortDirection = sortDirection == 0 ? 1 : 0;
-    else
-    {
-        sortColumn = wanted;
-        sortDirection = 1;
-    }
-    RefillList();
+    const int column = SortedColumn();
+    return column >= 0 && column <= 2 ? columnToSort[column] : 0;
 }
 
 void CDialogSelectGrid::ApplyEditableFields()

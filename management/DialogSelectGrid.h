@@ -35,8 +35,11 @@ public:
     // A new grid's projection: Transverse Mercator.
     static constexpr int kDefaultProjection = 9807;
 
-    int SortColumn() const { return sortColumn; }
-    int SortDirection() const { return sortDirection; }
+    // The sorted header as the list statement numbers its orders: 2 the
+    // country, 1 the EPSG code, 3 the name; direction 1 ascending, 0
+    // descending.
+    int SortColumn() const;
+    int SortDirection() const { return SortedAscending() ? 1 : 0; }
     int CountryFilter() const { return countryFilter; }
     int DatumFilter() const { return datumFilter; }
     int ProjectionId() const { return projectionId; }
@@ -63,8 +66,6 @@ private:
     int countryId = 0;
     int projectionId = 0;
     int unitId = 0;
-    int sortColumn = 2;
-    int sortDirection = 1;
     int countryFilter = 0;
     int datumFilter = 0;
 
@@ -77,6 +78,5 @@ private:
     // Keeps a filter in the profile, shows its name and lists the grids anew.
     void SetFilter(int& filter, int id, const char* preference, void (*lookup)(int, CCxString&), QLineEdit* name);
 
-    void OnHeaderClicked(int column);
     void OnProjectionChosen(int index);
 };

@@ -1,12 +1,11 @@
 #include "DialogSelectMeridian.h"
 
-#include <algorithm>
 #include <cmath>
 #include <vector>
 
 #include "CatalogueRows.h"
 #include "DialogText.h"
-#include "ListSearch.h"
+#include "CatalogueModel.h"
 #include "ui_DialogSelectMeridian.h"
 
 using namespace DialogText;
@@ -15,9 +14,10 @@ CDialogSelectMeridian::CDialogSelectMeridian(QWidget* parent)
     : CCatalogueDialog(parent), ui(std::make_unique<Ui::CDialogSelectMeridian>())
 {
     ui->setupUi(this);
-    SetUpSelectionList(ui->meridianList, {tr("EPSG"), tr("Meridian"), tr("Longitude")});
     okNeedsRow = true;
-    SetUpFormFlow(*ui, {.list = ui->meridianList, .columnShares = {0.2, 0.4, 0.4}, .reservedWidth = 4});
+    SetUpFormFlow(*ui, {.list = ui->meridianList,
+                        .headers = {tr("EPSG"), tr("Meridian"), tr("Longitude")},
+                        .columnShares = {0.2, 0.4, 0.4}, .reservedWidth = 4});
     RefillList();
 }
 
@@ -36,23 +36,15 @@ QString CDialogSelectMeridian::FormatLongitude(double longitude)
 
 void CDialogSelectMeridian::RefillList()
 {
-    std::vector<MeridianRow> rows;
-    ListMeridianRows(rows);
-    // The statement leaves the order to the database; the list reads by name.
-    std::stable_sort(rows.begin(), rows.end(), [](const MeridianRow& a, const MeridianRow& b) {
-        return NaturalLess(FromUtf8(a.name), FromUtf8(b.name));
-    });
-    QTreeWidget* list = ui->meridianList;
-    list->clear();
-    mark = -1;
-    QList<QTreeWidgetItem*> items;
-    for (const MeridianRow& row : rows)
+    std::vector<MeridianRow> meridians;
+    ListMeridianRows(meridians);
+    std::vector<CatalogueListRow> rows;
+    rows.reserve(meridians.size());
+    for (const MeridianRow& row : meridians)
     {
         CCxString id;
         id.Format("%ld", static_cast<long>(row.id));
-        auto* item = new QTreeWidgetItem({FromUtf8(id.str()), FromUtf8(row.name), FormatLongitude(row.longitude)});
-        item->setData(0, Qt::UserRole, row.id);
-        items.append(item);
+        rows.push_back({row.id, {FromUtf8(id.str()), FromUtf8(row.name), FormatLongitude(row.longitude)}});
     }
-    list->addTopLevelItems(items);
+    ShowRows(std::move(rows));
 }

@@ -1,23 +1,23 @@
 #include "GridList.h"
 
-#include <QPainter>
+#include <QPalette>
 
-CGridList::CGridList(QWidget* parent) : QTreeWidget(parent)
+CGridList::CGridList(QWidget* parent) : QTreeView(parent)
 {
-    setRootIsDecorated(false);
-    setItemsExpandable(false);
-    // Rows of one height let the view skip measuring thousands of rows.
-    setUniformRowHeights(true);
-    setAllColumnsShowFocus(true);
+    QPalette colours = palette();
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+    {
+        colours.setColor(group, QPalette::Base, RowColour(0));
+        colours.setColor(group, QPalette::AlternateBase, RowColour(1));
+        // Dark text on the pale rows, whatever the desktop's scheme.
+        if (group != QPalette::Disabled)
+            colours.setColor(group, QPalette::Text, Qt::black);
+    }
+    setPalette(colours);
+    setAlternatingRowColors(true);
 }
 
 QColor CGridList::RowColour(int row)
 {
     return row % 2 == 0 ? QColor(253, 241, 249) : QColor(196, 238, 254);
-}
-
-void CGridList::drawRow(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
-{
-    painter->fillRect(option.rect, RowColour(index.row()));
-    QTreeWidget::drawRow(painter, option, index);
 }

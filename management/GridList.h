@@ -1,17 +1,15 @@
 #pragma once
 
-#include <QTreeWidget>
+#include <QTreeView>
 
-// The grid dialog's list: report rows whose cell backgrounds alternate by
-// row index between a pale rose (even rows) and a pale blue (odd rows).
-class CGridList : public QTreeWidget
+// The grid dialog's list: report rows whose backgrounds alternate by their
+// place on screen between a pale rose (even rows) and a pale blue (odd
+// rows), so a narrowed list alternates as well.
+class CGridList : public QTreeView
 {
     Q_OBJECT
 public:
     explicit CGridList(QWidget* parent = nullptr);
 
     static QColor RowColour(int row);
-
-protected:
-    void drawRow(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 };

@@ -1,8 +1,5 @@
 #include "ListSearch.h"
 
-#include <QListWidget>
-#include <QTreeWidget>
-
 namespace {
 
 bool IsDigit(QChar c)
@@ -67,26 +64,3 @@ bool MatchesSearch(const QString& name, int id, const QString& search)
     return id > 0 && id <= 50000 && QString::number(id).startsWith(text);
 }
 
-void NarrowTree(QTreeWidget* list, int nameColumn, const QString& search)
-{
-    for (int i = 0; i < list->topLevelItemCount(); ++i)
-    {
-        QTreeWidgetItem* item = list->topLevelItem(i);
-        const bool keep = MatchesSearch(item->text(nameColumn), item->data(0, Qt::UserRole).toInt(), search);
-        item->setHidden(!keep);
-        if (!keep)
-            item->setSelected(false);
-    }
-}
-
-void NarrowList(QListWidget* list, const QString& search)
-{
-    for (int i = 0; i < list->count(); ++i)
-    {
-        QListWidgetItem* item = list->item(i);
-        const bool keep = MatchesSearch(item->text(), item->data(Qt::UserRole).toInt(), search);
-        item->setHidden(!keep);
-        if (!keep)
-            item->setSelected(false);
-    }
-}

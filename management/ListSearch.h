@@ -2,9 +2,6 @@
 
 #include <QString>
 
-class QListWidget;
-class QTreeWidget;
-
 // Ordering and narrowing of the selection lists, shared by the catalogue
 // dialogs.
 
@@ -23,8 +20,3 @@ inline bool NaturalLess(const QString& a, const QString& b)
 // keeps every row.
 bool MatchesSearch(const QString& name, int id, const QString& search);
 
-// Hides the rows that do not match and drops them from the selection, so OK
-// never takes a row the user cannot see. The identifier is the UserRole data
-// of column 0 (of the item in a QListWidget).
-void NarrowTree(QTreeWidget* list, int nameColumn, const QString& search);
-void NarrowList(QListWidget* list, const QString& search);

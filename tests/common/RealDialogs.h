@@ -13,14 +13,12 @@
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
-#include <QTreeWidget>
 #include <deque>
 #include <functional>
 #include <string>
@@ -180,24 +178,13 @@ inline bool ClickRow(QWidget* dialog, int id, bool twice)
 {
     QAbstractItemView* view = List(dialog);
     QRect rect;
-    if (auto* tree = qobject_cast<QTreeWidget*>(view))
-    {
-        for (int i = 0; i < tree->topLevelItemCount() && rect.isNull(); ++i)
-            if (QTreeWidgetItem* item = tree->topLevelItem(i); item->data(0, Qt::UserRole).toInt() == id)
-            {
-                tree->scrollToItem(item);
-                rect = tree->visualItemRect(item);
-            }
-    }
-    else if (auto* list = qobject_cast<QListWidget*>(view))
-    {
-        for (int i = 0; i < list->count() && rect.isNull(); ++i)
-            if (QListWidgetItem* item = list->item(i); item->data(Qt::UserRole).toInt() == id)
-            {
-                list->scrollToItem(item);
-                rect = list->visualItemRect(item);
-            }
-    }
+    const QAbstractItemModel* model = view != nullptr ? view->model() : nullptr;
+    for (int i = 0; model != nullptr && i < model->rowCount() && rect.isNull(); ++i)
+        if (const QModelIndex row = model->index(i, 0); row.data(Qt::UserRole).toInt() == id)
+        {
+            view->scrollTo(row);
+            rect = view->visualRect(row);
+        }
     if (rect.isNull())
     {
         ADD_FAILURE() << "row " << id << " not in " << dialog->metaObject()->className();

@@ -54,7 +54,7 @@ TEST_F(CatalogueFlowTest, ARowTheCatalogueRefusesStaysOnScreenWithTheReason)
     EXPECT_EQ(d.CurrentState(), CDialogSelectEllipsoid::Browsing);
     EXPECT_EQ(Scalar("SELECT dblAxisA FROM tblEllipsoids WHERE strEllipsoid = 'Refused'"), "6378137.5");
     EXPECT_EQ(std::to_string(d.SelectedEllipsoidId), Scalar("SELECT numId FROM tblEllipsoids WHERE strEllipsoid = 'Refused'"));
-    EXPECT_EQ(SelectedRowId(Find<QTreeWidget>(&d, "ellipsoidList")), d.SelectedEllipsoidId);
+    EXPECT_EQ(SelectedRowId(Find<QTreeView>(&d, "ellipsoidList")), d.SelectedEllipsoidId);
 }
 
 TEST_F(CatalogueFlowTest, ARenameTheCatalogueRefusesKeepsTheOldNameInTheFile)

@@ -24,8 +24,8 @@ protected:
 TEST_F(GeoidModelsDialogTest, AUsersModelIsAddedChangedAndDeletedAndTheShippedOnesStay)
 {
     auto d = Open();
-    auto* list = Find<QTreeWidget>(d.get(), "geoidModelList");
-    const int shipped = list->topLevelItemCount();
+    auto* list = Find<QTreeView>(d.get(), "geoidModelList");
+    const int shipped = RowCount(list);
     EXPECT_EQ(shipped, Count("SELECT COUNT(*) FROM tblGeoidModels"));
 
     Click(d.get(), "addButton");
@@ -44,7 +44,7 @@ TEST_F(GeoidModelsDialogTest, AUsersModelIsAddedChangedAndDeletedAndTheShippedOn
     Click(d.get(), "okButton");
     EXPECT_TRUE(boxes.Texts().empty());
     EXPECT_EQ(d->CurrentState(), CCatalogueDialog::Browsing);
-    EXPECT_EQ(list->topLevelItemCount(), shipped + 1);
+    EXPECT_EQ(RowCount(list), shipped + 1);
     EXPECT_EQ(Scalar("SELECT strFile || ' ' || numDatum || ' ' || dblAccuracy FROM tblGeoidModels WHERE numId = 50001"),
               "nz_linz_nzgeoid2016.tif 4167 0.05");
 
@@ -66,7 +66,7 @@ TEST_F(GeoidModelsDialogTest, AUsersModelIsAddedChangedAndDeletedAndTheShippedOn
 
     // A shipped model is kept, with a word why.
     boxes.Clear();
-    for (int row = 0; row < list->topLevelItemCount(); ++row)
+    for (int row = 0; row < RowCount(list); ++row)
         if (RowId(list, row) == 5773)
             ClickRow(list, row);
     Click(d.get(), "deleteButton");

@@ -1,5 +1,5 @@
 #include <QFileInfo>
-#include <QListWidget>
+#include <QListView>
 
 #include "DialogSelectCountry.h"
 #include "GeolynxApp.h"
@@ -22,12 +22,11 @@ protected:
         return dialog;
     }
 
-    static QListWidget* List(CDialogSelectCountry& d) { return Find<QListWidget>(&d, "countryList"); }
+    static QListView* List(CDialogSelectCountry& d) { return Find<QListView>(&d, "countryList"); }
 
     static int SelectedId(CDialogSelectCountry& d)
     {
-        const QList<QListWidgetItem*> selected = List(d)->selectedItems();
-        return selected.size() == 1 ? selected.front()->data(Qt::UserRole).toInt() : -1;
+        return SelectedRowId(List(d));
     }
 
     void AddCountry(CDialogSelectCountry& d, const QString& name)
@@ -41,19 +40,19 @@ protected:
 TEST_F(CountryDialogTest, OkAtOnceReturnsZeroAndTheListStartsWithAllCountries)
 {
     auto d = Open();
-    QListWidget* list = List(*d);
-    ASSERT_EQ(list->count(), Count("SELECT COUNT(*) FROM tblCountries") + 1);
-    EXPECT_EQ(list->item(0)->text(), QStringLiteral(" All Countries"));
-    EXPECT_TRUE(list->item(0)->icon().isNull());
+    QListView* list = List(*d);
+    ASSERT_EQ(RowCount(list), Count("SELECT COUNT(*) FROM tblCountries") + 1);
+    EXPECT_EQ(Cell(list, 0), QStringLiteral(" All Countries"));
+    EXPECT_TRUE(RowIcon(list, 0).isNull());
     // Names in natural order without regard to case.
     std::vector<std::string> names = Column("SELECT strCountry FROM tblCountries ORDER BY strCountry");
     std::stable_sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
         return NaturalLess(QString::fromStdString(a), QString::fromStdString(b));
     });
-    for (int i = 1; i < list->count(); ++i)
+    for (int i = 1; i < RowCount(list); ++i)
     {
-        ASSERT_EQ(list->item(i)->text().toStdString(), names[static_cast<size_t>(i - 1)]);
-        ASSERT_FALSE(list->item(i)->icon().isNull()) << i;
+        ASSERT_EQ(Cell(list, i).toStdString(), names[static_cast<size_t>(i - 1)]);
+        ASSERT_FALSE(RowIcon(list, i).isNull()) << i;
     }
     // The application's table holds the countries in the flags' order.
     EXPECT_EQ(app.countryImageCount, static_cast<int>(names.size()));
@@ -71,9 +70,9 @@ TEST_F(CountryDialogTest, PreselectedCountryIsShownAndDoubleClickOnAllCountriesR
     EXPECT_EQ(SelectedId(*d), 250);
     EXPECT_EQ(Text(d.get(), "countryName"), QStringLiteral("France"));
     EXPECT_EQ(Text(d.get(), "flagFile"), QStringLiteral("fr.png"));
-    QListWidget* list = List(*d);
-    list->scrollToItem(list->item(0));
-    const QPoint at = list->visualItemRect(list->item(0)).center();
+    QListView* list = List(*d);
+    list->scrollTo(Row(list, 0));
+    const QPoint at = list->visualRect(Row(list, 0)).center();
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
     EXPECT_EQ(d->result(), QDialog::Accepted);
@@ -150,7 +149,7 @@ TEST_F(CountryDialogTest, UnusedCountryIsRemovedOnYesOnly)
     Sql("INSERT INTO tblCountries (numId, strCountry, strFlag) VALUES (50001, 'Atlantis', '')");
     auto d = Open(50001);
     // A country without a flag file gets the default flag.
-    EXPECT_FALSE(List(*d)->selectedItems().front()->icon().isNull());
+    EXPECT_FALSE(List(*d)->selectionModel()->selectedRows().front().data(Qt::DecorationRole).value<QIcon>().isNull());
     boxes.SetAnswer(false);
     Click(d.get(), "removeButton");
     EXPECT_EQ(boxes.Texts(), MessageTexts({304}));
@@ -158,7 +157,7 @@ TEST_F(CountryDialogTest, UnusedCountryIsRemovedOnYesOnly)
     boxes.SetAnswer(true);
     Click(d.get(), "removeButton");
     EXPECT_EQ(Count("SELECT COUNT(*) FROM tblCountries WHERE numId = 50001"), 0);
-    EXPECT_EQ(List(*d)->count(), Count("SELECT COUNT(*) FROM tblCountries") + 1);
+    EXPECT_EQ(RowCount(List(*d)), Count("SELECT COUNT(*) FROM tblCountries") + 1);
 }
 
 TEST_F(CountryDialogTest, CancelWhileAddingDropsTheEntry)

@@ -22,7 +22,7 @@ protected:
         return dialog;
     }
 
-    static QTreeWidget* List(CDialogSelectDatum& d) { return Find<QTreeWidget>(&d, "datumList"); }
+    static QTreeView* List(CDialogSelectDatum& d) { return Find<QTreeView>(&d, "datumList"); }
     static bool ReadOnly(CDialogSelectDatum& d, const char* name) { return Find<QLineEdit>(&d, name)->isReadOnly(); }
 
     static void WriteFile(const std::filesystem::path& path, const std::string& bytes)
@@ -54,10 +54,10 @@ protected:
 TEST_F(DatumDialogTest, FilterModeShowAllRowReturnsZeroAndIgnoresDoubleClick)
 {
     auto d = Open(0, 1);
-    QTreeWidget* list = List(*d);
-    EXPECT_EQ(list->topLevelItemCount(), Count("SELECT COUNT(*) FROM tblDatums") + 1);
-    EXPECT_EQ(list->topLevelItem(0)->text(1), QStringLiteral(" Show all datums"));
-    EXPECT_TRUE(list->topLevelItem(0)->text(0).isEmpty());
+    QTreeView* list = List(*d);
+    EXPECT_EQ(RowCount(list), Count("SELECT COUNT(*) FROM tblDatums") + 1);
+    EXPECT_EQ(Cell(list, 0, 1), QStringLiteral(" Show all datums"));
+    EXPECT_TRUE(Cell(list, 0, 0).isEmpty());
     ClickRow(list, 0, true);
     EXPECT_TRUE(d->isVisible());
     EXPECT_EQ(d->SelectedDatumId, 0);
@@ -69,15 +69,15 @@ TEST_F(DatumDialogTest, FilterModeShowAllRowReturnsZeroAndIgnoresDoubleClick)
 TEST_F(DatumDialogTest, ListIsByNameAndPreselectedDatumIsShown)
 {
     auto d = Open(4267);
-    QTreeWidget* list = List(*d);
+    QTreeView* list = List(*d);
     // Names in natural order without regard to case.
     std::vector<std::string> names = Column("SELECT strDatum FROM tblDatums ORDER BY strDatum");
     std::stable_sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
         return NaturalLess(QString::fromStdString(a), QString::fromStdString(b));
     });
-    ASSERT_EQ(static_cast<int>(names.size()), list->topLevelItemCount());
-    for (int i = 0; i < list->topLevelItemCount(); ++i)
-        ASSERT_EQ(list->topLevelItem(i)->text(1).toStdString(), names[static_cast<size_t>(i)]);
+    ASSERT_EQ(static_cast<int>(names.size()), RowCount(list));
+    for (int i = 0; i < RowCount(list); ++i)
+        ASSERT_EQ(Cell(list, i, 1).toStdString(), names[static_cast<size_t>(i)]);
     EXPECT_EQ(SelectedRowId(list), 4267);
     EXPECT_EQ(Text(d.get(), "datumName"), QStringLiteral("NAD27"));
     EXPECT_EQ(Text(d.get(), "ellipsoidName"),
@@ -134,7 +134,7 @@ TEST_F(DatumDialogTest, NewMolodenskyDatumSavesItsTranslations)
               "Datum d'Essai|1|7022|8901|-87.5|-98.0|121.25|0.0|0.0");
     EXPECT_EQ(d->SelectedDatumId, 50001);
     EXPECT_EQ(SelectedRowId(List(*d)), 50001);
-    EXPECT_TRUE(List(*d)->currentItem()->text(0).isEmpty());
+    EXPECT_TRUE(List(*d)->currentIndex().siblingAtColumn(0).data().toString().isEmpty());
 
     // The loader reads the saved translations back.
     CCfgMapProjection record;
@@ -260,7 +260,7 @@ TEST_F(DatumDialogTest, ADatumThatGridsUseIsKeptAndAnUnusedOneDeleted)
     Click(d.get(), "deleteButton");
     EXPECT_EQ(boxes.Texts(), MessageTexts({301}));
     EXPECT_EQ(Count("SELECT COUNT(*) FROM tblDatums WHERE numId = 50004"), 0);
-    EXPECT_TRUE(List(*d)->selectedItems().isEmpty());
+    EXPECT_TRUE(List(*d)->selectionModel()->selectedRows().isEmpty());
     EXPECT_TRUE(Text(d.get(), "datumName").isEmpty());
     EXPECT_TRUE(Text(d.get(), "ellipsoidName").isEmpty());
 }
@@ -307,13 +307,13 @@ TEST_F(DatumDialogTest, ModifyThenSaveStoresTheChangedDatum)
     // Still one row, now under its new name and still chosen.
     EXPECT_EQ(Count("SELECT COUNT(*) FROM tblDatums WHERE strDatum LIKE 'Local%'"), 1);
     EXPECT_EQ(SelectedRowId(List(*d)), 50005);
-    EXPECT_EQ(List(*d)->currentItem()->text(1), QStringLiteral("Local Two"));
+    EXPECT_EQ(List(*d)->currentIndex().siblingAtColumn(1).data().toString(), QStringLiteral("Local Two"));
 }
 
 TEST_F(DatumDialogTest, DoubleClickInTheDatumAndEllipsoidListsChoosesTheRow)
 {
-    auto rowOf = [](QTreeWidget* list, int id) {
-        for (int i = 0; i < list->topLevelItemCount(); ++i)
+    auto rowOf = [](QTreeView* list, int id) {
+        for (int i = 0; i < RowCount(list); ++i)
             if (RowId(list, i) == id)
                 return i;
         return -1;
@@ -331,7 +331,7 @@ TEST_F(DatumDialogTest, DoubleClickInTheDatumAndEllipsoidListsChoosesTheRow)
         CDialogSelectEllipsoid d;
         d.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
-        auto* list = Find<QTreeWidget>(&d, "ellipsoidList");
+        auto* list = Find<QTreeView>(&d, "ellipsoidList");
         const int row = rowOf(list, 7019);
         ASSERT_GE(row, 0);
         ClickRow(list, row, true);

@@ -16,7 +16,7 @@ protected:
         return dialog;
     }
 
-    static QTreeWidget* List(QWidget* d, const char* name = "ellipsoidList") { return Find<QTreeWidget>(d, name); }
+    static QTreeView* List(QWidget* d, const char* name = "ellipsoidList") { return Find<QTreeView>(d, name); }
 
     void Enter(CDialogSelectEllipsoid& d, const QString& name, const QString& axis, const QString& flattening)
     {
@@ -32,19 +32,19 @@ TEST_F(EllipsoidDialogTest, ListReadsByNameWithCodesForShippedRowsOnly)
 {
     Sql("INSERT INTO tblEllipsoids VALUES (50002, 'AAA mine', 6378000, 300)");
     auto d = Open();
-    QTreeWidget* list = List(d.get());
-    ASSERT_EQ(list->topLevelItemCount(), Count("SELECT COUNT(*) FROM tblEllipsoids"));
-    for (int i = 1; i < list->topLevelItemCount(); ++i)
-        ASSERT_LE(list->topLevelItem(i - 1)->text(1).toLower(), list->topLevelItem(i)->text(1).toLower());
+    QTreeView* list = List(d.get());
+    ASSERT_EQ(RowCount(list), Count("SELECT COUNT(*) FROM tblEllipsoids"));
+    for (int i = 1; i < RowCount(list); ++i)
+        ASSERT_LE(Cell(list, i - 1, 1).toLower(), Cell(list, i, 1).toLower());
     const int row = [&] {
-        for (int i = 0; i < list->topLevelItemCount(); ++i)
+        for (int i = 0; i < RowCount(list); ++i)
             if (RowId(list, i) == 50002)
                 return i;
         return -1;
     }();
     ASSERT_GE(row, 0);
-    EXPECT_TRUE(list->topLevelItem(row)->text(0).isEmpty());
-    EXPECT_EQ(list->topLevelItem(row == 0 ? 1 : 0)->text(0), QString::number(RowId(list, row == 0 ? 1 : 0)));
+    EXPECT_TRUE(Cell(list, row, 0).isEmpty());
+    EXPECT_EQ(Cell(list, row == 0 ? 1 : 0, 0), QString::number(RowId(list, row == 0 ? 1 : 0)));
 }
 
 TEST_F(EllipsoidDialogTest, MissingAndZeroFieldsAreRefusedFirstFailureFirst)
@@ -108,7 +108,7 @@ TEST_F(EllipsoidDialogTest, CancelRestoresAndDeleteEmptiesTheFields)
     EXPECT_EQ(boxes.Texts(), MessageTexts({300}));
     EXPECT_EQ(Count("SELECT COUNT(*) FROM tblEllipsoids WHERE numId = 50003"), 0);
     EXPECT_TRUE(Text(d.get(), "ellipsoidName").isEmpty());
-    EXPECT_TRUE(List(d.get())->selectedItems().isEmpty());
+    EXPECT_TRUE(List(d.get())->selectionModel()->selectedRows().isEmpty());
 }
 
 TEST(MeridianLongitudeText, DegreesMinutesSecondsWithHemisphere)
@@ -127,21 +127,21 @@ TEST_F(MeridianDialogTest, ListShowsEveryMeridianAndOkNeedsAMarkedRow)
     CDialogSelectMeridian d;
     d.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
-    QTreeWidget* list = Find<QTreeWidget>(&d, "meridianList");
-    ASSERT_EQ(list->topLevelItemCount(), Count("SELECT COUNT(*) FROM tblPrimeMeridians"));
-    QTreeWidgetItem* half = nullptr;
-    for (int i = 0; i < list->topLevelItemCount(); ++i)
+    QTreeView* list = Find<QTreeView>(&d, "meridianList");
+    ASSERT_EQ(RowCount(list), Count("SELECT COUNT(*) FROM tblPrimeMeridians"));
+    int half = -1;
+    for (int i = 0; i < RowCount(list); ++i)
         if (RowId(list, i) == 50001)
-            half = list->topLevelItem(i);
-    ASSERT_NE(half, nullptr);
-    EXPECT_EQ(half->text(0), QStringLiteral("50001"));
-    EXPECT_EQ(half->text(2), QStringLiteral("002°30' 00.00\" E"));
+            half = i;
+    ASSERT_GE(half, 0);
+    EXPECT_EQ(Cell(list, half, 0), QStringLiteral("50001"));
+    EXPECT_EQ(Cell(list, half, 2), QStringLiteral("002°30' 00.00\" E"));
 
     Click(&d, "okButton");
     EXPECT_TRUE(d.isVisible());
     EXPECT_EQ(d.result(), QDialog::Rejected);
 
-    const QPoint at = list->visualItemRect(half).center();
+    const QPoint at = list->visualRect(Row(list, half)).center();
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
     Click(&d, "okButton");
     EXPECT_EQ(d.result(), QDialog::Accepted);
@@ -154,7 +154,7 @@ TEST_F(MeridianDialogTest, PreselectedMeridianIsMarked)
     d.SelectedMeridianId = 8902;
     d.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
-    EXPECT_EQ(SelectedRowId(Find<QTreeWidget>(&d, "meridianList")), 8902);
+    EXPECT_EQ(SelectedRowId(Find<QTreeView>(&d, "meridianList")), 8902);
     Click(&d, "okButton");
     EXPECT_EQ(d.result(), QDialog::Accepted);
     EXPECT_EQ(d.SelectedMeridianId, 8902);

@@ -42,8 +42,8 @@ protected:
     {
         QString first;
         ClickThrough(&d, button, "CDialogSelectDatum", [&first, datum](QWidget* dialog) {
-            if (auto* list = dialog->findChild<QTreeWidget*>(QStringLiteral("datumList")); list && list->topLevelItemCount() > 0)
-                first = list->topLevelItem(0)->text(1);
+            if (auto* list = dialog->findChild<QTreeView*>(QStringLiteral("datumList")); list && RowCount(list) > 0)
+                first = Cell(list, 0, 1);
             realdialog::PickRow(datum)(dialog);
         });
         EXPECT_EQ(first == QStringLiteral(" Show all datums"), std::string(button) == "datumFilterSelectButton") << button;
@@ -54,7 +54,7 @@ TEST_F(GridDialogTest, OkAtOnceReturnsTheFirstRowWithItsDatum)
 {
     auto d = Open();
     CGridList* list = List(*d);
-    ASSERT_EQ(list->topLevelItemCount(), Count("SELECT COUNT(*) FROM tblGrids"));
+    ASSERT_EQ(RowCount(list), Count("SELECT COUNT(*) FROM tblGrids"));
     const int first = RowId(list, 0);
     // OK with no row chosen keeps the opener's choice; the first row once
     // chosen is returned.
@@ -94,14 +94,14 @@ TEST_F(GridDialogTest, DefaultSortReadsCountriesThenGridNamesAscending)
         countries.push_back(country);
         grids.push_back(grid);
     }
-    ASSERT_EQ(static_cast<int>(countries.size()), list->topLevelItemCount());
-    for (int i = 0; i < list->topLevelItemCount(); ++i)
+    ASSERT_EQ(static_cast<int>(countries.size()), RowCount(list));
+    for (int i = 0; i < RowCount(list); ++i)
     {
-        ASSERT_EQ(list->topLevelItem(i)->text(0).toStdString(), countries[static_cast<size_t>(i)]) << i;
-        ASSERT_EQ(list->topLevelItem(i)->text(2).toStdString(), grids[static_cast<size_t>(i)]) << i;
+        ASSERT_EQ(Cell(list, i, 0).toStdString(), countries[static_cast<size_t>(i)]) << i;
+        ASSERT_EQ(Cell(list, i, 2).toStdString(), grids[static_cast<size_t>(i)]) << i;
     }
     // Rows carry their country's flag.
-    EXPECT_FALSE(list->topLevelItem(0)->icon(0).isNull());
+    EXPECT_FALSE(RowIcon(list, 0).isNull());
     EXPECT_GT(app.countryImageCount, 0);
 }
 
@@ -111,15 +111,15 @@ TEST_F(GridDialogTest, EpsgHeaderSortsByIdentifierAndTogglesAndUserGridsShowNoCo
         "VALUES (50003, 'Mine', 250, 4326, 9807, 9001)");
     auto d = Open();
     CGridList* list = List(*d);
-    const int n = list->topLevelItemCount();
+    const int n = RowCount(list);
     ClickHeader(list, 1);
     EXPECT_EQ(d->SortColumn(), 1);
     EXPECT_EQ(d->SortDirection(), 1);
     for (int i = 1; i < n; ++i)
         ASSERT_LT(RowId(list, i - 1), RowId(list, i)) << i;
     EXPECT_EQ(RowId(list, n - 1), 50003);
-    EXPECT_TRUE(list->topLevelItem(n - 1)->text(1).isEmpty());
-    EXPECT_EQ(list->topLevelItem(0)->text(1), QString::number(RowId(list, 0)));
+    EXPECT_TRUE(Cell(list, n - 1, 1).isEmpty());
+    EXPECT_EQ(Cell(list, 0, 1), QString::number(RowId(list, 0)));
 
     ClickHeader(list, 1);
     EXPECT_EQ(d->SortDirection(), 0);
@@ -131,7 +131,7 @@ TEST_F(GridDialogTest, EpsgHeaderSortsByIdentifierAndTogglesAndUserGridsShowNoCo
     EXPECT_EQ(d->SortColumn(), 3);
     EXPECT_EQ(d->SortDirection(), 1);
     for (int i = 1; i < n; ++i)
-        ASSERT_LE(NaturalCompare(list->topLevelItem(i - 1)->text(2), list->topLevelItem(i)->text(2)), 0);
+        ASSERT_LE(NaturalCompare(Cell(list, i - 1, 2), Cell(list, i, 2)), 0);
 }
 
 TEST_F(GridDialogTest, FirstUserGridGetsIdentifier50001AndIsShownAfterSaving)
@@ -278,23 +278,23 @@ TEST_F(GridDialogTest, BothFiltersRestrictTheListAndPersistThroughTheProfile)
         auto d = Open();
         ClickThrough(d.get(), "countryFilterSelectButton", "CDialogSelectCountry", realdialog::PickRow(250));
         ChooseDatum(*d, "datumFilterSelectButton", std::atoi(datum.c_str()));
-        EXPECT_EQ(List(*d)->topLevelItemCount(), expected);
+        EXPECT_EQ(RowCount(List(*d)), expected);
         EXPECT_EQ(Text(d.get(), "countryFilterName"), QStringLiteral("France"));
         Click(d.get(), "cancelButton");
     }
     auto again = Open();
     EXPECT_EQ(again->CountryFilter(), 250);
     EXPECT_EQ(again->DatumFilter(), std::atoi(datum.c_str()));
-    EXPECT_EQ(List(*again)->topLevelItemCount(), expected);
+    EXPECT_EQ(RowCount(List(*again)), expected);
     for (int i = 0; i < expected; ++i)
-        ASSERT_EQ(again->findChild<CGridList*>()->topLevelItem(i)->text(0), QStringLiteral("France"));
+        ASSERT_EQ(Cell(again->findChild<CGridList*>(), i, 0), QStringLiteral("France"));
 
     Click(again.get(), "countryFilterResetButton");
     EXPECT_EQ(Text(again.get(), "countryFilterName"), QStringLiteral("No country selected"));
-    EXPECT_EQ(List(*again)->topLevelItemCount(), Count("SELECT COUNT(*) FROM tblGrids WHERE numDatum = " + datum));
+    EXPECT_EQ(RowCount(List(*again)), Count("SELECT COUNT(*) FROM tblGrids WHERE numDatum = " + datum));
     Click(again.get(), "datumFilterResetButton");
     EXPECT_EQ(Text(again.get(), "datumFilterName"), QStringLiteral("No datum selected"));
-    EXPECT_EQ(List(*again)->topLevelItemCount(), Count("SELECT COUNT(*) FROM tblGrids"));
+    EXPECT_EQ(RowCount(List(*again)), Count("SELECT COUNT(*) FROM tblGrids"));
     auto third = Open();
     EXPECT_EQ(third->CountryFilter(), 0);
     EXPECT_EQ(third->DatumFilter(), 0);

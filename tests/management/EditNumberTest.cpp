@@ -3,6 +3,7 @@
 #include <QImage>
 
 #include "EditNumber.h"
+#include "CatalogueModel.h"
 #include "GridList.h"
 #include "ManagementFixture.h"
 
@@ -65,11 +66,11 @@ TEST_F(EditNumberTest, PasteKeepsTheClipboardTextWhole)
 TEST_F(EditNumberTest, GridListPaintsEvenAndOddRowsInTheirColours)
 {
     CGridList list;
-    list.setColumnCount(1);
+    CCatalogueModel rows({QString()}, &list);
+    rows.SetRows({{1, {QString()}}, {2, {QString()}}, {3, {QString()}}});
+    list.setModel(&rows);
     list.setSelectionMode(QAbstractItemView::NoSelection);
     list.setFocusPolicy(Qt::NoFocus);
-    for (int i = 0; i < 3; ++i)
-        list.addTopLevelItem(new QTreeWidgetItem({QString()}));
     list.resize(200, 120);
     list.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
@@ -77,8 +78,10 @@ TEST_F(EditNumberTest, GridListPaintsEvenAndOddRowsInTheirColours)
     const QImage image = list.viewport()->grab().toImage();
     for (int row = 0; row < 3; ++row)
     {
-        const QRect rect = list.visualItemRect(list.topLevelItem(row));
-        const QColor seen = image.pixelColor(rect.right() - 2, rect.center().y());
+        const QRect rect = list.visualRect(rows.index(row, 0));
+        const qreal scale = image.devicePixelRatio();
+        const QColor seen =
+            image.pixelColor(static_cast<int>((rect.right() - 2) * scale), static_cast<int>(rect.center().y() * scale));
         EXPECT_EQ(seen, row % 2 == 0 ? QColor(253, 241, 249) : QColor(196, 238, 254)) << row;
     }
 }

@@ -12,7 +12,8 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QTest>
-#include <QTreeWidget>
+#include <QListView>
+#include <QTreeView>
 #include <cstdlib>
 #include <filesystem>
 #include <initializer_list>
@@ -200,25 +201,37 @@ protected:
         ASSERT_EQ(list->currentIndex(), target);
     }
 
-    static int RowId(QTreeWidget* list, int row) { return list->topLevelItem(row)->data(0, Qt::UserRole).toInt(); }
-
-    static int SelectedRowId(QTreeWidget* list)
+    // A list as the user sees it: the rows of its view's model, after the
+    // search and in the order on screen.
+    static int RowCount(const QAbstractItemView* list) { return list->model()->rowCount(); }
+    static QModelIndex Row(const QAbstractItemView* list, int row, int column = 0)
     {
-        const QList<QTreeWidgetItem*> selected = list->selectedItems();
-        return selected.size() == 1 ? selected.front()->data(0, Qt::UserRole).toInt() : -1;
+        return list->model()->index(row, column);
+    }
+    static QString Cell(const QAbstractItemView* list, int row, int column = 0)
+    {
+        return Row(list, row, column).data().toString();
+    }
+    static QIcon RowIcon(const QAbstractItemView* list, int row) { return Row(list, row).data(Qt::DecorationRole).value<QIcon>(); }
+    static int RowId(const QAbstractItemView* list, int row) { return Row(list, row).data(Qt::UserRole).toInt(); }
+
+    static int SelectedRowId(const QAbstractItemView* list)
+    {
+        const QModelIndexList selected = list->selectionModel()->selectedRows();
+        return selected.size() == 1 ? selected.front().data(Qt::UserRole).toInt() : -1;
     }
 
-    static void ClickRow(QTreeWidget* list, int row, bool twice = false)
+    static void ClickRow(QAbstractItemView* list, int row, bool twice = false)
     {
-        QTreeWidgetItem* item = list->topLevelItem(row);
-        list->scrollToItem(item);
-        const QPoint at = list->visualItemRect(item).center();
+        const QModelIndex index = Row(list, row);
+        list->scrollTo(index);
+        const QPoint at = list->visualRect(index).center();
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
         if (twice)
             QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
     }
 
-    static void ClickHeader(QTreeWidget* list, int section)
+    static void ClickHeader(QTreeView* list, int section)
     {
         QHeaderView* header = list->header();
         const QPoint at(header->sectionViewportPosition(section) + header->sectionSize(section) / 2,

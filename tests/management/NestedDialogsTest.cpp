@@ -1,4 +1,4 @@
-#include <QListWidget>
+#include <QListView>
 #include <QTimer>
 #include <functional>
 
@@ -35,9 +35,9 @@ protected:
         timer->start();
     }
 
-    static void ChooseRow(QTreeWidget* list, int id)
+    static void ChooseRow(QTreeView* list, int id)
     {
-        for (int i = 0; i < list->topLevelItemCount(); ++i)
+        for (int i = 0; i < RowCount(list); ++i)
         {
             if (RowId(list, i) == id)
             {
@@ -60,8 +60,8 @@ TEST_F(NestedDialogsTest, GridFiltersComeFromTheCountryDialogAndTheDatumDialogIn
     QString firstRow;
     WhenShown<CDialogSelectDatum>([&](CDialogSelectDatum& d) {
         filterMode = d.FilterMode();
-        QTreeWidget* list = d.findChild<QTreeWidget*>(QStringLiteral("datumList"));
-        firstRow = list->topLevelItem(0)->text(1);
+        QTreeView* list = d.findChild<QTreeView*>(QStringLiteral("datumList"));
+        firstRow = Cell(list, 0, 1);
         ChooseRow(list, 4171);
         Click(&d, "okButton");
     });
@@ -72,13 +72,13 @@ TEST_F(NestedDialogsTest, GridFiltersComeFromTheCountryDialogAndTheDatumDialogIn
     EXPECT_EQ(grid.DatumFilter(), 4171);
 
     WhenShown<CDialogSelectCountry>([&](CDialogSelectCountry& d) {
-        QListWidget* list = d.findChild<QListWidget*>(QStringLiteral("countryList"));
-        for (int i = 0; i < list->count(); ++i)
+        QListView* list = d.findChild<QListView*>(QStringLiteral("countryList"));
+        for (int i = 0; i < RowCount(list); ++i)
         {
-            if (list->item(i)->data(Qt::UserRole).toInt() == 250)
+            if (RowId(list, i) == 250)
             {
-                list->scrollToItem(list->item(i));
-                QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(i)).center());
+                list->scrollTo(Row(list, i));
+                QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(Row(list, i)).center());
             }
         }
         Click(&d, "okButton");
@@ -86,7 +86,7 @@ TEST_F(NestedDialogsTest, GridFiltersComeFromTheCountryDialogAndTheDatumDialogIn
     Click(&grid, "countryFilterSelectButton");
     EXPECT_EQ(answered, 2);
     EXPECT_EQ(grid.CountryFilter(), 250);
-    EXPECT_EQ(grid.findChild<QTreeWidget*>(QStringLiteral("gridList"))->topLevelItemCount(),
+    EXPECT_EQ(RowCount(grid.findChild<QTreeView*>(QStringLiteral("gridList"))),
               Count("SELECT COUNT(*) FROM tblGrids WHERE numCountry = 250 AND numDatum = 4171"));
 
     // Cancelling the nested dialog changes nothing.
@@ -101,7 +101,7 @@ TEST_F(NestedDialogsTest, DatumTakesItsEllipsoidAndPrimeMeridianFromTheirDialogs
     datum.show();
     Click(&datum, "addButton");
     WhenShown<CDialogSelectEllipsoid>([](CDialogSelectEllipsoid& d) {
-        ChooseRow(d.findChild<QTreeWidget*>(QStringLiteral("ellipsoidList")), 7030);
+        ChooseRow(d.findChild<QTreeView*>(QStringLiteral("ellipsoidList")), 7030);
         Click(&d, "okButton");
     });
     Click(&datum, "ellipsoidSelectButton");
@@ -110,7 +110,7 @@ TEST_F(NestedDialogsTest, DatumTakesItsEllipsoidAndPrimeMeridianFromTheirDialogs
 
     int preselected = 0;
     WhenShown<CDialogSelectMeridian>([&preselected](CDialogSelectMeridian& d) {
-        QTreeWidget* list = d.findChild<QTreeWidget*>(QStringLiteral("meridianList"));
+        QTreeView* list = d.findChild<QTreeView*>(QStringLiteral("meridianList"));
         preselected = SelectedRowId(list);
         ChooseRow(list, 8903);
         Click(&d, "okButton");

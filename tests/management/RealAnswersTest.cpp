@@ -2,7 +2,7 @@
 // grid file question are real Yes/No message boxes, pressed with the mouse,
 // and the catalogue file tells what happened. Numbers are typed into the real
 // number boxes.
-#include <QListWidget>
+#include <QListView>
 #include <QMessageBox>
 #include <QTimer>
 #include <set>
@@ -211,7 +211,7 @@ TEST_F(RealAnswersTest, OkWithNoRowChosenKeepsTheOpenersChoice)
     {
         CDialogSelectGrid d(app);
         Show(d);
-        ASSERT_TRUE(Find<QTreeWidget>(&d, "gridList")->selectedItems().isEmpty());
+        ASSERT_TRUE(Find<QTreeView>(&d, "gridList")->selectionModel()->selectedRows().isEmpty());
         Click(&d, "okButton");
         EXPECT_NE(d.result(), QDialog::Accepted);
         EXPECT_EQ(d.SelectedGridId, 0);
@@ -219,7 +219,7 @@ TEST_F(RealAnswersTest, OkWithNoRowChosenKeepsTheOpenersChoice)
     {
         CDialogSelectDatum d;
         Show(d);
-        QTest::keyClick(Find<QTreeWidget>(&d, "datumList"), Qt::Key_Return);
+        QTest::keyClick(Find<QTreeView>(&d, "datumList"), Qt::Key_Return);
         Click(&d, "okButton");
         EXPECT_NE(d.result(), QDialog::Accepted);
         EXPECT_EQ(d.SelectedDatumId, 0);
@@ -239,28 +239,30 @@ TEST_F(RealAnswersTest, SearchNarrowsEachListByNameOrEpsgCode)
 {
     CDialogSelectGrid d(app);
     Show(d);
-    auto* list = Find<QTreeWidget>(&d, "gridList");
+    auto* list = Find<QTreeView>(&d, "gridList");
     auto visible = [list] {
-        std::vector<QTreeWidgetItem*> rows;
-        for (int i = 0; i < list->topLevelItemCount(); ++i)
-            if (!list->topLevelItem(i)->isHidden())
-                rows.push_back(list->topLevelItem(i));
+        std::vector<int> rows;
+        for (int i = 0; i < RowCount(list); ++i)
+            if (!list->isRowHidden(i, QModelIndex()))
+                rows.push_back(i);
         return rows;
     };
     Type(&d, "searchField", QStringLiteral("british nat"));
     auto rows = visible();
     ASSERT_FALSE(rows.empty());
-    for (QTreeWidgetItem* row : rows)
-        EXPECT_TRUE(row->text(2).contains(QStringLiteral("British Nat"), Qt::CaseInsensitive)) << row->text(2).toStdString();
+    for (int row : rows)
+        EXPECT_TRUE(Cell(list, row, 2).contains(QStringLiteral("British Nat"), Qt::CaseInsensitive))
+            << Cell(list, row, 2).toStdString();
     EXPECT_EQ(static_cast<int>(rows.size()),
               Count("SELECT COUNT(*) FROM tblGrids WHERE strGrid LIKE '%british nat%'"));
 
     Type(&d, "searchField", QStringLiteral("3263"));
     rows = visible();
     ASSERT_FALSE(rows.empty());
-    for (QTreeWidgetItem* row : rows)
-        EXPECT_TRUE(row->text(1).startsWith(QStringLiteral("3263")) || row->text(2).contains(QStringLiteral("3263")))
-            << row->text(1).toStdString();
+    for (int row : rows)
+        EXPECT_TRUE(Cell(list, row, 1).startsWith(QStringLiteral("3263")) ||
+                    Cell(list, row, 2).contains(QStringLiteral("3263")))
+            << Cell(list, row, 1).toStdString();
     EXPECT_EQ(static_cast<int>(rows.size()),
               Count("SELECT COUNT(*) FROM tblGrids WHERE (CAST(numId AS TEXT) LIKE '3263%' AND numId <= 50000) OR "
                     "strGrid LIKE '%3263%'"));
@@ -269,35 +271,35 @@ TEST_F(RealAnswersTest, SearchNarrowsEachListByNameOrEpsgCode)
     Type(&d, "searchField", QStringLiteral("OSGB36 / British National Grid"));
     rows = visible();
     ASSERT_EQ(rows.size(), 1u);
-    ClickRow(list, list->indexOfTopLevelItem(rows.front()));
+    ClickRow(list, rows.front());
     EXPECT_EQ(d.SelectedGridId, 27700);
     Type(&d, "searchField", QStringLiteral("no grid is called this"));
     EXPECT_TRUE(visible().empty());
-    EXPECT_TRUE(list->selectedItems().isEmpty());
+    EXPECT_TRUE(list->selectionModel()->selectedRows().isEmpty());
     Type(&d, "searchField", QString());
-    EXPECT_EQ(static_cast<int>(visible().size()), list->topLevelItemCount());
+    EXPECT_EQ(static_cast<int>(visible().size()), RowCount(list));
 
     // The other lists narrow the same way.
     CDialogSelectDatum datums;
     Show(datums);
     Type(&datums, "searchField", QStringLiteral("osgb"));
-    auto* datumList = Find<QTreeWidget>(&datums, "datumList");
+    auto* datumList = Find<QTreeView>(&datums, "datumList");
     int shown = 0;
-    for (int i = 0; i < datumList->topLevelItemCount(); ++i)
-        if (!datumList->topLevelItem(i)->isHidden())
+    for (int i = 0; i < RowCount(datumList); ++i)
+        if (!datumList->isRowHidden(i, QModelIndex()))
         {
             ++shown;
-            EXPECT_TRUE(datumList->topLevelItem(i)->text(1).contains(QStringLiteral("OSGB")));
+            EXPECT_TRUE(Cell(datumList, i, 1).contains(QStringLiteral("OSGB")));
         }
     EXPECT_EQ(shown, Count("SELECT COUNT(*) FROM tblDatums WHERE strDatum LIKE '%osgb%'"));
 
     CDialogSelectCountry countries(app);
     Show(countries);
     Type(&countries, "searchField", QStringLiteral("KINGDOM"));
-    auto* countryList = Find<QListWidget>(&countries, "countryList");
+    auto* countryList = Find<QListView>(&countries, "countryList");
     shown = 0;
-    for (int i = 0; i < countryList->count(); ++i)
-        shown += countryList->item(i)->isHidden() ? 0 : 1;
+    for (int i = 0; i < RowCount(countryList); ++i)
+        shown += countryList->isRowHidden(i) ? 0 : 1;
     EXPECT_EQ(shown, Count("SELECT COUNT(*) FROM tblCountries WHERE strCountry LIKE '%kingdom%'"));
     EXPECT_GT(shown, 0);
 }
@@ -314,20 +316,20 @@ TEST_F(RealAnswersTest, ListsSortNaturallyWithoutRegardToCase)
 
     CDialogSelectGrid d(app);
     Show(d);
-    auto* list = Find<QTreeWidget>(&d, "gridList");
+    auto* list = Find<QTreeView>(&d, "gridList");
     ClickHeader(list, 2);
     ASSERT_EQ(d.SortColumn(), 3);
     int two = -1;
     int twentyNine = -1;
-    for (int i = 0; i < list->topLevelItemCount(); ++i)
+    for (int i = 0; i < RowCount(list); ++i)
     {
         if (i > 0)
         {
-            ASSERT_LE(NaturalCompare(list->topLevelItem(i - 1)->text(2), list->topLevelItem(i)->text(2)), 0) << i;
+            ASSERT_LE(NaturalCompare(Cell(list, i - 1, 2), Cell(list, i, 2)), 0) << i;
         }
-        if (list->topLevelItem(i)->text(2) == QStringLiteral("WGS 84 / UTM zone 2N"))
+        if (Cell(list, i, 2) == QStringLiteral("WGS 84 / UTM zone 2N"))
             two = i;
-        if (list->topLevelItem(i)->text(2) == QStringLiteral("WGS 84 / UTM zone 29S"))
+        if (Cell(list, i, 2) == QStringLiteral("WGS 84 / UTM zone 29S"))
             twentyNine = i;
     }
     ASSERT_GE(two, 0);
@@ -522,7 +524,7 @@ TEST_F(RealAnswersTest, ChoosingNeedsARowAndASingleMatchIsOne)
     CDialogSelectDatum d;
     int chosen = 0;
     QTimer::singleShot(0, &d, [&] {
-        QTreeWidget* list = Find<QTreeWidget>(&d, "datumList");
+        QTreeView* list = Find<QTreeView>(&d, "datumList");
         list->clearSelection();
         EXPECT_EQ(ClickAndAnswer(&d, "okButton", QMessageBox::Ok).toStdString(), LoadMessage(IDS_NO_ROW_CHOSEN));
         EXPECT_TRUE(d.isVisible());
