@@ -142,6 +142,12 @@ void DescribeDatumGrid(CDatumLink& link)
                           "Data folder";
         return;
     }
+    // PreferDatumGrid keeps a Helmert row's parameters for the points outside the grid.
+    if ((link.method == METHOD_MOLODENSKY || link.method == METHOD_BURSA_WOLF) && link.kind == kLinkCarried)
+        link.outsideGrid = (link.code.empty() ? link.name : link.code + " " + link.name) +
+                           (link.accuracy ? " (" + FormatAccuracy(*link.accuracy) + ")" : "");
+    else if (link.method == METHOD_MOLODENSKY || link.method == METHOD_BURSA_WOLF)
+        link.outsideGrid = "the datum's own parameters";
     link.kind = kLinkCarried;
     link.method = METHOD_NTV2;
     link.gridFile = row.file + " (in place)";
@@ -219,7 +225,10 @@ std::string CDatumLink::Describe() const
     std::string text = code.empty() ? name : code + " " + name;
     if (method >= 3)
         text += ", grid " + gridFile;
-    return text + accuracyText;
+    text += accuracyText;
+    if (!outsideGrid.empty())
+        text += "; or " + outsideGrid + " outside the grid's area";
+    return text;
 }
 
 bool LoadDatumLink(int datumId, CDatumLink& link)

@@ -47,6 +47,7 @@ struct CDatumLink
     CAreaOfUse area;                // the transformation's area of use
     int target = 4326;              // the system its transformation is defined to
     std::string gridAdvice;         // while its file is missing: the national grid that would be used
+    std::string outsideGrid;        // with its national grid: the transformation used outside the grid's area
 
     // The engine cannot tie the datum to WGS 84: converting across it may be hundreds of metres off.
     bool Unusable() const { return kind == kLinkNone || kind == kLinkNotApplied; }
