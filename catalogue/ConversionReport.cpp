@@ -209,7 +209,8 @@ std::string CConversionReport::Accuracy(bool withPoint, double latitude, double 
     double sum = 0;
     for (const auto* legs : {&source, &destination})
     {
-        const CDatumLink& leg = legs->link;
+        bool inGrid = true;
+        const CDatumLink leg = withPoint ? legs->link.AtPoint(latitude, longitude, inGrid) : legs->link;
         const CDatumLink& other = legs == &source ? destination.link : source.link;
         if (!LegActs(leg, other))
             continue;
@@ -237,8 +238,13 @@ std::vector<std::string> CConversionReport::Explain(bool withPoint, double latit
     lines.push_back("accuracy: " + Accuracy(withPoint, latitude, longitude));
     if (!SameDatum())
         for (const CSide* side : {&source, &destination})
+        {
             if (!side->link.gridAdvice.empty())
                 lines.push_back("exact: " + side->link.gridAdvice);
+            const std::string atPoint = withPoint ? side->link.DescribeAtPoint(latitude, longitude) : "";
+            if (!atPoint.empty())
+                lines.push_back((side == &source ? "source grid: " : "destination grid: ") + atPoint);
+        }
     return lines;
 }
 

@@ -3,6 +3,7 @@
 // datum's Helmert parameters, and a point whose cell has no value is refused.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -12,6 +13,7 @@
 #include "../engine/GridTestFiles.h"
 #include "CatalogueFixture.h"
 #include "CatalogueLoaders.h"
+#include "ConversionReport.h"
 #include "ConvertCoordinate.h"
 #include "DatumLink.h"
 #include "MessageRecorder.h"
@@ -56,8 +58,10 @@ TEST_F(CatalogueTest, DatumGridFallsBackToTheHelmertOutsideItsArea)
 
     CDatumLink link;
     ASSERT_TRUE(LoadDatumLink(4230, link));
-    EXPECT_EQ(link.Describe(), "ED50 to ETRS89 (12), grid es_ign_SPED2ETV2.tif (in place), 0.2 m; or EPSG:1784 ED50 "
-                               "to WGS 84 (30) (2 m) outside the grid's area");
+    EXPECT_EQ(link.Describe(), "ED50 to ETRS89 (12), grid es_ign_SPED2ETV2.tif (in place), 0.2 m; outside the "
+                               "grid's area EPSG:1784 ED50 to WGS 84 (30), 2 m");
+    CConversionReport report;
+    ASSERT_TRUE(report.Load(4230, 0, 4326, 0));
     for (size_t k = 0; k < std::size(cases); ++k)
     {
         const Case& c = cases[k];
@@ -67,6 +71,18 @@ TEST_F(CatalogueTest, DatumGridFallsBackToTheHelmertOutsideItsArea)
         const int result = ConvertCoordinate(context, true, x, y, z, 4230, 0, 4326, 0);
         ASSERT_EQ(result, what == "refused" ? kConvertPointFailed : kConvertDone) << c.lon << " " << c.lat;
         EXPECT_EQ(context.engine.FellBackOutsideGrid(), what == "helmert") << c.lon << " " << c.lat;
+        // --explain and the result line say which the point takes.
+        const std::vector<std::string> lines = report.Explain(true, c.lat, c.lon);
+        const std::string expected =
+            what == "helmert" ? "source grid: the point lies outside the area of grid es_ign_SPED2ETV2.tif: "
+                                "EPSG:1784 ED50 to WGS 84 (30), 2 m is used"
+                              : "source grid: the point lies inside grid es_ign_SPED2ETV2.tif: "
+                                "ED50 to ETRS89 (12) is used";
+        EXPECT_NE(std::find(lines.begin(), lines.end(), expected), lines.end()) << c.lon << " " << c.lat;
+        // The Helmert's stated area is Turkey's: outside it, and outside the grid, nothing is claimed.
+        EXPECT_EQ(lines[2], what == "helmert"
+                                ? "accuracy: unknown (the point lies outside the area of ED50's transformation)"
+                                : "accuracy: 0.2 m");
         if (what == "refused")
         {
             EXPECT_EQ(x, c.lon);

@@ -55,7 +55,7 @@ TEST_F(CatalogueTest, DatumGridIsPreferredWhenItsFileIsInPlace)
     EXPECT_EQ(grid.gridFile, tif);
     ASSERT_TRUE(LoadDatumLink(4277, link));
     EXPECT_EQ(link.Describe(), "OSGB36 to ETRS89 (OSTN15), grid uk_os_OSTN15_NTv2_OSGBtoETRS.tif (in place), 0.1 m; "
-                               "or EPSG:1314 OSGB36 to WGS 84 (6) (2 m) outside the grid's area");
+                               "outside the grid's area EPSG:1314 OSGB36 to WGS 84 (6), 2 m");
     EXPECT_EQ(link.gridAdvice, "");
 
     struct Case
