@@ -220,7 +220,15 @@ std::string CConversionReport::Accuracy(bool withPoint, double latitude, double 
             return "unknown (" + leg.datumName + "'s transformation states none)";
         if (withPoint && !leg.area.Contains(latitude, longitude))
             return "unknown (the point lies outside the area of " + leg.datumName + "'s transformation)";
-        sum += *leg.accuracy * *leg.accuracy;
+        double stated = *leg.accuracy;
+        // Without a point, a datum whose grid gives way to its Helmert outside the grid states the worse.
+        if (!withPoint && leg.outsideGrid)
+        {
+            if (!leg.outsideGrid->accuracy)
+                return "unknown (" + leg.datumName + "'s transformation outside its grid states none)";
+            stated = std::max(stated, *leg.outsideGrid->accuracy);
+        }
+        sum += stated * stated;
     }
     return FormatAccuracy(std::round(std::sqrt(sum) * 1000) / 1000);
 }

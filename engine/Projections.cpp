@@ -269,6 +269,7 @@ bool CProjections::OutsideGrid(const CCfgMapProjection& side, bool toPivot, doub
     else
         HelmertFromPivot(side, method, phi, lambda, h);
     fellBack = true;
+    ++fallbacks;
     return true;
 }
 

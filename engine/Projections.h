@@ -35,6 +35,8 @@ public:
     // Whether the last converted point lay outside a side's grid and took
     // that side's Helmert parameters instead (outsideGridMethod).
     bool FellBackOutsideGrid() const { return fellBack; }
+    // How many points have done so on this engine.
+    long long FallbacksSoFar() const { return fallbacks; }
     // Marks the point as not converted for a reason found outside the
     // engine (a height step), as Transform marks its own.
     void Refuse(const std::string& why) { failure = why; }
@@ -95,6 +97,7 @@ private:
     const CCfgMapProjection pivot;
     std::string failure;
     bool fellBack = false;
+    long long fallbacks = 0;
     // Decided once when a record changes, not for every point: whether the
     // points take the datum legs, the grid file that keeps them from it, and
     // the factors of both sides' grid units.

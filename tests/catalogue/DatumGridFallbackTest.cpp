@@ -62,6 +62,7 @@ TEST_F(CatalogueTest, DatumGridFallsBackToTheHelmertOutsideItsArea)
                                "grid's area EPSG:1784 ED50 to WGS 84 (30), 2 m");
     CConversionReport report;
     ASSERT_TRUE(report.Load(4230, 0, 4326, 0));
+    EXPECT_EQ(report.Explain()[2], "accuracy: 2 m") << "without a point, the worse of grid and Helmert";
     for (size_t k = 0; k < std::size(cases); ++k)
     {
         const Case& c = cases[k];
