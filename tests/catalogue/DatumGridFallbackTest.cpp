@@ -29,6 +29,8 @@ TEST_F(CatalogueTest, DatumGridFallsBackToTheHelmertOutsideItsArea)
     const Case cases[] = {
         {-7.2, 42.3, "grid"},     {-3.5, 40.5, "refused"}, {-2.5, 39.5, "refused"},
         {13.0, 52.0, "helmert"},  {-15.5, 28.0, "helmert"}, {-3.0, 44.2, "helmert"},
+        // On the node beside the one without a value: that node carries no weight.
+        {-2.0, 40.0, "grid"},
     };
     // Without the file every point takes the Helmert: these are the results the points outside keep.
     double without[std::size(cases)][3];
