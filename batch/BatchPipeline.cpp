@@ -36,6 +36,7 @@ bool CBatchPipeline::LoadSystems()
 
 CBatchFormat::After CBatchPipeline::Run(CBatchFormat& format, std::size_t minimumShare)
 {
+    const long long fallbacksBefore = FallbacksSoFar();
     for (;;)
     {
         const CBatchFormat::Block block = format.Read();
@@ -44,6 +45,7 @@ CBatchFormat::After CBatchPipeline::Run(CBatchFormat& format, std::size_t minimu
             scheduler.Run(block.items, minimumShare, [&](std::size_t share, std::size_t first, std::size_t last) {
                 format.Convert(share, scheduler.Context(share), first, last);
             });
+            tally.helmertOutsideGrid = FallbacksSoFar() - fallbacksBefore;
             if (!format.Write(tally))
                 return CBatchFormat::After::Failed;
             Progress(format.Percentage());
@@ -51,6 +53,14 @@ CBatchFormat::After CBatchPipeline::Run(CBatchFormat& format, std::size_t minimu
         if (block.after != CBatchFormat::After::More)
             return block.after;
     }
+}
+
+long long CBatchPipeline::FallbacksSoFar()
+{
+    long long count = 0;
+    for (std::size_t share = 0; share < scheduler.Threads(); ++share)
+        count += scheduler.Context(share).engine.FallbacksSoFar();
+    return count;
 }
 
 void CBatchPipeline::Progress(int percentage)
@@ -74,6 +84,9 @@ std::vector<std::string> CBatchPipeline::Summary(const char* unit, bool strict) 
     const std::string heights = GeoidSummary(s.sourceGeoid, s.destinationGeoid);
     if (!heights.empty())
         lines.push_back(heights);
+    if (tally.helmertOutsideGrid > 0)
+        lines.push_back(std::to_string(tally.helmertOutsideGrid) + " points lay outside their datum's national grid "
+                        "and were shifted with its Helmert parameters.");
     return lines;
 }
 

@@ -22,6 +22,7 @@ struct BatchTally
     long long notConverted = 0;
     std::vector<Left> listed; // the first kListedLeft of them
     AreaTally outside;
+    long long helmertOutsideGrid = 0; // points outside their datum's national grid, given its Helmert
 
     void Convert() { ++converted; }
     void Leave(long long number, std::string reason);
@@ -112,6 +113,8 @@ private:
     bool loaded = false;
     bool usable = false;
     int lastPercentage = 0;
+
+    long long FallbacksSoFar();
 };
 
 // The summary line of the heights a run converted through geoid models,

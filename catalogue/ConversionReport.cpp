@@ -209,7 +209,8 @@ std::string CConversionReport::Accuracy(bool withPoint, double latitude, double 
     double sum = 0;
     for (const auto* legs : {&source, &destination})
     {
-        const CDatumLink& leg = legs->link;
+        bool inGrid = true;
+        const CDatumLink leg = withPoint ? legs->link.AtPoint(latitude, longitude, inGrid) : legs->link;
         const CDatumLink& other = legs == &source ? destination.link : source.link;
         if (!LegActs(leg, other))
             continue;
@@ -219,7 +220,15 @@ std::string CConversionReport::Accuracy(bool withPoint, double latitude, double 
             return "unknown (" + leg.datumName + "'s transformation states none)";
         if (withPoint && !leg.area.Contains(latitude, longitude))
             return "unknown (the point lies outside the area of " + leg.datumName + "'s transformation)";
-        sum += *leg.accuracy * *leg.accuracy;
+        double stated = *leg.accuracy;
+        // Without a point, a datum whose grid gives way to its Helmert outside the grid states the worse.
+        if (!withPoint && leg.outsideGrid)
+        {
+            if (!leg.outsideGrid->accuracy)
+                return "unknown (" + leg.datumName + "'s transformation outside its grid states none)";
+            stated = std::max(stated, *leg.outsideGrid->accuracy);
+        }
+        sum += stated * stated;
     }
     return FormatAccuracy(std::round(std::sqrt(sum) * 1000) / 1000);
 }
@@ -237,8 +246,13 @@ std::vector<std::string> CConversionReport::Explain(bool withPoint, double latit
     lines.push_back("accuracy: " + Accuracy(withPoint, latitude, longitude));
     if (!SameDatum())
         for (const CSide* side : {&source, &destination})
+        {
             if (!side->link.gridAdvice.empty())
                 lines.push_back("exact: " + side->link.gridAdvice);
+            const std::string atPoint = withPoint ? side->link.DescribeAtPoint(latitude, longitude) : "";
+            if (!atPoint.empty())
+                lines.push_back((side == &source ? "source grid: " : "destination grid: ") + atPoint);
+        }
     return lines;
 }
 

@@ -34,6 +34,9 @@ void PreferDatumGrid(int datumId, CCfgMapProjection& record)
     const std::string path = FindGeoidFile(row.file);
     if (path.empty())
         return;
+    // The Helmert parameters stay in the record for the points outside the grid's area.
+    record.outsideGridMethod =
+        record.method == METHOD_MOLODENSKY || record.method == METHOD_BURSA_WOLF ? record.method : 0;
     record.method = METHOD_NTV2;
     record.gridFile = path;
 }

@@ -20,5 +20,6 @@ bool FindDatumGrid(int datumId, DatumGridRow& row);
 
 // Turns a datum record loaded from its row to its national grid when the
 // grid's file lies in one of the grid folders (see GeoidFolders); the record
-// is left as it was otherwise.
+// is left as it was otherwise. A record that had Helmert parameters keeps
+// them for the points outside the grid's area (outsideGridMethod).
 void PreferDatumGrid(int datumId, CCfgMapProjection& record);

@@ -9,6 +9,7 @@
 #include "CatalogueUpgrade.h"
 #include "CxAdo.h"
 #include "DatumGrids.h"
+#include "grids/DatumGrid.h"
 #include "GeoidModels.h"
 
 namespace {
@@ -142,6 +143,10 @@ void DescribeDatumGrid(CDatumLink& link)
                           "Data folder";
         return;
     }
+    // PreferDatumGrid keeps a Helmert row's parameters for the points outside the grid.
+    if (link.method == METHOD_MOLODENSKY || link.method == METHOD_BURSA_WOLF)
+        link.outsideGrid = std::make_shared<const CDatumLink>(link);
+    link.gridPath = FindGeoidFile(row.file);
     link.kind = kLinkCarried;
     link.method = METHOD_NTV2;
     link.gridFile = row.file + " (in place)";
@@ -219,7 +224,38 @@ std::string CDatumLink::Describe() const
     std::string text = code.empty() ? name : code + " " + name;
     if (method >= 3)
         text += ", grid " + gridFile;
-    return text + accuracyText;
+    text += accuracyText;
+    if (outsideGrid)
+        text += "; outside the grid's area " + outsideGrid->Describe();
+    return text;
+}
+
+CDatumLink CDatumLink::AtPoint(double latitude, double longitude, bool& inside) const
+{
+    inside = true;
+    CDatumGrid grid;
+    double dLat = 0, dLon = 0;
+    // A grid that cannot be loaded converts no point (the engine names it): nothing to choose.
+    if (!outsideGrid || gridPath.empty() || grid.LoadFile(gridPath) != 0)
+        return *this;
+    inside = grid.FindShift(longitude, latitude, dLat, dLon);
+    if (!inside)
+        return *outsideGrid;
+    CDatumLink link = *this;
+    link.area = CAreaOfUse();
+    link.outsideGrid.reset();
+    return link;
+}
+
+std::string CDatumLink::DescribeAtPoint(double latitude, double longitude) const
+{
+    if (!outsideGrid)
+        return std::string();
+    bool inside = true;
+    const CDatumLink used = AtPoint(latitude, longitude, inside);
+    const std::string file = gridPath.substr(gridPath.find_last_of('/') + 1);
+    return inside ? "the point lies inside grid " + file + ": " + name + " is used"
+                  : "the point lies outside the area of grid " + file + ": " + used.Describe() + " is used";
 }
 
 bool LoadDatumLink(int datumId, CDatumLink& link)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -47,6 +48,9 @@ struct CDatumLink
     CAreaOfUse area;                // the transformation's area of use
     int target = 4326;              // the system its transformation is defined to
     std::string gridAdvice;         // while its file is missing: the national grid that would be used
+    std::string gridPath;           // with its national grid in place: the file's path
+    // With its national grid in place: the Helmert link that points outside the grid's area take.
+    std::shared_ptr<const CDatumLink> outsideGrid;
 
     // The engine cannot tie the datum to WGS 84: converting across it may be hundreds of metres off.
     bool Unusable() const { return kind == kLinkNone || kind == kLinkNotApplied; }
@@ -55,6 +59,13 @@ struct CDatumLink
     // "EPSG:1314 OSGB36 to WGS 84 (6), 2 m", "user parameters", "EPSG:8643, a chain of two operations,
     // not applied", ...: one phrase for the leg.
     std::string Describe() const;
+    // The link a point (degrees) takes: for a datum with its national grid in place and a Helmert
+    // beside it, the grid inside the grid's area (an area of its own no longer checked) and the
+    // Helmert outside it; this link otherwise. Reads the grid file; inside says which.
+    CDatumLink AtPoint(double latitude, double longitude, bool& inside) const;
+    // "the point lies inside grid F: NAME is used" or "... outside the area of grid F: ... is used";
+    // empty for a link without the choice.
+    std::string DescribeAtPoint(double latitude, double longitude) const;
 };
 
 // Reads the datum's row and its transformation. False when the catalogue has no such datum. A

@@ -9,7 +9,8 @@ bool CCfgMapProjection::IsSameDatum(const CCfgMapProjection& o) const
 {
     return datumId == o.datumId && method == o.method && inverseFlattening == o.inverseFlattening &&
            rotationX == o.rotationX && rotationY == o.rotationY && rotationZ == o.rotationZ &&
-           deltaX == o.deltaX && deltaY == o.deltaY && deltaZ == o.deltaZ && scalePpm == o.scalePpm;
+           deltaX == o.deltaX && deltaY == o.deltaY && deltaZ == o.deltaZ && scalePpm == o.scalePpm &&
+           outsideGridMethod == o.outsideGridMethod;
 }
 
 bool CCfgMapProjection::IsSameDefinition(const CCfgMapProjection& o) const

@@ -31,6 +31,9 @@ public:
     int unitId = 9001;
     int datumId = 4326;
     std::string gridFile;       // empty when the datum has no shift grid
+    // With a grid method: the Helmert method (1 or 2) of the parameters above
+    // that shifts a point outside the grid's area; 0 refuses such a point.
+    int outsideGridMethod = 0;
     double falseEasting = 0;    // grid unit
     double falseNorthing = 0;
     double latitudeOrigin = 0;  // degrees

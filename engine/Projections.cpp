@@ -210,36 +210,78 @@ void CProjections::BursaWolfInverse(const CCfgMapProjection& d, double& X, doubl
     Z = ((Rx * Rz + Ry) * x + (Ry * Rz - Rx) * y + (1 + Rz * Rz) * z) / det;
 }
 
-void CProjections::GridMissesPoint(const CCfgMapProjection& side, double phi, double lambda)
+void CProjections::GridMissesPoint(const CCfgMapProjection& side, int shifted, double phi, double lambda)
 {
     char text[512];
-    std::snprintf(text, sizeof text, "the point %.9f %.9f lies outside every sub-grid of %s", lambda / kDegToRad,
-                  phi / kDegToRad, side.gridFile.c_str());
+    std::snprintf(text, sizeof text,
+                  shifted == 0 ? "the point %.9f %.9f lies outside every sub-grid of %s"
+                               : "the point %.9f %.9f lies in a cell of %s that has no value",
+                  lambda / kDegToRad, phi / kDegToRad, side.gridFile.c_str());
     failure = text;
+}
+
+void CProjections::HelmertToPivot(const CCfgMapProjection& side, int method, double& phi, double& lambda,
+                                  double& h) const
+{
+    double X, Y, Z;
+    GeodeticToGeocentric(phi, lambda, h, side, X, Y, Z);
+    if (method == METHOD_MOLODENSKY)
+    {
+        X += side.deltaX;
+        Y += side.deltaY;
+        Z += side.deltaZ;
+    }
+    else if (method == METHOD_BURSA_WOLF)
+    {
+        BursaWolfForward(side, X, Y, Z);
+    }
+    GeocentricToGeodetic(X, Y, Z, pivot, phi, lambda, h);
+}
+
+void CProjections::HelmertFromPivot(const CCfgMapProjection& side, int method, double& phi, double& lambda,
+                                    double& h) const
+{
+    double X, Y, Z;
+    GeodeticToGeocentric(phi, lambda, h, pivot, X, Y, Z);
+    if (method == METHOD_MOLODENSKY)
+    {
+        X -= side.deltaX;
+        Y -= side.deltaY;
+        Z -= side.deltaZ;
+    }
+    else if (method == METHOD_BURSA_WOLF)
+    {
+        BursaWolfInverse(side, X, Y, Z);
+    }
+    GeocentricToGeodetic(X, Y, Z, side, phi, lambda, h);
+}
+
+bool CProjections::OutsideGrid(const CCfgMapProjection& side, bool toPivot, double& phi, double& lambda, double& h)
+{
+    const int method = side.outsideGridMethod;
+    if (method != METHOD_MOLODENSKY && method != METHOD_BURSA_WOLF)
+    {
+        GridMissesPoint(side, 0, phi, lambda);
+        return false;
+    }
+    if (toPivot)
+        HelmertToPivot(side, method, phi, lambda, h);
+    else
+        HelmertFromPivot(side, method, phi, lambda, h);
+    fellBack = true;
+    ++fallbacks;
+    return true;
 }
 
 bool CProjections::SourceLeg(double& phi, double& lambda, double& h)
 {
-    double X, Y, Z;
     int shifted = 1;
-    const double phiIn = phi, lambdaIn = lambda;
     switch (source.method)
     {
     case METHOD_NONE:
     case METHOD_MOLODENSKY:
     case METHOD_BURSA_WOLF:
-        GeodeticToGeocentric(phi, lambda, h, source, X, Y, Z);
-        if (source.method == METHOD_MOLODENSKY)
-        {
-            X += source.deltaX;
-            Y += source.deltaY;
-            Z += source.deltaZ;
-        }
-        else if (source.method == METHOD_BURSA_WOLF)
-        {
-            BursaWolfForward(source, X, Y, Z);
-        }
-        GeocentricToGeodetic(X, Y, Z, pivot, phi, lambda, h);
+        HelmertToPivot(source, source.method, phi, lambda, h);
         break;
     case METHOD_NADCON:
     case METHOD_NTV2:
@@ -252,32 +294,21 @@ bool CProjections::SourceLeg(double& phi, double& lambda, double& h)
         break;
     }
     if (shifted == 0)
-        GridMissesPoint(source, phiIn, lambdaIn);
-    return shifted != 0;
+        return OutsideGrid(source, true, phi, lambda, h);
+    if (shifted < 0)
+        GridMissesPoint(source, shifted, phi, lambda);
+    return shifted > 0;
 }
 
 bool CProjections::DestinationLeg(double& phi, double& lambda, double& h)
 {
-    double X, Y, Z;
     int shifted = 1;
-    const double phiIn = phi, lambdaIn = lambda;
     switch (destination.method)
     {
     case METHOD_NONE:
     case METHOD_MOLODENSKY:
     case METHOD_BURSA_WOLF:
-        GeodeticToGeocentric(phi, lambda, h, pivot, X, Y, Z);
-        if (destination.method == METHOD_MOLODENSKY)
-        {
-            X -= destination.deltaX;
-            Y -= destination.deltaY;
-            Z -= destination.deltaZ;
-        }
-        else if (destination.method == METHOD_BURSA_WOLF)
-        {
-            BursaWolfInverse(destination, X, Y, Z);
-        }
-        GeocentricToGeodetic(X, Y, Z, destination, phi, lambda, h);
+        HelmertFromPivot(destination, destination.method, phi, lambda, h);
         break;
     case METHOD_NADCON:
     case METHOD_NTV2:
@@ -290,13 +321,16 @@ bool CProjections::DestinationLeg(double& phi, double& lambda, double& h)
         break;
     }
     if (shifted == 0)
-        GridMissesPoint(destination, phiIn, lambdaIn);
-    return shifted != 0;
+        return OutsideGrid(destination, false, phi, lambda, h);
+    if (shifted < 0)
+        GridMissesPoint(destination, shifted, phi, lambda);
+    return shifted > 0;
 }
 
 void CProjections::Transform()
 {
     failure.clear();
+    fellBack = false;
     if (!unusableFile->empty())
     {
         failure = "the shift grid file " + *unusableFile + " cannot be loaded";
@@ -354,7 +388,8 @@ void CProjections::Transform()
     const double hBefore = h;
     if (datumLegs && (!SourceLeg(phi, lambda, h) || !DestinationLeg(phi, lambda, h)))
         return;
-    if (datumLegs && KeepsHeight())
+    // A point that took a side's Helmert outside its grid gets that Helmert's height, as without the grid.
+    if (datumLegs && KeepsHeight() && !fellBack)
         h = hBefore;
 
     if (destination.projectionId != kGeographic)

@@ -32,6 +32,11 @@ public:
     void Transform();
     // Empty after a converted point.
     const std::string& Failure() const { return failure; }
+    // Whether the last converted point lay outside a side's grid and took
+    // that side's Helmert parameters instead (outsideGridMethod).
+    bool FellBackOutsideGrid() const { return fellBack; }
+    // How many points have done so on this engine.
+    long long FallbacksSoFar() const { return fallbacks; }
     // Marks the point as not converted for a reason found outside the
     // engine (a height step), as Transform marks its own.
     void Refuse(const std::string& why) { failure = why; }
@@ -73,7 +78,13 @@ private:
     // False, with failure set, when the point lies outside the side's grid.
     bool SourceLeg(double& phi, double& lambda, double& h);
     bool DestinationLeg(double& phi, double& lambda, double& h);
-    void GridMissesPoint(const CCfgMapProjection& side, double phi, double lambda);
+    void GridMissesPoint(const CCfgMapProjection& side, int shifted, double phi, double lambda);
+    // A grid side's leg for a point its grid does not cover: its Helmert
+    // parameters when it has them, else a refusal.
+    bool OutsideGrid(const CCfgMapProjection& side, bool toPivot, double& phi, double& lambda, double& h);
+    // The Helmert legs (methods 0 to 2, given apart from the record's own).
+    void HelmertToPivot(const CCfgMapProjection& side, int method, double& phi, double& lambda, double& h) const;
+    void HelmertFromPivot(const CCfgMapProjection& side, int method, double& phi, double& lambda, double& h) const;
 
     std::unique_ptr<CProjection> sourceProjection;
     std::unique_ptr<CProjection> destinationProjection;
@@ -85,6 +96,8 @@ private:
     CCfgMapProjection destination;
     const CCfgMapProjection pivot;
     std::string failure;
+    bool fellBack = false;
+    long long fallbacks = 0;
     // Decided once when a record changes, not for every point: whether the
     // points take the datum legs, the grid file that keeps them from it, and
     // the factors of both sides' grid units.

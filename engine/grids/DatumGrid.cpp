@@ -80,8 +80,13 @@ double CDatumGrid::Interpolate(const CDatumSubGrid& g, double latitude, double l
         return static_cast<double>(v[static_cast<size_t>(row) * static_cast<size_t>(g.cols) +
                                      static_cast<size_t>(col)]);
     };
-    const double p = at(j, i) + fx * (at(j, i1) - at(j, i));
-    const double q = at(j1, i) + fx * (at(j1, i1) - at(j1, i));
+    // A node of the cell without a value spoils the result only when it
+    // carries weight: a point on a row or column of nodes next to a hole keeps
+    // its value.
+    const double p = fx == 0 ? at(j, i) : at(j, i) + fx * (at(j, i1) - at(j, i));
+    if (fy == 0)
+        return p;
+    const double q = fx == 0 ? at(j1, i) : at(j1, i) + fx * (at(j1, i1) - at(j1, i));
     return p + fy * (q - p);
 }
 
@@ -111,6 +116,8 @@ int CDatumGrid::ShiftForward(double& phi, double& lambda) const
     double dLat = 0, dLon = 0;
     if (!FindShift(lambda / kDegToRad, phi / kDegToRad, dLat, dLon))
         return 0;
+    if (!std::isfinite(dLat) || !std::isfinite(dLon))
+        return -1;
     lambda -= dLon / 3600 * kDegToRad;
     phi += dLat / 3600 * kDegToRad;
     return 1;
@@ -121,6 +128,8 @@ int CDatumGrid::ShiftInverse(double& phi, double& lambda) const
     double dLat = 0, dLon = 0;
     if (!FindShift(lambda / kDegToRad, phi / kDegToRad, dLat, dLon))
         return 0;
+    if (!std::isfinite(dLat) || !std::isfinite(dLon))
+        return -1;
     lambda += dLon / 3600 * kDegToRad;
     phi -= dLat / 3600 * kDegToRad;
     return 1;
@@ -132,13 +141,15 @@ int CDatumGrid::ShiftReverse(double& phi, double& lambda) const
     double dLat = 0, dLon = 0;
     if (!FindShift(targetLon, targetLat, dLat, dLon))
         return 0;
+    if (!std::isfinite(dLat) || !std::isfinite(dLon))
+        return -1;
     // Forward: lat + dLat, lon - dLon (arc seconds). Start from the shift at
     // the target and correct by what the forward shift of the guess misses.
     double lat = targetLat - dLat / 3600, lon = targetLon + dLon / 3600;
     for (int pass = 0; pass < kReversePasses; ++pass)
     {
-        if (!FindShift(lon, lat, dLat, dLon))
-            return 0;
+        if (!FindShift(lon, lat, dLat, dLon) || !std::isfinite(dLat) || !std::isfinite(dLon))
+            return -1;
         const double missLat = targetLat - (lat + dLat / 3600);
         const double missLon = targetLon - (lon - dLon / 3600);
         lat += missLat;
@@ -150,5 +161,5 @@ int CDatumGrid::ShiftReverse(double& phi, double& lambda) const
             return 1;
         }
     }
-    return 0;
+    return -1;
 }

@@ -39,18 +39,20 @@ public:
     bool FindShift(double longitude, double latitude, double& latitudeShift,
                    double& longitudeShift) const;
     // Angles in radians, in/out; 1 when a shift was applied, 0 when the point
-    // lies outside the grid and is left alone.
+    // lies outside the grid and -1 when its cell has a node without a value
+    // (the point is left alone in both cases).
     int ShiftForward(double& phi, double& lambda) const;
     int ShiftInverse(double& phi, double& lambda) const;
     // The exact opposite of ShiftForward: the point whose forward shift lands
     // on the given one, iterated until the forward shift reproduces the input
     // to 1e-10 degrees. 1 when found; 0, with the point left alone, when the
-    // point or an iterate lies outside the grid or the iteration does not
-    // settle.
+    // point lies outside the grid; -1 when a cell on the way has no value, an
+    // iterate leaves the grid or the iteration does not settle.
     int ShiftReverse(double& phi, double& lambda) const;
     // Bilinear interpolation in one block at a point in the block's own
     // longitude convention. Never reads outside the arrays: positions are
-    // held to the lattice, and a block without nodes gives 0.
+    // held to the lattice, and a block without nodes gives 0. A node without
+    // a value (not-a-number) that carries weight makes the result one.
     static double Interpolate(const CDatumSubGrid& subGrid, double latitude, double longitude,
                               ShiftArray which);
 

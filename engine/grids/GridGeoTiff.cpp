@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <memory>
 
 #include <sys/stat.h>
@@ -561,13 +562,11 @@ bool ReadGeoTiffShiftBlocks(const std::string& path, CDatumGrid::SubGridList& bl
             {
                 const float dLat = image.At(latitude, r, c);
                 const float dLon = image.At(longitude, r, c);
-                // A node without a value would shift by nothing and look shifted.
-                if (std::isnan(dLat) || std::isnan(dLon))
-                {
-                    why = "a node of the grid has no value";
-                    return false;
-                }
-                block->StoreNode(dLat, westPositive ? dLon : -dLon);
+                // A node without a value stays not-a-number in both arrays, so
+                // that a point whose cell needs it is refused, not left unshifted.
+                const bool missing = std::isnan(dLat) || std::isnan(dLon);
+                const float nothing = std::numeric_limits<float>::quiet_NaN();
+                block->StoreNode(missing ? nothing : dLat, missing ? nothing : westPositive ? dLon : -dLon);
             }
         made.push_back(std::move(block));
     }

@@ -52,6 +52,7 @@ bool ReadGeoTiffGeoidImages(const std::string& path, std::vector<CGeoidGrid::Ima
 
 // The images of a horizontal shift grid as datum grid blocks in NTv2's
 // convention: latitude and longitude offsets in arc seconds, found by their
-// sample descriptions. False, with why set, when the offsets cannot be told
-// apart, are not in arc seconds or have a node without a value.
+// sample descriptions; a node without a value is kept as not-a-number in
+// both offsets. False, with why set, when the offsets cannot be told apart
+// or are not in arc seconds.
 bool ReadGeoTiffShiftBlocks(const std::string& path, CDatumGrid::SubGridList& blocks, std::string& why);

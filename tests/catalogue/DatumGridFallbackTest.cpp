@@ -1,0 +1,106 @@
+// A datum whose national grid comes from tblDatumGrids (ED50 and the Spanish
+// grid): points inside the grid take its shift, points outside its area the
+// datum's Helmert parameters, and a point whose cell has no value is refused.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <limits>
+#include <string>
+
+#include "../engine/GridTestFiles.h"
+#include "CatalogueFixture.h"
+#include "CatalogueLoaders.h"
+#include "ConversionReport.h"
+#include "ConvertCoordinate.h"
+#include "DatumLink.h"
+#include "MessageRecorder.h"
+
+TEST_F(CatalogueTest, DatumGridFallsBackToTheHelmertOutsideItsArea)
+{
+    CMessageRecorder recorder;
+    struct Case
+    {
+        double lon, lat;
+        const char* what; // "grid", "helmert" or "refused"
+    };
+    const Case cases[] = {
+        {-7.2, 42.3, "grid"},     {-3.5, 40.5, "refused"}, {-2.5, 39.5, "refused"},
+        {13.0, 52.0, "helmert"},  {-15.5, 28.0, "helmert"}, {-3.0, 44.2, "helmert"},
+        // On the node beside the one without a value: that node carries no weight.
+        {-2.0, 40.0, "grid"},
+    };
+    // Without the file every point takes the Helmert: these are the results the points outside keep.
+    double without[std::size(cases)][3];
+    for (size_t k = 0; k < std::size(cases); ++k)
+    {
+        CConversionContext context;
+        double x = cases[k].lon, y = cases[k].lat, z = 10;
+        ASSERT_EQ(ConvertCoordinate(context, true, x, y, z, 4230, 0, 4326, 0), kConvertDone);
+        without[k][0] = x, without[k][1] = y, without[k][2] = z;
+    }
+
+    // 36..44 N, 10 W..3 E at 1 degree, 1" north and 2" east everywhere but the node at 40 N 3 W.
+    gridtest::Ntv2Block block;
+    block.sLat = 36 * 3600;
+    block.eLong = -3 * 3600;
+    block.rows = 9;
+    block.cols = 14;
+    const float nothing = std::numeric_limits<float>::quiet_NaN();
+    block.latShift = [&](int row, int col) { return row == 4 && col == 6 ? nothing : 1.0f; };
+    block.lonShift = [&](int row, int col) { return row == 4 && col == 6 ? nothing : -2.0f; };
+    const std::filesystem::path data = home / "data" / "Veltrix" / "Geolynx" / "Data";
+    std::filesystem::create_directories(data);
+    const std::string gsb = (home / "sped.gsb").string();
+    gridtest::WriteBytes(gsb, gridtest::Ntv2Writer().Bytes({block}));
+    ASSERT_EQ(std::system(("gdal_translate -q " + gsb + " " + (data / "es_ign_SPED2ETV2.tif").string()).c_str()), 0)
+        << "(gdal-bin)";
+
+    CDatumLink link;
+    ASSERT_TRUE(LoadDatumLink(4230, link));
+    EXPECT_EQ(link.Describe(), "ED50 to ETRS89 (12), grid es_ign_SPED2ETV2.tif (in place), 0.2 m; outside the "
+                               "grid's area EPSG:1784 ED50 to WGS 84 (30), 2 m");
+    CConversionReport report;
+    ASSERT_TRUE(report.Load(4230, 0, 4326, 0));
+    EXPECT_EQ(report.Explain()[2], "accuracy: 2 m") << "without a point, the worse of grid and Helmert";
+    for (size_t k = 0; k < std::size(cases); ++k)
+    {
+        const Case& c = cases[k];
+        SCOPED_TRACE(std::to_string(c.lon) + " " + std::to_string(c.lat));
+        const std::string what = c.what;
+        CConversionContext context;
+        double x = c.lon, y = c.lat, z = 10;
+        ASSERT_EQ(ConvertCoordinate(context, true, x, y, z, 4230, 0, 4326, 0),
+                  what == "refused" ? kConvertPointFailed : kConvertDone);
+        EXPECT_EQ(context.engine.FellBackOutsideGrid(), what == "helmert");
+        // --explain and the result line say which the point takes; the Helmert's stated area is Turkey's.
+        const std::vector<std::string> lines = report.Explain(true, c.lat, c.lon);
+        EXPECT_EQ(lines[3], what == "helmert" ? "source grid: the point lies outside the area of grid "
+                                                "es_ign_SPED2ETV2.tif: EPSG:1784 ED50 to WGS 84 (30), 2 m is used"
+                                              : "source grid: the point lies inside grid es_ign_SPED2ETV2.tif: "
+                                                "ED50 to ETRS89 (12) is used");
+        EXPECT_EQ(lines[2], what == "helmert"
+                                ? "accuracy: unknown (the point lies outside the area of ED50's transformation)"
+                                : "accuracy: 0.2 m");
+        if (what == "refused")
+        {
+            EXPECT_EQ(x, c.lon);
+            EXPECT_NE(context.engine.Failure().find("has no value"), std::string::npos) << context.engine.Failure();
+            continue;
+        }
+        const bool grid = what == "grid";
+        EXPECT_NEAR(x, grid ? c.lon + 2.0 / 3600 : without[k][0], 1e-12);
+        EXPECT_NEAR(y, grid ? c.lat + 1.0 / 3600 : without[k][1], 1e-12);
+        EXPECT_NEAR(z, grid ? 10 : without[k][2], 1e-9);
+        // The way back inverts the grid inside and the Helmert outside; beside the node without a value
+        // its iterates step into that node's cells and are refused.
+        const bool besideHole = c.lon == -2.0;
+        ASSERT_EQ(ConvertCoordinate(context, true, x, y, z, 4326, 0, 4230, 0),
+                  besideHole ? kConvertPointFailed : kConvertDone);
+        if (besideHole)
+            continue;
+        EXPECT_NEAR(x, c.lon, 1e-9);
+        EXPECT_NEAR(y, c.lat, 1e-9);
+        EXPECT_NEAR(z, 10, 1e-6);
+    }
+}
