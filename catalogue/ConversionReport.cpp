@@ -273,7 +273,10 @@ bool CConversionReport::Reaches(const CSide& side, double latitude, double longi
     if (side.gridId == 0)
         return true;
     const CReach& reach = side.reach;
-    const double fromMeridian = std::fabs(std::remainder(longitude - reach.centreLongitude, 360.0));
+    // Most points lie within half a turn of the meridian, where the plain difference is the answer.
+    const double difference = longitude - reach.centreLongitude;
+    const double fromMeridian =
+        std::fabs(difference) <= 180 ? std::fabs(difference) : std::fabs(std::remainder(difference, 360.0));
     switch (reach.kind)
     {
     case CReach::kMeridian:
