@@ -133,6 +133,26 @@ int CBatchRunControl::Running() const
     return running;
 }
 
+void CBatchRunControl::ReportEnd(const std::string& what, bool failed, const std::string& failure,
+                                  const std::vector<std::string>& warnings, const std::vector<std::string>& summary)
+{
+    if (failed)
+    {
+        Send(BATCH_STATUS, what + " not converted: " + (failure.empty() ? std::string("unknown failure") : failure));
+        Post(BATCH_STOPPED, kBatchFailedText);
+    }
+    else if (Running() == 1)
+    {
+        for (const auto& w : warnings)
+            Send(BATCH_STATUS, "Warning: " + w);
+        for (const auto& line : summary)
+            Send(BATCH_STATUS, line);
+        Post(BATCH_COMPLETED, kBatchCompletedText);
+    }
+    else
+        Post(BATCH_STOPPED, kBatchAbortedText);
+}
+
 void CBatchRunControl::Post(int code, const std::string& text)
 {
     sink.Post(BatchNotice{code, 0, text});

@@ -5,6 +5,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "BatchSettings.h"
 #include "ConvertCoordinate.h"
@@ -97,6 +98,11 @@ public:
     void PostProgress(int percentage);
     void Send(int code, const std::string& text);
     void SendProgress(int percentage);
+    // The end of a file run: why it failed ("WHAT not converted: ..."), or
+    // the warnings and summary lines of a completed one, then the end
+    // notice; a cancelled run ends as stopped.
+    void ReportEnd(const std::string& what, bool failed, const std::string& failure,
+                   const std::vector<std::string>& warnings, const std::vector<std::string>& summary);
 
 private:
     const BatchSettings& settings;

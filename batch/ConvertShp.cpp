@@ -1064,19 +1064,5 @@ void ConvertShapefile(CBatchRunControl& run, const ShapefileWktSource& wktSource
     }
     // Why a run failed, and what a completed one met on its way, go out as
     // status texts before the end notification.
-    if (failed)
-    {
-        run.Send(BATCH_STATUS, "Shapefile not converted: " + (failure.empty() ? std::string("unknown failure") : failure));
-        run.Post(BATCH_STOPPED, kBatchFailedText);
-    }
-    else if (run.Running() == 1)
-    {
-        for (const auto& w : warnings)
-            run.Send(BATCH_STATUS, "Warning: " + w);
-        for (const auto& line : summary)
-            run.Send(BATCH_STATUS, line);
-        run.Post(BATCH_COMPLETED, kBatchCompletedText);
-    }
-    else
-        run.Post(BATCH_STOPPED, kBatchAbortedText);
+    run.ReportEnd("Shapefile", failed, failure, warnings, summary);
 }

@@ -834,20 +834,5 @@ void ConvertVector(CBatchRunControl& run, const VectorSystemSource& systemSource
         warnings = vector.Warnings();
         summary = vector.Summary();
     }
-    if (failed)
-    {
-        run.Send(BATCH_STATUS,
-                 "GIS vector file not converted: " + (failure.empty() ? std::string("unknown failure") : failure));
-        run.Post(BATCH_STOPPED, kBatchFailedText);
-    }
-    else if (run.Running() == 1)
-    {
-        for (const auto& w : warnings)
-            run.Send(BATCH_STATUS, "Warning: " + w);
-        for (const auto& line : summary)
-            run.Send(BATCH_STATUS, line);
-        run.Post(BATCH_COMPLETED, kBatchCompletedText);
-    }
-    else
-        run.Post(BATCH_STOPPED, kBatchAbortedText);
+    run.ReportEnd("GIS vector file", failed, failure, warnings, summary);
 }

@@ -210,6 +210,31 @@ int RunBatch(const BatchSettings& settings, std::FILE* err)
     return inPart ? CLI_BAD_LINES : CLI_OK;
 }
 
+BatchSettings SystemsSettings(const CCliSystem& from, const CCliSystem& to, ConversionTypes type,
+                              const std::string& input, const std::string& output)
+{
+    BatchSettings settings;
+    settings.sourceGeoid = from.geoidId;
+    settings.destinationGeoid = to.geoidId;
+    settings.sourceGrid = from.gridId;
+    settings.sourceDatum = from.datumId;
+    settings.destinationGrid = to.gridId;
+    settings.destinationDatum = to.datumId;
+    settings.ConversionType = type;
+    settings.sourceFile = input;
+    settings.destinationFile = output;
+    return settings;
+}
+
+int RunBatchExplained(const BatchSettings& settings, const CConversionReport& report, std::FILE* err)
+{
+    const int result = RunBatch(settings, err);
+    if (result != CLI_ERROR)
+        for (const std::string& line : report.Explain())
+            std::fprintf(err, "%s\n", line.c_str());
+    return result;
+}
+
 int ShapefileSourceFromPrj(const std::string& input, std::string& from, std::FILE* err)
 {
     CPrjMatch match;

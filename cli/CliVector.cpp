@@ -67,26 +67,12 @@ int RunVector(VectorOptions o)
     CConversionReport report;
     if (CheckConversion(from, to, o.ballpark, false, report, stderr) != CLI_OK)
         return CLI_ERROR;
-    BatchSettings settings;
     // Z values go through the geoid models a side names.
-    settings.sourceGeoid = from.geoidId;
-    settings.destinationGeoid = to.geoidId;
-    settings.sourceGrid = from.gridId;
-    settings.sourceDatum = from.datumId;
-    settings.destinationGrid = to.gridId;
-    settings.destinationDatum = to.datumId;
-    settings.ConversionType = CONVERSION_VECTOR;
-    settings.sourceFile = o.input;
-    settings.destinationFile = o.output;
+    BatchSettings settings = SystemsSettings(from, to, CONVERSION_VECTOR, o.input, o.output);
     settings.vectorFormat = o.format;
     settings.vectorLayer = o.layer;
     settings.precision = o.precision;
-    const int result = RunBatch(settings, stderr);
-    // The summary of a run that converted ends with what the results rest on.
-    if (result != CLI_ERROR)
-        for (const std::string& line : report.Explain())
-            std::fprintf(stderr, "%s\n", line.c_str());
-    return result;
+    return RunBatchExplained(settings, report, stderr);
 }
 
 } // namespace

@@ -131,16 +131,7 @@ int RunBatchCommand(ConversionTypes type, const BatchOptions& o)
                              "--height-fields SOURCE DESTINATION\n");
         return CLI_ERROR;
     }
-    BatchSettings settings;
-    settings.sourceGeoid = from.geoidId;
-    settings.destinationGeoid = to.geoidId;
-    settings.sourceGrid = from.gridId;
-    settings.sourceDatum = from.datumId;
-    settings.destinationGrid = to.gridId;
-    settings.destinationDatum = to.datumId;
-    settings.ConversionType = type;
-    settings.sourceFile = o.input;
-    settings.destinationFile = o.output;
+    BatchSettings settings = SystemsSettings(from, to, type, o.input, o.output);
     settings.SeparatorChoice = SeparatorChoice(o.separator);
     settings.header = o.header ? HEADER_FIRST_LINE : HEADER_NONE;
     settings.describe = o.describe ? 1 : 0;
@@ -176,12 +167,8 @@ int RunBatchCommand(ConversionTypes type, const BatchOptions& o)
         settings.sourceField3 = o.heightFields[0];
         settings.destinationField3 = o.heightFields[1];
     }
-    const int result = RunBatch(settings, stderr);
     // The summary of a run that converted ends with what the results rest on.
-    if (result != CLI_ERROR)
-        for (const std::string& line : report.Explain())
-            std::fprintf(stderr, "%s\n", line.c_str());
-    return result;
+    return RunBatchExplained(settings, report, stderr);
 }
 
 } // namespace
