@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "DatumGridNTv2.h"
 #include "DatumGridNadcon.h"
@@ -15,6 +16,12 @@ namespace {
 // to the point it started from, and how many passes it may take to get there.
 constexpr double kReverseTolerance = 1e-10;
 constexpr int kReversePasses = 50;
+// A biquadratic grid's shift jumps a little where the 3 x 3 window moves on,
+// halfway between nodes. A point whose forward image would fall inside such
+// a jump has no exact opposite: the passes swing about the halfway line, and
+// the iterate that came nearest is taken when its forward shift misses by no
+// more than this (degrees, about a millimetre).
+constexpr double kJumpTolerance = 1e-8;
 
 bool Contains(const std::string& path, const char* part)
 {
@@ -225,20 +232,28 @@ int CDatumGrid::ShiftReverse(double& phi, double& lambda) const
     // Forward: lat + dLat, lon - dLon (arc seconds). Start from the shift at
     // the target and correct by what the forward shift of the guess misses.
     double lat = targetLat - dLat / 3600, lon = targetLon + dLon / 3600;
+    double nearestLat = lat, nearestLon = lon, nearestMiss = std::numeric_limits<double>::infinity();
     for (int pass = 0; pass < kReversePasses; ++pass)
     {
         if (!FindShift(lon, lat, dLat, dLon) || !std::isfinite(dLat) || !std::isfinite(dLon))
             return -1;
         const double missLat = targetLat - (lat + dLat / 3600);
         const double missLon = targetLon - (lon - dLon / 3600);
+        const double miss = std::max(std::fabs(missLat), std::fabs(missLon));
+        if (miss < nearestMiss)
+            nearestLat = lat, nearestLon = lon, nearestMiss = miss;
         lat += missLat;
         lon += missLon;
-        if (std::fabs(missLat) <= kReverseTolerance && std::fabs(missLon) <= kReverseTolerance)
+        if (miss <= kReverseTolerance)
         {
             phi = lat * kDegToRad;
             lambda = lon * kDegToRad;
             return 1;
         }
     }
-    return -1;
+    if (!(nearestMiss <= kJumpTolerance))
+        return -1;
+    phi = nearestLat * kDegToRad;
+    lambda = nearestLon * kDegToRad;
+    return 1;
 }

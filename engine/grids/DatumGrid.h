@@ -46,7 +46,9 @@ public:
     int ShiftInverse(double& phi, double& lambda) const;
     // The exact opposite of ShiftForward: the point whose forward shift lands
     // on the given one, iterated until the forward shift reproduces the input
-    // to 1e-10 degrees. 1 when found; 0, with the point left alone, when the
+    // to 1e-10 degrees; when the passes do not settle (about a line where a
+    // biquadratic grid's shift jumps), the nearest pass within 1e-8 degrees is
+    // taken. 1 when found; 0, with the point left alone, when the
     // point lies outside the grid; -1 when a cell on the way has no value, an
     // iterate leaves the grid or the iteration does not settle.
     int ShiftReverse(double& phi, double& lambda) const;

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,7 @@
 #include "ConversionReport.h"
 #include "ConvertCoordinate.h"
 #include "DatumLink.h"
+#include "MathConstants.h"
 #include "MessageRecorder.h"
 #include "grids/DatumGrid.h"
 
@@ -79,6 +81,28 @@ TEST(NadconFiveInterpolation, QuadraticsAreReproducedAndTheWindowIsTheNearestNod
         else
             EXPECT_NEAR(value, c.expected, 1e-9);
     }
+}
+
+TEST(NadconFiveInterpolation, APointInTheJumpWhereTheWindowMovesOnGoesBackToTheHalfwayLine)
+{
+    // Longitude shifts -1e-5 c^3 arc seconds (west positive) from 100 W: halfway between columns 1 and 2,
+    // at 101.5 W, the window's -3e-5 gives way to -3.75e-5 to the east, so the forward image jumps
+    // 2.1e-9 degrees east there and a point in the jump has no exact opposite.
+    auto block = std::make_unique<CDatumSubGrid>();
+    block->rows = 3, block->cols = 5, block->latInc = block->lonInc = 1, block->south = 30, block->lonMin = 100;
+    block->north = 32, block->lonMax = 104, block->interpolation = CDatumSubGrid::BIQUADRATIC;
+    block->Allocate(15);
+    for (int k = 0; k < 15; ++k)
+        block->StoreNode(0, static_cast<float>(-1e-5 * std::pow(k % 5, 3)));
+    CDatumGrid grid;
+    CDatumGrid::SubGridList blocks;
+    blocks.push_back(std::move(block));
+    grid.Replace(std::move(blocks), CDatumGrid::KIND_NTV2);
+    const double degree = kDegToRad;
+    double phi = 31 * degree, lambda = (-101.5 + (3 + 3.75) / 2 * 1e-5 / 3600) * degree;
+    ASSERT_EQ(grid.ShiftReverse(phi, lambda), 1);
+    EXPECT_NEAR(lambda / degree, -101.5, 2.2e-9);
+    EXPECT_NEAR(phi / degree, 31, 1e-12);
 }
 
 namespace {
