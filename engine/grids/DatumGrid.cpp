@@ -1,6 +1,8 @@
 #include "DatumGrid.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "DatumGridNTv2.h"
 #include "DatumGridNadcon.h"
@@ -14,6 +16,12 @@ namespace {
 // to the point it started from, and how many passes it may take to get there.
 constexpr double kReverseTolerance = 1e-10;
 constexpr int kReversePasses = 50;
+// A biquadratic grid's shift jumps a little where the 3 x 3 window moves on,
+// halfway between nodes. A point whose forward image would fall inside such
+// a jump has no exact opposite: the passes swing about the halfway line, and
+// the iterate that came nearest is taken when its forward shift misses by no
+// more than this (degrees, about a millimetre).
+constexpr double kJumpTolerance = 1e-8;
 
 bool Contains(const std::string& path, const char* part)
 {
@@ -26,6 +34,98 @@ double HoldToLattice(double position, int last)
     if (!(position >= 0))
         return 0;
     return position > last ? last : position;
+}
+
+// One array of a block's shifts, nodes row-major from the first row.
+struct Lattice
+{
+    const std::vector<float>& values;
+    int cols;
+
+    double At(int row, int col) const
+    {
+        return static_cast<double>(values[static_cast<size_t>(row) * static_cast<size_t>(cols) +
+                                          static_cast<size_t>(col)]);
+    }
+};
+
+double Bilinear(const Lattice& v, int rows, double x, double y)
+{
+    const int i = static_cast<int>(x);
+    const int j = static_cast<int>(y);
+    const int i1 = i + 1 < v.cols ? i + 1 : i;
+    const int j1 = j + 1 < rows ? j + 1 : j;
+    const double fx = x - i;
+    const double fy = y - j;
+    // A node of the cell without a value spoils the result only when it
+    // carries weight: a point on a row or column of nodes next to a hole keeps
+    // its value.
+    const double p = fx == 0 ? v.At(j, i) : v.At(j, i) + fx * (v.At(j, i1) - v.At(j, i));
+    if (fy == 0)
+        return p;
+    const double q = fx == 0 ? v.At(j1, i) : v.At(j1, i) + fx * (v.At(j1, i1) - v.At(j1, i));
+    return p + fy * (q - p);
+}
+
+// The weights of three nodes one spacing apart, at 0, 1 and 2, in the
+// quadratic through them at position t: each is 1 on its own node and 0 on
+// the other two.
+void QuadraticWeights(double t, double w[3])
+{
+    w[0] = (t - 1) * (t - 2) / 2;
+    w[1] = t * (2 - t);
+    w[2] = t * (t - 1) / 2;
+}
+
+// The first of the three nodes along an axis of count nodes that are nearest
+// a position: the nearest node in the middle (a position halfway between two
+// nodes takes the later one), the window held inside the lattice at its
+// first and last nodes.
+int WindowStart(double position, int count)
+{
+    const int nearest = static_cast<int>(std::floor(position + 0.5));
+    return std::clamp(nearest - 1, 0, count - 3);
+}
+
+// NGS's biquadratic interpolation (NADCON 5): on each of the three rows of
+// the 3 x 3 nodes nearest the point, the quadratic through the row's three
+// nodes along longitude; then the quadratic through those three values along
+// latitude. A node without a value that carries no weight (the point lies on
+// another node's row or column) is passed over.
+double Biquadratic(const Lattice& v, int rows, double x, double y)
+{
+    const int i0 = WindowStart(x, v.cols), j0 = WindowStart(y, rows);
+    double wx[3], wy[3];
+    QuadraticWeights(x - i0, wx);
+    QuadraticWeights(y - j0, wy);
+    double result = 0;
+    for (int k = 0; k < 3; ++k)
+    {
+        if (wy[k] == 0)
+            continue;
+        double alongRow = 0;
+        for (int m = 0; m < 3; ++m)
+            if (wx[m] != 0)
+                alongRow += wx[m] * v.At(j0 + k, i0 + m);
+        result += wy[k] * alongRow;
+    }
+    return result;
+}
+
+// Whether the block covers the point, with its longitude as given or a turn
+// east or west of it (NOAA's grids count longitudes 0 to 360 east); lon
+// becomes the one covered.
+bool CoversTurned(const CDatumSubGrid& g, double latitude, double& lon)
+{
+    if (g.Covers(latitude, lon))
+        return true;
+    for (const double turn : {360.0, -360.0})
+        if (g.Covers(latitude, lon + turn))
+        {
+            lon += turn;
+            return true;
+        }
+    return false;
 }
 
 } // namespace
@@ -64,30 +164,15 @@ double CDatumGrid::Interpolate(const CDatumSubGrid& g, double latitude, double l
     if (!g.HasNodes())
         return 0;
     const std::vector<float>& v = which == LATITUDE_SHIFTS ? g.latitudeShifts : g.longitudeShifts;
-
     const double x = HoldToLattice(CDatumSubGrid::RoundPosition((longitude - g.lonMin) / g.lonInc),
                                    g.cols - 1);
     const double y = HoldToLattice(CDatumSubGrid::RoundPosition((latitude - g.south) / g.latInc),
                                    g.rows - 1);
-    const int i = static_cast<int>(x);
-    const int j = static_cast<int>(y);
-    const int i1 = i + 1 < g.cols ? i + 1 : i;
-    const int j1 = j + 1 < g.rows ? j + 1 : j;
-    const double fx = x - i;
-    const double fy = y - j;
-
-    auto at = [&](int row, int col) {
-        return static_cast<double>(v[static_cast<size_t>(row) * static_cast<size_t>(g.cols) +
-                                     static_cast<size_t>(col)]);
-    };
-    // A node of the cell without a value spoils the result only when it
-    // carries weight: a point on a row or column of nodes next to a hole keeps
-    // its value.
-    const double p = fx == 0 ? at(j, i) : at(j, i) + fx * (at(j, i1) - at(j, i));
-    if (fy == 0)
-        return p;
-    const double q = fx == 0 ? at(j1, i) : at(j1, i) + fx * (at(j1, i1) - at(j1, i));
-    return p + fy * (q - p);
+    const Lattice lattice{v, g.cols};
+    // A quadratic needs three nodes along each axis.
+    if (g.interpolation == CDatumSubGrid::BIQUADRATIC && g.rows >= 3 && g.cols >= 3)
+        return Biquadratic(lattice, g.rows, x, y);
+    return Bilinear(lattice, g.rows, x, y);
 }
 
 bool CDatumGrid::FindShift(double longitude, double latitude, double& latitudeShift,
@@ -96,11 +181,12 @@ bool CDatumGrid::FindShift(double longitude, double latitude, double& latitudeSh
     if (kind == KIND_NONE || subGrids.empty() || count <= 0)
         return false;
     // NTv2 counts longitudes west positive.
-    const double lon = kind == KIND_NTV2 ? -longitude : longitude;
+    const double given = kind == KIND_NTV2 ? -longitude : longitude;
     bool found = false;
     for (const auto& g : subGrids)
     {
-        if (!g || !g->Covers(latitude, lon))
+        double lon = given;
+        if (!g || !CoversTurned(*g, latitude, lon))
             continue;
         // Child blocks follow their parents, so the last covering one is the
         // densest.
@@ -146,20 +232,28 @@ int CDatumGrid::ShiftReverse(double& phi, double& lambda) const
     // Forward: lat + dLat, lon - dLon (arc seconds). Start from the shift at
     // the target and correct by what the forward shift of the guess misses.
     double lat = targetLat - dLat / 3600, lon = targetLon + dLon / 3600;
+    double nearestLat = lat, nearestLon = lon, nearestMiss = std::numeric_limits<double>::infinity();
     for (int pass = 0; pass < kReversePasses; ++pass)
     {
         if (!FindShift(lon, lat, dLat, dLon) || !std::isfinite(dLat) || !std::isfinite(dLon))
             return -1;
         const double missLat = targetLat - (lat + dLat / 3600);
         const double missLon = targetLon - (lon - dLon / 3600);
+        const double miss = std::max(std::fabs(missLat), std::fabs(missLon));
+        if (miss < nearestMiss)
+            nearestLat = lat, nearestLon = lon, nearestMiss = miss;
         lat += missLat;
         lon += missLon;
-        if (std::fabs(missLat) <= kReverseTolerance && std::fabs(missLon) <= kReverseTolerance)
+        if (miss <= kReverseTolerance)
         {
             phi = lat * kDegToRad;
             lambda = lon * kDegToRad;
             return 1;
         }
     }
-    return -1;
+    if (!(nearestMiss <= kJumpTolerance))
+        return -1;
+    phi = nearestLat * kDegToRad;
+    lambda = nearestLon * kDegToRad;
+    return 1;
 }

@@ -35,7 +35,8 @@ public:
     int LoadFile(const std::string& path);
     // Decimal degrees, east and north positive. The shifts are arc seconds,
     // latitude north positive and longitude west positive; the last block in
-    // file order that covers the point gives them.
+    // file order that covers the point (at its longitude or a turn east or
+    // west of it) gives them.
     bool FindShift(double longitude, double latitude, double& latitudeShift,
                    double& longitudeShift) const;
     // Angles in radians, in/out; 1 when a shift was applied, 0 when the point
@@ -45,14 +46,17 @@ public:
     int ShiftInverse(double& phi, double& lambda) const;
     // The exact opposite of ShiftForward: the point whose forward shift lands
     // on the given one, iterated until the forward shift reproduces the input
-    // to 1e-10 degrees. 1 when found; 0, with the point left alone, when the
+    // to 1e-10 degrees; when the passes do not settle (about a line where a
+    // biquadratic grid's shift jumps), the nearest pass within 1e-8 degrees is
+    // taken. 1 when found; 0, with the point left alone, when the
     // point lies outside the grid; -1 when a cell on the way has no value, an
     // iterate leaves the grid or the iteration does not settle.
     int ShiftReverse(double& phi, double& lambda) const;
-    // Bilinear interpolation in one block at a point in the block's own
-    // longitude convention. Never reads outside the arrays: positions are
-    // held to the lattice, and a block without nodes gives 0. A node without
-    // a value (not-a-number) that carries weight makes the result one.
+    // Interpolation in one block (bilinear, or biquadratic where the block
+    // says so) at a point in the block's own longitude convention. Never
+    // reads outside the arrays: positions are held to the lattice, and a
+    // block without nodes gives 0. A node without a value (not-a-number) that
+    // carries weight makes the result one.
     static double Interpolate(const CDatumSubGrid& subGrid, double latitude, double longitude,
                               ShiftArray which);
 

@@ -9,6 +9,15 @@
 class CDatumSubGrid
 {
 public:
+    // How values between the nodes are found: bilinearly from the four nodes
+    // of the point's cell, or biquadratically from the 3 x 3 nodes nearest
+    // the point, as NADCON 5 grids are defined.
+    enum Interpolation
+    {
+        BILINEAR,
+        BIQUADRATIC,
+    };
+
     CDatumSubGrid() = default;
     virtual ~CDatumSubGrid() = default;
 
@@ -39,6 +48,7 @@ public:
     int nodeCount = 0;
     int rows = 0;
     int cols = 0;
+    Interpolation interpolation = BILINEAR;
     std::vector<float> latitudeShifts;  // arc seconds, north positive
     std::vector<float> longitudeShifts; // arc seconds, west positive
 };

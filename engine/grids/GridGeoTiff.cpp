@@ -122,10 +122,11 @@ unsigned GeoKey(const uint16_t* keys, uint32_t count, unsigned id)
 }
 
 // The text of <Item ... sample="S" role="ROLE">TEXT</Item> in GDAL's
-// metadata (or of name="NAME" when key names it so); empty when there is none.
+// metadata (or of name="NAME" when key names it so; an item of the whole
+// image, without a sample, for a negative sample); empty when there is none.
 std::string MetadataItem(const std::string& xml, int sample, const char* role)
 {
-    const std::string sampleAttribute = "sample=\"" + std::to_string(sample) + "\"";
+    const std::string sampleAttribute = sample < 0 ? "sample=" : "sample=\"" + std::to_string(sample) + "\"";
     const std::string roleAttribute =
         std::strchr(role, '=') != nullptr ? std::string(role) : std::string("role=\"") + role + "\"";
     size_t at = 0;
@@ -138,7 +139,8 @@ std::string MetadataItem(const std::string& xml, int sample, const char* role)
         const size_t end = xml.find("</Item>", close);
         if (end == std::string::npos)
             return {};
-        if (tag.find(sampleAttribute) != std::string::npos && tag.find(roleAttribute) != std::string::npos)
+        const bool sampleFits = (tag.find(sampleAttribute) != std::string::npos) == (sample >= 0);
+        if (sampleFits && tag.find(roleAttribute) != std::string::npos)
             return xml.substr(close + 1, end - close - 1);
         at = end;
     }
@@ -267,6 +269,7 @@ void ReadMetadata(TIFF* tif, CGeoTiffImage& image, std::vector<SampleValues>& va
     image.positive.assign(static_cast<size_t>(image.samples), std::string());
     double noDataValue = 0;
     const bool hasNoData = ParseNumber(TextTag(tif, TIFFTAG_GDAL_NODATA), noDataValue);
+    image.interpolation = MetadataItem(xml, -1, "name=\"interpolation_method\"");
     for (int s = 0; s < image.samples; ++s)
     {
         SampleValues& v = values[static_cast<size_t>(s)];
@@ -530,6 +533,21 @@ bool FindOffsetSamples(const CGeoTiffImage& image, int& latitude, int& longitude
     return true;
 }
 
+// How the grid's values are to be interpolated: PROJ's grids say it in the
+// metadata item interpolation_method, bilinear where they say nothing. A
+// method not done here refuses the file rather than shift by another one.
+bool ReadInterpolation(const std::string& method, const CGeoTiffImage& image,
+                       CDatumSubGrid::Interpolation& interpolation, std::string& why)
+{
+    const std::string name = LowerText(method);
+    interpolation = name == "biquadratic" ? CDatumSubGrid::BIQUADRATIC : CDatumSubGrid::BILINEAR;
+    if (!name.empty() && name != "bilinear" && name != "biquadratic")
+        why = "the grid asks for " + method + " interpolation, which is not done here";
+    else if (interpolation == CDatumSubGrid::BIQUADRATIC && (image.rows < 3 || image.cols < 3))
+        why = "the grid asks for biquadratic interpolation but has fewer than three rows or columns";
+    return why.empty();
+}
+
 } // namespace
 
 bool ReadGeoTiffShiftBlocks(const std::string& path, CDatumGrid::SubGridList& blocks, std::string& why)
@@ -542,7 +560,11 @@ bool ReadGeoTiffShiftBlocks(const std::string& path, CDatumGrid::SubGridList& bl
     {
         int latitude = -1, longitude = -1;
         bool westPositive = false;
-        if (!FindOffsetSamples(image, latitude, longitude, westPositive, why))
+        CDatumSubGrid::Interpolation interpolation = CDatumSubGrid::BILINEAR;
+        // Images after the first may leave the method to the first.
+        const std::string& method = image.interpolation.empty() ? read.front().interpolation : image.interpolation;
+        if (!FindOffsetSamples(image, latitude, longitude, westPositive, why) ||
+            !ReadInterpolation(method, image, interpolation, why))
             return false;
         // Blocks count as NTv2's do: longitudes west positive, nodes from the
         // south-east corner, rows from the south.
@@ -556,6 +578,7 @@ bool ReadGeoTiffShiftBlocks(const std::string& path, CDatumGrid::SubGridList& bl
         block->lonInc = image.lonInc;
         block->rows = image.rows;
         block->cols = image.cols;
+        block->interpolation = interpolation;
         block->Allocate(image.rows * image.cols);
         for (int r = image.rows - 1; r >= 0; --r)
             for (int c = image.cols - 1; c >= 0; --c)

@@ -30,6 +30,9 @@ struct CGeoTiffImage
     // The direction a sample's positive values point ("east", "west"), where
     // the metadata says.
     std::vector<std::string> positive;
+    // The image's interpolation_method metadata item ("biquadratic"), as the
+    // file spells it; empty where it says nothing.
+    std::string interpolation;
 
     float At(int sample, int row, int col) const
     {
@@ -53,6 +56,8 @@ bool ReadGeoTiffGeoidImages(const std::string& path, std::vector<CGeoidGrid::Ima
 // The images of a horizontal shift grid as datum grid blocks in NTv2's
 // convention: latitude and longitude offsets in arc seconds, found by their
 // sample descriptions; a node without a value is kept as not-a-number in
-// both offsets. False, with why set, when the offsets cannot be told apart
-// or are not in arc seconds.
+// both offsets. Blocks interpolate biquadratically where the file's
+// interpolation_method says so, bilinearly otherwise. False, with why set,
+// when the offsets cannot be told apart or are not in arc seconds, or the
+// file asks for another interpolation.
 bool ReadGeoTiffShiftBlocks(const std::string& path, CDatumGrid::SubGridList& blocks, std::string& why);
