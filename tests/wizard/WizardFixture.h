@@ -95,6 +95,29 @@ inline std::vector<Planar> RunCs2cs(const std::string& arguments, const std::vec
     return out;
 }
 
+// cs2cs's heights for "lon lat h" lines, given in the authority's order.
+inline std::vector<double> Cs2csHeights(const std::string& systems, const std::vector<std::string>& lines)
+{
+    std::string input;
+    for (const std::string& line : lines)
+    {
+        std::istringstream in(line);
+        std::string lon, lat, h;
+        in >> lon >> lat >> h;
+        input += lat + " " + lon + " " + h + "\\n";
+    }
+    std::vector<double> heights;
+    const std::string command = "printf '" + input + "' | cs2cs -f %.6f " + systems;
+    if (FILE* pipe = ::popen(command.c_str(), "r"))
+    {
+        double lat = 0, lon = 0, h = 0;
+        while (std::fscanf(pipe, "%lf %lf %lf", &lat, &lon, &h) == 3)
+            heights.push_back(h);
+        ::pclose(pipe);
+    }
+    return heights;
+}
+
 class WizardTest : public testing::Test
 {
 protected:
