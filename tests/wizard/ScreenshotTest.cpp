@@ -66,7 +66,8 @@ namespace {
 
 using namespace wizardtest;
 
-// The pages of GIS vector files, height systems and map references, each
+// The pages of GIS vector files, height systems, map references and a
+// table's height fields, each
 // saved as <folder>/<page>.png when GEOLYNX_WIZARD_PAGES names a folder.
 TEST_F(Screenshot, VectorHeightAndReferencePages)
 {
@@ -103,6 +104,38 @@ TEST_F(Screenshot, VectorHeightAndReferencePages)
     Next();
     Choose("destinationNotationList", "MGRS (WGS 84 grid)");
     save("text-layout.png");
+    sheet.reset();
+
+    // A table's height fields, the destination above EGM96, and its preview.
+    const std::string database = Path("places.db");
+    {
+        CCxAdo ado;
+        ASSERT_EQ(ado.Initialize(), 0);
+        ASSERT_EQ(ado.Connect(("Provider=SQLite;Data Source=" + database + ";Create=Yes;").c_str()), 0);
+        ASSERT_EQ(ado.Execute("CREATE TABLE places (lat DOUBLE, lon DOUBLE, height DOUBLE, northing DOUBLE, "
+                              "easting DOUBLE, altitude_egm96 DOUBLE)"),
+                  0);
+        ASSERT_EQ(ado.Execute("INSERT INTO places VALUES (52.3731, 4.8936, 54.6, 0, 0, 0)"), 0);
+    }
+    Open();
+    sheet->resize(640, 460);
+    Click("databaseRadio");
+    Next();
+    Browse("databaseBrowse", database);
+    Next();
+    ChooseDatum("sourceDatumSelect", kWgs84);
+    Next();
+    Choose("destinationHeightList", "the geoid: EGM96 height (5773)");
+    ChooseGrid("destinationGridSelect", kUtm31);
+    Next();
+    Choose("tableList", "places");
+    for (const auto& [list, field] : {std::pair{"sourceField1", "lat"}, {"sourceField2", "lon"},
+                                      {"sourceField3", "height"}, {"destinationField1", "northing"},
+                                      {"destinationField2", "easting"}, {"destinationField3", "altitude_egm96"}})
+        Choose(list, field);
+    save("table-heights.png");
+    Next();
+    save("table-preview.png");
 }
 
 } // namespace
