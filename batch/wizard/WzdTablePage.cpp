@@ -180,9 +180,9 @@ bool CWzdTablePage::HeightFieldsUsable() const
                            : sourceGeoid                    ? "The source heights are"
                                                             : "The destination heights are";
         ShowMessageText(std::string(side) +
-                        " above a geoid, and they are converted in a height field: choose the table's height "
-                        "field and the field that receives the converted height, or go Back and choose heights "
-                        "above the ellipsoid.");
+                        " above a geoid model, and a table's heights are converted in its height fields. Choose "
+                        "the source and the destination height field, or go Back and choose heights above the "
+                        "ellipsoid.");
         return false;
     }
     if (!destination.isEmpty() && (destination == fields[2] || destination == fields[3]))

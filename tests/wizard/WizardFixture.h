@@ -261,14 +261,19 @@ protected:
     }
 
     // The coordinate system pages: the source on WGS 84 degrees, the
-    // destination on UTM zone 31N.
-    void ChooseSystems()
+    // destination on UTM zone 31N, each side's heights above these geoid
+    // models (0: the ellipsoid).
+    void ChooseSystems(int sourceGeoid = 0, int destinationGeoid = 0)
     {
         ASSERT_EQ(Page(), CWzdSheet::PageSource);
         ChooseDatum("sourceDatumSelect", kWgs84);
+        auto* heights = Find<QComboBox>("sourceHeightList");
+        heights->setCurrentIndex(heights->findData(sourceGeoid));
         Next();
         ASSERT_EQ(Page(), CWzdSheet::PageDestination);
         ChooseGrid("destinationGridSelect", kUtm31);
+        heights = Find<QComboBox>("destinationHeightList");
+        heights->setCurrentIndex(heights->findData(destinationGeoid));
         Next();
     }
 
