@@ -3,6 +3,7 @@
 #include <QHeaderView>
 #include <QStringList>
 #include <algorithm>
+#include <utility>
 #include <QTreeWidgetItem>
 
 #include "ConvertDatabaseTable.h"
@@ -120,7 +121,8 @@ std::vector<std::vector<std::string>> CWzdPreviewPage::PreviewTableHeights(const
             break;
         }
         // Each row goes in at the top, as PreviewDatabaseTable gives them.
-        rows.insert(rows.begin(), std::vector<std::string>{cell(easting, decimals), cell(northing, decimals), cell(height, 3)});
+        std::vector<std::string> row = {cell(easting, decimals), cell(northing, decimals), cell(height, 3)};
+        rows.insert(rows.begin(), std::move(row));
         opened = ado.MoveNext();
     }
     ado.CloseRecordset();

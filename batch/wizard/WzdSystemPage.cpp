@@ -39,9 +39,9 @@ void CWzdSystemPage::FillHeights()
     QComboBox* list = ui->heightList;
     list->clear();
     list->addItem(QStringLiteral("the ellipsoid"), 0);
-    list->setToolTip(Settings().ConversionType == CONVERSION_DATABASE
-                         ? QStringLiteral("A table's heights are converted in the height fields chosen on the table page")
-                         : QString());
+    const bool table = Settings().ConversionType == CONVERSION_DATABASE;
+    list->setToolTip(table ? QStringLiteral("A table's heights are converted in the height fields of the table page")
+                           : QString());
     std::vector<GeoidModelRow> rows;
     std::string message;
     ListGeoidModels(rows, &message);

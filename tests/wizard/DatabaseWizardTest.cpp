@@ -342,6 +342,30 @@ TEST_F(DatabaseWizard, AFailedRunShowsTheDatabaseMessageOnTheWindowsThread)
     EXPECT_TRUE(Shown(QWizard::FinishButton));
 }
 
+// Back to another database: the table page lists its tables, and nothing of
+// the first one's stays chosen.
+TEST_F(DatabaseWizard, AnotherDatabaseRefillsTheTablePage)
+{
+    CreateDatabase();
+    RunStatements("Provider=SQLite;Data Source=" + Path("second.db") + ";Create=Yes;",
+                  {"CREATE TABLE elsewhere (y DOUBLE, x DOUBLE)"});
+    ToTablePage();
+    ChooseFields();
+    Back();
+    Back();
+    Back();
+    ASSERT_EQ(Page(), CWzdSheet::PageDataSource);
+    Browse("databaseBrowse", Path("second.db"));
+    Next();
+    Next();
+    Next();
+    ASSERT_EQ(Page(), CWzdSheet::PageTable);
+    EXPECT_EQ(Entries("tableList"), QStringList{"elsewhere"});
+    EXPECT_TRUE(Entries("sourceField1").isEmpty());
+    Next();
+    EXPECT_EQ(boxes.Texts(), MessageTexts({184}));
+}
+
 struct TableHeightCase
 {
     const char* what;
@@ -406,8 +430,8 @@ TEST_F(DatabaseWizard, HeightFieldsWithGeoids)
         const std::vector<double> expected = Cs2csHeights(c.cs2cs, points);
         CCxAdo ado;
         ASSERT_TRUE(ado.Initialize() == 0 && ado.Connect(native.c_str()) == 0);
-        ASSERT_EQ(ado.OpenRecordset((std::string("SELECT ") + c.destinationHeight + " AS z FROM points ORDER BY id").c_str()),
-                  1);
+        const std::string sql = std::string("SELECT ") + c.destinationHeight + " AS z FROM points ORDER BY id";
+        ASSERT_EQ(ado.OpenRecordset(sql.c_str()), 1);
         for (std::size_t i = 0; i < points.size(); ++i, ado.MoveNext())
         {
             double z = 0;
