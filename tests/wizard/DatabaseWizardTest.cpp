@@ -423,10 +423,7 @@ TEST_F(DatabaseWizard, HeightFieldsWithGeoids)
         Next();
         EXPECT_EQ(Find<QComboBox>("destinationField3")->currentText(), c.destinationHeight);
         Next();
-        Next();
-        Finish();
-        ASSERT_TRUE(WaitForEnd());
-        EXPECT_TRUE(Status().startsWith("Conversion completed")) << Status().toStdString();
+        RunToCompletion();
         const std::vector<double> expected = Cs2csHeights(c.cs2cs, points);
         CCxAdo ado;
         ASSERT_TRUE(ado.Initialize() == 0 && ado.Connect(native.c_str()) == 0);

@@ -16,6 +16,16 @@ using namespace wizardtest;
 
 using Screenshot = WizardTest;
 
+// A SQLite file made by the statements.
+void MakeDatabase(const std::string& path, std::initializer_list<const char*> statements)
+{
+    CCxAdo ado;
+    ASSERT_EQ(ado.Initialize(), 0);
+    ASSERT_EQ(ado.Connect(("Provider=SQLite;Data Source=" + path + ";Create=Yes;").c_str()), 0);
+    for (const char* sql : statements)
+        ASSERT_EQ(ado.Execute(sql), 0) << sql;
+}
+
 TEST_F(Screenshot, StartPageDuringARun)
 {
     const char* target = std::getenv("GEOLYNX_WIZARD_SCREENSHOT");
@@ -24,17 +34,10 @@ TEST_F(Screenshot, StartPageDuringARun)
 
     // A table large enough to be caught halfway.
     const std::string database = Path("survey.db");
-    {
-        CCxAdo ado;
-        ASSERT_EQ(ado.Initialize(), 0);
-        ASSERT_EQ(ado.Connect(("Provider=SQLite;Data Source=" + database + ";Create=Yes;").c_str()), 0);
-        ASSERT_EQ(ado.Execute("CREATE TABLE survey (id INTEGER PRIMARY KEY, lat DOUBLE, lon DOUBLE, "
-                              "northing DOUBLE, easting DOUBLE)"),
-                  0);
-        ASSERT_EQ(ado.Execute("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 400) "
-                              "INSERT INTO survey SELECT i, 52.0 + i * 0.001, 5.0, 0, 0 FROM n"),
-                  0);
-    }
+    MakeDatabase(database, {"CREATE TABLE survey (id INTEGER PRIMARY KEY, lat DOUBLE, lon DOUBLE, "
+                            "northing DOUBLE, easting DOUBLE)",
+                            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 400) "
+                            "INSERT INTO survey SELECT i, 52.0 + i * 0.001, 5.0, 0, 0 FROM n"});
     Open();
     sheet->resize(640, 460);
     Click("databaseRadio");
@@ -108,15 +111,9 @@ TEST_F(Screenshot, VectorHeightAndReferencePages)
 
     // A table's height fields, the destination above EGM96, and its preview.
     const std::string database = Path("places.db");
-    {
-        CCxAdo ado;
-        ASSERT_EQ(ado.Initialize(), 0);
-        ASSERT_EQ(ado.Connect(("Provider=SQLite;Data Source=" + database + ";Create=Yes;").c_str()), 0);
-        ASSERT_EQ(ado.Execute("CREATE TABLE places (lat DOUBLE, lon DOUBLE, height DOUBLE, northing DOUBLE, "
-                              "easting DOUBLE, altitude_egm96 DOUBLE)"),
-                  0);
-        ASSERT_EQ(ado.Execute("INSERT INTO places VALUES (52.3731, 4.8936, 54.6, 0, 0, 0)"), 0);
-    }
+    MakeDatabase(database, {"CREATE TABLE places (lat DOUBLE, lon DOUBLE, height DOUBLE, northing DOUBLE, "
+                            "easting DOUBLE, altitude_egm96 DOUBLE)",
+                            "INSERT INTO places VALUES (52.3731, 4.8936, 54.6, 0, 0, 0)"});
     Open();
     sheet->resize(640, 460);
     Click("databaseRadio");

@@ -248,6 +248,15 @@ protected:
             timeout);
     }
 
+    // From the preview page: the run, to its completed end.
+    void RunToCompletion()
+    {
+        Next();
+        Finish();
+        ASSERT_TRUE(WaitForEnd());
+        EXPECT_TRUE(Status().startsWith("Conversion completed")) << Status().toStdString();
+    }
+
     // From the type page over the file page, with a file chosen on each side
     // through the Browse buttons; ends on the source system page.
     void ThroughFilePage(const char* typeRadio, const std::string& source, const std::string& destination)
