@@ -271,7 +271,7 @@ protected:
 
     // The coordinate system pages: the source on WGS 84 degrees, the
     // destination on UTM zone 31N, each side's heights above these geoid
-    // models (0: the ellipsoid).
+    // models (0: the ellipsoid), which every conversion type offers.
     void ChooseSystems(int sourceGeoid = 0, int destinationGeoid = 0)
     {
         ASSERT_EQ(Page(), CWzdSheet::PageSource);
@@ -283,6 +283,7 @@ protected:
         ChooseGrid("destinationGridSelect", kUtm31);
         heights = Find<QComboBox>("destinationHeightList");
         heights->setCurrentIndex(heights->findData(destinationGeoid));
+        EXPECT_TRUE(heights->isEnabled());
         Next();
     }
 
