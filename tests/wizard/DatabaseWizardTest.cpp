@@ -420,6 +420,7 @@ TEST_F(DatabaseWizard, HeightFieldsWithGeoids)
         EXPECT_EQ(Find<QComboBox>("destinationField3")->currentText(), c.destinationHeight);
         Next();
         RunToCompletion();
+        EXPECT_TRUE(Status().contains("EGM96 height (geoid model 5773)")) << Status().toStdString();
         const std::vector<double> expected = Cs2csHeights(c.cs2cs, points);
         CCxAdo ado;
         ASSERT_TRUE(ado.Initialize() == 0 && ado.Connect(native.c_str()) == 0);
