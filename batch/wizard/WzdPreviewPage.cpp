@@ -3,9 +3,12 @@
 #include <QHeaderView>
 #include <QStringList>
 #include <algorithm>
+#include <utility>
 #include <QTreeWidgetItem>
 
 #include "ConvertDatabaseTable.h"
+#include "CxAdo.h"
+#include "Messages.h"
 #include "MapNotation.h"
 #include "TextFileConversion.h"
 #include "WzdBusyCursor.h"
@@ -35,7 +38,8 @@ void CWzdPreviewPage::CreateColumns()
         headings << QStringLiteral("Easting") << QStringLiteral("Northing");
     else
         headings << QStringLiteral("Longitude") << QStringLiteral("Latitude");
-    if (Settings().altitudeColumn != 0)
+    const bool table = Settings().ConversionType == CONVERSION_DATABASE;
+    if (table ? !Settings().sourceField3.empty() : Settings().altitudeColumn != 0)
         headings << QStringLiteral("Altitude");
     ui->previewList->setColumnCount(static_cast<int>(headings.size()));
     ui->previewList->setHeaderLabels(headings);
@@ -65,7 +69,7 @@ void CWzdPreviewPage::OnSetActive()
         std::vector<std::vector<std::string>> rows;
         {
             CWzdBusyCursor busy;
-            rows = PreviewDatabaseTable(settings);
+            rows = settings.sourceField3.empty() ? PreviewDatabaseTable(settings) : PreviewTableHeights(settings);
         }
         Show(rows);
     }
@@ -81,6 +85,49 @@ std::vector<std::vector<std::string>> CWzdPreviewPage::PreviewReferences(const B
     for (auto& row : rows)
         if (row.size() > 1)
             row.erase(row.begin() + 1);
+    return rows;
+}
+
+std::vector<std::vector<std::string>> CWzdPreviewPage::PreviewTableHeights(const BatchSettings& settings)
+{
+    constexpr std::size_t kRecords = 25;
+    std::vector<std::vector<std::string>> rows;
+    const std::string sql = "SELECT " + QuoteIdentifier(settings.sourceField1) + "," +
+                            QuoteIdentifier(settings.sourceField2) + "," + QuoteIdentifier(settings.sourceField3) +
+                            " FROM " + QuoteIdentifier(settings.table);
+    CCxAdo ado;
+    int opened = -1;
+    if (ado.Initialize() == 0 && ado.Connect(settings.connectionString.c_str()) == 0)
+        opened = ado.OpenForwardOnly(sql.c_str(), static_cast<int>(kRecords));
+    if (opened == -1)
+        ShowMessageText(ado.LastMessage.str());
+    const int decimals = settings.sourceGrid != 0 ? 2 : 6;
+    // A value that is no number shows as an empty cell: the run leaves its
+    // record (or its height) unchanged.
+    auto cell = [](const CCxValue& value, int places) {
+        double number = 0;
+        return ReadCoordinateValue(value, number) == CoordinateValue::Number
+                   ? QString::number(number, 'f', places).toStdString()
+                   : std::string();
+    };
+    while (opened == 1 && rows.size() < kRecords)
+    {
+        const CCxValue northing = ado.GetFieldValue(settings.sourceField1.c_str());
+        const CCxValue easting = ado.GetFieldValue(settings.sourceField2.c_str());
+        const CCxValue height = ado.GetFieldValue(settings.sourceField3.c_str());
+        if (northing.IsAbsent() || easting.IsAbsent() || height.IsAbsent())
+        {
+            ShowMessageText(ado.LastMessage.str());
+            break;
+        }
+        // Each row goes in at the top, as PreviewDatabaseTable gives them.
+        std::vector<std::string> row = {cell(easting, decimals), cell(northing, decimals), cell(height, 3)};
+        rows.insert(rows.begin(), std::move(row));
+        opened = ado.MoveNext();
+    }
+    ado.CloseRecordset();
+    ado.Disconnect();
+    ado.Shutdown();
     return rows;
 }
 

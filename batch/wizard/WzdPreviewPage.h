@@ -26,6 +26,10 @@ private:
     void CreateColumns();
     // A text file's reference field, read as the source, and its altitude.
     static std::vector<std::vector<std::string>> PreviewReferences(const BatchSettings& settings);
+    // A table's points with their heights (three decimals), read in one
+    // query so that each height stays with its point; otherwise as
+    // PreviewDatabaseTable shows a table.
+    static std::vector<std::vector<std::string>> PreviewTableHeights(const BatchSettings& settings);
     void Show(const std::vector<std::vector<std::string>>& rows);
 
     std::unique_ptr<Ui::CWzdPreviewPage> ui;

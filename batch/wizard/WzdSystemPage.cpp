@@ -28,18 +28,6 @@ CWzdSystemPage::CWzdSystemPage(CWzdSheet& sheet, const Texts& texts)
 
 CWzdSystemPage::~CWzdSystemPage() = default;
 
-namespace {
-
-// Heights above a geoid are converted in text files' height column; the
-// other converters would leave their Z values ellipsoidal.
-bool HeightsConverted(int conversionType)
-{
-    // A table's height column is named on the command line only.
-    return conversionType != CONVERSION_DATABASE;
-}
-
-} // namespace
-
 void CWzdSystemPage::OnSetActive()
 {
     Refresh();
@@ -51,12 +39,9 @@ void CWzdSystemPage::FillHeights()
     QComboBox* list = ui->heightList;
     list->clear();
     list->addItem(QStringLiteral("the ellipsoid"), 0);
-    const bool converted = HeightsConverted(Settings().ConversionType);
-    list->setEnabled(converted);
-    list->setToolTip(converted ? QString()
-                               : QStringLiteral("Heights above a geoid are converted in files; a table's height column is named on the command line"));
-    if (!converted)
-        return;
+    const bool table = Settings().ConversionType == CONVERSION_DATABASE;
+    list->setToolTip(table ? QStringLiteral("A table's heights are converted in the height fields of the table page")
+                           : QString());
     std::vector<GeoidModelRow> rows;
     std::string message;
     ListGeoidModels(rows, &message);
@@ -127,7 +112,7 @@ bool CWzdSystemPage::validatePage()
         ShowMessage(missingMessage);
         return false;
     }
-    const int geoid = ui->heightList->isEnabled() ? ui->heightList->currentData().toInt() : 0;
+    const int geoid = ui->heightList->currentData().toInt();
     if (geoid != 0 && !GeoidUsable(geoid))
         return false;
     GeoidId() = geoid;

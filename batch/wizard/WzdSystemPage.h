@@ -13,8 +13,8 @@ class CWzdSystemPage;
 // side's grid and datum, a Select... button for each, and a Next that needs
 // one of them. A chosen grid brings its datum; a chosen datum clears the
 // grid. A choice is stored the moment it is confirmed. The side's heights are
-// above the ellipsoid or above a geoid model of the catalogue, where the
-// conversion type converts heights that way.
+// above the ellipsoid or above a geoid model of the catalogue (a table's are
+// converted in the height fields of the table page).
 class CWzdSystemPage : public CWzdPage
 {
     Q_OBJECT

@@ -34,7 +34,8 @@ CWzdTablePage::CWzdTablePage(CWzdSheet& sheet)
       ui(std::make_unique<Ui::CWzdTablePage>())
 {
     ui->setupUi(this);
-    fieldLists = {ui->sourceField1, ui->sourceField2, ui->destinationField1, ui->destinationField2};
+    fieldLists = {ui->sourceField1,      ui->sourceField2, ui->destinationField1,
+                  ui->destinationField2, ui->sourceField3, ui->destinationField3};
     connect(ui->tableList, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (index < 0)
             return;
@@ -43,7 +44,9 @@ CWzdTablePage::CWzdTablePage(CWzdSheet& sheet)
     });
     for (std::size_t i = 0; i < fieldLists.size(); ++i)
         connect(fieldLists[i], &QComboBox::currentIndexChanged, this, [this, i](int index) {
-            fields[i] = index < 0 ? QString() : fieldLists[i]->itemText(index);
+            // A height list's first entry is no field.
+            const bool none = index < 0 || (i >= kHeightSource && index == 0);
+            fields[i] = none ? QString() : fieldLists[i]->itemText(index);
         });
 }
 
@@ -56,10 +59,24 @@ int CWzdTablePage::nextId() const
 
 void CWzdTablePage::OnSetActive()
 {
-    if (created)
+    // The labels follow the systems, which Back may have changed; the lists
+    // and choices stay unless the connection changed.
+    ShowLabels();
+    const std::string& connection = Settings().connectionString;
+    if (filled && connection == filledFrom)
         return;
-    created = true;
+    filled = true;
+    filledFrom = connection;
     ui->precisionChoice->setValue(Settings().precision);
+    table.clear();
+    fields = {};
+    for (QComboBox* list : fieldLists)
+        list->clear();
+    FillTableList();
+}
+
+void CWzdTablePage::ShowLabels()
+{
     const bool sourceGrid = Settings().sourceGrid != 0;
     const bool destinationGrid = Settings().destinationGrid != 0;
     ui->sourceField1Label->setText(sourceGrid ? QStringLiteral("Source Northing Field:")
@@ -70,7 +87,6 @@ void CWzdTablePage::OnSetActive()
                                                         : QStringLiteral("Destination Latitude Field:"));
     ui->destinationField2Label->setText(destinationGrid ? QStringLiteral("Destination Easting Field:")
                                                         : QStringLiteral("Destination Longitude Field:"));
-    FillTableList();
 }
 
 namespace {
@@ -107,6 +123,13 @@ void CWzdTablePage::FillColumnLists()
     ListTableColumns(Settings().connectionString, table.toStdString(), columns);
     for (QComboBox* list : fieldLists)
         FillSorted(list, ToQt(columns), "Select Field...");
+    // The height is optional: none until a field is chosen.
+    for (QComboBox* list : {ui->sourceField3, ui->destinationField3})
+    {
+        const QSignalBlocker quiet(list);
+        list->insertItem(0, QStringLiteral("(none)"));
+        list->setCurrentIndex(0);
+    }
 }
 
 bool CWzdTablePage::validatePage()
@@ -116,18 +139,57 @@ bool CWzdTablePage::validatePage()
         ShowMessage(IDS_BATCH_NO_TABLE);
         return false;
     }
-    if (std::any_of(fields.begin(), fields.end(), [](const QString& f) { return f.isEmpty(); }))
+    if (std::any_of(fields.begin(), fields.begin() + kHeightSource, [](const QString& f) { return f.isEmpty(); }))
     {
         ShowMessage(IDS_BATCH_NO_FIELDS);
         return false;
     }
+    if (!HeightFieldsUsable())
+        return false;
     BatchSettings& settings = Settings();
     settings.table = table.toStdString();
     settings.sourceField1 = fields[0].toStdString();
     settings.sourceField2 = fields[1].toStdString();
     settings.destinationField1 = fields[2].toStdString();
     settings.destinationField2 = fields[3].toStdString();
+    settings.sourceField3 = fields[kHeightSource].toStdString();
+    settings.destinationField3 = fields[kHeightDestination].toStdString();
     // The box's lowest value, shown as "Default", is -1.
     settings.precision = ui->precisionChoice->value();
+    return true;
+}
+
+bool CWzdTablePage::HeightFieldsUsable() const
+{
+    const QString& source = fields[kHeightSource];
+    const QString& destination = fields[kHeightDestination];
+    // The converter takes a height only with both fields; one alone would be
+    // left unconverted without a word.
+    if (source.isEmpty() != destination.isEmpty())
+    {
+        ShowMessageText("Choose both height fields, the one read and the one that receives the converted "
+                        "height, or neither.");
+        return false;
+    }
+    const BatchSettings& settings = Settings();
+    const bool sourceGeoid = settings.sourceGeoid != 0;
+    const bool destinationGeoid = settings.destinationGeoid != 0;
+    if (source.isEmpty() && (sourceGeoid || destinationGeoid))
+    {
+        const char* side = sourceGeoid && destinationGeoid ? "Both sides' heights are"
+                           : sourceGeoid                    ? "The source heights are"
+                                                            : "The destination heights are";
+        ShowMessageText(std::string(side) +
+                        " above a geoid model, and a table's heights are converted in its height fields. Choose "
+                        "the source and the destination height field, or go Back and choose heights above the "
+                        "ellipsoid.");
+        return false;
+    }
+    if (!destination.isEmpty() && (destination == fields[2] || destination == fields[3]))
+    {
+        ShowMessageText("The destination height field \"" + destination.toStdString() +
+                        "\" also receives the latitude or longitude; choose a field of its own.");
+        return false;
+    }
     return true;
 }

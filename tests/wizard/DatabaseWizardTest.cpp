@@ -5,6 +5,7 @@
 // run, the run after it and closing mid-run.
 #include "WizardFixture.h"
 
+#include <QSpinBox>
 #include <QTreeWidget>
 
 #include "CxAdo.h"
@@ -86,14 +87,14 @@ protected:
     }
 
     // From the type page to the table page over the database file.
-    void ToTablePage()
+    void ToTablePage(int sourceGeoid = 0, int destinationGeoid = 0)
     {
         Open();
         Click("databaseRadio");
         Next();
         Browse("databaseBrowse", database);
         Next();
-        ChooseSystems();
+        ChooseSystems(sourceGeoid, destinationGeoid);
     }
 
     void ChooseFields()
@@ -339,6 +340,99 @@ TEST_F(DatabaseWizard, AFailedRunShowsTheDatabaseMessageOnTheWindowsThread)
     EXPECT_EQ(boxes.OnWindowThread(), std::vector<bool>{true});
     EXPECT_TRUE(Shown(QWizard::BackButton));
     EXPECT_TRUE(Shown(QWizard::FinishButton));
+}
+
+// Back to another database: the table page lists its tables, and nothing of
+// the first one's stays chosen.
+TEST_F(DatabaseWizard, AnotherDatabaseRefillsTheTablePage)
+{
+    CreateDatabase();
+    RunStatements("Provider=SQLite;Data Source=" + Path("second.db") + ";Create=Yes;",
+                  {"CREATE TABLE elsewhere (y DOUBLE, x DOUBLE)"});
+    ToTablePage();
+    ChooseFields();
+    for (int i = 0; i < 3; ++i)
+        Back();
+    Browse("databaseBrowse", Path("second.db"));
+    for (int i = 0; i < 3; ++i)
+        Next();
+    ASSERT_EQ(Page(), CWzdSheet::PageTable);
+    EXPECT_EQ(Entries("tableList"), QStringList{"elsewhere"});
+    EXPECT_TRUE(Entries("sourceField1").isEmpty());
+    Next();
+    EXPECT_EQ(boxes.Texts(), MessageTexts({184}));
+}
+
+struct TableHeightCase
+{
+    const char* what;
+    int sourceGeoid;
+    int destinationGeoid;
+    const char* sourceHeight; // the entries chosen in the height lists
+    const char* destinationHeight;
+    const char* refusal; // what the table page says, or nullptr
+    const char* cs2cs = nullptr; // the same heights for cs2cs
+};
+
+// The height fields of the table page with each side's height system: the
+// preview, the choices kept over Back, the heights stored against cs2cs.
+TEST_F(DatabaseWizard, HeightFieldsWithGeoids)
+{
+    const std::vector<std::string> points = {"5.0 52.0 100", "3.0 45.0 500", "1.0 40.0 0"};
+    const std::vector<TableHeightCase> cases = {
+        {"ellipsoid to EGM96", 0, 5773, "h", "ortho", nullptr, "EPSG:4979 EPSG:4326+5773"},
+        {"EGM96 to ellipsoid, in place", 5773, 0, "h", "h", nullptr, "EPSG:4326+5773 EPSG:4979"},
+        {"EGM96 without height fields", 0, 5773, "(none)", "(none)", "destination heights are above a geoid"},
+        {"one height field only", 0, 0, "h", "(none)", "both height fields"},
+        {"the height into the easting", 0, 0, "h", "east", "a field of its own"},
+    };
+    for (const TableHeightCase& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        sheet.reset();
+        boxes.Clear();
+        fs::remove(database);
+        RunStatements(native, {"CREATE TABLE points (id INTEGER PRIMARY KEY, lat DOUBLE, lon DOUBLE, h DOUBLE, "
+                               "north DOUBLE, east DOUBLE, ortho DOUBLE)",
+                               "INSERT INTO points (lat, lon, h) VALUES (52, 5, 100), (45, 3, 500), (40, 1, 0)"});
+        ToTablePage(c.sourceGeoid, c.destinationGeoid);
+        ASSERT_EQ(Page(), CWzdSheet::PageTable);
+        EXPECT_EQ(Find<QLabel>("destinationField3Label")->buddy(), Find<QComboBox>("destinationField3"));
+        ChooseFields();
+        Choose("sourceField3", c.sourceHeight);
+        Choose("destinationField3", c.destinationHeight);
+        Find<QSpinBox>("precisionChoice")->setValue(6);
+        Next();
+        if (c.refusal != nullptr)
+        {
+            EXPECT_EQ(Page(), CWzdSheet::PageTable);
+            ASSERT_EQ(boxes.Texts().size(), 1u);
+            EXPECT_NE(boxes.Texts()[0].find(c.refusal), std::string::npos) << boxes.Texts()[0];
+            continue;
+        }
+        auto* preview = Find<QTreeWidget>("previewList");
+        EXPECT_EQ(preview->headerItem()->text(2), "Altitude");
+        ASSERT_EQ(preview->topLevelItemCount(), 3);
+        EXPECT_EQ(preview->topLevelItem(2)->text(2), "100.000");
+        Back();
+        Back();
+        Next();
+        EXPECT_EQ(Find<QComboBox>("destinationField3")->currentText(), c.destinationHeight);
+        Next();
+        RunToCompletion();
+        EXPECT_TRUE(Status().contains("EGM96 height (geoid model 5773)")) << Status().toStdString();
+        const std::vector<double> expected = Cs2csHeights(c.cs2cs, points);
+        CCxAdo ado;
+        ASSERT_TRUE(ado.Initialize() == 0 && ado.Connect(native.c_str()) == 0);
+        const std::string sql = std::string("SELECT ") + c.destinationHeight + " AS z FROM points ORDER BY id";
+        ASSERT_EQ(ado.OpenRecordset(sql.c_str()), 1);
+        for (std::size_t i = 0; i < points.size(); ++i, ado.MoveNext())
+        {
+            double z = 0;
+            ASSERT_TRUE(ado.GetFieldDouble("z", z) == 1 && i < expected.size());
+            EXPECT_NEAR(z, expected[i], 1e-3) << points[i];
+        }
+    }
 }
 
 TEST_F(DatabaseWizard, PostgresqlTableThroughOdbc)

@@ -3,6 +3,8 @@
 // (xvfb-run), e.g.
 //   GEOLYNX_WIZARD_SCREENSHOT=docs/wizard-start-page.png xvfb-run -a
 //       build/bin/wizard_tests --gtest_filter='Screenshot*'
+// With GEOLYNX_WIZARD_PAGES naming a folder, the table page with its height
+// fields and the preview are saved there too.
 #include "WizardFixture.h"
 
 #include <QImage>
@@ -29,10 +31,10 @@ TEST_F(Screenshot, StartPageDuringARun)
         ASSERT_EQ(ado.Initialize(), 0);
         ASSERT_EQ(ado.Connect(("Provider=SQLite;Data Source=" + database + ";Create=Yes;").c_str()), 0);
         ASSERT_EQ(ado.Execute("CREATE TABLE survey (id INTEGER PRIMARY KEY, lat DOUBLE, lon DOUBLE, "
-                              "northing DOUBLE, easting DOUBLE)"),
+                              "northing DOUBLE, easting DOUBLE, height DOUBLE, height_egm96 DOUBLE)"),
                   0);
         ASSERT_EQ(ado.Execute("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 400) "
-                              "INSERT INTO survey SELECT i, 52.0 + i * 0.001, 5.0, 0, 0 FROM n"),
+                              "INSERT INTO survey SELECT i, 52.0 + i * 0.001, 5.0, 0, 0, 54.6, 0 FROM n"),
                   0);
     }
     Open();
@@ -41,13 +43,25 @@ TEST_F(Screenshot, StartPageDuringARun)
     Next();
     Browse("databaseBrowse", database);
     Next();
-    ChooseSystems();
+    ChooseSystems(0, 5773);
     Choose("tableList", "survey");
     Choose("sourceField1", "lat");
     Choose("sourceField2", "lon");
     Choose("destinationField1", "northing");
     Choose("destinationField2", "easting");
+    Choose("sourceField3", "height");
+    Choose("destinationField3", "height_egm96");
+    const QString pages = QString::fromLocal8Bit(qgetenv("GEOLYNX_WIZARD_PAGES"));
+    const auto save = [&](const char* name) {
+        QApplication::processEvents(); // the labels' layout
+        if (!pages.isEmpty())
+        {
+            EXPECT_TRUE(sheet->grab().save(pages + QLatin1Char('/') + QLatin1String(name)));
+        }
+    };
+    save("table-heights.png");
     Next();
+    save("table-preview.png");
     Next();
     ASSERT_EQ(Page(), CWzdSheet::PageStart);
     Finish();

@@ -95,6 +95,29 @@ inline std::vector<Planar> RunCs2cs(const std::string& arguments, const std::vec
     return out;
 }
 
+// cs2cs's heights for "lon lat h" lines, given in the authority's order.
+inline std::vector<double> Cs2csHeights(const std::string& systems, const std::vector<std::string>& lines)
+{
+    std::string input;
+    for (const std::string& line : lines)
+    {
+        std::istringstream in(line);
+        std::string lon, lat, h;
+        in >> lon >> lat >> h;
+        input += lat + " " + lon + " " + h + "\\n";
+    }
+    std::vector<double> heights;
+    const std::string command = "printf '" + input + "' | cs2cs -f %.6f " + systems;
+    if (FILE* pipe = ::popen(command.c_str(), "r"))
+    {
+        double lat = 0, lon = 0, h = 0;
+        while (std::fscanf(pipe, "%lf %lf %lf", &lat, &lon, &h) == 3)
+            heights.push_back(h);
+        ::pclose(pipe);
+    }
+    return heights;
+}
+
 class WizardTest : public testing::Test
 {
 protected:
@@ -225,6 +248,15 @@ protected:
             timeout);
     }
 
+    // From the preview page: the run, to its completed end.
+    void RunToCompletion()
+    {
+        Next();
+        Finish();
+        ASSERT_TRUE(WaitForEnd());
+        EXPECT_TRUE(Status().startsWith("Conversion completed")) << Status().toStdString();
+    }
+
     // From the type page over the file page, with a file chosen on each side
     // through the Browse buttons; ends on the source system page.
     void ThroughFilePage(const char* typeRadio, const std::string& source, const std::string& destination)
@@ -238,14 +270,20 @@ protected:
     }
 
     // The coordinate system pages: the source on WGS 84 degrees, the
-    // destination on UTM zone 31N.
-    void ChooseSystems()
+    // destination on UTM zone 31N, each side's heights above these geoid
+    // models (0: the ellipsoid), which every conversion type offers.
+    void ChooseSystems(int sourceGeoid = 0, int destinationGeoid = 0)
     {
         ASSERT_EQ(Page(), CWzdSheet::PageSource);
         ChooseDatum("sourceDatumSelect", kWgs84);
+        auto* heights = Find<QComboBox>("sourceHeightList");
+        heights->setCurrentIndex(heights->findData(sourceGeoid));
         Next();
         ASSERT_EQ(Page(), CWzdSheet::PageDestination);
         ChooseGrid("destinationGridSelect", kUtm31);
+        heights = Find<QComboBox>("destinationHeightList");
+        heights->setCurrentIndex(heights->findData(destinationGeoid));
+        EXPECT_TRUE(heights->isEnabled());
         Next();
     }
 
