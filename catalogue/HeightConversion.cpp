@@ -70,10 +70,12 @@ bool LoadSide(int id, const CGeoidSide* previous, CRecordLoader& loader, CGeoidS
     else
     {
         auto grid = std::make_shared<CGeoidGrid>();
-        if (grid->LoadFile(side.path) != 0)
+        std::string why;
+        if (grid->LoadFile(side.path, &why) != 0)
         {
-            ShowMessage(IDS_GEOID_MODEL_UNUSABLE, "the grid file " + side.path + " of the geoid model " + side.name +
-                                                      " is empty, damaged or not a GTX or GeoTIFF geoid grid");
+            ShowMessage(IDS_GEOID_MODEL_UNUSABLE,
+                        "the grid file " + side.path + " of the geoid model " + side.name +
+                            (why.empty() ? " is empty, damaged or not a GTX or GeoTIFF geoid grid" : " is refused: " + why));
             return false;
         }
         side.grid = std::move(grid);

@@ -6,6 +6,7 @@
 
 #include "DatumGridNTv2.h"
 #include "DatumGridNadcon.h"
+#include "GridBiquadratic.h"
 #include "GridGeoTiff.h"
 #include "MathConstants.h"
 
@@ -67,51 +68,6 @@ double Bilinear(const Lattice& v, int rows, double x, double y)
     return p + fy * (q - p);
 }
 
-// The weights of three nodes one spacing apart, at 0, 1 and 2, in the
-// quadratic through them at position t: each is 1 on its own node and 0 on
-// the other two.
-void QuadraticWeights(double t, double w[3])
-{
-    w[0] = (t - 1) * (t - 2) / 2;
-    w[1] = t * (2 - t);
-    w[2] = t * (t - 1) / 2;
-}
-
-// The first of the three nodes along an axis of count nodes that are nearest
-// a position: the nearest node in the middle (a position halfway between two
-// nodes takes the later one), the window held inside the lattice at its
-// first and last nodes.
-int WindowStart(double position, int count)
-{
-    const int nearest = static_cast<int>(std::floor(position + 0.5));
-    return std::clamp(nearest - 1, 0, count - 3);
-}
-
-// NGS's biquadratic interpolation (NADCON 5): on each of the three rows of
-// the 3 x 3 nodes nearest the point, the quadratic through the row's three
-// nodes along longitude; then the quadratic through those three values along
-// latitude. A node without a value that carries no weight (the point lies on
-// another node's row or column) is passed over.
-double Biquadratic(const Lattice& v, int rows, double x, double y)
-{
-    const int i0 = WindowStart(x, v.cols), j0 = WindowStart(y, rows);
-    double wx[3], wy[3];
-    QuadraticWeights(x - i0, wx);
-    QuadraticWeights(y - j0, wy);
-    double result = 0;
-    for (int k = 0; k < 3; ++k)
-    {
-        if (wy[k] == 0)
-            continue;
-        double alongRow = 0;
-        for (int m = 0; m < 3; ++m)
-            if (wx[m] != 0)
-                alongRow += wx[m] * v.At(j0 + k, i0 + m);
-        result += wy[k] * alongRow;
-    }
-    return result;
-}
-
 // Whether the block covers the point, with its longitude as given or a turn
 // east or west of it (NOAA's grids count longitudes 0 to 360 east); lon
 // becomes the one covered.
@@ -171,7 +127,8 @@ double CDatumGrid::Interpolate(const CDatumSubGrid& g, double latitude, double l
     const Lattice lattice{v, g.cols};
     // A quadratic needs three nodes along each axis.
     if (g.interpolation == CDatumSubGrid::BIQUADRATIC && g.rows >= 3 && g.cols >= 3)
-        return Biquadratic(lattice, g.rows, x, y);
+        return gridinterp::Biquadratic(x, y, g.cols, g.rows, false,
+                                       [&lattice](int row, int col) { return lattice.At(row, col); });
     return Bilinear(lattice, g.rows, x, y);
 }
 

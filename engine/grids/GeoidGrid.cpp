@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "GeoidGridGtx.h"
+#include "GridBiquadratic.h"
 #include "GridGeoTiff.h"
 
 namespace {
@@ -28,16 +29,18 @@ bool EndsWith(const std::string& path, const char* lower)
 
 } // namespace
 
-int CGeoidGrid::LoadFile(const std::string& path)
+int CGeoidGrid::LoadFile(const std::string& path, std::string* why)
 {
     if (EndsWith(path, ".gtx"))
         return CGeoidGridGtx(*this).Read(path);
     if (EndsWith(path, ".tif") || EndsWith(path, ".tiff"))
     {
         std::vector<Image> read;
-        if (!ReadGeoTiffGeoidImages(path, read) || !Replace(std::move(read)))
-            return -1;
-        return 0;
+        std::string reason;
+        const bool done = ReadGeoTiffGeoidImages(path, read, reason) && Replace(std::move(read));
+        if (why != nullptr)
+            *why = done ? std::string() : reason;
+        return done ? 0 : -1;
     }
     return -1;
 }
@@ -46,7 +49,8 @@ bool CGeoidGrid::Usable(const Image& g)
 {
     return g.cols > 0 && g.rows > 0 && g.lonInc > 0 && g.latInc > 0 && std::isfinite(g.west) &&
            std::isfinite(g.south) && std::isfinite(g.East()) && std::isfinite(g.North()) &&
-           g.values.size() == static_cast<size_t>(g.cols) * static_cast<size_t>(g.rows);
+           g.values.size() == static_cast<size_t>(g.cols) * static_cast<size_t>(g.rows) &&
+           (g.interpolation == BILINEAR || (g.interpolation == BIQUADRATIC && g.cols >= 3 && g.rows >= 3));
 }
 
 bool CGeoidGrid::Replace(std::vector<Image> read)
@@ -83,9 +87,12 @@ bool CGeoidGrid::Position(const Image& g, double longitude, double latitude, dou
     return false;
 }
 
-// The four nodes around the point weighted as vgridshift weighs them.
+// The four nodes around the point weighted as vgridshift weighs them, or the
+// 3 x 3 nearest ones where the image is biquadratic.
 CGeoidGrid::Lookup CGeoidGrid::Interpolate(const Image& g, double x, double y, double& n)
 {
+    if (g.interpolation == BIQUADRATIC)
+        return InterpolateBiquadratic(g, x, y, n);
     // Positions are at least 0 here; the conversion truncates as floor does.
     x = x < 0 ? 0 : x;
     y = y < 0 ? 0 : y;
@@ -122,6 +129,26 @@ CGeoidGrid::Lookup CGeoidGrid::Interpolate(const Image& g, double x, double y, d
         kept += nodes[k] * weights[k];
     }
     n = kept;
+    return LOOKUP_DONE;
+}
+
+// The window is held inside the image at its first and last rows, and at its
+// first and last columns unless they go round the globe: then it takes the
+// nodes across the seam, counted once a turn (a last column that repeats the
+// first is not taken twice).
+CGeoidGrid::Lookup CGeoidGrid::InterpolateBiquadratic(const Image& g, double x, double y, double& n)
+{
+    const bool wraps = g.WrapsLongitude();
+    const long turn = wraps ? std::clamp(std::lround(360 / g.lonInc), 3L, static_cast<long>(g.cols)) : g.cols;
+    x = wraps ? x : std::clamp(x, 0.0, g.cols - 1.0);
+    y = std::clamp(y, 0.0, g.rows - 1.0);
+    const double value = gridinterp::Biquadratic(x, y, g.cols, g.rows, wraps, [&g, turn](int row, int col) {
+        const long c = ((col % turn) + turn) % turn;
+        return g.At(row, static_cast<int>(c));
+    });
+    if (std::isnan(value))
+        return LOOKUP_NO_DATA;
+    n = value;
     return LOOKUP_DONE;
 }
 
@@ -162,5 +189,7 @@ void CGeoidGrid::Prefetch(double longitude, double latitude) const
         __builtin_prefetch(below);
         if (row + 1 < static_cast<size_t>(image.rows))
             __builtin_prefetch(below + image.cols);
+        if (image.interpolation == BIQUADRATIC && row > 0)
+            __builtin_prefetch(below - image.cols);
     }
 }

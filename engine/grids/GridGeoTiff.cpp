@@ -283,6 +283,16 @@ void ReadMetadata(TIFF* tif, CGeoTiffImage& image, std::vector<SampleValues>& va
     }
 }
 
+// GDAL writes the no-data value of a float32 sample as the double nearest its
+// decimal text (-88.8888 as -88.8888000000000034), which no float equals; a
+// sample is compared in its own type, as GDAL compares it.
+bool IsNoData(double raw, double noData, const SampleLayout& layout)
+{
+    if (layout.format == SAMPLEFORMAT_IEEEFP && std::fabs(noData) <= std::numeric_limits<float>::max())
+        return static_cast<float>(raw) == static_cast<float>(noData);
+    return raw == noData;
+}
+
 // Copies one decoded strip or tile (width x height pixels at x0, y0) into the
 // image, clipped to it.
 void StoreBlock(const unsigned char* block, int64_t blockBytes, uint32_t width, uint32_t height, uint32_t x0,
@@ -300,7 +310,7 @@ void StoreBlock(const unsigned char* block, int64_t blockBytes, uint32_t width, 
                 const int sample = firstSample + s;
                 const SampleValues& v = values[static_cast<size_t>(sample)];
                 const double raw = RawSample(block + at, layout);
-                const bool missing = std::isnan(raw) || (v.hasNoData && raw == v.noData);
+                const bool missing = std::isnan(raw) || (v.hasNoData && IsNoData(raw, v.noData, layout));
                 const size_t index =
                     (static_cast<size_t>(sample) * static_cast<size_t>(image.rows) + y0 + r) *
                         static_cast<size_t>(image.cols) + x0 + c;
@@ -458,16 +468,46 @@ bool ReadGeoTiffImages(const std::string& path, std::vector<CGeoTiffImage>& imag
     return true;
 }
 
-bool ReadGeoTiffGeoidImages(const std::string& path, std::vector<CGeoidGrid::Image>& images)
+namespace {
+
+std::string LowerText(std::string text)
+{
+    for (char& c : text)
+        c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    return text;
+}
+
+// How the grid's values are to be interpolated: PROJ's grids say it in the
+// metadata item interpolation_method (an image after the first may leave it
+// to the first), bilinear where they say nothing. A method not done here
+// refuses the file rather than give values by another one.
+bool ReadInterpolation(const CGeoTiffImage& image, const CGeoTiffImage& first, bool& biquadratic, std::string& why)
+{
+    const std::string& method = image.interpolation.empty() ? first.interpolation : image.interpolation;
+    const std::string name = LowerText(method);
+    biquadratic = name == "biquadratic";
+    if (!name.empty() && name != "bilinear" && name != "biquadratic")
+        why = "the grid asks for " + method + " interpolation, which is not done here";
+    else if (biquadratic && (image.rows < 3 || image.cols < 3))
+        why = "the grid asks for biquadratic interpolation but has fewer than three rows or columns";
+    return why.empty();
+}
+
+} // namespace
+
+bool ReadGeoTiffGeoidImages(const std::string& path, std::vector<CGeoidGrid::Image>& images, std::string& why)
 {
     std::vector<CGeoTiffImage> read;
-    std::string why;
     if (!ReadGeoTiffImages(path, read, why))
         return false;
     std::vector<CGeoidGrid::Image> result;
     for (const CGeoTiffImage& tiff : read)
     {
         CGeoidGrid::Image image;
+        bool biquadratic = false;
+        if (!ReadInterpolation(tiff, read.front(), biquadratic, why))
+            return false;
+        image.interpolation = biquadratic ? CGeoidGrid::BIQUADRATIC : CGeoidGrid::BILINEAR;
         image.west = tiff.west;
         image.lonInc = tiff.lonInc;
         image.latInc = tiff.latInc;
@@ -486,13 +526,6 @@ bool ReadGeoTiffGeoidImages(const std::string& path, std::vector<CGeoidGrid::Ima
 }
 
 namespace {
-
-std::string LowerText(std::string text)
-{
-    for (char& c : text)
-        c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-    return text;
-}
 
 // Which samples hold the latitude and longitude offsets, and whether the
 // longitude offsets count west positive. PROJ's files name their samples
@@ -533,21 +566,6 @@ bool FindOffsetSamples(const CGeoTiffImage& image, int& latitude, int& longitude
     return true;
 }
 
-// How the grid's values are to be interpolated: PROJ's grids say it in the
-// metadata item interpolation_method, bilinear where they say nothing. A
-// method not done here refuses the file rather than shift by another one.
-bool ReadInterpolation(const std::string& method, const CGeoTiffImage& image,
-                       CDatumSubGrid::Interpolation& interpolation, std::string& why)
-{
-    const std::string name = LowerText(method);
-    interpolation = name == "biquadratic" ? CDatumSubGrid::BIQUADRATIC : CDatumSubGrid::BILINEAR;
-    if (!name.empty() && name != "bilinear" && name != "biquadratic")
-        why = "the grid asks for " + method + " interpolation, which is not done here";
-    else if (interpolation == CDatumSubGrid::BIQUADRATIC && (image.rows < 3 || image.cols < 3))
-        why = "the grid asks for biquadratic interpolation but has fewer than three rows or columns";
-    return why.empty();
-}
-
 } // namespace
 
 bool ReadGeoTiffShiftBlocks(const std::string& path, CDatumGrid::SubGridList& blocks, std::string& why)
@@ -560,11 +578,9 @@ bool ReadGeoTiffShiftBlocks(const std::string& path, CDatumGrid::SubGridList& bl
     {
         int latitude = -1, longitude = -1;
         bool westPositive = false;
-        CDatumSubGrid::Interpolation interpolation = CDatumSubGrid::BILINEAR;
-        // Images after the first may leave the method to the first.
-        const std::string& method = image.interpolation.empty() ? read.front().interpolation : image.interpolation;
+        bool biquadratic = false;
         if (!FindOffsetSamples(image, latitude, longitude, westPositive, why) ||
-            !ReadInterpolation(method, image, interpolation, why))
+            !ReadInterpolation(image, read.front(), biquadratic, why))
             return false;
         // Blocks count as NTv2's do: longitudes west positive, nodes from the
         // south-east corner, rows from the south.
@@ -578,7 +594,7 @@ bool ReadGeoTiffShiftBlocks(const std::string& path, CDatumGrid::SubGridList& bl
         block->lonInc = image.lonInc;
         block->rows = image.rows;
         block->cols = image.cols;
-        block->interpolation = interpolation;
+        block->interpolation = biquadratic ? CDatumSubGrid::BIQUADRATIC : CDatumSubGrid::BILINEAR;
         block->Allocate(image.rows * image.cols);
         for (int r = image.rows - 1; r >= 0; --r)
             for (int c = image.cols - 1; c >= 0; --c)

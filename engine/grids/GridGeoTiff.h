@@ -50,8 +50,11 @@ struct CGeoTiffImage
 // larger than the file could hold is allocated.
 bool ReadGeoTiffImages(const std::string& path, std::vector<CGeoTiffImage>& images, std::string& why);
 
-// The images of a geoid model: the first sample of each, rows from the south.
-bool ReadGeoTiffGeoidImages(const std::string& path, std::vector<CGeoidGrid::Image>& images);
+// The images of a geoid model: the first sample of each, rows from the south,
+// interpolated biquadratically where the file's interpolation_method says so,
+// bilinearly otherwise. False, with why set, when the file cannot be read or
+// asks for another interpolation.
+bool ReadGeoTiffGeoidImages(const std::string& path, std::vector<CGeoidGrid::Image>& images, std::string& why);
 
 // The images of a horizontal shift grid as datum grid blocks in NTv2's
 // convention: latitude and longitude offsets in arc seconds, found by their

@@ -5,6 +5,8 @@
 
 #include <cmath>
 #include <cstdio>
+#include <fstream>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -62,7 +64,108 @@ bool RunGdalTranslate(const std::string& options, const std::string& input, cons
     return pclose(pipe) == 0;
 }
 
+// A polynomial in span{1, x, x^2} x {1, y, y^2} whose values at whole x and y float holds exactly.
+double Quadratics(double x, double y)
+{
+    return (4 + x / 4 - x * x / 16) * (2 - y / 8 + y * y / 32) + x * y / 64;
+}
+
+// A geoid model as PROJ publishes NOAA's: float32, PixelIsPoint, no-data -88.8888, the method in the
+// image's interpolation_method item (none when empty); gdal_translate writes it from a VRT over raw floats.
+bool WriteGeoid(const std::string& tif, const std::string& method, double west, double south, double lonInc,
+                double latInc, int cols, int rows, const std::function<float(int row, int col)>& node)
+{
+    std::vector<float> nodes;
+    for (int r = rows - 1; r >= 0; --r)
+        for (int c = 0; c < cols; ++c)
+            nodes.push_back(node(r, c));
+    std::ofstream(tif + ".raw", std::ios::binary)
+        .write(reinterpret_cast<const char*>(nodes.data()), static_cast<std::streamsize>(nodes.size() * 4));
+    std::ofstream vrt(tif + ".vrt");
+    vrt << "<VRTDataset rasterXSize='" << cols << "' rasterYSize='" << rows << "'><SRS>EPSG:4326</SRS><GeoTransform>"
+        << west - lonInc / 2 << "," << lonInc << ",0," << south + (rows - 0.5) * latInc << ",0," << -latInc
+        << "</GeoTransform><Metadata><MDI key='AREA_OR_POINT'>Point</MDI>"
+        << (method.empty() ? "" : "<MDI key='interpolation_method'>" + method + "</MDI>")
+        << "</Metadata><VRTRasterBand dataType='Float32' band='1' subClass='VRTRawRasterBand'>"
+           "<Description>geoid_undulation</Description><NoDataValue>-88.8888</NoDataValue><SourceFilename>"
+        << tif << ".raw</SourceFilename><ImageOffset>0</ImageOffset><PixelOffset>4</PixelOffset><LineOffset>"
+        << cols * 4 << "</LineOffset><ByteOrder>LSB</ByteOrder></VRTRasterBand></VRTDataset>";
+    vrt.close();
+    return RunGdalTranslate("", tif + ".vrt", tif);
+}
+
 } // namespace
+
+// NOAA's models are biquadratic over the 3 x 3 nodes nearest the point (held inside the grid at its
+// edges, taken across the seam of a global one); a file that says nothing is bilinear, another method
+// is refused. Nodes 0.5 degrees apart from 5 E, 0.25 from 50 N, a hole at column 3, row 2.
+TEST(GeoidGridTest, GeoTiffInterpolationMethodIsHonoured)
+{
+    gridtest::TempFolder folder;
+    const auto regional = [](int r, int c) { return r == 2 && c == 3 ? -88.8888f : static_cast<float>(Quadratics(c, r)); };
+    const struct
+    {
+        double col, row;
+        bool holeBiquadratic, holeBilinear; // whether the hole carries weight
+    } points[] = {
+        {0.3, 0.2, false, false}, {0.05, 5.9, false, false}, {7.7, 0.45, false, false}, {7.95, 5.55, false, false},
+        {5.5, 4.5, false, false}, {6.2, 3.8, false, false},  {3, 0.9, true, false},     {2, 1.6, false, false},
+        {4.4, 2.3, true, false},  {2.6, 2.3, true, true},    {3, 2, true, true},        {1.5, 4.5, false, false},
+    };
+    for (const std::string method : {"biquadratic", "BiQuadratic", "", "bilinear"})
+    {
+        SCOPED_TRACE("method '" + method + "'");
+        const std::string path = folder.File("regional.tif");
+        ASSERT_TRUE(WriteGeoid(path, method, 5, 50, 0.5, 0.25, 9, 7, regional)) << "(gdal-bin)";
+        CGeoidGrid grid;
+        ASSERT_EQ(grid.LoadFile(path), 0);
+        const bool biquadratic = method.size() == 11;
+        for (const auto& p : points)
+        {
+            const int c = static_cast<int>(p.col), r = static_cast<int>(p.row);
+            const double fx = p.col - c, fy = p.row - r;
+            const double bilinear = (1 - fy) * ((1 - fx) * Quadratics(c, r) + fx * Quadratics(c + 1, r)) +
+                                    fy * ((1 - fx) * Quadratics(c, r + 1) + fx * Quadratics(c + 1, r + 1));
+            double n = -999;
+            const CGeoidGrid::Lookup lookup = grid.Height(5 + p.col / 2, 50 + p.row / 4, n);
+            SCOPED_TRACE(std::to_string(p.col) + " " + std::to_string(p.row));
+            if (biquadratic ? p.holeBiquadratic : p.holeBilinear)
+                EXPECT_EQ(lookup, CGeoidGrid::LOOKUP_NO_DATA);
+            else if (biquadratic)
+                EXPECT_NEAR(n, Quadratics(p.col, p.row), 1e-12) << "bilinear gives " << bilinear;
+            else
+                EXPECT_NEAR(n, bilinear, 1e-12);
+        }
+    }
+    std::string why;
+    CGeoidGrid grid;
+    ASSERT_TRUE(WriteGeoid(folder.File("bicubic.tif"), "bicubic", 5, 50, 0.5, 0.25, 9, 7, regional));
+    EXPECT_EQ(grid.LoadFile(folder.File("bicubic.tif"), &why), -1);
+    EXPECT_NE(why.find("bicubic interpolation"), std::string::npos) << why;
+
+    // A global model 30 degrees apart: the same nodes with the seam at 180, at 0, and with a last column
+    // repeating the first give the same heights everywhere.
+    CGeoidGrid grids[3];
+    const double wests[3] = {-180, 0, -180};
+    for (int k = 0; k < 3; ++k)
+    {
+        const std::string path = folder.File("global" + std::to_string(k) + ".tif");
+        const auto node = [&](int r, int c) { return static_cast<float>(std::fmod(wests[k] / 30 + c + 24, 12) * 3 + r * r); };
+        ASSERT_TRUE(WriteGeoid(path, "biquadratic", wests[k], -90, 30, 30, k == 2 ? 13 : 12, 7, node));
+        ASSERT_EQ(grids[k].LoadFile(path), 0);
+    }
+    std::mt19937 random(33);
+    std::uniform_real_distribution<double> lon(-200, 200), lat(-90, 90);
+    for (int k = 0; k < 500; ++k)
+    {
+        const double x = lon(random), y = lat(random);
+        double n[3] = {0, 0, 0};
+        for (int g = 0; g < 3; ++g)
+            ASSERT_EQ(grids[g].Height(x, y, n[g]), CGeoidGrid::LOOKUP_DONE) << x << " " << y;
+        EXPECT_NEAR(n[1], n[0], 1e-12) << x << " " << y;
+        EXPECT_NEAR(n[2], n[0], 1e-12) << x << " " << y;
+    }
+}
 
 TEST(GeoidGridTest, RegionalGtxGivesItsNodesInterpolatedAndRefusesOutsideAndAtNoData)
 {
