@@ -18,13 +18,19 @@
 namespace {
 
 constexpr std::size_t kPreviewRecords = 25;
-// A block of records is saved in one transaction: at most this many, at most
-// one hundredth of the table (so the progress shown is work saved), and no
-// more than about a second of work. Each commit waits for the disk (some
-// 15 ms for SQLite on a local disk), so a large table's blocks are as large
-// as the other two rules let them be.
+// A block of records is written with its own statements: at most this many,
+// at most one hundredth of the table (so the bar moves by single steps), and
+// no more than about a second of work.
 constexpr long long kBlockRecordsMax = 10000;
 constexpr auto kBlockTime = std::chrono::seconds(1);
+// On SQLite, blocks share a transaction, committed once it is this old and
+// when the run ends, is cancelled or fails: each commit waits four times for
+// the disk (some 15 to 20 ms each on a local disk), so a table of any size
+// makes a few commits, not one a block. A block that fails is rolled back to
+// the savepoint before it, and the blocks before it are committed. On a
+// server, whose connection may be lost half-way, each block is committed.
+constexpr auto kCommitTime = std::chrono::seconds(1);
+constexpr const char* kBlockSavepoint = "geolynx_block";
 // Records read between two looks at the clock.
 constexpr std::size_t kClockRecords = 64;
 constexpr int kFetchRows = 2000;
@@ -467,8 +473,15 @@ private:
     // changed.
     bool FindPositions();
     bool PrepareStatements();
-    // Saves the records of the block in one transaction; false after a failure.
+    // Writes the records of the block; false after a failure.
     bool SaveBlock();
+    // Opens the transaction, or a savepoint in the open one, for the block.
+    bool StartBlock();
+    // Commits the records written so far; false when the commit fails.
+    bool Commit();
+    // After a failure: rolls back the failed block and commits the blocks
+    // written before it, or gives up the transaction when that fails.
+    void KeepWritten();
     bool SaveFromValues(std::vector<long long>& changed);
     bool SaveOneByOne(std::vector<long long>& changed);
     void ReadRecord();
@@ -479,8 +492,8 @@ private:
     std::string Details() const;
     // What a stopped run saved; a completed run's end text says it.
     std::string Summary() const;
-    // Ends a failed run: the open block is given up, the message says why and
-    // what was saved before.
+    // Ends a failed run: the failed block is given up, the blocks before it
+    // are saved, the message says why and what was saved.
     void Fail(bool withMessage, const std::string& why);
     void Finish();
 
@@ -501,6 +514,7 @@ private:
     bool started = false;
     long long count = 0;     // records read
     long long converted = 0; // records saved with converted values
+    long long written = 0;   // records written in the open transaction
     long long empty = 0, notNumbers = 0, refused = 0;
     // Records whose point lies outside the area of use of their systems,
     // left unchanged with the strict setting.
@@ -521,6 +535,10 @@ private:
     std::size_t valuesRows = 0;
     long long blockRecords = 1;
     std::vector<std::vector<CCxValue>> block;
+    // Blocks share a transaction where the engine runs in this process.
+    bool shareTransactions = false;
+    bool blockSavepoint = false; // the block in hand has a savepoint before it
+    std::chrono::steady_clock::time_point transactionStart;
     std::vector<std::vector<bool>> blockNulls;
 
     std::vector<TableRecord> records;
@@ -564,8 +582,7 @@ std::string CTableRun::Summary() const
 void CTableRun::Fail(bool withMessage, const std::string& why)
 {
     const std::string message = why.empty() ? ado.LastMessage.str() : why;
-    if (ado.InTransaction())
-        ado.RollbackTrans();
+    KeepWritten();
     if (withMessage)
     {
         std::string text = message;
@@ -654,6 +671,7 @@ bool CTableRun::PrepareStatements()
     keyCasts = KeyCasts(ado, plan);
     valuesRows = std::min<std::size_t>(1000, 6000 / ((fields.heights ? 3 : 2) + keyCasts.size()));
     blockRecords = std::clamp(plan.records / 100, 1LL, kBlockRecordsMax);
+    shareTransactions = ado.IsEmbedded();
     block.reserve(static_cast<std::size_t>(blockRecords));
     return true;
 }
@@ -712,11 +730,51 @@ bool CTableRun::SaveOneByOne(std::vector<long long>& changed)
     return true;
 }
 
+bool CTableRun::StartBlock()
+{
+    if (ado.InTransaction())
+    {
+        if (ado.Execute((std::string("SAVEPOINT ") + kBlockSavepoint).c_str()) != 0)
+            return false;
+        blockSavepoint = true;
+        return true;
+    }
+    if (ado.BeginTrans() != 0)
+        return false;
+    transactionStart = std::chrono::steady_clock::now();
+    return true;
+}
+
+bool CTableRun::Commit()
+{
+    if (!ado.InTransaction())
+        return true;
+    if (ado.CommitTrans() != 0)
+        return false;
+    converted += written;
+    written = 0;
+    return true;
+}
+
+void CTableRun::KeepWritten()
+{
+    if (!ado.InTransaction())
+        return;
+    const bool kept =
+        written > 0 &&
+        (!blockSavepoint || ado.Execute((std::string("ROLLBACK TO SAVEPOINT ") + kBlockSavepoint).c_str()) == 0) &&
+        Commit();
+    if (!kept)
+        ado.RollbackTrans();
+    written = 0;
+    blockSavepoint = false;
+}
+
 bool CTableRun::SaveBlock()
 {
     if (block.empty())
         return true;
-    if (ado.BeginTrans() != 0)
+    if (!StartBlock())
         return false;
     std::vector<long long> changed;
     if (!keyCasts.empty() ? !SaveFromValues(changed)
@@ -737,12 +795,15 @@ bool CTableRun::SaveBlock()
             return false;
         }
     }
-    if (ado.CommitTrans() != 0)
+    if (blockSavepoint && ado.Execute((std::string("RELEASE SAVEPOINT ") + kBlockSavepoint).c_str()) != 0)
         return false;
-    converted += static_cast<long long>(block.size());
+    blockSavepoint = false;
+    written += static_cast<long long>(block.size());
     block.clear();
     blockNulls.clear();
-    return true;
+    if (shareTransactions && std::chrono::steady_clock::now() - transactionStart < kCommitTime)
+        return true;
+    return Commit();
 }
 
 std::string CTableRun::NameOf(const TableRecord& r) const
@@ -939,6 +1000,8 @@ void CTableRun::Convert()
     pipeline = std::make_unique<CBatchPipeline>(run, static_cast<std::size_t>(blockRecords), false);
     if (opened == 1 && pipeline->Run(*this, kRecordsAShare) == After::Failed)
         return Fail(!systemsFailed, "");
+    if (!Commit())
+        return Fail(true, "");
     Finish();
 }
 

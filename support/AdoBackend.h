@@ -108,6 +108,10 @@ public:
     // writes many rows in one statement (PostgreSQL): one round trip for a
     // block where an array of parameters costs one per row.
     virtual bool UpdatesFromValues() const { return false; }
+    // Whether the engine runs in this process (SQLite): its connection cannot
+    // be lost half-way through a transaction, and SAVEPOINT, ROLLBACK TO
+    // SAVEPOINT and RELEASE SAVEPOINT work inside one.
+    virtual bool IsEmbedded() const { return false; }
     // A column that names each row of the table and is no column of its own
     // (SQLite's rowid), or "" when the engine has none.
     virtual std::string RowIdentifier(const std::string& schema, const std::string& table) = 0;

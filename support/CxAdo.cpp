@@ -901,3 +901,8 @@ bool CCxAdo::UpdatesFromValues() const
 {
     return connected && backend && backend->UpdatesFromValues();
 }
+
+bool CCxAdo::IsEmbedded() const
+{
+    return connected && backend && backend->IsEmbedded();
+}

@@ -416,6 +416,8 @@ public:
 
     void Commit() override { Execute("COMMIT"); }
 
+    bool IsEmbedded() const override { return true; }
+
     void Rollback() override
     {
         // An I/O error or a full disk may have rolled the transaction back already.
@@ -639,7 +641,9 @@ private:
 std::unique_ptr<CCxAdoBackend> OpenSqliteBackend(const std::string& path, bool create, int busyMilliseconds)
 {
     sqlite3* db = nullptr;
-    const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
+    // A connection belongs to the task that opened it and is used by one
+    // thread at a time, so SQLite's own locks around every call are not needed.
+    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
     const int rc = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
     if (rc != SQLITE_OK) {
         CCxEngineError e{sqlite3_errstr(rc), db != nullptr ? sqlite3_errmsg(db) : ""};
@@ -654,6 +658,11 @@ std::unique_ptr<CCxAdoBackend> OpenSqliteBackend(const std::string& path, bool c
     auto backend = std::make_unique<CSqliteBackend>(db, busyMilliseconds);
     // Opening is lazy; reading the schema proves the file is a database.
     backend->Execute("SELECT count(*) FROM sqlite_schema");
+    // A transaction that writes more pages than the page cache holds spills
+    // them to the file before its commit, and each spill waits for the disk
+    // to sync the journal: the cache holds 32 MiB of pages, not SQLite's 2.
+    // It grows only with the pages a connection reads or writes.
+    backend->Execute("PRAGMA cache_size = -32768");
     return backend;
 }
 
