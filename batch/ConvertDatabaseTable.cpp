@@ -437,6 +437,19 @@ struct TableRecord
     long long number = 0;
     int result = kConvertPointFailed;
     bool outside = false;
+
+    // Makes the record ready for the next one read, keeping its storage.
+    void Reset(long long n)
+    {
+        x = y = z = 0;
+        rx = ry = CoordinateValue::Empty;
+        match.clear();
+        nulls.clear();
+        name = CCxValue();
+        number = n;
+        result = kConvertPointFailed;
+        outside = false;
+    }
 };
 
 // One run of the table converter: the SQL side of the pipeline's format.
@@ -534,14 +547,20 @@ private:
     std::size_t preparedRows = 0;
     std::size_t valuesRows = 0;
     long long blockRecords = 1;
+    // The block's rows of parameters; the rows past blockUsed keep their
+    // storage for the next block.
     std::vector<std::vector<CCxValue>> block;
+    std::size_t blockUsed = 0;
     // Blocks share a transaction where the engine runs in this process.
     bool shareTransactions = false;
     bool blockSavepoint = false; // the block in hand has a savepoint before it
     std::chrono::steady_clock::time_point transactionStart;
     std::vector<std::vector<bool>> blockNulls;
 
+    // The records of the block read; those past recordsRead keep their
+    // storage for the next block.
     std::vector<TableRecord> records;
+    std::size_t recordsRead = 0;
     bool moveDue = false; // the cursor moves on before the next block
     bool systemsFailed = false;
 };
@@ -772,8 +791,10 @@ void CTableRun::KeepWritten()
 
 bool CTableRun::SaveBlock()
 {
-    if (block.empty())
+    if (blockUsed == 0)
         return true;
+    // Only a block smaller than the one before gives up rows.
+    block.resize(blockUsed);
     if (!StartBlock())
         return false;
     std::vector<long long> changed;
@@ -799,7 +820,7 @@ bool CTableRun::SaveBlock()
         return false;
     blockSavepoint = false;
     written += static_cast<long long>(block.size());
-    block.clear();
+    blockUsed = 0;
     blockNulls.clear();
     if (shareTransactions && std::chrono::steady_clock::now() - transactionStart < kCommitTime)
         return true;
@@ -822,8 +843,10 @@ std::string CTableRun::NameOf(const TableRecord& r) const
 void CTableRun::ReadRecord()
 {
     ++count;
-    TableRecord& r = records.emplace_back();
-    r.number = count;
+    if (recordsRead == records.size())
+        records.emplace_back();
+    TableRecord& r = records[recordsRead++];
+    r.Reset(count);
     r.ry = ReadCoordinateValue(ado.FieldAt(source1), r.y);
     r.rx = ReadCoordinateValue(ado.FieldAt(source2), r.x);
     // The height is read as a third coordinate: the record is left unchanged
@@ -856,7 +879,7 @@ void CTableRun::Leave(const TableRecord& r, long long& counter)
 
 CBatchFormat::Block CTableRun::Read()
 {
-    records.clear();
+    recordsRead = 0;
     if (moveDue)
     {
         moveDue = false;
@@ -873,8 +896,8 @@ CBatchFormat::Block CTableRun::Read()
         // The record in hand is still converted after a cancellation.
         keepGoing = run.Running();
         ReadRecord();
-        if (static_cast<long long>(records.size()) >= blockRecords ||
-            (records.size() % kClockRecords == 0 && std::chrono::steady_clock::now() - blockStart >= kBlockTime))
+        if (static_cast<long long>(recordsRead) >= blockRecords ||
+            (recordsRead % kClockRecords == 0 && std::chrono::steady_clock::now() - blockStart >= kBlockTime))
         {
             moveDue = keepGoing == 1;
             after = keepGoing == 1 ? After::More : After::Cancelled;
@@ -896,10 +919,11 @@ CBatchFormat::Block CTableRun::Read()
     }
     // The systems are loaded, and checked, before the first record that holds
     // a coordinate.
-    const auto coordinate = std::find_if(records.begin(), records.end(), [](const TableRecord& r) {
+    const auto read = records.begin() + static_cast<std::ptrdiff_t>(recordsRead);
+    const auto coordinate = std::find_if(records.begin(), read, [](const TableRecord& r) {
         return r.rx == CoordinateValue::Number && r.ry == CoordinateValue::Number;
     });
-    if (coordinate != records.end() && !pipeline->Loaded() && !pipeline->LoadSystems())
+    if (coordinate != read && !pipeline->Loaded() && !pipeline->LoadSystems())
     {
         // The records before it are left unchanged, as read.
         for (auto r = records.begin(); r != coordinate; ++r)
@@ -907,7 +931,7 @@ CBatchFormat::Block CTableRun::Read()
         systemsFailed = true;
         return Block{0, After::Failed};
     }
-    return Block{records.size(), after};
+    return Block{recordsRead, after};
 }
 
 void CTableRun::Convert(std::size_t share, CConversionContext& context, std::size_t from, std::size_t to)
@@ -926,8 +950,9 @@ void CTableRun::Convert(std::size_t share, CConversionContext& context, std::siz
 
 bool CTableRun::Write(BatchTally& tally)
 {
-    for (TableRecord& r : records)
+    for (std::size_t i = 0; i < recordsRead; ++i)
     {
+        TableRecord& r = records[i];
         if (r.ry == CoordinateValue::NotNumber || r.rx == CoordinateValue::NotNumber)
             Leave(r, notNumbers);
         else if (r.ry == CoordinateValue::Empty || r.rx == CoordinateValue::Empty)
@@ -946,15 +971,15 @@ bool CTableRun::Write(BatchTally& tally)
                 Leave(r, refused);
                 continue;
             }
-            std::vector<CCxValue> parameters;
-            parameters.reserve(3 + r.match.size());
+            if (blockUsed == block.size())
+                block.emplace_back();
+            std::vector<CCxValue>& parameters = block[blockUsed++];
+            parameters.clear();
             parameters.push_back(CCxValue::Double(rounding(r.y)));
             parameters.push_back(CCxValue::Double(rounding(r.x)));
             if (fields.heights)
                 parameters.push_back(CCxValue::Double(heightRounding(r.z)));
-            parameters.insert(parameters.end(), std::make_move_iterator(r.match.begin()),
-                              std::make_move_iterator(r.match.end()));
-            block.push_back(std::move(parameters));
+            parameters.insert(parameters.end(), r.match.begin(), r.match.end());
             blockNulls.push_back(std::move(r.nulls));
             tally.Convert();
         }
