@@ -53,7 +53,8 @@ class CCxCursor
 {
 public:
     virtual ~CCxCursor() = default;
-    // Appends up to max rows; false once the result has no more rows.
+    // Replaces rows with the next max rows or fewer, in the storage of the
+    // rows it holds; false once the result has no more rows.
     virtual bool Fetch(std::vector<std::vector<CCxValue>>& rows, std::size_t max) = 0;
     std::vector<CCxColumn> columns;
 };
