@@ -454,7 +454,7 @@ struct TableRecord
 
 // One run of the table converter: the SQL side of the pipeline's format.
 // Records are read from a forward-only cursor on this thread, converted on
-// every core, and saved a block in one transaction, in the order read.
+// every core, and written a block at a time, in the order read.
 class CTableRun final : public CBatchFormat
 {
 public:
