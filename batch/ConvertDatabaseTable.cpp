@@ -18,13 +18,19 @@
 namespace {
 
 constexpr std::size_t kPreviewRecords = 25;
-// A block of records is saved in one transaction: at most this many, at most
-// one hundredth of the table (so the progress shown is work saved), and no
-// more than about a second of work. Each commit waits for the disk (some
-// 15 ms for SQLite on a local disk), so a large table's blocks are as large
-// as the other two rules let them be.
+// A block of records is written with its own statements: at most this many,
+// at most one hundredth of the table (so the bar moves by single steps), and
+// no more than about a second of work.
 constexpr long long kBlockRecordsMax = 10000;
 constexpr auto kBlockTime = std::chrono::seconds(1);
+// On SQLite, blocks share a transaction, committed once it is this old and
+// when the run ends, is cancelled or fails: each commit waits four times for
+// the disk (some 15 to 20 ms each on a local disk), so a table of any size
+// makes a few commits, not one a block. A block that fails is rolled back to
+// the savepoint before it, and the blocks before it are committed. On a
+// server, whose connection may be lost half-way, each block is committed.
+constexpr auto kCommitTime = std::chrono::seconds(1);
+constexpr const char* kBlockSavepoint = "geolynx_block";
 // Records read between two looks at the clock.
 constexpr std::size_t kClockRecords = 64;
 constexpr int kFetchRows = 2000;
@@ -431,11 +437,24 @@ struct TableRecord
     long long number = 0;
     int result = kConvertPointFailed;
     bool outside = false;
+
+    // Makes the record ready for the next one read, keeping its storage.
+    void Reset(long long n)
+    {
+        x = y = z = 0;
+        rx = ry = CoordinateValue::Empty;
+        match.clear();
+        nulls.clear();
+        name = CCxValue();
+        number = n;
+        result = kConvertPointFailed;
+        outside = false;
+    }
 };
 
 // One run of the table converter: the SQL side of the pipeline's format.
 // Records are read from a forward-only cursor on this thread, converted on
-// every core, and saved a block in one transaction, in the order read.
+// every core, and written a block at a time, in the order read.
 class CTableRun final : public CBatchFormat
 {
 public:
@@ -467,8 +486,15 @@ private:
     // changed.
     bool FindPositions();
     bool PrepareStatements();
-    // Saves the records of the block in one transaction; false after a failure.
+    // Writes the records of the block; false after a failure.
     bool SaveBlock();
+    // Opens the transaction, or a savepoint in the open one, for the block.
+    bool StartBlock();
+    // Commits the records written so far; false when the commit fails.
+    bool Commit();
+    // After a failure: rolls back the failed block and commits the blocks
+    // written before it, or gives up the transaction when that fails.
+    void KeepWritten();
     bool SaveFromValues(std::vector<long long>& changed);
     bool SaveOneByOne(std::vector<long long>& changed);
     void ReadRecord();
@@ -479,8 +505,8 @@ private:
     std::string Details() const;
     // What a stopped run saved; a completed run's end text says it.
     std::string Summary() const;
-    // Ends a failed run: the open block is given up, the message says why and
-    // what was saved before.
+    // Ends a failed run: the failed block is given up, the blocks before it
+    // are saved, the message says why and what was saved.
     void Fail(bool withMessage, const std::string& why);
     void Finish();
 
@@ -501,6 +527,7 @@ private:
     bool started = false;
     long long count = 0;     // records read
     long long converted = 0; // records saved with converted values
+    long long written = 0;   // records written in the open transaction
     long long empty = 0, notNumbers = 0, refused = 0;
     // Records whose point lies outside the area of use of their systems,
     // left unchanged with the strict setting.
@@ -520,10 +547,20 @@ private:
     std::size_t preparedRows = 0;
     std::size_t valuesRows = 0;
     long long blockRecords = 1;
+    // The block's rows of parameters; the rows past blockUsed keep their
+    // storage for the next block.
     std::vector<std::vector<CCxValue>> block;
+    std::size_t blockUsed = 0;
+    // Blocks share a transaction where the engine runs in this process.
+    bool shareTransactions = false;
+    bool blockSavepoint = false; // the block in hand has a savepoint before it
+    std::chrono::steady_clock::time_point transactionStart;
     std::vector<std::vector<bool>> blockNulls;
 
+    // The records of the block read; those past recordsRead keep their
+    // storage for the next block.
     std::vector<TableRecord> records;
+    std::size_t recordsRead = 0;
     bool moveDue = false; // the cursor moves on before the next block
     bool systemsFailed = false;
 };
@@ -564,8 +601,7 @@ std::string CTableRun::Summary() const
 void CTableRun::Fail(bool withMessage, const std::string& why)
 {
     const std::string message = why.empty() ? ado.LastMessage.str() : why;
-    if (ado.InTransaction())
-        ado.RollbackTrans();
+    KeepWritten();
     if (withMessage)
     {
         std::string text = message;
@@ -654,6 +690,7 @@ bool CTableRun::PrepareStatements()
     keyCasts = KeyCasts(ado, plan);
     valuesRows = std::min<std::size_t>(1000, 6000 / ((fields.heights ? 3 : 2) + keyCasts.size()));
     blockRecords = std::clamp(plan.records / 100, 1LL, kBlockRecordsMax);
+    shareTransactions = ado.IsEmbedded();
     block.reserve(static_cast<std::size_t>(blockRecords));
     return true;
 }
@@ -712,11 +749,53 @@ bool CTableRun::SaveOneByOne(std::vector<long long>& changed)
     return true;
 }
 
+bool CTableRun::StartBlock()
+{
+    if (ado.InTransaction())
+    {
+        if (ado.Execute((std::string("SAVEPOINT ") + kBlockSavepoint).c_str()) != 0)
+            return false;
+        blockSavepoint = true;
+        return true;
+    }
+    if (ado.BeginTrans() != 0)
+        return false;
+    transactionStart = std::chrono::steady_clock::now();
+    return true;
+}
+
+bool CTableRun::Commit()
+{
+    if (!ado.InTransaction())
+        return true;
+    if (ado.CommitTrans() != 0)
+        return false;
+    converted += written;
+    written = 0;
+    return true;
+}
+
+void CTableRun::KeepWritten()
+{
+    if (!ado.InTransaction())
+        return;
+    const bool kept =
+        written > 0 &&
+        (!blockSavepoint || ado.Execute((std::string("ROLLBACK TO SAVEPOINT ") + kBlockSavepoint).c_str()) == 0) &&
+        Commit();
+    if (!kept)
+        ado.RollbackTrans();
+    written = 0;
+    blockSavepoint = false;
+}
+
 bool CTableRun::SaveBlock()
 {
-    if (block.empty())
+    if (blockUsed == 0)
         return true;
-    if (ado.BeginTrans() != 0)
+    // Only a block smaller than the one before gives up rows.
+    block.resize(blockUsed);
+    if (!StartBlock())
         return false;
     std::vector<long long> changed;
     if (!keyCasts.empty() ? !SaveFromValues(changed)
@@ -737,12 +816,15 @@ bool CTableRun::SaveBlock()
             return false;
         }
     }
-    if (ado.CommitTrans() != 0)
+    if (blockSavepoint && ado.Execute((std::string("RELEASE SAVEPOINT ") + kBlockSavepoint).c_str()) != 0)
         return false;
-    converted += static_cast<long long>(block.size());
-    block.clear();
+    blockSavepoint = false;
+    written += static_cast<long long>(block.size());
+    blockUsed = 0;
     blockNulls.clear();
-    return true;
+    if (shareTransactions && std::chrono::steady_clock::now() - transactionStart < kCommitTime)
+        return true;
+    return Commit();
 }
 
 std::string CTableRun::NameOf(const TableRecord& r) const
@@ -761,8 +843,10 @@ std::string CTableRun::NameOf(const TableRecord& r) const
 void CTableRun::ReadRecord()
 {
     ++count;
-    TableRecord& r = records.emplace_back();
-    r.number = count;
+    if (recordsRead == records.size())
+        records.emplace_back();
+    TableRecord& r = records[recordsRead++];
+    r.Reset(count);
     r.ry = ReadCoordinateValue(ado.FieldAt(source1), r.y);
     r.rx = ReadCoordinateValue(ado.FieldAt(source2), r.x);
     // The height is read as a third coordinate: the record is left unchanged
@@ -795,7 +879,7 @@ void CTableRun::Leave(const TableRecord& r, long long& counter)
 
 CBatchFormat::Block CTableRun::Read()
 {
-    records.clear();
+    recordsRead = 0;
     if (moveDue)
     {
         moveDue = false;
@@ -812,8 +896,8 @@ CBatchFormat::Block CTableRun::Read()
         // The record in hand is still converted after a cancellation.
         keepGoing = run.Running();
         ReadRecord();
-        if (static_cast<long long>(records.size()) >= blockRecords ||
-            (records.size() % kClockRecords == 0 && std::chrono::steady_clock::now() - blockStart >= kBlockTime))
+        if (static_cast<long long>(recordsRead) >= blockRecords ||
+            (recordsRead % kClockRecords == 0 && std::chrono::steady_clock::now() - blockStart >= kBlockTime))
         {
             moveDue = keepGoing == 1;
             after = keepGoing == 1 ? After::More : After::Cancelled;
@@ -835,10 +919,11 @@ CBatchFormat::Block CTableRun::Read()
     }
     // The systems are loaded, and checked, before the first record that holds
     // a coordinate.
-    const auto coordinate = std::find_if(records.begin(), records.end(), [](const TableRecord& r) {
+    const auto read = records.begin() + static_cast<std::ptrdiff_t>(recordsRead);
+    const auto coordinate = std::find_if(records.begin(), read, [](const TableRecord& r) {
         return r.rx == CoordinateValue::Number && r.ry == CoordinateValue::Number;
     });
-    if (coordinate != records.end() && !pipeline->Loaded() && !pipeline->LoadSystems())
+    if (coordinate != read && !pipeline->Loaded() && !pipeline->LoadSystems())
     {
         // The records before it are left unchanged, as read.
         for (auto r = records.begin(); r != coordinate; ++r)
@@ -846,7 +931,7 @@ CBatchFormat::Block CTableRun::Read()
         systemsFailed = true;
         return Block{0, After::Failed};
     }
-    return Block{records.size(), after};
+    return Block{recordsRead, after};
 }
 
 void CTableRun::Convert(std::size_t share, CConversionContext& context, std::size_t from, std::size_t to)
@@ -865,8 +950,9 @@ void CTableRun::Convert(std::size_t share, CConversionContext& context, std::siz
 
 bool CTableRun::Write(BatchTally& tally)
 {
-    for (TableRecord& r : records)
+    for (std::size_t i = 0; i < recordsRead; ++i)
     {
+        TableRecord& r = records[i];
         if (r.ry == CoordinateValue::NotNumber || r.rx == CoordinateValue::NotNumber)
             Leave(r, notNumbers);
         else if (r.ry == CoordinateValue::Empty || r.rx == CoordinateValue::Empty)
@@ -885,15 +971,15 @@ bool CTableRun::Write(BatchTally& tally)
                 Leave(r, refused);
                 continue;
             }
-            std::vector<CCxValue> parameters;
-            parameters.reserve(3 + r.match.size());
+            if (blockUsed == block.size())
+                block.emplace_back();
+            std::vector<CCxValue>& parameters = block[blockUsed++];
+            parameters.clear();
             parameters.push_back(CCxValue::Double(rounding(r.y)));
             parameters.push_back(CCxValue::Double(rounding(r.x)));
             if (fields.heights)
                 parameters.push_back(CCxValue::Double(heightRounding(r.z)));
-            parameters.insert(parameters.end(), std::make_move_iterator(r.match.begin()),
-                              std::make_move_iterator(r.match.end()));
-            block.push_back(std::move(parameters));
+            parameters.insert(parameters.end(), r.match.begin(), r.match.end());
             blockNulls.push_back(std::move(r.nulls));
             tally.Convert();
         }
@@ -939,6 +1025,8 @@ void CTableRun::Convert()
     pipeline = std::make_unique<CBatchPipeline>(run, static_cast<std::size_t>(blockRecords), false);
     if (opened == 1 && pipeline->Run(*this, kRecordsAShare) == After::Failed)
         return Fail(!systemsFailed, "");
+    if (!Commit())
+        return Fail(true, "");
     Finish();
 }
 

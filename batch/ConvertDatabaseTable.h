@@ -32,12 +32,14 @@ std::vector<std::vector<std::string>> PreviewDatabaseTable(const BatchSettings& 
 
 // Worker: converts the table in place from the two source columns into the
 // two destination columns. Records are read from a forward-only cursor and
-// saved in blocks, one transaction each, so a record is either converted in
-// both destination columns or unchanged. A record whose source fields are
+// written in blocks, each block whole or not at all, so a record is either
+// converted in both destination columns or unchanged; a SQLite file's
+// blocks are committed about once a second, a server's block by block. A record whose source fields are
 // empty, are not numbers or cannot be converted is left unchanged and
 // counted. With a height field to read and one to write (sourceField3,
 // destinationField3) the height is converted with the point, through the
 // sides' geoid models; heights above a geoid without them are refused. A
-// cancellation saves the records read so far; a failure gives up the open
-// block and says how many records were saved before it.
+// cancellation saves the records read so far; a failure gives up the block
+// it happened in, saves the blocks before it and says how many records were
+// saved.
 void ConvertDatabaseTable(CBatchRunControl& run);

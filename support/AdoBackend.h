@@ -53,7 +53,8 @@ class CCxCursor
 {
 public:
     virtual ~CCxCursor() = default;
-    // Appends up to max rows; false once the result has no more rows.
+    // Replaces rows with the next max rows or fewer, in the storage of the
+    // rows it holds; false once the result has no more rows.
     virtual bool Fetch(std::vector<std::vector<CCxValue>>& rows, std::size_t max) = 0;
     std::vector<CCxColumn> columns;
 };
@@ -108,6 +109,10 @@ public:
     // writes many rows in one statement (PostgreSQL): one round trip for a
     // block where an array of parameters costs one per row.
     virtual bool UpdatesFromValues() const { return false; }
+    // Whether the engine runs in this process (SQLite): its connection cannot
+    // be lost half-way through a transaction, and SAVEPOINT, ROLLBACK TO
+    // SAVEPOINT and RELEASE SAVEPOINT work inside one.
+    virtual bool IsEmbedded() const { return false; }
     // A column that names each row of the table and is no column of its own
     // (SQLite's rowid), or "" when the engine has none.
     virtual std::string RowIdentifier(const std::string& schema, const std::string& table) = 0;

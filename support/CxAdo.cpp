@@ -385,17 +385,19 @@ int CCxAdo::MoveNext()
     if (currentRow < result->rows.size())
         return 1;
     if (cursor && cursorMore) {
-        // The next block replaces the one read.
-        result->rows.clear();
+        // The next block replaces the one read, in its storage.
         currentRow = 0;
         try {
-            while (cursorMore && result->rows.empty())
+            do
                 cursorMore = cursor->Fetch(result->rows, blockRows);
+            while (cursorMore && result->rows.empty());
         } catch (const CCxEngineError& e) {
+            result->rows.clear();
             cursorMore = false;
             EngineError("ADODB: Failed to move to next record [", nullptr, 473, e.errorText, e.description);
             return -1;
         } catch (const std::exception& e) {
+            result->rows.clear();
             cursorMore = false;
             EngineError("ADODB: Failed to move to next record [", nullptr, 473, "Unexpected error", e.what());
             return -1;
@@ -900,4 +902,9 @@ std::string CCxAdo::Abbreviated(const std::string& sql)
 bool CCxAdo::UpdatesFromValues() const
 {
     return connected && backend && backend->UpdatesFromValues();
+}
+
+bool CCxAdo::IsEmbedded() const
+{
+    return connected && backend && backend->IsEmbedded();
 }

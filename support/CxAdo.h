@@ -118,6 +118,9 @@ public:
     // Whether the engine updates many rows from one statement with a VALUES
     // list faster than from an array of parameters (PostgreSQL).
     bool UpdatesFromValues() const;
+    // Whether the engine runs in this process (SQLite): no connection to
+    // lose, and savepoints inside transactions.
+    bool IsEmbedded() const;
 
     bool IsInitialized() const { return initialised != 0; }
     bool IsConnected() const { return connected != 0; }

@@ -687,17 +687,17 @@ public:
         }
         bool Fetch(std::vector<std::vector<CCxValue>>& rows, std::size_t max) override
         {
-            if (done)
-                return false;
-            for (std::size_t n = 0; n < max; ++n) {
-                std::vector<CCxValue> row;
-                if (!owner.FetchRow(*statement, types, row)) {
+            std::size_t n = 0;
+            while (!done && n < max) {
+                if (n == rows.size())
+                    rows.emplace_back();
+                if (owner.FetchRow(*statement, types, rows[n]))
+                    ++n;
+                else
                     done = true;
-                    return false;
-                }
-                rows.push_back(std::move(row));
             }
-            return true;
+            rows.resize(n);
+            return !done;
         }
         COdbcBackend& owner;
         std::unique_ptr<CHandle> reader; // a connection of the cursor's own, or none

@@ -281,6 +281,18 @@ public:
         return row;
     }
 
+    // Reads the current row into row n of rows, in its storage when it has one.
+    static void PutRow(sqlite3_stmt* st, const std::vector<Declared>& declared,
+                       std::vector<std::vector<CCxValue>>& rows, std::size_t n)
+    {
+        if (n == rows.size())
+            rows.emplace_back();
+        std::vector<CCxValue>& row = rows[n];
+        row.resize(declared.size());
+        for (std::size_t i = 0; i < declared.size(); ++i)
+            row[i] = Cell(st, static_cast<int>(i), declared[i]);
+    }
+
     CCxResult Read(sqlite3_stmt* st)
     {
         CCxResult result;
@@ -416,6 +428,8 @@ public:
 
     void Commit() override { Execute("COMMIT"); }
 
+    bool IsEmbedded() const override { return true; }
+
     void Rollback() override
     {
         // An I/O error or a full disk may have rolled the transaction back already.
@@ -429,19 +443,18 @@ public:
         CCursor(CSqliteBackend& owner_) : owner(owner_) {}
         bool Fetch(std::vector<std::vector<CCxValue>>& rows, std::size_t max) override
         {
-            if (done)
-                return false;
-            for (std::size_t n = 0; n < max; ++n) {
+            std::size_t n = 0;
+            while (!done && n < max) {
                 const int rc = sqlite3_step(s.st);
-                if (rc == SQLITE_DONE) {
+                if (rc == SQLITE_DONE)
                     done = true;
-                    return false;
-                }
-                if (rc != SQLITE_ROW)
+                else if (rc != SQLITE_ROW)
                     owner.Fail(rc);
-                rows.push_back(Row(s.st, declared));
+                else
+                    PutRow(s.st, declared, rows, n++);
             }
-            return true;
+            rows.resize(n);
+            return !done;
         }
         CSqliteBackend& owner;
         CStatement s;
@@ -484,8 +497,10 @@ public:
         }
         bool Fetch(std::vector<std::vector<CCxValue>>& rows, std::size_t max) override
         {
-            if (done || max == 0)
+            if (done || max == 0) {
+                rows.clear();
                 return !done;
+            }
             sqlite3_stmt* st = last.empty() ? firstPage.st : nextPage.st;
             int index = 1;
             for (auto* v : last)
@@ -494,7 +509,7 @@ public:
             std::size_t n = 0;
             int rc = SQLITE_ROW;
             while (n < max && (rc = sqlite3_step(st)) == SQLITE_ROW) {
-                rows.push_back(Row(st, declared));
+                PutRow(st, declared, rows, n);
                 if (++n == max) {
                     ForgetLast();
                     for (const int field : keyFields)
@@ -502,6 +517,7 @@ public:
                 }
             }
             sqlite3_reset(st);
+            rows.resize(n);
             if (rc != SQLITE_ROW && rc != SQLITE_DONE)
                 owner.Fail(rc);
             for (auto* v : last)
@@ -639,7 +655,9 @@ private:
 std::unique_ptr<CCxAdoBackend> OpenSqliteBackend(const std::string& path, bool create, int busyMilliseconds)
 {
     sqlite3* db = nullptr;
-    const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
+    // A connection belongs to the task that opened it and is used by one
+    // thread at a time, so SQLite's own locks around every call are not needed.
+    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
     const int rc = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
     if (rc != SQLITE_OK) {
         CCxEngineError e{sqlite3_errstr(rc), db != nullptr ? sqlite3_errmsg(db) : ""};
@@ -654,6 +672,11 @@ std::unique_ptr<CCxAdoBackend> OpenSqliteBackend(const std::string& path, bool c
     auto backend = std::make_unique<CSqliteBackend>(db, busyMilliseconds);
     // Opening is lazy; reading the schema proves the file is a database.
     backend->Execute("SELECT count(*) FROM sqlite_schema");
+    // A transaction that writes more pages than the page cache holds spills
+    // them to the file before its commit, and each spill waits for the disk
+    // to sync the journal: the cache holds 32 MiB of pages, not SQLite's 2.
+    // It grows only with the pages a connection reads or writes.
+    backend->Execute("PRAGMA cache_size = -32768");
     return backend;
 }
 

@@ -9,7 +9,10 @@
 
 Prints each wall time, the ratio (peer time / our time: above 1 we are
 faster), the peak resident memory of each geolynx-cli run, and the largest
-difference between our values and the peer's.
+difference between our values and the peer's. On a shared machine the wall
+time of the SQLite runs follows the disk and the other programs, so their
+processor time (user + system) and its ratio are printed too, and the load
+average at the start.
 
 usage: table_bench.py BUILD_DIR
 """
@@ -38,13 +41,14 @@ def timed(command, env=None, user=None):
 
 
 def timed_rss(command, env=None):
-    """Runs command; wall seconds, exit code, its own peak RSS in MB and its errors."""
+    """Runs command; wall seconds, exit code, its own peak RSS in MB, its processor seconds and its errors."""
     start = time.monotonic()
     child = subprocess.Popen(command, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
     err_lines = child.stderr.read().decode(errors="replace")
     _, status, usage = os.wait4(child.pid, 0)
     wall = time.monotonic() - start
-    return wall, os.waitstatus_to_exitcode(status), usage.ru_maxrss / 1024.0, err_lines
+    return (wall, os.waitstatus_to_exitcode(status), usage.ru_maxrss / 1024.0, usage.ru_utime + usage.ru_stime,
+            err_lines)
 
 
 def point(i):
@@ -74,11 +78,12 @@ def sqlite_bench(cli, work, env):
     db.close()
     shutil.copy(ours, peer)
 
-    wall, code, rss, err = timed_rss(table_command(cli, "Provider=SQLite;Data Source=" + ours + ";"), env)
+    wall, code, rss, cpu, err = timed_rss(table_command(cli, "Provider=SQLite;Data Source=" + ours + ";"), env)
     if code != 0:
         print("== table SQLite: geolynx-cli failed (%d): %s" % (code, err.strip()))
         return False
-    peer_wall, peer_code, _, peer_err = timed(["/usr/bin/python3", os.path.join(HERE, "pyproj_peer.py"), peer])
+    peer_wall, peer_code, _, peer_cpu, peer_err = timed_rss(["/usr/bin/python3", os.path.join(HERE, "pyproj_peer.py"),
+                                                             peer])
     if peer_code != 0:
         print("== table SQLite: the pyproj peer failed: %s" % peer_err.strip())
         return False
@@ -87,9 +92,11 @@ def sqlite_bench(cli, work, env):
     diff = db.execute("SELECT max(max(abs(a.north - b.north), abs(a.east - b.east))), "
                       "sum(a.north IS NULL OR a.east IS NULL) FROM t AS a JOIN p.t AS b USING (id)").fetchone()
     db.close()
-    print("== table SQLite, %d rows WGS 84 -> UTM 31N: geolynx-cli %.2f s (%.0f rows/s), peak RSS %.1f MB"
-          % (ROWS, wall, ROWS / wall, rss))
-    print("== peer: pyproj script, one transaction: %.2f s (%.0f rows/s)" % (peer_wall, ROWS / peer_wall))
+    print("== table SQLite, %d rows WGS 84 -> UTM 31N: geolynx-cli %.2f s (%.0f rows/s), processor %.2f s, "
+          "peak RSS %.1f MB" % (ROWS, wall, ROWS / wall, cpu, rss))
+    print("== peer: pyproj script, one transaction: %.2f s (%.0f rows/s), processor %.2f s"
+          % (peer_wall, ROWS / peer_wall, peer_cpu))
+    print("== table SQLite processor ratio (peer / ours): %.2f" % (peer_cpu / cpu))
     print("== table SQLite ratio (peer time / ours): %.2f (target >= 2); largest difference %.4f m; "
           "rows left empty %d" % (peer_wall / wall, diff[0] or 0.0, diff[1] or 0))
     return True
@@ -148,7 +155,7 @@ def postgres_bench(cli, work, env):
                  "FROM generate_series(0, %d) AS i" % (table, table, ROWS - 1))
             psql("VACUUM ANALYZE %s" % table)
         connection = ("Driver={PostgreSQL ANSI};Server=127.0.0.1;Port=%d;Database=bench;Uid=postgres;" % port)
-        wall, code, rss, err = timed_rss(table_command(cli, connection), env)
+        wall, code, rss, _, err = timed_rss(table_command(cli, connection), env)
         if code != 0:
             print("== table PostgreSQL: geolynx-cli failed (%d): %s" % (code, err.strip()))
             return False
@@ -178,6 +185,7 @@ def main():
     if not os.access(cli, os.X_OK):
         print("== table bench: %s is not built, skipped" % cli)
         return 0
+    print("== machine: %d cores, load average %.2f" % (os.cpu_count(), os.getloadavg()[0]))
     work = tempfile.mkdtemp(prefix="geolynx-table-bench-")
     os.chmod(work, 0o755)
     try:

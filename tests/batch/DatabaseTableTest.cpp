@@ -552,6 +552,50 @@ TEST(ConvertDatabaseTable, CancelInTheMiddleSavesEveryRecordRead)
     EXPECT_EQ(converted, reported);
 }
 
+TEST(ConvertDatabaseTable, AFailedBlockIsGivenUpAndTheBlocksBeforeItAreKept)
+{
+    CTempFolder folder;
+    // Blocks of 50 records, written in one transaction; a trigger refuses the
+    // update of one record.
+    struct Case
+    {
+        const char* name;
+        int refused;    // the record, from 0
+        long long kept; // the records of the blocks before its block
+    };
+    const Case cases[] = {
+        {"first block", 30, 0},
+        {"a later block", 1234, 1200},
+        {"last block", 4999, 4950},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        CSqliteFile file(folder / (std::to_string(c.refused) + ".db"));
+        file.Run("CREATE TABLE t (lat DOUBLE, lon DOUBLE, north DOUBLE, east DOUBLE)");
+        FillGeographic(file, "t", 5000);
+        file.Run("CREATE TRIGGER refuse BEFORE UPDATE ON t WHEN OLD.rowid = " + std::to_string(c.refused + 1) +
+                 " BEGIN SELECT RAISE(ABORT, 'record refused here'); END");
+        CMessageRecorder recorder;
+        CRun r(UtmSettings(Native(file.path), "t"));
+        r(ConvertDatabaseTable);
+        ExpectOneEnd(r.sink, BATCH_STOPPED, kBatchFailedText);
+        ASSERT_EQ(recorder.Shown().size(), 1u);
+        const std::string shown = recorder.Shown()[0].second;
+        EXPECT_NE(shown.find("record refused here"), std::string::npos) << shown;
+        EXPECT_NE(shown.find("\n" + std::to_string(c.kept) + " records were converted and saved before the failure"),
+                  std::string::npos)
+            << shown;
+        const auto north = file.Column("t", "north"), east = file.Column("t", "east");
+        ASSERT_EQ(north.size(), 5000u);
+        for (std::size_t i = 0; i < north.size(); ++i)
+        {
+            ASSERT_EQ(std::isnan(north[i]), std::isnan(east[i])) << "record " << i << " is half converted";
+            ASSERT_EQ(std::isnan(north[i]), static_cast<long long>(i) >= c.kept) << "record " << i;
+        }
+    }
+}
+
 TEST(ConvertDatabaseTable, AFileLockedByAnotherConnectionWaitsThenFailsClearly)
 {
     CTempFolder folder;
