@@ -166,7 +166,8 @@ std::string Bytes(long long n)
 
 } // namespace
 
-void CConvertShp::Box::Add(double x, double y)
+// Inline: every converted vertex widens a box.
+inline void CConvertShp::Box::Add(double x, double y)
 {
     if (empty)
     {
