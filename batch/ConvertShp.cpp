@@ -166,7 +166,8 @@ std::string Bytes(long long n)
 
 } // namespace
 
-void CConvertShp::Box::Add(double x, double y)
+// Inline: every converted vertex widens a box.
+inline void CConvertShp::Box::Add(double x, double y)
 {
     if (empty)
     {
@@ -344,6 +345,10 @@ int CConvertShp::ConvertPairs(Share& share, unsigned char* at, long long count, 
                               Box* zRange) const
 {
     const auto& s = page->Settings();
+    // Taken once: the calls of the loop could change them for all the compiler knows.
+    const bool gridSource = s.sourceGrid != 0, gridDestination = s.destinationGrid != 0;
+    const CBatchAreaCheck& area = pipeline->Area();
+    CConversionContext& context = *share.context;
     for (long long i = 0; i < count; ++i, at += 16)
     {
         double x = LittleDouble(at);
@@ -353,8 +358,7 @@ int CConvertShp::ConvertPairs(Share& share, unsigned char* at, long long count, 
         double h = z != nullptr ? LittleDouble(z + 8 * i) : 0;
         // The records were loaded once before the first block; a share only
         // converts with them.
-        const int result = usable ? ConvertLoadedPoint(*share.context, s.sourceGrid != 0, s.destinationGrid != 0, x, y, h)
-                                  : kConvertRefused;
+        const int result = usable ? ConvertLoadedPoint(context, gridSource, gridDestination, x, y, h) : kConvertRefused;
         if (result == kConvertRefused)
         {
             share.why = "the coordinate systems cannot be used";
@@ -364,10 +368,10 @@ int CConvertShp::ConvertPairs(Share& share, unsigned char* at, long long count, 
         {
             char where[128];
             std::snprintf(where, sizeof where, "vertex %lld (%.10g, %.10g) cannot be converted: ", i + 1, x0, y0);
-            share.why = where + share.context->engine.Failure();
+            share.why = where + context.engine.Failure();
             return -1;
         }
-        if (!share.outside && pipeline->Area().Outside(share.index, x0, y0))
+        if (!share.outside && area.Outside(share.index, x0, y0))
             share.outside = true;
         PutLittleDouble(at, x);
         PutLittleDouble(at + 8, y);

@@ -132,6 +132,25 @@ Reach ReachOf(const CCfgMapProjection& record, const CAreaOfUse& area)
     return reach;
 }
 
+// The datum area's bounds as CAreaOfUse::Contains widens them, for the quick test of every point.
+CConversionReport::CSide::CQuick QuickOf(const CAreaOfUse& area)
+{
+    CConversionReport::CSide::CQuick quick;
+    quick.ready = true;
+    if (!area.known)
+    {
+        quick.everyLongitude = true;
+        quick.south = -HUGE_VAL;
+        quick.north = HUGE_VAL;
+        return quick;
+    }
+    const double width = area.east >= area.west ? area.east - area.west : area.east + 360.0 - area.west;
+    quick.everyLongitude = width + 2 * kDatumMargin >= 360.0;
+    quick.south = area.south - kDatumMargin;
+    quick.north = area.north + kDatumMargin;
+    return quick;
+}
+
 bool LoadSide(int datumId, int gridId, CConversionReport::CSide& side)
 {
     side.datumId = datumId;
@@ -153,6 +172,7 @@ bool LoadSide(int datumId, int gridId, CConversionReport::CSide& side)
     if (!LoadDatumLink(datumId, side.link))
         return false;
     LoadAreaOfUse(0, datumId, side.datumArea);
+    side.quick = QuickOf(side.datumArea);
     return true;
 }
 
@@ -256,7 +276,7 @@ std::vector<std::string> CConversionReport::Explain(bool withPoint, double latit
     return lines;
 }
 
-std::string CConversionReport::Outside(double latitude, double longitude) const
+std::string CConversionReport::OutsideText(double latitude, double longitude) const
 {
     for (const CSide* side : {&source, &destination})
     {
@@ -301,14 +321,9 @@ void CConversionReport::SetUpLocator(CProjections& engine) const
     engine.SetDestination(geographic);
 }
 
-bool CConversionReport::Locate(CProjections& engine, double x, double y, double& latitude, double& longitude) const
+bool CConversionReport::LocateOnGrid(CProjections& engine, double x, double y, double& latitude,
+                                     double& longitude) const
 {
-    if (source.gridId == 0)
-    {
-        latitude = y;
-        longitude = x;
-        return true;
-    }
     engine.easting = x;
     engine.northing = y;
     engine.height = 0;

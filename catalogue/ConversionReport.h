@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,15 @@ public:
         CAreaOfUse gridArea;
         CCfgMapProjection record; // the grid's record, for locating its points
         CReach reach;             // where the grid's projection class holds
+        // Taken from the areas and the reach when the side is loaded, for the test every point
+        // passes: latitudes within south..north and (everyLongitude) any longitude are inside
+        // the datum's widened area.
+        struct CQuick
+        {
+            bool ready = false;
+            bool everyLongitude = false;
+            double south = 0, north = 0;
+        } quick;
     };
 
     // Whether a grid side's projection class holds at the point (always for a datum side).
@@ -73,15 +83,42 @@ public:
     // projection class holds (Reaches): a transverse Mercator's up to 18 degrees of longitude (three
     // UTM zones) from its central meridian, a conic's within a band of latitude around its standard
     // parallels, an azimuthal's within an arc of its centre, other classes' near the grid's own area.
-    std::string Outside(double latitude, double longitude) const;
+    std::string Outside(double latitude, double longitude) const
+    {
+        if (SurelyInside(source, latitude, longitude) && SurelyInside(destination, latitude, longitude))
+            return std::string();
+        return OutsideText(latitude, longitude);
+    }
 
     // Sets engine up to turn points of the source grid into latitude and longitude on its datum.
     void SetUpLocator(CProjections& engine) const;
     // The latitude and longitude of a source point (x, y: longitude and latitude, or easting and
     // northing), through an engine SetUpLocator prepared. False when it cannot be located.
-    bool Locate(CProjections& engine, double x, double y, double& latitude, double& longitude) const;
+    bool Locate(CProjections& engine, double x, double y, double& latitude, double& longitude) const
+    {
+        if (source.gridId != 0)
+            return LocateOnGrid(engine, x, y, latitude, longitude);
+        latitude = y;
+        longitude = x;
+        return true;
+    }
 
 private:
+    // True only where Outside's full test would find the point inside; false where it must decide.
+    static bool SurelyInside(const CSide& side, double latitude, double longitude)
+    {
+        if (!side.quick.ready || !side.quick.everyLongitude ||
+            !(latitude >= side.quick.south && latitude <= side.quick.north))
+            return false;
+        if (side.gridId == 0 || side.reach.kind == CReach::kEverywhere)
+            return true;
+        // Within the reach (less than half a turn) of the meridian, as Reaches finds it.
+        return side.reach.kind == CReach::kMeridian &&
+               std::fabs(longitude - side.reach.centreLongitude) <= side.reach.degrees;
+    }
+    std::string OutsideText(double latitude, double longitude) const;
+    bool LocateOnGrid(CProjections& engine, double x, double y, double& latitude, double& longitude) const;
+
     CSide source;
     CSide destination;
 };

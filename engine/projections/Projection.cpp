@@ -50,11 +50,7 @@ void CProjection::RefuseBeyondOutline()
         RefuseInverse();
 }
 
-double CProjection::ReducedAngle(double angle)
+double CProjection::WrappedAngle(double angle)
 {
-    // An angle a rounding beyond pi (180 degrees east of the origin, given in
-    // degrees) keeps its side.
-    if (std::fabs(angle) <= kPi + 1e-12)
-        return angle;
     return std::remainder(angle, kTwoPi);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cmath>
+
 #include "CfgMapProjection.h"
 #include "MathConstants.h"
 #include "ProjectionIdentifiers.h"
@@ -41,12 +43,21 @@ public:
     bool isSphere = false;
 
     // An angle reduced to [-pi, pi]; one already inside is returned as it is.
-    static double ReducedAngle(double angle);
+    // An angle a rounding beyond pi (180 degrees east of the origin, given in
+    // degrees) keeps its side. Inline: every point passes here.
+    static double ReducedAngle(double angle)
+    {
+        return std::fabs(angle) <= kPi + 1e-12 ? angle : WrappedAngle(angle);
+    }
 
     // How near (radians) a point must come to a singular point of a
     // projection (a pole it sends to infinity, the antipode of an azimuthal
     // centre) to be refused.
     static constexpr double kSingularTolerance = 1e-10;
+
+private:
+    // The remainder of an angle beyond half a turn, in [-pi, pi].
+    static double WrappedAngle(double angle);
 
 protected:
     // A point the projection has no finite or no unique answer for: the

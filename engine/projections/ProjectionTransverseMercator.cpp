@@ -103,7 +103,8 @@ struct DoubleAngle
 // Sum over j of c[j] sin(2 (j + 1) zeta) by Clenshaw's recurrence on the
 // complex angle: b_j = c_j + 2 cos(2 zeta) b_(j+1) - b_(j+2), and the sum is
 // sin(2 zeta) b_1. Adds its real part to xi and its imaginary part to eta.
-void AddSeries(const double (&c)[CProjectionTransverseMercator::kOrder], const DoubleAngle& d, double sign,
+// Inline: the forward projection of every point runs it.
+inline void AddSeries(const double (&c)[CProjectionTransverseMercator::kOrder], const DoubleAngle& d, double sign,
                double& xi, double& eta)
 {
     // 2 cos(2 zeta) and sin(2 zeta), real and imaginary parts.
@@ -113,6 +114,8 @@ void AddSeries(const double (&c)[CProjectionTransverseMercator::kOrder], const D
     const double si = d.cos2Xi * d.sinh2Eta;
     double b1r = 0, b1i = 0; // b_(j+1)
     double b2r = 0, b2i = 0; // b_(j+2)
+    // Unrolled: the same operations in the same order, without the loop's own.
+#pragma GCC unroll 6
     for (int j = CProjectionTransverseMercator::kOrder - 1; j >= 0; --j)
     {
         const double br = c[j] + cr * b1r - ci * b1i - b2r;
@@ -149,6 +152,7 @@ void CProjectionTransverseMercator::Initialise(const CCfgMapProjection& r)
     xi0 = chi;
     double eta = 0;
     AddSeries(alphaCoefficients, {std::sin(2 * chi), std::cos(2 * chi), 0, 1}, 1, xi0, eta);
+    scaledA = k0 * A;
 }
 
 // s cosh(q) - sinh(q) with q = e atanh(e s). For the flattenings of the
@@ -156,7 +160,7 @@ void CProjectionTransverseMercator::Initialise(const CCfgMapProjection& r)
 // x = e^2 s^2 <= 0.01, whose coefficients Initialise composes; the first term
 // left out is below 1e-19 of the sum. Flatter ones take the library's
 // functions.
-double CProjectionTransverseMercator::ConformalSineTerm(double s) const
+inline double CProjectionTransverseMercator::ConformalSineTerm(double s) const
 {
     if (e2 > kSeriesE2)
     {
@@ -241,7 +245,7 @@ void CProjectionTransverseMercator::Forward()
         x = y = kNaN;
         return;
     }
-    const double v = k0 * A * (xi - xi0);
+    const double v = scaledA * (xi - xi0);
     if (projectionId == kTransverseMercatorSouthOrientated)
     {
         x = fe - k0 * u;

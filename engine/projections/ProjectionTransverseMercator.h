@@ -24,6 +24,7 @@ public:
 
     double n = 0;      // third flattening
     double A = 0;      // rectifying radius, metres
+    double scaledA = 0; // k0 * A, the northing's factor
     double alphaCoefficients[kOrder] = {}; // conformal sphere -> ellipsoid
     double betaCoefficients[kOrder] = {};  // ellipsoid -> conformal sphere
     double xi0 = 0;    // rectifying angle of the latitude of origin

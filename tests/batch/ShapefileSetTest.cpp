@@ -284,6 +284,26 @@ TEST(ShapefileSet, APointTheEngineRefusesFailsTheRunAndNamesItsRecord)
     EXPECT_FALSE(fs::exists(folder / "lineout.shp"));
 }
 
+// Every vertex is held against UTM zone 31's reach of 18 degrees from its meridian (3 E): a record
+// is named once for any vertex beyond it, first, middle or last; 18 degrees exactly is inside.
+TEST(ShapefileSet, RecordsWithAVertexOutsideTheZoneAreNamed)
+{
+    CTempFolder folder;
+    WriteShapefile(folder / "in", 3,
+                   {{3, {0}, {}, {{2, 48, 0}, {3, 49, 0}, {4, 50, 0}}, {}},
+                    {3, {0}, {}, {{2, 48, 0}, {25, 49, 0}, {26, 49, 0}, {4, 50, 0}}, {}},
+                    {3, {0}, {}, {{-15, 40, 0}, {21, 41, 0}}, {}},
+                    {3, {0}, {}, {{-16, 40, 0}, {2, 41, 0}}, {}},
+                    {3, {0}, {}, {{2, 40, 0}, {2, 41, 0}, {21.5, 41, 0}}, {}}});
+    CRun r(ToUtm(folder / "in.shp", folder / "out.shp"));
+    r(ConvertShapefile);
+    ExpectOneEnd(r.sink, BATCH_COMPLETED, kBatchCompletedText);
+    EXPECT_NE(Contains(StatusTexts(r.sink), "3 points lie outside the area of use of their systems (check the "
+                                            "axis order and the systems): records 2, 4, 5."),
+              "")
+        << ::testing::PrintToString(StatusTexts(r.sink));
+}
+
 TEST(ShapefileSet, FailuresSayWhichFileRecordAndCheck)
 {
     CTempFolder folder;

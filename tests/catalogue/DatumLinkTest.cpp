@@ -148,6 +148,16 @@ TEST_F(DatumLinkTest, PointsFarFromTheirSystemAreFlagged)
         {4326, 0, 4326, 3395, -60.0, 100.0, ""},
         // The same class rule on the source side.
         {4326, 3031, 4326, 0, 10.0, 20.0, "outside the area of use of WGS 84 / Antarctic Polar Stereographic (Ant"},
+        // The edges of the test every point passes first: a UTM zone's reach of 18 degrees either
+        // side, a longitude given a turn beyond, the world's latitudes widened by a degree, no number.
+        {4326, 0, 4326, 32631, 50.0, 21.0, ""},
+        {4326, 0, 4326, 32631, 50.0, -15.0, ""},
+        {4326, 0, 4326, 32631, 50.0, 21.5, "outside the area of use of WGS 84 / UTM zone 31N"},
+        {4326, 0, 4326, 32631, 50.0, 363.0, ""},
+        {4326, 0, 4326, 32631, 50.0, 385.0, "outside the area of use of WGS 84 / UTM zone 31N"},
+        {4326, 0, 4326, 32631, 91.0, 3.0, ""},
+        {4326, 0, 4326, 32631, 91.5, 3.0, "outside the area of use of WGS 84 ("},
+        {4326, 0, 4326, 32631, 50.0, NAN, "outside the area of use of WGS 84 / UTM zone 31N"},
         // A datum's box across the antimeridian: New Zealand.
         {4326, 0, 4167, 0, -41.0, -176.5, ""},
         {4326, 0, 4167, 0, -41.0, -160.0, "outside the area of use of NZGD2000 (New Zealand)"},
