@@ -177,5 +177,14 @@ TEST_F(CatalogueTest, AShiftGridThatCannotServeSaysWhy)
         }
         ASSERT_EQ(recorder.Ids(), std::vector<int>{IDS_GRID_FILE_REFUSED});
         EXPECT_NE(recorder.Shown()[0].second.find(c.says), std::string::npos) << recorder.Shown()[0].second;
+        // --explain does not call a refused grid used.
+        CConversionReport report;
+        ASSERT_TRUE(report.Load(c.from, 0, c.to, 0));
+        if (c.from == 4230)
+        {
+            EXPECT_EQ(report.Explain(true, c.lat, c.lon)[3],
+                      "source grid: grid es_ign_SPED2ETV2.tif is refused: the grid asks for bicubic interpolation, "
+                      "which is not done here; no point is converted");
+        }
     }
 }
