@@ -153,8 +153,8 @@ TEST_F(CatalogueTest, AShiftGridThatCannotServeSaysWhy)
         const std::string whole = gridtest::Ntv2Writer().Bytes({block});
         gridtest::WriteBytes(c.lonShift ? gsb : (root / "Data" / "BETA2007.gsb").string(),
                              whole.substr(0, whole.size() - (c.lonShift ? 0 : 100)));
-        const std::string translate =
-            "gdal_translate -q " + std::string(c.gdalOptions) + " " + gsb + " " + (data / "es_ign_SPED2ETV2.tif").string();
+        const std::string tif = (data / "es_ign_SPED2ETV2.tif").string();
+        const std::string translate = "gdal_translate -q " + std::string(c.gdalOptions) + " " + gsb + " " + tif;
         ASSERT_TRUE(c.lonShift == nullptr || std::system(translate.c_str()) == 0) << "(gdal-bin)";
         CMessageRecorder recorder;
         CConversionContext context;
