@@ -61,12 +61,20 @@ int ConvertCoordinate(CConversionContext& context, CRecordLoader& loader, bool r
     // without its shift, hundreds of metres off, and look converted.
     if (!engine.UnusableGridFile().empty())
     {
-        ShowMessage(IDS_GRID_FILE_UNUSABLE, engine.UnusableGridFile());
+        ShowUnusableGrid(engine);
         return kConvertRefused;
     }
     if (PrepareHeights(context, loader, reload) != kConvertDone)
         return kConvertRefused;
     return ConvertLoadedPoint(context, sourceGridId != 0, destinationGridId != 0, x, y, z);
+}
+
+void ShowUnusableGrid(const CProjections& engine)
+{
+    if (engine.UnusableGridReason().empty())
+        ShowMessage(IDS_GRID_FILE_UNUSABLE, engine.UnusableGridFile());
+    else
+        ShowMessage(IDS_GRID_FILE_REFUSED, engine.UnusableGridFile() + " is refused: " + engine.UnusableGridReason());
 }
 
 int ConvertLoadedPoint(CConversionContext& context, bool gridSource, bool gridDestination, double& x, double& y,

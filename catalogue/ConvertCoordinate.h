@@ -51,7 +51,7 @@ struct CConversionContext
 // northing, z = ellipsoidal height in metres. With reload the two records are
 // loaded afresh through loader. Returns kConvertDone after a conversion;
 // kConvertRefused after showing a message (108, 109 or why the systems cannot
-// be used at all, such as 112 for a shift grid file that cannot be read, or
+// be used at all, such as 112 or 114 for a shift grid file that cannot be read, or
 // 113 for a geoid model that cannot be used),
 // with the coordinate untouched; kConvertPointFailed, with
 // no message shown and the coordinate untouched, when this one point cannot
@@ -65,6 +65,11 @@ int ConvertCoordinate(CConversionContext& context, CRecordLoader& loader, bool r
 // The same with the records loaded from the catalogue (LoadGridRecord, LoadDatumRecord).
 int ConvertCoordinate(CConversionContext& context, bool reload, double& x, double& y, double& z, int sourceDatumId,
                       int sourceGridId, int destinationDatumId, int destinationGridId);
+
+// Tells the user that the engine cannot convert because a shift grid file
+// it needs is missing or refused (IDS_GRID_FILE_UNUSABLE or, with the
+// reader's reason, IDS_GRID_FILE_REFUSED).
+void ShowUnusableGrid(const CProjections& engine);
 
 // Converts one point on an engine whose records are set (SetSource and
 // SetDestination done, the grid files usable): what ConvertCoordinate does

@@ -251,9 +251,14 @@ std::string CDatumLink::DescribeAtPoint(double latitude, double longitude) const
 {
     if (!outsideGrid)
         return std::string();
+    const std::string file = gridPath.substr(gridPath.find_last_of('/') + 1);
+    // A file in place that its reader refuses converts no point; say why rather than name it as used.
+    CDatumGrid grid;
+    std::string why;
+    if (!gridPath.empty() && grid.LoadFile(gridPath, &why) != 0 && !why.empty())
+        return "grid " + file + " is refused: " + why + "; no point is converted";
     bool inside = true;
     const CDatumLink used = AtPoint(latitude, longitude, inside);
-    const std::string file = gridPath.substr(gridPath.find_last_of('/') + 1);
     return inside ? "the point lies inside grid " + file + ": " + name + " is used"
                   : "the point lies outside the area of grid " + file + ": " + used.Describe() + " is used";
 }

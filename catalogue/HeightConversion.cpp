@@ -141,10 +141,9 @@ int PrepareHeights(CConversionContext& context, CRecordLoader& loader, bool relo
     if (!context.heightLegs || !context.heightLegs->Serves(context.heightModels.get()) || reload)
         context.heightLegs =
             std::make_shared<CHeightLegs>(context.heightModels, context.source, context.destination);
-    const std::string unusable = context.heightLegs->UnusableGridFile();
-    if (!unusable.empty())
+    if (const CProjections* unusable = context.heightLegs->UnusableGrid())
     {
-        ShowMessage(IDS_GRID_FILE_UNUSABLE, unusable);
+        ShowUnusableGrid(*unusable);
         return kConvertRefused;
     }
     return kConvertDone;
@@ -203,12 +202,12 @@ CHeightLegs::CHeightLegs(std::shared_ptr<const CHeightModels> shared, const CCfg
     thirdIsIdentity = to.Used() && SameGeographic(to.datum, destination);
 }
 
-std::string CHeightLegs::UnusableGridFile() const
+const CProjections* CHeightLegs::UnusableGrid() const
 {
     for (const CProjections* engine : {&first, &second, &third})
         if (!engine->UnusableGridFile().empty())
-            return engine->UnusableGridFile();
-    return {};
+            return engine;
+    return nullptr;
 }
 
 bool CHeightLegs::IntoSourceModel(bool gridSource, double& x, double& y, double& z, std::string& why)

@@ -43,9 +43,8 @@ public:
     CHeightLegs& operator=(const CHeightLegs&) = delete;
     virtual ~CHeightLegs() = default;
 
-    // A shift grid file one of the legs needs but cannot read; empty when
-    // none.
-    std::string UnusableGridFile() const;
+    // The leg whose shift grid file it needs cannot be read; null when none.
+    const CProjections* UnusableGrid() const;
     bool Serves(const CHeightModels* candidate) const { return candidate == models.get(); }
     // x, y as ConvertLoadedPoint takes them, z the height in the source's
     // system; the result in the destination's. False, with the point

@@ -61,17 +61,17 @@ double CProjections::ToUnits(int unitId, double metres)
 
 void CProjections::SetSide(const CCfgMapProjection& record, CCfgMapProjection& copy,
                            std::unique_ptr<CProjection>& projection, std::shared_ptr<const CDatumGrid>& grid,
-                           std::string& unusable, const CCfgMapProjection& other,
-                           const std::shared_ptr<const CDatumGrid>& otherGrid, const std::string& otherUnusable)
+                           Unloaded& unusable, const CCfgMapProjection& other,
+                           const std::shared_ptr<const CDatumGrid>& otherGrid, const Unloaded& otherUnusable)
 {
     // A side whose grid could not be read tries again: the file may have been
     // put in place (or the record pointed at another) since.
-    if (copy.IsSameDefinition(record) && !(UsesGrid(record.method) && !unusable.empty()))
+    if (copy.IsSameDefinition(record) && !(UsesGrid(record.method) && !unusable.file.empty()))
         return;
     projection.reset();
     copy = record;
     projection = CreateProjection(record);
-    unusable.clear();
+    unusable = Unloaded();
     if (!UsesGrid(record.method))
     {
         grid = std::make_shared<CDatumGrid>();
@@ -85,9 +85,11 @@ void CProjections::SetSide(const CCfgMapProjection& record, CCfgMapProjection& c
         return;
     }
     auto loaded = std::make_shared<CDatumGrid>();
-    if (loaded->LoadFile(record.gridFile) != 0 || loaded->Count() <= 0)
+    std::string why;
+    if (loaded->LoadFile(record.gridFile, &why) != 0 || loaded->Count() <= 0)
     {
-        unusable = record.gridFile.empty() ? std::string("(no file named)") : record.gridFile;
+        unusable.file = record.gridFile.empty() ? std::string("(no file named)") : record.gridFile;
+        unusable.why = why;
         grid = std::make_shared<CDatumGrid>();
         return;
     }
@@ -110,12 +112,12 @@ void CProjections::SetDestination(const CCfgMapProjection& record)
 
 void CProjections::RecordsChanged()
 {
-    static const std::string none;
+    static const Unloaded none;
     datumLegs = NeedsDatumLegs();
     unusableFile = &none;
-    if (datumLegs && UsesGrid(source.method) && !sourceUnusable.empty())
+    if (datumLegs && UsesGrid(source.method) && !sourceUnusable.file.empty())
         unusableFile = &sourceUnusable;
-    else if (datumLegs && UsesGrid(destination.method) && !destinationUnusable.empty())
+    else if (datumLegs && UsesGrid(destination.method) && !destinationUnusable.file.empty())
         unusableFile = &destinationUnusable;
     sourceUnits = FindLengthUnit(source.unitId);
     destinationUnits = FindLengthUnit(destination.unitId);
@@ -142,7 +144,12 @@ bool CProjections::KeepsHeight() const
 
 const std::string& CProjections::UnusableGridFile() const
 {
-    return *unusableFile;
+    return unusableFile->file;
+}
+
+const std::string& CProjections::UnusableGridReason() const
+{
+    return unusableFile->why;
 }
 
 void CProjections::GeodeticToGeocentric(double phi, double lambda, double h, const CCfgMapProjection& ell,
@@ -212,11 +219,16 @@ void CProjections::BursaWolfInverse(const CCfgMapProjection& d, double& X, doubl
 
 void CProjections::GridMissesPoint(const CCfgMapProjection& side, int shifted, double phi, double lambda)
 {
+    const char* format = "the point %.9f %.9f lies in a cell of %s that has no value";
+    if (shifted == CDatumGrid::SHIFT_OUTSIDE)
+        format = "the point %.9f %.9f lies outside every sub-grid of %s";
+    else if (shifted == CDatumGrid::SHIFT_UNSETTLED)
+        format = "the point %.9f %.9f cannot be taken back through %s: the grid's shift changes too fast "
+                 "there for the way back to settle";
+    else if (shifted == CDatumGrid::SHIFT_LEFT_GRID)
+        format = "the point %.9f %.9f cannot be taken back through %s: the way back leads outside the grid";
     char text[512];
-    std::snprintf(text, sizeof text,
-                  shifted == 0 ? "the point %.9f %.9f lies outside every sub-grid of %s"
-                               : "the point %.9f %.9f lies in a cell of %s that has no value",
-                  lambda / kDegToRad, phi / kDegToRad, side.gridFile.c_str());
+    std::snprintf(text, sizeof text, format, lambda / kDegToRad, phi / kDegToRad, side.gridFile.c_str());
     failure = text;
 }
 
@@ -331,9 +343,10 @@ void CProjections::Transform()
 {
     failure.clear();
     fellBack = false;
-    if (!unusableFile->empty())
+    if (!unusableFile->file.empty())
     {
-        failure = "the shift grid file " + *unusableFile + " cannot be loaded";
+        failure = "the shift grid file " + unusableFile->file +
+                  (unusableFile->why.empty() ? " cannot be loaded" : " is refused: " + unusableFile->why);
         return;
     }
     if (!std::isfinite(height))

@@ -27,6 +27,9 @@ public:
     // current records needs but could not load; empty when nothing is missing.
     // No point is converted while a file is named here.
     const std::string& UnusableGridFile() const;
+    // Why the reader refused that file ("the grid asks for bicubic
+    // interpolation, ..."); empty when it could not be opened at all.
+    const std::string& UnusableGridReason() const;
     // Converts the point in the public members. When the point cannot be
     // converted the members keep their input and Failure() says why.
     void Transform();
@@ -67,10 +70,16 @@ public:
     double height = 0;    // metres
 
 private:
+    // A grid file a side could not load, and the reader's reason.
+    struct Unloaded
+    {
+        std::string file;
+        std::string why;
+    };
     void SetSide(const CCfgMapProjection& record, CCfgMapProjection& copy, std::unique_ptr<CProjection>& projection,
-                 std::shared_ptr<const CDatumGrid>& grid, std::string& unusable,
+                 std::shared_ptr<const CDatumGrid>& grid, Unloaded& unusable,
                  const CCfgMapProjection& other, const std::shared_ptr<const CDatumGrid>& otherGrid,
-                 const std::string& otherUnusable);
+                 const Unloaded& otherUnusable);
     bool NeedsDatumLegs() const;
     bool KeepsHeight() const;
     // Takes what every point of the current records needs from them.
@@ -90,8 +99,8 @@ private:
     std::unique_ptr<CProjection> destinationProjection;
     std::shared_ptr<const CDatumGrid> sourceGrid;
     std::shared_ptr<const CDatumGrid> destinationGrid;
-    std::string sourceUnusable;      // grid file the source side could not load
-    std::string destinationUnusable;
+    Unloaded sourceUnusable;      // grid file the source side could not load
+    Unloaded destinationUnusable;
     CCfgMapProjection source;
     CCfgMapProjection destination;
     const CCfgMapProjection pivot;
@@ -102,7 +111,7 @@ private:
     // points take the datum legs, the grid file that keeps them from it, and
     // the factors of both sides' grid units.
     bool datumLegs = false;
-    const std::string* unusableFile = nullptr;
+    const Unloaded* unusableFile = nullptr;
     LengthUnitFactors sourceUnits;
     LengthUnitFactors destinationUnits;
 };

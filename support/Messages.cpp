@@ -14,6 +14,8 @@ const std::map<int, std::string>& Table()
          "You have to select either a destination map grid or map datum to perform translations"},
         {IDS_GRID_FILE_UNUSABLE, "The datum shift grid file %s is missing, empty or damaged. No coordinate is "
                                  "converted with this datum until the file can be read."},
+        {IDS_GRID_FILE_REFUSED, "The datum shift grid file %s. No coordinate is converted with this datum until "
+                                "the file can be used."},
         {IDS_GEOID_MODEL_UNUSABLE, "Heights above the geoid cannot be converted: %s. No coordinate is converted "
                                    "with this height system until the model can be used."},
 

@@ -10,6 +10,8 @@ enum MessageId
     IDS_NO_DESTINATION_DATUM = 109,
     // A datum's shift grid file that cannot be read: %s is the file.
     IDS_GRID_FILE_UNUSABLE = 112,
+    // A datum's shift grid file its reader refuses: %s is the file and why.
+    IDS_GRID_FILE_REFUSED = 114,
     // A geoid model that cannot be used: %s says which and why.
     IDS_GEOID_MODEL_UNUSABLE = 113,
 

@@ -86,25 +86,43 @@ bool CoversTurned(const CDatumSubGrid& g, double latitude, double& lon)
 
 } // namespace
 
-int CDatumGrid::LoadFile(const std::string& path)
+int CDatumGrid::LoadFile(const std::string& path, std::string* why)
 {
+    std::string reason;
+    int result = -1;
     if (Contains(path, ".gsb") || Contains(path, ".GSB"))
-        return CDatumGridNTv2(*this).Read(path);
-    if (Contains(path, ".las") || Contains(path, ".LAS") || Contains(path, ".los") ||
-        Contains(path, ".LOS"))
-        return CDatumGridNadcon(*this).Read(path);
+    {
+        CDatumGridNTv2 reader(*this);
+        result = reader.Read(path);
+        reason = reader.Why();
+    }
+    else if (Contains(path, ".las") || Contains(path, ".LAS") || Contains(path, ".los") || Contains(path, ".LOS"))
+    {
+        CDatumGridNadcon reader(*this);
+        result = reader.Read(path);
+        reason = reader.Why();
+    }
     // PROJ publishes national shift grids as GeoTIFF files of offsets in arc
     // seconds; they are read into NTv2 blocks.
-    if (Contains(path, ".tif") || Contains(path, ".TIF"))
+    else if (Contains(path, ".tif") || Contains(path, ".TIF"))
     {
         SubGridList blocks;
-        std::string why;
-        if (!ReadGeoTiffShiftBlocks(path, blocks, why) || blocks.empty())
-            return -1;
-        Replace(std::move(blocks), KIND_NTV2);
-        return 0;
+        if (ReadGeoTiffShiftBlocks(path, blocks, reason) && !blocks.empty())
+        {
+            Replace(std::move(blocks), KIND_NTV2);
+            result = 0;
+        }
+        else if (reason.empty())
+            reason = "the file holds no grid";
+        // A file that is not there is missing, not refused.
+        else if (reason == "the file cannot be read")
+            reason.clear();
     }
-    return -1;
+    else
+        reason = "the name ends in none of .gsb, .las, .los or .tif";
+    if (why != nullptr)
+        *why = result == 0 ? std::string() : reason;
+    return result;
 }
 
 void CDatumGrid::Replace(SubGridList blocks, Kind newKind)
@@ -158,24 +176,24 @@ int CDatumGrid::ShiftForward(double& phi, double& lambda) const
 {
     double dLat = 0, dLon = 0;
     if (!FindShift(lambda / kDegToRad, phi / kDegToRad, dLat, dLon))
-        return 0;
+        return SHIFT_OUTSIDE;
     if (!std::isfinite(dLat) || !std::isfinite(dLon))
-        return -1;
+        return SHIFT_NO_VALUE;
     lambda -= dLon / 3600 * kDegToRad;
     phi += dLat / 3600 * kDegToRad;
-    return 1;
+    return SHIFT_APPLIED;
 }
 
 int CDatumGrid::ShiftInverse(double& phi, double& lambda) const
 {
     double dLat = 0, dLon = 0;
     if (!FindShift(lambda / kDegToRad, phi / kDegToRad, dLat, dLon))
-        return 0;
+        return SHIFT_OUTSIDE;
     if (!std::isfinite(dLat) || !std::isfinite(dLon))
-        return -1;
+        return SHIFT_NO_VALUE;
     lambda += dLon / 3600 * kDegToRad;
     phi -= dLat / 3600 * kDegToRad;
-    return 1;
+    return SHIFT_APPLIED;
 }
 
 int CDatumGrid::ShiftReverse(double& phi, double& lambda) const
@@ -183,17 +201,19 @@ int CDatumGrid::ShiftReverse(double& phi, double& lambda) const
     const double targetLat = phi / kDegToRad, targetLon = lambda / kDegToRad;
     double dLat = 0, dLon = 0;
     if (!FindShift(targetLon, targetLat, dLat, dLon))
-        return 0;
+        return SHIFT_OUTSIDE;
     if (!std::isfinite(dLat) || !std::isfinite(dLon))
-        return -1;
+        return SHIFT_NO_VALUE;
     // Forward: lat + dLat, lon - dLon (arc seconds). Start from the shift at
     // the target and correct by what the forward shift of the guess misses.
     double lat = targetLat - dLat / 3600, lon = targetLon + dLon / 3600;
     double nearestLat = lat, nearestLon = lon, nearestMiss = std::numeric_limits<double>::infinity();
     for (int pass = 0; pass < kReversePasses; ++pass)
     {
-        if (!FindShift(lon, lat, dLat, dLon) || !std::isfinite(dLat) || !std::isfinite(dLon))
-            return -1;
+        if (!FindShift(lon, lat, dLat, dLon))
+            return SHIFT_LEFT_GRID;
+        if (!std::isfinite(dLat) || !std::isfinite(dLon))
+            return SHIFT_NO_VALUE;
         const double missLat = targetLat - (lat + dLat / 3600);
         const double missLon = targetLon - (lon - dLon / 3600);
         const double miss = std::max(std::fabs(missLat), std::fabs(missLon));
@@ -205,12 +225,12 @@ int CDatumGrid::ShiftReverse(double& phi, double& lambda) const
         {
             phi = lat * kDegToRad;
             lambda = lon * kDegToRad;
-            return 1;
+            return SHIFT_APPLIED;
         }
     }
     if (!(nearestMiss <= kJumpTolerance))
-        return -1;
+        return SHIFT_UNSETTLED;
     phi = nearestLat * kDegToRad;
     lambda = nearestLon * kDegToRad;
-    return 1;
+    return SHIFT_APPLIED;
 }

@@ -115,21 +115,36 @@ bool CDatumGridNTv2::ReadText(CGridFile& file, const char* label, std::string& v
     return true;
 }
 
+int CDatumGridNTv2::Refuse(const std::string& reason)
+{
+    why = reason;
+    return -1;
+}
+
+bool CDatumGridNTv2::RefuseBlock(const std::string& reason)
+{
+    why = reason;
+    return false;
+}
+
 int CDatumGridNTv2::Read(CGridFile& file)
 {
-    if (!file.IsOpen() || file.Size() < kHeaderRecords * kRecordSize)
+    why.clear();
+    if (!file.IsOpen() || file.Size() == 0)
         return -1;
+    if (file.Size() < kHeaderRecords * kRecordSize)
+        return Refuse("the file is shorter than an NTv2 header");
 
     // NUM_OREC is 11 in every NTv2 file; its byte order tells the file's.
     unsigned char v[8];
     if (!ReadRecord(file, "NUM_OREC", v))
-        return -1;
+        return Refuse("the file is not an NTv2 grid: it does not open with NUM_OREC");
     if (Word(v, false) == kHeaderRecords)
         bigEndian = false;
     else if (Word(v, true) == kHeaderRecords)
         bigEndian = true;
     else
-        return -1;
+        return Refuse("the file is not an NTv2 grid: NUM_OREC is not 11");
 
     int32_t subRecords = 0, fileCount = 0;
     std::string gsType, text;
@@ -139,15 +154,18 @@ int CDatumGridNTv2::Read(CGridFile& file)
         !ReadText(file, "SYSTEM_F", text) || !ReadText(file, "SYSTEM_T", text) ||
         !ReadDouble(file, "MAJOR_F", number) || !ReadDouble(file, "MINOR_F", number) ||
         !ReadDouble(file, "MAJOR_T", number) || !ReadDouble(file, "MINOR_T", number))
-        return -1;
+        return Refuse("the file's header records are damaged or out of order");
     // Shifts are applied as arc seconds; a file in other units would be
     // misread by orders of magnitude.
     if (!SameText(gsType, "SECONDS"))
-        return -1;
+        return Refuse("the shifts are not in arc seconds (GS_TYPE is not SECONDS)");
     // Each block needs at least its header and one node record; this bounds
     // the list before it is built.
-    if (fileCount <= 0 || fileCount > file.Remaining() / ((kHeaderRecords + 1) * kRecordSize))
-        return -1;
+    if (fileCount <= 0)
+        return Refuse("the file names no sub-grid (NUM_FILE " + std::to_string(fileCount) + ")");
+    if (fileCount > file.Remaining() / ((kHeaderRecords + 1) * kRecordSize))
+        return Refuse("the file is truncated: it names " + std::to_string(fileCount) +
+                      " sub-grids but is too short for them");
     subGridCount = fileCount;
 
     CDatumGrid::SubGridList blocks;
@@ -155,7 +173,7 @@ int CDatumGridNTv2::Read(CGridFile& file)
     for (int k = 0; k < subGridCount; ++k)
     {
         auto block = std::make_unique<CDatumSubGrid>();
-        if (!ReadSubGrid(file, *block))
+        if (!ReadSubGrid(file, *block, k + 1))
             return -1;
         blocks.push_back(std::move(block));
     }
@@ -163,8 +181,9 @@ int CDatumGridNTv2::Read(CGridFile& file)
     return 0;
 }
 
-bool CDatumGridNTv2::ReadSubGrid(CGridFile& file, CDatumSubGrid& block)
+bool CDatumGridNTv2::ReadSubGrid(CGridFile& file, CDatumSubGrid& block, int index)
 {
+    const std::string which = "sub-grid " + std::to_string(index) + " of " + std::to_string(subGridCount);
     std::string text;
     double sLat, nLat, eLong, wLong, latInc, longInc;
     int32_t gsCount = 0;
@@ -174,7 +193,8 @@ bool CDatumGridNTv2::ReadSubGrid(CGridFile& file, CDatumSubGrid& block)
         !ReadDouble(file, "E_LONG", eLong) || !ReadDouble(file, "W_LONG", wLong) ||
         !ReadDouble(file, "LAT_INC", latInc) || !ReadDouble(file, "LONG_INC", longInc) ||
         !ReadInteger(file, "GS_COUNT", gsCount))
-        return false;
+        return RefuseBlock(file.Remaining() <= 0 ? "the file is truncated before " + which
+                                                 : "the header of " + which + " is damaged");
 
     block.south = sLat / 3600;
     block.north = nLat / 3600;
@@ -183,17 +203,21 @@ bool CDatumGridNTv2::ReadSubGrid(CGridFile& file, CDatumSubGrid& block)
     block.latInc = latInc / 3600;
     block.lonInc = longInc / 3600;
     if (!(block.latInc > 0) || !(block.lonInc > 0))
-        return false;
+        return RefuseBlock("the spacing of " + which + " is not positive");
 
     const long long rows = CDatumSubGrid::NodesAlong((block.north - block.south) / block.latInc);
     const long long cols = CDatumSubGrid::NodesAlong((block.lonMax - block.lonMin) / block.lonInc);
     if (rows <= 0 || cols <= 0 || gsCount <= 0)
-        return false;
+        return RefuseBlock("the extent of " + which + " holds no node");
     // Some producers write more node records than the lattice needs; those
     // are passed over. Fewer would leave nodes undefined.
     const long long lattice = rows * cols;
-    if (lattice > gsCount || gsCount > file.Remaining() / kRecordSize)
-        return false;
+    if (lattice > gsCount)
+        return RefuseBlock(which + " has " + std::to_string(gsCount) + " node records for " +
+                           std::to_string(lattice) + " nodes");
+    if (gsCount > file.Remaining() / kRecordSize)
+        return RefuseBlock("the file is truncated: " + which + " needs " + std::to_string(gsCount) +
+                           " node records, the file holds " + std::to_string(file.Remaining() / kRecordSize));
     block.rows = static_cast<int>(rows);
     block.cols = static_cast<int>(cols);
 
@@ -204,7 +228,7 @@ bool CDatumGridNTv2::ReadSubGrid(CGridFile& file, CDatumSubGrid& block)
     {
         const long long n = left < 256 ? left : 256;
         if (!file.Read(chunk, static_cast<size_t>(n * kRecordSize)))
-            return false;
+            return RefuseBlock("the node records of " + which + " cannot be read");
         for (long long r = 0; r < n; ++r)
         {
             const unsigned char* node = chunk + r * kRecordSize;
@@ -213,5 +237,7 @@ bool CDatumGridNTv2::ReadSubGrid(CGridFile& file, CDatumSubGrid& block)
         }
         left -= n;
     }
-    return file.Seek(file.Position() + (gsCount - lattice) * kRecordSize);
+    if (!file.Seek(file.Position() + (gsCount - lattice) * kRecordSize))
+        return RefuseBlock("the file is truncated after " + which);
+    return true;
 }

@@ -21,9 +21,11 @@ public:
     virtual ~CDatumGridNTv2() = default;
 
     // 0 with the target's blocks replaced and its kind set to NTv2; -1 with
-    // the target untouched.
+    // the target untouched and Why() saying what is wrong with the file (empty
+    // when it cannot be opened).
     int Read(const std::string& path);
     int Read(std::FILE* stream);
+    const std::string& Why() const { return why; }
 
 private:
     int Read(CGridFile& file);
@@ -31,9 +33,12 @@ private:
     bool ReadInteger(CGridFile& file, const char* label, int32_t& value);
     bool ReadDouble(CGridFile& file, const char* label, double& value);
     bool ReadText(CGridFile& file, const char* label, std::string& value);
-    bool ReadSubGrid(CGridFile& file, CDatumSubGrid& block);
+    bool ReadSubGrid(CGridFile& file, CDatumSubGrid& block, int index);
+    int Refuse(const std::string& reason);
+    bool RefuseBlock(const std::string& reason);
 
     CDatumGrid& grid;
     int subGridCount = 0;
     bool bigEndian = false;
+    std::string why;
 };

@@ -102,23 +102,30 @@ int CDatumGridNadcon::Read(std::FILE* latitudeStream, std::FILE* longitudeStream
     return Read(latitudeFile, longitudeFile);
 }
 
+int CDatumGridNadcon::Refuse(const std::string& reason)
+{
+    why = reason;
+    return -1;
+}
+
 int CDatumGridNadcon::Read(CGridFile& latitudeFile, CGridFile& longitudeFile)
 {
+    why.clear();
     if (!latitudeFile.IsOpen() || !longitudeFile.IsOpen())
         return -1;
     Header h, other;
     if (!ReadHeader(latitudeFile, h) || !ReadHeader(longitudeFile, other))
-        return -1;
+        return Refuse("a header of the .las/.los pair is damaged or names more nodes than the file holds");
     // The pair describes one lattice; two sizes would interleave unrelated nodes.
     if (other.nc != h.nc || other.nr != h.nr)
-        return -1;
+        return Refuse("the .las and .los files describe different lattices");
     if (!std::isfinite(h.xMin) || !std::isfinite(h.yMin) || !(h.dx > 0) || !(h.dy > 0) ||
         !std::isfinite(h.dx) || !std::isfinite(h.dy))
-        return -1;
+        return Refuse("the grid's origin or spacing is unusable");
     // The header check bounds NR x NC by the file size, well inside 32 bits.
     const int64_t lattice = int64_t(h.nr) * h.nc;
     if (lattice > INT32_MAX)
-        return -1;
+        return Refuse("the grid has too many nodes");
 
     auto block = std::make_unique<CDatumSubGrid>();
     block->cols = h.nc;
@@ -134,14 +141,14 @@ int CDatumGridNadcon::Read(CGridFile& latitudeFile, CGridFile& longitudeFile)
     // Each data record opens with a word that carries no shift.
     const int64_t firstValue = int64_t(h.nc) * 4 + 8;
     if (!latitudeFile.Seek(firstValue) || !longitudeFile.Seek(firstValue))
-        return -1;
+        return Refuse("the file is truncated before its first record");
     std::vector<unsigned char> latRow((size_t(h.nc) + 1) * 4), lonRow((size_t(h.nc) + 1) * 4);
     for (int32_t row = 0; row < h.nr; ++row)
     {
         // The last record has no successor whose leading word could follow.
         const size_t bytes = size_t(h.nc) * 4 + (row + 1 < h.nr ? 4 : 0);
         if (!latitudeFile.Read(latRow.data(), bytes) || !longitudeFile.Read(lonRow.data(), bytes))
-            return -1;
+            return Refuse("the file is truncated at row " + std::to_string(row + 1) + " of " + std::to_string(h.nr));
         for (int32_t col = 0; col < h.nc; ++col)
             block->StoreNode(Float(&latRow[size_t(col) * 4]), Float(&lonRow[size_t(col) * 4]));
     }

@@ -20,9 +20,12 @@ public:
     virtual ~CDatumGridNadcon() = default;
 
     // Either name of the pair opens both files. 0 with the target's blocks
-    // replaced and its kind set to NADCON; -1 with the target untouched.
+    // replaced and its kind set to NADCON; -1 with the target untouched and
+    // Why() saying what is wrong with the pair (empty when a file of it cannot
+    // be opened).
     int Read(const std::string& path);
     int Read(std::FILE* latitudeStream, std::FILE* longitudeStream);
+    const std::string& Why() const { return why; }
 
     // The two names of the pair a path belongs to (lower- or upper-case
     // extension); a path naming neither file is used unchanged for both.
@@ -31,6 +34,8 @@ public:
 
 private:
     int Read(CGridFile& latitudeFile, CGridFile& longitudeFile);
+    int Refuse(const std::string& reason);
 
     CDatumGrid& grid;
+    std::string why;
 };

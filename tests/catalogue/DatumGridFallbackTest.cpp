@@ -3,6 +3,7 @@
 // datum's Helmert parameters, and a point whose cell has no value is refused.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <limits>
@@ -102,5 +103,80 @@ TEST_F(CatalogueTest, DatumGridFallsBackToTheHelmertOutsideItsArea)
         EXPECT_NEAR(x, c.lon, 1e-9);
         EXPECT_NEAR(y, c.lat, 1e-9);
         EXPECT_NEAR(z, 10, 1e-6);
+    }
+}
+
+// A grid the user placed that cannot serve says why: a refused file before any point is converted, a point
+// whose way back through the grid does not settle, or whose cell has no value, in the point's failure.
+TEST_F(CatalogueTest, AShiftGridThatCannotServeSaysWhy)
+{
+    const std::filesystem::path root = home / "root", data = home / "data" / "Veltrix" / "Geolynx" / "Data";
+    std::filesystem::create_directories(root / "Data");
+    std::filesystem::create_directories(data);
+    UseConnection("Provider=SQLite;Data Source=" + catalogueFile + ";", root.string());
+    using Shift = float (*)(int row, int col);
+    const Shift holed = [](int row, int col) { return row == 4 && col == 6 ? NAN : -2.0f; };
+    // 0 and 2 degrees by turns: the way back swings without end.
+    const Shift steep = [](int, int col) { return col % 2 == 0 ? 0.0f : -7200.0f; };
+    struct Case
+    {
+        Shift lonShift; // of ED50's grid (1" north, 36..44 N, 10 W..3 E); none: a truncated DHDN grid
+        const char* gdalOptions;
+        int from, to;
+        double lon, lat;
+        int result;
+        const char* says; // in the message shown, or in the point's failure
+    };
+    const Case cases[] = {
+        {nullptr, "", 4314, 4326, 0.5, 0.5, kConvertRefused,
+         "BETA2007.gsb is refused: the file is truncated: sub-grid 1 of 1 needs 400 node records, the file holds "
+         "394. No coordinate"},
+        {holed, "-mo interpolation_method=bicubic", 4230, 4326, -7.2, 42.3, kConvertRefused,
+         "es_ign_SPED2ETV2.tif is refused: the grid asks for bicubic interpolation, which is not done here. No "
+         "coordinate is converted with this datum until the file can be used."},
+        {steep, "", 4326, 4230, -5.3, 40.2, kConvertPointFailed,
+         "es_ign_SPED2ETV2.tif: the grid's shift changes too fast there for the way back to settle"},
+        {holed, "", 4230, 4326, -3.5, 40.5, kConvertPointFailed, "es_ign_SPED2ETV2.tif that has no value"},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.says);
+        gridtest::Ntv2Block block;
+        block.rows = block.cols = 20;
+        const std::string gsb = (home / "grid.gsb").string();
+        if (c.lonShift != nullptr)
+        {
+            block.sLat = 36 * 3600, block.eLong = -3 * 3600, block.rows = 9, block.cols = 14;
+            block.latShift = [](int row, int col) { return row == 4 && col == 6 ? NAN : 1.0f; };
+            block.lonShift = c.lonShift;
+        }
+        const std::string whole = gridtest::Ntv2Writer().Bytes({block});
+        gridtest::WriteBytes(c.lonShift ? gsb : (root / "Data" / "BETA2007.gsb").string(),
+                             whole.substr(0, whole.size() - (c.lonShift ? 0 : 100)));
+        const std::string tif = (data / "es_ign_SPED2ETV2.tif").string();
+        const std::string translate = "gdal_translate -q " + std::string(c.gdalOptions) + " " + gsb + " " + tif;
+        ASSERT_TRUE(c.lonShift == nullptr || std::system(translate.c_str()) == 0) << "(gdal-bin)";
+        CMessageRecorder recorder;
+        CConversionContext context;
+        double x = c.lon, y = c.lat, z = 10;
+        ASSERT_EQ(ConvertCoordinate(context, true, x, y, z, c.from, 0, c.to, 0), c.result);
+        EXPECT_EQ(x, c.lon);
+        EXPECT_EQ(y, c.lat);
+        if (c.result == kConvertPointFailed)
+        {
+            EXPECT_TRUE(recorder.Shown().empty());
+            EXPECT_NE(context.engine.Failure().find(c.says), std::string::npos) << context.engine.Failure();
+            continue;
+        }
+        ASSERT_EQ(recorder.Ids(), std::vector<int>{IDS_GRID_FILE_REFUSED});
+        EXPECT_NE(recorder.Shown()[0].second.find(c.says), std::string::npos) << recorder.Shown()[0].second;
+        if (c.from != 4230)
+            continue;
+        // --explain does not call a refused grid used.
+        CConversionReport report;
+        ASSERT_TRUE(report.Load(c.from, 0, c.to, 0));
+        EXPECT_EQ(report.Explain(true, c.lat, c.lon)[3], "source grid: grid es_ign_SPED2ETV2.tif is refused: the grid "
+                                                         "asks for bicubic interpolation, which is not done here; no "
+                                                         "point is converted");
     }
 }

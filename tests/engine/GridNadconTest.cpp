@@ -191,7 +191,9 @@ TEST(GridNadcon, DamagedPairsAreRejectedAndTheGridKept)
         gridtest::WriteBytes(tmp.File(p.name + ".las"), p.las);
         gridtest::WriteBytes(tmp.File(p.name + ".los"), p.los);
         CDatumGrid fresh;
-        EXPECT_EQ(fresh.LoadFile(tmp.File(p.name + ".las")), -1);
+        std::string why;
+        EXPECT_EQ(fresh.LoadFile(tmp.File(p.name + ".las"), &why), -1);
+        EXPECT_NE(why, "") << "a damaged pair says why";
         EXPECT_EQ(fresh.kind, CDatumGrid::KIND_NONE);
         EXPECT_EQ(grid.LoadFile(tmp.File(p.name + ".los")), -1);
         unchanged();
