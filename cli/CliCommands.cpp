@@ -543,6 +543,8 @@ void CStream::Convert(std::size_t share, CStreamBlock& block)
     block.used = 0;
     block.notes.clear();
     const bool prefetch = from.gridId == 0 && scheduler.Context(share).heightModels != nullptr;
+    // A block without a comma has no line to look at closer for one.
+    const bool noComma = commaSeparates || std::memchr(block.text.data(), ',', block.held) == nullptr;
     CParsedLine parsed[kReadAhead];
     const std::size_t count = block.lines.size();
     for (std::size_t start = 0; start < count; start += kReadAhead)
@@ -554,7 +556,7 @@ void CStream::Convert(std::size_t share, CStreamBlock& block)
             p.v[0] = p.v[1] = p.v[2] = 0;
             int n = 0;
             const CLine& line = block.lines[start + k];
-            p.read = ParseCoordinateLine(line.begin, line.end, commaSeparates, p.v, n);
+            p.read = ParseCoordinateLine(line.begin, line.end, noComma, p.v, n);
             if (prefetch && p.read == LineRead::Coordinate)
                 PrefetchHeights(scheduler.Context(share), p.v[0], p.v[1]);
         }
