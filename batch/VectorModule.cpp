@@ -18,13 +18,13 @@ struct CLoadedModule
     std::string failure;
 };
 
-// The module lies in lib/geolynx beside the program's bin folder, in the
-// build tree as in the installed one.
+// The module lies in lib/geolynx/modules beside the program's bin folder, in
+// the build tree as in the installed one.
 CLoadedModule LoadModule()
 {
     CLoadedModule loaded;
     const std::string path =
-        (std::filesystem::path(ExecutableFolder()) / ".." / "lib" / "geolynx" / "libgeolynx-vector.so")
+        (std::filesystem::path(ExecutableFolder()) / ".." / "lib" / "geolynx" / "modules" / "libgeolynx-vector.so")
             .lexically_normal()
             .string();
     // Every symbol is bound now: a module that does not fit the program is

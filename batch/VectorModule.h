@@ -4,7 +4,7 @@
 
 // GDAL and the hundred libraries it brings take longer to load than most
 // commands take to run, so the vector converter is a module of its own,
-// libgeolynx-vector.so, loaded the first time a vector file is met. It calls
+// libgeolynx-vector.so (in lib/geolynx/modules), loaded the first time a vector file is met. It calls
 // back into the program that loads it (the batch pipeline, the engine), which
 // exports its symbols for it.
 
