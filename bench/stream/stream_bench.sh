@@ -9,16 +9,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 build=${1:-build}
-cli="$build/bin/geolynx-cli"
 command -v cs2cs > /dev/null || { echo "stream bench: cs2cs (proj-bin) is missing"; exit 1; }
 [ -x /usr/bin/time ] || { echo "stream bench: GNU time (package time) is missing"; exit 1; }
-[ -x "$cli" ] || cmake --build "$build" --target geolynx-cli
-
-points=${PIPE_POINTS:-1000000}
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-export HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" XDG_STATE_HOME="$work/state"
-export XDG_CONFIG_DIRS="$work/etc"
+source bench/stream/scratch.sh
 awk -v n="$points" 'BEGIN { srand(31); for (i = 0; i < n; i++) printf "%.9f %.9f\n", rand() * 6, 40 + rand() * 20 }' \
   > "$work/lonlat"
 "$cli" convert --from 4326 --to 32631 0 0 > /dev/null # first use copies the catalogue
