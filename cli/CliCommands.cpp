@@ -176,6 +176,27 @@ LineRead ParseCoordinateLine(const char* p, const char* end, bool commaSeparates
     }
 }
 
+// The common line of a stream, two or three plain decimals between blanks,
+// read from p on without first finding its end: the line feed (or the end)
+// it stops at, or nullptr for any other line, which ParseCoordinateLine
+// reads. Both read such a line alike.
+const char* ReadPlainLine(const char* p, const char* end, double values[3])
+{
+    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
+    for (int count = 0;; ++count)
+    {
+        while (p < end && blank(*p))
+            ++p;
+        if (p == end || *p == '\n')
+            return count >= 2 ? p : nullptr;
+        if (count == 3)
+            return nullptr;
+        p = ReadPlainDecimalPrefix(p, end, false, values[count]);
+        if (p == nullptr || (p != end && !blank(*p) && *p != '\n'))
+            return nullptr;
+    }
+}
+
 bool CheckSystems(const CCliSystem& from, const CCliSystem& to)
 {
     return SystemsKnown(from, to, std::string(), std::string(), stderr);
@@ -542,26 +563,38 @@ void CStream::Convert(std::size_t share, CStreamBlock& block)
 {
     block.used = 0;
     block.notes.clear();
+    block.lines.clear();
     const bool prefetch = from.gridId == 0 && scheduler.Context(share).heightModels != nullptr;
     // A block without a comma has no line to look at closer for one.
     const bool noComma = commaSeparates || std::memchr(block.text.data(), ',', block.held) == nullptr;
     CParsedLine parsed[kReadAhead];
-    const std::size_t count = block.lines.size();
-    for (std::size_t start = 0; start < count; start += kReadAhead)
+    const char* p = block.text.data();
+    const char* const end = p + block.held;
+    while (p < end)
     {
-        const std::size_t ahead = std::min(kReadAhead, count - start);
-        for (std::size_t k = 0; k < ahead; ++k)
+        const std::size_t first = block.lines.size();
+        std::size_t ahead = 0;
+        for (; ahead < kReadAhead && p < end; ++ahead)
         {
-            CParsedLine& p = parsed[k];
-            p.v[0] = p.v[1] = p.v[2] = 0;
-            int n = 0;
-            const CLine& line = block.lines[start + k];
-            p.read = ParseCoordinateLine(line.begin, line.end, noComma, p.v, n);
-            if (prefetch && p.read == LineRead::Coordinate)
-                PrefetchHeights(scheduler.Context(share), p.v[0], p.v[1]);
+            CParsedLine& line = parsed[ahead];
+            line.v[0] = line.v[1] = line.v[2] = 0;
+            line.read = LineRead::Coordinate;
+            const char* stop = ReadPlainLine(p, end, line.v);
+            if (stop == nullptr)
+            {
+                const auto* feed = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
+                stop = feed != nullptr ? feed : end;
+                line.v[0] = line.v[1] = line.v[2] = 0;
+                int n = 0;
+                line.read = ParseCoordinateLine(p, stop, noComma, line.v, n);
+            }
+            block.lines.push_back(CLine{p, stop});
+            p = stop < end ? stop + 1 : end;
+            if (prefetch && line.read == LineRead::Coordinate)
+                PrefetchHeights(scheduler.Context(share), line.v[0], line.v[1]);
         }
         for (std::size_t k = 0; k < ahead; ++k)
-            ConvertLine(share, block, start + k, parsed[k]);
+            ConvertLine(share, block, first + k, parsed[k]);
     }
 }
 
