@@ -350,7 +350,8 @@ struct CStreamBlock
         at[length] = '\n';
         used += length + 1;
     }
-    // Cuts the text into lines; the last one may lack its line feed.
+    // Cuts the text into lines, as Convert does; the last one may lack its
+    // line feed.
     void Cut()
     {
         lines.clear();
@@ -644,7 +645,6 @@ void CStream::Work(std::size_t share)
     {
         while (Take(block))
         {
-            block.Cut();
             Convert(share, block);
             Write(block);
         }
