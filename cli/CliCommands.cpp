@@ -566,8 +566,6 @@ void CStream::Convert(std::size_t share, CStreamBlock& block)
     block.notes.clear();
     block.lines.clear();
     const bool prefetch = from.gridId == 0 && scheduler.Context(share).heightModels != nullptr;
-    // A block without a comma has no line to look at closer for one.
-    const bool noComma = commaSeparates || std::memchr(block.text.data(), ',', block.held) == nullptr;
     CParsedLine parsed[kReadAhead];
     const char* p = block.text.data();
     const char* const end = p + block.held;
@@ -587,7 +585,7 @@ void CStream::Convert(std::size_t share, CStreamBlock& block)
                 stop = feed != nullptr ? feed : end;
                 line.v[0] = line.v[1] = line.v[2] = 0;
                 int n = 0;
-                line.read = ParseCoordinateLine(p, stop, noComma, line.v, n);
+                line.read = ParseCoordinateLine(p, stop, commaSeparates, line.v, n);
             }
             block.lines.push_back(CLine{p, stop});
             p = stop < end ? stop + 1 : end;
