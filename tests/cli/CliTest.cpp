@@ -149,6 +149,10 @@ TEST_F(Cli, StreamsLinesInOrderAndReportsTheBadOnes)
     const CliRun huge = Invoke("convert --from 4326 --to 4326", longLine + "\n1 2");
     EXPECT_EQ(huge.status, 1);
     EXPECT_TRUE(huge.out == longLine + "\n1.000000000 2.000000000 0.0000\n") << huge.out.size() << " bytes";
+    // Also when it comes after many blocks, and the lines after it keep their numbers.
+    const CliRun late = Invoke("convert --from 4326 --to 4326", many + longLine + "\n1 2\nbad");
+    EXPECT_TRUE(late.out == expectedMany + longLine + "\n1.000000000 2.000000000 0.0000\nbad\n") << late.out.size();
+    EXPECT_NE(late.err.find("line 20003 "), std::string::npos) << late.err.substr(0, 400);
 }
 
 // Plain decimals take a fast reader, every other number form the full one;
