@@ -18,6 +18,7 @@ awk -v n="$points" 'BEGIN { srand(31); for (i = 0; i < n; i++) printf "%.9f %.9f
 
 # One line a run: wall, user, system (s) and peak resident memory (KiB).
 measure() { /usr/bin/time -a -o "$1" -f '%e %U %S %M' "${@:2}" < "$work/lonlat"; }
+load=$(cut -d' ' -f1-3 /proc/loadavg)
 for run in 1 2 3; do
   measure "$work/ours.times" "$cli" convert --from 4326 --to 32631 > "$work/ours"
   measure "$work/peer.times" cs2cs -f %.4f +proj=longlat +datum=WGS84 +to +proj=utm +zone=31 +datum=WGS84 > "$work/peer"
@@ -27,6 +28,7 @@ summary() { awk '{ print $1 }' "$1" | sort -n | sed -n 2p; awk '{ print $2 + $3 
             awk '$4 > m { m = $4 } END { print m / 1024 }' "$1"; }
 read -r -d '' ours_wall ours_cpu ours_mb < <(summary "$work/ours.times"; printf '\0') || true
 read -r -d '' peer_wall peer_cpu peer_mb < <(summary "$work/peer.times"; printf '\0') || true
+echo "== $(nproc) cores, load average before $load, after $(cut -d' ' -f1-3 /proc/loadavg)"
 awk -v n="$points" -v ow="$ours_wall" -v oc="$ours_cpu" -v om="$ours_mb" -v pw="$peer_wall" -v pc="$peer_cpu" \
     -v pm="$peer_mb" 'BEGIN {
   printf "== geolynx-cli convert 4326 -> 32631: %d points, wall %.3f s, cpu %.3f s, peak %.1f MB\n", n, ow, oc, om;
