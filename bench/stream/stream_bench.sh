@@ -16,12 +16,20 @@ awk -v n="$points" 'BEGIN { srand(31); for (i = 0; i < n; i++) printf "%.9f %.9f
   > "$work/lonlat"
 "$cli" convert --from 4326 --to 32631 0 0 > /dev/null # first use copies the catalogue
 
-# One line a run: wall, user, system (s) and peak resident memory (KiB).
-measure() { /usr/bin/time -a -o "$1" -f '%e %U %S %M' "${@:2}" < "$work/lonlat"; }
+# One line a run: wall, user, system (s, to the millisecond by the shell's
+# time; GNU time's own figures have two decimals) and peak resident memory
+# (KiB, from GNU time).
+TIMEFORMAT='%3R %3U %3S'
+# measure TIMES OUTPUT COMMAND...
+measure() {
+  local times
+  times=$( { time /usr/bin/time -o "$work/rss" -f '%M' "${@:3}" < "$work/lonlat" > "$2"; } 2>&1 )
+  echo "$times $(cat "$work/rss")" >> "$1"
+}
 load=$(cut -d' ' -f1-3 /proc/loadavg)
 for run in 1 2 3; do
-  measure "$work/ours.times" "$cli" convert --from 4326 --to 32631 > "$work/ours"
-  measure "$work/peer.times" cs2cs -f %.4f +proj=longlat +datum=WGS84 +to +proj=utm +zone=31 +datum=WGS84 > "$work/peer"
+  measure "$work/ours.times" "$work/ours" "$cli" convert --from 4326 --to 32631
+  measure "$work/peer.times" "$work/peer" cs2cs -f %.4f +proj=longlat +datum=WGS84 +to +proj=utm +zone=31 +datum=WGS84
 done
 # Median wall, median processor, largest peak memory (MB).
 summary() { awk '{ print $1 }' "$1" | sort -n | sed -n 2p; awk '{ print $2 + $3 }' "$1" | sort -n | sed -n 2p;
