@@ -479,7 +479,7 @@ bool CStream::Read(CStreamBlock& block)
     }
     if (block.text.size() < std::max(kBlockBytes, 2 * carry.size()))
         block.text.resize(std::max(kBlockBytes, 2 * carry.size()));
-    std::memcpy(block.text.data(), carry.data(), carry.size());
+    std::copy(carry.begin(), carry.end(), block.text.begin());
     block.held = carry.size();
     carry.clear();
     for (;;)
