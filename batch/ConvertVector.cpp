@@ -16,9 +16,8 @@
 
 #include "BatchRunControl.h"
 #include "BatchPipeline.h"
-#include "DestinationDescription.h"
-#include "DestinationWkt.h"
 #include "NumericLocale.h"
+#include "VectorModule.h"
 
 namespace fs = std::filesystem;
 
@@ -33,6 +32,8 @@ constexpr std::size_t kFeaturesAShare = 16;
 // Files an earlier shapefile set may have left beside the destination, as the
 // shapefile converter removes them.
 constexpr const char* kShapefileCompanions[] = {".shx", ".dbf", ".prj", ".cpg", ".sbn", ".sbx", ".qix", ".shp.xml"};
+
+std::string DriverForPath(const std::string& path);
 
 void RegisterDrivers()
 {
@@ -326,7 +327,7 @@ int CConvertVector::Prepare()
 int CConvertVector::PrepareDriver()
 {
     const auto& s = run.Settings();
-    driverName = s.vectorFormat.empty() ? VectorDriverForPath(destination) : s.vectorFormat;
+    driverName = s.vectorFormat.empty() ? DriverForPath(destination) : s.vectorFormat;
     if (driverName.empty())
         return Fail("no vector format is known by the extension of \"" + destination + "\"; name one");
     driver = GetGDALDriverManager()->GetDriverByName(driverName.c_str());
@@ -705,9 +706,9 @@ int CConvertVector::Commit()
     return 0;
 }
 
-} // namespace
+// The module's functions; the program reaches them through its table only.
 
-std::string VectorDriverForPath(const std::string& path)
+std::string DriverForPath(const std::string& path)
 {
     RegisterDrivers();
     const std::string name = Lower(fs::path(path).filename().string());
@@ -740,12 +741,7 @@ std::string VectorDriverForPath(const std::string& path)
     return best;
 }
 
-bool VectorDriverWgs84Only(const std::string& driver)
-{
-    return driver == "GeoJSON" || driver == "GeoJSONSeq" || driver == "KML" || driver == "LIBKML" || driver == "GPX";
-}
-
-bool VectorLayers(const std::string& path, std::vector<VectorLayerSummary>& layers, std::string& why)
+bool Layers(const std::string& path, std::vector<VectorLayerSummary>& layers, std::string& why)
 {
     layers.clear();
     CGdalErrors errors;
@@ -761,8 +757,7 @@ bool VectorLayers(const std::string& path, std::vector<VectorLayerSummary>& laye
     return true;
 }
 
-bool VectorSourceSystem(const std::string& path, const std::string& layerName, CPrjMatch& match, std::string& what,
-                        std::string& why)
+bool LayerSystems(const std::string& path, std::vector<VectorLayerSystem>& layers, std::string& why)
 {
     CGdalErrors errors;
     const DatasetPtr data = OpenVector(path);
@@ -771,54 +766,20 @@ bool VectorSourceSystem(const std::string& path, const std::string& layerName, C
         why = "\"" + path + "\" cannot be opened as a vector data set: " + errors.Take("no driver reads it");
         return false;
     }
-    bool found = false;
     for (OGRLayer* layer : data->GetLayers())
     {
-        if (!layerName.empty() && layerName != layer->GetName())
-            continue;
-        const std::string where = "layer \"" + std::string(layer->GetName()) + "\" of " + path;
+        VectorLayerSystem system{layer->GetName(), std::string()};
         const OGRSpatialReference* srs = layer->GetSpatialRef();
         char* text = nullptr;
-        if (srs == nullptr || srs->exportToWkt(&text) != OGRERR_NONE || text == nullptr)
-        {
-            CPLFree(text);
-            why = where + " names no coordinate system to read the source system from";
-            return false;
-        }
-        CPrjMatch layerMatch;
-        const bool matched = MatchPrj(text, layerMatch, why);
+        if (srs != nullptr && srs->exportToWkt(&text) == OGRERR_NONE && text != nullptr)
+            system.wkt = text;
         CPLFree(text);
-        if (!matched)
-        {
-            why = where + ": " + why;
-            return false;
-        }
-        if (found && (layerMatch.gridId != match.gridId || layerMatch.datumId != match.datumId))
-        {
-            why = where + " is in \"" + layerMatch.name + "\", another layer in \"" + match.name +
-                  "\": name the layer to convert";
-            return false;
-        }
-        match = layerMatch;
-        what = found ? "the layers of " + path : where;
-        found = true;
+        layers.push_back(std::move(system));
     }
-    if (!found)
-        why = "\"" + path + "\" has no layer \"" + layerName + "\"";
-    return found;
+    return true;
 }
 
-void ConvertVector(CBatchRunControl& run)
-{
-    ConvertVector(run, [](int datumId, int gridId, std::string& wkt, int& epsg, std::string& why) {
-        std::string name;
-        if (!DestinationDescription(datumId, gridId, name, epsg, why))
-            epsg = 0;
-        return DestinationWkt(datumId, gridId, wkt, why);
-    });
-}
-
-void ConvertVector(CBatchRunControl& run, const VectorSystemSource& systemSource)
+void Convert(CBatchRunControl& run, const VectorSystemSource& systemSource)
 {
     bool failed = false;
     std::string failure;
@@ -835,4 +796,41 @@ void ConvertVector(CBatchRunControl& run, const VectorSystemSource& systemSource
         summary = vector.Summary();
     }
     run.ReportEnd("GIS vector file", failed, failure, warnings, summary);
+}
+
+std::vector<VectorFormatSummary> Formats()
+{
+    RegisterDrivers();
+    std::vector<VectorFormatSummary> formats;
+    GDALDriverManager* manager = GetGDALDriverManager();
+    for (int i = 0; i < manager->GetDriverCount(); ++i)
+    {
+        GDALDriver* driver = manager->GetDriver(i);
+        if (driver == nullptr || driver->GetMetadataItem(GDAL_DCAP_VECTOR) == nullptr)
+            continue;
+        const char* list = driver->GetMetadataItem(GDAL_DMD_EXTENSIONS);
+        if (list == nullptr)
+            list = driver->GetMetadataItem(GDAL_DMD_EXTENSION);
+        VectorFormatSummary format;
+        format.driver = driver->GetDescription();
+        const char* name = driver->GetMetadataItem(GDAL_DMD_LONGNAME);
+        format.name = name != nullptr ? name : format.driver;
+        if (list != nullptr)
+        {
+            const CPLStringList extensions(CSLTokenizeString(list), TRUE);
+            for (int e = 0; e < extensions.size(); ++e)
+                format.extensions.emplace_back(extensions[e]);
+        }
+        format.creates = driver->GetMetadataItem(GDAL_DCAP_CREATE) != nullptr;
+        formats.push_back(std::move(format));
+    }
+    return formats;
+}
+
+} // namespace
+
+extern "C" const CVectorModule* GeolynxVectorModule()
+{
+    static const CVectorModule functions{Convert, DriverForPath, Layers, LayerSystems, Formats};
+    return &functions;
 }

@@ -57,3 +57,17 @@ bool VectorLayers(const std::string& path, std::vector<VectorLayerSummary>& laye
 // without a match.
 bool VectorSourceSystem(const std::string& path, const std::string& layer, CPrjMatch& match, std::string& what,
                         std::string& why);
+
+// A vector format of OGR's: its driver's short name (as the settings'
+// vectorFormat takes it), long name and extensions without the dot (may be
+// none), and whether the driver creates files.
+struct VectorFormatSummary
+{
+    std::string driver;
+    std::string name;
+    std::vector<std::string> extensions;
+    bool creates = false;
+};
+// Every vector format OGR reads, in its drivers' order; none when GDAL cannot
+// be loaded.
+std::vector<VectorFormatSummary> ListVectorFormats();

@@ -110,6 +110,21 @@ std::uint64_t DivideByPowerOfTen(std::uint64_t value, int decimals)
     return (tens | ((quarters - tens * 10) << 8)) | 0x3030303030303030ull;
 }
 
+// The same for four digits (value below 10^4) in the low four bytes.
+[[gnu::always_inline]] inline std::uint32_t FourDigitsText(std::uint32_t value)
+{
+    const std::uint32_t pairs = (value / 100) | ((value % 100) << 16);
+    const std::uint32_t tens = ((pairs * 103) >> 10) & 0x000F000Fu;
+    return (tens | ((pairs - tens * 10) << 8)) | 0x30303030u;
+}
+
+// How many digits eight digits' text has without its leading zeros, at least
+// one.
+[[gnu::always_inline]] inline std::size_t SignificantDigits(std::uint64_t text)
+{
+    return 8 - static_cast<std::size_t>(std::countr_zero((text ^ 0x3030303030303030ull) | (1ull << 56)) / 8);
+}
+
 // Stores the last count (1 to 8) characters of text at at; the word is
 // stored whole, so up to 8 - count bytes after them are overwritten too.
 [[gnu::always_inline]] inline char* StoreLast(char* at, std::uint64_t text, std::size_t count)
@@ -149,7 +164,10 @@ char* WriteShifted(char* first, char* last, bool negative, std::uint64_t mantiss
     const std::uint64_t carry = static_cast<std::uint64_t>(decimals == unit);
     decimals -= unit & (0 - carry);
     whole += carry;
-    const std::size_t wholeDigits = CountDigits(whole);
+    // A whole part below 10^8, nearly every one, is counted from its text.
+    const bool short_ = whole < 100000000;
+    const std::uint64_t wholeText = short_ ? EightDigitsText(static_cast<std::uint32_t>(whole)) : 0;
+    const std::size_t wholeDigits = short_ ? SignificantDigits(wholeText) : CountDigits(whole);
     const std::size_t length = (negative ? 1 : 0) + wholeDigits + (Decimals != 0 ? 1 + Decimals : 0);
     if (static_cast<std::size_t>(last - first) < length)
         return nullptr;
@@ -160,8 +178,8 @@ char* WriteShifted(char* first, char* last, bool negative, std::uint64_t mantiss
     char* at = start;
     if (negative)
         *at++ = '-';
-    if (whole < 100000000)
-        at = StoreLast(at, EightDigitsText(static_cast<std::uint32_t>(whole)), wholeDigits);
+    if (short_)
+        at = StoreLast(at, wholeText, wholeDigits);
     else
     {
         WriteDigits(at + wholeDigits, whole, 0);
@@ -176,7 +194,10 @@ char* WriteShifted(char* first, char* last, bool negative, std::uint64_t mantiss
             *at++ = static_cast<char>('0' + fraction / 100000000);
             fraction %= 100000000;
         }
-        StoreLast(at, EightDigitsText(fraction), Decimals == 9 ? 8 : Decimals);
+        if constexpr (Decimals <= 4)
+            StoreLast(at, static_cast<std::uint64_t>(FourDigitsText(fraction)) << 32, Decimals);
+        else
+            StoreLast(at, EightDigitsText(fraction), Decimals == 9 ? 8 : Decimals);
     }
     if (start != first)
         std::memcpy(first, spare, length);

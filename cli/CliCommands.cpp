@@ -1,16 +1,21 @@
 #include "CliCommands.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cctype>
 #include <charconv>
+#include <condition_variable>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <vector>
+
+#include <string.h>
 
 #include "BlockScheduler.h"
 #include "CatalogueConnection.h"
@@ -171,6 +176,27 @@ LineRead ParseCoordinateLine(const char* p, const char* end, bool commaSeparates
     }
 }
 
+// The common line of a stream, two or three plain decimals between blanks,
+// read from p on without first finding its end: the line feed (or the end)
+// it stops at, or nullptr for any other line, which ParseCoordinateLine
+// reads. Both read such a line alike.
+const char* ReadPlainLine(const char* p, const char* end, double values[3])
+{
+    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
+    for (int count = 0;; ++count)
+    {
+        while (p < end && blank(*p))
+            ++p;
+        if (p == end || *p == '\n')
+            return count >= 2 ? p : nullptr;
+        if (count == 3)
+            return nullptr;
+        p = ReadPlainDecimalPrefix(p, end, false, values[count]);
+        if (p == nullptr || (p != end && !blank(*p) && *p != '\n'))
+            return nullptr;
+    }
+}
+
 bool CheckSystems(const CCliSystem& from, const CCliSystem& to)
 {
     return SystemsKnown(from, to, std::string(), std::string(), stderr);
@@ -286,47 +312,398 @@ struct CLine
     const char* end;
 };
 
-// Where a line's text lies in the output of the share that converted it.
-struct CLineResult
+// What a line's reader is told besides its output: where the point lies when
+// it is outside the systems' areas of use, and why a line was left as it was.
+struct CStreamNote
 {
-    std::size_t share;
-    std::size_t at;
-    std::size_t length;
-    bool bad;
-    // Outside the systems' areas of use: where the point lies, for the warning.
+    std::size_t line; // in its block, from 0
+    CLine text;
     bool outside;
     double latitude;
     double longitude;
-    // Why a bad line was left, in its share's reasons.
-    std::size_t reason;
+    std::string why; // empty: converted
 };
 
-// A share's output: grows while a block is converted and keeps its room for
-// the next block.
-struct CStreamShare
+// A block of whole input lines, converted by one worker into its output and
+// notes, which are written when every earlier block has been.
+struct CStreamBlock
 {
     std::vector<char> text;
+    std::size_t held = 0;
+    unsigned long ticket = 0;
+    std::vector<CLine> lines;
+    std::vector<char> output;
     std::size_t used = 0;
-    std::vector<std::string> reasons;
+    std::vector<CStreamNote> notes;
 
     char* Room(std::size_t bytes)
     {
-        if (used + bytes > text.size())
-            text.resize(std::max(text.size() * 2, used + bytes));
-        return text.data() + used;
+        if (used + bytes > output.size())
+            output.resize(std::max(output.size() * 2, used + bytes));
+        return output.data() + used;
     }
-    void Append(const char* begin, const char* end)
+    void Append(const CLine& line)
     {
-        const auto length = static_cast<std::size_t>(end - begin);
+        const auto length = static_cast<std::size_t>(line.end - line.begin);
         char* at = Room(length + 1);
-        std::memcpy(at, begin, length);
+        std::memcpy(at, line.begin, length);
         at[length] = '\n';
         used += length + 1;
     }
+    // Cuts the text into lines, as Convert does; the last one may lack its
+    // line feed.
+    void Cut()
+    {
+        lines.clear();
+        const char* p = text.data();
+        const char* end = p + held;
+        while (p < end)
+        {
+            const auto* feed = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
+            lines.push_back(CLine{p, feed != nullptr ? feed : end});
+            p = feed != nullptr ? feed + 1 : end;
+        }
+    }
 };
 
-// At least this many lines make a share of a block worth another thread.
-constexpr std::size_t kLinesAShare = 2048;
+// A line as read before it is converted.
+struct CParsedLine
+{
+    double v[3];
+    LineRead read;
+};
+
+// Bytes of input a block starts with: some 10,000 lines, small enough for a
+// block's text and output to stay in the processor's cache, and a hundredth
+// of a million-line stream, so that the last block keeps one worker alone
+// only briefly.
+constexpr std::size_t kBlockBytes = 1 << 18;
+// A few lines are read ahead of their conversion, so that the geoid nodes of
+// their positions are on their way from memory meanwhile.
+constexpr std::size_t kReadAhead = 16;
+
+// The stream on every core: each worker takes the next block of input (the
+// reading is one at a time, in order), converts it with an engine of its own
+// and writes it when the block before it is written. Reading and writing
+// thus overlap the other workers' conversion, and the output keeps the
+// input's order.
+class CStream
+{
+public:
+    CStream(const CCliSystem& from_, const CCliSystem& to_, const CCliPrecision& precision_, std::FILE* in_,
+            std::FILE* out_, std::FILE* err_, const CConversionReport* report_, bool strict_, bool commaSeparates_)
+        : from(from_), to(to_), precision(precision_), in(in_), out(out_), err(err_), report(report_),
+          strict(strict_), commaSeparates(commaSeparates_), scheduler(1)
+    {
+        loaded.sourceGeoid = from.geoidId;
+        loaded.destinationGeoid = to.geoidId;
+        // Each worker's engine that locates source grid points on their datum, for the area check.
+        if (report != nullptr)
+            for (std::size_t s = 0; s < scheduler.Threads(); ++s)
+            {
+                locators.push_back(std::make_unique<CProjections>());
+                report->SetUpLocator(*locators.back());
+            }
+    }
+
+    int Run();
+
+private:
+    bool Take(CStreamBlock& block);
+    bool Read(CStreamBlock& block);
+    bool Load(const CStreamBlock& block);
+    void Convert(std::size_t share, CStreamBlock& block);
+    void ConvertLine(std::size_t share, CStreamBlock& block, std::size_t i, CParsedLine& parsed);
+    void Write(CStreamBlock& block);
+    void Work(std::size_t share);
+
+    const CCliSystem& from;
+    const CCliSystem& to;
+    const CCliPrecision& precision;
+    std::FILE* in;
+    std::FILE* out;
+    std::FILE* err;
+    const CConversionReport* report;
+    const bool strict;
+    const bool commaSeparates;
+    CBlockScheduler scheduler;
+    // The records are loaded from the catalogue once, at the first line that
+    // is a coordinate, and every worker's engine is set up with them.
+    CCatalogueRecordLoader loader;
+    CConversionContext loaded;
+    std::vector<std::unique_ptr<CProjections>> locators;
+
+    // Reading, under inputMutex: the part of a line the last block ended
+    // with, and a block read ahead of the workers.
+    std::mutex inputMutex;
+    std::vector<char> carry;
+    bool inputDone = false;
+    unsigned long nextTicket = 0;
+    std::unique_ptr<CStreamBlock> pending;
+
+    // Writing, under outputMutex, one block after the other.
+    std::mutex outputMutex;
+    std::condition_variable written;
+    unsigned long nextWrite = 0;
+    long number = 0; // lines written
+    int status = CLI_OK;
+    // The first write that failed: the run stops there.
+    int writeError = 0;
+    // A worker stopped (a failed write, an exception): the others stop too.
+    std::atomic<bool> stopped{false};
+};
+
+// The next block, in input order, for a worker; false at the end.
+bool CStream::Take(CStreamBlock& block)
+{
+    std::lock_guard<std::mutex> lock(inputMutex);
+    if (stopped)
+        return false;
+    if (pending)
+    {
+        std::swap(block, *pending);
+        pending.reset();
+        return true;
+    }
+    return Read(block);
+}
+
+// Reads whole lines into block; a line longer than the block makes it grow,
+// so every line is read whole. Under inputMutex or before the workers start.
+bool CStream::Read(CStreamBlock& block)
+{
+    if (inputDone)
+    {
+        block.held = 0;
+        return false;
+    }
+    if (block.text.size() < std::max(kBlockBytes, 2 * carry.size()))
+        block.text.resize(std::max(kBlockBytes, 2 * carry.size()));
+    std::copy(carry.begin(), carry.end(), block.text.begin());
+    block.held = carry.size();
+    carry.clear();
+    for (;;)
+    {
+        block.held += std::fread(block.text.data() + block.held, 1, block.text.size() - block.held, in);
+        if (block.held < block.text.size())
+        {
+            inputDone = true;
+            break;
+        }
+        const auto* feed = static_cast<const char*>(memrchr(block.text.data(), '\n', block.held));
+        if (feed != nullptr)
+        {
+            const char* end = block.text.data() + block.held;
+            carry.assign(feed + 1, end);
+            block.held -= static_cast<std::size_t>(end - (feed + 1));
+            break;
+        }
+        block.text.resize(block.text.size() * 2);
+    }
+    block.ticket = nextTicket++;
+    return block.held != 0;
+}
+
+// Loads the records with the block's first coordinate and sets every engine
+// up with them; false when the systems are refused (the conversion has said
+// why). Nothing to do for a block without coordinates.
+bool CStream::Load(const CStreamBlock& block)
+{
+    for (const CLine& line : block.lines)
+    {
+        double v[3] = {0, 0, 0};
+        int n = 0;
+        if (ParseCoordinateLine(line.begin, line.end, commaSeparates, v, n) != LineRead::Coordinate)
+            continue;
+        if (ConvertCoordinate(loaded, loader, true, v[0], v[1], v[2], from.datumId, from.gridId, to.datumId,
+                              to.gridId) == kConvertRefused)
+            return false;
+        scheduler.Load(loaded);
+        return true;
+    }
+    return true;
+}
+
+void CStream::ConvertLine(std::size_t share, CStreamBlock& block, std::size_t i, CParsedLine& parsed)
+{
+    double* v = parsed.v;
+    bool outside = false;
+    double latitude = 0, longitude = 0;
+    if (parsed.read == LineRead::Coordinate && report != nullptr &&
+        report->Locate(*locators[share], v[0], v[1], latitude, longitude))
+        outside = !report->Outside(latitude, longitude).empty();
+    std::string why;
+    if (parsed.read == LineRead::AmbiguousComma)
+        why = "holds a comma between digits, a decimal comma or a separator: write decimal points, or give "
+              "--separator comma";
+    else if (parsed.read == LineRead::NotCoordinate)
+        why = "is not a coordinate";
+    else if (strict && outside)
+        why = "lies outside the area of use of its systems";
+    else
+    {
+        CConversionContext& context = scheduler.Context(share);
+        if (ConvertLoadedPoint(context, from.gridId != 0, to.gridId != 0, v[0], v[1], v[2]) != kConvertDone)
+            why = "cannot be converted (" +
+                  (context.engine.Failure().empty() ? std::string("no reason given") : context.engine.Failure()) +
+                  ")";
+    }
+    const CLine& line = block.lines[i];
+    if (why.empty())
+    {
+        char* at = block.Room(3 * kFixedLimit + 3);
+        block.used += static_cast<std::size_t>(WriteCoordinate(at, to, precision, v[0], v[1], v[2]) - at);
+    }
+    else
+        block.Append(line);
+    if (outside || !why.empty())
+        block.notes.push_back(CStreamNote{i, line, outside, latitude, longitude, std::move(why)});
+}
+
+void CStream::Convert(std::size_t share, CStreamBlock& block)
+{
+    block.used = 0;
+    block.notes.clear();
+    block.lines.clear();
+    const bool prefetch = from.gridId == 0 && scheduler.Context(share).heightModels != nullptr;
+    CParsedLine parsed[kReadAhead];
+    const char* p = block.text.data();
+    const char* const end = p + block.held;
+    while (p < end)
+    {
+        const std::size_t first = block.lines.size();
+        std::size_t ahead = 0;
+        for (; ahead < kReadAhead && p < end; ++ahead)
+        {
+            CParsedLine& line = parsed[ahead];
+            line.v[0] = line.v[1] = line.v[2] = 0;
+            line.read = LineRead::Coordinate;
+            const char* stop = ReadPlainLine(p, end, line.v);
+            if (stop == nullptr)
+            {
+                const auto* feed = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
+                stop = feed != nullptr ? feed : end;
+                line.v[0] = line.v[1] = line.v[2] = 0;
+                int n = 0;
+                line.read = ParseCoordinateLine(p, stop, commaSeparates, line.v, n);
+            }
+            block.lines.push_back(CLine{p, stop});
+            p = stop < end ? stop + 1 : end;
+            if (prefetch && line.read == LineRead::Coordinate)
+                PrefetchHeights(scheduler.Context(share), line.v[0], line.v[1]);
+        }
+        for (std::size_t k = 0; k < ahead; ++k)
+            ConvertLine(share, block, first + k, parsed[k]);
+    }
+}
+
+// Writes the block's notes and output once every earlier block is written.
+void CStream::Write(CStreamBlock& block)
+{
+    std::unique_lock<std::mutex> lock(outputMutex);
+    written.wait(lock, [&] { return nextWrite == block.ticket || stopped; });
+    if (nextWrite != block.ticket)
+        return;
+    for (const CStreamNote& note : block.notes)
+    {
+        const long line = number + static_cast<long>(note.line) + 1;
+        if (note.outside)
+        {
+            std::fprintf(err, "geolynx-cli: %s: line %ld: %s; check the axis order and the systems\n",
+                         strict ? "not converted" : "warning", line,
+                         report->Outside(note.latitude, note.longitude).c_str());
+            if (strict)
+                status = CLI_BAD_LINES;
+        }
+        if (!note.why.empty() && !(strict && note.outside))
+        {
+            // Long lines are quoted by their beginning only.
+            const std::ptrdiff_t length = note.text.end - note.text.begin;
+            const int shown = static_cast<int>(std::min<std::ptrdiff_t>(length, 80));
+            std::fprintf(err, "geolynx-cli: line %ld %s: %.*s%s\n", line, note.why.c_str(), shown, note.text.begin,
+                         length > shown ? "..." : "");
+            status = CLI_BAD_LINES;
+        }
+    }
+    if (block.used != 0 && std::fwrite(block.output.data(), 1, block.used, out) != block.used)
+    {
+        writeError = errno != 0 ? errno : EIO;
+        stopped = true;
+    }
+    number += static_cast<long>(block.lines.size());
+    ++nextWrite;
+    lock.unlock();
+    written.notify_all();
+}
+
+void CStream::Work(std::size_t share)
+{
+    CStreamBlock block;
+    try
+    {
+        while (Take(block))
+        {
+            Convert(share, block);
+            Write(block);
+        }
+    }
+    catch (...)
+    {
+        // The others must not wait for this worker's block.
+        {
+            std::lock_guard<std::mutex> lock(outputMutex);
+            stopped = true;
+        }
+        written.notify_all();
+        throw;
+    }
+}
+
+int CStream::Run()
+{
+    // Blocks are converted on this thread until one holds a coordinate: its
+    // first loads the records, and systems that are refused are refused, with
+    // their message, before anything of that block is written.
+    auto first = std::make_unique<CStreamBlock>();
+    while (Read(*first))
+    {
+        first->Cut();
+        const bool coordinates =
+            std::any_of(first->lines.begin(), first->lines.end(), [&](const CLine& line) {
+                double v[3];
+                int n = 0;
+                return ParseCoordinateLine(line.begin, line.end, commaSeparates, v, n) == LineRead::Coordinate;
+            });
+        if (coordinates)
+        {
+            if (!Load(*first))
+                return CLI_ERROR;
+            break;
+        }
+        Convert(0, *first);
+        Write(*first);
+        if (writeError != 0)
+            return ReportOutputError(writeError, err);
+    }
+    if (first->held != 0 && nextWrite == first->ticket)
+    {
+        if (inputDone)
+        {
+            // One block: not worth another thread.
+            Convert(0, *first);
+            Write(*first);
+        }
+        else
+        {
+            pending = std::move(first);
+            scheduler.Run(scheduler.Threads(), 1, [this](std::size_t share, std::size_t, std::size_t) { Work(share); });
+        }
+    }
+    if (writeError != 0)
+        return ReportOutputError(writeError, err);
+    const int finished = FinishOutput(out, err);
+    return finished != CLI_OK ? finished : status;
+}
 
 } // namespace
 
@@ -336,213 +713,8 @@ int ConvertStream(const CCliSystem& from, const CCliSystem& to, const CCliPrecis
 {
     if (!CheckSystems(from, to))
         return CLI_ERROR;
-    // The records are loaded from the catalogue once, at the first line that
-    // is a coordinate, and every thread's engine is set up with them; the
-    // points are then converted without comparing them again.
-    CCatalogueRecordLoader loader;
-    auto loaded = std::make_unique<CConversionContext>();
-    loaded->sourceGeoid = from.geoidId;
-    loaded->destinationGeoid = to.geoidId;
-    bool ready = false;
-    const bool gridSource = from.gridId != 0;
-    const bool gridDestination = to.gridId != 0;
-    // Blocks of many lines are cut into shares on every core; the output
-    // keeps the input's order.
-    CBlockScheduler scheduler(kLinesAShare);
-    std::vector<CStreamShare> shares(scheduler.Threads());
-    int status = CLI_OK;
-    long number = 0;
-    std::vector<CLine> lines;
-    std::vector<CLineResult> results;
-    // Each share's engine that locates source grid points on their datum, for the area check.
-    std::vector<std::unique_ptr<CProjections>> locators;
-    if (report != nullptr)
-        for (std::size_t s = 0; s < shares.size(); ++s)
-        {
-            locators.push_back(std::make_unique<CProjections>());
-            report->SetUpLocator(*locators.back());
-        }
-    // The first write to out that failed: the run stops there.
-    int writeError = 0;
-
-    // A line as read before it is converted.
-    struct CParsed
-    {
-        double v[3];
-        LineRead read;
-    };
-    auto convertLine = [&](std::size_t s, std::size_t i, CParsed& parsed) {
-        CStreamShare& share = shares[s];
-        CConversionContext& context = scheduler.Context(s);
-        const CLine& line = lines[i];
-        CLineResult& result = results[i];
-        result = CLineResult{s, share.used, 0, false, false, 0, 0, 0};
-        double* v = parsed.v;
-        const LineRead read = parsed.read;
-        if (read == LineRead::Coordinate && report != nullptr &&
-            report->Locate(*locators[s], v[0], v[1], result.latitude, result.longitude))
-            result.outside = !report->Outside(result.latitude, result.longitude).empty();
-        std::string why;
-        if (read == LineRead::AmbiguousComma)
-            why = "holds a comma between digits, a decimal comma or a separator: write decimal points, or give "
-                  "--separator comma";
-        else if (read == LineRead::NotCoordinate)
-            why = "is not a coordinate";
-        else if (strict && result.outside)
-            why = "lies outside the area of use of its systems";
-        else if (ConvertLoadedPoint(context, gridSource, gridDestination, v[0], v[1], v[2]) != kConvertDone)
-            why = "cannot be converted (" +
-                  (context.engine.Failure().empty() ? std::string("no reason given") : context.engine.Failure()) +
-                  ")";
-        if (!why.empty())
-        {
-            share.Append(line.begin, line.end);
-            result.bad = true;
-            result.reason = share.reasons.size();
-            share.reasons.push_back(std::move(why));
-        }
-        else
-        {
-            char* at = share.Room(3 * kFixedLimit + 3);
-            share.used += static_cast<std::size_t>(WriteCoordinate(at, to, precision, v[0], v[1], v[2]) - at);
-        }
-        result.length = share.used - result.at;
-    };
-    // A few lines are read ahead of their conversion, so that the geoid
-    // nodes of their positions are on their way from memory meanwhile.
-    constexpr std::size_t kReadAhead = 16;
-    auto convert = [&](std::size_t s, std::size_t first, std::size_t last) {
-        const CConversionContext& context = scheduler.Context(s);
-        const bool prefetch = !gridSource && context.heightModels != nullptr;
-        CParsed parsed[kReadAhead];
-        for (std::size_t start = first; start < last; start += kReadAhead)
-        {
-            const std::size_t count = std::min(kReadAhead, last - start);
-            for (std::size_t k = 0; k < count; ++k)
-            {
-                CParsed& p = parsed[k];
-                p.v[0] = p.v[1] = p.v[2] = 0;
-                int n = 0;
-                p.read = ParseCoordinateLine(lines[start + k].begin, lines[start + k].end, commaSeparates, p.v, n);
-                if (prefetch && p.read == LineRead::Coordinate)
-                    PrefetchHeights(context, p.v[0], p.v[1]);
-            }
-            for (std::size_t k = 0; k < count; ++k)
-                convertLine(s, start + k, parsed[k]);
-        }
-    };
-
-    auto convertBlock = [&]() {
-        if (!ready)
-        {
-            // A probe of the first coordinate loads the records; the systems
-            // are refused, with their message, before anything of the block
-            // is written.
-            for (const CLine& line : lines)
-            {
-                double v[3] = {0, 0, 0};
-                int n = 0;
-                if (ParseCoordinateLine(line.begin, line.end, commaSeparates, v, n) != LineRead::Coordinate)
-                    continue;
-                if (ConvertCoordinate(*loaded, loader, true, v[0], v[1], v[2], from.datumId, from.gridId, to.datumId,
-                                      to.gridId) == kConvertRefused)
-                    return false;
-                scheduler.Load(*loaded);
-                ready = true;
-                break;
-            }
-        }
-        for (CStreamShare& share : shares)
-        {
-            share.used = 0;
-            share.reasons.clear();
-        }
-        results.resize(lines.size());
-        scheduler.Run(lines.size(), kLinesAShare, convert);
-        // Consecutive lines a share converted lie together in its output and
-        // are written at once.
-        std::size_t pendingShare = 0, pendingAt = 0, pendingLength = 0;
-        auto flush = [&]() {
-            if (pendingLength != 0 && writeError == 0 &&
-                std::fwrite(shares[pendingShare].text.data() + pendingAt, 1, pendingLength, out) != pendingLength)
-                writeError = errno != 0 ? errno : EIO;
-            pendingLength = 0;
-        };
-        for (std::size_t i = 0; i < lines.size(); ++i)
-        {
-            const CLineResult& result = results[i];
-            if (result.outside)
-            {
-                std::fprintf(err, "geolynx-cli: %s: line %ld: %s; check the axis order and the systems\n",
-                             strict ? "not converted" : "warning", number + static_cast<long>(i) + 1,
-                             report->Outside(result.latitude, result.longitude).c_str());
-                if (strict)
-                    status = CLI_BAD_LINES;
-            }
-            if (result.bad && !(strict && result.outside))
-            {
-                // Long lines are quoted by their beginning only.
-                const CLine& line = lines[i];
-                const int shown = static_cast<int>(std::min<std::ptrdiff_t>(line.end - line.begin, 80));
-                std::fprintf(err, "geolynx-cli: line %ld %s: %.*s%s\n", number + static_cast<long>(i) + 1,
-                             shares[result.share].reasons[result.reason].c_str(), shown, line.begin,
-                             line.end - line.begin > shown ? "..." : "");
-                status = CLI_BAD_LINES;
-            }
-            if (pendingLength != 0 && result.share == pendingShare && result.at == pendingAt + pendingLength)
-            {
-                pendingLength += result.length;
-                continue;
-            }
-            flush();
-            pendingShare = result.share;
-            pendingAt = result.at;
-            pendingLength = result.length;
-        }
-        flush();
-        number += static_cast<long>(lines.size());
-        lines.clear();
-        return true;
-    };
-
-    // Lines are cut from blocks of input; a line longer than the block makes
-    // the block grow, so every line is read whole. A quarter of a megabyte
-    // (some 10,000 lines) keeps a block's text, lines and output in the
-    // processor's cache, and still gives every thread several pieces.
-    std::vector<char> block(1 << 18);
-    std::size_t held = 0;
-    bool more = true;
-    while (more)
-    {
-        const std::size_t n = std::fread(block.data() + held, 1, block.size() - held, in);
-        held += n;
-        more = n != 0;
-        std::size_t start = 0;
-        while (start < held)
-        {
-            const char* begin = block.data() + start;
-            const auto* feed = static_cast<const char*>(std::memchr(begin, '\n', held - start));
-            if (feed == nullptr)
-                break;
-            lines.push_back(CLine{begin, feed});
-            start = static_cast<std::size_t>(feed - block.data()) + 1;
-        }
-        if (!more && start < held)
-        {
-            lines.push_back(CLine{block.data() + start, block.data() + held});
-            start = held;
-        }
-        if (!lines.empty() && !convertBlock())
-            return CLI_ERROR;
-        if (writeError != 0)
-            return ReportOutputError(writeError, err);
-        std::memmove(block.data(), block.data() + start, held - start);
-        held -= start;
-        if (held == block.size())
-            block.resize(block.size() * 2);
-    }
-    const int finished = FinishOutput(out, err);
-    return finished != CLI_OK ? finished : status;
+    auto stream = std::make_unique<CStream>(from, to, precision, in, out, err, report, strict, commaSeparates);
+    return stream->Run();
 }
 
 int ReportOutputError(int error, std::FILE* err)

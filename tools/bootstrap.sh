@@ -18,6 +18,8 @@ packages=(
   famfamfam-flag-png iso-codes
   libcli11-dev
   libtiff-dev
+  # the stream benchmark's peak memory
+  time
   # packaging: manual page, icon rendering, validators and package checks
   help2man desktop-file-utils appstream lintian librsvg2-bin dpkg-dev file
 )

@@ -1,10 +1,9 @@
 #include "WzdVectorFormats.h"
 
-#include <gdal_priv.h>
-
 #include <algorithm>
-#include <mutex>
 #include <set>
+
+#include "ConvertVector.h"
 
 namespace {
 
@@ -12,29 +11,9 @@ namespace {
 template <class Visit>
 void ForEachVectorDriver(Visit visit)
 {
-    static std::once_flag once;
-    std::call_once(once, [] { GDALAllRegister(); });
-    GDALDriverManager* manager = GetGDALDriverManager();
-    for (int i = 0; i < manager->GetDriverCount(); ++i)
-    {
-        GDALDriver* driver = manager->GetDriver(i);
-        if (driver == nullptr || driver->GetMetadataItem(GDAL_DCAP_VECTOR) == nullptr)
-            continue;
-        const char* list = driver->GetMetadataItem(GDAL_DMD_EXTENSIONS);
-        if (list == nullptr)
-            list = driver->GetMetadataItem(GDAL_DMD_EXTENSION);
-        WzdVectorFormat format;
-        format.driver = driver->GetDescription();
-        const char* name = driver->GetMetadataItem(GDAL_DMD_LONGNAME);
-        format.name = name != nullptr ? name : format.driver;
-        if (list != nullptr)
-        {
-            const CPLStringList extensions(CSLTokenizeString(list), TRUE);
-            for (int e = 0; e < extensions.size(); ++e)
-                format.extensions.emplace_back(extensions[e]);
-        }
-        visit(std::move(format), driver->GetMetadataItem(GDAL_DCAP_CREATE) != nullptr);
-    }
+    for (VectorFormatSummary& summary : ListVectorFormats())
+        visit(WzdVectorFormat{std::move(summary.driver), std::move(summary.name), std::move(summary.extensions)},
+              summary.creates);
 }
 
 std::string Patterns(const std::vector<std::string>& extensions)

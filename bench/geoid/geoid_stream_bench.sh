@@ -7,15 +7,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 build=${1:-build}
-cli="$build/bin/geolynx-cli"
 command -v cs2cs > /dev/null || { echo "geoid stream bench: cs2cs (proj-bin) is missing"; exit 1; }
-[ -x "$cli" ] || cmake --build "$build" --target geolynx-cli
-
-points=${PIPE_POINTS:-1000000}
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-export HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" XDG_STATE_HOME="$work/state"
-export XDG_CONFIG_DIRS="$work/etc"
+source bench/stream/scratch.sh
 awk -v n="$points" 'BEGIN { srand(5773); for (i = 0; i < n; i++)
   printf "%.9f %.9f %.3f\n", -180 + rand() * 360, -89 + rand() * 178, rand() * 3000 }' > "$work/lonlat"
 awk '{ print $2, $1, $3 }' "$work/lonlat" > "$work/latlon"

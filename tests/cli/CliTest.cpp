@@ -119,8 +119,9 @@ TEST_F(Cli, StreamsLinesInOrderAndReportsTheBadOnes)
     std::snprintf(expected, sizeof expected, "%.2f %.2f %.2f\n", 0.125, 2.675, -0.001);
     EXPECT_EQ(ties.out, expected);
 
-    // Many lines are converted in shares side by side; the output keeps the
-    // input's order and the bad lines their numbers.
+    // Many lines (half a megabyte: blocks on every worker) are converted side
+    // by side; the output keeps the input's order and the bad lines their
+    // numbers.
     std::string many;
     std::string expectedMany;
     for (int i = 1; i <= 20000; ++i)
@@ -131,10 +132,10 @@ TEST_F(Cli, StreamsLinesInOrderAndReportsTheBadOnes)
             expectedMany += "bad\n";
             continue;
         }
-        many += std::to_string(i % 180) + " " + std::to_string(i % 90) + "\n";
         char line[96];
-        std::snprintf(line, sizeof line, "%.9f %.9f 0.0000\n", double(i % 180), double(i % 90));
-        expectedMany += line;
+        std::snprintf(line, sizeof line, "%.9f %.9f", double(i % 180), double(i % 90));
+        many += line + std::string("\n");
+        expectedMany += line + std::string(" 0.0000\n");
     }
     const CliRun shares = Invoke("convert --from 4326 --to 4326", many);
     EXPECT_EQ(shares.status, 1);
@@ -148,6 +149,10 @@ TEST_F(Cli, StreamsLinesInOrderAndReportsTheBadOnes)
     const CliRun huge = Invoke("convert --from 4326 --to 4326", longLine + "\n1 2");
     EXPECT_EQ(huge.status, 1);
     EXPECT_TRUE(huge.out == longLine + "\n1.000000000 2.000000000 0.0000\n") << huge.out.size() << " bytes";
+    // Also when it comes after many blocks, and the lines after it keep their numbers.
+    const CliRun late = Invoke("convert --from 4326 --to 4326", many + longLine + "\n1 2\nbad");
+    EXPECT_TRUE(late.out == expectedMany + longLine + "\n1.000000000 2.000000000 0.0000\nbad\n") << late.out.size();
+    EXPECT_NE(late.err.find("line 20003 "), std::string::npos) << late.err.substr(0, 400);
 }
 
 // Plain decimals take a fast reader, every other number form the full one;

@@ -73,3 +73,39 @@ TEST(CliVector, CommandLinesWriteOrSayWhyNot)
         EXPECT_EQ(std::filesystem::exists(output), line.written);
     }
 }
+
+// GDAL is loaded with the vector module, for vector files only: the program
+// does not link it, and without the module beside it converts everything else
+// and refuses vector files saying why.
+TEST(CliVector, OnlyVectorFilesNeedTheModule)
+{
+    const std::string program = std::string(GEOLYNX_BIN_DIR) + "/geolynx-cli";
+    EXPECT_NE(std::system(("readelf -d '" + program + "' | grep -q libgdal").c_str()), 0) << "geolynx-cli links GDAL";
+    CScratchFolder scratch;
+    for (const char* folder : {"bin", "share"})
+        std::filesystem::create_directories(scratch.File(folder));
+    std::filesystem::copy_file(program, scratch.File("bin/geolynx-cli"));
+    std::filesystem::create_directory_symlink(GEOLYNX_PROGRAM_ROOT, scratch.File("share/geolynx"));
+    const std::string bare = "'" + scratch.File("bin/geolynx-cli") + "' ";
+    const std::string err = scratch.File("stderr.txt");
+    const struct
+    {
+        std::string arguments;
+        int status;
+        const char* says;
+    } lines[] = {
+        {"convert --from 4326 --to 32631 3 50", 0, ""},
+        {"batch vector --from 4326 --to 32631 --input '" + scratch.File("in.gpkg") + "' --output '" +
+             scratch.File("out.gpkg") + "'",
+         2, "libgeolynx-vector.so cannot be loaded"},
+    };
+    for (const auto& line : lines)
+    {
+        SCOPED_TRACE(line.arguments);
+        const int status = std::system((bare + line.arguments + " >/dev/null 2>'" + err + "'").c_str());
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), line.status);
+        EXPECT_NE(CScratchFolder::Read(err).find(line.says), std::string::npos) << CScratchFolder::Read(err);
+    }
+    EXPECT_FALSE(std::filesystem::exists(scratch.File("out.gpkg")));
+}

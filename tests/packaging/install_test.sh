@@ -4,7 +4,7 @@
 . "$(dirname "$0")/common.sh"
 install_prefix
 
-for f in bin/geolynx-cli share/geolynx/catalogue.db share/geolynx/Flags/world.png; do
+for f in bin/geolynx-cli lib/geolynx/modules/libgeolynx-vector.so share/geolynx/catalogue.db share/geolynx/Flags/world.png; do
   [ -f "$prefix/$f" ] || fail "not installed: $f"
 done
 ls "$prefix"/share/geolynx/Data/*.gsb >/dev/null 2>&1 || fail "no shift grids in share/geolynx/Data"

@@ -20,7 +20,7 @@ echo "package: $(basename "$deb")"
 
 # --- contents ---
 dpkg-deb -c "$deb" > "$scratch/contents"
-for f in usr/bin/geolynx usr/bin/geolynx-cli \
+for f in usr/bin/geolynx usr/bin/geolynx-cli usr/lib/geolynx/modules/libgeolynx-vector.so \
          usr/share/geolynx/catalogue.db usr/share/geolynx/Flags/world.png \
          usr/share/applications/com.veltrix.Geolynx.desktop \
          usr/share/metainfo/com.veltrix.Geolynx.metainfo.xml \
