@@ -1,6 +1,7 @@
 #include "BatchPipeline.h"
 
 #include "BatchRunControl.h"
+#include "CatalogueLoaders.h"
 #include "GeoidModels.h"
 
 void BatchTally::Leave(long long number, std::string reason)
@@ -20,6 +21,8 @@ bool CBatchPipeline::LoadSystems()
     if (loaded)
         return usable;
     loaded = true;
+    // The set-up's lookups share one catalogue connection.
+    CCatalogueSession catalogue;
     const BatchSettings& s = run.Settings();
     CConversionContext& context = run.Context();
     context.sourceGeoid = s.sourceGeoid;
