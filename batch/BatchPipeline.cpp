@@ -1,6 +1,7 @@
 #include "BatchPipeline.h"
 
 #include "BatchRunControl.h"
+#include "CatalogueLoaders.h"
 #include "GeoidModels.h"
 
 void BatchTally::Leave(long long number, std::string reason)
@@ -20,6 +21,8 @@ bool CBatchPipeline::LoadSystems()
     if (loaded)
         return usable;
     loaded = true;
+    // The set-up's lookups share one catalogue connection.
+    CCatalogueSession catalogue;
     const BatchSettings& s = run.Settings();
     CConversionContext& context = run.Context();
     context.sourceGeoid = s.sourceGeoid;
@@ -53,6 +56,61 @@ CBatchFormat::After CBatchPipeline::Run(CBatchFormat& format, std::size_t minimu
         if (block.after != CBatchFormat::After::More)
             return block.after;
     }
+}
+
+CBatchFormat::After CBatchPipeline::Run(CReadAheadFormat& format, std::size_t minimumShare)
+{
+    using After = CBatchFormat::After;
+    const long long fallbacksBefore = FallbacksSoFar();
+    std::size_t slot = 0;
+    CBatchFormat::Block block = format.Read(slot);
+    bool earlierUnwritten = false; // the block before, in the other slot
+    for (;;)
+    {
+        const CBlockScheduler::Work work = [&format, this, slot](std::size_t share, std::size_t first,
+                                                                 std::size_t last) {
+            format.Convert(slot, share, scheduler.Context(share), first, last);
+        };
+        scheduler.Start(block.items, minimumShare, work);
+        bool written = true;
+        CBatchFormat::Block next{0, block.after};
+        const bool readAhead = block.after == After::More && loaded;
+        try
+        {
+            written = !earlierUnwritten || Write(format, slot ^ 1);
+            if (written && readAhead)
+                next = format.Read(slot ^ 1);
+        }
+        catch (...)
+        {
+            scheduler.Finish();
+            throw;
+        }
+        scheduler.Finish();
+        tally.helmertOutsideGrid = FallbacksSoFar() - fallbacksBefore;
+        if (!written)
+            return After::Failed;
+        earlierUnwritten = block.items > 0 || block.after != After::Cancelled;
+        if (block.after != After::More)
+            return earlierUnwritten && !Write(format, slot) ? After::Failed : block.after;
+        if (!readAhead)
+        {
+            if (!Write(format, slot))
+                return After::Failed;
+            earlierUnwritten = false;
+            next = format.Read(slot ^ 1);
+        }
+        block = next;
+        slot ^= 1;
+    }
+}
+
+bool CBatchPipeline::Write(CReadAheadFormat& format, std::size_t slot)
+{
+    if (!format.Write(slot, tally))
+        return false;
+    Progress(format.Percentage());
+    return true;
 }
 
 long long CBatchPipeline::FallbacksSoFar()

@@ -64,6 +64,28 @@ public:
     virtual int Percentage() const = 0;
 };
 
+// A format that holds two blocks, so that the pipeline reads the next block
+// and writes the one before while a block converts, and the calling thread
+// keeps its core busy with reading and writing in the meantime. Block n lies
+// in slot n % 2; Read, Convert and Write name it. The calls of Read and Write
+// still come one at a time, on the calling thread, in the input's order; the
+// next block is read only after the block that last held its slot was
+// written. Every block read is written, with or without items, except one
+// cancelled without items and those after a failure.
+class CReadAheadFormat
+{
+public:
+    using After = CBatchFormat::After;
+    using Block = CBatchFormat::Block;
+
+    virtual ~CReadAheadFormat() = default;
+    virtual Block Read(std::size_t slot) = 0;
+    virtual void Convert(std::size_t slot, std::size_t share, CConversionContext& context, std::size_t first,
+                         std::size_t last) = 0;
+    virtual bool Write(std::size_t slot, BatchTally& tally) = 0;
+    virtual int Percentage() const = 0;
+};
+
 // The conversion loop every batch format runs on: one engine for each
 // thread of its block scheduler, the coordinate systems loaded once on the
 // calling thread, the area check, the progress and the summary of what was
@@ -85,6 +107,9 @@ public:
     // Converts blocks of format until its input ends, the run is cancelled
     // or a block fails; what ended it.
     CBatchFormat::After Run(CBatchFormat& format, std::size_t minimumShare);
+    // The same, reading ahead. The systems are loaded while no block
+    // converts: until a block has loaded them, blocks are read one by one.
+    CBatchFormat::After Run(CReadAheadFormat& format, std::size_t minimumShare);
 
     // Reports a percentage once it changes.
     void Progress(int percentage);
@@ -115,6 +140,8 @@ private:
     int lastPercentage = 0;
 
     long long FallbacksSoFar();
+    // Writes the block in slot and reports the progress; false when the run fails.
+    bool Write(CReadAheadFormat& format, std::size_t slot);
 };
 
 // The summary line of the heights a run converted through geoid models,

@@ -66,13 +66,19 @@ CBlockScheduler::~CBlockScheduler()
 
 void CBlockScheduler::Run(std::size_t count_, std::size_t minimum, const Work& work_)
 {
-    if (count_ == 0)
-        return;
+    Start(count_, minimum, work_);
+    Finish();
+}
+
+void CBlockScheduler::Start(std::size_t count_, std::size_t minimum, const Work& work_)
+{
     minimum = std::max<std::size_t>(1, minimum);
     const std::size_t shares = std::clamp<std::size_t>(count_ / minimum, 1, contexts.size());
     if (shares == 1)
     {
-        work_(0, 0, count_);
+        work = &work_;
+        count = count_;
+        alone = true;
         return;
     }
     while (helpers.size() < contexts.size() - 1)
@@ -81,6 +87,7 @@ void CBlockScheduler::Run(std::size_t count_, std::size_t minimum, const Work& w
         std::lock_guard<std::mutex> lock(mutex);
         work = &work_;
         count = count_;
+        alone = false;
         // The block is cut into several pieces a thread, taken in order as
         // the threads come free: a thread the system holds back on a busy
         // machine keeps the others waiting for one small piece only.
@@ -92,6 +99,20 @@ void CBlockScheduler::Run(std::size_t count_, std::size_t minimum, const Work& w
         ++round;
     }
     started.notify_all();
+}
+
+void CBlockScheduler::Finish()
+{
+    if (work == nullptr)
+        return;
+    if (alone)
+    {
+        const Work* whole = work;
+        work = nullptr;
+        if (count > 0)
+            (*whole)(0, 0, count);
+        return;
+    }
     std::exception_ptr failure;
     try
     {

@@ -51,9 +51,15 @@ public:
     // ranges in increasing order; which ranges a share gets is not fixed.
     void Run(std::size_t count, std::size_t minimum,
              const std::function<void(std::size_t share, std::size_t first, std::size_t last)>& work);
+    // Run in two steps, so that the calling thread can do other work while
+    // the other threads begin: Start hands the ranges out (work must live
+    // until Finish), Finish takes share 0's part on the calling thread and
+    // returns when every share is done. Every Start is followed by one Finish.
+    using Work = std::function<void(std::size_t share, std::size_t first, std::size_t last)>;
+    void Start(std::size_t count, std::size_t minimum, const Work& work);
+    void Finish();
 
 private:
-    using Work = std::function<void(std::size_t, std::size_t, std::size_t)>;
     // Takes pieces of the current block until none is left.
     void TakePieces(std::size_t share);
     void Serve(std::size_t share);
@@ -64,6 +70,7 @@ private:
     // The block being converted; written under mutex before a round starts.
     const Work* work = nullptr;
     std::size_t count = 0;
+    bool alone = false; // the block is too small to share: Finish converts it whole
     std::size_t pieces = 0;
     std::size_t each = 0;
     std::size_t nextPiece = 0; // under mutex

@@ -497,15 +497,17 @@ int CConvertShp::Refuse(Share& share, const std::string& why)
 // The records of the main file, read one after another and converted block by
 // block. Bytes the file holds outside its records are copied as they are, so
 // every record stays at the offset the index gives it; such a gap is copied
-// once the records before it are written.
-class CConvertShp::Records final : public CBatchFormat
+// where it lies when its block is written. Two blocks are held: the next one
+// is read, and the one before written, while a block converts.
+class CConvertShp::Records final : public CReadAheadFormat
 {
 public:
     Records(CConvertShp& shp_, long long shxRecords_) : shp(shp_), shxRecords(shxRecords_) {}
 
-    Block Read() override;
-    void Convert(std::size_t share, CConversionContext& context, std::size_t first, std::size_t last) override;
-    bool Write(BatchTally& tally) override;
+    Block Read(std::size_t slot) override;
+    void Convert(std::size_t slot, std::size_t share, CConversionContext& context, std::size_t first,
+                 std::size_t last) override;
+    bool Write(std::size_t slot, BatchTally& tally) override;
     int Percentage() const override { return BatchPercentage(written, shp.inputSize); }
 
     long long count = 0;
@@ -529,9 +531,12 @@ private:
     // Finds where record number starts: by the index, or past zero padding.
     Step FindStart(long long number, long long& start);
     Step TakeRecord(long long number, long long start);
-    // Copies n bytes from at into the output; the records before them are
-    // written first, so with records waiting it is left for the next block.
-    Step CopyGap(long long at, long long n, bool end);
+    // Keeps n bytes from at to be copied with the block's records.
+    Step AddGap(long long at, long long n, bool end);
+    // Copies a gap into the output; it is read apart from the stream, which
+    // stays where reading the next block left it.
+    bool CopyGap(const Gap& g);
+    bool WriteBytes(const unsigned char* from, std::size_t n);
     bool Seek(long long at);
     bool ReadBytes(unsigned char* to, std::size_t n);
     bool PlausibleHeader(long long at);
@@ -544,9 +549,7 @@ private:
     // that follow each other are read without one.
     long long inputAt = static_cast<long long>(kHeaderSize);
     long long written = 0; // the offset of the last record written
-    // A gap, and the record after it, left for after the block.
-    bool gapDue = false, endAfterGap = false;
-    long long gapAt = 0, gapLength = 0, resumeStart = 0;
+    Slot* reading = nullptr; // the block being read
     unsigned char entry[8] = {};
     std::vector<unsigned char> gap;
 };
@@ -579,7 +582,7 @@ bool CConvertShp::Records::PlausibleHeader(long long at)
 
 CBatchFormat::Block CConvertShp::Records::Ending(After after)
 {
-    if (after == After::Failed && !shp.pending.empty())
+    if (after == After::Failed && !reading->records.empty())
     {
         // The records waiting for their block are converted first: a failure
         // among them is the first in file order.
@@ -587,28 +590,20 @@ CBatchFormat::Block CConvertShp::Records::Ending(After after)
         shp.failure.clear();
     }
     if (after == After::Cancelled)
-        shp.pending.clear();
-    return Block{shp.pending.size(), after};
+        reading->records.clear(), reading->gaps.clear();
+    return Block{reading->records.size(), after};
 }
 
-CBatchFormat::Block CConvertShp::Records::Read()
+CBatchFormat::Block CConvertShp::Records::Read(std::size_t s)
 {
-    shp.pending.clear();
-    shp.pendingBytes.clear();
-    shp.pendingVertices = 0;
-    Step step = Step::Added;
-    if (gapDue)
+    reading = &shp.slots[s];
+    reading->records.clear();
+    reading->bytes.clear();
+    reading->gaps.clear();
+    reading->vertices = 0;
+    for (;;)
     {
-        // The gap left for after the last block, and the record after it.
-        gapDue = false;
-        step = CopyGap(gapAt, gapLength, endAfterGap);
-        if (step == Step::Added)
-            step = TakeRecord(count + 1, resumeStart);
-    }
-    for (;; step = Step::Added)
-    {
-        if (step == Step::Added)
-            step = NextRecord();
+        const Step step = NextRecord();
         if (step == Step::Added)
             continue;
         After after = After::More;
@@ -618,43 +613,55 @@ CBatchFormat::Block CConvertShp::Records::Read()
             after = After::Cancelled;
         else if (step == Step::Failed)
             after = After::Failed;
-        const bool vertices = std::any_of(shp.pending.begin(), shp.pending.end(), [this](const PendingRecord& r) {
-            return LittleInt32(shp.pendingBytes.data() + r.at) != 0;
-        });
+        const bool vertices =
+            std::any_of(reading->records.begin(), reading->records.end(),
+                        [this](const PendingRecord& r) { return LittleInt32(reading->bytes.data() + r.at) != 0; });
         // The systems are loaded, and checked, once a run, before the first
         // block that may hold a vertex.
         if (after != After::Cancelled && vertices && !shp.pipeline->Loaded())
             shp.usable = shp.pipeline->LoadSystems();
-        for (std::size_t s = 0; s < shp.shares.size(); ++s)
-            shp.shares[s] = Share{nullptr, Box{}, Box{}, std::string(), 0, s, false};
-        shp.outsideFlags.assign(shp.pending.size(), 0);
+        reading->shares.assign(shp.pipeline->Threads(), Share{});
+        for (std::size_t t = 0; t < reading->shares.size(); ++t)
+            reading->shares[t].index = t;
+        reading->outsideFlags.assign(reading->records.size(), 0);
         return Ending(after);
     }
 }
 
-CConvertShp::Records::Step CConvertShp::Records::CopyGap(long long at, long long n, bool end)
+CConvertShp::Records::Step CConvertShp::Records::AddGap(long long at, long long n, bool end)
 {
-    if (!shp.pending.empty())
-    {
-        gapDue = true;
-        gapAt = at;
-        gapLength = n;
-        endAfterGap = end;
-        return Step::BlockDone;
-    }
-    if (!Seek(at))
-        return shp.Fail(FileName(shp.source) + ": cannot be read"), Step::Failed;
-    gap.resize(static_cast<std::size_t>(std::min<long long>(n, kCopyBlock)));
-    while (n > 0)
-    {
-        const std::size_t chunk = static_cast<std::size_t>(std::min<long long>(n, kCopyBlock));
-        if (!ReadBytes(gap.data(), chunk))
-            return shp.Fail(FileName(shp.source) + ": cannot be read"), Step::Failed;
-        if (std::fwrite(gap.data(), 1, chunk, shp.output) != chunk)
-            return shp.Fail("\"" + shp.destination + "\" could not be written completely"), Step::Failed;
-        n -= static_cast<long long>(chunk);
-    }
+    if (n > 0)
+        reading->gaps.push_back(Gap{reading->bytes.size(), at, n});
     return end ? Step::End : Step::Added;
+}
+
+bool CConvertShp::Records::CopyGap(const Gap& g)
+{
+    gap.resize(static_cast<std::size_t>(std::min<long long>(g.length, kCopyBlock)));
+    for (long long done = 0; done < g.length;)
+    {
+        const std::size_t chunk = static_cast<std::size_t>(std::min<long long>(g.length - done, kCopyBlock));
+        const ssize_t got = ::pread(::fileno(shp.input), gap.data(), chunk, g.at + done);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+        {
+            shp.failure.clear();
+            return shp.Fail(FileName(shp.source) + ": cannot be read") == 0;
+        }
+        if (!WriteBytes(gap.data(), static_cast<std::size_t>(got)))
+            return false;
+        done += got;
+    }
+    return true;
+}
+
+bool CConvertShp::Records::WriteBytes(const unsigned char* from, std::size_t n)
+{
+    if (std::fwrite(from, 1, n, shp.output) == n)
+        return true;
+    shp.failure.clear();
+    return shp.Fail("\"" + shp.destination + "\" could not be written completely") == 0;
 }
 
 CConvertShp::Records::Step CConvertShp::Records::NextRecord()
@@ -666,7 +673,7 @@ CConvertShp::Records::Step CConvertShp::Records::NextRecord()
     {
         // The index names every record: what follows is not part of any.
         trailing = shp.inputSize - position;
-        return CopyGap(position, trailing, true);
+        return AddGap(position, trailing, true);
     }
     if (position == shp.inputSize)
     {
@@ -683,10 +690,7 @@ CConvertShp::Records::Step CConvertShp::Records::NextRecord()
     if (start > position)
     {
         padding += start - position;
-        resumeStart = start;
-        const Step copied = CopyGap(position, start - position, false);
-        if (copied != Step::Added)
-            return copied;
+        AddGap(position, start - position, false);
     }
     return TakeRecord(number, start);
 }
@@ -724,7 +728,7 @@ CConvertShp::Records::Step CConvertShp::Records::FindStart(long long number, lon
     if (q == shp.inputSize)
     {
         trailing = shp.inputSize - position;
-        return CopyGap(position, trailing, true);
+        return AddGap(position, trailing, true);
     }
     if (c == EOF)
         return shp.Fail(FileName(shp.source) + ": cannot be read"), Step::Failed;
@@ -763,13 +767,14 @@ CConvertShp::Records::Step CConvertShp::Records::TakeRecord(long long number, lo
                                   std::to_string(BigInt32(entry + 4))),
                Step::Failed;
     // The record waits, with its header, for its block.
-    const std::size_t at = shp.pendingBytes.size() + sizeof head;
-    shp.pendingBytes.resize(at + static_cast<std::size_t>(length));
-    std::memcpy(shp.pendingBytes.data() + at - sizeof head, head, sizeof head);
-    if (!ReadBytes(shp.pendingBytes.data() + at, static_cast<std::size_t>(length)))
+    std::vector<unsigned char>& bytes = reading->bytes;
+    const std::size_t at = bytes.size() + sizeof head;
+    bytes.resize(at + static_cast<std::size_t>(length));
+    std::memcpy(bytes.data() + at - sizeof head, head, sizeof head);
+    if (!ReadBytes(bytes.data() + at, static_cast<std::size_t>(length)))
         return shp.Fail(FileName(shp.source) + ": cannot be read"), Step::Failed;
-    shp.pending.push_back(PendingRecord{number, position, at, static_cast<std::size_t>(length)});
-    shp.pendingVertices += static_cast<std::size_t>(length) / 16 + 1;
+    reading->records.push_back(PendingRecord{number, position, at, static_cast<std::size_t>(length)});
+    reading->vertices += static_cast<std::size_t>(length) / 16 + 1;
     unsigned char indexEntry[8];
     PutBigInt32(indexEntry, static_cast<std::int32_t>(position / 2));
     PutBigInt32(indexEntry + 4, static_cast<std::int32_t>(words));
@@ -777,15 +782,17 @@ CConvertShp::Records::Step CConvertShp::Records::TakeRecord(long long number, lo
         return shp.Fail("the index file of \"" + shp.destination + "\" could not be written completely"), Step::Failed;
     position += 8 + length;
     ++count;
-    const bool full = shp.pendingVertices >= shp.pipeline->BlockItems() || shp.pendingBytes.size() >= kBlockBytes;
+    const bool full = reading->vertices >= shp.pipeline->BlockItems() || bytes.size() >= kBlockBytes;
     return full ? Step::BlockDone : Step::Added;
 }
 
-void CConvertShp::Records::Convert(std::size_t s, CConversionContext& context, std::size_t first, std::size_t last)
+void CConvertShp::Records::Convert(std::size_t s, std::size_t t, CConversionContext& context, std::size_t first,
+                                   std::size_t last)
 {
     // The engine's texts are written with "." whatever the locale.
     CNumericLocale numbers;
-    Share& share = shp.shares[s];
+    Slot& slot = shp.slots[s];
+    Share& share = slot.shares[t];
     share.context = &context;
     // A share stops at its first failure: a later record cannot be the first
     // one that failed.
@@ -793,48 +800,55 @@ void CConvertShp::Records::Convert(std::size_t s, CConversionContext& context, s
         return;
     for (std::size_t i = first; i < last; ++i)
     {
-        if (shp.ConvertContent(share, shp.pendingBytes.data() + shp.pending[i].at, shp.pending[i].length) != 0)
+        if (shp.ConvertContent(share, slot.bytes.data() + slot.records[i].at, slot.records[i].length) != 0)
         {
             share.failed = i;
             return;
         }
-        shp.outsideFlags[i] = share.outside ? 1 : 0;
+        slot.outsideFlags[i] = share.outside ? 1 : 0;
         share.outside = false;
     }
 }
 
-bool CConvertShp::Records::Write(BatchTally& tally)
+bool CConvertShp::Records::Write(std::size_t s, BatchTally& tally)
 {
+    const Slot& slot = shp.slots[s];
     // Each share takes its records in increasing order and stops at its
     // first failure, and every record before that one was given to some
     // share: the earliest failure of any share is the first in the file.
     const Share* first = nullptr;
-    for (const Share& share : shp.shares)
+    for (const Share& share : slot.shares)
         if (!share.why.empty() && (first == nullptr || share.failed < first->failed))
             first = &share;
     if (first != nullptr)
     {
-        const PendingRecord failed = shp.pending[first->failed];
+        const PendingRecord failed = slot.records[first->failed];
         shp.failure.clear();
         return shp.FailRecord(failed.number, failed.offset, first->why) == 0;
     }
-    for (const Share& share : shp.shares)
+    for (const Share& share : slot.shares)
     {
         shp.fileBox.Add(share.box);
         shp.fileHeights.Add(share.heights);
     }
-    for (std::size_t i = 0; i < shp.pending.size(); ++i)
+    for (std::size_t i = 0; i < slot.records.size(); ++i)
     {
         tally.Convert();
-        if (shp.outsideFlags[i] != 0)
-            tally.outside.Add(shp.pending[i].number);
+        if (slot.outsideFlags[i] != 0)
+            tally.outside.Add(slot.records[i].number);
     }
-    if (std::fwrite(shp.pendingBytes.data(), 1, shp.pendingBytes.size(), shp.output) != shp.pendingBytes.size())
+    // The records, with the gaps among them where they lie.
+    std::size_t from = 0;
+    for (const Gap& g : slot.gaps)
     {
-        shp.failure.clear();
-        return shp.Fail("\"" + shp.destination + "\" could not be written completely") == 0;
+        if (!WriteBytes(slot.bytes.data() + from, g.before - from) || !CopyGap(g))
+            return false;
+        from = g.before;
     }
-    written = shp.pending.back().offset;
+    if (!WriteBytes(slot.bytes.data() + from, slot.bytes.size() - from))
+        return false;
+    if (!slot.records.empty())
+        written = slot.records.back().offset;
     return true;
 }
 
@@ -846,7 +860,6 @@ int CConvertShp::ConvertRecords(long long inputSize_, long long shxRecords)
     fileHeights = Box{};
     pipeline = std::make_unique<CBatchPipeline>(*page, kBlockVertices, true);
     heights = page->Settings().sourceGeoid != 0 || page->Settings().destinationGeoid != 0;
-    shares.assign(pipeline->Threads(), Share{});
     Records records(*this, shxRecords);
     const CBatchFormat::After end = pipeline->Run(records, kRecordsAShare);
     if (end == CBatchFormat::After::Failed)

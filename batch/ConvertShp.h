@@ -145,18 +145,33 @@ private:
     std::FILE* output = nullptr;
     std::FILE* indexOutput = nullptr;
 
+    // Bytes the main file holds outside its records, copied as they are
+    // where they lie: before the byte at of a block's records.
+    struct Gap
+    {
+        std::size_t before = 0;
+        long long at = 0;
+        long long length = 0;
+    };
+    // A block of records: read, converted, then written, while the other
+    // slot's block is read or written. outsideFlags marks the records with a
+    // vertex outside the area of use of their systems.
+    struct Slot
+    {
+        std::vector<unsigned char> bytes;
+        std::vector<PendingRecord> records;
+        std::vector<Gap> gaps;
+        std::size_t vertices = 0;
+        std::vector<Share> shares;
+        std::vector<char> outsideFlags;
+    };
+
     std::unique_ptr<CBatchPipeline> pipeline;
-    std::vector<Share> shares;
-    std::vector<unsigned char> pendingBytes;
-    std::vector<PendingRecord> pending;
-    std::size_t pendingVertices = 0;
+    Slot slots[2];
     // The coordinate systems could be used.
     bool usable = true;
     // Z values go through the run's geoid models.
     bool heights = false;
-    // The records with a vertex outside the area of use of their systems,
-    // flagged by record of a block.
-    std::vector<char> outsideFlags;
     Box fileBox;
     Box fileHeights;
     long long inputSize = 0;

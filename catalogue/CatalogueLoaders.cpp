@@ -21,14 +21,63 @@ int Long(CCxAdo& ado, const char* field)
     return value;
 }
 
+thread_local CCatalogueSession* currentSession = nullptr;
+
 } // namespace
+
+CCatalogueSession::CCatalogueSession() : outer(currentSession)
+{
+    currentSession = this;
+}
+
+CCatalogueSession::~CCatalogueSession()
+{
+    currentSession = outer;
+    if (ado.IsConnected())
+        ado.Disconnect();
+    if (ado.IsInitialized())
+        ado.Shutdown();
+}
+
+CCatalogueUse::CCatalogueUse()
+{
+    if (currentSession != nullptr && !currentSession->busy)
+    {
+        session = currentSession;
+        session->busy = true;
+        ado = &session->ado;
+    }
+}
+
+bool CCatalogueUse::Open()
+{
+    return ado->IsConnected() || OpenCatalogue(*ado);
+}
+
+void CCatalogueUse::Release()
+{
+    if (released)
+        return;
+    released = true;
+    ado->CloseRecordset();
+    if (session != nullptr)
+    {
+        session->busy = false;
+        return;
+    }
+    if (ado->IsConnected())
+        ado->Disconnect();
+    if (ado->IsInitialized())
+        ado->Shutdown();
+}
 
 void LoadDatumRecord(int datumId, CCfgMapProjection& record)
 {
     const std::string folder = GridFolder();
-    CCxAdo ado;
-    if (!OpenCatalogue(ado))
+    CCatalogueUse use;
+    if (!use.Open())
         return;
+    CCxAdo& ado = use.Ado();
     const bool found = ado.OpenRecordset(FormatStatement(CatalogueSql::D2, datumId).c_str()) == 1;
     if (found)
     {
@@ -47,9 +96,7 @@ void LoadDatumRecord(int datumId, CCfgMapProjection& record)
         ado.GetFieldString("strFile", file);
         record.gridFile = folder + file;
     }
-    ado.CloseRecordset();
-    ado.Disconnect();
-    ado.Shutdown();
+    use.Release();
     if (found)
         PreferDatumGrid(datumId, record);
 }
@@ -59,9 +106,10 @@ void LoadGridRecord(CCfgMapProjection& record, int gridId)
     int datumId = 0;
     bool found = false;
     {
-        CCxAdo ado;
-        if (!OpenCatalogue(ado))
+        CCatalogueUse use;
+        if (!use.Open())
             return;
+        CCxAdo& ado = use.Ado();
         if (ado.OpenRecordset(FormatStatement(CatalogueSql::G2, gridId).c_str()) == 1)
         {
             found = true;
@@ -78,9 +126,6 @@ void LoadGridRecord(CCfgMapProjection& record, int gridId)
             record.scaleFactor = Double(ado, "dblScale");
             datumId = Long(ado, "numDatum");
         }
-        ado.CloseRecordset();
-        ado.Disconnect();
-        ado.Shutdown();
     }
     if (found)
         LoadDatumRecord(datumId, record);

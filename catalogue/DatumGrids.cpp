@@ -1,14 +1,16 @@
 #include "DatumGrids.h"
 
 #include "CatalogueConnection.h"
+#include "CatalogueLoaders.h"
 #include "CxAdo.h"
 #include "GeoidModels.h"
 
 bool FindDatumGrid(int datumId, DatumGridRow& row)
 {
-    CCxAdo ado;
-    if (!OpenCatalogue(ado))
+    CCatalogueUse use;
+    if (!use.Open())
         return false;
+    CCxAdo& ado = use.Ado();
     const std::string sql = "SELECT numDatum, strFile, strTransformation, dblAccuracy FROM tblDatumGrids "
                             "WHERE numDatum = " + std::to_string(datumId);
     bool found = false;
@@ -19,10 +21,7 @@ bool FindDatumGrid(int datumId, DatumGridRow& row)
         ado.GetFieldString("strTransformation", row.transformation);
         ado.GetFieldDouble("dblAccuracy", row.accuracy);
         found = !row.file.empty();
-        ado.CloseRecordset();
     }
-    ado.Disconnect();
-    ado.Shutdown();
     return found;
 }
 

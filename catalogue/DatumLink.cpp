@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "CatalogueConnection.h"
+#include "CatalogueLoaders.h"
 #include "CatalogueStatements.h"
 #include "CatalogueUpgrade.h"
 #include "CxAdo.h"
@@ -267,9 +268,10 @@ bool LoadDatumLink(int datumId, CDatumLink& link)
 {
     link = CDatumLink();
     link.datumId = datumId;
-    CCxAdo ado;
-    if (!OpenCatalogue(ado))
+    CCatalogueUse use;
+    if (!use.Open())
         return false;
+    CCxAdo& ado = use.Ado();
     bool found = ado.OpenRecordset(FormatStatement(CatalogueSql::D2, datumId).c_str()) == 1;
     std::string signature;
     if (found)
@@ -307,9 +309,7 @@ bool LoadDatumLink(int datumId, CDatumLink& link)
                               .c_str()) == 1 &&
         FieldLong(ado, "numCount") == 0)
         link = UserParameters(link);
-    ado.CloseRecordset();
-    ado.Disconnect();
-    ado.Shutdown();
+    use.Release();
     if (found && link.kind != kLinkPivot)
         DescribeDatumGrid(link);
     return found;
@@ -318,18 +318,16 @@ bool LoadDatumLink(int datumId, CDatumLink& link)
 bool LoadAreaOfUse(int kind, int id, CAreaOfUse& area)
 {
     area = CAreaOfUse();
-    CCxAdo ado;
-    if (!OpenCatalogue(ado))
+    CCatalogueUse use;
+    if (!use.Open())
         return false;
+    CCxAdo& ado = use.Ado();
     if (OpenLinkStatement(ado, "SELECT " + std::string(kAreaColumns) + " FROM tblAreas WHERE numKind = " +
                                    std::to_string(kind) + " AND numId = " + std::to_string(id)) == 1)
     {
         area.name = FieldText(ado, "strArea");
         ReadBox(ado, area);
     }
-    ado.CloseRecordset();
-    ado.Disconnect();
-    ado.Shutdown();
     return area.known;
 }
 

@@ -16,57 +16,79 @@ namespace {
 using namespace batchtest;
 
 // Points as longitude and latitude; a latitude beyond the pole cannot be
-// converted and is left. Reading ends, is cancelled or fails at a block.
-class CPointFormat final : public CBatchFormat
+// converted and is left. Reading ends, is cancelled or fails at a block. The
+// format runs one block at a time or reading ahead, in two slots.
+class CPointFormat final : public CBatchFormat, public CReadAheadFormat
 {
 public:
     CPointFormat(CBatchRunControl& run_, std::vector<double> latitudes_, std::size_t block_)
         : run(run_), latitudes(std::move(latitudes_)), block(block_)
     {
     }
-    Block Read() override
+    CBatchFormat::Block Read() override { return Read(0); }
+    void Convert(std::size_t share, CConversionContext& context, std::size_t from, std::size_t to) override
     {
-        ++reads;
-        first = next;
-        count = std::min(block, latitudes.size() - next);
-        next += count;
+        Convert(0, share, context, from, to);
+    }
+    bool Write(BatchTally& tally) override { return Write(0, tally); }
+
+    CBatchFormat::Block Read(std::size_t slot) override
+    {
+        Held& h = held[slot];
+        h.read = ++reads;
+        readAhead = readAhead || reads - writes > 1;
+        h.first = next;
+        h.count = std::min(block, latitudes.size() - next);
+        next += h.count;
         if (reads == cancelAt)
             run.CancelOperation();
-        const After after = reads == failAt            ? After::Failed
-                            : run.Running() != 1       ? After::Cancelled
-                            : next == latitudes.size() ? After::End
-                                                       : After::More;
-        x.assign(count, 0), y.assign(count, 0), done.assign(count, 0);
-        return Block{count, after};
+        const CBatchFormat::After after = reads == failAt            ? CBatchFormat::After::Failed
+                                          : run.Running() != 1       ? CBatchFormat::After::Cancelled
+                                          : next == latitudes.size() ? CBatchFormat::After::End
+                                                                     : CBatchFormat::After::More;
+        h.x.assign(h.count, 0), h.y.assign(h.count, 0), h.done.assign(h.count, 0);
+        return CBatchFormat::Block{h.count, after};
     }
-    void Convert(std::size_t, CConversionContext& context, std::size_t from, std::size_t to) override
+    void Convert(std::size_t slot, std::size_t, CConversionContext& context, std::size_t from, std::size_t to) override
     {
+        Held& h = held[slot];
         for (std::size_t i = from; i < to; ++i)
         {
             double z = 0;
-            x[i] = 2.5, y[i] = latitudes[first + i];
-            done[i] = ConvertLoadedPoint(context, false, true, x[i], y[i], z) == kConvertDone;
+            h.x[i] = 2.5, h.y[i] = latitudes[h.first + i];
+            h.done[i] = ConvertLoadedPoint(context, false, true, h.x[i], h.y[i], z) == kConvertDone;
         }
     }
-    bool Write(BatchTally& tally) override
+    bool Write(std::size_t slot, BatchTally& tally) override
     {
-        for (std::size_t i = 0; i < count; ++i)
+        const Held& h = held[slot];
+        ++writes;
+        for (std::size_t i = 0; i < h.count; ++i)
         {
-            if (done[i] != 0)
-                tally.Convert(), northings.push_back(y[i]);
+            if (h.done[i] != 0)
+                tally.Convert(), northings.push_back(h.y[i]);
             else
-                tally.Leave(static_cast<long long>(first + i + 1), "beyond the pole");
+                tally.Leave(static_cast<long long>(h.first + i + 1), "beyond the pole");
         }
-        return reads != writeFailAt;
+        written += h.count;
+        return h.read != writeFailAt;
     }
-    int Percentage() const override { return BatchPercentage(static_cast<long long>(next), latitudes.size()); }
+    int Percentage() const override { return BatchPercentage(static_cast<long long>(written), latitudes.size()); }
 
+    struct Held
+    {
+        std::size_t first = 0, count = 0;
+        int read = 0;
+        std::vector<double> x, y;
+        std::vector<char> done;
+    };
     CBatchRunControl& run;
     std::vector<double> latitudes;
-    std::size_t block, first = 0, next = 0, count = 0;
-    int reads = 0, cancelAt = 0, failAt = 0, writeFailAt = 0;
-    std::vector<double> x, y, northings;
-    std::vector<char> done;
+    std::size_t block, next = 0, written = 0;
+    Held held[2];
+    int reads = 0, writes = 0, cancelAt = 0, failAt = 0, writeFailAt = 0;
+    bool readAhead = false;
+    std::vector<double> northings;
 };
 
 TEST(BatchPipeline, RunsBlocksInOrderAndEndsAsTheFormatSays)
@@ -92,16 +114,21 @@ TEST(BatchPipeline, RunsBlocksInOrderAndEndsAsTheFormatSays)
     BatchSettings utm;
     utm.sourceDatum = utm.destinationDatum = WGS84;
     utm.destinationGrid = UTM31N;
+    for (const bool ahead : {false, true})
     for (const Case& c : cases)
     {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(std::string(c.name) + (ahead ? ", reading ahead" : ""));
         CRun r(utm);
         r.run.BeginRun();
         CPointFormat format(r.run, latitudes, 100);
         format.cancelAt = c.cancelAt, format.failAt = c.failAt, format.writeFailAt = c.writeFailAt;
         CBatchPipeline pipeline(r.run, 100, false);
         ASSERT_TRUE(pipeline.LoadSystems());
-        EXPECT_EQ(pipeline.Run(format, 8), c.end);
+        EXPECT_EQ(ahead ? pipeline.Run(static_cast<CReadAheadFormat&>(format), 8)
+                        : pipeline.Run(static_cast<CBatchFormat&>(format), 8),
+                  c.end);
+        // Read ahead, the next block is read before the one before it is written.
+        EXPECT_EQ(format.readAhead, ahead);
         const BatchTally& tally = pipeline.Tally();
         EXPECT_EQ(static_cast<std::size_t>(tally.converted + tally.notConverted), c.written);
         EXPECT_EQ(tally.notConverted, static_cast<long long>((c.written + 242) / 250));

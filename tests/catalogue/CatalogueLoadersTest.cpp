@@ -12,6 +12,7 @@
 #include "CatalogueLookups.h"
 #include "CatalogueStatements.h"
 #include "CountryFlags.h"
+#include "DatumLink.h"
 #include "ProjectionFactory.h"
 
 namespace fs = std::filesystem;
@@ -120,6 +121,57 @@ TEST_F(CatalogueLoaders, PrimeMeridianIsAddedToTheLongitudeOfOrigin)
     CCfgMapProjection paris;
     LoadDatumRecord(4807, paris);
     EXPECT_EQ(paris.longitudeOrigin, 0);
+}
+
+// What the set-up of a run loads: grids with their datums, a datum given its
+// national grid, datum links and an area of use, as one text.
+std::string SetUpLoads()
+{
+    std::string text;
+    for (const int grid : {27700, 27572, 2065})
+    {
+        CCfgMapProjection record;
+        LoadGridRecord(record, grid);
+        text += std::to_string(record.projectionId) + " " + std::to_string(record.longitudeOrigin) + " " +
+                std::to_string(record.datumId) + " " + std::to_string(record.deltaX) + ";";
+    }
+    CCfgMapProjection dhdn;
+    LoadDatumRecord(4314, dhdn);
+    text += std::to_string(dhdn.method) + " " + dhdn.gridFile + ";";
+    for (const int datum : {4277, 4314})
+    {
+        CDatumLink link;
+        LoadDatumLink(datum, link);
+        text += link.Describe() + ";";
+    }
+    CAreaOfUse area;
+    LoadAreaOfUse(1, 27700, area);
+    return text + area.name + " " + std::to_string(area.north);
+}
+
+TEST_F(CatalogueLoaders, ASessionSharesOneConnectionAndLoadsTheSame)
+{
+    const std::string alone = SetUpLoads();
+    EXPECT_NE(alone.find("BETA2007.gsb"), std::string::npos) << alone;
+    {
+        CCatalogueSession session;
+        EXPECT_EQ(SetUpLoads(), alone);
+        // While a lookup holds the session's connection, others open their own.
+        CCatalogueUse holding;
+        ASSERT_TRUE(holding.Open());
+        EXPECT_EQ(SetUpLoads(), alone);
+        holding.Release();
+        CCatalogueUse next;
+        EXPECT_TRUE(next.Ado().IsConnected()) << "the session keeps its connection open";
+    }
+    // A session on an unreachable catalogue leaves the records as they were.
+    UseConnection("DSN=GeolynxNoSuchCatalogue;");
+    CCatalogueSession session;
+    CCfgMapProjection record;
+    record.datumId = 1234;
+    LoadGridRecord(record, 27700);
+    LoadDatumRecord(4326, record);
+    EXPECT_EQ(record.datumId, 1234);
 }
 
 TEST_F(CatalogueLookups, NamesAndTheirFallbacks)
