@@ -1,6 +1,7 @@
 #include "CliBatch.h"
 
 #include <chrono>
+#include <condition_variable>
 #include <csignal>
 #include <cstdlib>
 #include <ctime>
@@ -76,6 +77,8 @@ public:
         std::fprintf(err, "%s\n", ForTerminal(notice.text).c_str());
         last = notice.code;
         lastText = notice.text;
+        if (Ended())
+            ended.notify_all();
     }
 
     bool Terminal() const { return terminal; }
@@ -84,6 +87,14 @@ public:
     {
         std::lock_guard<std::mutex> guard(mutex);
         return last;
+    }
+
+    // True once the run's end notice has come, waiting for it at most the
+    // time given.
+    bool WaitForEndNotice(std::chrono::milliseconds most)
+    {
+        std::unique_lock<std::mutex> lock(mutex);
+        return ended.wait_for(lock, most, [this] { return Ended(); });
     }
 
     // A completion that says more than the plain text: some lines or
@@ -95,9 +106,12 @@ public:
     }
 
 private:
+    bool Ended() const { return last == BATCH_COMPLETED || last == BATCH_STOPPED; }
+
     std::FILE* err;
     bool terminal;
     std::mutex mutex;
+    std::condition_variable ended;
     long long records = 0;
     std::chrono::steady_clock::time_point started = std::chrono::steady_clock::now();
 
@@ -148,16 +162,17 @@ public:
     sigset_t previous;
 };
 
-// Waits for the worker's end notice. A signal cancels the run, so the
-// converter ends cleanly: a table's open block saved, its count printed. A
-// second signal ends the program at once.
+// Waits for the worker's end notice, which wakes it at once; between waits
+// it takes a pending signal. A signal cancels the run, so the converter ends
+// cleanly: a table's open block saved, its count printed. A second signal
+// ends the program at once.
 void WaitForEnd(CBatchRunControl& control, CCliBatchSink& sink, const sigset_t& signals)
 {
     bool cancelled = false;
-    while (sink.LastCode() != BATCH_COMPLETED && sink.LastCode() != BATCH_STOPPED)
+    while (!sink.WaitForEndNotice(std::chrono::milliseconds(50)))
     {
-        const timespec wait{0, 100 * 1000 * 1000};
-        const int signal = ::sigtimedwait(&signals, nullptr, &wait);
+        const timespec none{0, 0};
+        const int signal = ::sigtimedwait(&signals, nullptr, &none);
         if (signal != SIGINT && signal != SIGTERM)
             continue;
         if (cancelled)
