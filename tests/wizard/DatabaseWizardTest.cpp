@@ -257,6 +257,13 @@ TEST_F(DatabaseWizard, CancelOperationLeavesTheRestUntouchedAndFinishRestarts)
     // Every record is saved on its own, so a few hundred take a while.
     const int count = 200;
     CreateDatabase(count);
+    // Every record's update takes a while (a trigger counts a million rows), so the run is
+    // surely under way when the window closes, however fast the conversion itself is.
+    RunStatements(native, {"CREATE TABLE slow (n INTEGER)",
+                           "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 100) "
+                           "INSERT INTO slow SELECT i FROM n",
+                           "CREATE TRIGGER slowly AFTER UPDATE ON points BEGIN "
+                           "SELECT count(*) FROM slow a, slow b, slow c WHERE a.n + b.n + c.n < 0; END"});
     ToTablePage();
     ChooseFields();
     Next();
@@ -300,6 +307,13 @@ TEST_F(DatabaseWizard, ClosingMidRunCancelsAndWaitsForTheWorker)
 {
     const int count = 200;
     CreateDatabase(count);
+    // Every record's update takes a while (a trigger counts a million rows), so the run is
+    // surely under way when the window closes, however fast the conversion itself is.
+    RunStatements(native, {"CREATE TABLE slow (n INTEGER)",
+                           "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 100) "
+                           "INSERT INTO slow SELECT i FROM n",
+                           "CREATE TRIGGER slowly AFTER UPDATE ON points BEGIN "
+                           "SELECT count(*) FROM slow a, slow b, slow c WHERE a.n + b.n + c.n < 0; END"});
     ToTablePage();
     ChooseFields();
     Next();
