@@ -180,6 +180,7 @@ std::string CanonicalParameter(const std::string& reduced)
         {"rectifiedgridangle", "gamma"},
         {"anglefromrectifiedtoskewgrid", "gamma"},
         {"pseudostandardparallel1", "psp"},
+        {"latitudeofstandardparallel", "sp1"},
     };
     for (const auto& [from, to] : aliases)
         if (reduced == Reduced(from))
@@ -189,9 +190,11 @@ std::string CanonicalParameter(const std::string& reduced)
 
 std::string CanonicalProjection(const std::string& reduced)
 {
-    if (reduced.rfind("lambertconformalconic", 0) == 0 && reduced.find("belgium") == std::string::npos &&
-        reduced.find("west") == std::string::npos)
-        return "lcc";
+    // Lambert under its ESRI/OGC name and under EPSG's (WKT2) word order.
+    for (const char* lambert : {"lambertconformalconic", "lambertconicconformal"})
+        if (reduced.rfind(lambert, 0) == 0 && reduced.find("belgium") == std::string::npos &&
+            reduced.find("west") == std::string::npos && reduced.find("michigan") == std::string::npos)
+            return "lcc";
     // Hotine variant A (natural origin) and B (projection centre) under their ESRI and OGC names.
     if (reduced == "hotineobliquemercator" || reduced == "hotineobliquemercatorazimuthnaturalorigin" ||
         reduced == "rectifiedskeworthomorphicnaturalorigin")
@@ -199,10 +202,27 @@ std::string CanonicalProjection(const std::string& reduced)
     if (reduced == "hotineobliquemercatorazimuthcenter" || reduced == "rectifiedskeworthomorphiccenter" ||
         reduced == "obliquemercator")
         return "hotineb";
-    if (reduced == "mercator2sp")
-        return "mercator";
-    if (reduced == "gausskruger")
-        return "transversemercator";
+    if (reduced == "hotineobliquemercatorvarianta")
+        return "hotinea";
+    if (reduced == "hotineobliquemercatorvariantb")
+        return "hotineb";
+    // The catalogue's texts use ESRI's names; GDAL's own WKT1 and WKT2 name the same methods so.
+    static const std::pair<const char*, const char*> aliases[] = {
+        {"mercator2sp", "mercator"},
+        {"mercatorvariantb", "mercator"},
+        {"mercatorvarianta", "mercator1sp"},
+        {"gausskruger", "transversemercator"},
+        {"albersconicequalarea", "albers"},
+        {"albersequalarea", "albers"},
+        {"obliquestereographic", "doublestereographic"},
+        {"cassinisoldner", "cassini"},
+        {"popularvisualisationpseudomercator", "mercatorauxiliarysphere"},
+        {"polarstereographicvarianta", "polarstereographic"},
+        {"polarstereographicvariantb", "polarstereographic"},
+    };
+    for (const auto& [from, to] : aliases)
+        if (reduced == from)
+            return to;
     return reduced;
 }
 
@@ -223,6 +243,66 @@ double* Find(std::vector<std::pair<std::string, double>>& parameters, const char
 double Default(const std::string& parameter)
 {
     return parameter == "k" ? 1.0 : 0.0;
+}
+
+void Drop(std::vector<std::pair<std::string, double>>& parameters, const char* name)
+{
+    parameters.erase(std::remove_if(parameters.begin(), parameters.end(),
+                                    [name](const auto& p) { return p.first == name; }),
+                     parameters.end());
+}
+
+// GDAL's WKT1 writes Web Mercator as a Mercator on WGS 84 with the sphere in a PROJ4 extension.
+bool SphericalMercatorExtension(const CWktNode& root)
+{
+    const CWktNode* extension = root.Child("EXTENSION");
+    if (extension == nullptr || extension->texts.size() < 2)
+        return false;
+    const std::string& proj = extension->texts[1];
+    return proj.find("+proj=merc") != std::string::npos && proj.find("+a=6378137") != std::string::npos &&
+           proj.find("+b=6378137") != std::string::npos;
+}
+
+// Two methods the catalogue writes in ESRI's form while OGC's and EPSG's texts use another
+// set of parameters: Mercator by its scale (variant A) becomes Mercator by its standard
+// parallel, and a polar stereographic by its standard parallel (variant B) ESRI's
+// Stereographic_North_Pole/South_Pole. Any other combination stays as it is and so matches
+// no ESRI text.
+void EsriParameterForms(const CWktNode& root, CPrjSystem& s)
+{
+    const double* lat0 = Find(s.parameters, "lat0");
+    const double* k = Find(s.parameters, "k");
+    if (s.projection == "mercator1sp")
+    {
+        if (SphericalMercatorExtension(root))
+        {
+            s.projection = "mercatorauxiliarysphere";
+            return;
+        }
+        const double scale = k != nullptr ? *k : 1.0;
+        if ((lat0 != nullptr && *lat0 != 0) || !(scale > 0 && scale <= 1))
+            return;
+        const double f = s.rf != 0 ? 1 / s.rf : 0;
+        const double e2 = f * (2 - f);
+        const double s2 = (1 - scale * scale) / (1 - scale * scale * e2);
+        s.projection = "mercator";
+        Drop(s.parameters, "k");
+        Drop(s.parameters, "lat0");
+        s.parameters.emplace_back("sp1", std::asin(std::sqrt(s2)) * 57.29577951308232);
+        return;
+    }
+    if (s.projection == "polarstereographic")
+    {
+        const double* sp1 = Find(s.parameters, "sp1");
+        const double parallel = sp1 != nullptr ? *sp1 : lat0 != nullptr ? *lat0 : 90.0;
+        if (std::fabs(parallel) == 90 || (k != nullptr && *k != 1))
+            return;
+        s.projection = parallel < 0 ? "stereographicsouthpole" : "stereographicnorthpole";
+        Drop(s.parameters, "k");
+        Drop(s.parameters, "lat0");
+        Drop(s.parameters, "sp1");
+        s.parameters.emplace_back("sp1", parallel);
+    }
 }
 
 bool Near(double a, double b, double tolerance)
@@ -342,6 +422,7 @@ bool DescribeWkt(const std::string& text, CPrjSystem& s)
     if (s.projection == "lcc" && Find(s.parameters, "sp1") == nullptr && Find(s.parameters, "sp2") == nullptr)
         if (const double* lat0 = Find(s.parameters, "lat0"))
             s.parameters.emplace_back("sp1", *lat0);
+    EsriParameterForms(root, s);
     std::sort(s.parameters.begin(), s.parameters.end());
     for (const char* unit : {"UNIT", "LENGTHUNIT"})
         if (const CWktNode* u = root.Child(unit); u != nullptr && !u->numbers.empty())

@@ -271,6 +271,23 @@ TEST_F(WktTable, PrjFilesGdalWritesFindTheirSystems)
     EXPECT_NE(why.find("EPSG code 4807 names a catalogue system with other parameters"), std::string::npos) << why;
 }
 
+TEST_F(WktTable, LayerSystemsInGdalsOwnWktFindTheirGrids)
+{
+    // GDAL's WKT1, as a GeoPackage or GeoJSON layer carries it, names these methods otherwise than
+    // the catalogue's ESRI texts, or gives them other parameters (Mercator by its scale, polar
+    // stereographic by latitude of origin, Web Mercator's sphere in a PROJ4 extension).
+    for (int code : {28992, 3857, 3000, 3031, 3032, 2964, 2066})
+    {
+        SCOPED_TRACE(code);
+        const std::string wkt = Shell("gdalsrsinfo -o wkt1 EPSG:" + std::to_string(code) + " 2>/dev/null");
+        CPrjMatch match;
+        std::string why;
+        ASSERT_TRUE(MatchPrj(wkt, match, why)) << why << "\n" << wkt;
+        EXPECT_EQ(match.gridId, code);
+        EXPECT_EQ(match.how, "EPSG code");
+    }
+}
+
 TEST_F(WktTable, GridsOfTheAddedMethodsWriteAndFindTheirPrj)
 {
     // The .prj GDAL writes for a grid of each added method finds that grid, and the catalogue's own
