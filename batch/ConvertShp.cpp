@@ -658,7 +658,8 @@ bool CConvertShp::Records::CopyGap(const Gap& g)
 
 bool CConvertShp::Records::WriteBytes(const unsigned char* from, std::size_t n)
 {
-    if (std::fwrite(from, 1, n, shp.output) == n)
+    // A block without records has no buffer to hand over.
+    if (n == 0 || std::fwrite(from, 1, n, shp.output) == n)
         return true;
     shp.failure.clear();
     return shp.Fail("\"" + shp.destination + "\" could not be written completely") == 0;
