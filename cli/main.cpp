@@ -16,6 +16,7 @@
 #include "CliNotation.h"
 #include "CliVector.h"
 #include "CliExplain.h"
+#include "CatalogueLoaders.h"
 #include "CatalogueUpgrade.h"
 #include "CliHeights.h"
 #include "Messages.h"
@@ -224,6 +225,8 @@ int main(int argc, char** argv)
                         "between two digits, as in 12,5, is refused as ambiguous) or comma (commas separate)")
         ->check(CLI::IsMember({"auto", "comma"}));
     convert->callback([&] { action = [&] {
+        // The systems, their links and areas are looked up over one connection.
+        const CCatalogueSession catalogue;
         CCliSystem source;
         CCliSystem destination;
         if (!ResolveBoth(from, to, source, destination) || !SystemsKnown(source, destination, from, to, stderr))
