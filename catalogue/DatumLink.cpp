@@ -235,10 +235,15 @@ CDatumLink CDatumLink::AtPoint(double latitude, double longitude, bool& inside) 
 {
     inside = true;
     CDatumGrid grid;
-    double dLat = 0, dLon = 0;
     // A grid that cannot be loaded converts no point (the engine names it): nothing to choose.
     if (!outsideGrid || gridPath.empty() || grid.LoadFile(gridPath) != 0)
         return *this;
+    return InGrid(grid, latitude, longitude, inside);
+}
+
+CDatumLink CDatumLink::InGrid(const CDatumGrid& grid, double latitude, double longitude, bool& inside) const
+{
+    double dLat = 0, dLon = 0;
     inside = grid.FindShift(longitude, latitude, dLat, dLon);
     if (!inside)
         return *outsideGrid;
@@ -256,10 +261,12 @@ std::string CDatumLink::DescribeAtPoint(double latitude, double longitude) const
     // A file in place that its reader refuses converts no point; say why rather than name it as used.
     CDatumGrid grid;
     std::string why;
-    if (!gridPath.empty() && grid.LoadFile(gridPath, &why) != 0 && !why.empty())
+    const bool loaded = !gridPath.empty() && grid.LoadFile(gridPath, &why) == 0;
+    if (!loaded && !why.empty())
         return "grid " + file + " is refused: " + why + "; no point is converted";
+    // The file read once: a grid that cannot be read leaves nothing to choose, as in AtPoint.
     bool inside = true;
-    const CDatumLink used = AtPoint(latitude, longitude, inside);
+    const CDatumLink used = loaded ? InGrid(grid, latitude, longitude, inside) : *this;
     return inside ? "the point lies inside grid " + file + ": " + name + " is used"
                   : "the point lies outside the area of grid " + file + ": " + used.Describe() + " is used";
 }

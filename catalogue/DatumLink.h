@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+class CDatumGrid;
+
 class CCxAdo;
 
 // How a datum reaches WGS 84, as tblTransformations states it.
@@ -66,6 +68,10 @@ struct CDatumLink
     // "the point lies inside grid F: NAME is used" or "... outside the area of grid F: ... is used";
     // empty for a link without the choice.
     std::string DescribeAtPoint(double latitude, double longitude) const;
+
+private:
+    // AtPoint with the grid file already read.
+    CDatumLink InGrid(const CDatumGrid& grid, double latitude, double longitude, bool& inside) const;
 };
 
 // Reads the datum's row and its transformation. False when the catalogue has no such datum. A
